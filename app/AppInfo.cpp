@@ -1,0 +1,5 @@
+#include "app/AppInfo.h"
+
+namespace app {
+const char* Version() { return "1.0.0"; }
+}

@@ -1,0 +1,38 @@
+# qa_module(<name> [UI] DEPS <targets...>)
+# Builds one static library from the *.cpp/*.h files of the current folder
+# (not recursive). Window code sits in a folder's ui/ subfolder and is a module
+# of its own declared with UI, so that core libraries never link Qt Widgets.
+function(qa_module name)
+  cmake_parse_arguments(QA "UI" "" "DEPS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB _cpp CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _cpp)
+    # A subsystem that has no code yet still links as a dependency.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${QA_DEPS})
+    return()
+  endif()
+  add_library(${name} STATIC ${_src})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${QA_DEPS})
+  if(QA_UI)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+    target_link_libraries(${name} PUBLIC Qt6::Widgets)
+  endif()
+endfunction()
+
+# qa_test(<name> DEPS <targets...>): one GoogleTest executable from the
+# *.cpp files of the current folder, registered with CTest test by test.
+# Window tests run offscreen and with settings redirected (tests/support).
+function(qa_test name)
+  cmake_parse_arguments(QA "" "" "DEPS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_executable(${name} ${_src})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests_bin)
+  target_link_libraries(${name} PRIVATE ${QA_DEPS} qa_test_support GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QA_APP_DIR=${QA_APP_DIR};QA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,363 @@
+#include "platform/db/Database.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <fstream>
+#include <strings.h>
+
+namespace platform::db {
+
+namespace {
+
+std::string Describe(sqlite3* db, int rc) {
+    if (db) return sqlite3_errmsg(db);
+    return sqlite3_errstr(rc);
+}
+
+[[noreturn]] void Raise(sqlite3* db, int rc, std::string_view sql) {
+    std::string msg = Describe(db, rc);
+    if (!sql.empty()) msg += " [in: " + std::string(sql) + "]";
+    throw DbError(msg, std::string(sql), rc);
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace
+
+DbError::DbError(const std::string& message, std::string sql, int code)
+    : std::runtime_error(message), m_sql(std::move(sql)), m_code(code) {}
+
+// ---- Value ---------------------------------------------------------------
+
+std::string Value::AsText() const {
+    if (auto s = std::get_if<std::string>(&m_v)) return *s;
+    if (auto i = std::get_if<int64_t>(&m_v)) return std::to_string(*i);
+    if (auto d = std::get_if<double>(&m_v)) {
+        std::string t = std::to_string(*d);
+        // Trim the trailing zeros to_string adds ("1.500000" -> "1.5").
+        if (t.find('.') != std::string::npos) {
+            while (!t.empty() && t.back() == '0') t.pop_back();
+            if (!t.empty() && t.back() == '.') t.pop_back();
+        }
+        return t;
+    }
+    return {};
+}
+
+int64_t Value::AsInt() const {
+    if (auto i = std::get_if<int64_t>(&m_v)) return *i;
+    if (auto d = std::get_if<double>(&m_v)) return static_cast<int64_t>(*d);
+    if (auto s = std::get_if<std::string>(&m_v)) {
+        try { return std::stoll(*s); } catch (...) { return 0; }
+    }
+    return 0;
+}
+
+double Value::AsReal() const {
+    if (auto d = std::get_if<double>(&m_v)) return *d;
+    if (auto i = std::get_if<int64_t>(&m_v)) return static_cast<double>(*i);
+    if (auto s = std::get_if<std::string>(&m_v)) {
+        try { return std::stod(*s); } catch (...) { return 0; }
+    }
+    return 0;
+}
+
+// ---- Statement -----------------------------------------------------------
+
+Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db), m_sql(sql) {
+    int rc = sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        Raise(db, rc, m_sql);
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement::Statement(Statement&& o) noexcept : m_db(o.m_db), m_stmt(o.m_stmt), m_sql(std::move(o.m_sql)) {
+    o.m_stmt = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& o) noexcept {
+    if (this != &o) {
+        sqlite3_finalize(m_stmt);
+        m_db = o.m_db;
+        m_stmt = o.m_stmt;
+        m_sql = std::move(o.m_sql);
+        o.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+Statement& Statement::Bind(int index, const Value& v) {
+    int rc;
+    if (v.IsNull()) rc = sqlite3_bind_null(m_stmt, index);
+    else if (v.IsInt()) rc = sqlite3_bind_int64(m_stmt, index, v.AsInt());
+    else if (v.IsReal()) rc = sqlite3_bind_double(m_stmt, index, v.AsReal());
+    else {
+        std::string t = v.AsText();
+        rc = sqlite3_bind_text(m_stmt, index, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK) Raise(m_db, rc, m_sql);
+    return *this;
+}
+
+Statement& Statement::BindAll(const Params& params) {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(m_stmt))
+        throw DbError("Statement expects " + std::to_string(sqlite3_bind_parameter_count(m_stmt)) +
+                          " parameters, " + std::to_string(params.size()) + " given [in: " + m_sql + "]",
+                      m_sql);
+    for (size_t i = 0; i < params.size(); ++i) Bind(static_cast<int>(i + 1), params[i]);
+    return *this;
+}
+
+Statement& Statement::Reset() {
+    sqlite3_reset(m_stmt);
+    return *this;
+}
+
+bool Statement::Step() {
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(m_stmt);
+    Raise(m_db, rc, m_sql);
+}
+
+void Statement::Run() {
+    Step();
+    sqlite3_reset(m_stmt);
+}
+
+void Statement::Run(const Params& params) {
+    BindAll(params);
+    Run();
+}
+
+int Statement::ColumnCount() const { return sqlite3_column_count(m_stmt); }
+
+std::string Statement::ColumnName(int c) const {
+    const char* n = sqlite3_column_name(m_stmt, c);
+    return n ? n : "";
+}
+
+int Statement::ColumnIndex(std::string_view name) const {
+    int n = ColumnCount();
+    for (int i = 0; i < n; ++i)
+        if (EqualNoCase(ColumnName(i), name)) return i;
+    return -1;
+}
+
+Value Statement::Column(int c) const {
+    switch (sqlite3_column_type(m_stmt, c)) {
+    case SQLITE_INTEGER: return Value(static_cast<int64_t>(sqlite3_column_int64(m_stmt, c)));
+    case SQLITE_FLOAT: return Value(sqlite3_column_double(m_stmt, c));
+    case SQLITE_NULL: return Value();
+    default: {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, c));
+        int len = sqlite3_column_bytes(m_stmt, c);
+        return Value(std::string(p ? p : "", static_cast<size_t>(len)));
+    }
+    }
+}
+
+Value Statement::Column(std::string_view name) const {
+    int i = ColumnIndex(name);
+    if (i < 0) throw DbError("Item not found in this collection: " + std::string(name), m_sql);
+    return Column(i);
+}
+
+std::string Statement::Text(int c) const {
+    auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, c));
+    return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_stmt, c))) : std::string();
+}
+
+int64_t Statement::Int(int c) const { return sqlite3_column_int64(m_stmt, c); }
+
+// ---- Recordset -----------------------------------------------------------
+
+Recordset::Recordset(Statement& stmt) {
+    int n = stmt.ColumnCount();
+    m_names.reserve(n);
+    for (int i = 0; i < n; ++i) m_names.push_back(stmt.ColumnName(i));
+    while (stmt.Step()) {
+        std::vector<Value> row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i) row.push_back(stmt.Column(i));
+        m_rows.push_back(std::move(row));
+    }
+    stmt.Reset();
+}
+
+bool Recordset::HasField(std::string_view name) const {
+    for (auto& n : m_names)
+        if (EqualNoCase(n, name)) return true;
+    return false;
+}
+
+const Value& Recordset::Field(std::string_view name) const {
+    for (size_t i = 0; i < m_names.size(); ++i)
+        if (EqualNoCase(m_names[i], name)) return Field(i);
+    throw DbError("Item not found in this collection: " + std::string(name));
+}
+
+const Value& Recordset::Field(size_t column) const {
+    if (IsEOF()) throw DbError("No current record.");
+    return m_rows[m_pos].at(column);
+}
+
+// ---- Database ------------------------------------------------------------
+
+Database::Database(sqlite3* db, std::filesystem::path path) : m_db(db), m_path(std::move(path)) {
+    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_extended_result_codes(m_db, 1);
+}
+
+Database::~Database() { Close(); }
+
+void Database::Close() {
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec))
+        throw DbError("Could not find file '" + file.string() + "'.");
+    if (std::filesystem::is_directory(file, ec))
+        throw DbError("'" + file.string() + "' is a folder, not a database file.");
+    {
+        std::ifstream probe(file, std::ios::binary);
+        if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
+        // SQLite writes a 16-byte header; an empty file is a valid empty database
+        // to SQLite but never one of ours, so refuse it as well.
+        char header[16] = {};
+        probe.read(header, sizeof header);
+        if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
+            throw DbError("'" + file.string() + "' is not a database file or is damaged.");
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = Describe(db, rc);
+        sqlite3_close_v2(db);
+        throw DbError("Cannot open the database file '" + file.string() + "': " + msg, {}, rc);
+    }
+    std::unique_ptr<Database> result(new Database(db, file));
+    // A damaged file may still carry a good header: make SQLite read its schema now.
+    try {
+        result->Scalar("SELECT count(*) FROM sqlite_master");
+    } catch (const DbError& e) {
+        throw DbError("'" + file.string() + "' is not a database file or is damaged: " + e.what(), {}, e.Code());
+    }
+    return result;
+}
+
+std::unique_ptr<Database> Database::Create(const std::filesystem::path& file) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = Describe(db, rc);
+        sqlite3_close_v2(db);
+        throw DbError("Cannot create the database file '" + file.string() + "': " + msg, {}, rc);
+    }
+    return std::unique_ptr<Database>(new Database(db, file));
+}
+
+std::unique_ptr<Database> Database::InMemory() {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open(":memory:", &db);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw DbError("Cannot open an in-memory database.", {}, rc);
+    }
+    return std::unique_ptr<Database>(new Database(db, ":memory:"));
+}
+
+void Database::ExecuteScript(std::string_view sql) {
+    std::string text(sql);
+    char* err = nullptr;
+    int rc = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        throw DbError(msg + " [in: " + text.substr(0, 400) + "]", text, rc);
+    }
+}
+
+int Database::Execute(std::string_view sql, const Params& params) {
+    Statement st(m_db, sql);
+    st.BindAll(params);
+    while (st.Step()) {
+    }
+    return sqlite3_changes(m_db);
+}
+
+Statement Database::Prepare(std::string_view sql) { return Statement(m_db, sql); }
+
+Recordset Database::OpenRecordset(std::string_view sql, const Params& params) {
+    Statement st(m_db, sql);
+    st.BindAll(params);
+    return Recordset(st);
+}
+
+Value Database::Scalar(std::string_view sql, const Params& params) {
+    Statement st(m_db, sql);
+    st.BindAll(params);
+    if (st.Step()) return st.Column(0);
+    return Value();
+}
+
+int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+int Database::Changes() const { return sqlite3_changes(m_db); }
+
+bool Database::TableExists(std::string_view table) {
+    return Scalar("SELECT count(*) FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE",
+                  {Value(table)})
+               .AsInt() > 0;
+}
+
+std::vector<std::string> Database::ColumnNames(std::string_view table) {
+    std::vector<std::string> names;
+    auto st = Prepare("SELECT name FROM pragma_table_info(?)");
+    st.Bind(1, Value(table));
+    while (st.Step()) names.push_back(st.Text(0));
+    return names;
+}
+
+void Database::Begin() { ExecuteScript("BEGIN"); }
+void Database::Commit() { ExecuteScript("COMMIT"); }
+void Database::Rollback() {
+    if (InTransaction()) ExecuteScript("ROLLBACK");
+}
+bool Database::InTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
+
+// ---- Transaction ---------------------------------------------------------
+
+Transaction::Transaction(Database& db) : m_db(db) {
+    m_db.Begin();
+    m_open = true;
+}
+
+Transaction::~Transaction() {
+    if (m_open) {
+        try { m_db.Rollback(); } catch (...) {}
+    }
+}
+
+void Transaction::Commit() {
+    if (m_open) {
+        m_db.Commit();
+        m_open = false;
+    }
+}
+
+}  // namespace platform::db

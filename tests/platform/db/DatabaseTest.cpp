@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/db/Database.h"
+#include "tests/support/TestSupport.h"
+
+using platform::db::Database;
+using platform::db::DbError;
+using platform::db::Transaction;
+using platform::db::Value;
+
+namespace {
+
+std::unique_ptr<Database> TableDb() {
+    auto db = Database::InMemory();
+    db->ExecuteScript(
+        "CREATE TABLE T (K INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT COLLATE NOCASE, "
+        "Flag INTEGER NOT NULL DEFAULT 0)");
+    return db;
+}
+
+}  // namespace
+
+TEST(Database, BoundValuesRoundTripQuotesAndNonAscii) {
+    auto db = TableDb();
+    const std::vector<std::string> names = {"O'Brien", "say \"hi\"", "Ärger-Ü", "日本語", "a'\"b;--"};
+    for (auto& n : names) db->Execute("INSERT INTO T (Name) VALUES (?)", {n});
+    for (auto& n : names) {
+        auto rs = db->OpenRecordset("SELECT Name FROM T WHERE Name = ?", {n});
+        ASSERT_EQ(rs.RecordCount(), 1u) << n;
+        EXPECT_EQ(rs.Text("name"), n);
+    }
+}
+
+TEST(Database, RecordsetReadsLikeDao) {
+    auto db = TableDb();
+    db->Execute("INSERT INTO T (Name, Flag) VALUES (?, ?)", {"b", true});
+    db->Execute("INSERT INTO T (Name, Flag) VALUES (?, ?)", {"A", false});
+    EXPECT_EQ(db->LastInsertId(), 2);
+    auto rs = db->OpenRecordset("SELECT * FROM T ORDER BY Name");
+    EXPECT_EQ(rs.RecordCount(), 2u);
+    EXPECT_EQ(rs.Text("Name"), "A");   // ordering ignores case
+    EXPECT_EQ(rs.Int("Flag"), 0);
+    rs.MoveNext();
+    EXPECT_EQ(rs.Int("FLAG"), -1);     // True reads back as -1
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_THROW(rs.Field("Name"), DbError);
+    rs.MoveFirst();
+    EXPECT_THROW(rs.Field("NoSuchField"), DbError);
+    auto empty = db->OpenRecordset("SELECT * FROM T WHERE 0");
+    EXPECT_TRUE(empty.IsEOF());
+    EXPECT_EQ(empty.RecordCount(), 0u);
+}
+
+TEST(Database, ErrorsCarryMessageAndStatement) {
+    auto db = TableDb();
+    try {
+        db->Execute("SELECT * FROM Missing WHERE x = ?", {1});
+        FAIL();
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("no such table"), std::string::npos);
+        EXPECT_EQ(e.Sql(), "SELECT * FROM Missing WHERE x = ?");
+    }
+    EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES (?)", {}), DbError);
+}
+
+TEST(Database, TransactionRollsBackWhenLeftEarly) {
+    auto db = TableDb();
+    {
+        Transaction tx(*db);
+        db->Execute("INSERT INTO T (Name) VALUES ('x')");
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T").AsInt(), 0);
+    {
+        Transaction tx(*db);
+        db->Execute("INSERT INTO T (Name) VALUES ('x')");
+        tx.Commit();
+    }
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T").AsInt(), 1);
+}
+
+TEST(Database, PreparedStatementReuse) {
+    auto db = TableDb();
+    auto ins = db->Prepare("INSERT INTO T (Name, Flag) VALUES (?, ?)");
+    for (int i = 0; i < 100; ++i) ins.Run({"n" + std::to_string(i), i % 2 == 0});
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T WHERE Flag = -1").AsInt(), 50);
+    EXPECT_TRUE(db->TableExists("t"));
+    EXPECT_FALSE(db->TableExists("Nope"));
+    EXPECT_EQ(db->ColumnNames("T"), (std::vector<std::string>{"K", "Name", "Flag"}));
+}
+
+TEST(Database, OpenRefusesMissingFolderAndNonDatabaseFiles) {
+    testsupport::TempDir dir;
+    EXPECT_THROW(Database::Open(dir / "missing.mdb"), DbError);
+    EXPECT_THROW(Database::Open(dir.Path()), DbError);
+    {
+        std::ofstream(dir / "text.mdb") << "this is not a database, just some text of a decent length";
+    }
+    EXPECT_THROW(Database::Open(dir / "text.mdb"), DbError);
+    { std::ofstream(dir / "empty.mdb"); }
+    EXPECT_THROW(Database::Open(dir / "empty.mdb"), DbError);
+    // A real header followed by garbage: refused when the schema is read.
+    {
+        std::ofstream f(dir / "damaged.mdb", std::ios::binary);
+        std::string junk(4096, '\xAB');
+        f.write("SQLite format 3\0", 16);
+        f.write(junk.data(), junk.size());
+    }
+    EXPECT_THROW(Database::Open(dir / "damaged.mdb"), DbError);
+}
+
+TEST(Database, ValueConversions) {
+    EXPECT_EQ(Value().AsText(), "");
+    EXPECT_EQ(Value().AsInt(), 0);
+    EXPECT_EQ(Value(true).AsInt(), -1);
+    EXPECT_EQ(Value("42").AsInt(), 42);
+    EXPECT_EQ(Value("x").AsInt(), 0);
+    EXPECT_EQ(Value(1.5).AsText(), "1.5");
+    EXPECT_EQ(Value(int64_t{7}).AsText(), "7");
+}
