@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "common/Collection.h"
+#include "common/SqlText.h"
 #include "platform/db/Database.h"
 
 namespace platform::workbench { class WorkbenchSession; }
