@@ -25,12 +25,12 @@ TempDir::~TempDir() {
 
 fs::path AppDir() {
     const char* d = std::getenv("QA_APP_DIR");
-    return d ? fs::path(d) : fs::current_path();
+    return d ? fs::path(d) : fs::path(QA_DEFAULT_APP_DIR);
 }
 
 fs::path SourceDir() {
     const char* d = std::getenv("QA_SOURCE_DIR");
-    return d ? fs::path(d) : fs::current_path();
+    return d ? fs::path(d) : fs::path(QA_DEFAULT_SOURCE_DIR);
 }
 
 void RecordingProgress::StartProgress(const std::string& action, long total, bool withCancel) {
