@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <strings.h>
@@ -23,6 +25,45 @@ std::string Describe(sqlite3* db, int rc) {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// ---- Jet's functions in SQL text ------------------------------------------
+// The analyses' statements use Asc and CInt as Jet offered them; these give
+// them the same meaning on SQLite so the statements keep their shape. (LEFT
+// is a keyword of SQLite and cannot be a function: write substr(x, 1, n).)
+
+size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+// Asc(text): the code of the first character; Null for Null or "".
+void JetAsc(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    auto t = sqlite3_value_text(argv[0]);
+    int bytes = sqlite3_value_bytes(argv[0]);
+    if (!t || bytes == 0) return sqlite3_result_null(ctx);
+    size_t len = std::min<size_t>(Utf8Length(t[0]), static_cast<size_t>(bytes));
+    unsigned code = len == 1 ? t[0] : t[0] & (0xFF >> (len + 1));
+    for (size_t i = 1; i < len; ++i) code = (code << 6) | (t[i] & 0x3F);
+    sqlite3_result_int64(ctx, code);
+}
+
+// CInt(x): rounded half to even into a 16-bit integer; out of range is an
+// overflow error as in Jet. Null stays Null.
+void JetCInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    double v = std::nearbyint(sqlite3_value_double(argv[0]));   // default rounding: half to even
+    if (v < -32768.0 || v > 32767.0) return sqlite3_result_error(ctx, "Overflow", -1);
+    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+}
+
+void RegisterJetFunctions(sqlite3* db) {
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db, "Asc", 1, flags, nullptr, JetAsc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "CInt", 1, flags, nullptr, JetCInt, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
@@ -217,6 +258,7 @@ const Value& Recordset::Field(size_t column) const {
 Database::Database(sqlite3* db, std::filesystem::path path) : m_db(db), m_path(std::move(path)) {
     sqlite3_busy_timeout(m_db, 2000);
     sqlite3_extended_result_codes(m_db, 1);
+    RegisterJetFunctions(m_db);
 }
 
 Database::~Database() { Close(); }
@@ -342,22 +384,33 @@ bool Database::InTransaction() const { return m_db && sqlite3_get_autocommit(m_d
 
 // ---- Transaction ---------------------------------------------------------
 
+// Inside an open transaction a guard becomes a savepoint, so a bulk write
+// called from another one nests instead of failing to begin.
 Transaction::Transaction(Database& db) : m_db(db) {
-    m_db.Begin();
+    if (m_db.InTransaction()) {
+        static int s_counter = 0;
+        m_savepoint = "qa_sp" + std::to_string(++s_counter);
+        m_db.ExecuteScript("SAVEPOINT " + m_savepoint);
+    } else {
+        m_db.Begin();
+    }
     m_open = true;
 }
 
 Transaction::~Transaction() {
-    if (m_open) {
-        try { m_db.Rollback(); } catch (...) {}
+    if (!m_open) return;
+    try {
+        if (m_savepoint.empty()) m_db.Rollback();
+        else m_db.ExecuteScript("ROLLBACK TO " + m_savepoint + "; RELEASE " + m_savepoint);
+    } catch (...) {
     }
 }
 
 void Transaction::Commit() {
-    if (m_open) {
-        m_db.Commit();
-        m_open = false;
-    }
+    if (!m_open) return;
+    if (m_savepoint.empty()) m_db.Commit();
+    else m_db.ExecuteScript("RELEASE " + m_savepoint);
+    m_open = false;
 }
 
 }  // namespace platform::db

@@ -123,6 +123,7 @@ private:
     size_t m_pos = 0;
 };
 
+// Every connection also knows Jet's Asc(text) and CInt(x).
 class Database {
 public:
     // Opens an existing database file. A missing, unreadable or non-database
@@ -168,7 +169,8 @@ private:
 };
 
 // Scope guard for one transaction: commits on Commit(), rolls back when
-// left early (error or return) so no half transaction stays open.
+// left early (error or return) so no half transaction stays open. A guard
+// made while a transaction is open nests as a savepoint.
 class Transaction {
 public:
     explicit Transaction(Database& db);
@@ -178,6 +180,7 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 private:
     Database& m_db;
+    std::string m_savepoint;
     bool m_open = false;
 };
 

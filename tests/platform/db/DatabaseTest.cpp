@@ -121,3 +121,42 @@ TEST(Database, ValueConversions) {
     EXPECT_EQ(Value(1.5).AsText(), "1.5");
     EXPECT_EQ(Value(int64_t{7}).AsText(), "7");
 }
+
+TEST(Database, JetFunctionsInSqlText) {
+    auto db = Database::InMemory();
+    EXPECT_EQ(db->Scalar("SELECT Asc(substr('Writes', 1, 1))").AsInt(), 87);
+    EXPECT_EQ(db->Scalar("SELECT Asc('R')").AsInt(), 82);
+    EXPECT_EQ(db->Scalar("SELECT Asc('é')").AsInt(), 0xE9);
+    EXPECT_TRUE(db->Scalar("SELECT Asc('')").IsNull());
+    EXPECT_EQ(db->Scalar("SELECT CInt(2.5)").AsInt(), 2);    // half to even
+    EXPECT_EQ(db->Scalar("SELECT CInt(3.5)").AsInt(), 4);
+    EXPECT_EQ(db->Scalar("SELECT CInt(-7)").AsInt(), -7);
+    EXPECT_EQ(db->Scalar("SELECT CInt('12')").AsInt(), 12);
+    EXPECT_THROW(db->Scalar("SELECT CInt(32768)"), DbError);
+    EXPECT_EQ(db->Scalar("SELECT CInt(-32768)").AsInt(), -32768);
+}
+
+TEST(Database, NestedTransactionsBecomeSavepoints) {
+    auto db = TableDb();
+    {
+        Transaction outer(*db);
+        db->Execute("INSERT INTO T (Name) VALUES ('kept')");
+        {
+            Transaction inner(*db);
+            db->Execute("INSERT INTO T (Name) VALUES ('dropped')");
+        }   // left early: only the inner work is undone
+        EXPECT_TRUE(db->InTransaction());
+        {
+            Transaction inner(*db);
+            db->Execute("INSERT INTO T (Name) VALUES ('inner')");
+            inner.Commit();
+        }
+        outer.Commit();
+    }
+    EXPECT_FALSE(db->InTransaction());
+    auto rs = db->OpenRecordset("SELECT Name FROM T ORDER BY K");
+    ASSERT_EQ(rs.RecordCount(), 2u);
+    EXPECT_EQ(rs.Text("Name"), "kept");
+    rs.MoveNext();
+    EXPECT_EQ(rs.Text("Name"), "inner");
+}
