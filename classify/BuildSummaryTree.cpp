@@ -1,0 +1,144 @@
+#include "classify/BuildSummaryTree.h"
+
+#include <cctype>
+
+#include "common/SoaType.h"
+#include "platform/db/Database.h"
+
+namespace {
+
+namespace ST = common::SoaType;
+
+constexpr const char* kClientBranch = "Client Branch";
+constexpr const char* kServerBranch = "Server Branch";
+constexpr const char* kMissingImage = "Missing";
+
+size_t FindNoCase(std::string_view text, std::string_view word) {
+    if (word.size() > text.size()) return std::string_view::npos;
+    for (size_t i = 0; i + word.size() <= text.size(); ++i) {
+        size_t j = 0;
+        while (j < word.size() && std::tolower(static_cast<unsigned char>(text[i + j])) ==
+                                      std::tolower(static_cast<unsigned char>(word[j])))
+            ++j;
+        if (j == word.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view word) {
+    return text.size() >= word.size() && FindNoCase(text.substr(text.size() - word.size()), word) == 0;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && FindNoCase(a, b) == 0; }
+
+// The number a text starts with, read the way a count is read back from a
+// node's text: leading digits, 0 when there are none.
+long LeadingNumber(std::string_view text) {
+    long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// Adds a group's count (and stub mark) to the total its parent shows in
+// front of its branch word ("12 Client Branch*"). A group under a "Frontier"
+// or "Server" node also adds to that node's own branch, one level up.
+void UpdateTotals(classify::SummaryTree& tree, std::string_view key, long count, bool hasStub, bool endWords) {
+    classify::SummaryNode* node = tree.Find(key);
+    if (!node) return;
+    std::string text = node->text;
+    std::string word;
+    if (FindNoCase(text, kClientBranch) != std::string::npos) word = kClientBranch;
+    if (FindNoCase(text, kServerBranch) != std::string::npos) word = kServerBranch;
+    if (endWords) {
+        if (EndsWithNoCase(text, "Frontier")) word = "Frontier";
+        if (EndsWithNoCase(text, "Server")) word = "Server";
+    }
+    if (word.empty()) return;
+    long prior = 0;
+    const size_t at = FindNoCase(text, word);
+    if (at != 0 && text.find(' ') != std::string::npos) {
+        prior = LeadingNumber(text.substr(0, text.find(' ')));
+        text = text.substr(at);
+    }
+    if (hasStub && text.find('*') == std::string::npos) text += "*";
+    node->text = std::to_string(prior + count) + " " + text;
+    if (endWords && !node->parentKey.empty()) UpdateTotals(tree, std::string(node->parentKey), count, hasStub, false);
+}
+
+}  // namespace
+
+namespace mdlReports {
+
+long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, int16_t code,
+                      const std::string& kind, std::string_view parentKey) {
+    const std::string caption(ST::Caption(code));
+    // Screens and data stores carry SOAType 0; 70 and 80 only name their groups.
+    const int soaType = (code == ST::Screens || code == ST::DataStores) ? 0 : code;
+    auto rows = db.Prepare(
+        "SELECT ID, BusName, Name, Stub, EntNameFull FROM Ents WHERE EntName = ? AND SOAType = ? "
+        "ORDER BY Stub DESC, Name");
+    rows.BindAll({kind, soaType});
+
+    tree.Add({caption, std::string(parentKey), caption, caption, {}});
+    long count = 0;
+    bool hasStub = false;
+    while (rows.Step()) {
+        const bool stub = rows.Column(3).AsBool();
+        const std::string fullType = rows.Text(4);
+        std::string text = rows.Text(1);
+        if (rows.Column(1).IsNull()) text = rows.Column(2).IsNull() ? rows.Text(0) : rows.Text(2);
+        classify::SummaryNode node{rows.Text(0), caption, std::move(text), stub ? kMissingImage : caption,
+                                   stub && EqualsNoCase(fullType, "MAP") ? "STUBMAP" : fullType};
+        if (!tree.Add(std::move(node))) continue;  // a repeated id shows once
+        ++count;
+        hasStub = hasStub || stub;
+    }
+    if (classify::SummaryNode* group = tree.Find(caption)) {
+        group->text = std::to_string(count) + " " + caption + (hasStub ? "*" : "");
+    }
+    if (!parentKey.empty()) UpdateTotals(tree, parentKey, count, hasStub, true);
+    return count;
+}
+
+}  // namespace mdlReports
+
+namespace classify {
+
+namespace {
+
+void AddBranch(SummaryTree& tree, platform::db::Database& db, const char* branch,
+               std::initializer_list<int16_t> codes) {
+    tree.Add({branch, {}, branch, branch, {}});
+    long total = 0;
+    for (int16_t code : codes) {
+        long count = mdlReports::AddCategoryNodes(tree, db, code, "PROGRAM", branch);
+        if (count == 0) tree.Remove(common::SoaType::Caption(code));
+        total += count;
+    }
+    if (total == 0) tree.Remove(branch);
+}
+
+void AddTopLevelGroup(SummaryTree& tree, platform::db::Database& db, int16_t code, const std::string& kind) {
+    if (mdlReports::AddCategoryNodes(tree, db, code, kind, {}) == 0) tree.Remove(common::SoaType::Caption(code));
+}
+
+}  // namespace
+
+SummaryTree BuildSummaryTree(platform::db::Database& db) {
+    SummaryTree tree;
+    AddTopLevelGroup(tree, db, ST::Screens, "MAP");
+    AddBranch(tree, db, kClientBranch,
+              {ST::Batch, ST::ClientFacing, ST::ClientFacingCalled, ST::ClientFacingData, ST::ClientFacingCalledData,
+               ST::Transitional, ST::TransitionalCalled});
+    AddBranch(tree, db, kServerBranch,
+              {ST::FrontierDataAccess, ST::FrontierDataLogic, ST::FrontierLogicOnly, ST::FrontierIrregular,
+               ST::ServerDataAccess, ST::ServerDataLogic, ST::ServerLogicOnly, ST::ServerIrregular});
+    AddTopLevelGroup(tree, db, ST::NoCategory, "PROGRAM");
+    AddTopLevelGroup(tree, db, ST::DataStores, "store");
+    return tree;
+}
+
+}  // namespace classify

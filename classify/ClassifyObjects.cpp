@@ -1,0 +1,21 @@
+#include "classify/ClassifyObjects.h"
+
+#include "classify/BuildSummaryTree.h"
+#include "classify/ClassifyPrograms.h"
+#include "common/Progress.h"
+
+namespace classify {
+
+SummaryTree ClassifyObjects(platform::db::Database& db, common::IProgress& progress) {
+    {
+        // The scope closes the progress even when the classification fails,
+        // so the window never keeps a stale progress strip.
+        common::ProgressScope scope(progress, "Classify objects", 1, true);
+        progress.StartStep("");
+        mdlReports::ClassifyPrograms(db);
+        progress.FinishStep(1);
+    }
+    return BuildSummaryTree(db);
+}
+
+}  // namespace classify
