@@ -1,0 +1,48 @@
+#pragma once
+// The workspace database: one SQLite file per workspace, made by copying the
+// template shipped beside the executable and then filled by the import.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/db/Database.h"
+
+namespace workspace {
+
+inline constexpr const char* kDatabaseFileName = "QuarvelAnalyzer.mdb";
+// The StatusType of the row that keeps the last build's warning.
+inline constexpr const char* kStatusErrorMessage = "ErrorMessage";
+
+// <workspace folder>/QuarvelAnalyzer.mdb
+std::filesystem::path DatabasePath(const std::filesystem::path& workspaceFolder);
+// <application folder>/QuarvelAnalyzer.mdb
+std::filesystem::path TemplatePath(const std::filesystem::path& appPath);
+bool DatabaseExists(const std::filesystem::path& workspaceFolder);
+
+// Opens the workspace's existing database unchanged. Raises DbError for a
+// missing, unreadable or damaged file.
+std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
+
+// Copies the template over the workspace's database and opens the copy.
+// The copy is written to a temporary file in the workspace folder and renamed
+// into place; journal, WAL and shared-memory files left by the old database
+// are removed first, so none of them can be replayed into the new file. The
+// caller closes any connection to the old database before. Raises DbError
+// when the template is missing or not a workspace template, or when the copy
+// cannot be made; the old database is then left as it was.
+std::unique_ptr<platform::db::Database> CreateWorkspaceDatabase(const std::filesystem::path& appPath,
+                                                                const std::filesystem::path& workspaceFolder);
+
+// Deletes the workspace's database and its journal files (the refresh).
+// False when the database file could not be deleted; a missing file is no
+// failure.
+bool DeleteWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
+
+// The warning of the last build kept in Status ("ErrorMessage"): empty when
+// the stored value is "none" (any case) or the row is absent.
+std::string ReadLoadMessage(platform::db::Database& db);
+// Stores the warning, or "none" for an empty one.
+void WriteLoadMessage(platform::db::Database& db, const std::string& message);
+
+}  // namespace workspace
