@@ -163,7 +163,9 @@ std::string WsdlBuilder::AddWSDLTypes(const std::string& typeText) {
 
 void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
     if (messages.empty()) return;
-    xml::Node operation = m_doc.CreateElement("wsdl:operation");
+    // Appended right away (not created detached) so that its prefix resolves
+    // to the WSDL namespace in the tree as it does in the written text.
+    xml::Node operation = m_portType.AppendElement("wsdl:operation");
     bool first = true;
     for (const StoredMessage& stored : messages) {
         // Input only when the name ends with ".In"; a name like "MAIN.Out"
@@ -187,11 +189,10 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
         operation.AppendElement(input ? "wsdl:input" : "wsdl:output").SetAttribute("message", messageName);
         if (first) {
             operation.SetAttribute("name", m_operationNames.Claim(stemName));
-            m_portType.AppendChild(operation);
             first = false;
         }
 
-        xml::Node message = m_doc.CreateElement("wsdl:message");
+        xml::Node message = m_root.AppendElement("wsdl:message");
         message.SetAttribute("name", messageName);
         UniqueNames partNames;   // a second FILLER becomes filler_2
         for (const StoredPart& part : stored.parts) {
@@ -201,7 +202,6 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
             wsdlPart.SetAttribute("name", partNames.Claim(ToXmlName(part.name)));
             if (part.element) wsdlPart.SetAttribute("element", typeName);
         }
-        m_root.AppendChild(message);
     }
 }
 
