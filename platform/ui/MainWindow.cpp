@@ -1,0 +1,5 @@
+#include "platform/ui/MainWindow.h"
+
+namespace Globals {
+platform::ui::IMainWindow* g_MainForm = nullptr;
+}
