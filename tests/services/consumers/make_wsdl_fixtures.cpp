@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "WsdlFixtures.h"
+#include "tests/services/WsdlFixtures.h"
 #include "services/WsdlSave.h"
 
 namespace fs = std::filesystem;
