@@ -8,16 +8,9 @@ namespace importtest {
 namespace fs = std::filesystem;
 using platform::db::Database;
 
-fs::path TemplateDb() {
-    fs::path t = testsupport::AppDir() / "QuarvelAnalyzer.mdb";
-    if (fs::exists(t)) return t;
-    // Run outside CTest: the application folder sits beside tests_bin/.
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "QuarvelAnalyzer.mdb";
-}
-
 std::unique_ptr<Database> FreshWorkspaceDb(const testsupport::TempDir& dir, const std::string& name) {
     const fs::path target = dir / name;
-    fs::copy_file(TemplateDb(), target, fs::copy_options::overwrite_existing);
+    fs::copy_file(testsupport::AppDir() / "QuarvelAnalyzer.mdb", target, fs::copy_options::overwrite_existing);
     return Database::Open(target);
 }
 

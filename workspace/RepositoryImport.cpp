@@ -1,0 +1,141 @@
+#include "workspace/RepositoryImport.h"
+
+#include <optional>
+
+#include "platform/workbench/EntityStore.h"
+#include "workspace/BatchTransaction.h"
+#include "workspace/ProgramRelationships.h"
+#include "workspace/RelationshipRecorder.h"
+#include "workspace/RepositoryReader.h"
+#include "workspace/Text.h"
+
+namespace workspace {
+
+namespace wb = platform::workbench;
+using platform::db::Database;
+using platform::db::Statement;
+
+const char* const kStoreTypes[7] = {"TABLE", "HISEGMENT", "ADABASFILE", "NETRECORD",
+                                    "DATAAREA", "DMSIIDATASET", "DATASTORE"};
+
+namespace {
+
+// Entities per transaction: small enough that a commit is never far off,
+// large enough that commits cost nothing next to the walk.
+constexpr int kStepsPerBatch = 500;
+// Ents.Name and BusName hold up to 255 characters.
+constexpr size_t kNameLength = 255;
+
+class Import {
+public:
+    Import(Database& db, wb::EntityStore& store, common::IProgress& progress)
+        : m_db(db),
+          m_store(store),
+          m_progress(progress),
+          m_insert(db.Prepare("INSERT INTO Ents (ID, EntName, EntNameFull, Name, BusName) VALUES (?, ?, ?, ?, ?)")),
+          m_insertStub(db.Prepare(
+              "INSERT INTO Ents (ID, EntName, EntNameFull, Name, BusName, Stub) VALUES (?, ?, ?, ?, ?, ?)")) {}
+
+    // True when every kind was read to its end; false when cancelled.
+    bool Run() {
+        BatchTransaction batch(m_db, kStepsPerBatch);
+        m_batch = &batch;
+        bool done = Screens() && Programs();
+        for (size_t i = 0; done && i < std::size(kStoreTypes); ++i) done = ImportDataStores(kStoreTypes[i]);
+        batch.Finish();
+        m_batch = nullptr;
+        return done;
+    }
+
+private:
+    void AddRow(const wb::RepositoryEntity& e, const std::string& entName, const std::string& name,
+                std::optional<bool> stub = {}) {
+        const std::string type = e.GetType().GetName();
+        if (stub)
+            m_insertStub.Run({e.GetId(), entName, type, name, name, *stub ? platform::db::kTrue : platform::db::kFalse});
+        else
+            m_insert.Run({e.GetId(), entName, type, name, name});
+    }
+
+    // Runs one kind under its own progress bar; each entity is one step and
+    // the analyst may cancel between entities. False when cancelled.
+    template <class AddEntity>
+    bool ImportList(wb::EntityList& list, const std::string& caption, AddEntity addEntity) {
+        common::ProgressScope scope(m_progress, caption, list.Count(), true);
+        for (; !list.AtEnd(); list.MoveNext()) {
+            m_progress.StartStep("");
+            wb::RepositoryEntity entity = list.Current();
+            addEntity(entity);
+            m_progress.FinishStep(1);
+            m_batch->Step();
+            if (m_progress.Cancelled()) return false;
+        }
+        return true;
+    }
+
+    bool Screens() {
+        wb::EntityList list = m_store.GetEntities("MAP", "", "Name");
+        if (list.Count() == 0) return true;
+        return ImportList(list, "Collecting screens", [&](wb::RepositoryEntity& e) {
+            const std::string name = e.GetAttribute("Name");
+            // A screen without source is one the repository only knows by name.
+            if (e.GetAttribute("Source").empty())
+                AddRow(e, e.GetType().GetName(), name, true);
+            else
+                AddRow(e, e.GetType().GetName(), name);
+        });
+    }
+
+    bool Programs() {
+        wb::EntityList list = m_store.GetEntities("PROGRAM", "", "Name");
+        if (list.Count() == 0) return true;
+        RepositoryReader reader(m_store);
+        RelationshipRecorder recorder(m_db);
+        ProgramRelationships walk(reader, recorder);
+        return ImportList(list, "Collecting programs", [&](wb::RepositoryEntity& e) {
+            AddRow(e, e.GetType().GetName(), e.GetAttribute("Name"));
+            walk.CollectRelationships(e);
+        });
+    }
+
+    bool ImportDataStores(const std::string& storeType) {
+        wb::EntityList list;
+        try {
+            list = m_store.GetEntities(storeType, "", "Name");
+        } catch (const wb::WorkbenchError&) {
+            // A store type the repository does not know has nothing to import.
+            return true;
+        }
+        if (list.Count() == 0) return true;
+        const bool cut = SameText(storeType, "DATASTORE");
+        return ImportList(list, "Collecting data stores", [&](wb::RepositoryEntity& e) {
+            AddRow(e, "store", cut ? LeftChars(e.GetName(), kNameLength) : e.GetName());
+        });
+    }
+
+    Database& m_db;
+    wb::EntityStore& m_store;
+    common::IProgress& m_progress;
+    Statement m_insert;
+    Statement m_insertStub;
+    BatchTransaction* m_batch = nullptr;
+};
+
+}  // namespace
+
+ImportResult ImportRepositoryEntities(Database& db, wb::EntityStore& store, common::IProgress& progress) {
+    ImportResult result;
+    try {
+        Import import(db, store, progress);
+        result.done = import.Run();
+        result.cancelled = !result.done;
+    } catch (const std::exception& e) {
+        // What was written before the failure is committed; the caller marks
+        // the database incomplete.
+        result.done = false;
+        result.error = e.what();
+    }
+    return result;
+}
+
+}  // namespace workspace
