@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/FileNameUtility.h"
 #include "common/ResModule.h"
 
 namespace Globals {
@@ -212,12 +213,11 @@ std::string WsdlBuilder::ToString() const {
     return m_doc.ToString(options);
 }
 
-std::optional<GeneratedWsdl> GenerateWebServiceWSDL(Database& db, int64_t wsid, common::IPrompt& prompt,
-                                                    const NameCheck& isValidName) {
+std::optional<GeneratedWsdl> GenerateWebServiceWSDL(Database& db, int64_t wsid, common::IPrompt& prompt) {
     auto service = db.OpenRecordset("SELECT Name FROM wsWebServices WHERE WSID = ?", {wsid});
     if (service.IsEOF()) return std::nullopt;
     const std::string name = service.Text("Name");
-    if (isValidName && !isValidName(name)) return std::nullopt;
+    if (!FileNameUtility::IsValidName(name)) return std::nullopt;
     Globals::g_ServiceName = name;
 
     WsdlBuilder builder(name);

@@ -6,7 +6,6 @@
 // name for the file name.
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -92,10 +91,6 @@ private:
     UniqueNames m_messageNames;
 };
 
-// Whether a web service name may be used; the generation stops silently
-// for a name that fails it.
-using NameCheck = std::function<bool(const std::string&)>;
-
 struct GeneratedWsdl {
     std::string serviceName;   // the service's real name, for the file name
     std::string text;
@@ -103,10 +98,10 @@ struct GeneratedWsdl {
 
 // Builds the WSDL document of web service wsid from its web operations on
 // entities (processes are left out; a link whose entity row is missing is
-// skipped). No document when the service does not exist or its name fails
-// the check. Sets Globals::g_ServiceName once the name has passed.
+// skipped). No document, and no message, when the service does not exist
+// or FileNameUtility::IsValidName refuses its name. Sets
+// Globals::g_ServiceName once the name has passed.
 std::optional<GeneratedWsdl> GenerateWebServiceWSDL(platform::db::Database& db, int64_t wsid,
-                                                    common::IPrompt& prompt,
-                                                    const NameCheck& isValidName = {});
+                                                    common::IPrompt& prompt);
 
 }  // namespace services

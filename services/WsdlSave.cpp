@@ -38,9 +38,8 @@ std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std
 }
 
 std::optional<std::filesystem::path> GenerateAndSaveWebServiceWSDL(platform::db::Database& db, int64_t wsid,
-                                                                   ISaveDialog& dialog, common::IPrompt& prompt,
-                                                                   const NameCheck& isValidName) {
-    auto wsdl = GenerateWebServiceWSDL(db, wsid, prompt, isValidName);
+                                                                   ISaveDialog& dialog, common::IPrompt& prompt) {
+    auto wsdl = GenerateWebServiceWSDL(db, wsid, prompt);
     if (!wsdl) return std::nullopt;
     return SaveWSDL(wsdl->text, wsdl->serviceName, dialog, prompt);
 }

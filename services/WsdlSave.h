@@ -34,7 +34,6 @@ std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std
 // save loop. Returns the written file; nothing when the service is unknown,
 // its name fails the check, the user cancelled or the write failed.
 std::optional<std::filesystem::path> GenerateAndSaveWebServiceWSDL(platform::db::Database& db, int64_t wsid,
-                                                                   ISaveDialog& dialog, common::IPrompt& prompt,
-                                                                   const NameCheck& isValidName = {});
+                                                                   ISaveDialog& dialog, common::IPrompt& prompt);
 
 }  // namespace services

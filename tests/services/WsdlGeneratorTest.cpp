@@ -136,8 +136,7 @@ TEST_F(WsdlGeneration, ServiceWithoutMessagesStillGivesTheFrame) {
 TEST_F(WsdlGeneration, UnknownServiceOrRefusedNameGivesNothing) {
     EXPECT_FALSE(GenerateWebServiceWSDL(*db, 42, prompt));
     const int64_t wsid = AddService(*db, "Bad/Name");
-    const auto refuseSlash = [](const std::string& n) { return n.find('/') == std::string::npos; };
-    EXPECT_FALSE(GenerateWebServiceWSDL(*db, wsid, prompt, refuseSlash));
+    EXPECT_FALSE(GenerateWebServiceWSDL(*db, wsid, prompt));
     EXPECT_EQ(Globals::g_ServiceName, "");
     EXPECT_TRUE(prompt.asked.empty());
 }
