@@ -9,7 +9,24 @@ using platform::db::DbError;
 
 namespace {
 
-bool IsConstraintError(const DbError& e) { return (e.Code() & 0xFF) == SQLITE_CONSTRAINT; }
+bool IsDuplicateKey(const DbError& e) { return e.Code() == SQLITE_CONSTRAINT_UNIQUE; }
+
+// The database compares text without case, and SQLite's case-blind
+// comparison stops at a NUL: keys that differ only after their first NUL
+// would count as one and every definition but the first of a program would
+// be refused. The table therefore holds the key with each NUL written as
+// the unit separator (0x1F), which no id contains; in memory it stays NUL-joined.
+std::string StoredKey(std::string key) {
+    for (char& c : key)
+        if (c == '\0') c = '\x1F';
+    return key;
+}
+
+std::string KeyFromStored(std::string key) {
+    for (char& c : key)
+        if (c == '\x1F') c = '\0';
+    return key;
+}
 
 void LoadDirection(Database& db, const std::string& programId, bool input, MsgDefCollection& into) {
     auto rs = db.OpenRecordset("SELECT * FROM Messages WHERE sProgID = ? AND bInput = ?",
@@ -20,7 +37,7 @@ void LoadDirection(Database& db, const std::string& programId, bool input, MsgDe
         def.sName = rs.Text("sName");
         def.sProgID = rs.Text("sProgID");
         def.sProgName = rs.Text("sProgName");
-        def.sKey = rs.Text("sKey");
+        def.sKey = KeyFromStored(rs.Text("sKey"));
         if (!into.Contains(def.sKey)) into.Add(def, def.sKey);
     }
 }
@@ -38,7 +55,7 @@ std::string MessageDefKey(bool input, const std::string& vnid, const std::string
 
 void AddMessageRecord(Database& db, const mdMsgDef& def, bool input) {
     db.Execute("INSERT INTO Messages (sKey, sProgID, sProgName, sVNID, sName, bInput) VALUES (?, ?, ?, ?, ?, ?)",
-               {def.sKey, def.sProgID, def.sProgName, def.sVNID, def.sName,
+               {StoredKey(def.sKey), def.sProgID, def.sProgName, def.sVNID, def.sName,
                 input ? platform::db::kTrue : platform::db::kFalse});
 }
 
@@ -63,7 +80,7 @@ int MessageDefinitions::SetAs(Database& db, bool input, const std::vector<Defini
                 AddMessageRecord(db, def, input);
             } catch (const DbError& e) {
                 // The row is there already (stored by an earlier session).
-                if (!IsConstraintError(e)) throw;
+                if (!IsDuplicateKey(e)) throw;
             }
         }
         tx.Commit();

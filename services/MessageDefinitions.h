@@ -34,7 +34,9 @@ struct DefinitionNode {
     std::string name;
 };
 
-// Appends one `Messages` row for the definition.
+// Appends one `Messages` row for the definition. The table holds sKey with
+// its NULs written as 0x1F (the database's case-blind comparison would stop
+// at a NUL and take different keys for one); loading turns them back.
 void AddMessageRecord(platform::db::Database& db, const mdMsgDef& def, bool input);
 
 // The input and output definitions of the editor's current program.
