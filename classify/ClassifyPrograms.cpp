@@ -1,6 +1,5 @@
 #include "classify/ClassifyPrograms.h"
 
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -200,11 +199,10 @@ ClassificationCounts ClassifyPrograms(platform::db::Database& db) {
         for (auto& r : records) ApplyFrontierServerRules(r);
     }
 
-    std::optional<platform::db::Transaction> tx;
-    if (!db.InTransaction()) tx.emplace(db);
+    platform::db::Transaction tx(db);
     WriteBatch(db, g, online, counts);
     WriteRecords(db, g, records, nodeOf);
-    if (tx) tx->Commit();
+    tx.Commit();
     return counts;
 }
 

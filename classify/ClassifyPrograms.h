@@ -16,7 +16,7 @@ struct ClassificationCounts {
 // Programs that no screen-conversing program reaches over calls and
 // transfers get code 90 (Batch) and keep their flags; every online program
 // gets its seven facts and a code. All writes happen in one transaction
-// (joined when the caller already holds one); an error rolls them back and
+// (a savepoint when the caller already holds one); an error rolls them back and
 // passes to the caller. Ids and names compare without regard to case.
 ClassificationCounts ClassifyPrograms(platform::db::Database& db);
 
