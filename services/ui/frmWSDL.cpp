@@ -1,6 +1,7 @@
 #include "services/ui/frmWSDL.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QTreeWidget>
 
@@ -33,6 +34,9 @@ frmWSDL::frmWSDL(QWidget* parent)
     tvWSDL = new QTreeWidget(this);
     tvWSDL->setObjectName("tvWSDL");
     tvWSDL->setHeaderHidden(true);
+    // Long start tags scroll sideways rather than being cut short.
+    tvWSDL->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tvWSDL->header()->setStretchLastSection(false);
     setCentralWidget(tvWSDL);
 
     mnuFile = menuBar()->addMenu("&File");
