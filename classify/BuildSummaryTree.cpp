@@ -53,8 +53,11 @@ void UpdateTotals(classify::SummaryTree& tree, std::string_view key, long count,
     if (FindNoCase(text, kClientBranch) != std::string::npos) word = kClientBranch;
     if (FindNoCase(text, kServerBranch) != std::string::npos) word = kServerBranch;
     if (endWords) {
-        if (EndsWithNoCase(text, "Frontier")) word = "Frontier";
-        if (EndsWithNoCase(text, "Server")) word = "Server";
+        // The stub mark follows the word; "3 Frontier*" still ends with it.
+        std::string_view unmarked(text);
+        if (!unmarked.empty() && unmarked.back() == '*') unmarked.remove_suffix(1);
+        if (EndsWithNoCase(unmarked, "Frontier")) word = "Frontier";
+        if (EndsWithNoCase(unmarked, "Server")) word = "Server";
     }
     if (word.empty()) return;
     long prior = 0;

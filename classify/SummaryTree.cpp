@@ -37,8 +37,11 @@ void SummaryTree::Remove(std::string_view key) {
         }
     }
     size_t out = 0;
-    for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (!drop[i]) m_nodes[out++] = std::move(m_nodes[i]);
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        if (drop[i]) continue;
+        if (out != i) m_nodes[out] = std::move(m_nodes[i]);
+        ++out;
+    }
     m_nodes.resize(out);
     Reindex();
 }

@@ -113,7 +113,7 @@ std::unique_ptr<Database> Load(const Workspace& w) {
         for (const std::string* text : {&e.id, &e.entName, &e.entNameFull, &e.id, &e.id}) p.emplace_back(*text);
         p.emplace_back(e.stub);
         p.emplace_back(e.soaType);
-        for (int bit = 0; bit < 7; ++bit) p.push_back(static_cast<bool>(e.flags & (1 << bit)));
+        for (int bit = 0; bit < 7; ++bit) p.emplace_back((e.flags >> bit) & 1 ? platform::db::kTrue : platform::db::kFalse);
         db->Execute(
             "INSERT INTO Ents (ID, EntName, EntNameFull, Name, BusName, Stub, SOAType, AccessScreen, Xctls, Xctled, "
             "CallsData, CallsDataIndirect, Called, OnTop) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
