@@ -1,0 +1,82 @@
+#include "services/MessageStructure.h"
+
+#include "platform/workbench/EntityStore.h"
+#include "services/MessageDocument.h"
+
+namespace services {
+
+namespace wb = platform::workbench;
+
+namespace {
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+bool IsDeclaration(const wb::CodeModelConstruct& c) {
+    return c.GetTypeText().size() == 4 && StartsWithNoCase(c.GetTypeText(), "DECL");
+}
+
+void AddChildren(const wb::CodeModelConstruct& parent, std::vector<StructureNode>& nodes) {
+    for (auto children = parent.GetChildren(); !children.AtEnd(); children.MoveNext()) {
+        const wb::CodeModelConstruct& child = children.Current();
+        if (!IsDeclaration(child)) continue;
+        nodes.push_back({child.GetId(), child.GetName(), TypeText(child), parent.GetId(), false});
+        AddChildren(child, nodes);
+    }
+}
+
+}  // namespace
+
+wb::CodeModel OpenProgramCodeModel(wb::WorkbenchSession& session, const std::string& programId) {
+    wb::EntityStore store = session.GetEntityStore();
+    const std::string sid = store.Item(programId).GetAttribute("Sid");
+    const std::string sidKey = store.Item(sid).GetId();
+    wb::ModelLoader loader;
+    loader.SetSession(&session);
+    const auto [modelFile, key] = loader.LookupSid(sidKey);
+    return wb::CodeModelFactory().CreateCodeModel(store, modelFile, key);
+}
+
+std::vector<wb::CodeModelDataList> VisibleDataLists(const wb::CodeModel& model) {
+    std::vector<wb::CodeModelDataList> lists;
+    for (auto& list : model.GetDataLists())
+        if (!StartsWithNoCase(list.GetName(), "VNL_0")) lists.push_back(list);
+    return lists;
+}
+
+std::string StructureNode::Text() const { return top ? name : name + " " + typeText; }
+
+std::string StructureNode::Tag() const {
+    if (top) return {};
+    std::string tag = name;
+    tag += '\0';
+    tag += typeText;
+    return tag;
+}
+
+std::optional<std::vector<StructureNode>> CollectStructure(const wb::CodeModel& model, std::string_view elementId) {
+    std::optional<wb::CodeModelConstruct> element = model.FindConstruct(elementId);
+    if (!element) return std::nullopt;
+    std::vector<StructureNode> nodes;
+    if (!IsDeclaration(*element)) return nodes;
+    nodes.push_back({element->GetId(), element->GetName(), {}, {}, true});
+    AddChildren(*element, nodes);
+    return nodes;
+}
+
+std::vector<DefinitionNode> DefinitionNodes(const std::vector<StructureNode>& nodes) {
+    std::vector<DefinitionNode> out;
+    out.reserve(nodes.size());
+    for (const StructureNode& n : nodes) out.push_back({n.vnid, n.top ? std::string() : n.name});
+    return out;
+}
+
+}  // namespace services
