@@ -1,5 +1,8 @@
 #include "services/MessageStructure.h"
 
+#include <set>
+
+#include "common/Collection.h"
 #include "platform/workbench/EntityStore.h"
 #include "services/MessageDocument.h"
 
@@ -47,8 +50,12 @@ wb::CodeModel OpenProgramCodeModel(wb::WorkbenchSession& session, const std::str
 
 std::vector<wb::CodeModelDataList> VisibleDataLists(const wb::CodeModel& model) {
     std::vector<wb::CodeModelDataList> lists;
-    for (auto& list : model.GetDataLists())
-        if (!StartsWithNoCase(list.GetName(), "VNL_0")) lists.push_back(list);
+    std::set<std::string> captions;   // the Lists pane finds a list by its caption
+    for (auto& list : model.GetDataLists()) {
+        if (StartsWithNoCase(list.GetName(), "VNL_0")) continue;
+        if (!captions.insert(common::FoldKey(list.GetCaption())).second) continue;
+        lists.push_back(list);
+    }
     return lists;
 }
 

@@ -23,7 +23,9 @@ platform::workbench::CodeModel OpenProgramCodeModel(platform::workbench::Workben
                                                     const std::string& programId);
 
 // The data lists the Lists pane shows: every list of the model, in its
-// order, except those whose name begins with "VNL_0" (case ignored).
+// order, except those whose name begins with "VNL_0" (case ignored) and
+// those whose caption an earlier list already has (case ignored), since
+// the pane finds a list by its caption.
 std::vector<platform::workbench::CodeModelDataList> VisibleDataLists(const platform::workbench::CodeModel& model);
 
 // One node of the structure tree.

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/workbench/CodeModelBuilder.h"
 #include "platform/workbench/EntityStore.h"
 #include "services/MessageDocument.h"
 #include "services/MessageStructure.h"
@@ -86,6 +87,23 @@ TEST_F(MessageDocumentOnModel, HiddenListsAreLeftOut) {
     std::vector<std::string> captions;
     for (const auto& list : VisibleDataLists(*model)) captions.push_back(list.GetCaption());
     EXPECT_EQ(captions, (std::vector<std::string>{"Working-Storage", "Linkage"}));
+}
+
+TEST(MessageDataLists, RepeatedCaptionKeepsTheFirstList) {
+    testsupport::TempDir dir;
+    {
+        wb::CodeModelBuilder b(dir / "M.mdb", "PROGRAMENTRY#1", "V");
+        b.AddDataList("vnl_0abc", "Hidden");
+        b.AddDataList("VNL_1", "Files");
+        b.AddDataList("OTHER", "FILES");
+        b.AddDataList("WS", "Working-Storage");
+        b.Finish();
+    }
+    auto model = wb::CodeModelFactory().CreateCodeModel(wb::EntityStore(), (dir / "M.mdb").string(), "PROGRAMENTRY#1");
+    std::vector<std::string> names;
+    for (const auto& list : VisibleDataLists(model)) names.push_back(list.GetName());
+    EXPECT_EQ(names, (std::vector<std::string>{"VNL_1", "WS"}));
+    model.Close();
 }
 
 TEST_F(MessageDocumentOnModel, ExactDocumentWithEachItemOncePerMessage) {
