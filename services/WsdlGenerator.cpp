@@ -169,8 +169,8 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
     xml::Node operation = m_portType.AppendElement("wsdl:operation");
     bool first = true;
     for (const StoredMessage& stored : messages) {
-        // Input only when the name ends with ".In"; a name like "MAIN.Out"
-        // must not pass for an input because ".In" occurs in it.
+        // Input only when the name ends with ".In": "MAIN.Inventory.Out" is an
+        // output although ".In" occurs in it.
         const bool input = EndsWith(stored.name, ".In");
         std::string_view stem = stored.name;
         std::string suffix;
