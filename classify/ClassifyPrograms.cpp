@@ -62,12 +62,14 @@ private:
     const std::vector<int>& m_recordOf;
 };
 
+// Rows are written by their SerialID: the same rows as "Id = <id> AND
+// EntName = 'PROGRAM'" (every spelling of the id), found by the primary key.
 void WriteBatch(platform::db::Database& db, const classify::RelationshipGraph& g, const NodeFlags& online,
                 ClassificationCounts& counts) {
-    auto update = db.Prepare("UPDATE Ents SET SOAType = ? WHERE Id = ? AND EntName = ?");
+    auto update = db.Prepare("UPDATE Ents SET SOAType = ? WHERE SerialID = ?");
     for (size_t n = 0; n < g.NodeCount(); ++n) {
-        if (online[n] || !g.nodes[n].hasProgramRow) continue;
-        update.Run({ST::Batch, g.nodes[n].id, "PROGRAM"});
+        if (online[n] || g.nodes[n].programRows.empty()) continue;
+        for (int64_t row : g.nodes[n].programRows) update.Run({ST::Batch, row});
         ++counts.batch;
     }
 }
@@ -76,12 +78,12 @@ void WriteRecords(platform::db::Database& db, const classify::RelationshipGraph&
                   const std::vector<clsRecord>& records, const std::vector<int>& nodeOf) {
     auto update = db.Prepare(
         "UPDATE Ents SET AccessScreen = ? , Xctls = ? , Xctled = ? , CallsData = ? , CallsDataIndirect = ? , "
-        "Called = ? , OnTop = ? , SOAType = ? WHERE Id = ? AND EntName = ?");
+        "Called = ? , OnTop = ? , SOAType = ? WHERE SerialID = ?");
     for (size_t i = 0; i < records.size(); ++i) {
-        if (!g.nodes[nodeOf[i]].hasProgramRow) continue;  // nothing to write to
         const clsRecord& r = records[i];
-        update.Run({r.m_AccessScreen, r.m_Xctls, r.m_Xctled, r.m_CallsData, r.m_CallsDataIndirectly, r.m_Called,
-                    r.m_OnTop, static_cast<int>(r.m_SOAType), r.m_ProgramId, "PROGRAM"});
+        for (int64_t row : g.nodes[nodeOf[i]].programRows)
+            update.Run({r.m_AccessScreen, r.m_Xctls, r.m_Xctled, r.m_CallsData, r.m_CallsDataIndirectly, r.m_Called,
+                        r.m_OnTop, static_cast<int>(r.m_SOAType), row});
     }
 }
 
@@ -98,6 +100,8 @@ std::span<const int> ExaminedCallers(const clsRecord& r, int node, const Adjacen
 
 ClassificationCounts ClassifyPrograms(platform::db::Database& db) {
     ClassificationCounts counts;
+    // Read and write under one transaction, so the rows written are the rows read.
+    platform::db::Transaction tx(db);
     const classify::RelationshipGraph g = classify::RelationshipGraph::Load(db);
     const size_t n = g.NodeCount();
 
@@ -199,7 +203,6 @@ ClassificationCounts ClassifyPrograms(platform::db::Database& db) {
         for (auto& r : records) ApplyFrontierServerRules(r);
     }
 
-    platform::db::Transaction tx(db);
     WriteBatch(db, g, online, counts);
     WriteRecords(db, g, records, nodeOf);
     tx.Commit();

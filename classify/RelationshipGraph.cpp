@@ -37,7 +37,7 @@ RelationshipGraph RelationshipGraph::Load(platform::db::Database& db) {
     RelationshipGraph g;
 
     // Entities first: their first row (by SerialID) is the one a lookup by id finds.
-    auto ents = db.Prepare("SELECT ID, EntName, SOAType FROM Ents ORDER BY SerialID");
+    auto ents = db.Prepare("SELECT ID, EntName, SOAType, SerialID FROM Ents ORDER BY SerialID");
     while (ents.Step()) {
         platform::db::Value id = ents.Column(0);
         if (id.IsNull()) continue;
@@ -49,7 +49,7 @@ RelationshipGraph RelationshipGraph::Load(platform::db::Database& db) {
             platform::db::Value code = ents.Column(2);
             if (!code.IsNull()) node.storedCode = static_cast<int>(code.AsInt());
         }
-        node.hasProgramRow = node.hasProgramRow || isProgram;
+        if (isProgram) node.programRows.push_back(ents.Int(3));
     }
 
     auto rels = db.Prepare("SELECT Id1, Id2, EntName1, EntName2, RelName FROM Rels");

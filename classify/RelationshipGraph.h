@@ -3,6 +3,7 @@
 // Rels. Ids compare without regard to letter case, as the database compares
 // them, so every spelling of one id is one node.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,7 +19,7 @@ struct GraphNode {
     std::string id;                   // the spelling first met
     bool hasEntsRow = false;          // Ents holds the id (else searches cannot see it)
     bool entsIsProgram = false;       // the first Ents row of the id is a program
-    bool hasProgramRow = false;       // some Ents row of the id is a program
+    std::vector<int64_t> programRows; // SerialID of every program row of the id
     std::optional<int> storedCode;    // SOAType of the first Ents row before the run (empty: Null)
 };
 
