@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "common/Globals.h"
+#include "common/ResModule.h"
+#include "platform/workbench/RepositoryBuilder.h"
+#include "reports/ReportPaths.h"
+#include "services/NodeCommands.h"
+#include "services/NodeMenu.h"
+#include "services/WebServices.h"
+#include "tests/support/TestSupport.h"
+#include "views/ContextLayouts.h"
+#include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceLoad.h"
+#include "workspace/WorkspaceSession.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using common::Answer;
+using testsupport::RecordingProgress;
+using testsupport::ScriptedPrompt;
+using testsupport::TempDir;
+using workspace::WorkspaceView;
+using Status = WorkspaceView::Status;
+
+const char* const kIncomplete = " * Repository was not loaded completely!!!";
+
+// Fails the load where the classification starts, as a crash there would.
+class FailingClassification : public RecordingProgress {
+public:
+    void StartProgress(const std::string& action, long total, bool withCancel) override {
+        if (action == "Classify objects") throw std::runtime_error("Disk I/O error while classifying");
+        RecordingProgress::StartProgress(action, total, withCancel);
+    }
+};
+
+// A small workspace: two screens (one without source), a program and a table.
+void MakeWorkspace(const fs::path& file, const std::string& project) {
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, project);
+    b->AddEntity("FOLDER", project);
+    b->AddEntity("MAP", "MENU01", {{"Source", "maps/MENU01.bms"}});
+    b->AddEntity("MAP", "NOSRC", {{"Source", ""}});
+    b->AddEntity("PROGRAM", "PAYROLL", {{"Language", "COBOL"}});
+    b->AddEntity("TABLE", "CUSTOMER");
+    b->Finish();
+}
+
+std::vector<std::string> Listing(const classify::SummaryTree& tree) {
+    std::vector<std::string> out;
+    for (const auto& n : tree.Nodes()) out.push_back(n.parentKey + " / " + n.key + " / " + n.text + " / " + n.image);
+    return out;
+}
+
+class WorkspaceLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResModule::SetLanguage(ResModule::Language::English);
+        Globals::g_AppPath = testsupport::AppDir();
+        shop = dir / "Shop.hxp";
+        MakeWorkspace(shop, "Order Entry");
+    }
+    void TearDown() override { workspace::CloseWorkspace(); }
+
+    WorkspaceView Open(const fs::path& file) { return workspace::OpenWorkspace(file, {}, progress, prompt); }
+    int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
+    // "&Description" Tag of the program, as the Summary menu leaves it.
+    std::string PayrollTag() {
+        return services::JoinTag("PAYROLL",
+                                 Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'PAYROLL'").AsText());
+    }
+    std::string StoredStatus() {
+        auto db = platform::db::Database::Open(dir / "Shop" / "QuarvelAnalyzer.mdb");
+        return db->Scalar("SELECT StatusVal FROM Status WHERE StatusType = 'ErrorMessage'").AsText();
+    }
+    void ExpectNothingOpen() {
+        EXPECT_FALSE(Globals::g_Database);
+        EXPECT_FALSE(Globals::g_Workbench);
+        EXPECT_FALSE(Globals::g_WorkspaceOpen);
+        EXPECT_FALSE(Globals::g_ContextLayouts);
+        EXPECT_EQ(Globals::g_ModelLoader.GetSession(), nullptr);
+    }
+
+    TempDir dir;
+    fs::path shop;
+    RecordingProgress progress;
+    ScriptedPrompt prompt;
+};
+
+TEST(WorkspaceFolderTest, TrailingExtensionOnly) {
+    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.hxp"), fs::path("/data/W/Shop"));
+    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.HXP"), fs::path("/data/W/Shop"));
+    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/old.hxp.d/Shop.hxp"), fs::path("/data/old.hxp.d/Shop"));
+    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.hxp.hxp"), fs::path("/data/W/Shop.hxp"));
+    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/Shop.hxp.bak"));
+    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/Shop"));
+    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/.hxp"));
+    ResModule::SetLanguage(ResModule::Language::English);
+    EXPECT_EQ(workspace::WorkspaceCaption("/data/W/Shop"), "Quarvel Analyzer - Shop");
+}
+
+TEST_F(WorkspaceLoadTest, FirstOpenBuildsTheDatabaseFromTheRepository) {
+    const WorkspaceView view = Open(shop);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_EQ(view.caption, "Quarvel Analyzer - Shop");
+    EXPECT_TRUE(view.workspaceCommandsEnabled);
+    EXPECT_EQ(view.logText, "");
+    EXPECT_FALSE(view.showLog);
+    EXPECT_TRUE(view.previousClosed);
+    EXPECT_TRUE(view.webOperations.Empty());
+    EXPECT_TRUE(view.webServices.Empty());
+
+    EXPECT_TRUE(fs::exists(dir / "Shop" / "QuarvelAnalyzer.mdb"));
+    EXPECT_EQ(Globals::g_WorkspaceFolder, dir / "Shop");
+    EXPECT_EQ(workspace::CurrentWorkspaceFile(), shop);
+    EXPECT_TRUE(Globals::g_WorkspaceOpen);
+    ASSERT_TRUE(Globals::g_Workbench);
+    EXPECT_EQ(Globals::g_Workbench->GetCurrentFolder(), "Order Entry");
+    EXPECT_EQ(Globals::g_ModelLoader.GetSession(), Globals::g_Workbench.get());
+    ASSERT_TRUE(Globals::g_ContextLayouts);
+    EXPECT_EQ(Globals::g_ContextLayouts->Count(), 0u);
+    EXPECT_EQ(mdlReports::g_ReportRoot, dir / "Shop" / "Output" / "QuarvelReports");
+
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
+    EXPECT_EQ(Count("SELECT SOAType FROM Ents WHERE Name = 'PAYROLL'"), 90);
+    EXPECT_TRUE(Globals::g_Database->TableExists("ucUseCases"));
+    EXPECT_TRUE(Globals::g_Database->TableExists("wsWS_UC"));
+    EXPECT_EQ(workspace::ReadLoadMessage(*Globals::g_Database), "");
+    EXPECT_EQ(StoredStatus(), "none");
+    ASSERT_TRUE(view.summary.Find("Screens"));
+    EXPECT_EQ(view.summary.Find("Screens")->text, "2 Screens*");
+    EXPECT_TRUE(view.summary.Find("Batch"));
+    EXPECT_TRUE(view.summary.Find("Data Stores"));
+}
+
+TEST_F(WorkspaceLoadTest, SecondOpenReopensWithoutAddingRowsAndShowsTheWebTrees) {
+    const WorkspaceView first = Open(shop);
+    ASSERT_EQ(first.status, Status::Loaded) << first.error;
+    const int64_t ents = Count("SELECT COUNT(*) FROM Ents");
+    const int64_t rels = Count("SELECT COUNT(*) FROM Rels");
+    auto& db = *Globals::g_Database;
+    ASSERT_EQ(services::SetAsWebOperation(db, PayrollTag()),
+              services::SetWebOperationResult::Added);
+    const std::string wsid = Globals::AddWebService("Payroll Service", db);
+    Globals::AddUseCaseToWebService(wsid, "1", db);
+    Globals::g_ContextLayouts->Add("layout", "PROGRAM#4-FlowContext");
+
+    const WorkspaceView second = Open(shop);
+    ASSERT_EQ(second.status, Status::Loaded) << second.error;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), ents);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Rels"), rels);
+    EXPECT_EQ(Listing(second.summary), Listing(first.summary));
+    EXPECT_FALSE(second.showLog);
+    ASSERT_EQ(second.webOperations.Count(), 1u);
+    EXPECT_EQ(second.webOperations.Nodes()[0].text, "PAYROLL");
+    EXPECT_EQ(second.webServices.Count(), 2u);
+    EXPECT_EQ(Globals::g_ContextLayouts->Count(), 0u);
+}
+
+TEST_F(WorkspaceLoadTest, CancelledImportIsReportedAgainAfterReopenUntilARefreshCompletes) {
+    progress.cancelAfterSteps = 1;
+    const WorkspaceView cancelled = Open(shop);
+    ASSERT_EQ(cancelled.status, Status::Loaded) << cancelled.error;
+    EXPECT_EQ(cancelled.logText, kIncomplete);
+    EXPECT_TRUE(cancelled.showLog);
+    EXPECT_TRUE(cancelled.workspaceCommandsEnabled);
+    EXPECT_LT(Count("SELECT COUNT(*) FROM Ents"), 4);
+    EXPECT_EQ(StoredStatus(), kIncomplete);
+
+    RecordingProgress calm;
+    const WorkspaceView reopened = workspace::OpenWorkspace(shop, {}, calm, prompt);
+    ASSERT_EQ(reopened.status, Status::Loaded);
+    EXPECT_EQ(reopened.logText, kIncomplete);
+    EXPECT_TRUE(reopened.showLog);
+
+    const WorkspaceView refreshed = workspace::RefreshWorkspace({}, calm, prompt);
+    ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
+    EXPECT_EQ(refreshed.logText, "");
+    EXPECT_FALSE(refreshed.showLog);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
+    EXPECT_EQ(StoredStatus(), "none");
+}
+
+TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    ASSERT_EQ(services::SetAsWebOperation(*Globals::g_Database, PayrollTag()), services::SetWebOperationResult::Added);
+
+    prompt.answers = {Answer::No};
+    EXPECT_FALSE(workspace::ConfirmRefresh(prompt));
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0],
+              "Are you sure you want to refresh your session from repository?\n"
+              "This operation will erase all changes you've made to this workspace\n"
+              "and will close all currently opened Quarvel Analyzer windows.");
+    EXPECT_EQ(prompt.titles[0], "Refresh Workspace");
+    prompt.answers = {Answer::Yes};
+    EXPECT_TRUE(workspace::ConfirmRefresh(prompt));
+
+    const WorkspaceView view = workspace::RefreshWorkspace({}, progress, prompt);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_TRUE(view.previousClosed);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 0);
+    EXPECT_TRUE(view.webOperations.Empty());
+}
+
+TEST_F(WorkspaceLoadTest, UnreadableWorkspaceGives511AndKeepsTheOpenOne) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    const auto* db = Globals::g_Database.get();
+    std::ofstream(dir / "Broken.hxp") << "this is not a workspace";
+    std::ofstream(dir / "Shop.txt") << "";
+
+    for (const fs::path& bad : {dir / "Broken.hxp", dir / "Shop.txt", dir / "Missing.hxp"}) {
+        prompt.asked.clear();
+        const WorkspaceView view = Open(bad);
+        EXPECT_EQ(view.status, Status::Unchanged) << bad;
+        EXPECT_FALSE(view.previousClosed);
+        ASSERT_EQ(prompt.asked.size(), 1u);
+        EXPECT_EQ(prompt.asked[0], "Cannot open workspace.");
+        EXPECT_EQ(prompt.titles[0], "Quarvel Analyzer");
+    }
+    EXPECT_EQ(Globals::g_Database.get(), db);
+    EXPECT_EQ(Globals::g_WorkspaceFolder, dir / "Shop");
+    EXPECT_EQ(workspace::CurrentWorkspaceFile(), shop);
+    EXPECT_TRUE(Globals::g_WorkspaceOpen);
+    EXPECT_TRUE(Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen());
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
+    EXPECT_FALSE(fs::exists(dir / "Broken"));
+}
+
+TEST_F(WorkspaceLoadTest, DatabaseFailureAfterAGoodOpenLeavesNothingOpen) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    const fs::path other = dir / "Other.hxp";
+    MakeWorkspace(other, "Other");
+    fs::create_directories(dir / "Other");
+    std::ofstream(dir / "Other" / "QuarvelAnalyzer.mdb") << "garbage, not a database file at all........";
+
+    const WorkspaceView view = Open(other);
+    EXPECT_EQ(view.status, Status::Failed);
+    EXPECT_TRUE(view.previousClosed);
+    EXPECT_FALSE(view.workspaceCommandsEnabled);
+    EXPECT_EQ(view.caption, "Quarvel Analyzer");
+    EXPECT_TRUE(view.summary.Empty());
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0], view.error);
+    EXPECT_FALSE(view.error.empty());
+    ExpectNothingOpen();
+
+    // The same workspace opens again once its database is readable.
+    fs::remove(dir / "Other" / "QuarvelAnalyzer.mdb");
+    EXPECT_EQ(Open(other).status, Status::Loaded);
+}
+
+TEST_F(WorkspaceLoadTest, MissingTemplateFailsTheBuild) {
+    TempDir emptyApp;
+    Globals::g_AppPath = emptyApp.Path();
+    const WorkspaceView view = Open(shop);
+    Globals::g_AppPath = testsupport::AppDir();
+    EXPECT_EQ(view.status, Status::Failed);
+    EXPECT_EQ(prompt.asked.size(), 1u);
+    ExpectNothingOpen();
+}
+
+TEST_F(WorkspaceLoadTest, ABuildThatFailsHalfwayReopensMarkedIncomplete) {
+    FailingClassification failing;
+    const WorkspaceView view = workspace::OpenWorkspace(shop, {}, failing, prompt);
+    EXPECT_EQ(view.status, Status::Failed);
+    EXPECT_EQ(view.error, "Disk I/O error while classifying");
+    ExpectNothingOpen();
+    EXPECT_EQ(StoredStatus(), kIncomplete);
+
+    const WorkspaceView reopened = Open(shop);
+    ASSERT_EQ(reopened.status, Status::Loaded) << reopened.error;
+    EXPECT_EQ(reopened.logText, kIncomplete);
+}
+
+TEST_F(WorkspaceLoadTest, CloseReleasesEverything) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    workspace::CloseWorkspace();
+    ExpectNothingOpen();
+    workspace::CloseWorkspace();   // closing twice is harmless
+    // Nothing holds the database any more: it can be replaced.
+    EXPECT_TRUE(workspace::DeleteWorkspaceDatabase(dir / "Shop"));
+}
+
+TEST_F(WorkspaceLoadTest, SetupErrorIsReportedAndEndsTheProgram) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    // A file where the user's option folder must be: the user options cannot be made.
+    const fs::path config = fs::path(Globals::g_Workbench->GetFolder(platform::workbench::kFolderUserConfig));
+    fs::create_directories(config);
+    const fs::path options = config / "Options";
+    const bool hadFolder = fs::exists(options);
+    fs::path saved = config / "Options.saved";
+    if (hadFolder) fs::rename(options, saved);
+    std::ofstream(options) << "in the way";
+
+    const WorkspaceView view = Open(shop);
+    fs::remove(options);
+    if (hadFolder) fs::rename(saved, options);
+
+    EXPECT_EQ(view.status, Status::Fatal);
+    ASSERT_EQ(prompt.titles.size(), 1u);
+    EXPECT_EQ(prompt.titles[0], "Quarvel Analyzer - Workbench");
+    EXPECT_EQ(prompt.asked[0], view.error);
+    ExpectNothingOpen();
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+#include "workspace/WorkspaceLoad.h"
+
+#include <stdexcept>
+
+#include "classify/BuildSummaryTree.h"
+#include "classify/ClassifyObjects.h"
+#include "common/Collection.h"
+#include "common/Globals.h"
+#include "common/ResModule.h"
+#include "reports/ReportPaths.h"
+#include "services/ServiceTables.h"
+#include "services/WebOperations.h"
+#include "services/WebServices.h"
+#include "views/ContextLayouts.h"
+#include "workspace/RepositoryImport.h"
+#include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceSession.h"
+
+namespace workspace {
+
+namespace fs = std::filesystem;
+using common::Icon;
+using View = WorkspaceView;
+
+namespace {
+
+constexpr int kIncompleteMessage = 510;
+constexpr int kCannotOpenMessage = 511;
+constexpr int kRefreshQuestion = 513;
+constexpr int kRefreshTitle = 1007;
+constexpr int kApplicationTitle = 1006;
+
+fs::path g_WorkspaceFile;
+
+View Unchanged() { return View{}; }
+
+// Nothing is open any more; the message has been shown.
+View Closed(std::string message) {
+    View view;
+    view.status = View::Status::Failed;
+    view.previousClosed = true;
+    view.caption = ApplicationTitle();
+    view.error = std::move(message);
+    return view;
+}
+
+View Failure(const std::string& message, common::IPrompt& prompt) {
+    CloseWorkspace();
+    prompt.Message(message, ApplicationTitle(), Icon::Critical);
+    return Closed(message);
+}
+
+View CannotOpen(common::IPrompt& prompt) {
+    const std::string message = ResModule::LoadResString(kCannotOpenMessage);
+    prompt.Message(message, ApplicationTitle(), Icon::Critical);
+    return Closed(message);
+}
+
+View SetupError(const SessionResult& opened, common::IPrompt& prompt) {
+    CloseWorkspace();
+    prompt.Message(opened.error, ApplicationTitle() + " - " + opened.errorSource, Icon::Critical);
+    View view = Closed(opened.error);
+    view.status = View::Status::Fatal;
+    return view;
+}
+
+// Reopens the database as the last build and the analyst's work left it.
+std::string ReopenDatabase(View& view) {
+    auto& db = *(Globals::g_Database = OpenWorkspaceDatabase(Globals::g_WorkspaceFolder));
+    view.summary = classify::BuildSummaryTree(db);
+    Globals::CreateUseCaseTables(db, false);
+    Globals::CreateWebServiceTables(db, false);
+    Globals::LoadWebOperationsTree(view.webOperations, db);
+    Globals::LoadWebServicesTree(view.webServices, db);
+    return ReadLoadMessage(db);
+}
+
+// Builds the database afresh from the template and the repository.
+std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& session, common::IProgress& progress) {
+    auto& db = *(Globals::g_Database = CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceFolder));
+    // Marked incomplete until import and classification are both done, so
+    // that a build that stops anywhere in between reopens with the warning.
+    const std::string incomplete = ResModule::LoadResString(kIncompleteMessage);
+    WriteLoadMessage(db, incomplete);
+    platform::workbench::EntityStore store = session.GetEntityStore();
+    const ImportResult imported = ImportRepositoryEntities(db, store, progress);
+    if (!imported.error.empty()) throw std::runtime_error(imported.error);
+    view.summary = classify::ClassifyObjects(db, progress);
+    Globals::CreateUseCaseTables(db, false);
+    Globals::CreateWebServiceTables(db, false);
+    // A fresh database has no web operations or services: the web trees stay empty.
+    return imported.done ? std::string() : incomplete;
+}
+
+// The load once the session is open: it becomes the workspace's session,
+// then the database is reopened or built.
+View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> session, bool refresh,
+                     common::IProgress& progress, common::IPrompt& prompt) {
+    Globals::g_Workbench = session;
+    Globals::g_ModelLoader.SetSession(session.get());
+    Globals::g_WorkspaceOpen = true;
+
+    View view;
+    view.previousClosed = true;
+    try {
+        view.caption = WorkspaceCaption(Globals::g_WorkspaceFolder);
+        const bool reopen = !refresh && DatabaseExists(Globals::g_WorkspaceFolder);
+        const std::string message = reopen ? ReopenDatabase(view) : BuildDatabase(view, *session, progress);
+        mdlReports::InitReportPaths();
+        WriteLoadMessage(*Globals::g_Database, message);
+        view.logText = message;
+        view.showLog = !message.empty();
+        view.workspaceCommandsEnabled = true;
+        Globals::g_ContextLayouts = std::make_unique<common::Collection<std::string>>();
+        view.status = View::Status::Loaded;
+        return view;
+    } catch (const std::exception& e) {
+        return Failure(e.what(), prompt);
+    }
+}
+
+}  // namespace
+
+std::optional<fs::path> WorkspaceFolderFor(const fs::path& workspaceFile) {
+    const std::string file = workspaceFile.string();
+    constexpr std::string_view ext = ".hxp";
+    if (file.size() <= ext.size() || common::FoldKey(file.substr(file.size() - ext.size())) != ext)
+        return std::nullopt;
+    fs::path folder = file.substr(0, file.size() - ext.size());
+    // "W/.hxp" names no workspace: there is no name to give its folder.
+    if (folder.filename().empty()) return std::nullopt;
+    return folder;
+}
+
+std::string ApplicationTitle() { return ResModule::LoadResString(kApplicationTitle); }
+
+std::string WorkspaceCaption(const fs::path& workspaceFolder) {
+    return ApplicationTitle() + " - " + workspaceFolder.filename().string();
+}
+
+const fs::path& CurrentWorkspaceFile() { return g_WorkspaceFile; }
+
+View OpenWorkspace(const fs::path& workspaceFile, const LoadEnvironment& env, common::IProgress& progress,
+                   common::IPrompt& prompt) {
+    const auto folder = WorkspaceFolderFor(workspaceFile);
+    if (!folder) {
+        prompt.Message(ResModule::LoadResString(kCannotOpenMessage), ApplicationTitle(), Icon::Critical);
+        return Unchanged();
+    }
+    // The new session opens before the current workspace is closed, so a
+    // workspace that cannot be opened leaves the current one as it was.
+    SessionResult opened;
+    try {
+        opened = OpenWorkspaceSession(workspaceFile, Globals::g_AppPath, env.ownerForm);
+    } catch (const std::exception& e) {
+        prompt.Message(e.what(), ApplicationTitle(), Icon::Critical);
+        return Unchanged();
+    }
+    switch (opened.kind) {
+    case SessionResult::Kind::CannotOpen:
+        prompt.Message(ResModule::LoadResString(kCannotOpenMessage), ApplicationTitle(), Icon::Critical);
+        return Unchanged();
+    case SessionResult::Kind::SetupError:
+        return SetupError(opened, prompt);
+    case SessionResult::Kind::Open:
+        break;
+    }
+    CloseWorkspace();
+    Globals::g_WorkspaceFolder = *folder;
+    g_WorkspaceFile = workspaceFile;
+    return LoadWithSession(std::move(opened.session), false, progress, prompt);
+}
+
+bool ConfirmRefresh(common::IPrompt& prompt) {
+    return prompt.Ask(ResModule::LoadResString(kRefreshQuestion), ResModule::LoadResString(kRefreshTitle),
+                      common::Buttons::YesNo, Icon::Question) == common::Answer::Yes;
+}
+
+View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
+    if (g_WorkspaceFile.empty()) return Unchanged();
+    CloseWorkspace();
+    // The template is copied over a database that could not be deleted.
+    DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
+    SessionResult opened;
+    try {
+        opened = OpenWorkspaceSession(g_WorkspaceFile, Globals::g_AppPath, env.ownerForm);
+    } catch (const std::exception& e) {
+        return Failure(e.what(), prompt);
+    }
+    switch (opened.kind) {
+    case SessionResult::Kind::CannotOpen:
+        return CannotOpen(prompt);
+    case SessionResult::Kind::SetupError:
+        return SetupError(opened, prompt);
+    case SessionResult::Kind::Open:
+        break;
+    }
+    return LoadWithSession(std::move(opened.session), true, progress, prompt);
+}
+
+void CloseWorkspace() noexcept {
+    if (Globals::g_Workbench) ReleaseSession(*Globals::g_Workbench);
+    Globals::g_Workbench.reset();
+    Globals::g_ModelLoader.SetSession(nullptr);
+    Globals::g_WorkspaceOpen = false;
+    if (Globals::g_Database) {
+        try {
+            Globals::g_Database->Close();
+        } catch (...) {
+        }
+        Globals::g_Database.reset();
+    }
+    Globals::g_ContextLayouts.reset();
+}
+
+}  // namespace workspace
