@@ -1,6 +1,7 @@
 #include "services/NodeMenu.h"
 
 #include "common/Collection.h"
+#include "platform/workbench/WorkbenchSession.h"
 
 namespace services {
 
@@ -126,6 +127,17 @@ bool IsSourceLanguage(std::string_view language) {
     for (std::string_view l : {"NATURAL", "COBOL", "PLI", "RPG"})
         if (SameNoCase(language, l)) return true;
     return false;
+}
+
+LanguageLookup RepositoryLanguages(const platform::workbench::WorkbenchSession* session) {
+    return [session](const std::string& key) -> std::optional<std::string> {
+        if (!session || !session->IsRepositoryOpen()) return std::nullopt;
+        try {
+            return session->GetEntityStore().Item(key).GetAttribute("Language");
+        } catch (...) {
+            return std::nullopt;
+        }
+    };
 }
 
 bool ShowSummaryNodeMenu(NodeMenu& menu, const SummaryNodeRef* node, int button, const LanguageLookup& language) {

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+namespace platform::workbench { class WorkbenchSession; }
+
 namespace services {
 
 enum class NodeMenuItem {
@@ -108,6 +110,10 @@ struct SummaryNodeRef {
 // key, or nothing when the repository does not know the program or cannot
 // be reached.
 using LanguageLookup = std::function<std::optional<std::string>(const std::string& key)>;
+
+// Asks the session's repository, afresh for every node; a closed or missing
+// session, or a key the repository does not know, gives nothing.
+LanguageLookup RepositoryLanguages(const platform::workbench::WorkbenchSession* session);
 
 // "NATURAL", "COBOL", "PLI" or "RPG", case ignored: a source the viewer shows.
 bool IsSourceLanguage(std::string_view language);

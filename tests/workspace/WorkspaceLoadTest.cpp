@@ -277,6 +277,28 @@ TEST_F(WorkspaceLoadTest, ABuildThatFailsHalfwayReopensMarkedIncomplete) {
     EXPECT_EQ(reopened.logText, kIncomplete);
 }
 
+TEST_F(WorkspaceLoadTest, SummaryMenuAsksTheOpenRepositoryForTheLanguage) {
+    const WorkspaceView view = Open(shop);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'PAYROLL'").AsText();
+    const auto* node = view.summary.Find(id);
+    ASSERT_TRUE(node);
+    const services::SummaryNodeRef ref{node->key, node->text, node->tag};
+    services::NodeMenu menu;
+    const auto languages = services::RepositoryLanguages(Globals::g_Workbench.get());
+    EXPECT_EQ(languages(id), "COBOL");
+    EXPECT_FALSE(languages("PROGRAM#999"));
+    EXPECT_TRUE(services::ShowSummaryNodeMenu(menu, &ref, 2, languages));
+    EXPECT_EQ(menu.ShownItems().size(), 7u);
+    EXPECT_EQ(menu[services::NodeMenuItem::Description].tag, services::JoinTag("PAYROLL", id));
+
+    // Once the workspace is closed the repository no longer answers.
+    workspace::CloseWorkspace();
+    EXPECT_FALSE(services::RepositoryLanguages(Globals::g_Workbench.get())(id));
+    EXPECT_TRUE(services::ShowSummaryNodeMenu(menu, &ref, 2, services::RepositoryLanguages(nullptr)));
+    EXPECT_EQ(menu.ShownItems(), std::vector<services::NodeMenuItem>{services::NodeMenuItem::Description});
+}
+
 TEST_F(WorkspaceLoadTest, CloseReleasesEverything) {
     ASSERT_EQ(Open(shop).status, Status::Loaded);
     workspace::CloseWorkspace();
