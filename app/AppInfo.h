@@ -1,4 +1,6 @@
 #pragma once
 namespace app {
 const char* Version();
+int VersionMajor();
+int VersionMinor();
 }

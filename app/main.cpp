@@ -1,12 +1,13 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/AppInfo.h"
+#include "app/StartUp.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName("QuarvelAnalyzer");
     QApplication::setApplicationName("QuarvelAnalyzer");
-    QMainWindow w;
-    w.setWindowTitle("Quarvel Analyzer");
-    w.show();
+    QApplication::setApplicationVersion(app::Version());
+    Globals::Main();
     return app.exec();
 }

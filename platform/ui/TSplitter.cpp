@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::ui {
 
@@ -74,23 +75,8 @@ void TSplitterPane::Activate() {
 }
 
 bool TSplitterPane::Split(SplitOrientation orientation, int firstSize, const QString& first, const QString& second) {
-    // The share is taken against the size this pane has now (the splitter's
-    // own size for the root, shares of it further down).
-    const QSize size = m_owner.size();
-    double w = size.width(), h = size.height();
-    std::vector<const TSplitterPane*> chain;
-    for (const TSplitterPane* p = this; p->m_parent; p = p->m_parent) chain.push_back(p);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        const TSplitterPane* p = *it;
-        const TSplitterPane* parent = p->m_parent;
-        const bool isFirst = parent->m_children.front() == p;
-        const double share = isFirst ? parent->m_share : 1.0 - parent->m_share;
-        if (parent->m_orientation == SplitOrientation::SideBySide)
-            w *= share;
-        else
-            h *= share;
-    }
-    const double extent = orientation == SplitOrientation::SideBySide ? w : h;
+    const QSizeF size = m_owner.PlannedSize(*this);
+    const double extent = orientation == SplitOrientation::SideBySide ? size.width() : size.height();
     double share = extent > 0 ? firstSize / extent : 0.5;
     share = std::clamp(share, 0.01, 0.99);
     return SplitShare(orientation, share, first, second);
@@ -124,7 +110,7 @@ bool TSplitterPane::SplitShare(SplitOrientation orientation, double share, const
     b->ApplyFeatures();
 
     m_owner.m_pendingSplits.push_back(this);
-    if (m_owner.isVisible()) QTimer::singleShot(0, &m_owner, [o = &m_owner] { o->ApplyPendingSizes(); });
+    if (m_owner.isVisible()) m_owner.update();
     m_owner.RaiseLayout();
     return true;
 }
@@ -216,35 +202,82 @@ bool TSplitter::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TSplitter::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!m_pendingSplits.empty()) QTimer::singleShot(0, this, [this] { ApplyPendingSizes(); });
+bool TSplitter::event(QEvent* event) {
+    // Sizes go in once the window is on the screen: before its first paint
+    // a display server may still hand it a new geometry, and the dock area
+    // then fits itself again and drops them.
+    if (event->type() == QEvent::Paint && !m_pendingSplits.empty() && !m_applyQueued) {
+        m_applyQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_applyQueued = false;
+            ApplyPendingSizes(0);
+        });
+    }
+    return QMainWindow::event(event);
 }
 
-void TSplitter::ApplyPendingSizes() {
-    if (!isVisible()) return;
-    auto splits = std::move(m_pendingSplits);
-    m_pendingSplits.clear();
-    for (TSplitterPane* pane : splits) {
+QSizeF TSplitter::PlannedSize(const TSplitterPane& pane) const {
+    // The splitter's size divided by the shares of the splits above the pane.
+    double w = width(), h = height();
+    std::vector<const TSplitterPane*> chain;
+    for (const TSplitterPane* p = &pane; p->m_parent; p = p->m_parent) chain.push_back(p);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const TSplitterPane* parent = (*it)->m_parent;
+        const double share = parent->m_children.front() == *it ? parent->m_share : 1.0 - parent->m_share;
+        if (parent->m_orientation == SplitOrientation::SideBySide)
+            w *= share;
+        else
+            h *= share;
+    }
+    return QSizeF(w, h);
+}
+
+void TSplitter::ApplyPendingSizes(int attempt) {
+    if (!isVisible() || m_pendingSplits.empty()) return;
+    if (layout()) layout()->activate();
+    for (TSplitterPane* pane : m_pendingSplits) {
         if (!pane->IsDivided()) continue;
         TSplitterPane* a = FirstLeaf(pane->m_children[0]);
         TSplitterPane* b = FirstLeaf(pane->m_children[1]);
         if (!a || !b || !a->m_dock || !b->m_dock) continue;
-        const QRect r = pane->GetRect();
-        const int extent = std::max(
-            pane->m_orientation == SplitOrientation::SideBySide ? r.width() : r.height(), 100);
+        const QSizeF planned = PlannedSize(*pane);
+        const bool side = pane->m_orientation == SplitOrientation::SideBySide;
+        const int extent = std::max(static_cast<int>(side ? planned.width() : planned.height()), 100);
         const int first = static_cast<int>(extent * pane->m_share + 0.5);
         resizeDocks({a->m_dock, b->m_dock}, {first, extent - first}, ToQt(pane->m_orientation));
     }
-    // Hidden only once the dock area has taken the sizes, so a pane shown
-    // later comes back at its share.
-    QTimer::singleShot(0, this, [this] {
+    // On a real display the window may still be given its geometry after
+    // its first paint, and the dock area then fits itself again and drops
+    // the sizes; they are given again until they hold. Panes waiting to
+    // hide hide after that, so they come back at their share when shown.
+    constexpr int kAttempts = 20;
+    QTimer::singleShot(attempt == 0 ? 0 : 25, this, [this, attempt] {
+        if (m_pendingSplits.empty()) return;
+        if (attempt + 1 < kAttempts && !PendingSizesHold()) {
+            ApplyPendingSizes(attempt + 1);
+            return;
+        }
+        m_pendingSplits.clear();
         auto hidden = std::move(m_pendingHidden);
         m_pendingHidden.clear();
         for (TSplitterPane* pane : hidden)
             if (pane->m_dock) pane->m_dock->hide();
         RaiseLayout();
     });
+}
+
+bool TSplitter::PendingSizesHold() const {
+    for (const TSplitterPane* pane : m_pendingSplits) {
+        if (!pane->IsDivided()) continue;
+        const QRect a = pane->m_children[0]->GetRect();
+        const QRect b = pane->m_children[1]->GetRect();
+        const bool side = pane->m_orientation == SplitOrientation::SideBySide;
+        const int ea = side ? a.width() : a.height();
+        const int eb = side ? b.width() : b.height();
+        if (ea <= 0 || eb <= 0) continue;
+        if (std::abs(static_cast<double>(ea) / (ea + eb) - pane->m_share) > 0.03) return false;
+    }
+    return true;
 }
 
 void TSplitter::ClearPanes() {

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 
 #include <memory>
@@ -118,14 +119,16 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     friend class TSplitterPane;
     TSplitterPane* AddPane(const QString& name, TSplitterPane* parent);
     QDockWidget* NewDock(TSplitterPane& pane);
     void RaiseLayout();
-    void ApplyPendingSizes();
+    void ApplyPendingSizes(int attempt);
+    bool PendingSizesHold() const;
+    QSizeF PlannedSize(const TSplitterPane& pane) const;
     void BuildFrom(TSplitterPane& pane, const PaneLayout& spec);
     void CollectLayout(const TSplitterPane& pane, PaneLayout& out) const;
     TSplitterPane* PaneOfDock(const QObject* dock) const;
@@ -139,7 +142,7 @@ private:
     // the sizes hold when they are shown again.
     std::vector<TSplitterPane*> m_pendingSplits;
     std::vector<TSplitterPane*> m_pendingHidden;
-    bool m_laidOut = false;
+    bool m_applyQueued = false;
 };
 
 }  // namespace platform::ui

@@ -1,0 +1,47 @@
+#include "platform/ui/MessageBoxPrompt.h"
+
+#include <QMessageBox>
+
+namespace platform::ui {
+
+MessageBoxPrompt::MessageBoxPrompt(QWidget* owner, QString defaultTitle)
+    : m_owner(owner), m_defaultTitle(std::move(defaultTitle)) {}
+
+common::Answer MessageBoxPrompt::Ask(const std::string& text, const std::string& title, common::Buttons buttons,
+                                     common::Icon icon) {
+    QMessageBox box(m_owner);
+    box.setWindowTitle(title.empty() ? m_defaultTitle : QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    switch (icon) {
+    case common::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case common::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case common::Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case common::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case common::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (buttons) {
+    case common::Buttons::OK:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case common::Buttons::OKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case common::Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    case common::Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return common::Answer::Yes;
+    case QMessageBox::No: return common::Answer::No;
+    case QMessageBox::Cancel: return common::Answer::Cancel;
+    default: return common::Answer::OK;
+    }
+}
+
+}  // namespace platform::ui
