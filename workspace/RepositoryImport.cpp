@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/workbench/EntityStore.h"
+#include "platform/workbench/WorkbenchSession.h"
 #include "workspace/BatchTransaction.h"
 #include "workspace/ProgramRelationships.h"
 #include "workspace/RelationshipRecorder.h"
@@ -136,6 +137,19 @@ ImportResult ImportRepositoryEntities(Database& db, wb::EntityStore& store, comm
         result.error = e.what();
     }
     return result;
+}
+
+ImportResult ImportRepositoryEntities(Database& db, wb::WorkbenchSession& session, common::IProgress& progress) {
+    ImportResult result;
+    wb::EntityStore store;
+    try {
+        store = session.GetEntityStore();
+    } catch (const std::exception& e) {
+        result.done = false;
+        result.error = e.what();
+        return result;
+    }
+    return ImportRepositoryEntities(db, store, progress);
 }
 
 }  // namespace workspace

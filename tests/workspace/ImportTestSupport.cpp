@@ -34,3 +34,32 @@ std::vector<std::string> EntsListing(Database& db) {
 }
 
 }  // namespace importtest
+
+#include "platform/workbench/RepositoryValues.h"
+
+namespace importtest {
+
+SmallRepo::SmallRepo() : m_builder(platform::workbench::RepositoryBuilder::CreateWorkspace(dir / "Ws.hxp", "Ws")) {}
+
+int64_t SmallRepo::Add(std::string_view type, std::string_view name, const platform::workbench::AttributeList& attrs) {
+    return m_builder->AddEntity(type, name, attrs);
+}
+
+void SmallRepo::Rel(const std::string& role0, int64_t source, int64_t target, const std::string& typeName) {
+    const std::string type = typeName.empty() ? "Rel" + role0 : typeName;
+    m_builder->DefineRelationType(type, role0, role0 == "Has" ? "BelongsTo" : role0 + "Of");
+    m_builder->Relate(type, source, target);
+}
+
+platform::workbench::WorkbenchSession& SmallRepo::Session() {
+    if (!m_open) {
+        m_builder->Finish();
+        m_session.SetBinFolder(dir / "install" / "Bin");
+        auto [file, key] = FileNameUtility::GetRepositoryValues((dir / "Ws.hxp").string());
+        if (!m_session.OpenRepository(file, key)) throw std::runtime_error(m_session.LastError());
+        m_open = true;
+    }
+    return m_session;
+}
+
+}  // namespace importtest
