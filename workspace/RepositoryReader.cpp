@@ -60,18 +60,22 @@ std::vector<Link> RepositoryReader::Query(const Node& node, bool outgoing) {
     return links;
 }
 
-const std::vector<Link>& RepositoryReader::Outgoing(const Node& node) {
+const std::vector<Link>& RepositoryReader::Kept(ListsByKey& lists, const Node& node, bool outgoing) {
     std::string key = node.Key();
-    if (auto it = m_out.find(key); it != m_out.end()) return it->second;
-    std::vector<Link> links = Query(node, true);
-    return m_out.emplace(std::move(key), std::move(links)).first->second;
+    if (auto it = lists.find(key); it != lists.end()) return it->second.links;
+    std::vector<Link> links = Query(node, outgoing);
+    return lists.emplace(std::move(key), KeptList{node, std::move(links)}).first->second.links;
 }
 
-const std::vector<Link>& RepositoryReader::Incoming(const Node& node) {
-    std::string key = node.Key();
-    if (auto it = m_in.find(key); it != m_in.end()) return it->second;
-    std::vector<Link> links = Query(node, false);
-    return m_in.emplace(std::move(key), std::move(links)).first->second;
+const std::vector<Link>& RepositoryReader::Outgoing(const Node& node) { return Kept(m_out, node, true); }
+
+const std::vector<Link>& RepositoryReader::Incoming(const Node& node) { return Kept(m_in, node, false); }
+
+std::vector<std::pair<Node, bool>> RepositoryReader::KeptLists() const {
+    std::vector<std::pair<Node, bool>> lists;
+    for (const auto& [key, kept] : m_out) lists.emplace_back(kept.node, true);
+    for (const auto& [key, kept] : m_in) lists.emplace_back(kept.node, false);
+    return lists;
 }
 
 std::vector<Link> RepositoryReader::ReadOutgoing(const Node& node) { return Query(node, true); }

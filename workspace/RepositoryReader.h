@@ -68,6 +68,9 @@ public:
 
     platform::workbench::EntityStore& Store() { return m_store; }
     size_t QueriesRun() const { return m_queries; }
+    // The lists kept so far: entity and direction (true: outgoing). For the
+    // benchmark, which reads the same lists again as its floor.
+    std::vector<std::pair<Node, bool>> KeptLists() const;
 
 private:
     std::vector<Link> Query(const Node& node, bool outgoing);
@@ -76,8 +79,15 @@ private:
 
     platform::workbench::EntityStore& m_store;
     std::unordered_set<std::string> m_strings;
-    std::unordered_map<std::string, std::vector<Link>> m_out;
-    std::unordered_map<std::string, std::vector<Link>> m_in;
+    struct KeptList {
+        Node node;
+        std::vector<Link> links;
+    };
+    using ListsByKey = std::unordered_map<std::string, KeptList>;   // by entity key
+    const std::vector<Link>& Kept(ListsByKey& lists, const Node& node, bool outgoing);
+
+    ListsByKey m_out;
+    ListsByKey m_in;
     std::unordered_map<std::string, const std::string*> m_roles[2];
     size_t m_queries = 0;
 };
