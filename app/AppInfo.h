@@ -1,6 +1,4 @@
 #pragma once
 namespace app {
 const char* Version();
-int VersionMajor();
-int VersionMinor();
 }

@@ -20,6 +20,8 @@
 #include <climits>
 
 #include "app/AppInfo.h"
+#include "app/dialogs/HelpOpener.h"
+#include "app/dialogs/ShellOptions.h"
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/ui/TSplitter.h"
@@ -156,7 +158,8 @@ void frmMain::Form_Load() {
     }
 
     EnableToolsMenu(false);
-    Globals::g_Restrict = false;
+    // Empty Parameters lists, g_Restrict off, the CRUD options on.
+    Globals::InitShellOptions();
     Globals::g_MainForm = this;
 }
 
@@ -395,10 +398,12 @@ void frmMain::BuildDefaultLayout() {
 }
 
 void frmMain::splMain_Layout() {
+    // A hidden pane's dock hides its control with it. Hiding the control
+    // itself would leave an empty dock whenever the pane is shown again, and
+    // a dock with a hidden control squeezes the panes beside it.
     for (const auto& [caption, control] : m_paneObjs) {
         TSplitterPane* pane = splMain->Panes(caption);
-        if (!pane) continue;
-        control->setVisible(pane->Visible());
+        if (pane && pane->Visible() && control->isHidden()) control->show();
     }
 }
 
@@ -575,7 +580,7 @@ void frmMain::SetControlEnabled(QObject* control, bool enabled) {
 // ---- Help ----
 
 QString frmMain::AboutText() const {
-    return QString("%1 %2.%3").arg(m_applicationTitle).arg(app::VersionMajor()).arg(app::VersionMinor());
+    return QString::fromStdString(dialogs::AboutText(m_applicationTitle.toStdString(), app::Version()));
 }
 
 void frmMain::mnuHelpAbout_Click() { UIUtility::ShowAbout(this, AboutText().toStdString()); }

@@ -203,15 +203,10 @@ bool TSplitter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TSplitter::event(QEvent* event) {
-    // Sizes go in once the window is on the screen: before its first paint
-    // a display server may still hand it a new geometry, and the dock area
-    // then fits itself again and drops them.
-    if (event->type() == QEvent::Paint && !m_pendingSplits.empty() && !m_applyQueued) {
-        m_applyQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_applyQueued = false;
-            ApplyPendingSizes(0);
-        });
+    // Sizes go in once the window is on the screen (see ApplyPendingSizes).
+    if (event->type() == QEvent::Paint && !m_pendingSplits.empty() && !m_applying) {
+        m_applying = true;
+        QTimer::singleShot(0, this, [this] { ApplyPendingSizes(0); });
     }
     return QMainWindow::event(event);
 }
@@ -233,7 +228,10 @@ QSizeF TSplitter::PlannedSize(const TSplitterPane& pane) const {
 }
 
 void TSplitter::ApplyPendingSizes(int attempt) {
-    if (!isVisible() || m_pendingSplits.empty()) return;
+    if (!isVisible() || m_pendingSplits.empty()) {
+        m_applying = false;
+        return;
+    }
     if (layout()) layout()->activate();
     for (TSplitterPane* pane : m_pendingSplits) {
         if (!pane->IsDivided()) continue;
@@ -250,13 +248,17 @@ void TSplitter::ApplyPendingSizes(int attempt) {
     // its first paint, and the dock area then fits itself again and drops
     // the sizes; they are given again until they hold. Panes waiting to
     // hide hide after that, so they come back at their share when shown.
-    constexpr int kAttempts = 20;
-    QTimer::singleShot(attempt == 0 ? 0 : 25, this, [this, attempt] {
-        if (m_pendingSplits.empty()) return;
+    constexpr int kAttempts = 40;
+    QTimer::singleShot(10, this, [this, attempt] {
+        if (m_pendingSplits.empty()) {
+            m_applying = false;
+            return;
+        }
         if (attempt + 1 < kAttempts && !PendingSizesHold()) {
             ApplyPendingSizes(attempt + 1);
             return;
         }
+        m_applying = false;
         m_pendingSplits.clear();
         auto hidden = std::move(m_pendingHidden);
         m_pendingHidden.clear();

@@ -142,7 +142,8 @@ private:
     // the sizes hold when they are shown again.
     std::vector<TSplitterPane*> m_pendingSplits;
     std::vector<TSplitterPane*> m_pendingHidden;
-    bool m_applyQueued = false;
+    // A round of ApplyPendingSizes is under way.
+    bool m_applying = false;
 };
 
 }  // namespace platform::ui
