@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDockWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -10,6 +12,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/InstallCommands.h"
 #include "app/frmMain.h"
 #include "platform/ui/ImageList.h"
 #include "platform/ui/TSplitter.h"
@@ -308,4 +311,37 @@ TEST_F(MainWindow, DamagedSavedLayoutFallsBackToTheDefault) {
         EXPECT_TRUE(w->trSummary->isVisible());
         EXPECT_NEAR(Share(PaneRect(*w, "Summary").width(), PaneRect(*w, "Web Operations").width()), 0.5, 0.03);
     }
+}
+
+TEST_F(MainWindow, PaneActivationAndFocusFollowEachOther) {
+    auto w = NewMainWindow();
+    ShowAt(*w);
+    w->activateWindow();
+    QApplication::setActiveWindow(w.get());
+    Settle();
+    // Activating a pane focuses its tree; the Log pane has none to focus.
+    emit w->splMain->PaneActivate(w->splMain->Panes("Web Services"));
+    Settle();
+    EXPECT_TRUE(w->trWebServices->hasFocus());
+    emit w->splMain->PaneActivate(w->splMain->Panes("Log"));
+    Settle();
+    EXPECT_TRUE(w->trWebServices->hasFocus());
+    // A control that gets the focus activates its pane.
+    w->trSummary->setFocus();
+    Settle();
+    EXPECT_EQ(w->splMain->ActivePane(), w->splMain->Panes("Summary"));
+}
+
+TEST_F(MainWindow, AboutShowsTitleAndVersion) {
+    auto w = NewMainWindow();
+    app::InstallCommands(*w);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (box->objectName() == "frmAbout") shown = box->text();
+            box->accept();
+        }
+    });
+    w->mnuHelpAbout->trigger();
+    EXPECT_EQ(shown, "Quarvel Analyzer 1.0");
 }
