@@ -14,4 +14,4 @@
            05  CA-RETURN-CODE          PIC S9(8)    BINARY.
            05  CA-CALLING-PGM          PIC X(8).
            05  CA-MESSAGE              PIC X(60).
-           05  FILLER                  PIC X(18).
+           05  FILLER                  PIC X(20).
