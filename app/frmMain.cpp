@@ -103,6 +103,10 @@ frmMain::frmMain(std::filesystem::path appFolder, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    // Children go with the base class; their last signals must not reach
+    // this half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(splMain, nullptr, this, nullptr);
     if (Globals::g_MainForm == this) Globals::g_MainForm = nullptr;
     // The busy cursor belongs to an open bracket; never leave it behind.
     if (m_busyDepth > 0) QApplication::restoreOverrideCursor();

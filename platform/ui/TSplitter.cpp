@@ -136,7 +136,16 @@ TSplitter::TSplitter(QWidget* parent) : QMainWindow(parent) {
     m_root.reset(new TSplitterPane(*this, QString(), nullptr));
 }
 
-TSplitter::~TSplitter() = default;
+TSplitter::~TSplitter() {
+    // The docks go with the base class, after the panes; they must not call
+    // back into a splitter that is half gone.
+    m_layoutEnabled = false;
+    for (const auto& p : m_panes) {
+        if (!p->m_dock) continue;
+        p->m_dock->removeEventFilter(this);
+        QObject::disconnect(p->m_dock, nullptr, this, nullptr);
+    }
+}
 
 TSplitterPane* TSplitter::Panes(const QString& name) const {
     for (const auto& p : m_panes)
