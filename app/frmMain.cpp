@@ -138,8 +138,6 @@ void frmMain::Form_Load() {
     column->addWidget(splMain, 1);
     column->addWidget(pictProgress);
     setCentralWidget(central);
-    // The default layout is sized against the splitter's real size.
-    layout()->activate();
 
     const QString saved = QString::fromStdString(
         WindowSettings::GetSetting(kSettingsApp, "Settings", "MainSplitter", ""));
@@ -377,7 +375,10 @@ bool frmMain::ApplySavedLayout(const QString& saved) {
 }
 
 void frmMain::BuildDefaultLayout() {
+    // The sizes count as shares of the splitter's size; the splitter gives
+    // them their pixels once the window is on screen.
     splMain->ClearPanes();
+    if (splMain->width() <= 0 || splMain->height() <= 0) splMain->resize(size());
     const int width = splMain->width();
     const int height = splMain->height();
     splMain->Root()->Split(SplitOrientation::SideBySide, width / 2, "Left", "Right");
