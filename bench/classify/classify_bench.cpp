@@ -2,10 +2,16 @@
 //
 //   classify_bench [programs] [seed]
 //
-// Builds a workspace database file from the template SQL, fills Ents and
-// Rels with an online application of the given size (default 20,000
-// programs, about ten relationships each), then times the classification
-// and the Summary tree, and prints how the codes came out.
+// 1. When built with the repository generator: generates a repository of
+//    that many programs (default 20,000), imports it into a copy of the
+//    template as the workspace load does, and classifies the result.
+// 2. Fills Ents and Rels directly with a layered online application of that
+//    size (about ten relationships per program: 200,000 at the default)
+//    and classifies that.
+// Each part prints its times (fill or import, classification, Summary
+// tree) and how the codes came out.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +28,14 @@
 #include "classify/BuildSummaryTree.h"
 #include "classify/ClassifyPrograms.h"
 #include "platform/db/Database.h"
+
+#ifdef QA_WITH_IMPORT
+#include "bench/generator/SyntheticRepository.h"
+#include "common/Progress.h"
+#include "platform/workbench/RepositoryValues.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "workspace/RepositoryImport.h"
+#endif
 
 namespace fs = std::filesystem;
 using platform::db::Database;
@@ -180,42 +194,90 @@ private:
     std::vector<int> m_client, m_transfer, m_frontier, m_server, m_utility, m_batch;
 };
 
+// Classifies and builds the tree, printing the figures after the fill's.
+void ClassifyAndReport(Database& db, const char* fillCaption, double fillSeconds) {
+    auto t0 = Clock::now();
+    const auto counts = mdlReports::ClassifyPrograms(db);
+    const double classify = Seconds(t0);
+
+    t0 = Clock::now();
+    const auto tree = classify::BuildSummaryTree(db);
+    const double summary = Seconds(t0);
+
+    const auto programs = db.Scalar("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM'").AsInt();
+    const auto rels = db.Scalar("SELECT COUNT(*) FROM Rels").AsInt();
+    std::printf("  workspace: %lld programs, %lld relationships\n", static_cast<long long>(programs),
+                static_cast<long long>(rels));
+    std::printf("  %-14s %8.3f s\n", fillCaption, fillSeconds);
+    std::printf("  classification %8.3f s  (%zu online, %zu batch)\n", classify, counts.online, counts.batch);
+    std::printf("  summary tree   %8.3f s  (%zu nodes)\n", summary, tree.Count());
+    std::printf("  codes:");
+    auto rs = db.OpenRecordset("SELECT SOAType, COUNT(*) AS N FROM Ents WHERE EntName = 'PROGRAM' GROUP BY SOAType");
+    for (; !rs.IsEOF(); rs.MoveNext())
+        std::printf(" %lld:%lld", static_cast<long long>(rs.Int("SOAType")), static_cast<long long>(rs.Int("N")));
+    std::printf("\n");
+}
+
+#ifdef QA_WITH_IMPORT
+int ImportedRepository(int programs, const fs::path& work) {
+    bench::generator::Options options;
+    options.programs = programs;
+    options.writeFiles = false;
+    const auto generated = bench::generator::GenerateRepository(work / "gen", options);
+
+    platform::workbench::WorkbenchSession session;
+    session.SetBinFolder(work / "install" / "Bin");
+    auto [file, key] = FileNameUtility::GetRepositoryValues(generated.workspaceFile.string());
+    if (!session.OpenRepository(file, key)) {
+        std::fprintf(stderr, "cannot open the generated repository: %s\n", session.LastError().c_str());
+        return 1;
+    }
+    const fs::path dbFile = work / "QuarvelAnalyzer.mdb";
+    fs::copy_file(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb", dbFile, fs::copy_options::overwrite_existing);
+    auto db = Database::Open(dbFile);
+    common::NullProgress progress;
+    const auto t0 = Clock::now();
+    const auto result = workspace::ImportRepositoryEntities(*db, session, progress);
+    const double import = Seconds(t0);
+    if (!result.done) {
+        std::fprintf(stderr, "import incomplete: %s\n", result.error.c_str());
+        return 1;
+    }
+    std::printf("generated repository, imported (generation %.2f s):\n", generated.seconds);
+    ClassifyAndReport(*db, "import", import);
+    session.Close();
+    return 0;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int programs = argc > 1 ? std::atoi(argv[1]) : 20000;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 7;
-    const fs::path file = fs::temp_directory_path() / ("classify_bench_" + std::to_string(programs) + ".mdb");
+    const fs::path work = fs::temp_directory_path() / ("classify_bench_" + std::to_string(::getpid()));
+    fs::create_directories(work);
 
+#ifdef QA_WITH_IMPORT
+    if (int rc = ImportedRepository(programs, work)) return rc;
+#endif
+
+    const fs::path file = work / "direct.mdb";
     auto db = NewDatabase(file);
     auto t0 = Clock::now();
-    size_t rels = 0;
     {
         platform::db::Transaction tx(*db);
-        rels = Portfolio(*db, programs, seed).Fill();
+        Portfolio(*db, programs, seed).Fill();
         tx.Commit();
     }
     const double fill = Seconds(t0);
     db.reset();
     db = Database::Open(file);  // classify a database as the load finds it
-
-    t0 = Clock::now();
-    const auto counts = mdlReports::ClassifyPrograms(*db);
-    const double classify = Seconds(t0);
-
-    t0 = Clock::now();
-    const auto tree = classify::BuildSummaryTree(*db);
-    const double summary = Seconds(t0);
-
-    std::printf("workspace: %d programs, %zu relationships (seed %u)\n", programs, rels, seed);
-    std::printf("fill Ents and Rels (stand-in for the import): %.3f s\n", fill);
-    std::printf("classification: %.3f s (%zu online, %zu batch)\n", classify, counts.online, counts.batch);
-    std::printf("summary tree: %.3f s (%zu nodes)\n", summary, tree.Count());
-    std::printf("codes:");
-    auto rs = db->OpenRecordset("SELECT SOAType, COUNT(*) AS N FROM Ents WHERE EntName = 'PROGRAM' GROUP BY SOAType");
-    for (; !rs.IsEOF(); rs.MoveNext()) std::printf(" %lld:%lld", static_cast<long long>(rs.Int("SOAType")), static_cast<long long>(rs.Int("N")));
-    std::printf("\n");
+    std::printf("layered application written directly (seed %u):\n", seed);
+    ClassifyAndReport(*db, "fill", fill);
     db.reset();
-    fs::remove(file);
+
+    std::error_code ec;
+    fs::remove_all(work, ec);
     return 0;
 }
