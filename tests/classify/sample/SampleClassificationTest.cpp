@@ -13,6 +13,7 @@
 #include "platform/db/Database.h"
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/workbench/WorkbenchSession.h"
+#include "tests/classify/LiteralClassifier.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/RepositoryImport.h"
 
@@ -36,6 +37,9 @@ protected:
         testsupport::RecordingProgress importProgress;
         auto result = workspace::ImportRepositoryEntities(*db, session, importProgress);
         ASSERT_TRUE(result.done) << result.error;
+        db.reset();  // a copy as the import left it, for the literal procedure
+        fs::copy_file(dir.Path() / "QuarvelAnalyzer.mdb", dir.Path() / "Imported.mdb");
+        db = platform::db::Database::Open(dir.Path() / "QuarvelAnalyzer.mdb");
         tree = classify::ClassifyObjects(*db, progress);
         auto rs = db->OpenRecordset("SELECT Name, SOAType FROM Ents WHERE EntName = 'PROGRAM'");
         for (; !rs.IsEOF(); rs.MoveNext()) codes[rs.Text("Name")] = static_cast<int>(rs.Int("SOAType"));
@@ -77,6 +81,24 @@ TEST_F(SampleClassification, EveryProgramGetsTheCodeItsRoleCallsFor) {
     EXPECT_EQ(audit.Int("SOAType"), 30);
     audit.MoveNext();
     EXPECT_EQ(audit.Int("SOAType"), 90);
+}
+
+TEST_F(SampleClassification, SameResultAsTheRecordByRecordProcedure) {
+    auto literalDb = platform::db::Database::Open(dir.Path() / "Imported.mdb");
+    literal::ClassifyPrograms(*literalDb);
+    auto table = [](platform::db::Database& d) {
+        std::vector<std::string> rows;
+        auto rs = d.OpenRecordset(
+            "SELECT ID, SOAType, AccessScreen, Xctls, Xctled, CallsData, CallsDataIndirect, Called, OnTop FROM Ents "
+            "ORDER BY SerialID");
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            std::string row;
+            for (size_t i = 0; i < rs.FieldNames().size(); ++i) row += rs.Field(i).AsText() + " ";
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    EXPECT_EQ(table(*db), table(*literalDb));
 }
 
 TEST_F(SampleClassification, SummaryTreeGroupsWithCountsAndStubMarks) {
