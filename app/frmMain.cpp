@@ -524,7 +524,7 @@ void frmMain::cmdCancel_Click() {
 
 common::Answer frmMain::Ask(const std::string& text, const std::string& title, common::Buttons buttons,
                             common::Icon icon) {
-    return m_messageBoxes.Ask(text, title, buttons, icon);
+    return Prompt().Ask(text, title, buttons, icon);
 }
 
 // ---- busy bracket ----

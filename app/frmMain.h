@@ -49,11 +49,13 @@ public:
     void Action(const std::string& caption) override { m_actionCaption = caption; }
     int ProgressLevel() const { return m_progressLevel; }
 
-    // Message boxes for the operations that run from this window.
+    // Message boxes for the operations that run from this window (titled
+    // with the application title when no title is given).
     common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
                        common::Icon icon) override;
-    // Where the window's own questions go (the Cancel confirmation and the
-    // refused close); nullptr restores the message boxes. Tests script it.
+    // Where every question of the window goes instead of a message box:
+    // its own (Cancel confirmation, refused close) and those of the
+    // operations it runs. nullptr restores the message boxes. Tests script it.
     void SetPrompt(common::IPrompt* prompt) { m_prompt = prompt; }
 
     // IMainWindow.

@@ -185,3 +185,11 @@ TEST_F(Busy, FileCloseClosesTheWindow) {
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->AboutText(), "Quarvel Analyzer 1.0");
 }
+
+TEST_F(Busy, OperationsAskThroughTheWindowsPrompt) {
+    prompt.answers = {common::Answer::No};
+    common::IPrompt& asIPrompt = *w;
+    EXPECT_EQ(asIPrompt.Ask("Overwrite?", "Save", common::Buttons::YesNo, common::Icon::Question), common::Answer::No);
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.titles[0], "Save");
+}
