@@ -14,6 +14,7 @@
 #include "views/ContextLayouts.h"
 #include "workspace/WorkspaceDatabase.h"
 #include "workspace/WorkspaceLoad.h"
+#include "workspace/WorkspaceOpenDialog.h"
 #include "workspace/WorkspaceSession.h"
 
 namespace {
@@ -99,6 +100,23 @@ TEST(WorkspaceFolderTest, TrailingExtensionOnly) {
     EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/.hxp"));
     ResModule::SetLanguage(ResModule::Language::English);
     EXPECT_EQ(workspace::WorkspaceCaption("/data/W/Shop"), "Quarvel Analyzer - Shop");
+}
+
+TEST(WorkspaceOpenDialogTest, FilterAndOtherWindowsQuestion) {
+    EXPECT_EQ(workspace::QtFileFilter(workspace::kOpenWorkspaceFilter), "Halcyra Workspace (*.hxp);;All Files (*.*)");
+    EXPECT_EQ(workspace::QtFileFilter("Maps|*.bms;*.map"), "Maps (*.bms *.map)");
+
+    ScriptedPrompt prompt;
+    // Only the screen-flow window open: nothing is asked.
+    EXPECT_TRUE(workspace::MayCloseOtherWindows({}, prompt));
+    EXPECT_TRUE(workspace::MayCloseOtherWindows({"screenflow"}, prompt));
+    EXPECT_TRUE(prompt.asked.empty());
+    prompt.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(workspace::MayCloseOtherWindows({"ScreenFlow", "MAP#2-Description"}, prompt));
+    EXPECT_TRUE(workspace::MayCloseOtherWindows({""}, prompt));
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_EQ(prompt.titles[0], "Open Workspace");
+    EXPECT_EQ(prompt.asked[0].rfind("You have other forms open for this workspace.\n", 0), 0u);
 }
 
 TEST_F(WorkspaceLoadTest, FirstOpenBuildsTheDatabaseFromTheRepository) {
