@@ -3,7 +3,7 @@
 //   import_bench [programs | workspace.hxp]
 //
 // Without a workspace file, generates a repository of the given number of
-// programs (default 20,000) with qa_generate_repository. Then, in one run:
+// programs (default 20,000) with the benchmarks' generator. Then, in one run:
 //   import: ImportRepositoryEntities into a fresh copy of the template;
 //   floor:  into another fresh copy, reading the same repository rows (the
 //           entity lists and every relation list the import read) through
@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/generator/SyntheticRepository.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/EntityStore.h"
 #include "platform/workbench/RepositoryQuery.h"
@@ -39,17 +40,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-fs::path GeneratorPath(const char* argv0) {
-#ifdef QA_GENERATOR
-    if (fs::exists(QA_GENERATOR)) return QA_GENERATOR;
-#endif
-    const fs::path here = fs::absolute(argv0).parent_path();
-    for (const fs::path& p : {here / "qa_generate_repository", here.parent_path() / "bin" / "qa_generate_repository",
-                              here.parent_path() / "bench_bin" / "qa_generate_repository"})
-        if (fs::exists(p)) return p;
-    return {};
-}
 
 std::unique_ptr<Database> FreshDb(const fs::path& file) {
     fs::copy_file(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb", file, fs::copy_options::overwrite_existing);
@@ -96,20 +86,14 @@ int main(int argc, char** argv) {
     if (arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp") {
         hxp = fs::absolute(arg);
     } else {
-        const fs::path generator = GeneratorPath(argv[0]);
-        if (generator.empty()) {
-            std::fprintf(stderr, "qa_generate_repository not found; pass a workspace file instead\n");
-            return 2;
-        }
-        const auto t = Clock::now();
-        const std::string cmd = "'" + generator.string() + "' '" + (work / "gen").string() + "' " + arg + " >/dev/null";
-        if (std::system(cmd.c_str()) != 0) {
-            std::fprintf(stderr, "generator failed: %s\n", cmd.c_str());
-            return 2;
-        }
-        std::printf("generated %s programs in %.2f s\n", arg.c_str(), Seconds(t));
-        for (const auto& e : fs::recursive_directory_iterator(work / "gen"))
-            if (e.path().extension() == ".hxp") hxp = e.path();
+        bench::generator::Options options;
+        options.programs = std::stoi(arg);
+        options.writeFiles = false;   // the import reads the repository only
+        const auto generated = bench::generator::GenerateRepository(work / "gen", options);
+        hxp = generated.workspaceFile;
+        std::printf("generated %d programs (%lld entities, %lld relations) in %.2f s\n", generated.programs,
+                    static_cast<long long>(generated.entities), static_cast<long long>(generated.relations),
+                    generated.seconds);
     }
 
     wb::WorkbenchSession session;
@@ -135,7 +119,12 @@ int main(int argc, char** argv) {
     // Untimed: the rows the import wrote and the relation lists it read.
     const auto ents = ReadRows(*importDb, "SELECT ID, EntName, EntNameFull, Name, BusName, Stub FROM Ents ORDER BY SerialID");
     const auto rels = ReadRows(*importDb, "SELECT Id1, Id2, EntName1, EntName2, RelName, RelNameFull FROM Rels ORDER BY RelID");
-    std::vector<std::pair<workspace::Node, bool>> lists;
+    struct List {
+        std::string type;
+        int64_t number;
+        bool outgoing;
+    };
+    std::vector<List> lists;
     std::vector<std::pair<std::string, int64_t>> programs;
     size_t walkQueries = 0;
     {
@@ -152,7 +141,7 @@ int main(int argc, char** argv) {
             programs.emplace_back(program.GetType().GetName(), program.GetNumber());
             walk.CollectRelationships(program);
         }
-        lists = reader.KeptLists();
+        for (const auto& [node, outgoing] : reader.KeptLists()) lists.push_back({node.Type(), node.number, outgoing});
         walkQueries = reader.QueriesRun();
     }
 
@@ -165,7 +154,7 @@ int main(int argc, char** argv) {
         for (auto list = store.GetEntities(type, "", "Name"); !list.AtEnd(); list.MoveNext(), ++entities)
             (void)list.Current().GetAttribute("Name");
     for (const auto& [type, number] : programs) relationRows += ReadRelationRows(store, type, number, true);
-    for (const auto& [node, outgoing] : lists) relationRows += ReadRelationRows(store, node.Type(), node.number, outgoing);
+    for (const auto& list : lists) relationRows += ReadRelationRows(store, list.type, list.number, list.outgoing);
     const double readSeconds = Seconds(t);
     const auto w = Clock::now();
     floorDb->Begin();
