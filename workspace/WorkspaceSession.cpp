@@ -1,7 +1,7 @@
 #include "workspace/WorkspaceSession.h"
 
 #include "platform/db/Database.h"
-#include "platform/workbench/InstallFolder.h"
+#include "platform/ui/core/WindowSettingsStore.h"
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/workbench/WorkspaceFile.h"
 

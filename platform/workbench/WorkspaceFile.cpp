@@ -9,13 +9,14 @@ using detail::SameText;
 using detail::Upper;
 
 std::filesystem::path WorkspaceFolderOf(const std::filesystem::path& workspaceFile) {
+    // Only a trailing ".hxp" (any case) is the extension: "/d/x.hxp.d/Shop.hxp"
+    // has its folder at "/d/x.hxp.d/Shop", not at "/d/x".
     std::string text = workspaceFile.string();
-    auto pos = Upper(text).find(".HXP");
-    if (pos == std::string::npos) {
-        std::filesystem::path p = workspaceFile;
-        return p.replace_extension();
-    }
-    return std::filesystem::path(text.substr(0, pos));
+    constexpr std::string_view ext = ".HXP";
+    if (text.size() > ext.size() && Upper(text.substr(text.size() - ext.size())) == ext)
+        return std::filesystem::path(text.substr(0, text.size() - ext.size()));
+    std::filesystem::path p = workspaceFile;
+    return p.replace_extension();
 }
 
 void WriteWorkspaceFile(const std::filesystem::path& workspaceFile, const std::string& projectFolder,

@@ -235,7 +235,8 @@ TEST(WorkbenchSession, WorkspaceFileFolderSelectionAndRepositoryValues) {
     EXPECT_EQ(a, f.hxp.string());
     EXPECT_EQ(b, "Shop");
     EXPECT_EQ(f.session.GetWorkspaceFolder(), f.dir / "Shop");
-    EXPECT_EQ(WorkspaceFolderOf("/w/Shop.HXP.bak"), std::filesystem::path("/w/Shop"));
+    EXPECT_EQ(WorkspaceFolderOf("/w/Shop.HXP"), std::filesystem::path("/w/Shop"));
+    EXPECT_EQ(WorkspaceFolderOf("/d/x.hxp.d/Shop.hxp"), std::filesystem::path("/d/x.hxp.d/Shop"));
 
     WorkspaceFileReader reader;
     reader.Load(f.hxp);
