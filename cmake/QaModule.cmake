@@ -24,7 +24,8 @@ endfunction()
 
 # qa_test(<name> DEPS <targets...>): one GoogleTest executable from the
 # *.cpp files of the current folder, registered with CTest test by test.
-# Window tests run offscreen and with settings redirected (tests/support).
+# Window tests run offscreen and with settings redirected (tests/support);
+# the application and source folders are compiled into tests/support.
 function(qa_test name)
   cmake_parse_arguments(QA "" "" "DEPS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
@@ -37,6 +38,6 @@ function(qa_test name)
   target_link_libraries(${name} PRIVATE ${QA_DEPS} qa_test_support GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QA_APP_DIR=${QA_APP_DIR};QA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
