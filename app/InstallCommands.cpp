@@ -1,5 +1,9 @@
 #include "app/InstallCommands.h"
 
+#include "app/CommandsEnabling.h"
+#include "app/CommandsHelp.h"
+#include "app/CommandsTools.h"
+#include "app/CommandsView.h"
 #include "app/frmMain.h"
 
 namespace app {
@@ -7,6 +11,10 @@ namespace app {
 void InstallCommands(frmMain& main) {
     main.SetCommand("mnuFileClose", [&main] { main.close(); });
     main.SetCommand("mnuHelpAbout", [&main] { main.mnuHelpAbout_Click(); });
+    InstallHelpCommands(main);
+    InstallViewCommands(main);
+    InstallToolCommands(main);
+    EnableWorkspaceCommands(main, false);
 }
 
 }  // namespace app
