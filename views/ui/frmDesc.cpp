@@ -1,0 +1,158 @@
+#include "views/ui/frmDesc.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "common/Globals.h"
+#include "common/ResModule.h"
+#include "services/NodeCommands.h"
+
+namespace views::ui {
+
+namespace {
+
+constexpr char kSuffix[] = "-Description";
+constexpr int kApplicationTitle = 1006;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+frmDesc::frmDesc(QWidget* owner, common::IPrompt& prompt) : QDialog(owner), Owner(owner), m_prompt(prompt) {
+    setObjectName("frmDesc");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle("Description");
+    setMinimumSize(kDescMinimumSize, kDescMinimumSize);
+    resize(420, 300);
+
+    lblDescription = new QLabel("&Description:", this);
+    lblDescription->setObjectName("lblDescription");
+    txtDescription = new QPlainTextEdit(this);
+    txtDescription->setObjectName("txtDescription");
+    // Tab leaves the text for the buttons, as in any form.
+    txtDescription->setTabChangesFocus(true);
+    lblDescription->setBuddy(txtDescription);
+    cmdOK = new QPushButton("OK", this);
+    cmdOK->setObjectName("cmdOK");
+    cmdCancel = new QPushButton("Cancel", this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdOK->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(lblDescription);
+    column->addWidget(txtDescription, 1);
+    column->addLayout(buttons);
+
+    txtDescription->installEventFilter(this);
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    txtDescription->setFocus();
+}
+
+QString frmDesc::Tag() const { return property("Tag").toString(); }
+
+void frmDesc::SetTag(const QString& tag) { setProperty("Tag", tag); }
+
+std::string frmDesc::EntityId() const {
+    QString tag = Tag();
+    if (tag.endsWith(kSuffix, Qt::CaseInsensitive)) tag.chop(static_cast<int>(sizeof(kSuffix) - 1));
+    return tag.toStdString();
+}
+
+void frmDesc::cmdOK_Click() {
+    const std::string text = txtDescription->toPlainText().toStdString();
+    std::string error;
+    try {
+        if (!Globals::g_Database)
+            error = "No workspace is open.";
+        else if (!services::StoreDescription(*Globals::g_Database, EntityId(), text))
+            error = "The entity " + EntityId() + " is no longer in the workspace database.";
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!error.empty()) {
+        // The editor stays open so the text is not lost.
+        m_prompt.Message("The description could not be stored.\n" + error,
+                         ResModule::LoadResString(kApplicationTitle), common::Icon::Critical);
+        return;
+    }
+    accept();
+}
+
+void frmDesc::cmdCancel_Click() { reject(); }
+
+void frmDesc::done(int result) {
+    QPointer<QWidget> owner = Owner;
+    Owner.clear();
+    QDialog::done(result);
+    if (owner) owner->activateWindow();
+}
+
+bool frmDesc::eventFilter(QObject* watched, QEvent* event) {
+    // Enter inside the text is a line break; elsewhere it means OK.
+    if (watched == txtDescription) {
+        if (event->type() == QEvent::FocusIn) cmdOK->setDefault(false);
+        if (event->type() == QEvent::FocusOut) cmdOK->setDefault(true);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmDesc::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
+}
+
+void frmDesc::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    RememberWindowState();
+}
+
+void frmDesc::RememberWindowState() {
+    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState();
+}
+
+frmDesc* FindDescriptionWindow(const std::string& id) {
+    const QString tag = Q(services::DescriptionWindowKey(id));
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* editor = qobject_cast<frmDesc*>(w);
+        // A closed editor waits for its deletion; it is gone for the analyst.
+        if (editor && !editor->property("qaClosed").toBool() && editor->Tag().compare(tag, Qt::CaseInsensitive) == 0)
+            return editor;
+    }
+    return nullptr;
+}
+
+void ReactivateDescription(frmDesc& editor) {
+    if (editor.isHidden()) editor.show();
+    if (editor.windowState() & Qt::WindowMinimized) editor.setWindowState(editor.CurrentWindowState);
+    editor.raise();
+    editor.activateWindow();
+    editor.txtDescription->setFocus();
+}
+
+frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const services::DescriptionTarget& target) {
+    auto* editor = new frmDesc(owner, prompt);
+    editor->Owner = owner;
+    editor->txtDescription->setPlainText(Q(target.description));
+    editor->SetTag(Q(services::DescriptionWindowKey(target.id)));
+    editor->setWindowTitle(Q(target.busName + " - Description"));
+    QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
+    editor->show();
+    editor->activateWindow();
+    editor->txtDescription->setFocus();
+    return editor;
+}
+
+}  // namespace views::ui
