@@ -7,7 +7,7 @@
 
 #include "services/WsdlGenerator.h"   // Globals::g_ServiceName
 #include "services/WsdlTree.h"
-#include "services/ui/MessageBoxPrompt.h"
+#include "platform/ui/MessageBoxPrompt.h"
 #include "services/ui/QtSaveDialog.h"
 
 namespace services::ui {
@@ -26,7 +26,7 @@ void AddItems(QTreeWidgetItem* parent, const services::XmlTreeItem& item) {
 frmWSDL::frmWSDL(QWidget* parent)
     : QMainWindow(parent),
       m_dialog(std::make_unique<QtSaveDialog>(this)),
-      m_prompt(std::make_unique<MessageBoxPrompt>(this)) {
+      m_prompt(std::make_unique<platform::ui::MessageBoxPrompt>(this)) {
     setObjectName("frmWSDL");
     setWindowTitle("WSDL - Assistant");
     setAttribute(Qt::WA_DeleteOnClose);

@@ -15,7 +15,7 @@
 
 #include "services/WsdlGenerator.h"   // Globals::g_ServiceName
 #include "services/WsdlTree.h"
-#include "services/ui/MessageBoxPrompt.h"
+#include "platform/ui/MessageBoxPrompt.h"
 #include "services/ui/QtSaveDialog.h"
 
 namespace services::ui {
@@ -52,7 +52,7 @@ bool SelectPartId(QPlainTextEdit* box, const std::string& partId) {
 frmWSIL2WSDL::frmWSIL2WSDL(QWidget* parent)
     : QMainWindow(parent),
       m_dialog(std::make_unique<QtSaveDialog>(this)),
-      m_prompt(std::make_unique<MessageBoxPrompt>(this)) {
+      m_prompt(std::make_unique<platform::ui::MessageBoxPrompt>(this)) {
     setObjectName("frmWSIL2WSDL");
     setWindowTitle("WSIL-WSDL Assistant");
     setAttribute(Qt::WA_DeleteOnClose);
