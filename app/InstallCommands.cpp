@@ -4,6 +4,8 @@
 #include "app/CommandsHelp.h"
 #include "app/CommandsTools.h"
 #include "app/CommandsView.h"
+#include "app/NodeMenuCommands.h"
+#include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 
 namespace app {
@@ -14,6 +16,8 @@ void InstallCommands(frmMain& main) {
     InstallHelpCommands(main);
     InstallViewCommands(main);
     InstallToolCommands(main);
+    InstallWorkspaceCommands(main);
+    InstallNodeMenuCommands(main);
     EnableWorkspaceCommands(main, false);
 }
 

@@ -1,0 +1,196 @@
+#include "app/WorkspaceCommands.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QWidget>
+
+#include <exception>
+
+#include "app/CommandsEnabling.h"
+#include "app/WorkspaceTrees.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/TSplitter.h"
+#include "workspace/WorkspaceOpenDialog.h"
+
+namespace app {
+
+namespace fs = std::filesystem;
+using workspace::WorkspaceView;
+
+namespace {
+
+constexpr char kScreenFlowTag[] = "ScreenFlow";
+
+WorkspaceFileChooser& Chooser() {
+    static WorkspaceFileChooser chooser;
+    return chooser;
+}
+
+std::function<void(platform::ui::IMainWindow&)>& ProgramEnd() {
+    static std::function<void(platform::ui::IMainWindow&)> end;
+    return end;
+}
+
+void EndProgram(platform::ui::IMainWindow& w) {
+    if (ProgramEnd()) {
+        ProgramEnd()(w);
+        return;
+    }
+    w.Window()->close();
+    QCoreApplication::exit(1);
+}
+
+// Where the dialog starts: beside the workspace opened last.
+QString StartFolder() {
+    const fs::path& last = workspace::CurrentWorkspaceFile();
+    if (!last.empty()) return QString::fromStdString(last.parent_path().string());
+    return QDir::homePath();
+}
+
+void ShowLog(platform::ui::IMainWindow& w, const std::string& text, bool show) {
+    QPlainTextEdit* log = w.LogBox();
+    log->setPlainText(QString::fromStdString(text));
+    auto* splitter = w.Window()->findChild<platform::ui::TSplitter*>();
+    platform::ui::TSplitterPane* pane = splitter ? splitter->Panes(log->property("Tag").toString()) : nullptr;
+    if (pane) pane->SetVisible(show);
+    if (show) log->show();
+}
+
+void UnloadScreenFlow(platform::ui::IMainWindow& w) {
+    std::vector<QWidget*> flow;
+    for (QWidget* window : OtherWindows(w))
+        if (window->property("Tag").toString().compare(kScreenFlowTag, Qt::CaseInsensitive) == 0)
+            flow.push_back(window);
+    UnloadWindows(flow);
+}
+
+workspace::LoadEnvironment Environment(platform::ui::IMainWindow& w) {
+    workspace::LoadEnvironment env;
+    env.ownerForm = w.Window();
+    return env;
+}
+
+// A load inside the busy bracket; the program ends after a set-up error
+// once the bracket is closed.
+void RunLoad(platform::ui::IMainWindow& w, const std::function<WorkspaceView()>& load) {
+    WorkspaceView view;
+    {
+        platform::ui::BusyScope busy(w);
+        try {
+            view = load();
+        } catch (const std::exception& e) {
+            // The core reports its own failures; anything else still must
+            // not leave a half-open workspace behind.
+            workspace::CloseWorkspace();
+            w.Message(e.what(), w.ApplicationTitle().toStdString(), common::Icon::Critical);
+            view.status = WorkspaceView::Status::Failed;
+            view.previousClosed = true;
+            view.caption = w.ApplicationTitle().toStdString();
+        }
+        ApplyWorkspaceView(w, view);
+    }
+    if (view.status == WorkspaceView::Status::Fatal) EndProgram(w);
+}
+
+}  // namespace
+
+void SetWorkspaceFileChooser(WorkspaceFileChooser chooser) { Chooser() = std::move(chooser); }
+
+void SetProgramEnd(std::function<void(platform::ui::IMainWindow&)> end) { ProgramEnd() = std::move(end); }
+
+std::optional<fs::path> ChooseWorkspaceFileInDialog(QWidget* owner) {
+    QFileDialog dialog(owner, workspace::kOpenWorkspaceTitle, StartFolder());
+    dialog.setObjectName("dialog");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(workspace::kOpenWorkspaceExtension);
+    dialog.setNameFilters(
+        QString::fromStdString(workspace::QtFileFilter(workspace::kOpenWorkspaceFilter)).split(";;"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return fs::path(dialog.selectedFiles().front().toStdString());
+}
+
+std::vector<QWidget*> OtherWindows(platform::ui::IMainWindow& w) {
+    std::vector<QWidget*> out;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == w.Window() || !window->isWindow()) continue;
+        const Qt::WindowType type = window->windowType();
+        if (type != Qt::Window && type != Qt::Dialog) continue;
+        // Menus, floating panes and the like belong to the main window.
+        if (qobject_cast<QMenu*>(window) || qobject_cast<QDockWidget*>(window)) continue;
+        if (window->isVisible() || window->property("Tag").isValid()) out.push_back(window);
+    }
+    return out;
+}
+
+void UnloadWindows(const std::vector<QWidget*>& windows) {
+    std::vector<QPointer<QWidget>> guarded(windows.begin(), windows.end());
+    for (const QPointer<QWidget>& window : guarded) {
+        if (!window) continue;
+        window->close();
+        if (window) window->deleteLater();
+    }
+}
+
+void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view) {
+    using Status = WorkspaceView::Status;
+    if (view.status == Status::Unchanged) return;
+    if (view.previousClosed) {
+        ClearWorkspaceTrees(w);
+        UnloadScreenFlow(w);
+    }
+    w.Window()->setWindowTitle(QString::fromStdString(view.caption));
+    if (view.status == Status::Loaded) {
+        ShowSummaryTree(*w.SummaryTree(), view.summary, w.TreeImages());
+        ShowTreeModel(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());
+        ShowTreeModel(*w.WebServicesTree(), view.webServices, w.WebTreeImages());
+        ShowLog(w, view.logText, view.showLog);
+    } else {
+        ShowLog(w, std::string(), false);
+    }
+    EnableWorkspaceCommands(w, view.status == Status::Loaded && view.workspaceCommandsEnabled);
+}
+
+void OpenWorkspaceFile(platform::ui::IMainWindow& w, const fs::path& file) {
+    RunLoad(w, [&] { return workspace::OpenWorkspace(file, Environment(w), w, w); });
+}
+
+void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
+    const std::vector<QWidget*> others = OtherWindows(w);
+    if (!others.empty()) {
+        std::vector<std::string> tags;
+        for (QWidget* window : others) tags.push_back(window->property("Tag").toString().toStdString());
+        if (!workspace::MayCloseOtherWindows(tags, w)) return;
+        UnloadWindows(others);
+    }
+    const auto file = Chooser() ? Chooser()(w.Window()) : ChooseWorkspaceFileInDialog(w.Window());
+    if (!file) return;
+    OpenWorkspaceFile(w, *file);
+}
+
+void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w) {
+    if (!workspace::ConfirmRefresh(w)) return;
+    UnloadWindows(OtherWindows(w));
+    RunLoad(w, [&] { return workspace::RefreshWorkspace(Environment(w), w, w); });
+}
+
+void CloseWorkspace(platform::ui::IMainWindow& w) {
+    workspace::CloseWorkspace();
+    ClearWorkspaceTrees(w);
+    UnloadScreenFlow(w);
+    EnableWorkspaceCommands(w, false);
+}
+
+void InstallWorkspaceCommands(platform::ui::IMainWindow& w) {
+    platform::ui::IMainWindow* main = &w;
+    w.SetCommand("mnuFileOpenWorkspace", [main] { mnuFileOpenWorkspace_Click(*main); });
+    w.SetCommand("mnuFileRefreshWorkspace", [main] { mnuFileRefreshWorkspace_Click(*main); });
+    w.SetCloseWorkspace([main] { CloseWorkspace(*main); });
+    w.SetCommandEnabled("mnuFileOpenWorkspace", true);
+}
+
+}  // namespace app

@@ -1,0 +1,59 @@
+#pragma once
+// The three trees of the main window as the workspace fills them: the
+// Summary tree from its model, the Web Operations and Web Services trees
+// from theirs, rebuilt whole from the database after every change. Each
+// item keeps its node's key, Tag and image key under the roles below, so
+// menus and drag and drop read a node the way the models wrote it.
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+#include "classify/SummaryTree.h"
+#include "services/TreeModel.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace platform::ui {
+class IMainWindow;
+class ImageList;
+}  // namespace platform::ui
+
+namespace app {
+
+// Item data (column 0) of every node of the three trees.
+inline constexpr int kNodeKeyRole = Qt::UserRole;        // the node's key
+inline constexpr int kNodeTagRole = Qt::UserRole + 1;    // the node's Tag
+inline constexpr int kNodeImageRole = Qt::UserRole + 2;  // the image key of its picture
+
+std::string NodeKey(const QTreeWidgetItem* item);
+std::string NodeTag(const QTreeWidgetItem* item);
+std::string NodeText(const QTreeWidgetItem* item);
+
+// The node with this key, anywhere in the tree; nullptr when there is none.
+// Summary keys are entity ids and compare without letter case; the web
+// trees' keys compare exactly.
+QTreeWidgetItem* FindNode(QTreeWidget& tree, const std::string& key, bool ignoreCase);
+
+// Replaces the tree's nodes with the model's, in the model's order.
+void ShowSummaryTree(QTreeWidget& tree, const classify::SummaryTree& model, const platform::ui::ImageList& images);
+// The same for a web tree; nodes marked expanded in the model are expanded.
+void ShowTreeModel(QTreeWidget& tree, const services::TreeModel& model, const platform::ui::ImageList& images);
+
+// Rebuilds the Web Operations tree, then the Web Services tree, from the
+// open workspace database (both empty when none is open). Errors of the
+// database reach the caller.
+void ReloadWebTrees(platform::ui::IMainWindow& w);
+void ReloadWebOperationsTree(platform::ui::IMainWindow& w);
+void ReloadWebServicesTree(platform::ui::IMainWindow& w);
+
+// Empties the three trees.
+void ClearWorkspaceTrees(platform::ui::IMainWindow& w);
+
+// One line per node, parents before children: indentation by depth, then
+// text, key, Tag and image key; for tests and for comparing two loads.
+QStringList DescribeTree(const QTreeWidget& tree);
+
+}  // namespace app
