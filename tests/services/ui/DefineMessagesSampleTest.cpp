@@ -11,10 +11,12 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdlib>
@@ -79,6 +81,28 @@ std::vector<std::string> Parts(const std::string& xml, const std::string& messag
     return out;
 }
 
+// Records every question; when screenshots are taken it also shows the
+// message box as the analyst would see it and captures it.
+class ShotPrompt : public testsupport::ScriptedPrompt {
+public:
+    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
+                       common::Icon icon) override {
+        const common::Answer answer = ScriptedPrompt::Ask(text, title, buttons, icon);
+        if (shotFile.empty()) return answer;
+        QMessageBox box(icon == common::Icon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+                        QString::fromStdString(title), QString::fromStdString(text));
+        QTimer::singleShot(800, &box, [&box, this] {
+            const std::string command = "import -window root '" + shotFile.string() + "'";
+            shotTaken = std::system(command.c_str()) == 0;
+            box.done(0);
+        });
+        box.exec();
+        return answer;
+    }
+    fs::path shotFile;
+    bool shotTaken = false;
+};
+
 class DefineMessagesSample : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -128,7 +152,7 @@ protected:
     }
 
     testsupport::TempDir dir;
-    testsupport::ScriptedPrompt prompt;
+    ShotPrompt prompt;
     QPointer<frmMessages> editor;
     fs::path shotFolder;
 };
@@ -194,19 +218,21 @@ TEST_F(DefineMessagesSample, MessagesOfTwoOperationsAreDefinedSwitchedAndStored)
     Shot("03-ORDENTR-defined");
 
     // A Natural program has no model: its error, empty panes, the window stays.
+    if (!shotFolder.empty()) prompt.shotFile = shotFolder / "04-NCUSTMNT-error-box.png";
     editor->cmbProgs->setCurrentIndex(2);
+    prompt.shotFile.clear();
     ASSERT_EQ(prompt.asked.size(), 1u);
     EXPECT_NE(prompt.asked[0].find("NCUSTMNT"), std::string::npos);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->lstLists->count(), 0);
     EXPECT_FALSE(Stored(ordentr).empty());
-    Shot("04-NCUSTMNT-no-model");
+    Shot("05-NCUSTMNT-no-model");
 
     // Back on CUSTINQ: its stored document and definitions.
     editor->cmbProgs->setCurrentIndex(1);
     EXPECT_TRUE(editor->rtbPreview->toPlainText().startsWith("<message name=\"CUSTINQ.In\">"));
     EXPECT_FALSE(editor->Session().Definitions().Inputs().Empty());
-    Shot("05-back-on-CUSTINQ");
+    Shot("06-back-on-CUSTINQ");
     editor->close();
     Settle(50);
     EXPECT_TRUE(editor.isNull());
