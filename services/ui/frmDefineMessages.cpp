@@ -93,6 +93,9 @@ frmMessages::frmMessages(MessageEditorSources sources, std::string elementId, st
     setCentralWidget(central);
 
     connect(Splitter, &platform::ui::TSplitter::Layout, this, [this] { Splitter_Layout(); });
+    // The owner closing (the workspace goes with it) closes the editor
+    // first, so that its document is stored while the database is open.
+    if (m_owner) m_owner->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
 }
 
@@ -100,6 +103,7 @@ frmMessages::~frmMessages() {
     // Children go with the base class; their last signals must not reach
     // this half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
+    if (m_owner) m_owner->removeEventFilter(this);
     if (Splitter) disconnect(Splitter, nullptr, this, nullptr);
     Form_Unload(false);
 }
@@ -520,6 +524,7 @@ void frmMessages::mnuActionsClearAll_Click() {
 }
 
 bool frmMessages::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_owner && event->type() == QEvent::Close && !m_unloaded) close();
     if (watched == trStructures->viewport() && event->type() == QEvent::MouseButtonRelease) {
         UpdateActions();
         auto* mouse = static_cast<QMouseEvent*>(event);

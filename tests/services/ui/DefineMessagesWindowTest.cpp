@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -520,6 +521,19 @@ TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
     Settle();
     EXPECT_EQ(Stored(1), "<definitions/>");
     EXPECT_EQ(StoredRows(1), 1);
+
+    // The owner closing closes the editor first, which stores its document.
+    {
+        QMainWindow owner;
+        w = services::ui::DefineMessages(services::JoinTag("2", "1"), {"1"}, &owner, &prompt, sources);
+        ASSERT_NE(w, nullptr);
+        w->mnuActionsInput->trigger();
+        QPointer<frmMessages> child = w;
+        owner.close();
+        Settle();
+        EXPECT_TRUE(child.isNull());
+        EXPECT_NE(Stored(1).find("ORDPROG.In"), std::string::npos);
+    }
 
     // Opening and closing without a change stores nothing.
     db->Execute("DELETE FROM ucMessages");
