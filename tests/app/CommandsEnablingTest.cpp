@@ -84,6 +84,7 @@ TEST_F(Enabling, ALoadWithoutToolServicesOpensOnlyTheWorkspaceCommands) {
     // The plot, the analyses and the reports have no service yet.
     for (const char* name : kToolCommands) EXPECT_FALSE(On(name)) << name;
     for (const char* key : kToolButtons) EXPECT_FALSE(ButtonOn(key)) << key;
+    for (const char* name : {"mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"}) EXPECT_TRUE(On(name)) << name;
 
     app::EnableWorkspaceCommands(*w, false);
     EXPECT_FALSE(w->mnuTools->menuAction()->isEnabled());
