@@ -37,6 +37,20 @@ NodeMenuState& StateOf(platform::ui::IMainWindow& w) {
     return *new NodeMenuState(window);
 }
 
+// The view commands whose windows come with later parts of the program:
+// their items stay hidden until a command is connected to them.
+bool AwaitsItsWindow(NodeMenuItem item) {
+    switch (item) {
+    case NodeMenuItem::FlowContext:
+    case NodeMenuItem::ViewSource:
+    case NodeMenuItem::CRUDSig:
+    case NodeMenuItem::ProcDiagram:
+    case NodeMenuItem::SFV:
+    case NodeMenuItem::ScrnWebSvc: return true;
+    default: return false;
+    }
+}
+
 QAction* ActionOf(platform::ui::IMainWindow& w, NodeMenuItem item) {
     const QString name = services::NodeMenu::ObjectName(item);
     for (QAction* a : w.NodeMenu()->actions())
@@ -118,7 +132,8 @@ void ApplyNodeMenu(platform::ui::IMainWindow& w) {
         if (!action) continue;
         const services::NodeMenuItemState& state = s.model[item];
         const bool separator = services::NodeMenu::IsSeparator(item);
-        action->setVisible(state.visible && (separator || s.commands.count(item) > 0));
+        const bool waiting = AwaitsItsWindow(item) && s.commands.count(item) == 0;
+        action->setVisible(state.visible && (separator || !waiting));
         if (separator) continue;
         w.SetControlEnabled(action, state.enabled);
         action->setProperty("Tag", QString::fromStdString(state.tag));

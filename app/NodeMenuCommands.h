@@ -3,9 +3,10 @@
 // model (services::NodeMenu) serves the three trees: a preparation resets
 // and fills it, ApplyNodeMenu copies it onto the menu's actions (visibility,
 // availability and the Qt property "Tag"), and a command reads its
-// argument back with NodeMenuTag. An item is shown only once a command is
-// connected to it with SetNodeCommand, so items whose windows do not exist
-// yet stay hidden whatever a preparation offers.
+// argument back with NodeMenuTag. The view items whose windows do not exist
+// yet (flow context, source, CRUD signature, process diagram, validation
+// details, screen-path wizard) stay hidden whatever a preparation offers,
+// until a command is connected to them with SetNodeCommand.
 //
 // The Summary tree's menu comes up on a right click and on Shift+F10; any
 // mouse button prepares it (and so sets the Tags the commands read), only
@@ -29,8 +30,8 @@ namespace app {
 // The model shared by the three trees' menus of this main window.
 services::NodeMenu& SharedNodeMenu(platform::ui::IMainWindow& w);
 
-// Runs handler when the item is chosen and lets the item show from now on.
-// Errors a handler raises are reported in a message box.
+// Runs handler when the item is chosen; a view item waiting for its window
+// shows from now on. Errors a handler raises are reported in a message box.
 void SetNodeCommand(platform::ui::IMainWindow& w, services::NodeMenuItem item, std::function<void()> handler);
 bool HasNodeCommand(platform::ui::IMainWindow& w, services::NodeMenuItem item);
 
