@@ -1,4 +1,5 @@
 #include "app/NodeMenuCommands.h"
+#include "app/WebServiceCommands.h"
 
 #include <QAction>
 #include <QCursor>
@@ -190,10 +191,8 @@ void mnuNCRefocus_Click(platform::ui::IMainWindow& w) {
 }
 
 void mnuNCDeleteNode_Click(platform::ui::IMainWindow& w) {
-    if (!Globals::g_Database) return;
-    services::DeleteNodeByTag(*Globals::g_Database, NodeMenuTag(w, NodeMenuItem::DeleteNode));
-    // Whatever the code, both trees show the tables as they are now.
-    ReloadWebTrees(w);
+    // The menu item and the web trees' Delete key run the same deletion.
+    DeleteNodeCommand(w, NodeMenuTag(w, NodeMenuItem::DeleteNode));
 }
 
 void InstallNodeMenuCommands(platform::ui::IMainWindow& w) {
