@@ -167,6 +167,10 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
     // Appended right away (not created detached) so that its prefix resolves
     // to the WSDL namespace in the tree as it does in the written text.
     xml::Node operation = m_portType.AppendElement("wsdl:operation");
+    // Each program name of this document maps to one stem, chosen once, so
+    // that ".In" and ".Out" of one program keep a common name even when an
+    // earlier operation already took the mapped name of one of them.
+    std::map<std::string, std::string> stems;
     bool first = true;
     for (const StoredMessage& stored : messages) {
         // Input only when the name ends with ".In": "MAIN.Inventory.Out" is an
@@ -181,7 +185,17 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
             stem.remove_suffix(4);
             suffix = ".Out";
         }
-        const std::string stemName = ToXmlName(stem);
+        auto mapped = stems.find(std::string(stem));
+        if (mapped == stems.end()) {
+            const std::string wanted = ToXmlName(stem);
+            std::string candidate = wanted;
+            for (int n = 2; m_messageNames.Contains(candidate + ".In") || m_messageNames.Contains(candidate + ".Out") ||
+                            m_messageNames.Contains(candidate);
+                 ++n)
+                candidate = wanted + "_" + std::to_string(n);
+            mapped = stems.emplace(std::string(stem), candidate).first;
+        }
+        const std::string& stemName = mapped->second;
         std::string messageName = stemName + suffix;
         for (int n = 2; m_messageNames.Contains(messageName); ++n)
             messageName = stemName + "_" + std::to_string(n) + suffix;

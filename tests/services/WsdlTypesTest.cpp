@@ -118,3 +118,24 @@ TEST(WsdlTypes, NamesStayUniqueAcrossOperationsAndParts) {
     EXPECT_FALSE(parts[2].HasAttribute("element"));
     EXPECT_EQ(messages[1].ChildElements()[0].GetAttribute("name"), "filler");
 }
+
+TEST(WsdlTypes, AnOperationsInputAndOutputKeepOneMappedName) {
+    // The first program takes "ORD_PROG" with its output only; the second
+    // maps to the same name and must not get "ORD_PROG.In" beside
+    // "ORD_PROG_2.Out".
+    WsdlBuilder builder("S");
+    builder.AddWSDLOperation({StoredMessage{"ORD#PROG.Out", {{"a", "char 1"}}}});
+    builder.AddWSDLOperation({StoredMessage{"ORD@PROG.In", {{"b", "char 1"}}},
+                              StoredMessage{"ORD@PROG.Out", {{"c", "char 1"}}}});
+    auto ops = builder.Document().SelectNodes("/*/*[local-name()='portType']/*");
+    ASSERT_EQ(ops.size(), 2u);
+    EXPECT_EQ(ops[1].GetAttribute("name"), "ORD_PROG_2");
+    auto io = ops[1].ChildElements();
+    ASSERT_EQ(io.size(), 2u);
+    EXPECT_EQ(io[0].GetAttribute("message"), "ORD_PROG_2.In");
+    EXPECT_EQ(io[1].GetAttribute("message"), "ORD_PROG_2.Out");
+    auto messages = builder.Document().SelectNodes("/*/*[local-name()='message']");
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1].GetAttribute("name"), "ORD_PROG_2.In");
+    EXPECT_EQ(messages[2].GetAttribute("name"), "ORD_PROG_2.Out");
+}
