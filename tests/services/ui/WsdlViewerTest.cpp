@@ -10,8 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/db/Database.h"
 #include "platform/xml/XmlDocument.h"
 #include "services/WsdlGenerator.h"
+#include "services/ServiceTables.h"
 #include "services/WsdlTree.h"
 #include "services/ui/frmWSDL.h"
 #include "tests/services/ui/ScriptedSaveDialog.h"
@@ -177,4 +179,56 @@ TEST(WsdlViewer, ExitClosesTheWindow) {
     v.form->mnuFileExit->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(v.form.isNull());
+}
+
+// What the generation writes for a stored web service, shown in the viewer:
+// the root with its namespace declarations expanded, its sections collapsed
+// below it in the order the generator writes them.
+TEST(WsdlViewer, ShowsAGeneratedWebServiceDocument) {
+    auto db = platform::db::Database::InMemory();
+    {
+        std::ifstream in(testsupport::SourceDir() / "resources/sql/01_workspace.sql");
+        std::stringstream sql;
+        sql << in.rdbuf();
+        db->ExecuteScript(sql.str());
+    }
+    Globals::CreateUseCaseTables(*db, false);
+    Globals::CreateWebServiceTables(*db, false);
+    db->Execute("INSERT INTO Ents (ID, EntName, Name, BusName) VALUES ('PROGRAM#1', 'PROGRAM', 'ORDPROG', 'ORDPROG')");
+    const int64_t program = db->LastInsertId();
+    db->Execute("INSERT INTO ucMessages (ElementSID, XMLText, Nature) VALUES (?, ?, 2)",
+                {program,
+                 "<definitions><message name=\"ORDPROG.In\"><part name=\"custNo\" element=\"char 10\"/></message>"
+                 "<message name=\"ORDPROG.Out\"><part name=\"qty\" element=\"integer 4\"/></message></definitions>"});
+    db->Execute("INSERT INTO ucUseCases (Name, ForeignID, Nature) VALUES ('Order entry', ?, 1)", {program});
+    const int64_t operation = db->LastInsertId();
+    db->Execute("INSERT INTO wsWebServices (Name) VALUES ('Orders')");
+    const int64_t service = db->LastInsertId();
+    db->Execute("INSERT INTO wsWS_UC (WSID, UCID) VALUES (?, ?)", {service, operation});
+
+    testsupport::ScriptedPrompt generationPrompt;
+    auto generated = services::GenerateWebServiceWSDL(*db, service, generationPrompt);
+    ASSERT_TRUE(generated);
+    Viewer v;
+    ASSERT_TRUE(v.form->ShowXMLText(generated->text));
+
+    ASSERT_EQ(v.form->tvWSDL->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = v.form->tvWSDL->topLevelItem(0);
+    EXPECT_TRUE(Label(root).startsWith("<wsdl:definitions")) << Label(root).toStdString();
+    EXPECT_TRUE(Label(root).contains("xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\""));
+    EXPECT_TRUE(Label(root).contains("targetNamespace="));
+    EXPECT_TRUE(Label(root).endsWith(">"));
+    EXPECT_FALSE(Label(root).endsWith("/>"));
+    EXPECT_TRUE(root->isExpanded());
+    QStringList sections;
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (Label(root->child(i)).isEmpty()) continue;   // white space between elements
+        sections << Label(root->child(i)).section(QRegularExpression("[ >]"), 0, 0);
+        EXPECT_FALSE(root->child(i)->isExpanded());
+    }
+    EXPECT_EQ(sections, (QStringList{"<wsdl:service", "<wsdl:serviceType", "<wsdl:portType", "<wsdl:types",
+                                     "<wsdl:message", "<wsdl:message"}));
+    // The kept document is the one shown; saving writes it.
+    EXPECT_EQ(v.form->KeptDocument()->DocumentElement().Name(), "wsdl:definitions");
+    Globals::g_ServiceName.clear();
 }
