@@ -63,6 +63,8 @@ TEST_F(Enabling, BeforeALoadOnlyTheCommandsThatNeedNoWorkspaceWork) {
     for (const char* key : kToolButtons) EXPECT_FALSE(ButtonOn(key)) << key;
     EXPECT_FALSE(ButtonOn("Refresh"));
 
+    EXPECT_TRUE(On("mnuFileOpenWorkspace"));
+    EXPECT_TRUE(ButtonOn("OpenWorkspace"));
     EXPECT_TRUE(On("mnuHelpWindow"));
     EXPECT_TRUE(On("mnuHelpAbout"));
     EXPECT_TRUE(On("mnuFileClose"));
@@ -84,7 +86,10 @@ TEST_F(Enabling, ALoadWithoutToolServicesOpensOnlyTheWorkspaceCommands) {
     // The plot, the analyses and the reports have no service yet.
     for (const char* name : kToolCommands) EXPECT_FALSE(On(name)) << name;
     for (const char* key : kToolButtons) EXPECT_FALSE(ButtonOn(key)) << key;
-    for (const char* name : {"mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"}) EXPECT_TRUE(On(name)) << name;
+    for (const char* name : {"mnuFileOpenWorkspace", "mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"})
+        EXPECT_TRUE(On(name)) << name;
+    EXPECT_TRUE(ButtonOn("OpenWorkspace"));
+    for (QAction* pane : w->mnuPane) EXPECT_TRUE(pane->isEnabled());
 
     app::EnableWorkspaceCommands(*w, false);
     EXPECT_FALSE(w->mnuTools->menuAction()->isEnabled());
