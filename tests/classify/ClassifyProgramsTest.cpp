@@ -47,6 +47,38 @@ protected:
         // Screens and stores are never written.
         EXPECT_EQ(db->Scalar("SELECT COUNT(*) FROM Ents WHERE EntName <> 'PROGRAM' AND SOAType <> 0").AsInt(), 0);
     }
+    // OnTop reads the callers' codes as the transitional pass left them: a
+    // client or Batch caller keeps it, a caller still without a code (later
+    // Frontier) clears it, a caller without an Ents row is never seen.
+    void BuildOnTopCase() {
+        Programs({"C", "C2", "F", "G", "T", "H", "P", "W"});
+        Converse("C");
+        Converse("C2");
+        Calls("C", "F");
+        Calls("W", "F");  // W is Batch: no code outside the client types and 90
+        Calls("F", "G");
+        Xctls("C", "T");
+        Xctls("T", "C2");
+        Xctls("T", "H");
+        Calls("C", "N");  // N has no Ents row
+        Calls("N", "P");
+    }
+
+    void ExpectOnTopCase() {
+        const struct {
+            const char* name;
+            int code;
+            const char* flags;
+        } expected[] = {
+            {"C", 1, "TTFFFFT"},  {"C2", 1, "TFTFFFT"}, {"F", 22, "FFFFFTT"}, {"G", 32, "FFFFFTF"},
+            {"T", 10, "FTTFFFT"}, {"H", 22, "FFTFFFT"}, {"P", 60, "FFFFFTT"},
+        };
+        for (const auto& e : expected) {
+            EXPECT_EQ(Code(e.name), e.code) << e.name;
+            EXPECT_EQ(Flags(e.name), e.flags) << e.name;
+        }
+        EXPECT_EQ(Code("W"), 90);
+    }
 };
 
 TEST_F(ClassifyProgramsTest, WorkedExampleGivesEveryCodeAndFlag) {
@@ -61,6 +93,18 @@ TEST_F(ClassifyProgramsTest, WorkedExampleByTheLiteralProcedureToo) {
     BuildWorkedExample();
     literal::ClassifyPrograms(*db);
     ExpectWorkedExample();
+}
+
+TEST_F(ClassifyProgramsTest, OnTopJudgesCallersByTheirCodesAfterTheTransitionalPass) {
+    BuildOnTopCase();
+    mdlReports::ClassifyPrograms(*db);
+    ExpectOnTopCase();
+}
+
+TEST_F(ClassifyProgramsTest, OnTopCaseByTheLiteralProcedureToo) {
+    BuildOnTopCase();
+    literal::ClassifyPrograms(*db);
+    ExpectOnTopCase();
 }
 
 TEST_F(ClassifyProgramsTest, RepeatedRowsAndOtherSpellingsChangeNothing) {

@@ -137,6 +137,34 @@ TEST_F(Import, FailureCommitsWhatWasWrittenAndReportsIncomplete) {
     EXPECT_EQ(reopened->Scalar("SELECT StatusVal FROM Status WHERE StatusType = 'ErrorMessage'").AsText(), "none");
 }
 
+TEST_F(Import, FailureInsideTheWalkKeepsTheRowsBeforeIt) {
+    const auto m1 = repo.Add("MAP", "M1", {{"Source", "m1"}});
+    const auto p1 = repo.Add("PROGRAM", "P1");
+    const auto p2 = repo.Add("PROGRAM", "P2");
+    const auto t1 = repo.Add("TABLE", "T1");
+    const auto t2 = repo.Add("TABLE", "T2");
+    repo.Rel("ReadsTable", p1, t1);
+    repo.Rel("ReadsTable", p2, t2);
+    // The second program's relationship cannot be written.
+    db->ExecuteScript("CREATE TRIGGER failT2 BEFORE INSERT ON Rels WHEN NEW.Id2 = '" + repo.Key(t2) +
+                      "' BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+
+    const auto result = Run();
+    EXPECT_FALSE(result.done);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_NE(result.error.find("disk full"), std::string::npos) << result.error;
+    EXPECT_EQ(progress.level, 0);
+    EXPECT_FALSE(db->InTransaction());
+
+    auto reopened = Reopen();
+    auto k = [&](int64_t n) { return repo.Key(n); };
+    // The screen, both program rows and the first program's row survive; no store was reached.
+    EXPECT_EQ(importtest::EntsListing(*reopened),
+              (Rows{k(m1) + " | MAP | MAP | M1 | M1 | 0", k(p1) + " | PROGRAM | PROGRAM | P1 | P1 | 0",
+                    k(p2) + " | PROGRAM | PROGRAM | P2 | P2 | 0"}));
+    EXPECT_EQ(importtest::RelsListing(*reopened), (Rows{k(p1) + " | " + k(t1) + " | PROGRAM | TABLE | access | ReadsTable"}));
+}
+
 TEST_F(Import, JoinsATransactionTheCallerHolds) {
     repo.Add("PROGRAM", "P1");
     db->Begin();
