@@ -109,11 +109,25 @@ double Value::AsReal() const {
 // ---- Statement -----------------------------------------------------------
 
 Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db), m_sql(sql) {
-    int rc = sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &m_stmt, nullptr);
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &m_stmt, &tail);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
         Raise(db, rc, m_sql);
+    }
+    // SQLite compiles only the first statement of a text; a second one would
+    // be dropped without a word, so a text holding more is refused here
+    // (scripts go through ExecuteScript). Trailing blanks, ";" and comments are fine.
+    if (tail && *tail) {
+        sqlite3_stmt* next = nullptr;
+        bool more = sqlite3_prepare_v2(db, tail, -1, &next, nullptr) != SQLITE_OK || next != nullptr;
+        sqlite3_finalize(next);
+        if (more) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            throw DbError("Only one statement can be run here [in: " + m_sql + "]", m_sql);
+        }
     }
 }
 

@@ -144,6 +144,7 @@ public:
     // Runs one or more statements without parameters (DDL, scripts).
     void ExecuteScript(std::string_view sql);
     // Runs one statement with bound parameters; returns the rows changed.
+    // A text holding a second statement raises (Prepare and OpenRecordset too).
     int Execute(std::string_view sql, const Params& params = {});
     Statement Prepare(std::string_view sql);
     Recordset OpenRecordset(std::string_view sql, const Params& params = {});

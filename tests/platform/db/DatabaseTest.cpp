@@ -66,6 +66,22 @@ TEST(Database, ErrorsCarryMessageAndStatement) {
     EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES (?)", {}), DbError);
 }
 
+TEST(Database, TextWithASecondStatementIsRefusedNotHalfRun) {
+    auto db = TableDb();
+    // SQLite would compile the first statement only and drop the DELETE.
+    EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES (?); DELETE FROM T", {"a"}), DbError);
+    EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES ('a'); INSERT INTO Missing VALUES (1)"), DbError);
+    EXPECT_THROW(db->OpenRecordset("SELECT * FROM T; SELECT 1"), DbError);
+    EXPECT_THROW(db->Prepare("UPDATE T SET Flag = -1; DELETE FROM T"), DbError);
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T").AsInt(), 0) << "nothing of a refused text runs";
+    // Trailing semicolons, blanks and comments are no second statement.
+    db->Execute("INSERT INTO T (Name) VALUES (?);  ;\n -- done\n /* really */", {"b"});
+    EXPECT_EQ(db->Scalar("SELECT Name FROM T;").AsText(), "b");
+    // Scripts still run every statement.
+    db->ExecuteScript("INSERT INTO T (Name) VALUES ('c'); INSERT INTO T (Name) VALUES ('d')");
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T").AsInt(), 3);
+}
+
 TEST(Database, TransactionRollsBackWhenLeftEarly) {
     auto db = TableDb();
     {
