@@ -1,3 +1,22 @@
+# qa_refresh_moc(<target>): moc's dependency file knows only the headers it
+# saw on its last run, so a header added to the folder later would never be
+# moc'ed in an existing build folder. When the folder's header list changes
+# (the glob re-check re-runs CMake), drop the target's autogen stamp so that
+# moc runs again.
+function(qa_refresh_moc name)
+  file(GLOB _hdr CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  string(JOIN "\n" _now ${_hdr})
+  set(_list ${CMAKE_CURRENT_BINARY_DIR}/${name}_headers.txt)
+  set(_before "")
+  if(EXISTS ${_list})
+    file(READ ${_list} _before)
+  endif()
+  if(NOT _now STREQUAL _before)
+    file(WRITE ${_list} "${_now}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+  endif()
+endfunction()
+
 # qa_module(<name> [UI] DEPS <targets...>)
 # Builds one static library from the *.cpp/*.h files of the current folder
 # (not recursive). Window code sits in a folder's ui/ subfolder and is a module
@@ -18,6 +37,7 @@ function(qa_module name)
   target_link_libraries(${name} PUBLIC ${QA_DEPS})
   if(QA_UI)
     set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+    qa_refresh_moc(${name})
     target_link_libraries(${name} PUBLIC Qt6::Widgets)
   endif()
 endfunction()
@@ -35,6 +55,7 @@ function(qa_test name)
   endif()
   add_executable(${name} ${_src})
   set_target_properties(${name} PROPERTIES AUTOMOC ON RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests_bin)
+  qa_refresh_moc(${name})
   target_link_libraries(${name} PRIVATE ${QA_DEPS} qa_test_support GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
