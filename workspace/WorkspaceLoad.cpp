@@ -86,6 +86,9 @@ std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& ses
     const ImportResult imported = ImportRepositoryEntities(db, store, progress);
     if (!imported.error.empty()) throw std::runtime_error(imported.error);
     view.summary = classify::ClassifyObjects(db, progress);
+    // Statistics let SQLite pick the ID index for "ID = ? AND EntName = ?";
+    // without them it scans every program through the (EntName, SOAType) index.
+    db.ExecuteScript("ANALYZE");
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
     // A fresh database has no web operations or services: the web trees stay empty.

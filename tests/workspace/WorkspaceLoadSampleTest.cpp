@@ -88,3 +88,15 @@ TEST_F(WorkspaceLoadSampleTest, CancelledImportWarnsOnOpenAndAgainAfterReopen) {
 }
 
 }  // namespace
+
+TEST_F(WorkspaceLoadSampleTest, BuiltDatabaseLooksUpEntitiesByTheirId) {
+    testsupport::RecordingProgress progress;
+    ASSERT_EQ(Open(progress).status, Status::Loaded);
+    // Commands and reports find a program with "ID = ? AND EntName = ?";
+    // the plan must go through the ID index, not scan every program.
+    auto plan = Globals::g_Database->OpenRecordset(
+        "EXPLAIN QUERY PLAN SELECT * FROM Ents WHERE ID = ? AND EntName = ?", {"PROGRAM#1", "PROGRAM"});
+    std::string detail;
+    for (; !plan.IsEOF(); plan.MoveNext()) detail += plan.Text("detail") + "\n";
+    EXPECT_NE(detail.find("idxEntsID"), std::string::npos) << detail;
+}
