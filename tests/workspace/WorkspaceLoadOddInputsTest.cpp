@@ -1,0 +1,130 @@
+// Open, reopen, refresh and close on workspaces a desktop tool meets in the
+// field: names with quotes, markup characters and non-ASCII letters, very
+// long names, empty repositories, repeated commands and damaged databases.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/Globals.h"
+#include "common/ResModule.h"
+#include "platform/workbench/RepositoryBuilder.h"
+#include "services/NodeCommands.h"
+#include "tests/support/TestSupport.h"
+#include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceLoad.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::RecordingProgress;
+using testsupport::ScriptedPrompt;
+using testsupport::TempDir;
+using workspace::WorkspaceView;
+using Status = WorkspaceView::Status;
+
+const std::string kOddName = "Dépôt O'Neil & \"Co\" <#1> Ærø";
+
+std::vector<std::string> Listing(const classify::SummaryTree& tree) {
+    std::vector<std::string> out;
+    for (const auto& n : tree.Nodes()) out.push_back(n.parentKey + " / " + n.key + " / " + n.text + " / " + n.image);
+    return out;
+}
+
+class WorkspaceLoadOddInputsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResModule::SetLanguage(ResModule::Language::English);
+        Globals::g_AppPath = testsupport::AppDir();
+    }
+    void TearDown() override { workspace::CloseWorkspace(); }
+
+    WorkspaceView Open(const fs::path& file) { return workspace::OpenWorkspace(file, {}, progress, prompt); }
+    WorkspaceView Refresh() { return workspace::RefreshWorkspace({}, progress, prompt); }
+    int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
+
+    TempDir dir;
+    RecordingProgress progress;
+    ScriptedPrompt prompt;
+};
+
+TEST_F(WorkspaceLoadOddInputsTest, OddNamesSurviveOpenReopenAndRefresh) {
+    const fs::path folder = dir / ("Folder " + kOddName);
+    fs::create_directories(folder);
+    const fs::path file = folder / (kOddName + ".hxp");
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, kOddName);
+    b->AddEntity("FOLDER", kOddName);
+    b->AddEntity("PROGRAM", "PAY'ROLL \"X\" <&>", {{"Language", "COBOL"}});
+    b->AddEntity("TABLE", "CUST'OMER");
+    b->Finish();
+
+    const WorkspaceView first = Open(file);
+    ASSERT_EQ(first.status, Status::Loaded) << first.error;
+    EXPECT_EQ(first.caption, "Quarvel Analyzer - " + kOddName);
+    EXPECT_EQ(Globals::g_WorkspaceFolder, folder / kOddName);
+    EXPECT_TRUE(fs::exists(folder / kOddName / "QuarvelAnalyzer.mdb"));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 2);
+    bool named = false;
+    for (const auto& n : first.summary.Nodes()) named = named || n.text == "PAY'ROLL \"X\" <&>";
+    EXPECT_TRUE(named);
+
+    const WorkspaceView again = Open(file);
+    ASSERT_EQ(again.status, Status::Loaded) << again.error;
+    EXPECT_EQ(Listing(again.summary), Listing(first.summary));
+
+    const WorkspaceView refreshed = Refresh();
+    ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
+    EXPECT_EQ(Listing(refreshed.summary), Listing(first.summary));
+    EXPECT_TRUE(prompt.asked.empty()) << prompt.asked.front();
+}
+
+TEST_F(WorkspaceLoadOddInputsTest, EmptyRepositoryAndRepeatedCommands) {
+    const fs::path file = dir / "Empty.hxp";
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, "Empty");
+    b->AddEntity("FOLDER", "Empty");
+    b->Finish();
+
+    for (int i = 0; i < 3; ++i) {
+        const WorkspaceView view = i == 2 ? Refresh() : Open(file);
+        ASSERT_EQ(view.status, Status::Loaded) << view.error;
+        EXPECT_TRUE(view.summary.Empty());
+        EXPECT_FALSE(view.showLog) << view.logText;
+    }
+    workspace::CloseWorkspace();
+    workspace::CloseWorkspace();
+    // Nothing is open: a refresh has nothing to rebuild but must not crash.
+    const WorkspaceView view = Refresh();
+    EXPECT_NE(view.status, Status::Fatal);
+    EXPECT_TRUE(prompt.asked.empty()) << prompt.asked.front();
+}
+
+TEST_F(WorkspaceLoadOddInputsTest, VeryLongWorkspaceName) {
+    const std::string name(200, 'L');
+    const fs::path file = dir / (name + ".hxp");
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, name);
+    b->AddEntity("FOLDER", name);
+    b->AddEntity("PROGRAM", "P1");
+    b->Finish();
+    const WorkspaceView view = Open(file);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_EQ(view.caption, "Quarvel Analyzer - " + name);
+    EXPECT_EQ(Refresh().status, Status::Loaded);
+}
+
+TEST_F(WorkspaceLoadOddInputsTest, EmptyDatabaseFileIsReportedAndNothingStaysOpen) {
+    const fs::path file = dir / "Shop.hxp";
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, "Shop");
+    b->AddEntity("FOLDER", "Shop");
+    b->AddEntity("PROGRAM", "P1");
+    b->Finish();
+    fs::create_directories(dir / "Shop");
+    std::ofstream(dir / "Shop" / "QuarvelAnalyzer.mdb");   // zero bytes
+
+    const WorkspaceView view = Open(file);
+    EXPECT_EQ(view.status, Status::Failed);
+    EXPECT_FALSE(view.error.empty());
+    EXPECT_FALSE(Globals::g_Database);
+    EXPECT_FALSE(Globals::g_WorkspaceOpen);
+}
+
+}  // namespace
