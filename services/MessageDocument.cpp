@@ -77,7 +77,12 @@ bool IsTrueText(std::string_view text) {
     return SameText(t, "true") || t == "-1" || t == "1" || SameText(t, "yes");
 }
 
-void AddMessageParts(xml::Node message, const wb::CodeModelConstruct& construct, std::set<std::string>& added) {
+namespace {
+
+// `open` holds the groups being walked: a damaged model file can make a
+// group its own ancestor, and such a group is not entered again.
+void AddParts(xml::Node message, const wb::CodeModelConstruct& construct, std::set<std::string>& added,
+              std::set<std::string>& open) {
     if (!SameText(construct.GetTypeText(), "DECL")) return;
     if (IsTrueText(construct.GetProperty("Elementary"))) {
         if (!added.insert(construct.GetId()).second) return;
@@ -87,8 +92,17 @@ void AddMessageParts(xml::Node message, const wb::CodeModelConstruct& construct,
         part.SetAttribute("element", TypeText(construct));
         return;
     }
+    if (!open.insert(construct.GetId()).second) return;
     for (auto children = construct.GetChildren(); !children.AtEnd(); children.MoveNext())
-        AddMessageParts(message, children.Current(), added);
+        AddParts(message, children.Current(), added, open);
+    open.erase(construct.GetId());
+}
+
+}  // namespace
+
+void AddMessageParts(xml::Node message, const wb::CodeModelConstruct& construct, std::set<std::string>& added) {
+    std::set<std::string> open;
+    AddParts(message, construct, added, open);
 }
 
 xml::Document BuildMessagesDocument(const MsgDefCollection& inputs, const MsgDefCollection& outputs,

@@ -27,12 +27,16 @@ bool IsDeclaration(const wb::CodeModelConstruct& c) {
     return c.GetTypeText().size() == 4 && StartsWithNoCase(c.GetTypeText(), "DECL");
 }
 
-void AddChildren(const wb::CodeModelConstruct& parent, std::vector<StructureNode>& nodes) {
+// A damaged model file can make a declaration its own ancestor; each one
+// is listed once, so the walk ends.
+void AddChildren(const wb::CodeModelConstruct& parent, std::vector<StructureNode>& nodes,
+                 std::set<std::string>& listed) {
     for (auto children = parent.GetChildren(); !children.AtEnd(); children.MoveNext()) {
         const wb::CodeModelConstruct& child = children.Current();
         if (!IsDeclaration(child)) continue;
+        if (!listed.insert(child.GetId()).second) continue;
         nodes.push_back({child.GetId(), child.GetName(), TypeText(child), parent.GetId(), false});
-        AddChildren(child, nodes);
+        AddChildren(child, nodes, listed);
     }
 }
 
@@ -75,7 +79,8 @@ std::optional<std::vector<StructureNode>> CollectStructure(const wb::CodeModel& 
     std::vector<StructureNode> nodes;
     if (!IsDeclaration(*element)) return nodes;
     nodes.push_back({element->GetId(), element->GetName(), {}, {}, true});
-    AddChildren(*element, nodes);
+    std::set<std::string> listed{element->GetId()};
+    AddChildren(*element, nodes, listed);
     return nodes;
 }
 
