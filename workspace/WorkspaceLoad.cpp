@@ -1,6 +1,7 @@
 #include "workspace/WorkspaceLoad.h"
 
 #include <stdexcept>
+#include <system_error>
 
 #include "classify/BuildSummaryTree.h"
 #include "classify/ClassifyObjects.h"
@@ -143,8 +144,13 @@ std::string WorkspaceCaption(const fs::path& workspaceFolder) {
 
 const fs::path& CurrentWorkspaceFile() { return g_WorkspaceFile; }
 
-View OpenWorkspace(const fs::path& workspaceFile, const LoadEnvironment& env, common::IProgress& progress,
+View OpenWorkspace(const fs::path& chosenFile, const LoadEnvironment& env, common::IProgress& progress,
                    common::IPrompt& prompt) {
+    // The session makes the application folder the working folder, so a
+    // relative name must be resolved against the caller's working folder first.
+    std::error_code ec;
+    fs::path workspaceFile = fs::absolute(chosenFile, ec);
+    if (ec) workspaceFile = chosenFile;
     const auto folder = WorkspaceFolderFor(workspaceFile);
     if (!folder) {
         prompt.Message(ResModule::LoadResString(kCannotOpenMessage), ApplicationTitle(), Icon::Critical);

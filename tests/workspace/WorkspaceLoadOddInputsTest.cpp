@@ -128,3 +128,25 @@ TEST_F(WorkspaceLoadOddInputsTest, EmptyDatabaseFileIsReportedAndNothingStaysOpe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceLoadOddInputsTest, RelativeWorkspacePathIsTheWorkingFoldersFile) {
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(dir / "Rel.hxp", "Rel");
+    b->AddEntity("FOLDER", "Rel");
+    b->AddEntity("PROGRAM", "P1");
+    b->Finish();
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.Path());
+    const WorkspaceView view = Open("Rel.hxp");
+    fs::current_path(before);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_TRUE(fs::exists(dir / "Rel" / "QuarvelAnalyzer.mdb"));
+    EXPECT_FALSE(fs::exists(Globals::g_AppPath / "Rel"));
+    // The refresh finds the same workspace whatever the working folder is now.
+    const WorkspaceView refreshed = Refresh();
+    ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 1);
+}
+
+}  // namespace
