@@ -9,8 +9,12 @@ using platform::xml::Node;
 
 namespace {
 
-constexpr const char* kInputParts = "//message[contains(@name, '.In')]/part";
-constexpr const char* kOutputParts = "//message[contains(@name, '.Out')]/part";
+// A message is input when its name ends with ".In" and output when it ends
+// with ".Out": "MAIN.Inventory.Out" holds ".In" but is an output.
+constexpr const char* kInputParts =
+    "//message[substring(@name, string-length(@name) - string-length('.In') + 1) = '.In']/part";
+constexpr const char* kOutputParts =
+    "//message[substring(@name, string-length(@name) - string-length('.Out') + 1) = '.Out']/part";
 
 platform::xml::SaveOptions DisplayOptions() {
     platform::xml::SaveOptions options;
