@@ -93,9 +93,11 @@ int MessageDefinitions::SetAs(Database& db, bool input, const std::vector<Defini
 }
 
 void MessageDefinitions::ClearAll(Database& db, const std::string& programId) {
+    // The table first: when the delete fails, the collections still say what
+    // the table holds and the next document is built from all of it.
+    db.Execute("DELETE FROM Messages WHERE sProgID = ?", {programId});
     Clear();
     m_changed = true;
-    db.Execute("DELETE FROM Messages WHERE sProgID = ?", {programId});
 }
 
 void MessageDefinitions::Clear() {

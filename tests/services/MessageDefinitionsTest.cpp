@@ -105,3 +105,14 @@ TEST_F(MessageDefs, ClearAllRemovesOnlyThatProgramsRows) {
     EXPECT_EQ(Rows("PROG'RAM#1"), 0);
     EXPECT_EQ(Rows("PROGRAM#2"), 3);
 }
+
+TEST_F(MessageDefs, FailedClearAllKeepsTheDefinitionsItCouldNotRemove) {
+    MessageDefinitions defs;
+    defs.SetAs(*db, true, tree, "PROGRAM#1", "ORDPROG");
+    defs.SetChanged(false);
+    db->Execute("CREATE TRIGGER refuse BEFORE DELETE ON Messages BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    EXPECT_THROW(defs.ClearAll(*db, "PROGRAM#1"), platform::db::DbError);
+    EXPECT_EQ(Rows("PROGRAM#1"), 3);
+    EXPECT_EQ(defs.Inputs().Count(), 3u);
+    EXPECT_FALSE(defs.Changed());
+}
