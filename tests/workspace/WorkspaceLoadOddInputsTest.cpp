@@ -10,6 +10,8 @@
 #include "common/ResModule.h"
 #include "platform/workbench/RepositoryBuilder.h"
 #include "services/NodeCommands.h"
+#include "services/NodeMenu.h"
+#include "workspace/WorkspaceSession.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/WorkspaceDatabase.h"
 #include "workspace/WorkspaceLoad.h"
@@ -147,6 +149,38 @@ TEST_F(WorkspaceLoadOddInputsTest, RelativeWorkspacePathIsTheWorkingFoldersFile)
     const WorkspaceView refreshed = Refresh();
     ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+void MakeSmall(const fs::path& file, const std::string& program) {
+    auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, "Project");
+    b->AddEntity("FOLDER", "Project");
+    b->AddEntity("PROGRAM", program, {{"Language", "COBOL"}});
+    b->Finish();
+}
+
+TEST_F(WorkspaceLoadOddInputsTest, SwitchingWorkspacesLeavesOnlyTheNewOneOpenAndRefreshRebuildsIt) {
+    MakeSmall(dir / "A.hxp", "APGM");
+    MakeSmall(dir / "B.hxp", "BPGM");
+    ASSERT_EQ(Open(dir / "A.hxp").status, Status::Loaded);
+    const WorkspaceView b = Open(dir / "B.hxp");
+    ASSERT_EQ(b.status, Status::Loaded) << b.error;
+    EXPECT_EQ(b.caption, "Quarvel Analyzer - B");
+    ASSERT_TRUE(Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen());
+    EXPECT_EQ(Globals::g_ModelLoader.GetSession(), Globals::g_Workbench.get());
+    EXPECT_TRUE(Globals::g_Workbench->GetEntityStore().EntityExists("PROGRAM", "BPGM"));
+    EXPECT_FALSE(Globals::g_Workbench->GetEntityStore().EntityExists("PROGRAM", "APGM"));
+    const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'BPGM'").AsText();
+    EXPECT_EQ(services::RepositoryLanguages(Globals::g_Workbench.get())(id), "COBOL");
+
+    const WorkspaceView refreshed = Refresh();
+    ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
+    EXPECT_EQ(refreshed.caption, "Quarvel Analyzer - B");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents WHERE Name = 'BPGM'"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents WHERE Name = 'APGM'"), 0);
 }
 
 }  // namespace
