@@ -23,16 +23,14 @@ RepositoryCore::RepositoryCore(std::unique_ptr<db::Database> database) : db(std:
     while (types.Step()) {
         int64_t id = types.Int(0);
         if (id < 0) continue;
-        if (static_cast<size_t>(id) >= typeNames.size()) typeNames.resize(static_cast<size_t>(id) + 1);
-        typeNames[static_cast<size_t>(id)] = types.Text(1);
+        typeNames[id] = types.Text(1);
         typeIds[Upper(types.Text(1))] = id;
     }
     auto rels = db->Prepare("SELECT RelTypeId, Name, Role0, Role1 FROM RelationTypes");
     while (rels.Step()) {
         int64_t id = rels.Int(0);
         if (id < 0) continue;
-        if (static_cast<size_t>(id) >= relationTypes.size()) relationTypes.resize(static_cast<size_t>(id) + 1);
-        relationTypes[static_cast<size_t>(id)] = {id, rels.Text(1), rels.Text(2), rels.Text(3)};
+        relationTypes[id] = {id, rels.Text(1), rels.Text(2), rels.Text(3)};
         relationTypeIds[Upper(rels.Text(1))] = id;
     }
 }
@@ -56,8 +54,8 @@ db::Database& RepositoryCore::Db() {
 
 const std::string& RepositoryCore::TypeName(int64_t typeId) const {
     static const std::string empty;
-    if (typeId < 0 || static_cast<size_t>(typeId) >= typeNames.size()) return empty;
-    return typeNames[static_cast<size_t>(typeId)];
+    auto it = typeNames.find(typeId);
+    return it == typeNames.end() ? empty : it->second;
 }
 
 std::optional<int64_t> RepositoryCore::TypeId(std::string_view name) const {
@@ -67,14 +65,15 @@ std::optional<int64_t> RepositoryCore::TypeId(std::string_view name) const {
 }
 
 const RelationTypeInfo& RepositoryCore::RelationTypeById(int64_t id) const {
-    if (id <= 0 || static_cast<size_t>(id) >= relationTypes.size() || relationTypes[static_cast<size_t>(id)].id == 0)
+    auto it = relationTypes.find(id);
+    if (id <= 0 || it == relationTypes.end())
         throw WorkbenchError("The repository holds a relation of an unknown type (" + std::to_string(id) + ").");
-    return relationTypes[static_cast<size_t>(id)];
+    return it->second;
 }
 
 const RelationTypeInfo* RepositoryCore::RelationTypeByName(std::string_view name) const {
     auto it = relationTypeIds.find(Upper(name));
-    return it == relationTypeIds.end() ? nullptr : &relationTypes[static_cast<size_t>(it->second)];
+    return it == relationTypeIds.end() ? nullptr : &relationTypes.at(it->second);
 }
 
 db::Statement& RepositoryCore::Stmt(std::optional<db::Statement>& slot, const char* sql) {

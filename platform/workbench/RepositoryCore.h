@@ -52,9 +52,10 @@ struct RepositoryCore {
     std::vector<RelationRow> EntitiesNamed(int64_t typeId, std::string_view name);
 
     std::unique_ptr<db::Database> db;
-    std::vector<std::string> typeNames;   // index: TypeId (gaps empty)
+    // Keyed by number: a repository's type numbers need not be small or dense.
+    std::unordered_map<int64_t, std::string> typeNames;
     std::unordered_map<std::string, int64_t> typeIds;
-    std::vector<RelationTypeInfo> relationTypes;   // index: RelTypeId (gaps id 0)
+    std::unordered_map<int64_t, RelationTypeInfo> relationTypes;
     std::unordered_map<std::string, int64_t> relationTypeIds;
 
 private:
