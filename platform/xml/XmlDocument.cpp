@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlInternal.h"
 
 namespace platform::xml {
@@ -352,8 +353,8 @@ Node Document::CreateElementNS(std::string_view namespaceUri, std::string_view q
 }
 
 Node Document::CreateTextNode(std::string_view text) {
-    xmlNodePtr node = xmlNewDocTextLen(m_state->doc, reinterpret_cast<const xmlChar*>(text.data()),
-                                       static_cast<int>(text.size()));
+    const std::string t = detail::XmlChars(text);
+    xmlNodePtr node = xmlNewDocTextLen(m_state->doc, X(t), static_cast<int>(t.size()));
     KeepDetached(node);
     return Node(node);
 }
@@ -366,8 +367,8 @@ Node Document::CreateComment(std::string_view text) {
 }
 
 Node Document::CreateCDataSection(std::string_view text) {
-    xmlNodePtr node = xmlNewCDataBlock(m_state->doc, reinterpret_cast<const xmlChar*>(text.data()),
-                                       static_cast<int>(text.size()));
+    const std::string t = detail::XmlChars(text);
+    xmlNodePtr node = xmlNewCDataBlock(m_state->doc, X(t), static_cast<int>(t.size()));
     KeepDetached(node);
     return Node(node);
 }

@@ -2,6 +2,7 @@
 
 #include <libxml/tree.h>
 
+#include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlInternal.h"
 
 namespace platform::xml {
@@ -157,15 +158,17 @@ void Node::SetText(std::string_view text) {
         case XML_TEXT_NODE:
         case XML_CDATA_SECTION_NODE:
         case XML_COMMENT_NODE:
-        case XML_PI_NODE:
+        case XML_PI_NODE: {
             // For these kinds libxml2 stores the text as given.
-            xmlNodeSetContentLen(m_node, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
+            const std::string t = detail::XmlChars(text);
+            xmlNodeSetContentLen(m_node, X(t), static_cast<int>(t.size()));
             return;
+        }
         case XML_ELEMENT_NODE:
         case XML_ATTRIBUTE_NODE: {
             DetachChildren(m_node);
-            xmlNodePtr t = xmlNewDocTextLen(m_node->doc, reinterpret_cast<const xmlChar*>(text.data()),
-                                            static_cast<int>(text.size()));
+            const std::string chars = detail::XmlChars(text);
+            xmlNodePtr t = xmlNewDocTextLen(m_node->doc, X(chars), static_cast<int>(chars.size()));
             KeepDetached(t);
             Link(m_node, t, nullptr);
             return;
@@ -218,7 +221,7 @@ void Node::SetAttribute(std::string_view name, std::string_view value) {
     auto [prefix, local] = SplitName(name);
     if (prefix == "xmlns") return DeclareNamespace(local, value);
     if (prefix.empty() && local == "xmlns") return DeclareNamespace("", value);
-    std::string v(value);
+    std::string v = detail::XmlChars(value);
     if (!prefix.empty()) {
         xmlNsPtr ns = xmlSearchNs(m_node->doc, m_node, X(prefix));
         if (ns) {
@@ -234,7 +237,7 @@ void Node::SetAttributeNS(std::string_view namespaceUri, std::string_view qualif
     Need(m_node);
     if (namespaceUri.empty()) return SetAttribute(qualifiedName, value);
     auto [prefix, local] = SplitName(qualifiedName);
-    std::string uri(namespaceUri), v(value);
+    std::string uri(namespaceUri), v = detail::XmlChars(value);
     xmlNsPtr ns = prefix.empty() ? nullptr : xmlSearchNs(m_node->doc, m_node, X(prefix));
     if (!ns || !xmlStrEqual(ns->href, X(uri))) {
         if (prefix.empty()) throw XmlError("An attribute in a namespace needs a prefix");
@@ -373,7 +376,8 @@ Node Node::AppendElement(std::string_view qualifiedName) {
 
 Node Node::AppendText(std::string_view text) {
     Need(m_node);
-    xmlNodePtr t = xmlNewDocTextLen(m_node->doc, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
+    const std::string chars = detail::XmlChars(text);
+    xmlNodePtr t = xmlNewDocTextLen(m_node->doc, X(chars), static_cast<int>(chars.size()));
     KeepDetached(t);
     Link(m_node, t, nullptr);
     return Node(t);

@@ -205,3 +205,30 @@ TEST(Xslt, TransformsWithStringParametersAndReportsBadStylesheets) {
     testsupport::TempDir dir;
     EXPECT_THROW(XsltStylesheet::Load(dir / "none.xsl"), XmlError);
 }
+
+TEST(XmlBuild, WhatIsWrittenReadsBackWhateverBytesTheTextHeld) {
+    // Names from legacy sources may carry control characters, stray Latin-1
+    // bytes or a NUL; the document must still load again, with only those
+    // characters replaced (U+FFFD), and tabs and line ends kept.
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string("a\x01z"), "a" + fffd + "z"},
+        {std::string("caf\xE9 \xC3\xA9"), "caf" + fffd + " \xC3\xA9"},
+        {std::string("nul\0x", 5), "nul" + fffd + "x"},
+        {std::string("tab\tnl\ncr\r<&>"), std::string("tab\tnl\ncr\r<&>")},
+        {std::string("\xE2\x82"), fffd + fffd},   // a cut-off sequence
+    };
+    for (const auto& [raw, kept] : cases) {
+        Document doc;
+        Node root = doc.CreateElement("R");
+        doc.SetDocumentElement(root);
+        root.SetAttribute("A", raw);
+        root.AppendElement("C").SetText(raw);
+        root.AppendChild(doc.CreateTextNode(raw));
+        Document again;
+        ASSERT_TRUE(again.LoadXml(doc.ToString())) << again.LastParseError().Describe();
+        EXPECT_EQ(again.DocumentElement().GetAttribute("A"), kept);
+        EXPECT_EQ(again.SelectSingleNode("/R/C").Text(), kept);
+        EXPECT_EQ(again.DocumentElement().Text(), kept + kept);
+    }
+}
