@@ -188,8 +188,6 @@ bool ConfirmRefresh(common::IPrompt& prompt) {
 View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
     if (g_WorkspaceFile.empty()) return Unchanged();
     CloseWorkspace();
-    // The template is copied over a database that could not be deleted.
-    DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
     SessionResult opened;
     try {
         opened = OpenWorkspaceSession(g_WorkspaceFile, Globals::g_AppPath, env.ownerForm);
@@ -204,6 +202,10 @@ View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, c
     case SessionResult::Kind::Open:
         break;
     }
+    // Only a repository that opened can rebuild the database: until then the
+    // analyst's work stays on disk. The template is copied over a database
+    // that could not be deleted.
+    DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
     return LoadWithSession(std::move(opened.session), true, progress, prompt);
 }
 

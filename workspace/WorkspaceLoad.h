@@ -76,7 +76,9 @@ WorkspaceView OpenWorkspace(const std::filesystem::path& workspaceFile, const Lo
 // The refresh question (513, titled 1007); true for Yes.
 bool ConfirmRefresh(common::IPrompt& prompt);
 // File > Refresh Workspace after Yes: closes the workspace, deletes its
-// database and builds it again from the repository.
+// database and builds it again from the repository. The database is deleted
+// only once the workspace's session has opened again, so a repository that
+// cannot be reached leaves the database as it was.
 WorkspaceView RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt);
 
 // Releases the session and the database and drops the flow-context

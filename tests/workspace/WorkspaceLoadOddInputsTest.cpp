@@ -184,3 +184,33 @@ TEST_F(WorkspaceLoadOddInputsTest, SwitchingWorkspacesLeavesOnlyTheNewOneOpenAnd
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceLoadOddInputsTest, RefreshWhoseRepositoryCannotOpenKeepsTheAnalystsWork) {
+    const fs::path file = dir / "Shop.hxp";
+    MakeSmall(file, "PAYROLL");
+    ASSERT_EQ(Open(file).status, Status::Loaded);
+    const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'PAYROLL'").AsText();
+    ASSERT_EQ(services::SetAsWebOperation(*Globals::g_Database, services::JoinTag("PAYROLL", id)),
+              services::SetWebOperationResult::Added);
+
+    // The repository is away (a network folder offline, say): nothing can be rebuilt.
+    const fs::path repository = dir / "Shop" / "Repository.db";
+    ASSERT_TRUE(fs::exists(repository));
+    fs::rename(repository, dir / "Repository.away");
+    const WorkspaceView view = Refresh();
+    EXPECT_EQ(view.status, Status::Failed);
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0], "Cannot open workspace.");
+    EXPECT_FALSE(Globals::g_Database);
+    ASSERT_TRUE(fs::exists(dir / "Shop" / "QuarvelAnalyzer.mdb"));
+
+    // Once it is back, the workspace reopens with the web operation still there.
+    fs::rename(dir / "Repository.away", repository);
+    const WorkspaceView reopened = Open(file);
+    ASSERT_EQ(reopened.status, Status::Loaded) << reopened.error;
+    EXPECT_EQ(reopened.webOperations.Count(), 1u);
+}
+
+}  // namespace
