@@ -214,3 +214,18 @@ TEST_F(WorkspaceLoadOddInputsTest, RefreshWhoseRepositoryCannotOpenKeepsTheAnaly
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceLoadOddInputsTest, OpeningTheOpenWorkspaceAgainKeepsAWorkingSession) {
+    const fs::path file = dir / "Shop.hxp";
+    MakeSmall(file, "PAYROLL");
+    ASSERT_EQ(Open(file).status, Status::Loaded);
+    ASSERT_EQ(Open(file).status, Status::Loaded);
+    ASSERT_TRUE(Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen());
+    EXPECT_TRUE(Globals::g_Workbench->GetEntityStore().EntityExists("PROGRAM", "PAYROLL"));
+    const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'PAYROLL'").AsText();
+    EXPECT_EQ(services::RepositoryLanguages(Globals::g_Workbench.get())(id), "COBOL");
+}
+
+}  // namespace
