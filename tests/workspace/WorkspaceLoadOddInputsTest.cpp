@@ -8,6 +8,7 @@
 
 #include "common/Globals.h"
 #include "common/ResModule.h"
+#include "platform/db/Database.h"
 #include "platform/workbench/RepositoryBuilder.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
@@ -226,6 +227,54 @@ TEST_F(WorkspaceLoadOddInputsTest, OpeningTheOpenWorkspaceAgainKeepsAWorkingSess
     EXPECT_TRUE(Globals::g_Workbench->GetEntityStore().EntityExists("PROGRAM", "PAYROLL"));
     const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'PAYROLL'").AsText();
     EXPECT_EQ(services::RepositoryLanguages(Globals::g_Workbench.get())(id), "COBOL");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorkspaceLoadOddInputsTest, DamagedWorkspaceFilesAndRepositoriesGive511AndKeepTheOpenOne) {
+    fs::create_directories(dir / "Dir.hxp");
+    std::ofstream(dir / "Empty.hxp");
+    std::ofstream(dir / "Xml.hxp") << "<?xml version=\"1.0\"?><Other/>";
+    std::ofstream(dir / "Bin.hxp") << std::string("\x00\x01\x02\xff\xfe", 5);
+    MakeSmall(dir / "Good.hxp", "P");
+    std::string good;
+    {
+        std::ifstream in(dir / "Good.hxp");
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::ofstream(dir / "Half.hxp") << good.substr(0, good.size() / 2);
+    for (const char* n : {"Garbage", "Blank", "Zero", "NoFolder"}) {
+        fs::create_directories(dir / n);
+        std::ofstream(dir / (std::string(n) + ".hxp")) << good;
+    }
+    std::ofstream(dir / "Garbage" / "Repository.db") << std::string(5000, 'x');
+    platform::db::Database::Create(dir / "Blank" / "Repository.db")->Execute("CREATE TABLE t(x)");
+    std::ofstream(dir / "Zero" / "Repository.db");
+    {
+        auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(dir / "NoFolder.hxp", "Project");
+        b->AddEntity("PROGRAM", "P");
+        b->Finish();
+    }
+    ASSERT_EQ(Open(dir / "Good.hxp").status, Status::Loaded);
+    const auto* db = Globals::g_Database.get();
+    for (const char* name : {"Dir.hxp", "Empty.hxp", "Xml.hxp", "Bin.hxp", "Half.hxp", "Garbage.hxp", "Blank.hxp",
+                             "Zero.hxp", "NoFolder.hxp"}) {
+        prompt.asked.clear();
+        const WorkspaceView view = Open(dir / name);
+        EXPECT_EQ(view.status, Status::Unchanged) << name;
+        ASSERT_EQ(prompt.asked.size(), 1u) << name;
+        EXPECT_EQ(prompt.asked[0], "Cannot open workspace.") << name;
+    }
+    EXPECT_EQ(Globals::g_Database.get(), db);
+    EXPECT_EQ(workspace::CurrentWorkspaceFile(), dir / "Good.hxp");
+    // A file that is not a repository is left as it was.
+    EXPECT_EQ(fs::file_size(dir / "Zero" / "Repository.db"), 0u);
+    EXPECT_EQ(platform::db::Database::Open(dir / "Blank" / "Repository.db")
+                  ->Scalar("SELECT COUNT(*) FROM sqlite_master").AsInt(), 1);
+    for (const char* n : {"Garbage", "Blank", "Zero"}) EXPECT_FALSE(fs::exists(dir / n / "QuarvelAnalyzer.mdb"));
+    EXPECT_TRUE(Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen());
 }
 
 }  // namespace
