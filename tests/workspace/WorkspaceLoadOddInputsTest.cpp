@@ -278,3 +278,22 @@ TEST_F(WorkspaceLoadOddInputsTest, DamagedWorkspaceFilesAndRepositoriesGive511An
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WorkspaceLoadOddInputsTest, PercentQuestionAndStarNamesOpen) {
+    for (const std::string name : {"Sale 50%25 a%20b", "what? *all* [x]", "-dash ~tilde $HOME"}) {
+        const fs::path file = dir / (name + ".hxp");
+        auto b = platform::workbench::RepositoryBuilder::CreateWorkspace(file, "Project");
+        b->AddEntity("FOLDER", "Project");
+        b->AddEntity("PROGRAM", "P1");
+        b->Finish();
+        const WorkspaceView view = Open(file);
+        ASSERT_EQ(view.status, Status::Loaded) << name << ": " << (prompt.asked.empty() ? "" : prompt.asked[0]);
+        EXPECT_EQ(view.caption, "Quarvel Analyzer - " + name);
+        EXPECT_TRUE(fs::exists(dir / name / "QuarvelAnalyzer.mdb")) << name;
+        EXPECT_EQ(Refresh().status, Status::Loaded) << name;
+    }
+}
+
+}  // namespace
