@@ -412,12 +412,29 @@ std::string Document::ToString(const SaveOptions& options) const {
 }
 
 void Document::Save(const std::filesystem::path& file, const SaveOptions& options) const {
-    std::string text = ToString(options);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) throw XmlError("Cannot write \"" + file.string() + "\": " + std::strerror(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) throw XmlError("Cannot write \"" + file.string() + "\": the file could not be completed");
+    // Written beside the target and renamed over it, so a write that fails
+    // half way (a full disk) never destroys the file that was there before.
+    const std::string text = ToString(options);
+    std::filesystem::path temporary = file;
+    temporary += ".saving";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) throw XmlError("Cannot write \"" + file.string() + "\": " + std::strerror(errno));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw XmlError("Cannot write \"" + file.string() + "\": the file could not be completed");
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, file, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw XmlError("Cannot write \"" + file.string() + "\": " + ec.message());
+    }
 }
 
 }  // namespace platform::xml

@@ -184,6 +184,21 @@ TEST(XmlSave, WritesFilesAndReportsFailures) {
     EXPECT_NE(doc.ToString(html).find("<b></b>"), std::string::npos);
 }
 
+TEST(XmlSave, ReplacesAFileWholeAndAFailedSaveKeepsWhatWasThere) {
+    testsupport::TempDir dir;
+    Document::Parse("<old/>").Save(dir / "out.xml");
+    Document::Parse("<new/>").Save(dir / "out.xml");
+    EXPECT_EQ(Document::Load(dir / "out.xml").DocumentElement().Name(), "new");
+    // A folder in the way: the save fails, the folder and its content stay,
+    // and no half-written file is left beside it.
+    std::filesystem::create_directory(dir / "taken.xml");
+    { std::ofstream(dir / "taken.xml" / "keep.txt") << "x"; }
+    EXPECT_THROW(Document::Parse("<a/>").Save(dir / "taken.xml"), XmlError);
+    EXPECT_TRUE(std::filesystem::exists(dir / "taken.xml" / "keep.txt"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".saving"), std::string::npos) << entry.path();
+}
+
 TEST(Xslt, TransformsWithStringParametersAndReportsBadStylesheets) {
     auto sheet = XsltStylesheet::Parse(
         "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
