@@ -80,6 +80,11 @@ size_t ReadRelationRows(wb::EntityStore& store, const std::string& type, int64_t
 
 int main(int argc, char** argv) {
     const std::string arg = argc > 1 ? argv[1] : "20000";
+    if (arg.find_first_not_of("0123456789") != std::string::npos &&
+        !(arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp")) {
+        std::fprintf(stderr, "usage: import_bench [programs | workspace.hxp]\n");
+        return 2;
+    }
     const fs::path work = fs::temp_directory_path() / ("qa-import-bench-" + std::to_string(::getpid()));
     fs::create_directories(work);
     fs::path hxp;
