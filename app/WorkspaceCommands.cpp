@@ -143,7 +143,8 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view)
         ClearWorkspaceTrees(w);
         UnloadScreenFlow(w);
     }
-    w.Window()->setWindowTitle(QString::fromStdString(view.caption));
+    // A "[*]" in a folder name is text, not the place of the modified mark.
+    w.Window()->setWindowTitle(QString::fromStdString(view.caption).replace("[*]", "[*][*]"));
     if (view.status == Status::Loaded) {
         ShowSummaryTree(*w.SummaryTree(), view.summary, w.TreeImages());
         ShowTreeModel(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());

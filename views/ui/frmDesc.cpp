@@ -147,7 +147,8 @@ frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const services
     editor->Owner = owner;
     editor->txtDescription->setPlainText(Q(target.description));
     editor->SetTag(Q(services::DescriptionWindowKey(target.id)));
-    editor->setWindowTitle(Q(target.busName + " - Description"));
+    // A "[*]" in a name is text, not the place of the modified mark.
+    editor->setWindowTitle(Q(target.busName + " - Description").replace("[*]", "[*][*]"));
     QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
     editor->show();
     editor->activateWindow();
