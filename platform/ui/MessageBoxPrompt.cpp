@@ -11,6 +11,9 @@ common::Answer MessageBoxPrompt::Ask(const std::string& text, const std::string&
                                      common::Icon icon) {
     QMessageBox box(m_owner);
     box.setWindowTitle(title.empty() ? m_defaultTitle : QString::fromStdString(title));
+    // Messages quote names and paths from the analyst's data; one that looks
+    // like markup must be shown as it is, not rendered.
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
     switch (icon) {
     case common::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
