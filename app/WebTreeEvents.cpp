@@ -74,13 +74,18 @@ WebTreeNode WebTreeNodeOf(const QTreeWidgetItem* item) {
 }
 
 WebTreeEvents::WebTreeEvents(platform::ui::IMainWindow& w)
-    : QObject(w.Window()), m_w(w), m_operations(w.WebOperationsTree()), m_services(w.WebServicesTree()) {
+    : QObject(w.Window()), m_w(w), m_operations(w.WebOperationsTree()), m_services(w.WebServicesTree()),
+      m_operationsViewport(m_operations->viewport()), m_servicesViewport(m_services->viewport()) {
     setObjectName(kEventsName);
     for (QTreeWidget* tree : {m_operations, m_services}) {
         // Right clicks belong to the node menu, not to the docks' own menu.
         tree->setContextMenuPolicy(Qt::PreventContextMenu);
         tree->installEventFilter(this);
         tree->viewport()->installEventFilter(this);
+        connect(tree, &QObject::destroyed, this, [this] {
+            m_operations = m_services = nullptr;
+            m_operationsViewport = m_servicesViewport = nullptr;
+        });
     }
     m_services->setAcceptDrops(true);
     m_services->viewport()->setAcceptDrops(true);
@@ -271,7 +276,9 @@ bool WebTreeEvents::ServicesDrag(QEvent* event) {
 }
 
 bool WebTreeEvents::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_operations->viewport()) {
+    // Pointers are compared, never followed, until both trees are known to live.
+    if (!watched || !m_operations || !m_services) return false;
+    if (watched == m_operationsViewport) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
@@ -281,7 +288,7 @@ bool WebTreeEvents::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
     }
-    if (watched == m_services->viewport()) return ServicesMouse(event) || ServicesDrag(event);
+    if (watched == m_servicesViewport) return ServicesMouse(event) || ServicesDrag(event);
     if ((watched == m_operations || watched == m_services) && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->isAutoRepeat()) return false;

@@ -61,8 +61,12 @@ private:
     template <class F> void Guarded(F&& f);
 
     platform::ui::IMainWindow& m_w;
+    // Null once their tree is destroyed: the window deletes the trees one
+    // by one, and the other tree's last events still pass this filter.
     QTreeWidget* m_operations;
     QTreeWidget* m_services;
+    QWidget* m_operationsViewport;
+    QWidget* m_servicesViewport;
     bool m_dragRunning = false;
     bool m_justExpanded = false;
     bool m_justCollapsed = false;
