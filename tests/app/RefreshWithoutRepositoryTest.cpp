@@ -1,0 +1,43 @@
+// File > Refresh Workspace when the repository cannot be reached: the window
+// is usable again with nothing open, and the workspace database (with the
+// analyst's web operations) is still there for the next open.
+
+#include "app/WorkspaceTrees.h"
+#include "services/NodeCommands.h"
+#include "services/NodeMenu.h"
+#include "tests/app/WorkspaceSampleFixture.h"
+
+namespace {
+
+using apptest::WorkspaceSampleTest;
+using common::Answer;
+namespace fs = std::filesystem;
+
+TEST_F(WorkspaceSampleTest, RefreshWithoutTheRepositoryKeepsTheDatabaseAndFreesTheWindow) {
+    Open(sample);
+    ASSERT_TRUE(Globals::g_Database);
+    const std::string id = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'ORDENTR'").AsText();
+    ASSERT_EQ(services::SetAsWebOperation(*Globals::g_Database, services::JoinTag("ORDENTR", id)),
+              services::SetWebOperationResult::Added);
+
+    const fs::path repository = dir / "OrderEntry" / "Repository.db";
+    fs::rename(repository, dir / "Repository.away");
+    prompt.answers = {Answer::Yes};
+    main->mnuFileRefreshWorkspace->trigger();
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_EQ(prompt.asked[1], "Cannot open workspace.");
+    EXPECT_FALSE(main->IsBusy());
+    EXPECT_FALSE(Globals::g_Database);
+    EXPECT_EQ(main->trSummary->topLevelItemCount(), 0);
+    EXPECT_EQ(main->windowTitle(), "Quarvel Analyzer");
+    EXPECT_TRUE(main->Command("mnuFileOpenWorkspace")->isEnabled());
+    EXPECT_FALSE(main->Command("mnuFileRefreshWorkspace")->isEnabled());
+    EXPECT_TRUE(fs::exists(dir / "OrderEntry" / "QuarvelAnalyzer.mdb"));
+
+    fs::rename(dir / "Repository.away", repository);
+    Open(sample);
+    ASSERT_TRUE(Globals::g_Database);
+    EXPECT_EQ(main->trWebOperations->topLevelItemCount(), 1);
+}
+
+}  // namespace
