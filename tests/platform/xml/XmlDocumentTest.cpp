@@ -199,6 +199,22 @@ TEST(XmlSave, ReplacesAFileWholeAndAFailedSaveKeepsWhatWasThere) {
         EXPECT_EQ(entry.path().filename().string().find(".saving"), std::string::npos) << entry.path();
 }
 
+TEST(XmlSave, LinksAndPermissionsSurviveASave) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    Document::Parse("<old/>").Save(dir / "real.xml");
+    fs::permissions(dir / "real.xml", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(dir / "real.xml", dir / "link.xml");
+    Document::Parse("<new/>").Save(dir / "link.xml");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.xml")));
+    EXPECT_EQ(Document::Load(dir / "real.xml").DocumentElement().Name(), "new");
+    EXPECT_EQ(fs::status(dir / "real.xml").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A device is written in place, never replaced by a regular file.
+    Document::Parse("<a/>").Save("/dev/null");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
 TEST(Xslt, TransformsWithStringParametersAndReportsBadStylesheets) {
     auto sheet = XsltStylesheet::Parse(
         "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
