@@ -1,9 +1,6 @@
 #include "services/WsdlSave.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <stdexcept>
+#include "platform/xml/FileReplace.h"
 
 namespace services {
 
@@ -20,11 +17,8 @@ SaveDialogSpec WsdlSaveDialogSpec(const std::string& serviceName) {
 }
 
 void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error(std::strerror(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) throw std::runtime_error(std::strerror(errno));
+    // An earlier WSDL file survives a write that fails half way.
+    platform::xml::ReplaceFileContents(file, text);
 }
 
 std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std::string& serviceName,

@@ -1,5 +1,7 @@
 #include "platform/xml/XmlDocument.h"
 
+#include "platform/xml/FileReplace.h"
+
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
@@ -411,51 +413,11 @@ std::string Document::ToString(const SaveOptions& options) const {
                      options.expandEmptyElements);
 }
 
-namespace {
-
-[[noreturn]] void CannotWrite(const std::filesystem::path& file, const std::string& reason) {
-    throw XmlError("Cannot write \"" + file.string() + "\": " + reason);
-}
-
-void WriteAll(const std::filesystem::path& path, const std::filesystem::path& shownAs, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) CannotWrite(shownAs, std::strerror(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) CannotWrite(shownAs, "the file could not be completed");
-}
-
-}  // namespace
-
 void Document::Save(const std::filesystem::path& file, const SaveOptions& options) const {
-    namespace fs = std::filesystem;
-    const std::string text = ToString(options);
-    // A link is saved through to the file it names, and anything that is not
-    // a regular file (a device, a pipe) is written in place.
-    std::error_code ec;
-    fs::path target = fs::is_symlink(fs::symlink_status(file, ec)) ? fs::weakly_canonical(file, ec) : file;
-    if (ec) target = file;
-    const fs::file_status existing = fs::status(target, ec);
-    if (fs::exists(existing) && !fs::is_regular_file(existing)) {
-        WriteAll(target, file, text);
-        return;
-    }
-    // A regular file is written beside itself and renamed over, so a write
-    // that fails half way (a full disk) never destroys what was there.
-    fs::path temporary = target;
-    temporary += ".saving";
     try {
-        WriteAll(temporary, file, text);
-    } catch (...) {
-        fs::remove(temporary, ec);
-        throw;
-    }
-    if (fs::exists(existing)) fs::permissions(temporary, existing.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        const std::string reason = ec.message();
-        fs::remove(temporary, ec);
-        CannotWrite(file, reason);
+        ReplaceFileContents(file, ToString(options));
+    } catch (const std::runtime_error& e) {
+        throw XmlError("Cannot write \"" + file.string() + "\": " + e.what());
     }
 }
 
