@@ -67,14 +67,17 @@ void Report(platform::ui::IMainWindow& w, const std::exception& e) {
 // tree, as the tree's MouseUp and KeyUp.
 class SummaryTreeEvents : public QObject {
 public:
-    SummaryTreeEvents(platform::ui::IMainWindow& w, QTreeWidget* tree) : QObject(tree), m_w(w), m_tree(tree) {
-        tree->viewport()->installEventFilter(this);
+    // The viewport is kept from the start: while the tree is being destroyed
+    // its events still arrive, and asking the tree for it then is undefined.
+    SummaryTreeEvents(platform::ui::IMainWindow& w, QTreeWidget* tree)
+        : QObject(tree), m_w(w), m_tree(tree), m_viewport(tree->viewport()) {
+        m_viewport->installEventFilter(this);
         tree->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        if (watched == m_viewport && event->type() == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             QTreeWidgetItem* node = m_tree->itemAt(mouse->position().toPoint());
             ShowSummaryNodeMenu(m_w, node, ButtonMask(mouse->button()), mouse->globalPosition().toPoint());
@@ -106,6 +109,7 @@ private:
 
     platform::ui::IMainWindow& m_w;
     QTreeWidget* m_tree;
+    QObject* m_viewport;
 };
 
 }  // namespace
