@@ -1,4 +1,5 @@
 #include "app/WorkspaceCommands.h"
+#include "platform/ui/UIUtility.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -143,8 +144,7 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view)
         ClearWorkspaceTrees(w);
         UnloadScreenFlow(w);
     }
-    // A "[*]" in a folder name is text, not the place of the modified mark.
-    w.Window()->setWindowTitle(QString::fromStdString(view.caption).replace("[*]", "[*][*]"));
+    UIUtility::SetCaption(w.Window(), QString::fromStdString(view.caption));
     if (view.status == Status::Loaded) {
         ShowSummaryTree(*w.SummaryTree(), view.summary, w.TreeImages());
         ShowTreeModel(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());

@@ -34,6 +34,10 @@ void PrepareSplash(QWidget* splash, int) {
     splash->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
+void SetCaption(QWidget* window, const QString& caption) {
+    window->setWindowTitle(QString(caption).replace("[*]", "[*][*]"));
+}
+
 void ShowAbout(QWidget* parent, const std::string& text) {
     QMessageBox box(parent);
     box.setObjectName("frmAbout");

@@ -26,6 +26,10 @@ void PrepareForm(QWidget* window);
 // screen once sized.
 void PrepareSplash(QWidget* splash, int reserved);
 
+// Sets a window's title as plain text: a "[*]" in a name stays text instead
+// of marking where Qt puts its modified mark.
+void SetCaption(QWidget* window, const QString& caption);
+
 // The About box with the given text (title and version) and the logo; modal.
 void ShowAbout(QWidget* parent, const std::string& text);
 

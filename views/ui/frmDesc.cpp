@@ -1,4 +1,5 @@
 #include "views/ui/frmDesc.h"
+#include "platform/ui/UIUtility.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -147,8 +148,7 @@ frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const services
     editor->Owner = owner;
     editor->txtDescription->setPlainText(Q(target.description));
     editor->SetTag(Q(services::DescriptionWindowKey(target.id)));
-    // A "[*]" in a name is text, not the place of the modified mark.
-    editor->setWindowTitle(Q(target.busName + " - Description").replace("[*]", "[*][*]"));
+    UIUtility::SetCaption(editor, Q(target.busName + " - Description"));
     QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
     editor->show();
     editor->activateWindow();
