@@ -1,0 +1,34 @@
+#pragma once
+// Automatic layout: a function from a model's boxes and links to box
+// positions. Deterministic (the same model gives the same coordinates) and
+// free of overlaps. Behind one interface so another engine can be added.
+
+#include "platform/diagram/DiagramModel.h"
+
+namespace platform::diagram {
+
+class ILayoutEngine {
+public:
+    virtual ~ILayoutEngine() = default;
+    // Sets left and top of every box of the model; widths and heights are
+    // taken as they are.
+    virtual void Layout(DiagramModel& model) = 0;
+};
+
+// Layered layout: cycles broken in insertion order, callers above or before
+// callees, crossings reduced by barycentre sweeps, each connected component
+// laid out apart and the components packed toward a 4:3 page, very wide
+// layers wrapped. A model whose centre box carries both emphasis switches
+// is laid out around it: upstream boxes (and their screens) to its left,
+// downstream boxes in columns by depth to its right.
+class LayeredLayout : public ILayoutEngine {
+public:
+    void Layout(DiagramModel& model) override;
+};
+
+// Sizes every box to its text (see DiagramPainter's TextBoxSize, never
+// smaller than the size it was given) and lays the model out with the
+// layered layout. What TDiagram::AutoLayout and the headless builders call.
+void AutoLayout(DiagramModel& model);
+
+}  // namespace platform::diagram
