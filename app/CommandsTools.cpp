@@ -10,6 +10,7 @@
 #include "app/CommandsEnabling.h"
 #include "app/dialogs/frmClientInfo.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
 
 using platform::ui::BusyScope;

@@ -13,6 +13,7 @@
 
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
 #include "services/NodeCommands.h"
 #include "views/ui/frmDesc.h"

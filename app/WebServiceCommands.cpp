@@ -11,6 +11,7 @@
 #include "app/WorkspaceTrees.h"
 #include "common/FileNameUtility.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "common/TextUtility.h"
 #include "platform/ui/MainWindow.h"

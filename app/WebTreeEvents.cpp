@@ -16,6 +16,7 @@
 #include "app/WebTreeDrop.h"
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
 
 namespace app {

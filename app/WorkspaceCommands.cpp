@@ -15,12 +15,12 @@
 #include "app/WorkspaceTrees.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/TSplitter.h"
-#include "workspace/WorkspaceOpenDialog.h"
+#include "session/WorkspaceOpenDialog.h"
 
 namespace app {
 
 namespace fs = std::filesystem;
-using workspace::WorkspaceView;
+using session::WorkspaceView;
 
 namespace {
 
@@ -47,7 +47,7 @@ void EndProgram(platform::ui::IMainWindow& w) {
 
 // Where the dialog starts: beside the workspace opened last.
 QString StartFolder() {
-    const fs::path& last = workspace::CurrentWorkspaceFile();
+    const fs::path& last = session::CurrentWorkspaceFile();
     if (!last.empty()) return QString::fromStdString(last.parent_path().string());
     return QDir::homePath();
 }
@@ -69,8 +69,8 @@ void UnloadScreenFlow(platform::ui::IMainWindow& w) {
     UnloadWindows(flow);
 }
 
-workspace::LoadEnvironment Environment(platform::ui::IMainWindow& w) {
-    workspace::LoadEnvironment env;
+session::LoadEnvironment Environment(platform::ui::IMainWindow& w) {
+    session::LoadEnvironment env;
     env.ownerForm = w.Window();
     return env;
 }
@@ -86,7 +86,7 @@ void RunLoad(platform::ui::IMainWindow& w, const std::function<WorkspaceView()>&
         } catch (const std::exception& e) {
             // The core reports its own failures; anything else still must
             // not leave a half-open workspace behind.
-            workspace::CloseWorkspace();
+            session::CloseWorkspace();
             w.Message(e.what(), w.ApplicationTitle().toStdString(), common::Icon::Critical);
             view.status = WorkspaceView::Status::Failed;
             view.previousClosed = true;
@@ -104,13 +104,13 @@ void SetWorkspaceFileChooser(WorkspaceFileChooser chooser) { Chooser() = std::mo
 void SetProgramEnd(std::function<void(platform::ui::IMainWindow&)> end) { ProgramEnd() = std::move(end); }
 
 std::optional<fs::path> ChooseWorkspaceFileInDialog(QWidget* owner) {
-    QFileDialog dialog(owner, workspace::kOpenWorkspaceTitle, StartFolder());
+    QFileDialog dialog(owner, session::kOpenWorkspaceTitle, StartFolder());
     dialog.setObjectName("dialog");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(workspace::kOpenWorkspaceExtension);
+    dialog.setDefaultSuffix(session::kOpenWorkspaceExtension);
     dialog.setNameFilters(
-        QString::fromStdString(workspace::QtFileFilter(workspace::kOpenWorkspaceFilter)).split(";;"));
+        QString::fromStdString(session::QtFileFilter(session::kOpenWorkspaceFilter)).split(";;"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return fs::path(dialog.selectedFiles().front().toStdString());
 }
@@ -157,7 +157,7 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view)
 }
 
 void OpenWorkspaceFile(platform::ui::IMainWindow& w, const fs::path& file) {
-    RunLoad(w, [&] { return workspace::OpenWorkspace(file, Environment(w), w, w); });
+    RunLoad(w, [&] { return session::OpenWorkspace(file, Environment(w), w, w); });
 }
 
 void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
@@ -165,7 +165,7 @@ void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
     if (!others.empty()) {
         std::vector<std::string> tags;
         for (QWidget* window : others) tags.push_back(window->property("Tag").toString().toStdString());
-        if (!workspace::MayCloseOtherWindows(tags, w)) return;
+        if (!session::MayCloseOtherWindows(tags, w)) return;
         UnloadWindows(others);
     }
     const auto file = Chooser() ? Chooser()(w.Window()) : ChooseWorkspaceFileInDialog(w.Window());
@@ -174,13 +174,13 @@ void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
 }
 
 void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w) {
-    if (!workspace::ConfirmRefresh(w)) return;
+    if (!session::ConfirmRefresh(w)) return;
     UnloadWindows(OtherWindows(w));
-    RunLoad(w, [&] { return workspace::RefreshWorkspace(Environment(w), w, w); });
+    RunLoad(w, [&] { return session::RefreshWorkspace(Environment(w), w, w); });
 }
 
 void CloseWorkspace(platform::ui::IMainWindow& w) {
-    workspace::CloseWorkspace();
+    session::CloseWorkspace();
     ClearWorkspaceTrees(w);
     UnloadScreenFlow(w);
     EnableWorkspaceCommands(w, false);

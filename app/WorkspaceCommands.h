@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 class QWidget;
 
@@ -56,7 +56,7 @@ void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w);
 void CloseWorkspace(platform::ui::IMainWindow& w);
 
 // Shows the outcome of a load on the window.
-void ApplyWorkspaceView(platform::ui::IMainWindow& w, const workspace::WorkspaceView& view);
+void ApplyWorkspaceView(platform::ui::IMainWindow& w, const session::WorkspaceView& view);
 
 // Connects Open Workspace, Refresh Workspace and the close, and makes Open
 // Workspace available.

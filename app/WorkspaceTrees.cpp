@@ -8,6 +8,7 @@
 
 #include "common/Collection.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "platform/ui/ImageList.h"
 #include "platform/ui/MainWindow.h"
 #include "services/WebOperations.h"

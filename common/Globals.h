@@ -1,21 +1,15 @@
 #pragma once
-// Program-wide state of the open workspace. Set by the workspace load,
-// released by the workspace close. Core routines take the database and the
-// session as parameters; only window code reads these globals.
+// Program-wide plain state of the open workspace. Set by the workspace load,
+// cleared by the workspace close. The database and the workbench session of
+// the open workspace live with the load (session/WorkspaceGlobals.h).
 
 #include <filesystem>
-#include <memory>
 
 #include "common/Collection.h"
 #include "common/SqlText.h"
-#include "platform/db/Database.h"
-
-namespace platform::workbench { class WorkbenchSession; }
 
 namespace Globals {
 
-extern std::unique_ptr<platform::db::Database> g_Database;
-extern std::shared_ptr<platform::workbench::WorkbenchSession> g_Workbench;
 extern std::filesystem::path g_WorkspaceFolder;
 extern std::filesystem::path g_AppPath;
 extern bool g_WorkspaceOpen;

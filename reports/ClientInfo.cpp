@@ -1,6 +1,5 @@
 #include "reports/ClientInfo.h"
 
-#include "common/Globals.h"
 #include "platform/db/Database.h"
 
 namespace mdlReports {
@@ -14,12 +13,6 @@ std::string FirstRowField(Database& db, const char* column) {
     auto rs = db.OpenRecordset("SELECT * FROM Settings LIMIT 1");
     if (rs.IsEOF()) return {};
     return rs.Text(column);   // null reads as ""
-}
-
-Database& OpenWorkspaceDatabase() {
-    if (!Globals::g_Database || !Globals::g_Database->IsOpen())
-        throw DbError("No workspace database is open.");
-    return *Globals::g_Database;
 }
 
 // A savepoint rather than BEGIN, so that saving also works inside a
@@ -52,14 +45,6 @@ void SaveClientInfo(Database& db, const std::string& client, const std::string& 
     db.Execute("DELETE FROM Settings");
     db.Execute("INSERT INTO Settings (CLIENT, Application) VALUES (?, ?)", {client, application});
     unit.Release();
-}
-
-std::string GetClientName() { return GetClientName(OpenWorkspaceDatabase()); }
-
-std::string GetApplicationName() { return GetApplicationName(OpenWorkspaceDatabase()); }
-
-void SaveClientInfo(const std::string& client, const std::string& application) {
-    SaveClientInfo(OpenWorkspaceDatabase(), client, application);
 }
 
 }  // namespace mdlReports

@@ -16,10 +16,4 @@ std::string GetApplicationName(platform::db::Database& db);
 // unit: when the insert fails the old row stays and the error is raised.
 void SaveClientInfo(platform::db::Database& db, const std::string& client, const std::string& application);
 
-// The same on the open workspace database (Globals::g_Database); raises
-// platform::db::DbError when no workspace database is open.
-std::string GetClientName();
-std::string GetApplicationName();
-void SaveClientInfo(const std::string& client, const std::string& application);
-
 }  // namespace mdlReports

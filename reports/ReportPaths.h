@@ -1,56 +1,66 @@
 #pragma once
-// Where every report page and template lives. Computed once per workspace
-// load from the application folder and the workspace folder, so that page
-// writers never build a report path of their own.
+// Where every report page and template lives, as one value computed from the
+// application folder and the workspace folder. The workspace load computes
+// it once and hands it out; page writers take it as a parameter and never
+// build a report path of their own.
 
 #include <filesystem>
 
 namespace mdlReports {
 
-// Templates under the application folder's html folder.
-extern std::filesystem::path g_TemplateLevel1;
-extern std::filesystem::path g_TemplateLevel11;
-extern std::filesystem::path g_TemplateLevel2;
-extern std::filesystem::path g_TemplateDiagram;
-extern std::filesystem::path g_TemplateScreen;
-extern std::filesystem::path g_TemplateIndex;
-extern std::filesystem::path g_TemplateCRUD;
-// The images the report run copies into its output tree.
-extern std::filesystem::path g_TemplateImagesFolder;
+struct ReportPaths {
+    // Templates under the application folder's html folder, and the images
+    // the report run copies into its output tree.
+    std::filesystem::path g_TemplateLevel1;
+    std::filesystem::path g_TemplateLevel11;
+    std::filesystem::path g_TemplateLevel2;
+    std::filesystem::path g_TemplateDiagram;
+    std::filesystem::path g_TemplateScreen;
+    std::filesystem::path g_TemplateIndex;
+    std::filesystem::path g_TemplateCRUD;
+    std::filesystem::path g_TemplateImagesFolder;
 
-// The output tree: <workspace folder>/Output/QuarvelReports and below.
-extern std::filesystem::path g_ReportRoot;
-extern std::filesystem::path g_IndexPagePath;
-extern std::filesystem::path g_DiagramsFolder;
-extern std::filesystem::path g_ScreensPagePath;
-extern std::filesystem::path g_ScreensFolder;
-extern std::filesystem::path g_ProgramsPagePath;
-extern std::filesystem::path g_DataStoresPagePath;
-extern std::filesystem::path g_LinesOfCodePagePath;
-extern std::filesystem::path g_BatchPagePath;
-extern std::filesystem::path g_ClientFacingPagePath;
-extern std::filesystem::path g_ClientFacingMixedPagePath;
-extern std::filesystem::path g_ClientFacingCalledPagePath;
-extern std::filesystem::path g_ClientFacingMixedCalledPagePath;
-extern std::filesystem::path g_TransitionalPagePath;
-extern std::filesystem::path g_TransitionalCalledPagePath;
-extern std::filesystem::path g_FrontierDataAccessPagePath;
-extern std::filesystem::path g_FrontierDataLogicPagePath;
-extern std::filesystem::path g_FrontierLogicOnlyPagePath;
-extern std::filesystem::path g_FrontierIrregularPagePath;
-extern std::filesystem::path g_ServerDataAccessPagePath;
-extern std::filesystem::path g_ServerDataLogicPagePath;
-extern std::filesystem::path g_ServerLogicOnlyPagePath;
-extern std::filesystem::path g_ServerIrregularPagePath;
-extern std::filesystem::path g_NoCategoryPagePath;
-extern std::filesystem::path g_CrudOverlapPagePath;
-extern std::filesystem::path g_CrudSignaturesFolder;
-extern std::filesystem::path g_CommareaReportPath;
-extern std::filesystem::path g_ValidationReportPath;
-extern std::filesystem::path g_QueuesPagePath;
+    // The output tree: <workspace folder>/Output/QuarvelReports and below.
+    std::filesystem::path g_ReportRoot;
+    std::filesystem::path g_IndexPagePath;
+    std::filesystem::path g_DiagramsFolder;
+    std::filesystem::path g_ScreensPagePath;
+    std::filesystem::path g_ScreensFolder;
+    std::filesystem::path g_ProgramsPagePath;
+    std::filesystem::path g_DataStoresPagePath;
+    std::filesystem::path g_LinesOfCodePagePath;
+    std::filesystem::path g_BatchPagePath;
+    std::filesystem::path g_ClientFacingPagePath;
+    std::filesystem::path g_ClientFacingMixedPagePath;
+    std::filesystem::path g_ClientFacingCalledPagePath;
+    std::filesystem::path g_ClientFacingMixedCalledPagePath;
+    std::filesystem::path g_TransitionalPagePath;
+    std::filesystem::path g_TransitionalCalledPagePath;
+    std::filesystem::path g_FrontierDataAccessPagePath;
+    std::filesystem::path g_FrontierDataLogicPagePath;
+    std::filesystem::path g_FrontierLogicOnlyPagePath;
+    std::filesystem::path g_FrontierIrregularPagePath;
+    std::filesystem::path g_ServerDataAccessPagePath;
+    std::filesystem::path g_ServerDataLogicPagePath;
+    std::filesystem::path g_ServerLogicOnlyPagePath;
+    std::filesystem::path g_ServerIrregularPagePath;
+    std::filesystem::path g_NoCategoryPagePath;
+    std::filesystem::path g_CrudOverlapPagePath;
+    std::filesystem::path g_CrudSignaturesFolder;
+    std::filesystem::path g_CommareaReportPath;
+    std::filesystem::path g_ValidationReportPath;
+    std::filesystem::path g_QueuesPagePath;
+};
 
-// Recomputes every path above from Globals::g_AppPath and
-// Globals::g_WorkspaceFolder. Touches no file and does not fail.
-void InitReportPaths();
+// Every path of a report set: templates under appPath/html, pages under
+// workspaceFolder/Output/QuarvelReports. Touches no file and does not fail.
+ReportPaths ComputeReportPaths(const std::filesystem::path& appPath, const std::filesystem::path& workspaceFolder);
+
+// The report paths of the open workspace, set by InitReportPaths.
+extern ReportPaths g_ReportPaths;
+
+// Recomputes g_ReportPaths from Globals::g_AppPath and
+// Globals::g_WorkspaceFolder and returns it.
+const ReportPaths& InitReportPaths();
 
 }  // namespace mdlReports

@@ -1,6 +1,7 @@
 #include "services/ui/DefineMessagesSources.h"
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "platform/workbench/EntityStore.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "services/MessageStructure.h"

@@ -18,10 +18,11 @@
 #include "app/WorkspaceCommands.h"
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 // Failures print texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -51,7 +52,7 @@ protected:
         main->mnuProgContext->hide();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != main.get() && w->isWindow() && w->parentWidget() == main.get()) w->hide();
-        workspace::CloseWorkspace();
+        session::CloseWorkspace();
         main.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/Globals.h"
 #include "platform/db/Database.h"
 #include "reports/ClientInfo.h"
 #include "tests/support/TestSupport.h"
@@ -86,14 +85,4 @@ TEST(ClientInfo, MissingTableRaises) {
     auto db = Database::InMemory();
     EXPECT_THROW(mdlReports::GetClientName(*db), DbError);
     EXPECT_THROW(mdlReports::SaveClientInfo(*db, "a", "b"), DbError);
-}
-
-TEST(ClientInfo, GlobalOverloadsUseTheWorkspaceDatabase) {
-    Globals::g_Database.reset();
-    EXPECT_THROW(mdlReports::GetClientName(), DbError);
-    Globals::g_Database = WorkspaceDb();
-    mdlReports::SaveClientInfo("Client", "App");
-    EXPECT_EQ(mdlReports::GetClientName(), "Client");
-    EXPECT_EQ(mdlReports::GetApplicationName(), "App");
-    Globals::g_Database.reset();
 }

@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "services/NodeCommands.h"
 

@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "platform/xml/XmlDocument.h"
 #include "services/NodeCommands.h"
@@ -33,7 +34,7 @@
 #include "services/ui/DefineMessagesSources.h"
 #include "services/ui/frmDefineMessages.h"
 #include "tests/support/TestSupport.h"
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 namespace {
 
@@ -114,13 +115,13 @@ protected:
         fs::copy(built / "OrderEntry", dir / "OrderEntry", fs::copy_options::recursive);
         fs::copy_file(built / "OrderEntry.hxp", dir / "OrderEntry.hxp");
         testsupport::RecordingProgress progress;
-        const auto view = workspace::OpenWorkspace(dir / "OrderEntry.hxp", {}, progress, prompt);
-        ASSERT_EQ(view.status, workspace::WorkspaceView::Status::Loaded) << view.error;
+        const auto view = session::OpenWorkspace(dir / "OrderEntry.hxp", {}, progress, prompt);
+        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
         if (const char* shots = std::getenv("QA_DEFINE_MESSAGES_SHOTS")) shotFolder = shots;
     }
     void TearDown() override {
         delete editor.data();
-        workspace::CloseWorkspace();
+        session::CloseWorkspace();
     }
 
     platform::db::Database& Db() { return *Globals::g_Database; }

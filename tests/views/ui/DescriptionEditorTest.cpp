@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "services/NodeCommands.h"
 #include "tests/support/TestSupport.h"
 #include "views/ui/frmDesc.h"

@@ -7,15 +7,16 @@
 #include <fstream>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/RepositoryBuilder.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
-#include "workspace/WorkspaceSession.h"
+#include "session/WorkspaceSession.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/WorkspaceDatabase.h"
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 using testsupport::RecordingProgress;
 using testsupport::ScriptedPrompt;
 using testsupport::TempDir;
-using workspace::WorkspaceView;
+using session::WorkspaceView;
 using Status = WorkspaceView::Status;
 
 const std::string kOddName = "Dépôt O'Neil & \"Co\" <#1> Ærø";
@@ -40,10 +41,10 @@ protected:
         ResModule::SetLanguage(ResModule::Language::English);
         Globals::g_AppPath = testsupport::AppDir();
     }
-    void TearDown() override { workspace::CloseWorkspace(); }
+    void TearDown() override { session::CloseWorkspace(); }
 
-    WorkspaceView Open(const fs::path& file) { return workspace::OpenWorkspace(file, {}, progress, prompt); }
-    WorkspaceView Refresh() { return workspace::RefreshWorkspace({}, progress, prompt); }
+    WorkspaceView Open(const fs::path& file) { return session::OpenWorkspace(file, {}, progress, prompt); }
+    WorkspaceView Refresh() { return session::RefreshWorkspace({}, progress, prompt); }
     int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
 
     TempDir dir;
@@ -93,8 +94,8 @@ TEST_F(WorkspaceLoadOddInputsTest, EmptyRepositoryAndRepeatedCommands) {
         EXPECT_TRUE(view.summary.Empty());
         EXPECT_FALSE(view.showLog) << view.logText;
     }
-    workspace::CloseWorkspace();
-    workspace::CloseWorkspace();
+    session::CloseWorkspace();
+    session::CloseWorkspace();
     // Nothing is open: a refresh has nothing to rebuild but must not crash.
     const WorkspaceView view = Refresh();
     EXPECT_NE(view.status, Status::Fatal);
@@ -268,7 +269,7 @@ TEST_F(WorkspaceLoadOddInputsTest, DamagedWorkspaceFilesAndRepositoriesGive511An
         EXPECT_EQ(prompt.asked[0], "Cannot open workspace.") << name;
     }
     EXPECT_EQ(Globals::g_Database.get(), db);
-    EXPECT_EQ(workspace::CurrentWorkspaceFile(), dir / "Good.hxp");
+    EXPECT_EQ(session::CurrentWorkspaceFile(), dir / "Good.hxp");
     // A file that is not a repository is left as it was.
     EXPECT_EQ(fs::file_size(dir / "Zero" / "Repository.db"), 0u);
     EXPECT_EQ(platform::db::Database::Open(dir / "Blank" / "Repository.db")

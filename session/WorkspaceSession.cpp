@@ -1,4 +1,4 @@
-#include "workspace/WorkspaceSession.h"
+#include "session/WorkspaceSession.h"
 
 #include "platform/db/Database.h"
 #include "platform/ui/core/WindowSettingsStore.h"
@@ -11,7 +11,7 @@ platform::workbench::ModelLoader g_ModelLoader;
 
 }  // namespace Globals
 
-namespace workspace {
+namespace session {
 
 namespace wb = platform::workbench;
 namespace fs = std::filesystem;
@@ -114,4 +114,4 @@ SessionResult OpenWorkspaceSession(const fs::path& workspaceFile, const fs::path
     return result;
 }
 
-}  // namespace workspace
+}  // namespace session

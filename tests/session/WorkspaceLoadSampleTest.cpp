@@ -5,14 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "tests/support/TestSupport.h"
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using workspace::WorkspaceView;
+using session::WorkspaceView;
 using Status = WorkspaceView::Status;
 
 std::vector<std::string> Texts(const classify::SummaryTree& tree, const std::string& parent) {
@@ -37,9 +38,9 @@ protected:
         fs::copy(built / "OrderEntry", dir / "OrderEntry", fs::copy_options::recursive);
         fs::copy_file(built / "OrderEntry.hxp", dir / "OrderEntry.hxp");
     }
-    void TearDown() override { workspace::CloseWorkspace(); }
+    void TearDown() override { session::CloseWorkspace(); }
     WorkspaceView Open(common::IProgress& progress) {
-        return workspace::OpenWorkspace(dir / "OrderEntry.hxp", {}, progress, prompt);
+        return session::OpenWorkspace(dir / "OrderEntry.hxp", {}, progress, prompt);
     }
     int64_t Count(const char* sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
 

@@ -9,7 +9,7 @@
 
 #include "common/Prompt.h"
 
-namespace workspace {
+namespace session {
 
 inline constexpr const char* kOpenWorkspaceTitle = "Open Workspace";
 inline constexpr const char* kOpenWorkspaceExtension = "hxp";
@@ -27,4 +27,4 @@ std::string QtFileFilter(std::string_view pipeFilter);
 // screen-flow window included.
 bool MayCloseOtherWindows(const std::vector<std::string>& otherWindowTags, common::IPrompt& prompt);
 
-}  // namespace workspace
+}  // namespace session

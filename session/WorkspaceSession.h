@@ -19,7 +19,7 @@ extern platform::workbench::ModelLoader g_ModelLoader;
 
 }  // namespace Globals
 
-namespace workspace {
+namespace session {
 
 struct SessionResult {
     enum class Kind {
@@ -46,4 +46,4 @@ void LoadUserOptions(platform::workbench::WorkbenchSession& session);
 // Releases a session: repository closed, session ended; errors ignored.
 void ReleaseSession(platform::workbench::WorkbenchSession& session) noexcept;
 
-}  // namespace workspace
+}  // namespace session

@@ -1,8 +1,8 @@
-#include "workspace/WorkspaceOpenDialog.h"
+#include "session/WorkspaceOpenDialog.h"
 
 #include "common/Collection.h"
 
-namespace workspace {
+namespace session {
 
 std::string QtFileFilter(std::string_view pipeFilter) {
     std::string out;
@@ -40,4 +40,4 @@ bool MayCloseOtherWindows(const std::vector<std::string>& otherWindowTags, commo
                       kOpenWorkspaceTitle, common::Buttons::YesNo, common::Icon::Question) == common::Answer::Yes;
 }
 
-}  // namespace workspace
+}  // namespace session

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/RepositoryBuilder.h"
 #include "reports/ReportPaths.h"
@@ -13,9 +14,9 @@
 #include "tests/support/TestSupport.h"
 #include "views/ContextLayouts.h"
 #include "workspace/WorkspaceDatabase.h"
-#include "workspace/WorkspaceLoad.h"
-#include "workspace/WorkspaceOpenDialog.h"
-#include "workspace/WorkspaceSession.h"
+#include "session/WorkspaceLoad.h"
+#include "session/WorkspaceOpenDialog.h"
+#include "session/WorkspaceSession.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ using common::Answer;
 using testsupport::RecordingProgress;
 using testsupport::ScriptedPrompt;
 using testsupport::TempDir;
-using workspace::WorkspaceView;
+using session::WorkspaceView;
 using Status = WorkspaceView::Status;
 
 const char* const kIncomplete = " * Repository was not loaded completely!!!";
@@ -63,9 +64,9 @@ protected:
         shop = dir / "Shop.hxp";
         MakeWorkspace(shop, "Order Entry");
     }
-    void TearDown() override { workspace::CloseWorkspace(); }
+    void TearDown() override { session::CloseWorkspace(); }
 
-    WorkspaceView Open(const fs::path& file) { return workspace::OpenWorkspace(file, {}, progress, prompt); }
+    WorkspaceView Open(const fs::path& file) { return session::OpenWorkspace(file, {}, progress, prompt); }
     int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
     // "&Description" Tag of the program, as the Summary menu leaves it.
     std::string PayrollTag() {
@@ -91,29 +92,29 @@ protected:
 };
 
 TEST(WorkspaceFolderTest, TrailingExtensionOnly) {
-    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.hxp"), fs::path("/data/W/Shop"));
-    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.HXP"), fs::path("/data/W/Shop"));
-    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/old.hxp.d/Shop.hxp"), fs::path("/data/old.hxp.d/Shop"));
-    EXPECT_EQ(workspace::WorkspaceFolderFor("/data/W/Shop.hxp.hxp"), fs::path("/data/W/Shop.hxp"));
-    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/Shop.hxp.bak"));
-    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/Shop"));
-    EXPECT_FALSE(workspace::WorkspaceFolderFor("/data/W/.hxp"));
+    EXPECT_EQ(session::WorkspaceFolderFor("/data/W/Shop.hxp"), fs::path("/data/W/Shop"));
+    EXPECT_EQ(session::WorkspaceFolderFor("/data/W/Shop.HXP"), fs::path("/data/W/Shop"));
+    EXPECT_EQ(session::WorkspaceFolderFor("/data/old.hxp.d/Shop.hxp"), fs::path("/data/old.hxp.d/Shop"));
+    EXPECT_EQ(session::WorkspaceFolderFor("/data/W/Shop.hxp.hxp"), fs::path("/data/W/Shop.hxp"));
+    EXPECT_FALSE(session::WorkspaceFolderFor("/data/W/Shop.hxp.bak"));
+    EXPECT_FALSE(session::WorkspaceFolderFor("/data/W/Shop"));
+    EXPECT_FALSE(session::WorkspaceFolderFor("/data/W/.hxp"));
     ResModule::SetLanguage(ResModule::Language::English);
-    EXPECT_EQ(workspace::WorkspaceCaption("/data/W/Shop"), "Quarvel Analyzer - Shop");
+    EXPECT_EQ(session::WorkspaceCaption("/data/W/Shop"), "Quarvel Analyzer - Shop");
 }
 
 TEST(WorkspaceOpenDialogTest, FilterAndOtherWindowsQuestion) {
-    EXPECT_EQ(workspace::QtFileFilter(workspace::kOpenWorkspaceFilter), "Halcyra Workspace (*.hxp);;All Files (*.*)");
-    EXPECT_EQ(workspace::QtFileFilter("Maps|*.bms;*.map"), "Maps (*.bms *.map)");
+    EXPECT_EQ(session::QtFileFilter(session::kOpenWorkspaceFilter), "Halcyra Workspace (*.hxp);;All Files (*.*)");
+    EXPECT_EQ(session::QtFileFilter("Maps|*.bms;*.map"), "Maps (*.bms *.map)");
 
     ScriptedPrompt prompt;
     // Only the screen-flow window open: nothing is asked.
-    EXPECT_TRUE(workspace::MayCloseOtherWindows({}, prompt));
-    EXPECT_TRUE(workspace::MayCloseOtherWindows({"screenflow"}, prompt));
+    EXPECT_TRUE(session::MayCloseOtherWindows({}, prompt));
+    EXPECT_TRUE(session::MayCloseOtherWindows({"screenflow"}, prompt));
     EXPECT_TRUE(prompt.asked.empty());
     prompt.answers = {Answer::No, Answer::Yes};
-    EXPECT_FALSE(workspace::MayCloseOtherWindows({"ScreenFlow", "MAP#2-Description"}, prompt));
-    EXPECT_TRUE(workspace::MayCloseOtherWindows({""}, prompt));
+    EXPECT_FALSE(session::MayCloseOtherWindows({"ScreenFlow", "MAP#2-Description"}, prompt));
+    EXPECT_TRUE(session::MayCloseOtherWindows({""}, prompt));
     ASSERT_EQ(prompt.asked.size(), 2u);
     EXPECT_EQ(prompt.titles[0], "Open Workspace");
     EXPECT_EQ(prompt.asked[0].rfind("You have other forms open for this workspace.\n", 0), 0u);
@@ -133,14 +134,14 @@ TEST_F(WorkspaceLoadTest, FirstOpenBuildsTheDatabaseFromTheRepository) {
 
     EXPECT_TRUE(fs::exists(dir / "Shop" / "QuarvelAnalyzer.mdb"));
     EXPECT_EQ(Globals::g_WorkspaceFolder, dir / "Shop");
-    EXPECT_EQ(workspace::CurrentWorkspaceFile(), shop);
+    EXPECT_EQ(session::CurrentWorkspaceFile(), shop);
     EXPECT_TRUE(Globals::g_WorkspaceOpen);
     ASSERT_TRUE(Globals::g_Workbench);
     EXPECT_EQ(Globals::g_Workbench->GetCurrentFolder(), "Order Entry");
     EXPECT_EQ(Globals::g_ModelLoader.GetSession(), Globals::g_Workbench.get());
     ASSERT_TRUE(Globals::g_ContextLayouts);
     EXPECT_EQ(Globals::g_ContextLayouts->Count(), 0u);
-    EXPECT_EQ(mdlReports::g_ReportRoot, dir / "Shop" / "Output" / "QuarvelReports");
+    EXPECT_EQ(mdlReports::g_ReportPaths.g_ReportRoot, dir / "Shop" / "Output" / "QuarvelReports");
 
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
     EXPECT_EQ(Count("SELECT SOAType FROM Ents WHERE Name = 'PAYROLL'"), 90);
@@ -189,12 +190,12 @@ TEST_F(WorkspaceLoadTest, CancelledImportIsReportedAgainAfterReopenUntilARefresh
     EXPECT_EQ(StoredStatus(), kIncomplete);
 
     RecordingProgress calm;
-    const WorkspaceView reopened = workspace::OpenWorkspace(shop, {}, calm, prompt);
+    const WorkspaceView reopened = session::OpenWorkspace(shop, {}, calm, prompt);
     ASSERT_EQ(reopened.status, Status::Loaded);
     EXPECT_EQ(reopened.logText, kIncomplete);
     EXPECT_TRUE(reopened.showLog);
 
-    const WorkspaceView refreshed = workspace::RefreshWorkspace({}, calm, prompt);
+    const WorkspaceView refreshed = session::RefreshWorkspace({}, calm, prompt);
     ASSERT_EQ(refreshed.status, Status::Loaded) << refreshed.error;
     EXPECT_EQ(refreshed.logText, "");
     EXPECT_FALSE(refreshed.showLog);
@@ -207,7 +208,7 @@ TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
     ASSERT_EQ(services::SetAsWebOperation(*Globals::g_Database, PayrollTag()), services::SetWebOperationResult::Added);
 
     prompt.answers = {Answer::No};
-    EXPECT_FALSE(workspace::ConfirmRefresh(prompt));
+    EXPECT_FALSE(session::ConfirmRefresh(prompt));
     ASSERT_EQ(prompt.asked.size(), 1u);
     EXPECT_EQ(prompt.asked[0],
               "Are you sure you want to refresh your session from repository?\n"
@@ -215,9 +216,9 @@ TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
               "and will close all currently opened Quarvel Analyzer windows.");
     EXPECT_EQ(prompt.titles[0], "Refresh Workspace");
     prompt.answers = {Answer::Yes};
-    EXPECT_TRUE(workspace::ConfirmRefresh(prompt));
+    EXPECT_TRUE(session::ConfirmRefresh(prompt));
 
-    const WorkspaceView view = workspace::RefreshWorkspace({}, progress, prompt);
+    const WorkspaceView view = session::RefreshWorkspace({}, progress, prompt);
     ASSERT_EQ(view.status, Status::Loaded) << view.error;
     EXPECT_TRUE(view.previousClosed);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
@@ -242,7 +243,7 @@ TEST_F(WorkspaceLoadTest, UnreadableWorkspaceGives511AndKeepsTheOpenOne) {
     }
     EXPECT_EQ(Globals::g_Database.get(), db);
     EXPECT_EQ(Globals::g_WorkspaceFolder, dir / "Shop");
-    EXPECT_EQ(workspace::CurrentWorkspaceFile(), shop);
+    EXPECT_EQ(session::CurrentWorkspaceFile(), shop);
     EXPECT_TRUE(Globals::g_WorkspaceOpen);
     EXPECT_TRUE(Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen());
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
@@ -284,7 +285,7 @@ TEST_F(WorkspaceLoadTest, MissingTemplateFailsTheBuild) {
 
 TEST_F(WorkspaceLoadTest, ABuildThatFailsHalfwayReopensMarkedIncomplete) {
     FailingClassification failing;
-    const WorkspaceView view = workspace::OpenWorkspace(shop, {}, failing, prompt);
+    const WorkspaceView view = session::OpenWorkspace(shop, {}, failing, prompt);
     EXPECT_EQ(view.status, Status::Failed);
     EXPECT_EQ(view.error, "Disk I/O error while classifying");
     ExpectNothingOpen();
@@ -311,7 +312,7 @@ TEST_F(WorkspaceLoadTest, SummaryMenuAsksTheOpenRepositoryForTheLanguage) {
     EXPECT_EQ(menu[services::NodeMenuItem::Description].tag, services::JoinTag("PAYROLL", id));
 
     // Once the workspace is closed the repository no longer answers.
-    workspace::CloseWorkspace();
+    session::CloseWorkspace();
     EXPECT_FALSE(services::RepositoryLanguages(Globals::g_Workbench.get())(id));
     EXPECT_TRUE(services::ShowSummaryNodeMenu(menu, &ref, 2, services::RepositoryLanguages(nullptr)));
     EXPECT_EQ(menu.ShownItems(), std::vector<services::NodeMenuItem>{services::NodeMenuItem::Description});
@@ -319,9 +320,9 @@ TEST_F(WorkspaceLoadTest, SummaryMenuAsksTheOpenRepositoryForTheLanguage) {
 
 TEST_F(WorkspaceLoadTest, CloseReleasesEverything) {
     ASSERT_EQ(Open(shop).status, Status::Loaded);
-    workspace::CloseWorkspace();
+    session::CloseWorkspace();
     ExpectNothingOpen();
-    workspace::CloseWorkspace();   // closing twice is harmless
+    session::CloseWorkspace();   // closing twice is harmless
     // Nothing holds the database any more: it can be replaced.
     EXPECT_TRUE(workspace::DeleteWorkspaceDatabase(dir / "Shop"));
 }

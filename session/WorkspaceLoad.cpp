@@ -1,4 +1,4 @@
-#include "workspace/WorkspaceLoad.h"
+#include "session/WorkspaceLoad.h"
 
 #include <stdexcept>
 #include <system_error>
@@ -7,6 +7,7 @@
 #include "classify/ClassifyObjects.h"
 #include "common/Collection.h"
 #include "common/Globals.h"
+#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "reports/ReportPaths.h"
 #include "services/ServiceTables.h"
@@ -15,9 +16,9 @@
 #include "views/ContextLayouts.h"
 #include "workspace/RepositoryImport.h"
 #include "workspace/WorkspaceDatabase.h"
-#include "workspace/WorkspaceSession.h"
+#include "session/WorkspaceSession.h"
 
-namespace workspace {
+namespace session {
 
 namespace fs = std::filesystem;
 using common::Icon;
@@ -67,24 +68,24 @@ View SetupError(const SessionResult& opened, common::IPrompt& prompt) {
 
 // Reopens the database as the last build and the analyst's work left it.
 std::string ReopenDatabase(View& view) {
-    auto& db = *(Globals::g_Database = OpenWorkspaceDatabase(Globals::g_WorkspaceFolder));
+    auto& db = *(Globals::g_Database = workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceFolder));
     view.summary = classify::BuildSummaryTree(db);
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
     Globals::LoadWebOperationsTree(view.webOperations, db);
     Globals::LoadWebServicesTree(view.webServices, db);
-    return ReadLoadMessage(db);
+    return workspace::ReadLoadMessage(db);
 }
 
 // Builds the database afresh from the template and the repository.
 std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& session, common::IProgress& progress) {
-    auto& db = *(Globals::g_Database = CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceFolder));
+    auto& db = *(Globals::g_Database = workspace::CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceFolder));
     // Marked incomplete until import and classification are both done, so
     // that a build that stops anywhere in between reopens with the warning.
     const std::string incomplete = ResModule::LoadResString(kIncompleteMessage);
-    WriteLoadMessage(db, incomplete);
+    workspace::WriteLoadMessage(db, incomplete);
     platform::workbench::EntityStore store = session.GetEntityStore();
-    const ImportResult imported = ImportRepositoryEntities(db, store, progress);
+    const workspace::ImportResult imported = workspace::ImportRepositoryEntities(db, store, progress);
     if (!imported.error.empty()) throw std::runtime_error(imported.error);
     view.summary = classify::ClassifyObjects(db, progress);
     // Statistics let SQLite pick the ID index for "ID = ? AND EntName = ?";
@@ -108,10 +109,10 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
     view.previousClosed = true;
     try {
         view.caption = WorkspaceCaption(Globals::g_WorkspaceFolder);
-        const bool reopen = !refresh && DatabaseExists(Globals::g_WorkspaceFolder);
+        const bool reopen = !refresh && workspace::DatabaseExists(Globals::g_WorkspaceFolder);
         const std::string message = reopen ? ReopenDatabase(view) : BuildDatabase(view, *session, progress);
-        mdlReports::InitReportPaths();
-        WriteLoadMessage(*Globals::g_Database, message);
+        view.reportPaths = mdlReports::InitReportPaths();
+        workspace::WriteLoadMessage(*Globals::g_Database, message);
         view.logText = message;
         view.showLog = !message.empty();
         view.workspaceCommandsEnabled = true;
@@ -205,7 +206,7 @@ View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, c
     // Only a repository that opened can rebuild the database: until then the
     // analyst's work stays on disk. The template is copied over a database
     // that could not be deleted.
-    DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
+    workspace::DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
     return LoadWithSession(std::move(opened.session), true, progress, prompt);
 }
 
@@ -224,4 +225,4 @@ void CloseWorkspace() noexcept {
     Globals::g_ContextLayouts.reset();
 }
 
-}  // namespace workspace
+}  // namespace session

@@ -3,7 +3,8 @@
 // opens a workbench session on the workspace file, then either reopens the
 // workspace database or builds it from the template (import, then
 // classification), makes sure the tool's tables exist and fills the three
-// tree models; it sets the program-wide state of common/Globals.h and
+// tree models; it sets the program-wide state (common/Globals.h,
+// session/WorkspaceGlobals.h) and
 // returns what the main window must show. Questions and messages go through
 // the prompt, progress through the progress sink.
 //
@@ -20,9 +21,10 @@
 #include "classify/SummaryTree.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
+#include "reports/ReportPaths.h"
 #include "services/TreeModel.h"
 
-namespace workspace {
+namespace session {
 
 // The workspace folder of a workspace file: its path less a trailing ".hxp"
 // (letter case ignored). A file without that extension has no workspace
@@ -64,6 +66,8 @@ struct WorkspaceView {
     classify::SummaryTree summary;
     services::TreeModel webOperations;
     services::TreeModel webServices;
+    // Where the open workspace's report pages go (Loaded only).
+    mdlReports::ReportPaths reportPaths;
 };
 
 // File > Open Workspace with the chosen file. A file that is not a
@@ -89,4 +93,4 @@ void CloseWorkspace() noexcept;
 // The file of the open (or last chosen) workspace.
 const std::filesystem::path& CurrentWorkspaceFile();
 
-}  // namespace workspace
+}  // namespace session
