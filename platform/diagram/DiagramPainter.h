@@ -3,12 +3,15 @@
 // scene's items paint through it) and the image export (report pages and
 // "export image" draw a model nobody sees), so both look the same.
 
+#include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QRectF>
 #include <QSizeF>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/diagram/DiagramModel.h"
 
@@ -21,11 +24,32 @@ constexpr int kImageMargin = 2;
 // Twips per pixel along x of the reference screen (96 dpi).
 constexpr int kTwipsPerPixelX = 15;
 
-// The size a box needs for its text in the diagram font at zoom 100.
+// The one diagram font (a sans font at a fixed pixel size, so sizes and
+// pictures do not depend on the screen's resolution).
+QFont DiagramFont(bool bold = false);
+
+// The size a box needs for its text in the diagram font at zoom 100. Measured
+// in the bold face, so a box fits its caption whichever face it is drawn in.
 QSizeF TextBoxSize(const std::string& text);
 
+// Where a link stands among the links between the same two boxes (either
+// direction; a self-link among the self-links of its box).
+struct LinkSlot {
+    int index = 0;
+    int count = 1;
+};
+// One slot per link, in the order of model.Links().
+std::vector<LinkSlot> LinkSlots(const DiagramModel& model);
+
+// A box's rectangle in model coordinates.
+QRectF ShapeRect(const Shape& s);
+// The line of a link (without arrowheads and labels) in model coordinates:
+// what the window hit-tests a click against.
+QPainterPath LinkPath(const Link& l, int index, int count);
+
 // Bounds of everything drawn (boxes, links, labels, self-link arcs) at
-// zoom 100, in model coordinates.
+// zoom 100, in model coordinates, widened to whole pixels. Empty for an
+// empty model.
 QRectF DrawingBounds(const DiagramModel& model);
 // The drawing's width in the unit the preview rule uses (hundreds of twips):
 // round(DrawingWidth * 100 / kTwipsPerPixelX) is the width in pixels at
@@ -41,10 +65,12 @@ void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected);
 void PaintDiagram(QPainter& p, const DiagramModel& model);
 
 // The drawing at zoomPercent on a white image: its width is the bounds'
-// width times zoom / 100, rounded, plus kImageMargin on each side.
+// width times zoom / 100, rounded, plus kImageMargin on each side. A null
+// image when the picture is too large to allocate.
 QImage RenderImage(const DiagramModel& model, int zoomPercent);
 // Writes RenderImage as a JPEG (or by the file's extension where Qt knows
-// it). False when the file cannot be written.
+// it). False when the file cannot be written; a missing folder is not
+// created, and a failed write leaves an earlier file as it was.
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent);
 
 }  // namespace platform::diagram

@@ -1,0 +1,340 @@
+#include "platform/diagram/DiagramPainter.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QFontMetricsF>
+#include <QImageWriter>
+#include <QLineF>
+#include <QPainter>
+#include <QPen>
+#include <QPolygonF>
+#include <QSaveFile>
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <utility>
+
+namespace platform::diagram {
+
+namespace {
+
+constexpr int kFontPixelSize = 12;
+constexpr double kPadX = 8;   // text to box border, each side
+constexpr double kPadY = 5;
+constexpr double kCornerRadius = 3;
+constexpr double kHeavyPen = 3;
+constexpr double kParallelSpacing = 16;  // distance between the peaks of parallel links
+constexpr double kArrowLength = 10;
+constexpr double kArrowHalfWidth = 4.5;
+constexpr double kSelfLoopReach = 22;  // how far the first self-link reaches out of its box
+constexpr double kSelfLoopStep = 14;   // and each further one beyond it
+constexpr double kEndLabelDistance = 22;  // along the line from its end
+constexpr double kEndLabelOffset = 9;     // beside the line
+constexpr double kSelectionGap = 4;
+const QColor kSelectionColour(0, 120, 215);
+
+QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
+
+QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QSizeF TextSize(const std::string& text, bool bold) {
+    if (text.empty()) return {0, 0};
+    QFontMetricsF fm(DiagramFont(bold));
+    return fm.boundingRect(QRectF(), Qt::AlignCenter, ToQString(text)).size();
+}
+
+QRectF CentredRect(QPointF centre, QSizeF size) {
+    return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
+                  size.height());
+}
+
+// The point where the ray from the centre of r toward target leaves r.
+QPointF ClipToBorder(const QRectF& r, QPointF target) {
+    QPointF c = r.center();
+    double dx = target.x() - c.x(), dy = target.y() - c.y();
+    if (std::abs(dx) < 1e-9 && std::abs(dy) < 1e-9) return c;
+    double t = 1e300;
+    if (std::abs(dx) > 1e-9) t = std::min(t, (r.width() / 2) / std::abs(dx));
+    if (std::abs(dy) > 1e-9) t = std::min(t, (r.height() / 2) / std::abs(dy));
+    return QPointF(c.x() + dx * t, c.y() + dy * t);
+}
+
+QPointF UnitVector(QPointF v) {
+    double len = std::hypot(v.x(), v.y());
+    if (len < 1e-9) return QPointF(1, 0);
+    return v / len;
+}
+
+// An arrowhead whose tip is at tip, pointing along direction.
+QPolygonF ArrowHead(QPointF tip, QPointF direction) {
+    QPointF u = UnitVector(direction);
+    QPointF n(-u.y(), u.x());
+    QPointF base = tip - u * kArrowLength;
+    return QPolygonF({tip, base + n * kArrowHalfWidth, base - n * kArrowHalfWidth});
+}
+
+// Everything a link draws, in model coordinates: the painter and the
+// bounds both come from here, so the bounds never miss a label.
+struct LinkGeometry {
+    QPainterPath path;
+    QPolygonF fromHead, toHead;
+    QRectF textRect, fromRect, toRect;
+};
+
+// A label beside the line at distance along it from one end.
+QRectF EndLabelRect(const QPainterPath& path, const std::string& text, bool atStart) {
+    double len = path.length();
+    double along = std::min(kEndLabelDistance, len / 3);
+    double pct = path.percentAtLength(atStart ? along : len - along);
+    QPointF at = path.pointAtPercent(pct);
+    double angle = path.angleAtPercent(pct) * std::numbers::pi / 180.0;
+    // angleAtPercent counts counter-clockwise with y up; the normal below
+    // points to the left of the direction of travel on screen.
+    QPointF normal(-std::sin(angle), -std::cos(angle));
+    QSizeF size = TextSize(text, false);
+    QPointF centre = at + normal * (kEndLabelOffset + size.height() / 2);
+    return CentredRect(centre, size);
+}
+
+LinkGeometry ComputeLink(const Link& l, int index, int count) {
+    LinkGeometry g;
+    if (!l.from || !l.to) return g;
+    count = std::max(count, 1);
+    index = std::clamp(index, 0, count - 1);
+    QRectF a = ShapeRect(*l.from), b = ShapeRect(*l.to);
+    QPointF startDir, endDir;  // directions in which the line leaves its ends
+    bool selfLoop = l.from == l.to;
+    if (selfLoop) {
+        double reach = kSelfLoopReach + kSelfLoopStep * index;
+        double cy = a.center().y();
+        double d = std::min(a.height() / 4, 8.0);
+        QPointF start(a.right(), cy - d), end(a.right(), cy + d);
+        QPointF c1(a.right() + reach, cy - d - reach * 0.6), c2(a.right() + reach, cy + d + reach * 0.6);
+        g.path.moveTo(start);
+        g.path.cubicTo(c1, c2, end);
+        startDir = start - c1;
+        endDir = end - c2;
+    } else {
+        // The spread is taken across one orientation of the pair whichever
+        // way each link runs, so links in opposite directions do not cover
+        // one another.
+        QPointF ca = a.center(), cb = b.center();
+        bool swap = ca.x() > cb.x() || (ca.x() == cb.x() && ca.y() > cb.y());
+        QPointF p0 = swap ? cb : ca, p1 = swap ? ca : cb;
+        QPointF u = UnitVector(p1 - p0);
+        QPointF n(-u.y(), u.x());
+        double offset = (index - (count - 1) / 2.0) * kParallelSpacing;
+        if (std::abs(offset) < 1e-9) {
+            QPointF start = ClipToBorder(a, cb), end = ClipToBorder(b, ca);
+            g.path.moveTo(start);
+            g.path.lineTo(end);
+            startDir = start - end;
+            endDir = end - start;
+        } else {
+            // A quadratic curve peaks at half its control point's offset.
+            QPointF control = (ca + cb) / 2 + n * (2 * offset);
+            QPointF start = ClipToBorder(a, control), end = ClipToBorder(b, control);
+            g.path.moveTo(start);
+            g.path.quadTo(control, end);
+            startDir = start - control;
+            endDir = end - control;
+        }
+    }
+    if (l.fromArrow) g.fromHead = ArrowHead(g.path.pointAtPercent(0), startDir);
+    if (l.toArrow) g.toHead = ArrowHead(g.path.pointAtPercent(1), endDir);
+    if (!l.text.empty()) {
+        QPointF mid = g.path.pointAtPercent(0.5);
+        QSizeF size = TextSize(l.text, false);
+        if (selfLoop)
+            g.textRect = QRectF(mid.x() + 3, mid.y() - size.height() / 2, size.width(), size.height());
+        else
+            g.textRect = CentredRect(mid, size);
+    }
+    if (!l.fromLabel.empty()) g.fromRect = EndLabelRect(g.path, l.fromLabel, true);
+    if (!l.toLabel.empty()) g.toRect = EndLabelRect(g.path, l.toLabel, false);
+    return g;
+}
+
+double BorderPen(const Shape& s) { return s.heavyBorder ? kHeavyPen : 1.0; }
+
+void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
+    if (r.isNull()) return;
+    // A light backing keeps a label readable where it crosses a line.
+    p.fillRect(r, QColor(255, 255, 255, 200));
+    p.drawText(r, Qt::AlignCenter, ToQString(text));
+}
+
+}  // namespace
+
+QFont DiagramFont(bool bold) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(kFontPixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QSizeF TextBoxSize(const std::string& text) {
+    QSizeF t = TextSize(text, true);
+    if (t.isEmpty()) t = QSizeF(0, QFontMetricsF(DiagramFont(true)).height());
+    return QSizeF(std::ceil(t.width() + 2 * kPadX), std::ceil(t.height() + 2 * kPadY));
+}
+
+std::vector<LinkSlot> LinkSlots(const DiagramModel& model) {
+    const auto& links = model.Links();
+    std::vector<LinkSlot> linkSlots(links.size());
+    std::map<std::pair<const Shape*, const Shape*>, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const Shape* a = links[i]->from;
+        const Shape* b = links[i]->to;
+        if (std::less<const Shape*>()(b, a)) std::swap(a, b);
+        groups[{a, b}].push_back(i);
+    }
+    for (const auto& [pair, members] : groups) {
+        for (std::size_t k = 0; k < members.size(); ++k)
+            linkSlots[members[k]] = LinkSlot{static_cast<int>(k), static_cast<int>(members.size())};
+    }
+    return linkSlots;
+}
+
+QRectF ShapeRect(const Shape& s) { return QRectF(s.left, s.top, s.width, s.height); }
+
+QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count).path; }
+
+QRectF DrawingBounds(const DiagramModel& model) {
+    QRectF bounds;
+    auto add = [&bounds](const QRectF& r) {
+        if (r.isNull()) return;
+        bounds = bounds.isNull() ? r : bounds.united(r);
+    };
+    for (const auto& s : model.Shapes()) {
+        double half = BorderPen(*s) / 2;
+        add(ShapeRect(*s).adjusted(-half, -half, half, half));
+    }
+    std::vector<LinkSlot> linkSlots = LinkSlots(model);
+    const auto& links = model.Links();
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        LinkGeometry g = ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count);
+        add(g.path.boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
+        add(g.fromHead.boundingRect());
+        add(g.toHead.boundingRect());
+        add(g.textRect);
+        add(g.fromRect);
+        add(g.toRect);
+    }
+    if (bounds.isNull()) return {};
+    // Whole pixels, so the image width and the preview rule's width agree.
+    double left = std::floor(bounds.left()), top = std::floor(bounds.top());
+    return QRectF(left, top, std::ceil(bounds.right()) - left, std::ceil(bounds.bottom()) - top);
+}
+
+double DrawingWidth(const DiagramModel& model) {
+    return DrawingBounds(model).width() * kTwipsPerPixelX / 100.0;
+}
+
+void PaintShape(QPainter& p, const Shape& s, bool selected) {
+    p.save();
+    QRectF r = ShapeRect(s);
+    QPen pen(ToQColor(s.lineColor), BorderPen(s));
+    if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(ToQColor(s.fillColor));
+    p.drawRoundedRect(r, kCornerRadius, kCornerRadius);
+    if (!s.text.empty()) {
+        p.setFont(DiagramFont(s.boldText));
+        p.setPen(ToQColor(s.textColor));
+        p.drawText(r, Qt::AlignCenter, ToQString(s.text));
+    }
+    if (selected) {
+        p.setPen(QPen(kSelectionColour, 2));
+        p.setBrush(Qt::NoBrush);
+        double gap = kSelectionGap + BorderPen(s) / 2;
+        p.drawRect(r.adjusted(-gap, -gap, gap, gap));
+    }
+    p.restore();
+}
+
+void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected) {
+    LinkGeometry g = ComputeLink(l, index, count);
+    if (g.path.isEmpty()) return;
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    if (selected) {
+        p.setPen(QPen(kSelectionColour, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(g.path);
+    }
+    QColor colour = ToQColor(l.color);
+    p.setPen(QPen(colour, 1));
+    p.drawPath(g.path);
+    p.setBrush(colour);
+    if (!g.fromHead.isEmpty()) p.drawPolygon(g.fromHead);
+    if (!g.toHead.isEmpty()) p.drawPolygon(g.toHead);
+    p.setFont(DiagramFont(false));
+    p.setPen(Qt::black);
+    DrawLabel(p, g.textRect, l.text);
+    DrawLabel(p, g.fromRect, l.fromLabel);
+    DrawLabel(p, g.toRect, l.toLabel);
+    p.restore();
+}
+
+void PaintDiagram(QPainter& p, const DiagramModel& model) {
+    std::vector<LinkSlot> linkSlots = LinkSlots(model);
+    const auto& links = model.Links();
+    for (std::size_t i = 0; i < links.size(); ++i)
+        PaintLink(p, *links[i], linkSlots[i].index, linkSlots[i].count, false);
+    for (const auto& s : model.Shapes()) PaintShape(p, *s, false);
+}
+
+QImage RenderImage(const DiagramModel& model, int zoomPercent) {
+    QRectF bounds = DrawingBounds(model);
+    double z = std::max(zoomPercent, 1) / 100.0;
+    long long w = std::llround(bounds.width() * z) + 2 * kImageMargin;
+    long long h = std::llround(bounds.height() * z) + 2 * kImageMargin;
+    // QImage refuses sizes past its limits by returning a null image; keep
+    // the arithmetic out of int overflow before it gets there.
+    if (w > 1'000'000 || h > 1'000'000) return {};
+    QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (img.isNull()) return img;
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.translate(kImageMargin, kImageMargin);
+    p.scale(z, z);
+    p.translate(-bounds.topLeft());
+    PaintDiagram(p, model);
+    p.end();
+    return img;
+}
+
+bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent) {
+    std::string ext = file.extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // JPEG unless the extension names another format Qt writes.
+    QByteArray format("JPEG");
+    if (ext != "jpg" && ext != "jpeg" && !ext.empty() &&
+        QImageWriter::supportedImageFormats().contains(QByteArray::fromStdString(ext)))
+        format = QByteArray::fromStdString(ext);
+
+    QImage img = RenderImage(model, zoomPercent);
+    if (img.isNull()) return false;
+    // Written beside the target and renamed over it, so a failed write keeps
+    // an earlier picture; a missing folder fails here without creating it.
+    QSaveFile out(QString::fromStdString(file.string()));
+    if (!out.open(QIODevice::WriteOnly)) return false;
+    QImageWriter writer(&out, format);
+    if (format == "JPEG") writer.setQuality(90);
+    if (!writer.write(img)) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+}  // namespace platform::diagram

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include <cmath>
+#include <functional>
+
+#include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/DiagramPainter.h"
+#include "tests/support/TestSupport.h"
+
+using namespace platform::diagram;
+
+namespace {
+
+QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+// A small flow: a centre with callers and callees, a self-link, two links
+// each way between one pair, labels at both ends.
+void BuildFlow(DiagramModel& m) {
+    Shape& centre = m.AddShape("ORDPROC", 0, 0, 3, 3, "ORDPROC");
+    Shape& a = m.AddShape("ORDENTR", 0, 0, 3, 3, "ORDENTR");
+    Shape& b = m.AddShape("CUSTOMER-FILE", 0, 0, 3, 3, "CUSTOMER-FILE");
+    Shape& c = m.AddShape("PRICING", 0, 0, 3, 3, "PRICING");
+    centre.boldText = centre.heavyBorder = true;
+    m.AddLink(a, centre, "Calls", "k1");
+    m.AddLink(centre, b, "access Read", "k2", "from", true, "to", true);
+    m.AddLink(centre, c, "Xctls", "k3");
+    m.AddLink(c, centre, "Calls back", "k4");
+    m.AddLink(c, c, "Calls itself", "k5");
+    AutoLayout(m);
+}
+
+}  // namespace
+
+// The picture's size follows the preview rule's width exactly, at zoom 100
+// and reduced, and the JPEG reads back.
+TEST(DiagramPainter, ExportWritesJpegOfThePreviewRuleWidth) {
+    DiagramModel m;
+    BuildFlow(m);
+    testsupport::TempDir dir;
+    long w = std::lround(DrawingWidth(m) * 100 / kTwipsPerPixelX);
+    ASSERT_GT(w, 100);
+
+    struct Case { int zoom; long width; long height; };
+    double bw = DrawingBounds(m).width(), bh = DrawingBounds(m).height();
+    for (Case c : {Case{100, w + 4, std::lround(bh) + 4},
+                   Case{49, std::lround(bw * 0.49) + 4, std::lround(bh * 0.49) + 4}}) {
+        auto file = dir / ("flow" + std::to_string(c.zoom) + ".jpg");
+        ASSERT_TRUE(ExportImage(m, file, c.zoom));
+        QImageReader reader(Q(file));
+        EXPECT_EQ(reader.format(), "jpeg") << c.zoom;
+        QImage img = reader.read();
+        ASSERT_FALSE(img.isNull()) << c.zoom;
+        EXPECT_EQ(img.width(), c.width) << c.zoom;
+        EXPECT_EQ(img.height(), c.height) << c.zoom;
+    }
+}
+
+TEST(DiagramPainter, ExportToAMissingFolderFailsAndCreatesNothing) {
+    DiagramModel m;
+    BuildFlow(m);
+    testsupport::TempDir dir;
+    EXPECT_FALSE(ExportImage(m, dir / "missing" / "flow.jpg", 100));
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+// Everything drawn lies inside the bounds: the margin of the image stays
+// white. Where lines and borders make the outline (text boxes carry some
+// blank space around their glyphs), the bounds are tight too: ink reaches
+// the row or column next to the margin on every side.
+TEST(DiagramPainter, BoundsHoldEveryMarkAndNoMore) {
+    struct Case {
+        const char* name;
+        bool tight;
+        std::function<void(DiagramModel&)> build;
+    };
+    const Case cases[] = {
+        {"boxes and links", false, BuildFlow},
+        {"self-link with long labels", false,
+         [](DiagramModel& m) {
+             Shape& s = m.AddShape("S", 0, 0, 40, 30, "S");
+             m.AddLink(s, s, "a rather long link caption", "", "from end label", true, "to end label", true);
+             m.AddLink(s, s, "", "");
+         }},
+        {"self-links", true,
+         [](DiagramModel& m) {
+             Shape& s = m.AddShape("S", 0, 0, 40, 30, "S");
+             m.AddLink(s, s, "", "", "", true, "", true);
+             m.AddLink(s, s, "", "");
+         }},
+        {"heavy box alone", true,
+         [](DiagramModel& m) {
+             Shape& s = m.AddShape("CENTRE", 10.5, 7.25, 80, 30, "C");
+             s.heavyBorder = true;
+         }},
+    };
+    for (const Case& c : cases) {
+        DiagramModel m;
+        c.build(m);
+        QImage img = RenderImage(m, 100);
+        ASSERT_FALSE(img.isNull()) << c.name;
+        auto inkInRow = [&](int y) {
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != qRgb(255, 255, 255)) return true;
+            return false;
+        };
+        auto inkInColumn = [&](int x) {
+            for (int y = 0; y < img.height(); ++y)
+                if (img.pixel(x, y) != qRgb(255, 255, 255)) return true;
+            return false;
+        };
+        for (int i = 0; i < kImageMargin; ++i) {
+            EXPECT_FALSE(inkInRow(i)) << c.name;
+            EXPECT_FALSE(inkInRow(img.height() - 1 - i)) << c.name;
+            EXPECT_FALSE(inkInColumn(i)) << c.name;
+            EXPECT_FALSE(inkInColumn(img.width() - 1 - i)) << c.name;
+        }
+        if (!c.tight) continue;
+        EXPECT_TRUE(inkInRow(kImageMargin)) << c.name;
+        EXPECT_TRUE(inkInRow(img.height() - 1 - kImageMargin)) << c.name;
+        EXPECT_TRUE(inkInColumn(kImageMargin)) << c.name;
+        EXPECT_TRUE(inkInColumn(img.width() - 1 - kImageMargin)) << c.name;
+    }
+}
+
+// A box is filled with its own colour, unpacked red + 256 green + 65536 blue.
+TEST(DiagramPainter, BoxIsFilledWithItsColour) {
+    DiagramModel m;
+    Shape& s = m.AddShape("MAP01", 0, 0, 3, 3, "MAP01");
+    Shape& t = m.AddShape("PROG", 0, 0, 3, 3, "PROG");
+    s.fillColor = Rgb(10, 120, 230);
+    t.fillColor = Rgb(255, 0, 0);
+    m.AddLink(s, t, "Receives", "");
+    AutoLayout(m);
+    for (int zoom : {100, 200}) {
+        QImage img = RenderImage(m, zoom);
+        QRectF b = DrawingBounds(m);
+        for (const Shape* box : {&s, &t}) {
+            // Just inside the border, clear of the centred caption.
+            double x = kImageMargin + (box->left - b.left() + 3) * zoom / 100.0;
+            double y = kImageMargin + (box->top - b.top() + 3) * zoom / 100.0;
+            QColor got = img.pixelColor(static_cast<int>(x), static_cast<int>(y));
+            EXPECT_EQ(got, QColor(Red(box->fillColor), Green(box->fillColor), Blue(box->fillColor)))
+                << box->key << " zoom " << zoom;
+        }
+    }
+}
+
+// Links between the same two boxes, whichever way they run, are drawn as
+// separate lines; so are the self-links of one box.
+TEST(DiagramPainter, ParallelLinksAreSeparateCurves) {
+    DiagramModel m;
+    Shape& a = m.AddShape("A", 0, 0, 60, 30, "A");
+    Shape& b = m.AddShape("B", 200, 0, 60, 30, "B");
+    Shape& c = m.AddShape("C", 0, 200, 60, 30, "C");
+    m.AddLink(a, b, "", "");
+    m.AddLink(b, a, "", "");
+    m.AddLink(a, b, "", "");
+    m.AddLink(c, c, "", "");
+    m.AddLink(c, c, "", "");
+    m.AddLink(a, c, "", "");
+    std::vector<LinkSlot> linkSlots = LinkSlots(m);
+    std::vector<QPointF> mids;
+    for (std::size_t i = 0; i < m.Links().size(); ++i)
+        mids.push_back(LinkPath(*m.Links()[i], linkSlots[i].index, linkSlots[i].count).pointAtPercent(0.5));
+    auto apart = [&](int i, int j) { return QLineF(mids[i], mids[j]).length(); };
+    EXPECT_GE(apart(0, 1), 10);
+    EXPECT_GE(apart(0, 2), 10);
+    EXPECT_GE(apart(1, 2), 10);
+    EXPECT_GE(apart(3, 4), 10);
+    // A lone link runs straight between the facing borders.
+    QPainterPath lone = LinkPath(*m.Links()[5], linkSlots[5].index, linkSlots[5].count);
+    EXPECT_NEAR(lone.pointAtPercent(0).y(), 30, 0.5);
+    EXPECT_NEAR(lone.pointAtPercent(1).y(), 200, 0.5);
+    EXPECT_NEAR(lone.pointAtPercent(0.5).x(), 30, 0.5);
+}
