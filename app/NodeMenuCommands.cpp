@@ -1,5 +1,4 @@
 #include "app/NodeMenuCommands.h"
-#include "app/WebServiceCommands.h"
 
 #include <QAction>
 #include <QCursor>
@@ -15,7 +14,7 @@
 #include "common/Globals.h"
 #include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
-#include "services/NodeCommands.h"
+#include "views/Description.h"
 #include "views/ui/frmDesc.h"
 
 namespace app {
@@ -180,7 +179,7 @@ void mnuNCDescription_Click(platform::ui::IMainWindow& w) {
     }
     if (!Globals::g_Database) return;
     // An entity that is no longer in Ents has nothing to describe.
-    const auto target = services::FindDescriptionTarget(*Globals::g_Database, tag);
+    const auto target = views::FindDescriptionTarget(*Globals::g_Database, tag);
     if (!target) return;
     views::ui::OpenDescription(w.Window(), w, *target);
 }
@@ -195,16 +194,10 @@ void mnuNCRefocus_Click(platform::ui::IMainWindow& w) {
     tree->scrollToItem(node, QAbstractItemView::EnsureVisible);
 }
 
-void mnuNCDeleteNode_Click(platform::ui::IMainWindow& w) {
-    // The menu item and the web trees' Delete key run the same deletion.
-    DeleteNodeCommand(w, NodeMenuTag(w, NodeMenuItem::DeleteNode));
-}
-
 void InstallNodeMenuCommands(platform::ui::IMainWindow& w) {
     platform::ui::IMainWindow* main = &w;
     SetNodeCommand(w, NodeMenuItem::Description, [main] { mnuNCDescription_Click(*main); });
     SetNodeCommand(w, NodeMenuItem::Refocus, [main] { mnuNCRefocus_Click(*main); });
-    SetNodeCommand(w, NodeMenuItem::DeleteNode, [main] { mnuNCDeleteNode_Click(*main); });
 
     QTreeWidget* tree = w.SummaryTree();
     // Right clicks reach the tree itself instead of the docks' own menu.

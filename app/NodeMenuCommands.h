@@ -51,11 +51,10 @@ bool ShowSummaryNodeMenu(platform::ui::IMainWindow& w, QTreeWidgetItem* node, in
 
 // The view commands of this window: "&Description" opens the entity's
 // description editor or brings its open one back; "&Refocus" scrolls the
-// Summary node of its Tag into view; "D&elete Node" deletes by its Tag's
-// code and reloads both web trees.
+// Summary node of its Tag into view. ("D&elete Node" belongs to the web
+// service commands, app/WebServiceCommands.h.)
 void mnuNCDescription_Click(platform::ui::IMainWindow& w);
 void mnuNCRefocus_Click(platform::ui::IMainWindow& w);
-void mnuNCDeleteNode_Click(platform::ui::IMainWindow& w);
 
 // Connects the view commands and the Summary tree's mouse and key events.
 void InstallNodeMenuCommands(platform::ui::IMainWindow& w);

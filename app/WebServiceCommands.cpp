@@ -180,6 +180,11 @@ void DefineMessagesCommand(platform::ui::IMainWindow& main) {
     ShowDefineMessages(main, NodeMenuTag(main, services::NodeMenuItem::DefineMessages), operationTags);
 }
 
+void mnuNCDeleteNode_Click(platform::ui::IMainWindow& main) {
+    // The menu item and the web trees' Delete key run the same deletion.
+    DeleteNodeCommand(main, NodeMenuTag(main, services::NodeMenuItem::DeleteNode));
+}
+
 void InstallWebServiceCommands(platform::ui::IMainWindow& main) {
     platform::ui::IMainWindow* w = &main;
     using services::NodeMenuItem;
@@ -188,6 +193,7 @@ void InstallWebServiceCommands(platform::ui::IMainWindow& main) {
     SetNodeCommand(main, NodeMenuItem::Key, [w] { AlterKeyCommand(*w, WebInputBox(*w)); });
     SetNodeCommand(main, NodeMenuItem::SaveWebService, [w] { SaveWebServiceCommand(*w); });
     SetNodeCommand(main, NodeMenuItem::DefineMessages, [w] { DefineMessagesCommand(*w); });
+    SetNodeCommand(main, NodeMenuItem::DeleteNode, [w] { mnuNCDeleteNode_Click(*w); });
 }
 
 }  // namespace app

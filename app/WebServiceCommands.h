@@ -59,9 +59,9 @@ void SetWebInputBox(platform::ui::IMainWindow& main, InputBox box);
 void SetWebSaveDialog(platform::ui::IMainWindow& main, std::shared_ptr<services::ISaveDialog> dialog);
 
 // Connects mnuNCNewWebService, mnuNCSetWebSvc, mnuNCKey,
-// mnuNCDefineMessages and mnuNCSaveWebService ("D&elete Node" is connected
-// with the view commands, app/NodeMenuCommands.h; the Delete key of the web
-// trees runs DeleteNodeCommand with the Tag its own preparation gave).
+// mnuNCDefineMessages, mnuNCSaveWebService and mnuNCDeleteNode (the Delete
+// key of the web trees runs DeleteNodeCommand with the Tag its own
+// preparation gave).
 void InstallWebServiceCommands(platform::ui::IMainWindow& main);
 
 // The handlers, run when their item is chosen. Each does nothing while no
@@ -71,6 +71,8 @@ void SetAsWebOperationCommand(platform::ui::IMainWindow& main);
 // Deletes by the Tag given (the delete item's Tag when run from the menu)
 // and reloads both trees.
 void DeleteNodeCommand(platform::ui::IMainWindow& main, std::string_view deleteTag);
+// "D&elete Node": DeleteNodeCommand with the item's Tag.
+void mnuNCDeleteNode_Click(platform::ui::IMainWindow& main);
 void AlterKeyCommand(platform::ui::IMainWindow& main, const InputBox& ask);
 void SaveWebServiceCommand(platform::ui::IMainWindow& main);
 // Opens the message editor for the operation of the item's Tag, with the

@@ -1,5 +1,6 @@
 #include "app/WebTreeMenus.h"
 
+#include "common/AsciiCase.h"
 #include "common/Collection.h"
 #include "services/StoreIds.h"
 
@@ -11,7 +12,7 @@ using services::NodeMenuItem;
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && common::FoldKey(text.substr(0, prefix.size())) == common::FoldKey(prefix);
+    return common::AsciiStartsWithNoCase(text, prefix);
 }
 
 bool RightButton(int button) { return (button & services::kRightButton) == services::kRightButton; }

@@ -8,6 +8,7 @@
 
 #include "common/Collection.h"
 #include "common/Globals.h"
+#include "platform/ui/QtText.h"
 #include "session/WorkspaceGlobals.h"
 #include "platform/ui/ImageList.h"
 #include "platform/ui/MainWindow.h"
@@ -18,7 +19,7 @@ namespace app {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using platform::ui::Q;
 
 QTreeWidgetItem* NewItem(const std::string& key, const std::string& text, const std::string& tag,
                          const std::string& image, const platform::ui::ImageList& images) {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/AsciiCase.h"
 #include "common/SoaType.h"
 #include "platform/db/Database.h"
 
@@ -17,8 +18,7 @@ size_t FindNoCase(std::string_view text, std::string_view word) {
     if (word.size() > text.size()) return std::string_view::npos;
     for (size_t i = 0; i + word.size() <= text.size(); ++i) {
         size_t j = 0;
-        while (j < word.size() && std::tolower(static_cast<unsigned char>(text[i + j])) ==
-                                      std::tolower(static_cast<unsigned char>(word[j])))
+        while (j < word.size() && common::AsciiLower(text[i + j]) == common::AsciiLower(word[j]))
             ++j;
         if (j == word.size()) return i;
     }
@@ -29,7 +29,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view word) {
     return text.size() >= word.size() && FindNoCase(text.substr(text.size() - word.size()), word) == 0;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && FindNoCase(a, b) == 0; }
+bool EqualsNoCase(std::string_view a, std::string_view b) { return common::AsciiEqualNoCase(a, b); }
 
 // The number a text starts with, read the way a count is read back from a
 // node's text: leading digits, 0 when there are none.

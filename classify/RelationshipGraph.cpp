@@ -2,30 +2,18 @@
 
 #include <cstring>
 
+#include "common/AsciiCase.h"
 #include "platform/db/Database.h"
 
 namespace classify {
 
 namespace {
 
-std::string Fold(const std::string& s) {
-    std::string k(s);
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return k;
-}
-
-char FoldChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string Fold(const std::string& s) { return common::AsciiFold(s); }
 
 }  // namespace
 
-bool EqualsNoCase(const std::string& a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-    return true;
-}
+bool EqualsNoCase(const std::string& a, const char* b) { return common::AsciiEqualNoCase(a, b); }
 
 int RelationshipGraph::Intern(const std::string& id) {
     auto [it, added] = m_index.try_emplace(Fold(id), static_cast<int>(nodes.size()));

@@ -2,16 +2,13 @@
 
 #include <unordered_set>
 
+#include "common/AsciiCase.h"
+
 namespace classify {
 
 namespace {
 
-std::string Fold(std::string_view s) {
-    std::string k(s);
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return k;
-}
+std::string Fold(std::string_view s) { return common::AsciiFold(s); }
 
 }  // namespace
 

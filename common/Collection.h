@@ -12,15 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/AsciiCase.h"
+
 namespace common {
 
 // Folds ASCII letters to lower case so that "Prog" and "PROG" are one key.
-inline std::string FoldKey(std::string_view key) {
-    std::string k(key);
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return k;
-}
+inline std::string FoldKey(std::string_view key) { return AsciiFold(key); }
 
 template <class T>
 class Collection {

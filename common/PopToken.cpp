@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "common/AsciiCase.h"
+
 namespace mdlReports {
 
 namespace {
 
-bool SameIgnoringCase(char a, char b) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(a) == lower(b);
-}
+bool SameIgnoringCase(char a, char b) { return common::AsciiLower(a) == common::AsciiLower(b); }
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/AsciiCase.h"
+
 namespace Globals {
 
 std::string SqlQuote(std::string_view s) {
@@ -16,7 +18,8 @@ std::string SqlQuote(std::string_view s) {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using common::AsciiLower;
+char Lower(char c) { return AsciiLower(c); }
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Length of the UTF-8 sequence that starts with byte c (1 for a stray byte).

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "common/AsciiCase.h"
 #include "common/SqlText.h"
 #include "services/StoreIds.h"
 #include "services/XmlText.h"
@@ -21,16 +22,7 @@ std::string Trim(std::string_view s) {
     return std::string(s);
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
+bool SameText(std::string_view a, std::string_view b) { return common::AsciiEqualNoCase(a, b); }
 
 // The word, then one blank and the number when there is one.
 std::string WordAndNumber(const char* word, std::string_view number) {

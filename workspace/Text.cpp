@@ -1,21 +1,12 @@
 #include "workspace/Text.h"
 
+#include "common/AsciiCase.h"
+
 namespace workspace {
 
-static char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string FoldCase(std::string_view s) { return common::AsciiFold(s); }
 
-std::string FoldCase(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Lower(c);
-    return out;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
+bool SameText(std::string_view a, std::string_view b) { return common::AsciiEqualNoCase(a, b); }
 
 std::string LeftChars(std::string_view s, size_t n) {
     size_t chars = 0;

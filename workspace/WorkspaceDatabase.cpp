@@ -4,6 +4,8 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "common/AsciiCase.h"
+
 namespace fs = std::filesystem;
 using platform::db::Database;
 using platform::db::DbError;
@@ -109,9 +111,7 @@ std::string ReadLoadMessage(Database& db) {
     auto rs = db.OpenRecordset("SELECT StatusVal FROM Status WHERE StatusType = ?", {kStatusErrorMessage});
     if (rs.IsEOF()) return {};
     std::string value = rs.Text("StatusVal");
-    auto lower = value;
-    for (char& c : lower) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
-    return lower == "none" ? std::string() : value;
+    return common::AsciiEqualNoCase(value, "none") ? std::string() : value;
 }
 
 void WriteLoadMessage(Database& db, const std::string& message) {

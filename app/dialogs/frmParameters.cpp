@@ -13,12 +13,13 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/ShellOptions.h"
+#include "platform/ui/QtText.h"
 
 namespace dialogs {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using platform::ui::Q;
 
 QTreeWidget* NameTree(QWidget* parent, const char* name) {
     auto* tree = new QTreeWidget(parent);

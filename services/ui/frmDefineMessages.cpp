@@ -25,6 +25,7 @@
 #include "common/Collection.h"
 #include "common/PopToken.h"
 #include "common/ResModule.h"
+#include "platform/ui/QtText.h"
 #include "platform/ui/TSplitter.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
@@ -50,8 +51,8 @@ constexpr int kTagRole = Qt::UserRole + 1;
 const char* const kListsChanged =
     "The lists have been changed.\r\nPlease close the window and choose Define Messages again.";
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
+using platform::ui::Q;
+using platform::ui::S;
 
 bool SameText(const std::string& a, const std::string& b) { return common::FoldKey(a) == common::FoldKey(b); }
 

@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/ui/QtText.h"
 #include "services/WsdlGenerator.h"   // Globals::g_ServiceName
 #include "services/WsdlTree.h"
 #include "platform/ui/MessageBoxPrompt.h"
@@ -22,7 +23,7 @@ namespace services::ui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using platform::ui::Q;
 
 // Twips to pixels at the usual 15 twips per pixel.
 constexpr int Px(int twips) { return twips / 15; }

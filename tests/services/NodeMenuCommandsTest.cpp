@@ -5,6 +5,7 @@
 
 #include "platform/db/Database.h"
 #include "services/NodeCommands.h"
+#include "views/Description.h"
 #include "services/NodeMenu.h"
 #include "services/ServiceTables.h"
 #include "services/WebServices.h"
@@ -38,23 +39,23 @@ protected:
 };
 
 TEST_F(NodeMenuCommandsTest, DescriptionOfAnEntityAndStoringIt) {
-    auto target = services::FindDescriptionTarget(*db, JoinTag("Pay", "program#1"));
+    auto target = views::FindDescriptionTarget(*db, JoinTag("Pay", "program#1"));
     ASSERT_TRUE(target);
     EXPECT_EQ(target->id, "PROGRAM#1");
     EXPECT_EQ(target->busName, "Pay \"O'Neil\"");
     EXPECT_EQ(target->description, "");   // Null reads as empty
-    EXPECT_EQ(services::DescriptionWindowKey(target->id), "PROGRAM#1-Description");
-    EXPECT_EQ(services::FindDescriptionTarget(*db, JoinTag("Menu", "MAP#2"))->description, "Main menu");
+    EXPECT_EQ(views::DescriptionWindowKey(target->id), "PROGRAM#1-Description");
+    EXPECT_EQ(views::FindDescriptionTarget(*db, JoinTag("Menu", "MAP#2"))->description, "Main menu");
 
-    EXPECT_TRUE(services::StoreDescription(*db, "PROGRAM#1", "Pays O'Neil's \"staff\""));
+    EXPECT_TRUE(views::StoreDescription(*db, "PROGRAM#1", "Pays O'Neil's \"staff\""));
     EXPECT_EQ(db->Scalar("SELECT Description FROM Ents WHERE ID = 'PROGRAM#1'").AsText(), "Pays O'Neil's \"staff\"");
-    EXPECT_FALSE(services::StoreDescription(*db, "PROGRAM#9", "x"));
+    EXPECT_FALSE(views::StoreDescription(*db, "PROGRAM#9", "x"));
 }
 
 TEST_F(NodeMenuCommandsTest, UnknownEntitiesAndTagsWithoutNulDoNothing) {
-    EXPECT_FALSE(services::FindDescriptionTarget(*db, JoinTag("x", "PROGRAM#9")));
-    EXPECT_FALSE(services::FindDescriptionTarget(*db, JoinTag("x", "' OR 1=1 --")));
-    EXPECT_FALSE(services::FindDescriptionTarget(*db, "PROGRAM#1"));
+    EXPECT_FALSE(views::FindDescriptionTarget(*db, JoinTag("x", "PROGRAM#9")));
+    EXPECT_FALSE(views::FindDescriptionTarget(*db, JoinTag("x", "' OR 1=1 --")));
+    EXPECT_FALSE(views::FindDescriptionTarget(*db, "PROGRAM#1"));
     EXPECT_EQ(services::SetAsWebOperation(*db, JoinTag("x", "PROGRAM#9")), SetWebOperationResult::NoEntity);
     EXPECT_EQ(services::SetAsWebOperation(*db, "PROGRAM#1"), SetWebOperationResult::NoEntity);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 0);

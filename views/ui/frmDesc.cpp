@@ -1,5 +1,4 @@
 #include "views/ui/frmDesc.h"
-#include "platform/ui/UIUtility.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -12,9 +11,11 @@
 #include <exception>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
-#include "services/NodeCommands.h"
+#include "platform/ui/QtText.h"
+#include "platform/ui/UIUtility.h"
+#include "session/WorkspaceGlobals.h"
+#include "views/Description.h"
 
 namespace views::ui {
 
@@ -23,7 +24,7 @@ namespace {
 constexpr char kSuffix[] = "-Description";
 constexpr int kApplicationTitle = 1006;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using platform::ui::Q;
 
 }  // namespace
 
@@ -79,7 +80,7 @@ void frmDesc::cmdOK_Click() {
     try {
         if (!Globals::g_Database)
             error = "No workspace is open.";
-        else if (!services::StoreDescription(*Globals::g_Database, EntityId(), text))
+        else if (!views::StoreDescription(*Globals::g_Database, EntityId(), text))
             error = "The entity " + EntityId() + " is no longer in the workspace database.";
     } catch (const std::exception& e) {
         error = e.what();
@@ -126,7 +127,7 @@ void frmDesc::RememberWindowState() {
 }
 
 frmDesc* FindDescriptionWindow(const std::string& id) {
-    const QString tag = Q(services::DescriptionWindowKey(id));
+    const QString tag = Q(views::DescriptionWindowKey(id));
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* editor = qobject_cast<frmDesc*>(w);
         // A closed editor waits for its deletion; it is gone for the analyst.
@@ -144,11 +145,11 @@ void ReactivateDescription(frmDesc& editor) {
     editor.txtDescription->setFocus();
 }
 
-frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const services::DescriptionTarget& target) {
+frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const views::DescriptionTarget& target) {
     auto* editor = new frmDesc(owner, prompt);
     editor->Owner = owner;
     editor->txtDescription->setPlainText(Q(target.description));
-    editor->SetTag(Q(services::DescriptionWindowKey(target.id)));
+    editor->SetTag(Q(views::DescriptionWindowKey(target.id)));
     UIUtility::SetCaption(editor, Q(target.busName + " - Description"));
     QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
     editor->show();

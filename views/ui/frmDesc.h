@@ -16,7 +16,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace services {
+namespace views {
 struct DescriptionTarget;
 }
 
@@ -76,6 +76,6 @@ void ReactivateDescription(frmDesc& editor);
 
 // Opens a new editor for the entity, owned by owner, shows it modeless and
 // focuses it.
-frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const services::DescriptionTarget& target);
+frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const views::DescriptionTarget& target);
 
 }  // namespace views::ui

@@ -13,6 +13,7 @@
 #include "common/Globals.h"
 #include "session/WorkspaceGlobals.h"
 #include "services/NodeCommands.h"
+#include "views/Description.h"
 #include "tests/support/TestSupport.h"
 #include "views/ui/frmDesc.h"
 
@@ -41,7 +42,7 @@ protected:
     }
     bool IsNull(const char* id) { return db().Scalar("SELECT Description FROM Ents WHERE ID = ?1", {id}).IsNull(); }
     QPointer<frmDesc> Open(const char* id, const char* busName, const char* text) {
-        return views::ui::OpenDescription(&owner, prompt, services::DescriptionTarget{id, busName, text});
+        return views::ui::OpenDescription(&owner, prompt, views::DescriptionTarget{id, busName, text});
     }
     static void Settle() { QApplication::processEvents(); }
 
