@@ -4,7 +4,7 @@
 
 #include "services/NodeMenu.h"
 #include "services/StoreIds.h"
-#include "services/ui/frmDefineMessages.h"
+#include "services/ui/frmMessages.h"
 
 namespace services::ui {
 

@@ -32,7 +32,7 @@
 #include "services/WebOperations.h"
 #include "services/ui/DefineMessagesOpen.h"
 #include "services/ui/DefineMessagesSources.h"
-#include "services/ui/frmDefineMessages.h"
+#include "services/ui/frmMessages.h"
 #include "tests/support/TestSupport.h"
 #include "session/WorkspaceLoad.h"
 

@@ -31,7 +31,7 @@
 #include "services/ProgramList.h"
 #include "services/ServiceTables.h"
 #include "services/ui/DefineMessagesOpen.h"
-#include "services/ui/frmDefineMessages.h"
+#include "services/ui/frmMessages.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

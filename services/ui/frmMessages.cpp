@@ -1,4 +1,4 @@
-#include "services/ui/frmDefineMessages.h"
+#include "services/ui/frmMessages.h"
 
 #include <QAction>
 #include <QApplication>
