@@ -100,7 +100,8 @@ QRectF EndLabelRect(const QPainterPath& path, const std::string& text, bool atSt
     return CentredRect(centre, size);
 }
 
-LinkGeometry ComputeLink(const Link& l, int index, int count) {
+// Without decorations only the line is worked out (hit tests need no more).
+LinkGeometry ComputeLink(const Link& l, int index, int count, bool decorations = true) {
     LinkGeometry g;
     if (!l.from || !l.to) return g;
     count = std::max(count, 1);
@@ -144,6 +145,7 @@ LinkGeometry ComputeLink(const Link& l, int index, int count) {
             endDir = end - control;
         }
     }
+    if (!decorations) return g;
     if (l.fromArrow) g.fromHead = ArrowHead(g.path.pointAtPercent(0), startDir);
     if (l.toArrow) g.toHead = ArrowHead(g.path.pointAtPercent(1), endDir);
     if (!l.text.empty()) {
@@ -203,7 +205,7 @@ std::vector<LinkSlot> LinkSlots(const DiagramModel& model) {
 
 QRectF ShapeRect(const Shape& s) { return QRectF(s.left, s.top, s.width, s.height); }
 
-QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count).path; }
+QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count, false).path; }
 
 QRectF DrawingBounds(const DiagramModel& model) {
     QRectF bounds;
