@@ -29,7 +29,9 @@ const std::vector<std::vector<std::string>> kLevels = {
     {"views"},
     {"reports"},
     {"session"},
-    {"services/ui", "views/ui", "reports/ui"},
+    {"services/ui"},
+    {"views/ui"},
+    {"reports/ui"},
     {"app/dialogs"},
     {"app"},
 };
