@@ -50,6 +50,7 @@ void AddCallers(DiagramModel& diagram, views::FlowContextSource& source, const s
             Shape* caller = FindBox(diagram, row.name);
             if (!caller) {
                 caller = &AddEntityBox(diagram, row, row.name + " " + row.relNameFull + " " + box.text);
+                caller->side = platform::diagram::kSideBefore;
                 // Only a box made just now is walked from, so every name is
                 // walked once and a cycle ends at its first repeated name.
                 AddCallers(diagram, source, row.id, *caller);
@@ -77,11 +78,13 @@ bool AddScreenConversations(DiagramModel& diagram, views::FlowContextSource& sou
             if (!screen) {
                 if (++newScreens <= kMaxNewScreens) {
                     screen = &AddEntityBox(diagram, row, box.text + " Converses " + row.name);
+                    screen->side = platform::diagram::kSideBefore;
                     screen->textColor = Rgb(0, 255, 0);
                 } else if (diagram.FindShape(placeholderKey)) {
                     continue;   // the placeholder carries one link only
                 } else {
                     screen = &diagram.AddShape(kScreenLimit, 0, 0, 3, 3, placeholderKey);
+                    screen->side = platform::diagram::kSideBefore;
                     screen->fillColor = Rgb(255, 255, 255);
                     screen->hint = kScreenLimit;
                 }
@@ -98,7 +101,10 @@ bool AddScreenConversations(DiagramModel& diagram, views::FlowContextSource& sou
         // transfer to it comes from the screens' side and is not drawn.
         for (const auto& row : source.CallingPrograms(programId)) {
             Shape* caller = FindBox(diagram, row.name);
-            if (!caller) caller = &AddEntityBox(diagram, row, row.name + " " + row.relNameFull + " " + box.text);
+            if (!caller) {
+                caller = &AddEntityBox(diagram, row, row.name + " " + row.relNameFull + " " + box.text);
+                caller->side = platform::diagram::kSideBefore;
+            }
             LinkOnce(diagram, *caller, box, row.relNameFull, kCallColour);
         }
     } catch (const std::exception&) {
@@ -120,6 +126,7 @@ void AddCallees(DiagramModel& diagram, views::FlowContextSource& source, const s
             Shape* target = FindBox(diagram, row.name);
             if (!target) {
                 target = &AddEntityBox(diagram, row, box.text + " " + row.relNameFull + " " + row.name);
+                target->side = platform::diagram::kSideAfter;
                 AddCallees(diagram, source, row.id, *target, depth - 1);
             }
             LinkOnce(diagram, box, *target, row.relNameFull, LinkColour(row.relName));

@@ -42,7 +42,13 @@ struct Shape {
     // caption and a heavy border.
     bool boldText = false;
     bool heavyBorder = false;
+    // Where a centred layout puts the box: kSideBefore on the centre's
+    // client side (its callers and their screens, left of it), kSideAfter
+    // on its data side (right of it), kSideAuto by its links alone.
+    int side = 0;
 };
+
+enum Side : int { kSideBefore = -1, kSideAuto = 0, kSideAfter = 1 };
 
 // A link between two boxes of the same model (from may equal to).
 struct Link {
@@ -95,6 +101,9 @@ public:
     std::size_t LinkCount() const { return m_links.size(); }
     // Position of a box in Shapes(), or -1 when it is not of this model.
     int IndexOf(const Shape& s) const;
+    // Changes at every Clear: a box remembered from an earlier generation
+    // is gone even when a new box took its address.
+    std::uint64_t Generation() const { return m_generation; }
 
 private:
     std::vector<std::unique_ptr<Shape>> m_shapes;
@@ -102,6 +111,7 @@ private:
     std::unordered_map<std::string, Shape*> m_shapeByKey;
     std::unordered_map<std::string, Link*> m_linkByKey;
     std::unordered_map<const Shape*, int> m_index;
+    std::uint64_t m_generation = 0;
 };
 
 }  // namespace platform::diagram
