@@ -1,6 +1,7 @@
 #include "reports/ReportPaths.h"
 
 #include "common/Globals.h"
+#include "platform/xml/XmlChars.h"
 
 namespace mdlReports {
 
@@ -60,6 +61,104 @@ ReportPaths ComputeReportPaths(const fs::path& appPath, const fs::path& workspac
 const ReportPaths& InitReportPaths() {
     g_ReportPaths = ComputeReportPaths(Globals::g_AppPath, Globals::g_WorkspaceFolder);
     return g_ReportPaths;
+}
+
+std::string GetRelativeReportPath(const ReportPaths& paths, const fs::path& path) {
+    if (path.empty()) return {};
+    const std::string relative = path.lexically_relative(paths.g_ReportRoot).generic_string();
+    return relative == "." ? std::string() : relative;
+}
+
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+void AppendEscaped(std::string& out, unsigned char c) {
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 0x0F];
+}
+
+bool NeedsEscapeInFileName(unsigned char c) {
+    if (c < 0x20 || c == 0x7F) return true;
+    switch (c) {
+        case '/': case '\\': case '%': case ':': case '*': case '?':
+        case '"': case '\'': case '<': case '>': case '|':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool UnreservedInUrl(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~' || c == '/';
+}
+
+std::string Anchor(const ReportPaths& paths, const fs::path& target, std::string_view name) {
+    return "<a href=\"../" + ReportHref(GetRelativeReportPath(paths, target)) + "\" class=\"style2\">" + HtmlText(name) +
+           "</a>";
+}
+
+}  // namespace
+
+std::string ReportFileName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        // A leading dot would hide the file, and "." or ".." name a folder.
+        if (NeedsEscapeInFileName(c) || (i == 0 && c == '.'))
+            AppendEscaped(out, c);
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+std::string ReportHref(std::string_view relativePath) {
+    std::string out;
+    out.reserve(relativePath.size());
+    for (char ch : relativePath) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (UnreservedInUrl(c))
+            out += ch;
+        else
+            AppendEscaped(out, c);
+    }
+    return out;
+}
+
+std::string HtmlText(std::string_view text) {
+    const std::string clean = platform::xml::detail::XmlChars(text);
+    std::string out;
+    out.reserve(clean.size());
+    for (char c : clean) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+fs::path GetDiagramPagePath(const ReportPaths& paths, std::string_view name) {
+    return paths.g_DiagramsFolder / (ReportFileName(name) + ".html");
+}
+
+fs::path GetScreenPagePath(const ReportPaths& paths, std::string_view name) {
+    return paths.g_ScreensFolder / (ReportFileName(name) + ".html");
+}
+
+std::string GetDiagramLink(const ReportPaths& paths, std::string_view name) {
+    return Anchor(paths, GetDiagramPagePath(paths, name), name);
+}
+
+std::string GetScreenLink(const ReportPaths& paths, std::string_view name) {
+    return Anchor(paths, GetScreenPagePath(paths, name), name);
 }
 
 }  // namespace mdlReports

@@ -5,6 +5,8 @@
 // build a report path of their own.
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace mdlReports {
 
@@ -62,5 +64,38 @@ extern ReportPaths g_ReportPaths;
 // Recomputes g_ReportPaths from Globals::g_AppPath and
 // Globals::g_WorkspaceFolder and returns it.
 const ReportPaths& InitReportPaths();
+
+// A path of the report set as seen from the report root, with "/" between
+// its parts ("diagrams/PGM1.html", "index.html"); "" for an empty path.
+std::string GetRelativeReportPath(const ReportPaths& paths, const std::filesystem::path& path);
+
+// The file name (without extension) under which an entity's page and images
+// are written. Every page file and every link to it comes from here, so the
+// two always agree: characters that would leave the folder or that a file
+// system or a URL treats specially ("/", "\", a leading ".", controls, "%",
+// quotes, ":", "*", "?", "<", ">", "|") become "%" and two hex digits; all
+// other characters, non-ASCII included, stay. Distinct names give distinct
+// file names.
+std::string ReportFileName(std::string_view name);
+
+// A relative path made fit for an href: every byte but letters, digits,
+// "-", ".", "_", "~" and "/" percent-encoded, so the browser finds the file
+// of exactly that name.
+std::string ReportHref(std::string_view relativePath);
+
+// Text made safe for HTML markup built as text: &, <, > and " escaped,
+// characters XML cannot carry replaced.
+std::string HtmlText(std::string_view text);
+
+// The context diagram page of a program, in the diagrams folder.
+std::filesystem::path GetDiagramPagePath(const ReportPaths& paths, std::string_view name);
+// The page of a screen, in the screens folder.
+std::filesystem::path GetScreenPagePath(const ReportPaths& paths, std::string_view name);
+
+// An anchor, for a page one level below the report root, to a program's
+// context diagram page: <a href="../diagrams/PGM1.html" class="style2">PGM1</a>.
+std::string GetDiagramLink(const ReportPaths& paths, std::string_view name);
+// The same anchor to a screen's page: ../inventory/screens/MAP01.html.
+std::string GetScreenLink(const ReportPaths& paths, std::string_view name);
 
 }  // namespace mdlReports

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/xml/HtmlMarkup.h"
+#include "platform/xml/XmlDocument.h"
+#include "reports/ReportPaths.h"
+#include "tests/reports/ReportTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mdlReports;
+
+std::string PercentDecode(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+const ReportPaths kPaths = ComputeReportPaths("/opt/qa/bin", "/data/Work/Bank");
+
+TEST(ReportLinks, RelativePathsAndLinksOfThePagesOneLevelBelowTheRoot) {
+    EXPECT_EQ(GetRelativeReportPath(kPaths, kPaths.g_IndexPagePath), "index.html");
+    EXPECT_EQ(GetRelativeReportPath(kPaths, kPaths.g_CrudSignaturesFolder / "A-B.html"),
+              "special/crudsignatures/A-B.html");
+    EXPECT_EQ(GetRelativeReportPath(kPaths, GetDiagramPagePath(kPaths, "PGM1")), "diagrams/PGM1.html");
+    EXPECT_EQ(GetRelativeReportPath(kPaths, ""), "");
+
+    EXPECT_EQ(GetDiagramLink(kPaths, "PGM1"), "<a href=\"../diagrams/PGM1.html\" class=\"style2\">PGM1</a>");
+    EXPECT_EQ(GetScreenLink(kPaths, "MAP01"), "<a href=\"../inventory/screens/MAP01.html\" class=\"style2\">MAP01</a>");
+    EXPECT_EQ(GetScreenPagePath(kPaths, "MAP01"), kPaths.g_ReportRoot / "inventory/screens/MAP01.html");
+}
+
+// Names a repository may hold: each gets a page inside its folder, a link
+// that a browser resolves to exactly that page, and link text that shows
+// the name as written.
+TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
+    const std::vector<std::string> names = {
+        "A&B<C",   "../../../etc/passwd", "a/b",      "a%2Fb",  ".",         "..",           ".hidden",
+        "tab\there", "line\nbreak",       "100% 'q'", "x#y?z",  "Émile-Ü日", "back\\slash",  "say \"hi\"",
+        "PGM1",    "pgm1",                "a:b*c|d",  "x\x01y",
+    };
+    testsupport::TempDir dir;
+    const ReportPaths paths = reporttest::PathsIn(dir);
+    fs::create_directories(paths.g_DiagramsFolder);
+    std::set<fs::path> files;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const fs::path page = GetDiagramPagePath(paths, name);
+        EXPECT_EQ(page.parent_path(), paths.g_DiagramsFolder);
+        EXPECT_NE(page.filename().string()[0], '.');
+        for (char c : page.filename().string()) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == '/');
+        reporttest::WriteText(page, name);
+        files.insert(page);
+
+        // The link read as a browser reads it.
+        platform::xml::Document doc = platform::xml::Document::Parse("<td/>");
+        const auto nodes = platform::xml::ParseHtmlFragment(doc, GetDiagramLink(paths, name));
+        ASSERT_EQ(nodes.size(), 1u);
+        EXPECT_EQ(nodes[0].Name(), "a");
+        const fs::path resolved = (paths.g_ReportRoot / "client" / PercentDecode(nodes[0].GetAttribute("href")))
+                                      .lexically_normal();
+        EXPECT_EQ(resolved, page);
+        if (name.find('\x01') == std::string::npos) {
+            EXPECT_EQ(nodes[0].Text(), name);
+        }
+    }
+    // Every name has a file of its own, and nothing was written elsewhere.
+    EXPECT_EQ(files.size(), names.size());
+    size_t written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+        if (entry.is_regular_file()) ++written;
+    EXPECT_EQ(written, names.size());
+}
+
+}  // namespace
