@@ -1,14 +1,298 @@
 #include "platform/diagram/DiagramLayout.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <numeric>
+#include <set>
+#include <unordered_set>
 #include <vector>
+
+#include "platform/diagram/LayoutLayers.h"
 
 namespace platform::diagram {
 
 namespace {
 
-constexpr double kLayerGap = 30;
-constexpr double kBoxGap = 20;
+using layout::kBoxGap;
+using layout::kLayerGap;
+
+// Below this a layer is never wrapped, so ordinary diagrams keep one row
+// per layer; above it the limit follows the component's area.
+constexpr double kMinWrap = 2000;
+// Space between the packed components.
+constexpr double kComponentGap = 40;
+constexpr double kPageRatio = 4.0 / 3.0;
+constexpr int kPromotionPasses = 4;
+
+std::uint64_t PairKey(int a, int b, int n) {
+    return static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(n) + static_cast<std::uint64_t>(b);
+}
+
+// One connected component with its own indices 0..size-1 (in the model's
+// order) and its links as out- and in-lists.
+struct Component {
+    std::vector<int> boxes;
+    std::vector<std::vector<int>> out, in;
+    std::vector<std::pair<int, int>> links;
+    int centre = -1;
+    // Result, relative to the component's top-left corner.
+    std::vector<double> left, top;
+    double width = 0, height = 0;
+};
+
+// Strongly connected parts (Tarjan, without recursion): part[v] for each
+// box; parts are numbered so that every link between two parts goes from a
+// higher number to a lower one.
+std::vector<int> StrongParts(const std::vector<std::vector<int>>& out) {
+    const int n = static_cast<int>(out.size());
+    std::vector<int> index(n, -1), low(n, 0), part(n, -1), stack;
+    std::vector<std::pair<int, std::size_t>> calls;
+    int next = 0, parts = 0;
+    for (int root = 0; root < n; ++root) {
+        if (index[root] >= 0) continue;
+        calls.emplace_back(root, 0);
+        index[root] = low[root] = next++;
+        stack.push_back(root);
+        while (!calls.empty()) {
+            auto [v, i] = calls.back();
+            if (i < out[v].size()) {
+                ++calls.back().second;
+                int w = out[v][i];
+                if (index[w] < 0) {
+                    index[w] = low[w] = next++;
+                    stack.push_back(w);
+                    calls.emplace_back(w, 0);
+                } else if (part[w] < 0) {
+                    low[v] = std::min(low[v], index[w]);
+                }
+                continue;
+            }
+            calls.pop_back();
+            if (!calls.empty()) low[calls.back().first] = std::min(low[calls.back().first], low[v]);
+            if (low[v] == index[v]) {
+                int w;
+                do {
+                    w = stack.back();
+                    stack.pop_back();
+                    part[w] = parts;
+                } while (w != v);
+                ++parts;
+            }
+        }
+    }
+    return part;
+}
+
+// A greedy order of the boxes of one strongly connected part that few of
+// its links run against: a box with nothing left to call goes last, one
+// that nothing left calls goes first, otherwise the box whose outgoing
+// links most outnumber its incoming ones goes first; ties go to the box
+// added first. Sets rank[v] for the part's boxes; outDeg, inDeg and gone
+// are scratch space of the component's size.
+void GreedyOrder(const std::vector<int>& members, const std::vector<std::vector<int>>& out,
+                 const std::vector<std::vector<int>>& in, const std::vector<int>& part, std::vector<int>& outDeg,
+                 std::vector<int>& inDeg, std::vector<char>& gone, std::vector<int>& rank) {
+    const int p = part[members.front()];
+    // Boxes by (incoming - outgoing, box): the first one gains most.
+    std::set<std::pair<int, int>> byGain;
+    std::deque<int> sinks, sources;
+    for (int v : members) {
+        outDeg[v] = inDeg[v] = 0;
+        for (int w : out[v]) outDeg[v] += part[w] == p;
+        for (int w : in[v]) inDeg[v] += part[w] == p;
+        byGain.insert({inDeg[v] - outDeg[v], v});
+    }
+    auto lower = [&](int w, int& degree, std::deque<int>& emptied) {
+        byGain.erase({inDeg[w] - outDeg[w], w});
+        if (--degree == 0) emptied.push_back(w);
+        byGain.insert({inDeg[w] - outDeg[w], w});
+    };
+    std::vector<int> front, back;
+    auto take = [&](int v, std::vector<int>& side) {
+        gone[v] = 1;
+        side.push_back(v);
+        byGain.erase({inDeg[v] - outDeg[v], v});
+        for (int w : out[v])
+            if (part[w] == p && !gone[w]) lower(w, inDeg[w], sources);
+        for (int w : in[v])
+            if (part[w] == p && !gone[w]) lower(w, outDeg[w], sinks);
+    };
+    while (!byGain.empty()) {
+        if (!sinks.empty()) {
+            int v = sinks.front();
+            sinks.pop_front();
+            if (!gone[v]) take(v, back);
+        } else if (!sources.empty()) {
+            int v = sources.front();
+            sources.pop_front();
+            if (!gone[v]) take(v, front);
+        } else {
+            take(byGain.begin()->second, front);
+        }
+    }
+    int r = 0;
+    for (int v : front) rank[v] = r++;
+    for (auto it = back.rbegin(); it != back.rend(); ++it) rank[*it] = r++;
+}
+
+// Layers for an ordinary diagram, callers first. Only links inside a cycle
+// are turned round: inside each strongly connected part the boxes get a
+// greedy order (see GreedyOrder) and the links against it are reversed;
+// links between parts keep their direction. Layers come from the longest
+// path from the sources, after which a box with more links below than
+// above moves down as far as its successors allow (and the reverse), which
+// shortens long links without breaking the caller-first order.
+std::vector<int> FlowLayers(const Component& c) {
+    const int n = static_cast<int>(c.boxes.size());
+    std::vector<int> part = StrongParts(c.out);
+    std::vector<std::vector<int>> members(*std::max_element(part.begin(), part.end()) + 1);
+    for (int v = 0; v < n; ++v) members[part[v]].push_back(v);
+    std::vector<int> rank(n, 0), outDeg(n, 0), inDeg(n, 0);
+    std::vector<char> gone(n, 0);
+    for (const auto& m : members)
+        if (m.size() > 1) GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
+
+    std::vector<std::vector<int>> down(n), up(n);
+    std::unordered_set<std::uint64_t> seen;
+    auto addEdge = [&](int a, int b) {
+        if (seen.insert(PairKey(a, b, n)).second) {
+            down[a].push_back(b);
+            up[b].push_back(a);
+        }
+    };
+    for (int v = 0; v < n; ++v)
+        for (int w : c.out[v]) {
+            if (part[v] == part[w] && rank[w] < rank[v])
+                addEdge(w, v);
+            else
+                addEdge(v, w);
+        }
+    // Parts in decreasing number, boxes of a part by rank: a topological
+    // order of the turned graph.
+    std::vector<int> topo(n);
+    std::iota(topo.begin(), topo.end(), 0);
+    std::sort(topo.begin(), topo.end(), [&](int a, int b) {
+        return part[a] != part[b] ? part[a] > part[b] : rank[a] < rank[b];
+    });
+    std::vector<int> layer(n, 0);
+    for (int v : topo)
+        for (int w : down[v]) layer[w] = std::max(layer[w], layer[v] + 1);
+
+    for (int pass = 0; pass < kPromotionPasses; ++pass) {
+        bool changed = false;
+        auto settle = [&](int v) {
+            int ins = static_cast<int>(up[v].size()), outs = static_cast<int>(down[v].size());
+            int to = layer[v];
+            if (outs > ins) {
+                to = std::numeric_limits<int>::max();
+                for (int w : down[v]) to = std::min(to, layer[w] - 1);
+            } else if (ins > outs) {
+                to = 0;
+                for (int w : up[v]) to = std::max(to, layer[w] + 1);
+            }
+            if (to != layer[v]) {
+                layer[v] = to;
+                changed = true;
+            }
+        };
+        if (pass % 2 == 0)
+            for (auto it = topo.rbegin(); it != topo.rend(); ++it) settle(*it);
+        else
+            for (int v : topo) settle(v);
+        if (!changed) break;
+    }
+    int low = *std::min_element(layer.begin(), layer.end());
+    for (int& l : layer) l -= low;
+    return layer;
+}
+
+std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) {
+    std::vector<int> dist(next.size(), -1);
+    std::deque<int> queue{from};
+    dist[from] = 0;
+    while (!queue.empty()) {
+        int v = queue.front();
+        queue.pop_front();
+        for (int w : next[v])
+            if (dist[w] < 0) {
+                dist[w] = dist[v] + 1;
+                queue.push_back(w);
+            }
+    }
+    return dist;
+}
+
+// Columns around the centre box: what reaches the centre stands left of it
+// by its distance, what the centre reaches stands right of it by its depth.
+// A box on both sides (a cycle through the centre) goes to the nearer side,
+// downstream on a tie as the insertion-order rule would turn the cycle.
+// Anything else joins the side of the neighbour it was reached from, one
+// column further out: a screen a caller sends to sits with that caller's
+// screens, left of the caller.
+std::vector<int> CentredColumns(const Component& c) {
+    const int n = static_cast<int>(c.boxes.size());
+    std::vector<int> downstream = Distances(c.out, c.centre);
+    std::vector<int> upstream = Distances(c.in, c.centre);
+    std::vector<int> column(n, 0);
+    std::vector<char> placed(n, 0);
+    std::deque<int> queue;
+    for (int v = 0; v < n; ++v) {
+        if (v == c.centre) {
+            placed[v] = 1;
+        } else if (downstream[v] > 0 && (upstream[v] < 0 || downstream[v] <= upstream[v])) {
+            column[v] = downstream[v];
+            placed[v] = 1;
+        } else if (upstream[v] > 0) {
+            column[v] = -upstream[v];
+            placed[v] = 1;
+        }
+        if (placed[v]) queue.push_back(v);
+    }
+    while (!queue.empty()) {
+        int v = queue.front();
+        queue.pop_front();
+        for (const auto* next : {&c.out[v], &c.in[v]})
+            for (int w : *next)
+                if (!placed[w]) {
+                    column[w] = column[v] < 0 ? column[v] - 1 : column[v] + 1;
+                    placed[w] = 1;
+                    queue.push_back(w);
+                }
+    }
+    int low = *std::min_element(column.begin(), column.end());
+    for (int& k : column) k -= low;
+    return column;
+}
+
+void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) {
+    const int n = static_cast<int>(c.boxes.size());
+    const auto& shapes = model.Shapes();
+    layout::LayerInput in;
+    in.along.resize(n);
+    in.across.resize(n);
+    double area = 0;
+    for (int v = 0; v < n; ++v) {
+        const Shape& s = *shapes[c.boxes[v]];
+        double w = std::max(0.0, s.width), h = std::max(0.0, s.height);
+        in.along[v] = leftToRight ? h : w;
+        in.across[v] = leftToRight ? w : h;
+        area += (in.along[v] + kBoxGap) * (in.across[v] + kLayerGap);
+    }
+    in.layer = c.centre >= 0 ? CentredColumns(c) : FlowLayers(c);
+    in.edges = c.links;
+    // Wrapped layers aim at a page of 4:3 for the component on its own.
+    double ratio = leftToRight ? 1 / kPageRatio : kPageRatio;
+    in.wrapLimit = std::max(leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio));
+
+    layout::Placement p = layout::PlaceLayers(in);
+    c.left = leftToRight ? p.across : p.along;
+    c.top = leftToRight ? p.along : p.across;
+    c.width = leftToRight ? p.acrossExtent : p.alongExtent;
+    c.height = leftToRight ? p.alongExtent : p.acrossExtent;
+}
 
 }  // namespace
 
@@ -17,57 +301,100 @@ void LayeredLayout::Layout(DiagramModel& model) {
     const int n = static_cast<int>(shapes.size());
     if (n == 0) return;
 
-    std::vector<std::vector<int>> out(n);
-    for (const auto& l : model.Links()) {
-        int a = model.IndexOf(*l->from), b = model.IndexOf(*l->to);
-        if (a < 0 || b < 0 || a == b) continue;
-        out[a].push_back(b);
-    }
-
-    // Cycles broken by a depth-first search from the boxes in insertion
-    // order: an edge into a box still on the stack is a back edge and is
-    // dropped for the layering.
-    std::vector<int> state(n, 0);  // 0 new, 1 on stack, 2 done
-    std::vector<std::vector<int>> fwd(n);
-    std::vector<int> order;  // reverse topological order of the acyclic graph
-    for (int root = 0; root < n; ++root) {
-        if (state[root]) continue;
-        std::vector<std::pair<int, std::size_t>> stack{{root, 0}};
-        state[root] = 1;
-        while (!stack.empty()) {
-            auto& [v, i] = stack.back();
-            if (i < out[v].size()) {
-                int w = out[v][i++];
-                if (state[w] == 1) continue;
-                fwd[v].push_back(w);
-                if (state[w] == 0) {
-                    state[w] = 1;
-                    stack.push_back({w, 0});
-                }
-            } else {
-                state[v] = 2;
-                order.push_back(v);
-                stack.pop_back();
-            }
+    // Links as box indices; self-links say nothing about order, a repeated
+    // link nothing new.
+    std::vector<std::pair<int, int>> links;
+    {
+        std::unordered_set<std::uint64_t> seen;
+        for (const auto& l : model.Links()) {
+            int a = model.IndexOf(*l->from), b = model.IndexOf(*l->to);
+            if (a < 0 || b < 0 || a == b) continue;
+            if (seen.insert(PairKey(a, b, n)).second) links.emplace_back(a, b);
         }
     }
 
-    // Longest path from the sources.
-    std::vector<int> layer(n, 0);
-    for (auto it = order.rbegin(); it != order.rend(); ++it)
-        for (int w : fwd[*it]) layer[w] = std::max(layer[w], layer[*it] + 1);
+    // The centre of a flow context: the one box with both emphasis
+    // switches. With none or several the diagram is an ordinary one.
+    int centre = -1, centres = 0;
+    for (int v = 0; v < n; ++v)
+        if (shapes[v]->boldText && shapes[v]->heavyBorder) {
+            centre = v;
+            ++centres;
+        }
+    if (centres != 1) centre = -1;
+    const bool leftToRight = centre >= 0;
 
-    int layers = *std::max_element(layer.begin(), layer.end()) + 1;
-    std::vector<double> rowHeight(layers, 0);
-    for (int v = 0; v < n; ++v) rowHeight[layer[v]] = std::max(rowHeight[layer[v]], shapes[v]->height);
-    std::vector<double> rowTop(layers, 0);
-    for (int k = 1; k < layers; ++k) rowTop[k] = rowTop[k - 1] + rowHeight[k - 1] + kLayerGap;
-    std::vector<double> x(layers, 0);
+    // Connected components, numbered by their first box.
+    std::vector<int> parent(n);
+    std::iota(parent.begin(), parent.end(), 0);
+    auto find = [&](int v) {
+        while (parent[v] != v) v = parent[v] = parent[parent[v]];
+        return v;
+    };
+    for (auto [a, b] : links) {
+        a = find(a);
+        b = find(b);
+        if (a != b) parent[std::max(a, b)] = std::min(a, b);
+    }
+    std::vector<int> componentOf(n), localOf(n), rootComponent(n, -1);
+    std::vector<Component> components;
     for (int v = 0; v < n; ++v) {
-        Shape& s = *shapes[v];
-        s.left = x[layer[v]];
-        s.top = rowTop[layer[v]];
-        x[layer[v]] += s.width + kBoxGap;
+        int r = find(v);
+        if (rootComponent[r] < 0) {
+            rootComponent[r] = static_cast<int>(components.size());
+            components.emplace_back();
+        }
+        Component& c = components[rootComponent[r]];
+        componentOf[v] = rootComponent[r];
+        localOf[v] = static_cast<int>(c.boxes.size());
+        if (v == centre) c.centre = localOf[v];
+        c.boxes.push_back(v);
+    }
+    for (auto& c : components) {
+        c.out.resize(c.boxes.size());
+        c.in.resize(c.boxes.size());
+    }
+    for (auto [a, b] : links) {
+        Component& c = components[componentOf[a]];
+        c.out[localOf[a]].push_back(localOf[b]);
+        c.in[localOf[b]].push_back(localOf[a]);
+        c.links.emplace_back(localOf[a], localOf[b]);
+    }
+    for (auto& c : components) LayOutComponent(c, model, leftToRight);
+
+    // Shelf packing: the centre's component first, then the tallest; each
+    // shelf filled left to right up to a width that makes the whole close
+    // to a 4:3 page.
+    std::vector<int> order(components.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const Component& x = components[a];
+        const Component& y = components[b];
+        if ((x.centre >= 0) != (y.centre >= 0)) return x.centre >= 0;
+        if (x.height != y.height) return x.height > y.height;
+        return x.width > y.width;
+    });
+    double total = 0, widest = 0;
+    for (const auto& c : components) {
+        total += (c.width + kComponentGap) * (c.height + kComponentGap);
+        widest = std::max(widest, c.width);
+    }
+    const double shelfWidth = std::max(widest, std::sqrt(total * kPageRatio));
+    double x = 0, y = 0, shelfHeight = 0;
+    for (int k : order) {
+        Component& c = components[k];
+        if (x > 0 && x + c.width > shelfWidth) {
+            x = 0;
+            y += shelfHeight + kComponentGap;
+            shelfHeight = 0;
+        }
+        for (std::size_t v = 0; v < c.boxes.size(); ++v) {
+            Shape& s = *shapes[c.boxes[v]];
+            s.left = x + c.left[v];
+            s.top = y + c.top[v];
+        }
+        x += c.width + kComponentGap;
+        shelfHeight = std::max(shelfHeight, c.height);
     }
 }
 

@@ -1,0 +1,319 @@
+// The layered layout: properties that must hold on every graph (no
+// overlaps, callers above callees, components apart, the same result on a
+// rerun) checked over seeded random graphs, and the orderings a reader
+// relies on (chains, cycles, the flow context's sides, wrapped stars).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <deque>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/diagram/DiagramLayout.h"
+
+namespace {
+
+using platform::diagram::DiagramModel;
+using platform::diagram::LayeredLayout;
+using platform::diagram::Shape;
+
+struct Graph {
+    int boxes = 0;
+    std::vector<std::pair<int, int>> links;
+    std::vector<std::pair<double, double>> sizes;  // empty: all 80 x 30
+    int centre = -1;
+};
+
+std::vector<Shape*> Build(DiagramModel& model, const Graph& g) {
+    std::vector<Shape*> box;
+    for (int v = 0; v < g.boxes; ++v) {
+        auto [w, h] = g.sizes.empty() ? std::pair{80.0, 30.0} : g.sizes[v];
+        box.push_back(&model.AddShape("B" + std::to_string(v), 0, 0, w, h, "B" + std::to_string(v)));
+        box.back()->boldText = box.back()->heavyBorder = v == g.centre;
+    }
+    for (auto [a, b] : g.links) model.AddLink(*box[a], *box[b], "", "");
+    return box;
+}
+
+struct Laid {
+    DiagramModel model;
+    std::vector<Shape*> box;
+};
+
+std::unique_ptr<Laid> LayOut(const Graph& g) {
+    auto laid = std::make_unique<Laid>();
+    laid->box = Build(laid->model, g);
+    LayeredLayout().Layout(laid->model);
+    return laid;
+}
+
+// Random graph: boxes of assorted sizes, links mostly from lower to higher
+// numbers (so acyclic unless back links are asked for), some self-links and
+// repeats, some boxes left alone.
+Graph Random(unsigned seed, int boxes, int links, int backPercent) {
+    std::mt19937 rng(seed);
+    Graph g;
+    g.boxes = boxes;
+    for (int v = 0; v < boxes; ++v)
+        g.sizes.emplace_back(20 + rng() % 200, 15 + rng() % 60);
+    for (int k = 0; k < links; ++k) {
+        int a = rng() % boxes, b = rng() % boxes;
+        if (rng() % 100 >= static_cast<unsigned>(backPercent) && a > b) std::swap(a, b);
+        g.links.emplace_back(a, b);
+        if (rng() % 10 == 0) g.links.emplace_back(a, b);
+    }
+    return g;
+}
+
+bool Overlap(const Shape& a, const Shape& b, double gap) {
+    return a.left < b.left + b.width + gap && b.left < a.left + a.width + gap && a.top < b.top + b.height + gap &&
+           b.top < a.top + a.height + gap;
+}
+
+void ExpectNoOverlap(const std::vector<Shape*>& box) {
+    // Every pair keeps at least 10 px free between the boxes.
+    for (std::size_t i = 0; i < box.size(); ++i)
+        for (std::size_t j = i + 1; j < box.size(); ++j)
+            ASSERT_FALSE(Overlap(*box[i], *box[j], 10))
+                << box[i]->key << " and " << box[j]->key << " overlap at " << box[i]->left << "," << box[i]->top
+                << " and " << box[j]->left << "," << box[j]->top;
+}
+
+// Connected components of the links taken without direction.
+std::vector<int> Components(const Graph& g) {
+    std::vector<std::vector<int>> adj(g.boxes);
+    for (auto [a, b] : g.links) {
+        adj[a].push_back(b);
+        adj[b].push_back(a);
+    }
+    std::vector<int> comp(g.boxes, -1);
+    int count = 0;
+    for (int s = 0; s < g.boxes; ++s) {
+        if (comp[s] >= 0) continue;
+        std::deque<int> q{s};
+        comp[s] = count;
+        while (!q.empty()) {
+            int v = q.front();
+            q.pop_front();
+            for (int w : adj[v])
+                if (comp[w] < 0) q.push_back(w), comp[w] = count;
+        }
+        ++count;
+    }
+    return comp;
+}
+
+bool Acyclic(const Graph& g) {
+    for (auto [a, b] : g.links)
+        if (a >= b && a != b) return false;
+    return true;
+}
+
+struct Case {
+    const char* name;
+    unsigned seed;
+    int boxes, links, backPercent;
+};
+
+class RandomGraphs : public ::testing::TestWithParam<Case> {};
+
+TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
+    const Case& c = GetParam();
+    for (unsigned round = 0; round < 5; ++round) {
+        Graph g = Random(c.seed + round, c.boxes, c.links, c.backPercent);
+        auto laid = LayOut(g);
+        const auto& box = laid->box;
+        SCOPED_TRACE(std::string(c.name) + " round " + std::to_string(round));
+
+        ExpectNoOverlap(box);
+        double minLeft = 1e9, minTop = 1e9;
+        for (std::size_t v = 0; v < box.size(); ++v) {
+            EXPECT_EQ(box[v]->width, g.sizes[v].first);
+            EXPECT_EQ(box[v]->height, g.sizes[v].second);
+            minLeft = std::min(minLeft, box[v]->left);
+            minTop = std::min(minTop, box[v]->top);
+        }
+        EXPECT_DOUBLE_EQ(minLeft, 0);
+        EXPECT_DOUBLE_EQ(minTop, 0);
+
+        // Callers above callees: without cycles every link points down.
+        if (Acyclic(g))
+            for (auto [a, b] : g.links)
+                if (a != b) EXPECT_LE(box[a]->top + box[a]->height, box[b]->top) << a << " -> " << b;
+
+        // The bounding boxes of two components never meet.
+        std::vector<int> comp = Components(g);
+        int comps = *std::max_element(comp.begin(), comp.end()) + 1;
+        std::vector<std::array<double, 4>> bound(comps, {1e9, 1e9, -1e9, -1e9});
+        for (int v = 0; v < g.boxes; ++v) {
+            auto& b = bound[comp[v]];
+            b = {std::min(b[0], box[v]->left), std::min(b[1], box[v]->top),
+                 std::max(b[2], box[v]->left + box[v]->width), std::max(b[3], box[v]->top + box[v]->height)};
+        }
+        for (int i = 0; i < comps; ++i)
+            for (int j = i + 1; j < comps; ++j)
+                EXPECT_TRUE(bound[i][2] <= bound[j][0] || bound[j][2] <= bound[i][0] || bound[i][3] <= bound[j][1] ||
+                            bound[j][3] <= bound[i][1])
+                    << "components " << i << " and " << j;
+
+        // The same model gives the same coordinates, whatever positions the
+        // boxes held before.
+        auto again = LayOut(g);
+        for (auto* s : box) s->left = s->top = 1234.5;
+        LayeredLayout().Layout(laid->model);
+        for (std::size_t v = 0; v < box.size(); ++v) {
+            EXPECT_EQ(box[v]->left, again->box[v]->left);
+            EXPECT_EQ(box[v]->top, again->box[v]->top);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layout, RandomGraphs,
+                         ::testing::Values(Case{"sparse forest", 11, 120, 60, 0},
+                                           Case{"dense acyclic", 21, 150, 600, 0},
+                                           Case{"cyclic", 31, 150, 450, 30},
+                                           Case{"all back", 41, 60, 200, 100},
+                                           Case{"single box", 51, 1, 3, 50},
+                                           Case{"no links", 61, 40, 0, 0}),
+                         [](const auto& info) {
+                             std::string s = info.param.name;
+                             std::replace(s.begin(), s.end(), ' ', '_');
+                             return s;
+                         });
+
+TEST(LayeredLayout, ChainsRunTopToBottomWhateverTheInsertionOrder) {
+    // Boxes numbered by their place in the chain A -> B -> C -> D, added and
+    // linked in different orders.
+    const std::vector<std::vector<int>> boxOrders = {{0, 1, 2, 3}, {3, 2, 1, 0}, {2, 0, 3, 1}};
+    for (const auto& order : boxOrders) {
+        DiagramModel model;
+        std::vector<Shape*> chain(4);
+        for (int k : order) chain[k] = &model.AddShape("", 0, 0, 80, 30, std::string(1, 'A' + k));
+        for (int k : {2, 0, 1}) model.AddLink(*chain[k], *chain[k + 1], "", "");
+        LayeredLayout().Layout(model);
+        for (int k = 0; k < 3; ++k) EXPECT_LT(chain[k]->top + chain[k]->height, chain[k + 1]->top);
+    }
+}
+
+TEST(LayeredLayout, CycleIsBrokenInInsertionOrder) {
+    // A -> B -> C -> A: the first box added leads; the link closing the
+    // cycle is the one turned round.
+    Graph g{3, {{0, 1}, {1, 2}, {2, 0}, {2, 2}}};
+    auto laid = LayOut(g);
+    ExpectNoOverlap(laid->box);
+    EXPECT_LT(laid->box[0]->top, laid->box[1]->top);
+    EXPECT_LT(laid->box[1]->top, laid->box[2]->top);
+}
+
+// Column rule of a centred diagram: upstream boxes by distance to the left
+// of the centre, downstream boxes by depth to its right.
+void ExpectCentredColumns(const Graph& g, const std::vector<Shape*>& box) {
+    std::vector<std::vector<int>> out(g.boxes), in(g.boxes);
+    for (auto [a, b] : g.links) {
+        out[a].push_back(b);
+        in[b].push_back(a);
+    }
+    auto dist = [&](const std::vector<std::vector<int>>& next) {
+        std::vector<int> d(g.boxes, -1);
+        std::deque<int> q{g.centre};
+        d[g.centre] = 0;
+        while (!q.empty()) {
+            int v = q.front();
+            q.pop_front();
+            for (int w : next[v])
+                if (d[w] < 0) d[w] = d[v] + 1, q.push_back(w);
+        }
+        return d;
+    };
+    std::vector<int> down = dist(out), up = dist(in);
+    auto right = [&](int v) { return box[v]->left + box[v]->width; };
+    const Shape& centre = *box[g.centre];
+    for (int v = 0; v < g.boxes; ++v) {
+        if (v == g.centre || (up[v] > 0 && down[v] > 0)) continue;  // both sides: either is right
+        if (up[v] > 0) EXPECT_LT(right(v), centre.left) << "upstream " << v;
+        if (down[v] > 0) EXPECT_GT(box[v]->left, centre.left + centre.width) << "downstream " << v;
+        for (int w = 0; w < g.boxes; ++w) {
+            if (w == g.centre || (up[w] > 0 && down[w] > 0)) continue;
+            if (down[v] > 0 && down[w] == down[v] + 1) EXPECT_LT(right(v), box[w]->left) << v << " before " << w;
+            if (up[v] > 0 && up[w] == up[v] + 1) EXPECT_LT(right(w), box[v]->left) << w << " before " << v;
+        }
+    }
+}
+
+TEST(LayeredLayout, FlowContextFlowsLeftToRightAroundItsCentre) {
+    // 0 centre; 1 and 2 call it, 3 calls 1; screen 4 sends to 3 (a
+    // "Receives" link screen -> program), 1 sends to screen 5 (program ->
+    // screen, and nothing else touches 5); 6 -> 7 -> 8 -> 9 downstream with
+    // 7 -> 6 and 9 -> 7 back, 10 both calls and is called by the centre;
+    // 11 stands alone.
+    Graph g;
+    g.boxes = 12;
+    g.centre = 0;
+    g.links = {{1, 0}, {2, 0}, {3, 1}, {4, 3}, {1, 5}, {0, 6}, {6, 7}, {7, 8},
+               {8, 9}, {7, 6}, {9, 7}, {0, 10}, {10, 0}, {0, 8}};
+    g.sizes.assign(g.boxes, {80, 30});
+    g.sizes[3] = {200, 60};
+    auto laid = LayOut(g);
+    const auto& box = laid->box;
+    ExpectNoOverlap(box);
+    ExpectCentredColumns(g, box);
+    // The screen a caller sends to stays on the caller's side, beyond it
+    // like the screens it receives from.
+    EXPECT_LT(box[5]->left + box[5]->width, box[1]->left);
+    // Distances, not longest paths: 8 is called by the centre directly.
+    EXPECT_LT(box[8]->left, box[7]->left);
+}
+
+TEST(LayeredLayout, RandomCentredDiagramsKeepTheirSides) {
+    for (unsigned seed = 0; seed < 20; ++seed) {
+        Graph g = Random(100 + seed, 80, 140, 25);
+        g.centre = static_cast<int>(seed % 7);
+        auto laid = LayOut(g);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ExpectNoOverlap(laid->box);
+        ExpectCentredColumns(g, laid->box);
+    }
+}
+
+TEST(LayeredLayout, SecondCentreMakesAnOrdinaryDiagram) {
+    Graph g{3, {{0, 1}, {1, 2}}};
+    DiagramModel model;
+    auto box = Build(model, g);
+    for (int v : {0, 2}) box[v]->boldText = box[v]->heavyBorder = true;
+    LayeredLayout().Layout(model);
+    EXPECT_LT(box[0]->top, box[1]->top);
+    EXPECT_LT(box[1]->top, box[2]->top);
+}
+
+TEST(LayeredLayout, WideStarWrapsTowardAPage) {
+    // One box linking to 500: laid out in one row it would be 50,000 px
+    // wide; wrapped it should come near a 4:3 page, both for an ordinary
+    // diagram (rows) and around a centre (columns).
+    for (int centre : {-1, 0}) {
+        Graph g;
+        g.boxes = 501;
+        g.centre = centre;
+        for (int v = 1; v <= 500; ++v) g.links.emplace_back(0, v);
+        auto laid = LayOut(g);
+        SCOPED_TRACE(centre < 0 ? "rows" : "columns");
+        ExpectNoOverlap(laid->box);
+        double width = 0, height = 0;
+        for (auto* s : laid->box) {
+            width = std::max(width, s->left + s->width);
+            height = std::max(height, s->top + s->height);
+        }
+        EXPECT_GT(width / height, 0.75);
+        EXPECT_LT(width / height, 2.5);
+        for (int v = 1; v <= 500; ++v) {
+            if (centre < 0) EXPECT_GT(laid->box[v]->top, laid->box[0]->top + laid->box[0]->height);
+            else EXPECT_GT(laid->box[v]->left, laid->box[0]->left + laid->box[0]->width);
+        }
+    }
+}
+
+}  // namespace
