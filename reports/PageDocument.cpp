@@ -1,0 +1,85 @@
+#include "reports/PageDocument.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "common/Prompt.h"
+#include "common/ResModule.h"
+#include "platform/ui/core/FormatMessage.h"
+#include "platform/xml/FileReplace.h"
+#include "platform/xml/HtmlMarkup.h"
+#include "reports/ClientInfo.h"
+#include "reports/PageFixUps.h"
+#include "reports/ReportError.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+using platform::xml::Document;
+using platform::xml::Node;
+using platform::xml::NodeType;
+
+namespace {
+
+std::string ReadWholeFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw ReportError("Cannot read \"" + file.string() + "\": the file is missing or unreadable");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw ReportError("Cannot read \"" + file.string() + "\"");
+    return text.str();
+}
+
+void SetFirstText(const Document& page, std::string_view id, const std::string& value) {
+    const Node cell = FindElementById(page, "td", id);
+    if (!cell) throw ReportError("The page has no cell \"" + std::string(id) + "\"");
+    Node first = cell.FirstChild();
+    if (!first || first.Type() != NodeType::Text)
+        throw ReportError("The cell \"" + std::string(id) + "\" of the page does not start with text");
+    first.SetText(value);
+}
+
+}  // namespace
+
+Document LoadPage(const fs::path& file, PageSource source, common::IPrompt& prompt) {
+    std::string text = ReadWholeFile(file);
+    text = source == PageSource::Template ? TemplateFixUps(std::move(text)) : GeneratedPageFixUps(std::move(text));
+    Document page;
+    if (!page.LoadXml(text)) {
+        const platform::xml::ParseError& error = page.LastParseError();
+        const std::string message = UIUtility::FormatMessage(
+            ResModule::LoadResString(502),
+            {"\n" + error.reason + "\n" + error.srcText + "\n", std::to_string(error.line), std::to_string(error.linePos)});
+        prompt.Ask(message, file.string(), common::Buttons::OK, common::Icon::None);
+        throw IllFormedPage("\"" + file.string() + "\" is not well-formed: " + error.Describe(), error);
+    }
+    return page;
+}
+
+void SavePage(const Document& page, const fs::path& file, const PageSaveOptions& options) {
+    std::string text = RestoreProtectedEntities(platform::xml::ToHtmlPage(page));
+    if (options.breakScriptCommentEnds) text = BreakBeforeScriptCommentEnds(std::move(text));
+    if (text.empty() || text.back() != '\n') text += '\n';
+    try {
+        platform::xml::ReplaceFileContents(file, text);
+    } catch (const std::exception& e) {
+        throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
+    }
+}
+
+void FillClientInfo(Document& page, const std::string& client, const std::string& application) {
+    SetFirstText(page, "Client", client);
+    SetFirstText(page, "Application", application);
+}
+
+void FillClientInfo(Document& page, platform::db::Database& db) {
+    FillClientInfo(page, GetClientName(db), GetApplicationName(db));
+}
+
+Node FindElementById(const Document& page, std::string_view tag, std::string_view id) {
+    for (const Node& n : page.SelectNodes("//" + std::string(tag) + "[@id]"))
+        if (n.GetAttribute("id") == id) return n;
+    return {};
+}
+
+}  // namespace mdlReports

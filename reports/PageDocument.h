@@ -1,0 +1,50 @@
+#pragma once
+// A report page as an XML document: loaded from a template or from a page
+// the report engine wrote, changed through the DOM, saved back as HTML.
+
+#include <filesystem>
+#include <string>
+
+#include "platform/xml/XmlDocument.h"
+
+namespace common { class IPrompt; }
+namespace platform::db { class Database; }
+
+namespace mdlReports {
+
+enum class PageSource {
+    Template,        // written by hand: index, diagram, screen, CRUD comparison
+    GeneratedPage,   // written by the report engine
+};
+
+// Reads the file, applies the fix-ups of its source and parses it. A page
+// that does not parse is reported to the analyst with message 502 (reason,
+// source line, line and position), titled with the file's full path, and
+// then raises IllFormedPage. A file that cannot be read raises ReportError.
+platform::xml::Document LoadPage(const std::filesystem::path& file, PageSource source, common::IPrompt& prompt);
+
+// How SavePage writes the page.
+struct PageSaveOptions {
+    // Index, diagram and screen pages: every "//-->" starts a line.
+    bool breakScriptCommentEnds = false;
+};
+
+// Writes the page as HTML that is also well-formed XML (see
+// platform::xml::ToHtmlPage), with only the protected entities turned back,
+// followed by one line break. The file is replaced whole: a failed write
+// keeps the earlier file. Raises ReportError naming the file on failure.
+void SavePage(const platform::xml::Document& page, const std::filesystem::path& file,
+              const PageSaveOptions& options = {});
+
+// Writes the client and application names into the first text of the
+// cells //td[@id="Client"] and //td[@id="Application"]. Raises ReportError
+// when a cell is missing or does not start with text (a broken template).
+void FillClientInfo(platform::xml::Document& page, const std::string& client, const std::string& application);
+// The same with the names of the workspace's client information store.
+void FillClientInfo(platform::xml::Document& page, platform::db::Database& db);
+
+// The first element <tag id="id"> of the page, found by comparing the
+// attribute (no XPath is built from the text); a null node when none.
+platform::xml::Node FindElementById(const platform::xml::Document& page, std::string_view tag, std::string_view id);
+
+}  // namespace mdlReports

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "reports/OutputTree.h"
+#include "tests/reports/ReportTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mdlReports;
+
+std::set<std::string> Listing(const fs::path& root) {
+    std::set<std::string> out;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        out.insert(fs::relative(entry.path(), root).generic_string());
+    return out;
+}
+
+const std::set<std::string> kFirstLevel = {"images", "diagrams", "inventory", "client", "server", "special"};
+
+TEST(OutputTree, AFreshWorkspaceGetsTheFoldersAndTheImages) {
+    testsupport::TempDir dir;
+    const ReportPaths paths = reporttest::PathsIn(dir);
+    fs::create_directory(dir / "Bank");
+    ASSERT_TRUE(RebuildOutputTree(paths));
+    std::set<std::string> top;
+    for (const auto& entry : fs::directory_iterator(paths.g_ReportRoot)) top.insert(entry.path().filename());
+    EXPECT_EQ(top, kFirstLevel);
+    EXPECT_TRUE(fs::exists(paths.g_ReportRoot / "images/CF.gif"));
+    EXPECT_TRUE(fs::exists(paths.g_ReportRoot / "images/missing.gif"));
+}
+
+TEST(OutputTree, AnEarlierReportSetGoesWholeReadOnlyPartsIncludedButNotWhatLinksPointTo) {
+    testsupport::TempDir dir;
+    const ReportPaths paths = reporttest::PathsIn(dir);
+    fs::create_directory(dir / "Bank");
+    ASSERT_TRUE(RebuildOutputTree(paths));
+    reporttest::WriteText(paths.g_ReportRoot / "index.html", "old");
+    reporttest::WriteText(paths.g_ScreensFolder / "MAP01.html", "old");
+    reporttest::WriteText(paths.g_ReportRoot / "special/locked/page.html", "old");
+    reporttest::WriteText(paths.g_ReportRoot / "images/CF.gif", "stale picture");
+    fs::permissions(paths.g_ReportRoot / "special/locked/page.html", fs::perms::owner_read);
+    fs::permissions(paths.g_ReportRoot / "special/locked", fs::perms::owner_read | fs::perms::owner_exec);
+    reporttest::WriteText(dir / "elsewhere/keep.txt", "not ours");
+    fs::create_directory_symlink(dir / "elsewhere", paths.g_ReportRoot / "client/link");
+
+    ASSERT_TRUE(RebuildOutputTree(paths));
+    std::set<std::string> expected = kFirstLevel;
+    for (const auto& entry : fs::directory_iterator(paths.g_TemplateImagesFolder))
+        expected.insert("images/" + entry.path().filename().string());
+    EXPECT_EQ(Listing(paths.g_ReportRoot), expected);
+    EXPECT_EQ(reporttest::ReadText(paths.g_ReportRoot / "images/CF.gif"),
+              reporttest::ReadText(paths.g_TemplateImagesFolder / "CF.gif"));
+    EXPECT_EQ(reporttest::ReadText(dir / "elsewhere/keep.txt"), "not ours");
+}
+
+TEST(OutputTree, AMissingImagesFolderDoesNotStopTheRest) {
+    testsupport::TempDir dir;
+    ReportPaths paths = reporttest::PathsIn(dir);
+    paths.g_TemplateImagesFolder = dir / "no-such-folder";
+    fs::create_directory(dir / "Bank");
+    ASSERT_TRUE(RebuildOutputTree(paths));
+    EXPECT_TRUE(fs::is_directory(paths.g_ReportRoot / "special"));
+    EXPECT_FALSE(fs::exists(paths.g_ReportRoot / "images"));
+
+    // A file where the output folder belongs leaves no root to write into.
+    testsupport::TempDir other;
+    const ReportPaths blocked = reporttest::PathsIn(other);
+    reporttest::WriteText(other / "Bank/Output", "a file");
+    EXPECT_FALSE(RebuildOutputTree(blocked));
+}
+
+}  // namespace
