@@ -146,9 +146,9 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view)
     }
     UIUtility::SetCaption(w.Window(), QString::fromStdString(view.caption));
     if (view.status == Status::Loaded) {
-        ShowSummaryTree(*w.SummaryTree(), view.summary, w.TreeImages());
-        ShowTreeModel(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());
-        ShowTreeModel(*w.WebServicesTree(), view.webServices, w.WebTreeImages());
+        ShowTree(*w.SummaryTree(), view.summary, w.TreeImages());
+        ShowTree(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());
+        ShowTree(*w.WebServicesTree(), view.webServices, w.WebTreeImages());
         ShowLog(w, view.logText, view.showLog);
     } else {
         ShowLog(w, std::string(), false);

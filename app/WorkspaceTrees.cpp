@@ -4,9 +4,8 @@
 #include <QTreeWidgetItem>
 
 #include <functional>
-#include <unordered_map>
+#include <vector>
 
-#include "common/Collection.h"
 #include "common/Globals.h"
 #include "platform/ui/QtText.h"
 #include "session/WorkspaceGlobals.h"
@@ -21,46 +20,10 @@ namespace {
 
 using platform::ui::Q;
 
-QTreeWidgetItem* NewItem(const std::string& key, const std::string& text, const std::string& tag,
-                         const std::string& image, const platform::ui::ImageList& images) {
-    auto* item = new QTreeWidgetItem(QStringList{Q(text)});
-    item->setData(0, kNodeKeyRole, Q(key));
-    item->setData(0, kNodeTagRole, Q(tag));
-    item->setData(0, kNodeImageRole, Q(image));
-    item->setIcon(0, images.Icon(Q(image)));
-    return item;
-}
-
-// Appends nodes whose parents come before them; keys are folded or not.
-class TreeFiller {
-public:
-    TreeFiller(QTreeWidget& tree, bool ignoreCase) : m_tree(tree), m_ignoreCase(ignoreCase) {
-        m_tree.setUpdatesEnabled(false);
-        m_tree.clear();
-    }
-    ~TreeFiller() { m_tree.setUpdatesEnabled(true); }
-
-    QTreeWidgetItem* Add(const std::string& parentKey, QTreeWidgetItem* item, const std::string& key) {
-        QTreeWidgetItem* parent = parentKey.empty() ? nullptr : Find(parentKey);
-        if (parent)
-            parent->addChild(item);
-        else
-            m_tree.addTopLevelItem(item);
-        m_items[Fold(key)] = item;
-        return item;
-    }
-
-private:
-    std::string Fold(const std::string& key) const { return m_ignoreCase ? common::FoldKey(key) : key; }
-    QTreeWidgetItem* Find(const std::string& key) const {
-        const auto it = m_items.find(Fold(key));
-        return it == m_items.end() ? nullptr : it->second;
-    }
-
-    QTreeWidget& m_tree;
-    bool m_ignoreCase;
-    std::unordered_map<std::string, QTreeWidgetItem*> m_items;
-};
+// What an item keeps of its node; the roles a QTreeWidgetItem leaves unset
+// read as empty.
+constexpr int kShownRoles[] = {Qt::DisplayRole, Qt::DecorationRole, Qt::ForegroundRole,
+                               kNodeKeyRole,    kNodeTagRole,       kNodeImageRole};
 
 void ForEachNode(const QTreeWidget& tree, const std::function<void(QTreeWidgetItem*, int)>& visit) {
     std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
@@ -92,17 +55,29 @@ QTreeWidgetItem* FindNode(QTreeWidget& tree, const std::string& key, bool ignore
     return found;
 }
 
-void ShowSummaryTree(QTreeWidget& tree, const classify::SummaryTree& model, const platform::ui::ImageList& images) {
-    TreeFiller filler(tree, true);
-    for (const classify::SummaryNode& n : model.Nodes())
-        filler.Add(n.parentKey, NewItem(n.key, n.text, n.tag, n.image, images), n.key);
-}
-
-void ShowTreeModel(QTreeWidget& tree, const services::TreeModel& model, const platform::ui::ImageList& images) {
-    TreeFiller filler(tree, false);
+void ShowTree(QTreeWidget& tree, const common::Tree& model, const platform::ui::ImageList& images) {
+    struct Frozen {
+        QTreeWidget& tree;
+        explicit Frozen(QTreeWidget& t) : tree(t) { tree.setUpdatesEnabled(false); }
+        ~Frozen() { tree.setUpdatesEnabled(true); }
+    } frozen(tree);
+    tree.clear();
+    const std::vector<common::TreeNode>& nodes = model.Nodes();
+    // The model keeps parents before children, so a parent's item is always there.
+    std::vector<QTreeWidgetItem*> items(nodes.size(), nullptr);
     std::vector<QTreeWidgetItem*> expanded;
-    for (const services::TreeNode& n : model.Nodes()) {
-        QTreeWidgetItem* item = filler.Add(n.parentKey, NewItem(n.key, n.text, n.tag, n.image, images), n.key);
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const common::TreeNode& n = nodes[i];
+        auto* item = new QTreeWidgetItem;
+        for (int role : kShownRoles) {
+            const QVariant value = platform::ui::NodeData(n, role, &images);
+            if (value.isValid()) item->setData(0, role, value);
+        }
+        if (n.parentKey.empty())
+            tree.addTopLevelItem(item);
+        else
+            items[model.IndexOf(n.parentKey)]->addChild(item);
+        items[i] = item;
         if (n.expanded) expanded.push_back(item);
     }
     // An item expands only once it is in the tree.
@@ -110,15 +85,15 @@ void ShowTreeModel(QTreeWidget& tree, const services::TreeModel& model, const pl
 }
 
 void ReloadWebOperationsTree(platform::ui::IMainWindow& w) {
-    services::TreeModel model;
+    common::Tree model;
     if (Globals::g_Database) Globals::LoadWebOperationsTree(model, *Globals::g_Database);
-    ShowTreeModel(*w.WebOperationsTree(), model, w.WebTreeImages());
+    ShowTree(*w.WebOperationsTree(), model, w.WebTreeImages());
 }
 
 void ReloadWebServicesTree(platform::ui::IMainWindow& w) {
-    services::TreeModel model;
+    common::Tree model;
     if (Globals::g_Database) Globals::LoadWebServicesTree(model, *Globals::g_Database);
-    ShowTreeModel(*w.WebServicesTree(), model, w.WebTreeImages());
+    ShowTree(*w.WebServicesTree(), model, w.WebTreeImages());
 }
 
 void ReloadWebTrees(platform::ui::IMainWindow& w) {

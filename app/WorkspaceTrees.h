@@ -2,16 +2,17 @@
 // The three trees of the main window as the workspace fills them: the
 // Summary tree from its model, the Web Operations and Web Services trees
 // from theirs, rebuilt whole from the database after every change. Each
-// item keeps its node's key, Tag and image key under the roles below, so
-// menus and drag and drop read a node the way the models wrote it.
+// item keeps its node's key, Tag and image key under the roles of
+// platform/ui/TreeItemModel.h, so menus and drag and drop read a node the
+// way the models wrote it.
 
 #include <QString>
 #include <QStringList>
 
 #include <string>
 
-#include "classify/SummaryTree.h"
-#include "services/TreeModel.h"
+#include "common/Tree.h"
+#include "platform/ui/TreeItemModel.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -23,10 +24,9 @@ class ImageList;
 
 namespace app {
 
-// Item data (column 0) of every node of the three trees.
-inline constexpr int kNodeKeyRole = Qt::UserRole;        // the node's key
-inline constexpr int kNodeTagRole = Qt::UserRole + 1;    // the node's Tag
-inline constexpr int kNodeImageRole = Qt::UserRole + 2;  // the image key of its picture
+using platform::ui::kNodeImageRole;
+using platform::ui::kNodeKeyRole;
+using platform::ui::kNodeTagRole;
 
 std::string NodeKey(const QTreeWidgetItem* item);
 std::string NodeTag(const QTreeWidgetItem* item);
@@ -37,10 +37,10 @@ std::string NodeText(const QTreeWidgetItem* item);
 // trees' keys compare exactly.
 QTreeWidgetItem* FindNode(QTreeWidget& tree, const std::string& key, bool ignoreCase);
 
-// Replaces the tree's nodes with the model's, in the model's order.
-void ShowSummaryTree(QTreeWidget& tree, const classify::SummaryTree& model, const platform::ui::ImageList& images);
-// The same for a web tree; nodes marked expanded in the model are expanded.
-void ShowTreeModel(QTreeWidget& tree, const services::TreeModel& model, const platform::ui::ImageList& images);
+// Replaces the tree's nodes with the model's, in the model's order, each
+// showing what platform::ui::NodeData gives; nodes marked expanded in the
+// model are expanded.
+void ShowTree(QTreeWidget& tree, const common::Tree& model, const platform::ui::ImageList& images);
 
 // Rebuilds the Web Operations tree, then the Web Services tree, from the
 // open workspace database (both empty when none is open). Errors of the

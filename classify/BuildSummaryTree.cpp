@@ -45,8 +45,8 @@ long LeadingNumber(std::string_view text) {
 // Adds a group's count (and stub mark) to the total its parent shows in
 // front of its branch word ("12 Client Branch*"). A group under a "Frontier"
 // or "Server" node also adds to that node's own branch, one level up.
-void UpdateTotals(classify::SummaryTree& tree, std::string_view key, long count, bool hasStub, bool endWords) {
-    classify::SummaryNode* node = tree.Find(key);
+void UpdateTotals(common::Tree& tree, std::string_view key, long count, bool hasStub, bool endWords) {
+    common::TreeNode* node = tree.Find(key);
     if (!node) return;
     std::string text = node->text;
     std::string word;
@@ -75,7 +75,7 @@ void UpdateTotals(classify::SummaryTree& tree, std::string_view key, long count,
 
 namespace mdlReports {
 
-long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, int16_t code,
+long AddCategoryNodes(common::Tree& tree, platform::db::Database& db, int16_t code,
                       const std::string& kind, std::string_view parentKey) {
     const std::string caption(ST::Caption(code));
     // Screens and data stores carry SOAType 0; 70 and 80 only name their groups.
@@ -85,7 +85,8 @@ long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, i
         "ORDER BY Stub DESC, Name");
     rows.BindAll({kind, soaType});
 
-    tree.Add({caption, std::string(parentKey), caption, caption, {}});
+    // A caption already in the tree, or a parent that is not, leaves the tree as it is.
+    tree.TryAdd({caption, std::string(parentKey), caption, caption, {}});
     long count = 0;
     bool hasStub = false;
     while (rows.Step()) {
@@ -93,13 +94,13 @@ long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, i
         const std::string fullType = rows.Text(4);
         std::string text = rows.Text(1);
         if (rows.Column(1).IsNull()) text = rows.Column(2).IsNull() ? rows.Text(0) : rows.Text(2);
-        classify::SummaryNode node{rows.Text(0), caption, std::move(text), stub ? kMissingImage : caption,
-                                   stub && EqualsNoCase(fullType, "MAP") ? "STUBMAP" : fullType};
-        if (!tree.Add(std::move(node))) continue;  // a repeated id shows once
+        common::TreeNode node{rows.Text(0), caption, std::move(text), stub ? kMissingImage : caption,
+                              stub && EqualsNoCase(fullType, "MAP") ? "STUBMAP" : fullType};
+        if (!tree.TryAdd(std::move(node))) continue;  // a repeated id shows once
         ++count;
         hasStub = hasStub || stub;
     }
-    if (classify::SummaryNode* group = tree.Find(caption)) {
+    if (common::TreeNode* group = tree.Find(caption)) {
         group->text = std::to_string(count) + " " + caption + (hasStub ? "*" : "");
     }
     if (!parentKey.empty()) UpdateTotals(tree, parentKey, count, hasStub, true);
@@ -112,9 +113,9 @@ namespace classify {
 
 namespace {
 
-void AddBranch(SummaryTree& tree, platform::db::Database& db, const char* branch,
+void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branch,
                std::initializer_list<int16_t> codes) {
-    tree.Add({branch, {}, branch, branch, {}});
+    tree.TryAdd({branch, {}, branch, branch, {}});
     long total = 0;
     for (int16_t code : codes) {
         long count = mdlReports::AddCategoryNodes(tree, db, code, "PROGRAM", branch);
@@ -124,14 +125,14 @@ void AddBranch(SummaryTree& tree, platform::db::Database& db, const char* branch
     if (total == 0) tree.Remove(branch);
 }
 
-void AddTopLevelGroup(SummaryTree& tree, platform::db::Database& db, int16_t code, const std::string& kind) {
+void AddTopLevelGroup(common::Tree& tree, platform::db::Database& db, int16_t code, const std::string& kind) {
     if (mdlReports::AddCategoryNodes(tree, db, code, kind, {}) == 0) tree.Remove(common::SoaType::Caption(code));
 }
 
 }  // namespace
 
-SummaryTree BuildSummaryTree(platform::db::Database& db) {
-    SummaryTree tree;
+common::Tree BuildSummaryTree(platform::db::Database& db) {
+    common::Tree tree;
     AddTopLevelGroup(tree, db, ST::Screens, "MAP");
     AddBranch(tree, db, kClientBranch,
               {ST::Batch, ST::ClientFacing, ST::ClientFacingCalled, ST::ClientFacingData, ST::ClientFacingCalledData,

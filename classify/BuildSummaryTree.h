@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "classify/SummaryTree.h"
+#include "common/Tree.h"
 
 namespace platform::db { class Database; }
 
@@ -18,7 +18,7 @@ namespace mdlReports {
 // its count and caption, with "*" when one of its entities is a stub.
 // Returns the number of entity nodes added: an entity whose id is already in
 // the tree is skipped rather than counted twice.
-long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, int16_t code,
+long AddCategoryNodes(common::Tree& tree, platform::db::Database& db, int16_t code,
                       const std::string& kind, std::string_view parentKey);
 
 }  // namespace mdlReports
@@ -26,6 +26,6 @@ long AddCategoryNodes(classify::SummaryTree& tree, platform::db::Database& db, i
 namespace classify {
 
 // The whole tree, rebuilt from the database; empty groups and branches are left out.
-SummaryTree BuildSummaryTree(platform::db::Database& db);
+common::Tree BuildSummaryTree(platform::db::Database& db);
 
 }  // namespace classify

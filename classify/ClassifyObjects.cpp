@@ -6,7 +6,7 @@
 
 namespace classify {
 
-SummaryTree ClassifyObjects(platform::db::Database& db, common::IProgress& progress) {
+common::Tree ClassifyObjects(platform::db::Database& db, common::IProgress& progress) {
     {
         // The scope closes the progress even when the classification fails,
         // so the window never keeps a stale progress strip.

@@ -27,7 +27,7 @@ void SyncProcessUseCases(Database& db) {
     txn.Commit();
 }
 
-void LoadWebOperationsTree(services::TreeModel& tree, Database& db) {
+void LoadWebOperationsTree(common::Tree& tree, Database& db) {
     SyncProcessUseCases(db);
     tree.Clear();
     // An operation whose entity is no longer in Ents gets no node and stays

@@ -7,8 +7,8 @@
 
 #include <string_view>
 
+#include "common/Tree.h"
 #include "platform/db/Database.h"
-#include "services/TreeModel.h"
 
 namespace services {
 
@@ -23,7 +23,7 @@ namespace Globals {
 
 // Brings process operations in step with the processes, then rebuilds the
 // tree from the nature 1 operations, in the order the table holds them.
-void LoadWebOperationsTree(services::TreeModel& tree, platform::db::Database& db);
+void LoadWebOperationsTree(common::Tree& tree, platform::db::Database& db);
 
 // Adds a nature 2 operation for every process that has none under its
 // current name, and removes those whose process is gone.

@@ -44,7 +44,7 @@ void AddUseCaseToWebService(std::string_view wsid, std::string_view ucKey, Datab
     txn.Commit();
 }
 
-void LoadWebServicesTree(services::TreeModel& tree, Database& db) {
+void LoadWebServicesTree(common::Tree& tree, Database& db) {
     CreateWebServiceTables(db, false);
     tree.Clear();
     auto services_ = db.OpenRecordset("SELECT WSID, Name FROM wsWebServices ORDER BY rowid");

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Tree.h"
 #include "platform/db/Database.h"
-#include "services/TreeModel.h"
 
 namespace services {
 
@@ -33,7 +33,7 @@ std::string AddWebService(std::string_view name, platform::db::Database& db);
 void AddUseCaseToWebService(std::string_view wsid, std::string_view ucKey, platform::db::Database& db);
 
 // Rebuilds the whole tree, services and members in table order.
-void LoadWebServicesTree(services::TreeModel& tree, platform::db::Database& db);
+void LoadWebServicesTree(common::Tree& tree, platform::db::Database& db);
 
 // Removes one membership; a leading "p" of ucid is dropped.
 void RemoveUseCaseFromWebService(std::string_view wsid, std::string_view ucid, platform::db::Database& db);

@@ -18,11 +18,10 @@
 #include <optional>
 #include <string>
 
-#include "classify/SummaryTree.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
+#include "common/Tree.h"
 #include "reports/ReportPaths.h"
-#include "services/TreeModel.h"
 
 namespace session {
 
@@ -63,9 +62,9 @@ struct WorkspaceView {
     bool workspaceCommandsEnabled = false;
     // The message shown for Failed and Fatal.
     std::string error;
-    classify::SummaryTree summary;
-    services::TreeModel webOperations;
-    services::TreeModel webServices;
+    common::Tree summary;
+    common::Tree webOperations;
+    common::Tree webServices;
     // Where the open workspace's report pages go (Loaded only).
     mdlReports::ReportPaths reportPaths;
 };

@@ -24,7 +24,7 @@ protected:
 TEST_F(ClassifyObjectsTest, OneStepThatCancelDoesNotStopThenTheTree) {
     testsupport::RecordingProgress progress;
     progress.cancelAfterSteps = 1;  // the user confirms Cancel as soon as the step shows
-    classify::SummaryTree tree = classify::ClassifyObjects(*db, progress);
+    common::Tree tree = classify::ClassifyObjects(*db, progress);
     EXPECT_EQ(progress.calls, (std::vector<std::string>{"StartProgress(Classify objects,1,T)", "StartStep()",
                                                         "FinishStep(1)", "FinishProgress"}));
     EXPECT_EQ(Code("C"), 1);

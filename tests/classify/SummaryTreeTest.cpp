@@ -9,8 +9,8 @@
 namespace classifytest {
 namespace {
 
-using classify::SummaryNode;
-using classify::SummaryTree;
+using common::Tree;
+using common::TreeNode;
 
 class SummaryTreeTest : public ::testing::Test {
 protected:
@@ -23,7 +23,7 @@ protected:
         return id;
     }
 
-    static std::vector<std::string> Texts(const std::vector<const SummaryNode*>& nodes) {
+    static std::vector<std::string> Texts(const std::vector<const TreeNode*>& nodes) {
         std::vector<std::string> out;
         for (auto* n : nodes) out.push_back(n->text);
         return out;
@@ -38,7 +38,7 @@ TEST_F(SummaryTreeTest, FullTreeInItsFixedOrderWithCountsAndTotals) {
     AddEnt(*db, "MAP#1", "MAP", "ORDMAP");
     AddEnt(*db, "TABLE#1", "store", "ORDERS", false, "TABLE");
     for (int code : {33, 60, 11, 1, 90, 20, 3, 10, 2, 4, 21, 22, 23, 30, 31, 32}) Prog("P" + std::to_string(code), code);
-    SummaryTree tree = classify::BuildSummaryTree(*db);
+    Tree tree = classify::BuildSummaryTree(*db);
 
     EXPECT_EQ(Texts(tree.Children("")), (std::vector<std::string>{"1 Screens", "7 Client Branch", "8 Server Branch",
                                                                   "1 No Category", "1 Data Stores"}));
@@ -49,11 +49,11 @@ TEST_F(SummaryTreeTest, FullTreeInItsFixedOrderWithCountsAndTotals) {
               (std::vector<std::string>{"1 Frontier Data Access", "1 Frontier Data Logic", "1 Frontier Logic Only",
                                         "1 Frontier Irregular", "1 Server Data Access", "1 Server Data Logic",
                                         "1 Server Logic Only", "1 Server Irregular"}));
-    const SummaryNode* branch = tree.Find("Client Branch");
+    const TreeNode* branch = tree.Find("Client Branch");
     ASSERT_NE(branch, nullptr);
     EXPECT_EQ(branch->image, "Client Branch");
     EXPECT_EQ(branch->parentKey, "");
-    const SummaryNode* group = tree.Find("Transitional Called");
+    const TreeNode* group = tree.Find("Transitional Called");
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->image, "Transitional Called");
     EXPECT_EQ(group->parentKey, "Client Branch");
@@ -62,7 +62,7 @@ TEST_F(SummaryTreeTest, FullTreeInItsFixedOrderWithCountsAndTotals) {
         const auto& n = tree.Nodes()[i];
         if (n.parentKey.empty()) continue;
         auto parent = std::find_if(tree.Nodes().begin(), tree.Nodes().begin() + static_cast<long>(i),
-                                   [&](const SummaryNode& p) { return p.key == n.parentKey; });
+                                   [&](const TreeNode& p) { return p.key == n.parentKey; });
         EXPECT_NE(parent, tree.Nodes().begin() + static_cast<long>(i)) << n.key;
     }
 }
@@ -71,7 +71,7 @@ TEST_F(SummaryTreeTest, OnlyBatchProgramsShowOneClientGroupAndNoServerBranch) {
     AddEnt(*db, "MAP#1", "MAP", "M1");
     Prog("B1", 90);
     Prog("B2", 90);
-    SummaryTree tree = classify::BuildSummaryTree(*db);
+    Tree tree = classify::BuildSummaryTree(*db);
     EXPECT_EQ(Texts(tree.Children("")), (std::vector<std::string>{"1 Screens", "2 Client Branch"}));
     EXPECT_EQ(Texts(tree.Children("Client Branch")), (std::vector<std::string>{"2 Batch"}));
     EXPECT_EQ(tree.Find("Server Branch"), nullptr);
@@ -84,7 +84,7 @@ TEST_F(SummaryTreeTest, StubMarksOnGroupsAndASingleOneOnTheBranch) {
     for (auto n : {"CF1", "CF2", "CF3"}) Prog(n, 1);
     Prog("CFC", 2, true);
     Prog("CFC2", 2, true);
-    SummaryTree tree = classify::BuildSummaryTree(*db);
+    Tree tree = classify::BuildSummaryTree(*db);
     EXPECT_EQ(Texts(tree.Children("Client Branch")),
               (std::vector<std::string>{"2 Batch*", "3 Client Facing", "2 Client Facing Called*"}));
     EXPECT_EQ(tree.Find("Client Branch")->text, "7 Client Branch*");
@@ -98,7 +98,7 @@ TEST_F(SummaryTreeTest, EntityNodesOrderImagesAndTags) {
     const std::string prog = Prog("KEPT", 90);
     AddEnt(*db, "HISEGMENT#1", "store", "SEG", false, "HISEGMENT");
 
-    SummaryTree tree = classify::BuildSummaryTree(*db);
+    Tree tree = classify::BuildSummaryTree(*db);
     auto screens = tree.Children("Screens");
     ASSERT_EQ(screens.size(), 3u);
     // Entities that are not stubs first, each part by name.
@@ -133,7 +133,7 @@ TEST_F(SummaryTreeTest, RepeatedIdIsShownOnceAndCountedOnce) {
     AddEnt(*db, "program#1", "PROGRAM", "A2", true, "PROGRAM", 1);  // same id to the database
     AddEnt(*db, "PROGRAM#1", "PROGRAM", "A3", false, "PROGRAM", 2);
     AddEnt(*db, "PROGRAM#2", "PROGRAM", "B", false, "PROGRAM", 2);
-    SummaryTree tree = classify::BuildSummaryTree(*db);
+    Tree tree = classify::BuildSummaryTree(*db);
     ASSERT_NE(tree.Find("Client Facing"), nullptr);
     ASSERT_NE(tree.Find("Client Facing Called"), nullptr);
     EXPECT_EQ(tree.Find("Client Facing")->text, "1 Client Facing");
@@ -154,9 +154,9 @@ TEST_F(SummaryTreeTest, GroupUnderFrontierNodeAddsToItAndToItsBranch) {
     Prog("F1", 20, true);
     Prog("F2", 20);
     Prog("F3", 21);
-    SummaryTree tree;
-    ASSERT_TRUE(tree.Add({"Server Branch", "", "Server Branch", "Server Branch", ""}));
-    ASSERT_TRUE(tree.Add({"Frontier", "Server Branch", "Frontier", "Frontier", ""}));
+    Tree tree;
+    ASSERT_TRUE(tree.TryAdd({"Server Branch", "", "Server Branch", "Server Branch", ""}));
+    ASSERT_TRUE(tree.TryAdd({"Frontier", "Server Branch", "Frontier", "Frontier", ""}));
     EXPECT_EQ(mdlReports::AddCategoryNodes(tree, *db, 20, "PROGRAM", "Frontier"), 2);
     EXPECT_EQ(tree.Find("Frontier")->text, "2 Frontier*");
     EXPECT_EQ(tree.Find("Server Branch")->text, "2 Server Branch*");
@@ -164,20 +164,20 @@ TEST_F(SummaryTreeTest, GroupUnderFrontierNodeAddsToItAndToItsBranch) {
     EXPECT_EQ(tree.Find("Frontier")->text, "3 Frontier*");
     EXPECT_EQ(tree.Find("Server Branch")->text, "3 Server Branch*");
     // A parent without a branch word keeps its text.
-    ASSERT_TRUE(tree.Add({"Other", "", "Other", "Other", ""}));
+    ASSERT_TRUE(tree.TryAdd({"Other", "", "Other", "Other", ""}));
     EXPECT_EQ(mdlReports::AddCategoryNodes(tree, *db, 90, "PROGRAM", "Other"), 0);
     EXPECT_EQ(tree.Find("Other")->text, "Other");
 }
 
 TEST(SummaryTreeModel, KeysIgnoreCaseRepeatsAreRefusedRemoveTakesTheSubtree) {
-    SummaryTree tree;
-    EXPECT_TRUE(tree.Add({"A", "", "a", "", ""}));
-    EXPECT_TRUE(tree.Add({"B#1", "A", "b", "", ""}));
-    EXPECT_TRUE(tree.Add({"C#1", "b#1", "c", "", ""}));
-    EXPECT_TRUE(tree.Add({"D", "", "d", "", ""}));
-    EXPECT_FALSE(tree.Add({"a", "", "again", "", ""}));
-    EXPECT_FALSE(tree.Add({"E", "nowhere", "e", "", ""}));
-    EXPECT_FALSE(tree.Add({"", "", "no key", "", ""}));
+    Tree tree;
+    EXPECT_TRUE(tree.TryAdd({"A", "", "a", "", ""}));
+    EXPECT_TRUE(tree.TryAdd({"B#1", "A", "b", "", ""}));
+    EXPECT_TRUE(tree.TryAdd({"C#1", "b#1", "c", "", ""}));
+    EXPECT_TRUE(tree.TryAdd({"D", "", "d", "", ""}));
+    EXPECT_FALSE(tree.TryAdd({"a", "", "again", "", ""}));
+    EXPECT_FALSE(tree.TryAdd({"E", "nowhere", "e", "", ""}));
+    EXPECT_FALSE(tree.TryAdd({"", "", "no key", "", ""}));
     EXPECT_EQ(tree.Find("c#1")->text, "c");
     tree.Remove("a");
     ASSERT_EQ(tree.Count(), 1u);

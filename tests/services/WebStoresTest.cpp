@@ -12,7 +12,6 @@
 namespace {
 
 using platform::db::Database;
-using services::TreeModel;
 
 // A workspace database with the shared tables and the tool's own tables.
 std::unique_ptr<Database> WorkspaceDb() {
@@ -41,14 +40,14 @@ protected:
     int64_t Count(const std::string& sql, const platform::db::Params& params = {}) {
         return db->Scalar(sql, params).AsInt();
     }
-    std::vector<std::string> Keys(const TreeModel& tree) {
+    std::vector<std::string> Keys(const common::Tree& tree) {
         std::vector<std::string> keys;
         for (const auto& n : tree.Nodes()) keys.push_back(n.key);
         return keys;
     }
 
     std::unique_ptr<Database> db;
-    TreeModel tree;
+    common::Tree tree;
 };
 
 TEST_F(WebStoresTest, OperationsTreeShowsEntityOperationsInTableOrder) {
@@ -235,7 +234,7 @@ TEST_F(WebStoresTest, AMembershipStoredTwiceIsShownOnce) {
 }
 
 TEST(TreeModelTest, KeysAreUniqueAndParentsMustExist) {
-    TreeModel tree;
+    common::Tree tree;
     tree.Add("", "Key1", "one", "AWebService", "1");
     tree.Add("Key1", "1n5", "five", "ACloseProcess", "1n5");
     EXPECT_THROW(tree.Add("", "Key1", "again", "x"), std::invalid_argument);

@@ -29,7 +29,7 @@ using Status = WorkspaceView::Status;
 
 const std::string kOddName = "Dépôt O'Neil & \"Co\" <#1> Ærø";
 
-std::vector<std::string> Listing(const classify::SummaryTree& tree) {
+std::vector<std::string> Listing(const common::Tree& tree) {
     std::vector<std::string> out;
     for (const auto& n : tree.Nodes()) out.push_back(n.parentKey + " / " + n.key + " / " + n.text + " / " + n.image);
     return out;

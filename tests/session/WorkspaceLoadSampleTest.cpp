@@ -16,13 +16,13 @@ namespace fs = std::filesystem;
 using session::WorkspaceView;
 using Status = WorkspaceView::Status;
 
-std::vector<std::string> Texts(const classify::SummaryTree& tree, const std::string& parent) {
+std::vector<std::string> Texts(const common::Tree& tree, const std::string& parent) {
     std::vector<std::string> out;
     for (const auto* n : tree.Children(parent)) out.push_back(n->text);
     return out;
 }
 
-std::vector<std::string> Listing(const classify::SummaryTree& tree) {
+std::vector<std::string> Listing(const common::Tree& tree) {
     std::vector<std::string> out;
     for (const auto& n : tree.Nodes()) out.push_back(n.parentKey + "/" + n.key + "/" + n.text + "/" + n.tag);
     return out;

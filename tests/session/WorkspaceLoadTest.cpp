@@ -50,7 +50,7 @@ void MakeWorkspace(const fs::path& file, const std::string& project) {
     b->Finish();
 }
 
-std::vector<std::string> Listing(const classify::SummaryTree& tree) {
+std::vector<std::string> Listing(const common::Tree& tree) {
     std::vector<std::string> out;
     for (const auto& n : tree.Nodes()) out.push_back(n.parentKey + " / " + n.key + " / " + n.text + " / " + n.image);
     return out;

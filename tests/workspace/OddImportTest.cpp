@@ -42,7 +42,7 @@ TEST(OddImport, RandomShapesImportClassifyAndGiveAWellFormedTree) {
         ASSERT_TRUE(result.done) << result.error;
         EXPECT_FALSE(db->InTransaction());
 
-        const classify::SummaryTree tree = classify::ClassifyObjects(*db, progress);
+        const common::Tree tree = classify::ClassifyObjects(*db, progress);
         std::set<std::string> seen;
         for (const auto& node : tree.Nodes()) {
             EXPECT_TRUE(node.parentKey.empty() || seen.count(node.parentKey)) << node.key;

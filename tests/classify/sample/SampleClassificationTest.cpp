@@ -49,7 +49,7 @@ protected:
     platform::workbench::WorkbenchSession session;
     std::unique_ptr<platform::db::Database> db;
     testsupport::RecordingProgress progress;
-    classify::SummaryTree tree;
+    common::Tree tree;
     std::map<std::string, int> codes;
 };
 

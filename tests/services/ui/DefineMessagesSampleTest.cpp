@@ -28,7 +28,7 @@
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
 #include "services/ProgramList.h"
-#include "services/TreeModel.h"
+#include "common/Tree.h"
 #include "services/WebOperations.h"
 #include "services/ui/DefineMessagesOpen.h"
 #include "services/ui/DefineMessagesSources.h"
@@ -136,7 +136,7 @@ protected:
                   services::SetWebOperationResult::Added);
     }
     std::vector<std::string> OperationTags() {
-        services::TreeModel tree;
+        common::Tree tree;
         Globals::LoadWebOperationsTree(tree, Db());
         std::vector<std::string> tags;
         for (const auto& node : tree.Nodes()) tags.push_back(node.tag);
