@@ -1,0 +1,160 @@
+#include "reports/CrudComparison.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "common/AsciiCase.h"
+#include "platform/xml/XmlChars.h"
+#include "platform/xml/XmlDocument.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kFlushAt = 1 << 20;
+
+void AppendEscaped(std::string& out, std::string_view raw) {
+    const std::string text = platform::xml::detail::XmlChars(raw);
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        // Kept as references so that a reader gets them back unchanged
+        // instead of as blanks (attribute values normalise white space).
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += c;
+        }
+    }
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+fs::path CrudComparisonPath(const fs::path& workspaceFolder) { return workspaceFolder / kCrudComparisonFileName; }
+
+CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)) {
+    std::error_code ec;
+    // A link is written through to the file it names.
+    m_target = fs::is_symlink(fs::symlink_status(m_file, ec)) ? fs::weakly_canonical(m_file, ec) : m_file;
+    if (ec) m_target = m_file;
+    const fs::file_status existing = fs::status(m_target, ec);
+    // A device or pipe cannot be replaced; it is written in place.
+    m_partial = fs::exists(existing) && !fs::is_regular_file(existing) ? m_target : fs::path(m_target) += ".saving";
+    m_out.open(m_partial, std::ios::binary | std::ios::trunc);
+    if (!m_out) Fail(std::strerror(errno));
+    m_buffer.reserve(kFlushAt + 4096);
+}
+
+CrudComparisonWriter::~CrudComparisonWriter() {
+    if (m_finished) return;
+    m_out.close();
+    std::error_code ec;
+    if (m_partial != m_target) fs::remove(m_partial, ec);
+}
+
+CrudComparisonWriter::Program::Program(std::string_view name, std::string_view id) {
+    AppendEscaped(m_name, name);
+    AppendEscaped(m_id, id);
+}
+
+// text is escaped already.
+void CrudComparisonWriter::Attribute(std::string_view name, std::string_view text) {
+    m_buffer += ' ';
+    m_buffer += name;
+    m_buffer += "=\"";
+    m_buffer += text;
+    m_buffer += '"';
+}
+
+void CrudComparisonWriter::AddPair(const Program& one, const Program& two, double level, int64_t cap) {
+    if (m_pairs == 0) m_buffer += "<Pairs>\n";
+    char number[64];
+    m_buffer += "<Pair";
+    Attribute("Program1", one.m_name);
+    Attribute("P1ID", one.m_id);
+    Attribute("Program2", two.m_name);
+    Attribute("P2ID", two.m_id);
+    Attribute("Level", std::string_view(number, std::to_chars(number, number + sizeof number, level).ptr - number));
+    Attribute("Cap", std::string_view(number, std::to_chars(number, number + sizeof number, cap).ptr - number));
+    m_buffer += "/>\n";
+    ++m_pairs;
+    if (m_buffer.size() >= kFlushAt) {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
+        if (!m_out) Fail("the file could not be completed");
+    }
+}
+
+void CrudComparisonWriter::Finish() {
+    m_buffer += m_pairs == 0 ? "<Pairs/>\n" : "</Pairs>\n";
+    m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+    m_buffer.clear();
+    m_out.close();
+    if (!m_out) Fail("the file could not be completed");
+    if (m_partial == m_target) {
+        m_finished = true;
+        return;
+    }
+    std::error_code ec;
+    const fs::file_status existing = fs::status(m_target, ec);
+    if (fs::exists(existing)) fs::permissions(m_partial, existing.permissions(), ec);
+    fs::rename(m_partial, m_target, ec);
+    if (ec) Fail(ec.message());
+    m_finished = true;
+}
+
+void CrudComparisonWriter::Fail(const std::string& reason) const {
+    throw std::runtime_error("Cannot write " + m_file.string() + ": " + reason);
+}
+
+std::string SimilarityText(std::string_view level) {
+    level = Trim(level);
+    float single = 0;
+    const auto [end, ec] = std::from_chars(level.data(), level.data() + level.size(), single);
+    if (ec != std::errc() || end != level.data() + level.size()) return {};
+    // The default rounding mode rounds halves to the even integer.
+    const double percent = std::nearbyint(static_cast<double>(single) * 100.0);
+    if (!(percent >= -32768.0 && percent <= 32767.0)) return {};
+    return std::to_string(static_cast<int>(percent)) + "%";
+}
+
+std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file) {
+    std::vector<CrudComparisonRow> rows;
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return rows;
+    platform::xml::Document doc;
+    if (!doc.LoadFile(file)) return rows;
+    const platform::xml::Node root = doc.DocumentElement();
+    if (!root) return rows;
+    // The two names with a separator no attribute can hold, so that AB with
+    // C and A with BC stay two pairs.
+    std::unordered_set<std::string> keys;
+    for (const platform::xml::Node& pair : root.ChildElements()) {
+        CrudComparisonRow row{pair.GetAttribute("Program1"), pair.GetAttribute("P1ID"),
+                              pair.GetAttribute("Program2"), pair.GetAttribute("P2ID"),
+                              SimilarityText(pair.GetAttribute("Level")), pair.GetAttribute("Cap")};
+        std::string key = common::AsciiFold(row.program1);
+        key += '\0';
+        key += common::AsciiFold(row.program2);
+        if (!keys.insert(std::move(key)).second) continue;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+}  // namespace mdlReports

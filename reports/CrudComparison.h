@@ -1,0 +1,88 @@
+#pragma once
+// The CRUD comparison file QuarvelCRUDComp.xml in the workspace folder: the
+// root "Pairs" with one "Pair" element per similar program pair, attributes
+// Program1, P1ID, Program2, P2ID, Level and Cap, no XML declaration. The
+// analysis writes it element by element (a large workspace has millions of
+// pairs); the overlap window and the report read it back as rows.
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mdlReports {
+
+inline constexpr char kCrudComparisonFileName[] = "QuarvelCRUDComp.xml";
+
+// The comparison file of a workspace folder (a folder given with a trailing
+// separator gets no second one).
+std::filesystem::path CrudComparisonPath(const std::filesystem::path& workspaceFolder);
+
+// Writes the file beside its final place and moves it there on Finish, so a
+// run that is cancelled or fails keeps the earlier file as it was. Texts
+// become characters XML can carry, so the file always loads again.
+class CrudComparisonWriter {
+public:
+    explicit CrudComparisonWriter(std::filesystem::path file);
+    // Without Finish the partial file is removed.
+    ~CrudComparisonWriter();
+    CrudComparisonWriter(const CrudComparisonWriter&) = delete;
+    CrudComparisonWriter& operator=(const CrudComparisonWriter&) = delete;
+
+    // A program's name and id as the file holds them, made once for all
+    // the pairs the program is in.
+    class Program {
+    public:
+        Program() = default;
+        Program(std::string_view name, std::string_view id);
+
+    private:
+        friend class CrudComparisonWriter;
+        std::string m_name, m_id;
+    };
+
+    // The Level is written as the shortest decimal text that reads back as
+    // the same number ("0.25", "0.1111111111111111").
+    void AddPair(const Program& one, const Program& two, double level, int64_t cap);
+    size_t Pairs() const { return m_pairs; }
+    // Completes the document and puts it in place of the file; raises
+    // std::runtime_error naming the file when that fails.
+    void Finish();
+
+private:
+    void Attribute(std::string_view name, std::string_view text);
+    void Fail(const std::string& reason) const;
+
+    std::filesystem::path m_file;
+    std::filesystem::path m_target;
+    std::filesystem::path m_partial;
+    std::ofstream m_out;
+    std::string m_buffer;
+    size_t m_pairs = 0;
+    bool m_finished = false;
+};
+
+// The rating in a Level text as the overlap window shows it: read as a
+// single-precision number, times 100, rounded half to even, with "%"
+// ("0.5" gives "50%", "0.125" "12%", "0.335" "34%"). A text that is no
+// number, or a percentage beyond a 16-bit integer, gives "".
+std::string SimilarityText(std::string_view level);
+
+// One row of the overlap window: a pair as the file names it.
+struct CrudComparisonRow {
+    std::string program1;
+    std::string p1Id;
+    std::string program2;
+    std::string p2Id;
+    std::string similarity;   // SimilarityText of Level
+    std::string cap;          // Cap as written
+};
+
+// The rows of a comparison file, in file order, one per pair of names
+// (compared as the database compares names): a later element with the same
+// two names is left out. A missing or unreadable file gives no rows.
+std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& file);
+
+}  // namespace mdlReports

@@ -1,0 +1,121 @@
+// A program's CRUD signature, and the comparison file read back as the
+// overlap window's rows.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "reports/CrudComparison.h"
+#include "reports/CrudSignature.h"
+#include "tests/reports/CrudWorkspace.h"
+
+using crudtest::CrudWorkspace;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each row as "NAME:marks", the marks being the kinds marked, in IRUD order.
+std::vector<std::string> Rows(const Globals::CrudSignature& list) {
+    std::vector<std::string> out;
+    for (const auto& row : list.Rows()) {
+        std::string marks;
+        for (char kind : std::string(Globals::kCrudKinds))
+            if (row.Marked(kind)) marks += kind;
+        out.push_back(row.storeName + ":" + marks);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(CrudSignature, OneRowPerStoreNameMarkedByTheCapitalFirstLetter) {
+    CrudWorkspace ws;
+    const std::string prog = "PROGRAM#1'x";   // a quote in an id is only a character
+    ws.Program(prog, "ORDERS");
+    ws.Program("PROGRAM#2", "CALLED");
+    ws.Store("TABLE#1", "CUSTOMER");
+    ws.Store("TABLE#2", "customer");   // another store of the same name
+    ws.Store("TABLE#3", "ITEMS");
+    ws.Store("TABLE#4", "LOG");
+    ws.Store("TABLE#5", "AUDIT");
+    ws.Access(prog, "TABLE#1", "Reads");
+    ws.Access(prog, "TABLE#2", "Updates");
+    ws.Access(prog, "TABLE#3", "Writes");    // a row, no mark
+    ws.Access(prog, "TABLE#4", "deletes");   // lower case: no mark
+    ws.Access(prog, "TABLE#4", platform::db::Value());
+    ws.Access(prog, "TABLE#3", "Inserts", "Calls");   // not an access
+    ws.Calls(prog, "PROGRAM#2");
+    ws.Access("PROGRAM#2", "TABLE#5", "Deletes");
+
+    EXPECT_EQ(Rows(Globals::ProgramCRUDSignature(*ws.db, prog)),
+              (std::vector<std::string>{"CUSTOMER:RU", "ITEMS:", "LOG:"}));
+    EXPECT_TRUE(Globals::ProgramCRUDSignature(*ws.db, "PROGRAM#2").ItemExists("audit"));
+    EXPECT_TRUE(Globals::ProgramCRUDSignature(*ws.db, "PROGRAM#9").Rows().empty());
+    EXPECT_EQ(Globals::CrudSignatureKey("PROGRAM#7"), "PROGRAM#7-CRUDSig");
+}
+
+TEST(CrudSignature, DeeperLevelsAddCalledProgramsOnceAlongACallPath) {
+    CrudWorkspace ws;
+    ws.Store("TABLE#1", "A_STORE");
+    ws.Store("TABLE#2", "B_STORE");
+    ws.Access("PROGRAM#1", "TABLE#1", "Reads");
+    ws.Access("PROGRAM#2", "TABLE#2", "Inserts");
+    ws.Calls("PROGRAM#1", "PROGRAM#2");
+    ws.Calls("PROGRAM#2", "program#1");   // a cycle, written in another case
+    Globals::CrudSignature list;
+    Globals::BuildCRUDSignature(*ws.db, list, "PROGRAM#1", {}, 50);
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"A_STORE:R", "B_STORE:I"}));
+    Globals::CrudSignature none;
+    Globals::BuildCRUDSignature(*ws.db, none, "PROGRAM#1", {}, 0);
+    EXPECT_TRUE(none.Rows().empty());
+}
+
+TEST(CrudComparison, PercentageAsTheWindowRoundsIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0.5", "50%"}, {"0.125", "12%"}, {"0.335", "34%"}, {"0.1111111111111111", "11%"},
+        {" 0.25 ", "25%"}, {"", ""}, {"abc", ""}, {"0.5x", ""}, {"1e9", ""},
+    };
+    for (const auto& [level, shown] : cases) EXPECT_EQ(mdlReports::SimilarityText(level), shown) << level;
+}
+
+TEST(CrudComparison, RowsKeepThePairsApartAndListEachPairOnce) {
+    testsupport::TempDir dir;
+    const fs::path file = dir / "QuarvelCRUDComp.xml";
+    {
+        mdlReports::CrudComparisonWriter writer(file);
+        using P = mdlReports::CrudComparisonWriter::Program;
+        writer.AddPair(P("AB", "PROGRAM#1"), P("C", "PROGRAM#2"), 0.25, 8);
+        writer.AddPair(P("A", "PROGRAM#3"), P("BC", "PROGRAM#4"), 0.5, 4);
+        writer.AddPair(P("ab", "PROGRAM#5"), P("c", "PROGRAM#6"), 0.125, 16);   // the first pair's names again
+        writer.AddPair(P("O'Neil & \"Co\" <x>", "PROGRAM#7"), P("tab\there", "PROGRAM#8"), 0.335, 200);
+        writer.Finish();
+    }
+    const auto rows = mdlReports::ReadCRUDComparison(file);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].p1Id, "PROGRAM#1");
+    EXPECT_EQ(rows[0].similarity, "25%");
+    EXPECT_EQ(rows[1].program2, "BC");
+    EXPECT_EQ(rows[2].program1, "O'Neil & \"Co\" <x>");
+    EXPECT_EQ(rows[2].program2, "tab\there");
+    EXPECT_EQ(rows[2].similarity, "34%");
+    EXPECT_EQ(rows[2].cap, "200");
+
+    // No pairs: an empty root; a missing or broken file: no rows either.
+    { mdlReports::CrudComparisonWriter(file).Finish(); }
+    EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
+    std::ofstream(file) << "<Pairs><Pair Program1=";
+    EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
+    EXPECT_TRUE(mdlReports::ReadCRUDComparison(dir / "missing.xml").empty());
+}
+
+TEST(CrudComparison, AnUnfinishedWriteKeepsTheEarlierFile) {
+    testsupport::TempDir dir;
+    const fs::path file = dir / "QuarvelCRUDComp.xml";
+    std::ofstream(file) << "<Pairs/>";
+    {
+        mdlReports::CrudComparisonWriter writer(file);
+        writer.AddPair({"A", "PROGRAM#1"}, {"B", "PROGRAM#2"}, 0.5, 4);
+    }
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "<Pairs/>");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
