@@ -1,11 +1,13 @@
 // Layered layout speed and edge crossings, beside Graphviz dot on the same
 // graphs.
 //
-//   layout_bench [--keep] [--no-dot] [--back PERCENT] [boxes ...]
+//   layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT]
+//                [boxes ...]
 //
 // Sizes default to 200 2000 5000. --back sets the share of links that go
-// back (default 8), --no-dot leaves dot out, --keep leaves the DOT files and
-// dot's output in the temporary folder it names.
+// back (default 8), --no-dot leaves dot out, --dot-timeout gives dot more or
+// less than 300 s per graph, --keep leaves the DOT files and dot's output in
+// the temporary folder it names.
 //
 // Each graph is synthetic and seeded: several connected components, each of
 // boxes in levels with five links per box on average, most of them to the
@@ -44,7 +46,7 @@ using platform::diagram::LayeredLayout;
 namespace {
 
 constexpr double kBoxWidth = 80, kBoxHeight = 30;
-constexpr int kDotTimeoutSeconds = 300;
+int g_dotTimeoutSeconds = 300;
 
 using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
@@ -199,13 +201,13 @@ Result RunDot(const Graph& g, const fs::path& dir) {
         for (auto [a, b] : g.links) f << "  n" << a << " -> n" << b << ";\n";
         f << "}\n";
     }
-    const std::string cmd = "timeout " + std::to_string(kDotTimeoutSeconds) + " dot -Tplain '" + in.string() +
+    const std::string cmd = "timeout " + std::to_string(g_dotTimeoutSeconds) + " dot -Tplain '" + in.string() +
                             "' -o '" + out.string() + "'";
     auto start = Clock::now();
     int rc = std::system(cmd.c_str());
     r.seconds = Seconds(start);
     if (WIFEXITED(rc) && WEXITSTATUS(rc) == 124) {
-        r.note = "dot timed out after " + std::to_string(kDotTimeoutSeconds) + " s";
+        r.note = "dot timed out after " + std::to_string(g_dotTimeoutSeconds) + " s";
         return r;
     }
     if (rc != 0) {
@@ -251,6 +253,10 @@ int main(int argc, char** argv) {
             noDot = true;
             continue;
         }
+        if (std::string(argv[i]) == "--dot-timeout" && i + 1 < argc) {
+            g_dotTimeoutSeconds = std::max(1, std::atoi(argv[++i]));
+            continue;
+        }
         if (std::string(argv[i]) == "--back" && i + 1 < argc) {
             backPercent = std::atoi(argv[++i]);
             continue;
@@ -258,7 +264,7 @@ int main(int argc, char** argv) {
         char* end = nullptr;
         long v = std::strtol(argv[i], &end, 10);
         if (!end || *end || v < 1 || v > 1000000) {
-            std::fprintf(stderr, "usage: layout_bench [--keep] [--no-dot] [--back PERCENT] [boxes ...]\n");
+            std::fprintf(stderr, "usage: layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT] [boxes ...]\n");
             return 2;
         }
         sizes.push_back(static_cast<int>(v));

@@ -18,6 +18,9 @@ namespace {
 
 using layout::kBoxGap;
 using layout::kLayerGap;
+// Columns of a left-to-right diagram stand further apart than rows: link
+// captions run across the gap.
+constexpr double kColumnGap = 60;
 
 // Below this a layer is never wrapped, so ordinary diagrams keep one row
 // per layer; above it the limit follows the component's area.
@@ -271,6 +274,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     const int n = static_cast<int>(c.boxes.size());
     const auto& shapes = model.Shapes();
     layout::LayerInput in;
+    in.layerGap = leftToRight ? kColumnGap : kLayerGap;
     in.along.resize(n);
     in.across.resize(n);
     double area = 0;
@@ -279,7 +283,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
         double w = std::max(0.0, s.width), h = std::max(0.0, s.height);
         in.along[v] = leftToRight ? h : w;
         in.across[v] = leftToRight ? w : h;
-        area += (in.along[v] + kBoxGap) * (in.across[v] + kLayerGap);
+        area += (in.along[v] + kBoxGap) * (in.across[v] + in.layerGap);
     }
     in.layer = c.centre >= 0 ? CentredColumns(c) : FlowLayers(c);
     in.edges = c.links;

@@ -15,6 +15,8 @@ constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 4;
 constexpr int kMaxTransposePasses = 8;
 constexpr int kPlacementPasses = 6;
+// Dummies allowed per box and link, on average.
+constexpr long long kDummiesPerElement = 20;
 
 // Adjacency in one flat array: the neighbours of v are
 // list[start[v]] .. list[start[v + 1] - 1].
@@ -77,11 +79,30 @@ private:
         m_layers = static_cast<int>(values.size());
 
         std::unordered_set<std::uint64_t> seen;
-        std::vector<std::pair<int, int>> edges;
+        std::vector<std::pair<int, int>> links;
+        long long dummies = 0;
         for (auto [a, b] : m_in.edges) {
             if (a == b || m_layer[a] == m_layer[b]) continue;
             if (m_layer[a] > m_layer[b]) std::swap(a, b);
             if (!seen.insert(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(m_real) + b).second) continue;
+            links.emplace_back(a, b);
+            dummies += m_layer[b] - m_layer[a] - 1;
+        }
+        // A deep graph with many links across it would need dummies by the
+        // million; past a budget the longest links are left out of the
+        // ordering (they are still drawn, just not routed around).
+        const long long budget = kDummiesPerElement * (static_cast<long long>(m_real) + static_cast<long long>(links.size()));
+        if (dummies > budget) {
+            auto span = [&](const std::pair<int, int>& e) { return m_layer[e.second] - m_layer[e.first]; };
+            std::stable_sort(links.begin(), links.end(),
+                             [&](const auto& x, const auto& y) { return span(x) < span(y); });
+            std::size_t keep = 0;
+            for (long long used = 0; keep < links.size() && used + span(links[keep]) - 1 <= budget; ++keep)
+                used += span(links[keep]) - 1;
+            links.resize(keep);
+        }
+        std::vector<std::pair<int, int>> edges;
+        for (auto [a, b] : links) {
             int prev = a;
             for (int l = m_layer[a] + 1; l < m_layer[b]; ++l) {
                 int d = static_cast<int>(m_layer.size());
@@ -359,7 +380,7 @@ private:
                 minLeft = first ? p.along[v] : std::min(minLeft, p.along[v]);
                 first = false;
             }
-            top += thick + kLayerGap;
+            top += thick + m_in.layerGap;
         }
         for (int v = 0; v < m_real; ++v) {
             p.along[v] -= minLeft;

@@ -12,7 +12,8 @@
 
 namespace platform::diagram::layout {
 
-// Space between neighbours inside a layer and between consecutive layers.
+// Space between neighbours inside a layer, and the usual space between
+// consecutive layers.
 constexpr double kBoxGap = 20;
 constexpr double kLayerGap = 40;
 
@@ -26,6 +27,7 @@ struct LayerInput {
     // A layer whose boxes need more room than this along the layer is
     // spread over several rows.
     double wrapLimit = 0;
+    double layerGap = kLayerGap;
 };
 
 struct Placement {
