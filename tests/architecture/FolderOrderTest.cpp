@@ -21,7 +21,7 @@ namespace {
 // other. A folder not listed takes the level of its nearest listed parent.
 const std::vector<std::vector<std::string>> kLevels = {
     {"common"},
-    {"platform/db", "platform/xml", "platform/diagram", "platform/ui/core"},
+    {"platform/db", "platform/xml", "platform/diagram", "platform/screenmap", "platform/ui/core"},
     {"platform/workbench"},
     {"platform/ui"},
     {"workspace", "classify"},

@@ -1,0 +1,67 @@
+#pragma once
+// The field listing of a screen map: a tab-separated text whose first line
+// is a header (screen width first) and whose every further line describes
+// one field in 23 values. The source viewer draws a map from it and the
+// report's screen pages load it into the Fields table, so both read it here.
+//
+// A line that cannot be read in full (a value that is not a whole number or
+// does not fit its width, a short line, a width of 0 with an offset
+// position) ends the reading; the fields before it are kept.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::screenmap {
+
+struct MapField {
+    std::string name;          // empty for an unnamed field ("_NONAME")
+    int32_t ordinal = 0;       // 0 for the first field line, then 1, 2, ...
+    int16_t row = 0;           // screen line, from 1
+    int16_t col = 0;           // column where the field starts, from 1
+    int16_t length = 0;        // in characters
+    std::string initialValue;  // UTF-8
+    int32_t attrib = 0;
+};
+
+// Attribute bits: 1 alone makes a named field a protected entry area; 1
+// and 2 together make it plain text like an unnamed field.
+constexpr int32_t kAttribProtected = 1;
+constexpr int32_t kAttribTextMask = 3;
+
+// A named field whose attribute does not carry both bits shows as an entry
+// area of its length; every other field shows its initial text.
+bool IsEntryField(const MapField& field);
+bool IsProtectedEntry(const MapField& field);
+
+struct FieldListing {
+    // False for an empty text; the report writes its pseudo fields only
+    // for a listing with a header.
+    bool hasHeader = false;
+    // Columns per screen line, from the header.
+    int16_t screenWidth = 0;
+    // In file order.
+    std::vector<MapField> fields;
+    // Empty when the listing was read to its end; otherwise why the reading
+    // stopped, naming the line ("line 4: value 15 is not a whole number").
+    std::string stopReason;
+
+    bool Complete() const { return stopReason.empty(); }
+};
+
+// Reads a listing from its text (UTF-8). Lines end in CR LF, LF or CR;
+// blank lines after the last field line are no fields and stop nothing.
+FieldListing ParseFieldListing(std::string_view text);
+
+// Reads the listing file (UTF-8 when its bytes are valid UTF-8, else
+// Latin-1). A file that cannot be read gives no header and a stop reason.
+FieldListing ReadFieldListing(const std::filesystem::path& file);
+
+// A whole number as a listing value holds it: decimal digits with an
+// optional sign, blanks around allowed; false when the text is not one or
+// the number does not fit in bits (16 or 32).
+bool ParseWholeNumber(std::string_view text, int bits, int32_t& out);
+
+}  // namespace platform::screenmap
