@@ -8,6 +8,7 @@ void DiagramModel::Clear() {
     m_index.clear();
     m_links.clear();
     m_shapes.clear();
+    ++m_generation;
 }
 
 Shape& DiagramModel::AddShape(const std::string& text, double left, double top, double width,

@@ -209,6 +209,9 @@ void TDiagram::Refresh() {
 
 void TDiagram::EnsureGeometry() {
     if (!m_dirty) return;
+    // The model may have been rebuilt behind the control's back; a
+    // selection it no longer holds must not be followed.
+    m_selected = SelectedShape();
     m_bounds = dg::DrawingBounds(m_model);
     m_slots = dg::LinkSlots(m_model);
     m_dirty = false;
@@ -268,6 +271,7 @@ TDiagramLink* TDiagram::LinkAt(QPoint viewportPos) {
 void TDiagram::Select(TDiagramShape* shape) {
     if (shape == m_selected) return;
     m_selected = shape;
+    m_selectedGeneration = m_model.Generation();
     if (shape) EnsureVisible(*shape);
     viewport()->update();
 }
@@ -425,6 +429,7 @@ void TDiagram::wheelEvent(QWheelEvent* e) {
 }
 
 void TDiagram::keyPressEvent(QKeyEvent* e) {
+    m_selected = SelectedShape();
     int key = e->key();
     if (e->modifiers() & Qt::ControlModifier) {
         switch (key) {

@@ -104,8 +104,13 @@ public:
     // The drawing's width for the preview rule (platform::diagram::DrawingWidth).
     double DrawingWidth() const;
 
-    // The selected box, or nullptr.
-    TDiagramShape* SelectedShape() const { return m_selected; }
+    // The selected box, or nullptr; a box that left the model (a builder
+    // cleared Model() directly) is no longer selected.
+    TDiagramShape* SelectedShape() const {
+        return m_selected && m_selectedGeneration == m_model.Generation() && m_model.IndexOf(*m_selected) >= 0
+                   ? m_selected
+                   : nullptr;
+    }
     // Called when the window closes: drops the drawing and the selection.
     void CloseDiagram();
     // Writes the drawing at the current zoom to file (a JPEG for ".jpg");
@@ -173,6 +178,7 @@ private:
     int m_zoom = 100;
     int m_wheelRemainder = 0;
     TDiagramShape* m_selected = nullptr;
+    std::uint64_t m_selectedGeneration = 0;
     bool m_dirty = true;
     bool m_refreshPosted = false;
     QRectF m_bounds;

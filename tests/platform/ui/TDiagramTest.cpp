@@ -292,3 +292,27 @@ TEST(TDiagram, ZoomByWheelAndKeysAndExportAtTheZoomShown) {
     EXPECT_EQ(img.width(), std::lround(w * 0.5) + 2 * platform::diagram::kImageMargin);
     EXPECT_FALSE(s.d.ExportImage(dir / "missing" / "half.jpg"));
 }
+
+// A builder that clears and refills Model() inside a RedrawScope leaves no
+// selection behind on a box that is gone; the keyboard starts afresh.
+TEST(TDiagram, ASelectionTheRebuiltModelNoLongerHoldsIsDropped) {
+    TDiagram d;
+    d.resize(400, 300);
+    d.Shapes().Add("OLD", 0, 0, 60, 30, "OLD");
+    d.FinishLayout();
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    d.setFocus();
+    QTest::keyClick(&d, Qt::Key_Tab);
+    ASSERT_NE(d.SelectedShape(), nullptr);
+    {
+        RedrawScope scope(d);
+        d.Model().Clear();
+        d.Model().AddShape("NEW1", 0, 0, 60, 30, "NEW1");
+        d.Model().AddShape("NEW2", 0, 100, 60, 30, "NEW2");
+    }
+    EXPECT_EQ(d.SelectedShape(), nullptr);
+    QTest::keyClick(&d, Qt::Key_Down);
+    ASSERT_NE(d.SelectedShape(), nullptr);
+    EXPECT_EQ(d.SelectedShape()->key, "NEW1");
+}
