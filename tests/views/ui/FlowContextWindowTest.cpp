@@ -1,0 +1,243 @@
+// The flow context window on the sample: one window per program, its zooms
+// and panes kept while the workspace is open, the box menus from the
+// diagrams' events, Refocus, Expand and the source view from a box.
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+
+#include "platform/ui/TDiagram.h"
+#include "platform/ui/TSplitter.h"
+#include "tests/views/ui/SampleWindowsFixture.h"
+#include "views/ContextLayouts.h"
+
+namespace {
+
+using platform::diagram::Shape;
+using platform::ui::TDiagram;
+using views::ui::frmContext;
+using viewsuitest::SampleWindows;
+
+class FlowContextWindowTest : public SampleWindows {
+protected:
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* m = qobject_cast<QMenu*>(w)) m->hide();
+        SampleWindows::TearDown();
+    }
+
+    frmContext* Open(const char* name) {
+        Globals::ShowFlowContext(Id(name), name, nullptr, &owner, true);
+        return views::ui::FindFlowContextWindow(QString::fromStdString(Id(name) + "-FlowContext"));
+    }
+    static Shape* Box(TDiagram* d, const char* key) { return d->Model().FindShape(key); }
+    static QStringList Keys(TDiagram* d) {
+        QStringList out;
+        for (const auto& s : d->Model().Shapes()) out << QString::fromStdString(s->key);
+        return out;
+    }
+    // The items' enabled states, and whether the menu shows.
+    static std::string Menu(frmContext* w) {
+        std::string out;
+        out += w->mnuBCViewSource->isEnabled() ? 'S' : '-';
+        out += w->mnuBCRefocus->isEnabled() ? 'R' : '-';
+        out += w->mnuBCExpand->isEnabled() ? 'E' : '-';
+        out += w->mnuBoxContext->isVisible() ? "+menu" : "";
+        w->mnuBoxContext->hide();
+        return out;
+    }
+
+    QWidget owner;
+};
+
+TEST_F(FlowContextWindowTest, OneWindowPerProgramRestoredWhenMinimised) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->windowTitle(), "ORDENTR - Flow Context");
+    EXPECT_EQ(w->Tag().toStdString(), Id("ORDENTR") + "-FlowContext");
+    EXPECT_EQ(Globals::g_ActiveContextKey, Id("ORDENTR") + "-FlowContext");
+    EXPECT_EQ(w->Owner, &owner);
+    // The client side ends at the screens, the data side reaches the data.
+    EXPECT_TRUE(Keys(w->dgmClientFacing).contains("ORDENT"));
+    EXPECT_FALSE(Keys(w->dgmClientFacing).contains("ORDPROC"));
+    EXPECT_TRUE(Keys(w->dgmDataFacing).contains("ORDPROC"));
+    EXPECT_FALSE(Keys(w->dgmDataFacing).contains("ORDENT"));
+    EXPECT_EQ(Box(w->dgmDataFacing, "ORDENTR")->fillColor, platform::diagram::Rgb(255, 0, 0));
+
+    w->showMinimized();
+    QApplication::processEvents();
+    EXPECT_EQ(Open("ORDENTR"), w);
+    EXPECT_FALSE(w->windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(Count<frmContext>(), 1);
+    ASSERT_TRUE(Open("ORDPROC"));
+    EXPECT_EQ(Count<frmContext>(), 2);
+}
+
+TEST_F(FlowContextWindowTest, ZoomsAndPanesSurviveCloseAndReopenButNotAReload) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    w->dgmClientFacing->SetZoom(150);
+    w->dgmDataFacing->SetZoom(75);
+    w->splMain->Panes(views::kDataFacingPane)->SetVisible(false);
+    w->close();
+    Settle();
+    const std::string key = Id("ORDENTR") + "-FlowContext";
+    ASSERT_TRUE(Globals::g_ContextLayouts->Contains(key));
+    EXPECT_TRUE(Globals::g_ContextLayouts->Item(key).ends_with("-150-75"));
+
+    w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->dgmClientFacing->Zoom(), 150);
+    EXPECT_EQ(w->dgmDataFacing->Zoom(), 75);
+    EXPECT_EQ(w->lblZoom->text(), "150%");
+    EXPECT_FALSE(w->splMain->Panes(views::kDataFacingPane)->Visible());
+    EXPECT_TRUE(w->splMain->Panes(views::kClientFacingPane)->Visible());
+    // Another program's window starts as the default.
+    frmContext* other = Open("ORDPROC");
+    EXPECT_EQ(other->dgmClientFacing->Zoom(), 100);
+    w->close();
+    other->close();
+    Settle();
+
+    // A workspace loaded again starts from nothing.
+    session::CloseWorkspace();
+    OpenSample();
+    w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->dgmClientFacing->Zoom(), 100);
+    EXPECT_EQ(w->dgmDataFacing->Zoom(), 100);
+    EXPECT_TRUE(w->splMain->Panes(views::kDataFacingPane)->Visible());
+}
+
+TEST_F(FlowContextWindowTest, BoxMenusByBoxKindFromMouseAndKeyboard) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    TDiagram* client = w->dgmClientFacing;
+    TDiagram* data = w->dgmDataFacing;
+    Shape* store = nullptr;
+    for (const auto& s : data->Model().Shapes())
+        if (s->tag.rfind("TABLE", 0) == 0) store = s.get();
+    ASSERT_TRUE(store);
+
+    emit client->ShapeMouseReleased(Box(client, "ORDENT"), 2);
+    EXPECT_EQ(Menu(w), "S--+menu");
+    EXPECT_EQ(w->CurrentDiagram(), client);
+    EXPECT_EQ(w->mnuBCViewSource->property("Tag").toString().toStdString(), Request("ORDENT", Id("ORDENT", "MAP")));
+    emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 2);
+    EXPECT_EQ(Menu(w), "SRE+menu");
+    EXPECT_EQ(w->CurrentDiagram(), data);
+    EXPECT_EQ(w->mnuBCExpand->property("Tag").toString(), "ORDPROC");
+    emit data->ShapeMouseReleased(store, 2);
+    EXPECT_EQ(Menu(w), "-RE+menu");
+    // The left button opens nothing.
+    emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 1);
+    EXPECT_EQ(Menu(w), "-RE");
+
+    // Shift+F10 on the selected box: the store gets all three.
+    data->setFocus();
+    data->show();
+    QTest::keyClick(data, Qt::Key_Tab);
+    while (data->SelectedShape() != store) QTest::keyClick(data, Qt::Key_Tab);
+    QTest::keyClick(data, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(Menu(w), "SRE+menu");
+    QTest::keyClick(data, Qt::Key_F10);  // without Shift: nothing
+    EXPECT_EQ(Menu(w), "SRE");
+}
+
+TEST_F(FlowContextWindowTest, RefocusRetargetsTheWindowOrRaisesTheProgramsOwn) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    w->dgmClientFacing->SetZoom(130);
+    TDiagram* data = w->dgmDataFacing;
+    emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 2);
+    w->mnuBoxContext->hide();
+    w->mnuBCRefocus->trigger();
+    EXPECT_EQ(w->windowTitle(), "ORDPROC - Flow Context");
+    EXPECT_EQ(w->Tag().toStdString(), Id("ORDPROC") + "-FlowContext");
+    EXPECT_EQ(Globals::g_ActiveContextKey, Id("ORDPROC") + "-FlowContext");
+    EXPECT_EQ(w->dgmClientFacing->Zoom(), 130);
+    EXPECT_EQ(Box(w->dgmDataFacing, "ORDPROC")->fillColor, platform::diagram::Rgb(255, 0, 0));
+    EXPECT_TRUE(Keys(w->dgmClientFacing).contains("ORDENTR"));
+    EXPECT_EQ(Count<frmContext>(), 1);
+
+    // A program with a window of its own: that window comes forward and
+    // this one stays as it is.
+    frmContext* stockchk = Open("STOCKCHK");
+    ASSERT_TRUE(stockchk && stockchk != w);
+    Globals::g_ActiveContextKey = w->Tag().toStdString();
+    ASSERT_TRUE(Box(w->dgmDataFacing, "STOCKCHK"));
+    emit w->dgmDataFacing->ShapeMouseReleased(Box(w->dgmDataFacing, "STOCKCHK"), 2);
+    w->mnuBoxContext->hide();
+    w->mnuBCRefocus->trigger();
+    EXPECT_EQ(w->windowTitle(), "ORDPROC - Flow Context");
+    EXPECT_EQ(stockchk->windowTitle(), "STOCKCHK - Flow Context");
+    EXPECT_EQ(Count<frmContext>(), 2);
+
+    // The window named as active is gone: the window Refocus was chosen in
+    // is retargeted, nothing dereferences a window that is not there.
+    Globals::g_ActiveContextKey = "PROGRAM#0-FlowContext";
+    emit w->dgmClientFacing->ShapeMouseReleased(Box(w->dgmClientFacing, "ORDENTR"), 2);
+    w->mnuBoxContext->hide();
+    w->mnuBCRefocus->trigger();
+    EXPECT_EQ(w->windowTitle(), "ORDENTR - Flow Context");
+    EXPECT_EQ(Count<frmContext>(), 2);
+}
+
+TEST_F(FlowContextWindowTest, ExpandRedrawsOnlyTheCurrentSide) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    const QStringList clientBefore = Keys(w->dgmClientFacing);
+    TDiagram* data = w->dgmDataFacing;
+    emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 2);
+    w->mnuBoxContext->hide();
+    w->mnuBCExpand->trigger();
+    // ORDPROC in the middle with both its sides: its caller ORDENTR and
+    // its callees.
+    EXPECT_EQ(Box(data, "ORDPROC")->fillColor, platform::diagram::Rgb(255, 0, 0));
+    EXPECT_NE(Box(data, "ORDENTR")->fillColor, platform::diagram::Rgb(255, 0, 0));
+    EXPECT_TRUE(Keys(data).contains("STOCKCHK"));
+    EXPECT_EQ(Keys(w->dgmClientFacing), clientBefore);
+    EXPECT_EQ(w->windowTitle(), "ORDENTR - Flow Context");
+    EXPECT_EQ(w->Tag().toStdString(), Id("ORDENTR") + "-FlowContext");
+}
+
+TEST_F(FlowContextWindowTest, DoubleClickOpensTheSourceOwnedByTheWindow) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    emit w->dgmClientFacing->ShapeActivated(Box(w->dgmClientFacing, "ORDENT"));
+    views::ui::frmSource* viewer = views::ui::SourceViewer();
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(viewer->Tag().toStdString(), Id("ORDENT", "MAP") + "-Source");
+    EXPECT_EQ(viewer->Owner, w);
+    // The viewer outlives the window that asked for it.
+    w->close();
+    Settle();
+    EXPECT_EQ(views::ui::SourceViewer(), viewer);
+}
+
+TEST_F(FlowContextWindowTest, AClosedPaneComesBackAndOnlyTheClientSideShowsItsZoom) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    platform::ui::TSplitterPane* pane = w->splMain->Panes(views::kDataFacingPane);
+    ASSERT_TRUE(pane);
+    pane->SetVisible(false);
+    Settle();
+    EXPECT_FALSE(w->dgmDataFacing->isVisible());
+    QAction* item = nullptr;
+    for (QAction* a : w->mnuView->actions())
+        if (a->text() == views::kDataFacingPane) item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    Settle();
+    EXPECT_TRUE(pane->Visible());
+    EXPECT_TRUE(w->dgmDataFacing->isVisible());
+
+    w->dgmClientFacing->SetZoom(120);
+    EXPECT_EQ(w->lblZoom->text(), "120%");
+    w->dgmDataFacing->SetZoom(60);
+    EXPECT_EQ(w->lblZoom->text(), "120%");
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+#include "views/ui/frmSource.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "common/AsciiCase.h"
+#include "common/Globals.h"
+#include "platform/ui/BmsViewControl.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/QtText.h"
+#include "platform/ui/UIUtility.h"
+#include "platform/ui/WindowSettings.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "services/NodeMenu.h"
+#include "session/WorkspaceGlobals.h"
+#include "views/SourceView.h"
+#include "views/ui/frmContext.h"
+#include "views/ui/frmDesc.h"
+
+namespace views::ui {
+
+namespace {
+
+using platform::ui::Q;
+
+constexpr char kAppKey[] = "QuarvelAnalyzer";
+constexpr char kSection[] = "Settings\\Source";
+constexpr char kScreenFlowTag[] = "ScreenFlow";
+// The gap kept below the viewer at the bottom of the screen (960 twips).
+constexpr int kBottomGap = 64;
+
+QPointer<frmSource>& Viewer() {
+    static QPointer<frmSource> viewer;
+    return viewer;
+}
+
+// The viewer stays alive when the window that asked for it closes (a flow
+// context window, say): its Qt parent is the main window, or the outermost
+// window the owner belongs to, and the asking window is only its Owner.
+QWidget* ParentFor(QWidget* owner) {
+    if (Globals::g_MainForm) return Globals::g_MainForm->Window();
+    QWidget* top = owner;
+    while (top && top->parentWidget()) top = top->parentWidget();
+    return top;
+}
+
+platform::workbench::EntityStore OpenStore() {
+    const auto& session = Globals::g_Workbench;
+    if (!session || !session->IsRepositoryOpen()) return {};
+    return session->GetEntityStore();
+}
+
+}  // namespace
+
+frmSource::frmSource(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("frmSource");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Source");
+    resize(760, 520);
+    UIUtility::PrepareForm(this);
+
+    lblMessage = new QLabel(this);
+    lblMessage->setObjectName("lblMessage");
+    lblMessage->setWordWrap(true);
+    lblMessage->setTextFormat(Qt::PlainText);
+    lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblMessage->setMargin(6);
+    lblMessage->hide();
+
+    BMS = new platform::ui::BmsViewControl;
+    m_mapArea = new QScrollArea(this);
+    m_mapArea->setObjectName("BMSArea");
+    m_mapArea->setWidget(BMS);
+    m_mapArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    rtf = new QPlainTextEdit(this);
+    rtf->setObjectName("rtf");
+    rtf->setReadOnly(true);
+    rtf->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font("Courier New");
+    font.setStyleHint(QFont::TypeWriter);
+    // Where Courier New is missing the system's fixed font stands in.
+    if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    rtf->setFont(font);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(lblMessage);
+    column->addWidget(m_mapArea, 1);
+    column->addWidget(rtf, 1);
+    HideContent();
+
+    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+}
+
+frmSource::~frmSource() = default;
+
+QString frmSource::Tag() const { return property("Tag").toString(); }
+
+void frmSource::SetTag(const QString& tag) { setProperty("Tag", tag); }
+
+void frmSource::HideContent() {
+    m_mapArea->hide();
+    rtf->hide();
+    lblMessage->hide();
+    lblMessage->clear();
+}
+
+void frmSource::ShowContent(const views::SourceContent& content) {
+    HideContent();
+    switch (content.kind) {
+        case views::SourceContent::Kind::Map:
+            BMS->SetListing(content.listing);
+            BMS->adjustSize();
+            m_mapArea->show();
+            break;
+        case views::SourceContent::Kind::Program:
+            rtf->setPlainText(Q(content.text));
+            rtf->moveCursor(QTextCursor::Start);
+            rtf->show();
+            break;
+        case views::SourceContent::Kind::Nothing:
+            break;
+    }
+    if (!content.message.empty()) {
+        lblMessage->setText(Q(content.message));
+        lblMessage->show();
+    }
+}
+
+void frmSource::closeEvent(QCloseEvent* event) {
+    m_closed = true;
+    WindowSettings::SavePlacement(this, kAppKey, kSection);
+    QPointer<QWidget> owner = Owner;
+    Owner.clear();
+    if (owner) owner->activateWindow();
+    QWidget::closeEvent(event);
+}
+
+void frmSource::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
+}
+
+void frmSource::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    RememberWindowState();
+}
+
+void frmSource::RememberWindowState() {
+    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
+}
+
+frmSource* SourceViewer() {
+    frmSource* v = Viewer();
+    return v && !v->IsClosed() ? v : nullptr;
+}
+
+void RestoreFromMinimised(QWidget& window, Qt::WindowStates remembered) {
+    if (!(window.windowState() & Qt::WindowMinimized)) return;
+    remembered &= ~(Qt::WindowMinimized | Qt::WindowActive);
+    window.setWindowState(remembered ? remembered : (window.windowState() & ~Qt::WindowMinimized));
+}
+
+namespace {
+
+// An owner's remembered state, for the windows that keep one.
+Qt::WindowStates RememberedState(QWidget& window) {
+    if (auto* context = qobject_cast<frmContext*>(&window)) return context->CurrentWindowState;
+    if (auto* desc = qobject_cast<frmDesc*>(&window)) return desc->CurrentWindowState;
+    return Qt::WindowNoState;
+}
+
+}  // namespace
+
+void OpenSourceViewer(const std::string& request, QWidget* owner) {
+    const auto fields = services::SplitTag(request);
+    if (!fields) return;
+    const auto& [name, id] = *fields;
+    if (!views::OpensSourceView(id)) return;
+    const QString tag = Q(views::SourceWindowKey(id));
+
+    frmSource* viewer = SourceViewer();
+    if (viewer && viewer->Tag().compare(tag, Qt::CaseInsensitive) == 0) {
+        // The entity on show: raised as it is, nothing read again.
+        if (viewer->isHidden()) viewer->show();
+        if (QWidget* o = viewer->Owner) RestoreFromMinimised(*o, RememberedState(*o));
+        RestoreFromMinimised(*viewer, viewer->CurrentWindowState);
+        viewer->raise();
+        viewer->activateWindow();
+        return;
+    }
+
+    if (!viewer) {
+        viewer = new frmSource(ParentFor(owner));
+        Viewer() = viewer;
+    }
+    viewer->Owner = owner;
+    RestoreFromMinimised(*viewer, viewer->CurrentWindowState);
+    viewer->SetTag(tag);
+    UIUtility::SetCaption(viewer, Q(name + " - Source"));
+    viewer->HideContent();
+    viewer->show();
+    if (owner && owner->property("Tag").toString() == kScreenFlowTag) {
+        // Out of the plot's way, at the bottom left of the screen; placed
+        // once shown, when the window has its final size.
+        QScreen* screen = viewer->screen() ? viewer->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen->geometry();
+        viewer->move(area.left(), area.top() + area.height() - (viewer->frameGeometry().height() + kBottomGap));
+    }
+    viewer->raise();
+    viewer->activateWindow();
+    viewer->ShowContent(views::LoadSourceContent(OpenStore(), Globals::g_WorkspaceFolder, id));
+}
+
+}  // namespace views::ui
+
+namespace Globals {
+
+void ViewSource(const std::string& request, QWidget* owner) { views::ui::OpenSourceViewer(request, owner); }
+
+}  // namespace Globals
