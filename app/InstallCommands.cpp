@@ -5,6 +5,7 @@
 #include "app/CommandsTools.h"
 #include "app/CommandsView.h"
 #include "app/NodeMenuCommands.h"
+#include "app/ViewCommands.h"
 #include "app/WebTreeEvents.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
@@ -19,6 +20,7 @@ void InstallCommands(frmMain& main) {
     InstallToolCommands(main);
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
+    InstallEntityViewCommands(main);
     InstallWebTrees(main);
     EnableWorkspaceCommands(main, false);
 }

@@ -86,9 +86,9 @@ TEST_F(NodeMenuCommandsTest, ProgramMenuOnRightClickWithItsTags) {
     EXPECT_TRUE(MenuShowing());
     EXPECT_EQ(Offered(), (QStringList{"mnuNCFlowContext", "mnuNCSep1", "mnuNCSetWebSvc", "mnuNCViewSource",
                                       "mnuNCCRUDSig", "mnuNCSep2", "mnuNCDescription"}));
-    // The flow context, source and CRUD signature windows do not exist
-    // yet: their items stay hidden.
-    EXPECT_EQ(Shown(), (QStringList{"mnuNCSep1", "mnuNCSetWebSvc", "mnuNCSep2", "mnuNCDescription"}));
+    // The flow context, source and CRUD signature windows are connected:
+    // every item offered shows.
+    EXPECT_EQ(Shown(), Offered());
     const std::string tag = EntityTag(program);
     EXPECT_EQ(tag.substr(0, 8), std::string("ORDENTR\0", 8));
     for (NodeMenuItem item : {NodeMenuItem::FlowContext, NodeMenuItem::SetWebSvc, NodeMenuItem::ViewSource,
@@ -97,15 +97,31 @@ TEST_F(NodeMenuCommandsTest, ProgramMenuOnRightClickWithItsTags) {
     EXPECT_TRUE(main->mnuNCDescription->isEnabled());
     CloseMenu();
 
-    // Once a window's command is connected its item shows, with the Tag it reads.
-    std::string seen;
-    app::SetNodeCommand(*main, NodeMenuItem::FlowContext, [&] { seen = Tag(NodeMenuItem::FlowContext); });
-    app::SetNodeCommand(*main, NodeMenuItem::CRUDSig, [] {});
-    RightClick(program);
-    EXPECT_EQ(Shown(), (QStringList{"mnuNCFlowContext", "mnuNCSep1", "mnuNCSetWebSvc", "mnuNCCRUDSig", "mnuNCSep2",
-                                    "mnuNCDescription"}));
-    main->mnuNCFlowContext->trigger();
-    EXPECT_EQ(seen, tag);
+    // On a window whose view commands are not connected, their items stay
+    // hidden; once a command is connected its item shows, with the Tag it
+    // reads.
+    {
+        auto bare = apptest::NewMainWindow();
+        app::InstallNodeMenuCommands(*bare);
+        auto shown = [&] {
+            QStringList out;
+            for (QAction* a : bare->mnuProgContext->actions())
+                if (a->isVisible()) out << a->objectName();
+            return out;
+        };
+        app::ShowSummaryNodeMenu(*bare, program, 1, QPoint());
+        EXPECT_EQ(shown(), (QStringList{"mnuNCSep1", "mnuNCSetWebSvc", "mnuNCSep2", "mnuNCDescription"}));
+        std::string seen;
+        app::SetNodeCommand(*bare, NodeMenuItem::FlowContext,
+                            [&] { seen = app::NodeMenuTag(*bare, NodeMenuItem::FlowContext); });
+        app::SetNodeCommand(*bare, NodeMenuItem::CRUDSig, [] {});
+        app::ShowSummaryNodeMenu(*bare, program, 1, QPoint());
+        EXPECT_EQ(shown(), (QStringList{"mnuNCFlowContext", "mnuNCSep1", "mnuNCSetWebSvc", "mnuNCCRUDSig",
+                                        "mnuNCSep2", "mnuNCDescription"}));
+        bare->mnuNCFlowContext->trigger();
+        EXPECT_EQ(seen, tag);
+    }
+    Globals::g_MainForm = main.get();
 }
 
 TEST_F(NodeMenuCommandsTest, ScreensStubsStoresAndGroupsGetTheirOwnMenus) {

@@ -7,6 +7,7 @@
 
 #include "services/NodeCommands.h"
 #include "tests/app/WorkspaceSampleFixture.h"
+#include "views/Description.h"
 #include "views/ui/frmDesc.h"
 
 namespace {
