@@ -1,6 +1,6 @@
 // The tree record every tree view is filled from: which nodes it takes (keys
-// folded as the database's NOCASE folds them), what removal takes with a
-// node, and the top-level node above a node.
+// folded as the database's NOCASE folds them) and what removal takes with a
+// node.
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(TreeTest, AddAndTryAddTakeTheSameNodesWithKeysFoldedAsTheDatabaseFoldsThem)
     }
 }
 
-TEST(TreeTest, RemoveTakesTheWholeSubtreeAndKeepsTheRestInOrder) {
+TEST(TreeTest, RemoveTakesTheWholeSubtreeAndTheRestKeepsItsOrderAndItsRoots) {
     Tree tree;
     tree.Add("", "A", "a", "");
     tree.Add("A", "B", "b", "");
@@ -108,24 +108,16 @@ TEST(TreeTest, RemoveTakesTheWholeSubtreeAndKeepsTheRestInOrder) {
     EXPECT_EQ(tree.Count(), 4u);
     // A removed key can be used again.
     tree.Add("D", "b", "b again", "");
+    // The top-level node above, as it was spelt.
     EXPECT_EQ(tree.RootKey("B"), "A");
+    EXPECT_EQ(tree.RootKey("a"), "A");
+    EXPECT_EQ(tree.RootKey("none"), "");
 
     tree.Remove("e");
     EXPECT_EQ(Keys(tree), (std::vector<std::string>{"A", "D", "b"}));
     tree.Clear();
     EXPECT_TRUE(tree.Empty());
     EXPECT_EQ(tree.Find("A"), nullptr);
-}
-
-TEST(TreeTest, RootKeyIsTheTopLevelNodeAboveANodeAsItWasSpelt) {
-    Tree tree = Base();
-    tree.Add("map#4", "n5n3MAP#4", "HELP", "AScreen", "5");
-    tree.Add("N5N3map#4", "n7n5n3MAP#4", "MENU", "AScreen", "7");
-    EXPECT_EQ(tree.RootKey("N7N5N3MAP#4"), "Screens");
-    EXPECT_EQ(tree.RootKey("screens"), "Screens");
-    EXPECT_EQ(tree.RootKey("Key12"), "Key12");
-    EXPECT_EQ(tree.RootKey("none"), "");
-    EXPECT_EQ(tree.RootKey(""), "");
 }
 
 }  // namespace
