@@ -193,6 +193,67 @@ void StripBlankText(xmlNodePtr node) {
     }
 }
 
+// What one parse learns beside libxml2's own error record (reached from the
+// parser context's _private).
+struct ParseWatch {
+    std::string refusedEntity;      // the first external entity the document asked for
+    bool entityLoop = false;        // entity text beyond the parser's limits, or a loop
+    bool attributeTooLong = false;  // an attribute value beyond the parser's limit
+};
+
+void WatchErrors(void* data, xmlErrorPtr error) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(data);
+    if (!ctxt || !ctxt->_private || !error) return;
+    auto* watch = static_cast<ParseWatch*>(ctxt->_private);
+    // libxml2 reports entity text beyond its limits as a loop, or as an
+    // attribute value that is too long.
+    if (error->code == XML_ERR_ENTITY_LOOP) watch->entityLoop = true;
+    if (error->code == XML_ERR_ATTRIBUTE_NOT_FINISHED && error->message && std::strstr(error->message, "too long"))
+        watch->attributeTooLong = true;
+}
+
+xmlParserInputPtr RefuseExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+    if (ctxt && ctxt->_private) {
+        auto* watch = static_cast<ParseWatch*>(ctxt->_private);
+        if (watch->refusedEntity.empty()) watch->refusedEntity = url ? url : id ? id : "?";
+    }
+    return nullptr;
+}
+
+// Holds the refusing loader for the length of one parse.
+class ExternalEntitiesRefused {
+public:
+    ExternalEntitiesRefused() : m_previous(xmlGetExternalEntityLoader()) {
+        xmlSetExternalEntityLoader(RefuseExternalEntity);
+    }
+    ~ExternalEntitiesRefused() { xmlSetExternalEntityLoader(m_previous); }
+    ExternalEntitiesRefused(const ExternalEntitiesRefused&) = delete;
+    ExternalEntitiesRefused& operator=(const ExternalEntitiesRefused&) = delete;
+
+private:
+    xmlExternalEntityLoader m_previous;
+};
+
+// Declarations of an internal subset are dropped once the document is
+// read; the document type itself (name, public and system identifiers)
+// stays. The tool neither validates nor applies defaults, and the entities
+// were replaced by their text while parsing, so nothing of the document
+// changes; but libxml2 writes some declarations back in a form no parser
+// reads (an attribute default "&lt;" as a bare "<", an enumerated
+// attribute whose default it refused without a default at all), and what
+// the tool writes must always read again.
+void DropDeclarations(xmlDocPtr doc) {
+    xmlDtdPtr dtd = xmlGetIntSubset(doc);
+    if (!dtd || (!dtd->children && !dtd->entities && !dtd->pentities && !dtd->attributes && !dtd->elements &&
+                 !dtd->notations))
+        return;
+    const std::string name = S(dtd->name), publicId = S(dtd->ExternalID), systemId = S(dtd->SystemID);
+    xmlUnlinkNode(reinterpret_cast<xmlNodePtr>(dtd));
+    xmlFreeDtd(dtd);
+    xmlCreateIntSubset(doc, name.empty() ? nullptr : X(name), publicId.empty() ? nullptr : X(publicId),
+                       systemId.empty() ? nullptr : X(systemId));
+}
+
 // Parses into a new xmlDoc, or fills error and returns null.
 xmlDocPtr ParseText(std::string_view text, const std::string& url, const ParseOptions& options, ParseError& error) {
     InitLibrary();
@@ -204,28 +265,47 @@ xmlDocPtr ParseText(std::string_view text, const std::string& url, const ParseOp
         error.reason = "Out of memory";
         return nullptr;
     }
-    // No network access and no external entity expansion: a document never
-    // reaches outside the text it was given. The parser's size limits stay on
-    // (no XML_PARSE_HUGE): they are what refuses nested entities that would
-    // expand a small file into gigabytes of text.
-    int flags = XML_PARSE_NONET;
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.data(), static_cast<int>(text.size()),
-                                      url.empty() ? nullptr : url.c_str(), nullptr, flags);
+    ParseWatch watch;
+    ctxt->_private = &watch;
+    ctxt->sax->serror = WatchErrors;
+    // No network access, and no file outside the text is ever read: an
+    // external entity or parameter entity is refused. Entities the document
+    // declares itself are replaced by their text while parsing, where the
+    // parser's limits on entity text apply (no XML_PARSE_HUGE): a small file
+    // whose entities stand for gigabytes fails at once instead of being
+    // expanded later by whoever reads its text.
+    int flags = XML_PARSE_NONET | XML_PARSE_NOENT;
+    xmlDocPtr doc = nullptr;
+    {
+        ExternalEntitiesRefused guard;
+        doc = xmlCtxtReadMemory(ctxt, text.data(), static_cast<int>(text.size()), url.empty() ? nullptr : url.c_str(),
+                                nullptr, flags);
+    }
     xmlErrorPtr last = xmlCtxtGetLastError(ctxt);
-    bool failed = doc == nullptr || !ctxt->wellFormed || !ctxt->nsWellFormed;
+    bool failed = doc == nullptr || !ctxt->wellFormed || !ctxt->nsWellFormed || !watch.refusedEntity.empty();
     if (failed) {
         error.errorCode = last && last->code ? last->code : -1;
         error.reason = last && last->message ? last->message : "The document is not well-formed";
         while (!error.reason.empty() && (error.reason.back() == '\n' || error.reason.back() == ' '))
             error.reason.pop_back();
+        if (!watch.refusedEntity.empty()) {
+            error.errorCode = XML_IO_LOAD_ERROR;
+            error.reason = "The document refers to the external entity \"" + watch.refusedEntity +
+                           "\"; files outside the document are not read";
+        } else if (watch.entityLoop || (watch.attributeTooLong && ctxt->nbentities > 0)) {
+            error.reason = "The entities of the document refer to themselves or stand for far more text than "
+                           "the document holds";
+        }
         error.line = last ? last->line : 0;
         error.linePos = last ? last->int2 : 0;
         error.srcText = LineOf(text, error.line);
         if (doc) xmlFreeDoc(doc);
         doc = nullptr;
-    } else if (!options.preserveWhiteSpace) {
-        StripBlankText(reinterpret_cast<xmlNodePtr>(doc));
+    } else {
+        DropDeclarations(doc);
+        if (!options.preserveWhiteSpace) StripBlankText(reinterpret_cast<xmlNodePtr>(doc));
     }
+    ctxt->_private = nullptr;
     xmlFreeParserCtxt(ctxt);
     return doc;
 }

@@ -1,0 +1,117 @@
+// Documents made to hurt the reader, and a planted link beside a saved file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/xml/XmlDocument.h"
+#include "tests/support/TestSupport.h"
+
+using namespace platform::xml;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Repeat(const std::string& s, int times) {
+    std::string out;
+    out.reserve(s.size() * static_cast<size_t>(times));
+    for (int i = 0; i < times; ++i) out += s;
+    return out;
+}
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+// One large entity referenced many times is no nesting, so the parser's
+// nesting checks never see it; 200 KB stand for 2.5 GB of text. Every
+// document fails as it is read, with a reason that says what is wrong, and
+// no external file is ever read.
+TEST(HostileXml, EntitiesThatStandForTooMuchTextOrForFilesAreRefused) {
+    const std::string big = "<!DOCTYPE r [<!ENTITY e \"" + std::string(50000, 'a') + "\">]>";
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"in content", big + "<r>" + Repeat("&e;", 50000) + "</r>", "far more text"},
+        {"in an attribute", big + "<r a=\"" + Repeat("&e;", 50000) + "\"/>", "far more text"},
+        {"in a child per reference", big + "<r>" + Repeat("<c>&e;</c>", 20000) + "</r>", "far more text"},
+        {"external general entity",
+         "<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><r>&e;</r>", "external entity"},
+        {"external parameter entity",
+         "<!DOCTYPE r [<!ENTITY % p SYSTEM \"file:///etc/hostname\"> %p;]><r/>", "external entity"},
+        {"external entity in an attribute default",
+         "<!DOCTYPE r [<!ENTITY e SYSTEM \"/etc/hostname\"><!ATTLIST r a CDATA \"&e;\">]><r>&e;</r>",
+         "external entity"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc;
+        EXPECT_FALSE(doc.LoadXml(c.text));
+        EXPECT_NE(doc.LastParseError().errorCode, 0);
+        EXPECT_NE(doc.LastParseError().reason.find(c.reason), std::string::npos) << doc.LastParseError().reason;
+        EXPECT_FALSE(doc.DocumentElement());
+    }
+    // Declared entities of a sensible size still read as their text.
+    Document fine;
+    ASSERT_TRUE(fine.LoadXml("<!DOCTYPE r [<!ENTITY e \"" + std::string(100, 'b') + "\">]><r a=\"&e;\">" +
+                             Repeat("&e;", 100) + "</r>"));
+    EXPECT_EQ(fine.DocumentElement().Text().size(), 10000u);
+    EXPECT_EQ(fine.DocumentElement().GetAttribute("a").size(), 100u);
+}
+
+// What was read with an internal subset is written so that it reads again,
+// to the same text and content.
+TEST(HostileXml, InternalSubsetsAreWrittenSoThatTheyReadAgain) {
+    const std::vector<std::string> subsets = {
+        "<!ATTLIST r a CDATA \"1&lt;2\">",
+        "<!ATTLIST r a CDATA \"&#60;&#x3C;&lt;&lt;\">",
+        "<!ATTLIST r a CDATA \"&lt;b&gt; &amp; &quot;q&quot; &apos;s&apos;\">",
+        "<!ATTLIST r a CDATA '\"&lt;\"'>",
+        "<!ATTLIST r a CDATA \"x&#9;y&#10;z&#13;\">",
+        "<!ENTITY e \"&lt;b&gt;x&lt;/b&gt; &#37; &#34;\"><!ATTLIST r a CDATA \"&e;\">",
+        "<!ELEMENT r (#PCDATA)><!ATTLIST r a (x|y) 'x' b NMTOKENS #IMPLIED c CDATA #FIXED '&lt;'>",
+        "<!-- <&> --><?pi <&>?>",
+        // A default libxml2 refuses for its type, and then writes as no default.
+        "<!ATTLIST r b (x|y) \"not a token\">",
+    };
+    for (const std::string& subset : subsets) {
+        SCOPED_TRACE(subset);
+        Document doc;
+        ASSERT_TRUE(doc.LoadXml("<!-- c --><!DOCTYPE r SYSTEM \"r.dtd\" [" + subset + "]><r>t</r>"))
+            << doc.LastParseError().Describe();
+        const std::string written = doc.ToString();
+        Document again;
+        ASSERT_TRUE(again.LoadXml(written)) << again.LastParseError().Describe() << "\n" << written;
+        EXPECT_EQ(again.ToString(), written);
+        EXPECT_EQ(again.DocumentElement().Text(), "t");
+    }
+}
+
+// A link planted under the temporary name the save once used (or any other
+// name beside the file) is never followed: the file it points to keeps its
+// content and the saved file becomes a regular file.
+TEST(HostileXml, SaveNeverFollowsALinkPlantedBesideTheFile) {
+    testsupport::TempDir dir;
+    std::ofstream(dir / "victim.txt") << "keep me";
+    for (const bool existing : {true, false}) {
+        SCOPED_TRACE(existing ? "over an existing file" : "a new file");
+        const fs::path file = dir / (existing ? "old.xml" : "new.xml");
+        if (existing) Document::Parse("<old/>").Save(file);
+        fs::create_symlink(dir / "victim.txt", file.string() + ".saving");
+        Document::Parse("<saved/>").Save(file);
+        EXPECT_EQ(ReadAll(dir / "victim.txt"), "keep me");
+        EXPECT_FALSE(fs::is_symlink(fs::symlink_status(file)));
+        EXPECT_EQ(Document::Load(file).DocumentElement().Name(), "saved");
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file.string() + ".saving")));
+    }
+}
