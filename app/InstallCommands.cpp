@@ -4,6 +4,7 @@
 #include "app/CommandsHelp.h"
 #include "app/CommandsTools.h"
 #include "app/CommandsView.h"
+#include "app/CrudCommands.h"
 #include "app/NodeMenuCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WebTreeEvents.h"
@@ -18,6 +19,7 @@ void InstallCommands(frmMain& main) {
     InstallHelpCommands(main);
     InstallViewCommands(main);
     InstallToolCommands(main);
+    InstallCrudCommands(main);
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
     InstallEntityViewCommands(main);

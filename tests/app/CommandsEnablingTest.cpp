@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 #include "app/CommandsEnabling.h"
 #include "app/CommandsTools.h"
@@ -83,9 +84,10 @@ TEST_F(Enabling, ALoadWithoutToolServicesOpensOnlyTheWorkspaceCommands) {
     EXPECT_TRUE(On("mnuFileRefreshWorkspace"));
     EXPECT_TRUE(ButtonOn("Refresh"));
     EXPECT_TRUE(On("mnuToolsEnterClientInformation"));
-    // The plot, the analyses and the reports have no service yet.
-    for (const char* name : kToolCommands) EXPECT_FALSE(On(name)) << name;
-    for (const char* key : kToolButtons) EXPECT_FALSE(ButtonOn(key)) << key;
+    // The plot, the analyses and the reports have no service yet; CRUD
+    // Overlap comes with its own.
+    for (const char* name : kToolCommands) EXPECT_EQ(On(name), std::string(name) == "mnuToolsCRUD") << name;
+    for (const char* key : kToolButtons) EXPECT_EQ(ButtonOn(key), std::string(key) == "CRUDOverlap") << key;
     for (const char* name : {"mnuFileOpenWorkspace", "mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"})
         EXPECT_TRUE(On(name)) << name;
     EXPECT_TRUE(ButtonOn("OpenWorkspace"));
@@ -118,10 +120,16 @@ TEST_F(Enabling, EachToolNeedsItsWholeService) {
     part.newIssuesWindow = [](QWidget* owner) { return new QWidget(owner, Qt::Window); };
     part.getCRUDReport = [](platform::ui::IMainWindow&) { return app::CrudOutcome::Found; };
     app::InstallToolCommands(*w, part);
-    // A window factory without its analysis, a computation without its window.
+    // A window factory without its analysis, a computation without its
+    // window (on a main window not given the program's own CRUD service).
     EXPECT_FALSE(On("mnuToolsCOMMAREA"));
     EXPECT_FALSE(On("mnuToolsValidation"));
-    EXPECT_FALSE(On("mnuToolsCRUD"));
+    {
+        auto bare = NewMainWindow();
+        app::EnableWorkspaceCommands(*bare, true);
+        app::InstallToolCommands(*bare, part);
+        EXPECT_FALSE(bare->Command("mnuToolsCRUD")->isEnabled());
+    }
 
     // A later subsystem adds its part; what was given before is kept.
     app::ToolServices more;

@@ -36,9 +36,6 @@ struct FilePair {
 std::ostream& operator<<(std::ostream& os, const PairRow& r) {
     return os << r.p1 << "-" << r.p2 << " " << r.raw << "/" << r.cap;
 }
-std::ostream& operator<<(std::ostream& os, const FilePair& r) {
-    return os << r.program1 << "(" << r.p1Id << ")-" << r.program2 << "(" << r.p2Id << ") " << r.level << " " << r.cap;
-}
 
 // The first character of a text, as bytes of UTF-8.
 std::string FirstChar(const std::string& s) {

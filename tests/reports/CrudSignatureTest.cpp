@@ -106,16 +106,3 @@ TEST(CrudComparison, RowsKeepThePairsApartAndListEachPairOnce) {
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(dir / "missing.xml").empty());
 }
-
-TEST(CrudComparison, AnUnfinishedWriteKeepsTheEarlierFile) {
-    testsupport::TempDir dir;
-    const fs::path file = dir / "QuarvelCRUDComp.xml";
-    std::ofstream(file) << "<Pairs/>";
-    {
-        mdlReports::CrudComparisonWriter writer(file);
-        writer.AddPair({"A", "PROGRAM#1"}, {"B", "PROGRAM#2"}, 0.5, 4);
-    }
-    std::ifstream in(file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "<Pairs/>");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
-}

@@ -1,0 +1,37 @@
+#include "app/CrudCommands.h"
+
+#include <stdexcept>
+
+#include "app/NodeMenuCommands.h"
+#include "common/Globals.h"
+#include "platform/ui/MainWindow.h"
+#include "reports/CrudAnalysis.h"
+#include "reports/ui/frmCRUDComp.h"
+#include "reports/ui/frmCRUDSig.h"
+#include "services/NodeMenu.h"
+#include "session/WorkspaceGlobals.h"
+
+namespace app {
+
+CrudOutcome GetCRUDReport(platform::ui::IMainWindow& w) {
+    if (!Globals::g_Database) throw std::runtime_error("No workspace is open.");
+    const auto result =
+        mdlReports::GetCRUDReport(*Globals::g_Database, Globals::g_WorkspaceFolder, w, Globals::g_Restrict);
+    return CrudOutcomeOf(result.fileWritten, result.cancelled);
+}
+
+void InstallCrudCommands(platform::ui::IMainWindow& w) {
+    ToolServices services;
+    services.getCRUDReport = [](platform::ui::IMainWindow& main) { return GetCRUDReport(main); };
+    services.crudComparisonWindow = [](QWidget* owner) -> QWidget* { return new reports::ui::frmCRUDComp(owner); };
+    InstallToolCommands(w, services);
+
+    platform::ui::IMainWindow* main = &w;
+    SetNodeCommand(w, services::NodeMenuItem::CRUDSig, [main] {
+        const auto fields = services::SplitTag(NodeMenuTag(*main, services::NodeMenuItem::CRUDSig));
+        if (!fields) return;
+        Globals::ShowCRUDSignature(fields->second, fields->first, main->Window());
+    });
+}
+
+}  // namespace app

@@ -1,0 +1,75 @@
+#pragma once
+// The CRUD overlap window: the similar program pairs of the workspace's
+// comparison file, one row per pair with both names, the degree of
+// similarity as a percentage and the pair's comparison points. A row's menu
+// (right click, or Shift+F10 on the selected row) opens the CRUD signature
+// or the source of either program, or of both. The list is read once, when
+// the window opens.
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+class QAction;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace reports::ui {
+
+class frmCRUDComp : public QWidget {
+    Q_OBJECT
+public:
+    // Reads the comparison file of the open workspace (a missing or
+    // unreadable file leaves only the column headers).
+    explicit frmCRUDComp(QWidget* owner);
+    frmCRUDComp(QWidget* owner, const std::filesystem::path& comparisonFile);
+
+    // Where each row keeps its program's "<name>", NUL, "<id>": the row
+    // (program one) in column 0, program two in column 2.
+    static constexpr int kTagRole = Qt::UserRole + 1;
+
+    // The row menu for a row (none: nullptr) and a button (1 left, 2 right,
+    // 4 middle): any button but the left one on a row sets the Tags of the
+    // program entries from the row and pops the menu up at globalPos.
+    // Returns whether it popped up.
+    bool RowMenu(int button, QTreeWidgetItem* row, const QPoint& globalPos);
+
+    // The signature or the source of the program in a Tag ("<name>", NUL,
+    // "<id>"), shown over this window or brought back when already open.
+    void ShowCRUDSignature(const std::string& tag);
+    void ShowSource(const std::string& tag);
+
+    // The last window state other than minimised.
+    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
+    QPointer<QWidget> Owner;
+
+    QTreeWidget* lvCRUDComp = nullptr;
+    QMenu* mnuRowOptions = nullptr;
+    QMenu* mnuP1 = nullptr;
+    QAction* mnuP1CRUDSig = nullptr;
+    QAction* mnuP1ViewSrc = nullptr;
+    QMenu* mnuP2 = nullptr;
+    QAction* mnuP2CRUDSig = nullptr;
+    QAction* mnuP2ViewSrc = nullptr;
+    QAction* mnuBothCRUDSig = nullptr;
+    QAction* mnuBothViewSrc = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Load(const std::filesystem::path& comparisonFile);
+    // Runs a menu command; what fails is reported, the window stays.
+    void Run(const std::function<void()>& command);
+    void RememberWindowState();
+};
+
+}  // namespace reports::ui

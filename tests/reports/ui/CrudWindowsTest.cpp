@@ -1,0 +1,192 @@
+// The CRUD signature and overlap windows over the OrderEntry sample: one
+// signature window per program, the overlap rows, the row menu by mouse
+// and keys, and what its commands open.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+#include "common/Globals.h"
+#include "reports/CrudComparison.h"
+#include "reports/CrudSignature.h"
+#include "reports/ui/frmCRUDComp.h"
+#include "reports/ui/frmCRUDSig.h"
+#include "session/WorkspaceGlobals.h"
+#include "session/WorkspaceLoad.h"
+#include "tests/support/TestSupport.h"
+#include "views/ui/frmSource.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using reports::ui::frmCRUDComp;
+using reports::ui::frmCRUDSig;
+
+class CrudWindows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Globals::g_AppPath = testsupport::AppDir();
+        s_dir = std::make_unique<testsupport::TempDir>();
+        const fs::path built = testsupport::AppDir().parent_path() / "samples";
+        fs::copy(built / "OrderEntry", *s_dir / "OrderEntry", fs::copy_options::recursive);
+        fs::copy_file(built / "OrderEntry.hxp", *s_dir / "OrderEntry.hxp");
+        testsupport::RecordingProgress progress;
+        testsupport::ScriptedPrompt prompt;
+        const auto view = session::OpenWorkspace(*s_dir / "OrderEntry.hxp", {}, progress, prompt);
+        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
+    }
+    static void TearDownTestSuite() {
+        session::CloseWorkspace();
+        s_dir.reset();
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isWindow() && !w->parentWidget()) w->close();
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The programs of the sample with the most and with no store accesses.
+    static std::pair<std::string, std::string> Program(bool accessing) {
+        auto rs = Globals::g_Database->OpenRecordset(
+            std::string("SELECT ID, Name FROM Ents E WHERE EntName = 'PROGRAM' AND Stub = 0 AND ") +
+            (accessing ? "" : "NOT ") +
+            "EXISTS (SELECT * FROM Rels WHERE Id1 = E.ID AND RelName = 'access') "
+            "ORDER BY (SELECT COUNT(*) FROM Rels WHERE Id1 = E.ID) DESC, SerialID");
+        return {rs.Text("ID"), rs.Text("Name")};
+    }
+    template <class W>
+    static std::vector<W*> Open() {
+        std::vector<W*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* x = qobject_cast<W*>(w); x && x->isVisible()) out.push_back(x);
+        return out;
+    }
+    static QStringList Row(QTreeWidget* list, int row) {
+        QStringList texts;
+        for (int c = 0; c < list->columnCount(); ++c) texts << list->topLevelItem(row)->text(c);
+        return texts;
+    }
+    static QStringList Headers(QTreeWidget* list) {
+        QStringList texts;
+        for (int c = 0; c < list->columnCount(); ++c) texts << list->headerItem()->text(c);
+        return texts;
+    }
+
+    inline static std::unique_ptr<testsupport::TempDir> s_dir;
+};
+
+TEST_F(CrudWindows, OneSignatureWindowPerProgramFilledWhenItOpens) {
+    const auto [id, name] = Program(true);
+    QWidget owner;
+    Globals::ShowCRUDSignature(id, name, &owner);
+    frmCRUDSig* window = reports::ui::FindCRUDSignatureWindow(id);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QString::fromStdString(name) + " - CRUD Signature");
+    EXPECT_EQ(window->Owner, &owner);
+    EXPECT_EQ(Headers(window->lstCRUD), (QStringList{"Store Name", "Inserts", "Reads", "Updates", "Deletes"}));
+    const auto signature = Globals::ProgramCRUDSignature(*Globals::g_Database, id);
+    ASSERT_FALSE(signature.Rows().empty());
+    ASSERT_EQ(window->lstCRUD->topLevelItemCount(), static_cast<int>(signature.Rows().size()));
+    for (size_t r = 0; r < signature.Rows().size(); ++r) {
+        const auto& row = signature.Rows()[r];
+        EXPECT_EQ(Row(window->lstCRUD, static_cast<int>(r)),
+                  (QStringList{QString::fromStdString(row.storeName), row.Marked('I') ? "Y" : "",
+                               row.Marked('R') ? "Y" : "", row.Marked('U') ? "Y" : "", row.Marked('D') ? "Y" : ""}));
+    }
+
+    // Asked again (id in another case) while minimised: the same window,
+    // back to its state, and no second one.
+    window->showMinimized();
+    Globals::g_Database->Execute("DELETE FROM Rels WHERE Id1 = ?1", {id});
+    std::string lower = id;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    Globals::ShowCRUDSignature(lower, name, &owner);
+    EXPECT_EQ(Open<frmCRUDSig>().size(), 1u);
+    EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(window->lstCRUD->topLevelItemCount(), static_cast<int>(signature.Rows().size()));
+
+    const auto [quiet, quietName] = Program(false);
+    Globals::ShowCRUDSignature(quiet, quietName, &owner);
+    ASSERT_TRUE(reports::ui::FindCRUDSignatureWindow(quiet));
+    EXPECT_EQ(reports::ui::FindCRUDSignatureWindow(quiet)->lstCRUD->topLevelItemCount(), 0);
+    window->close();
+    reports::ui::FindCRUDSignatureWindow(quiet)->close();
+}
+
+TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
+    const auto [id1, name1] = Program(true);
+    const auto [id2, name2] = Program(false);
+    const fs::path file = *s_dir / "comparison.xml";
+    {
+        using P = mdlReports::CrudComparisonWriter::Program;
+        mdlReports::CrudComparisonWriter writer(file);
+        writer.AddPair(P(name1, id1), P(name2, id2), 0.125, 16);
+        writer.AddPair(P("A", "PROGRAM#901"), P("BC", "PROGRAM#902"), 0.335, 200);
+        writer.AddPair(P(name1, "PROGRAM#903"), P(name2, "PROGRAM#904"), 0.5, 4);   // the first pair's names
+        writer.Finish();
+    }
+    frmCRUDComp window(nullptr, file);
+    window.show();
+    QTreeWidget* list = window.lvCRUDComp;
+    EXPECT_EQ(Headers(list),
+              (QStringList{"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"}));
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(Row(list, 0), (QStringList{QString::fromStdString(name1), "12%", QString::fromStdString(name2), "16"}));
+    EXPECT_EQ(Row(list, 1), (QStringList{"A", "34%", "BC", "200"}));
+
+    const auto click = [&](Qt::MouseButton button, int row) {
+        const QPoint at = row >= 0 ? list->visualItemRect(list->topLevelItem(row)).center()
+                                   : QPoint(5, list->viewport()->height() - 3);
+        QTest::mouseClick(list->viewport(), button, {}, at);
+        const bool shown = window.mnuRowOptions->isVisible();
+        window.mnuRowOptions->hide();
+        return shown;
+    };
+    const auto key = [&](Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(list, Qt::Key_F10, modifiers);
+        const bool shown = window.mnuRowOptions->isVisible();
+        window.mnuRowOptions->hide();
+        return shown;
+    };
+    EXPECT_FALSE(click(Qt::LeftButton, 1));
+    EXPECT_FALSE(click(Qt::RightButton, -1));
+    EXPECT_TRUE(click(Qt::RightButton, 1));
+    EXPECT_EQ(window.mnuP1CRUDSig->property("Tag").toString(), QString("A") + QChar(0) + "PROGRAM#901");
+    EXPECT_EQ(window.mnuP2ViewSrc->property("Tag").toString(), QString("BC") + QChar(0) + "PROGRAM#902");
+    list->clearSelection();
+    EXPECT_FALSE(key(Qt::ShiftModifier));
+    list->topLevelItem(0)->setSelected(true);
+    EXPECT_FALSE(key(Qt::NoModifier));
+    EXPECT_FALSE(key(Qt::ShiftModifier | Qt::ControlModifier));
+    EXPECT_TRUE(key(Qt::ShiftModifier));
+    EXPECT_EQ(window.mnuP1ViewSrc->property("Tag").toString().toStdString(), name1 + '\0' + id1);
+
+    // Both signatures, then both sources; asked twice, nothing more opens.
+    for (int twice = 0; twice < 2; ++twice) {
+        window.mnuBothCRUDSig->trigger();
+        window.mnuBothViewSrc->trigger();
+    }
+    const auto signatures = Open<frmCRUDSig>();
+    ASSERT_EQ(signatures.size(), 2u);
+    for (frmCRUDSig* s : signatures) EXPECT_EQ(s->Owner, &window);
+    EXPECT_TRUE(reports::ui::FindCRUDSignatureWindow(id2));
+    const auto sources = Open<views::ui::frmSource>();
+    ASSERT_EQ(sources.size(), 2u);
+    for (views::ui::frmSource* s : sources) {
+        EXPECT_EQ(s->Owner, &window);
+        if (s->Tag() == QString::fromStdString(id1 + "-Source")) {
+            EXPECT_EQ(s->windowTitle(), QString::fromStdString(name1 + " - Source"));
+            EXPECT_TRUE(s->rtf->isVisible() && !s->rtf->toPlainText().isEmpty()) << s->lblMessage->text().toStdString();
+        }
+    }
+}
+
+}  // namespace
