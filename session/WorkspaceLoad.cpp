@@ -80,10 +80,9 @@ std::string ReopenDatabase(View& view) {
 // Builds the database afresh from the template and the repository.
 std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& session, common::IProgress& progress) {
     auto& db = *(Globals::g_Database = workspace::CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceFolder));
-    // Marked incomplete until import and classification are both done, so
-    // that a build that stops anywhere in between reopens with the warning.
+    // The copy comes marked incomplete and keeps the mark until the load's
+    // last status write, so a build that stops anywhere reopens with the warning.
     const std::string incomplete = ResModule::LoadResString(kIncompleteMessage);
-    workspace::WriteLoadMessage(db, incomplete);
     platform::workbench::EntityStore store = session.GetEntityStore();
     const workspace::ImportResult imported = workspace::ImportRepositoryEntities(db, store, progress);
     if (!imported.error.empty()) throw std::runtime_error(imported.error);

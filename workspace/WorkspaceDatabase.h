@@ -25,12 +25,16 @@ bool DatabaseExists(const std::filesystem::path& workspaceFolder);
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
 // Copies the template over the workspace's database and opens the copy.
-// The copy is written to a temporary file in the workspace folder and renamed
-// into place; journal, WAL and shared-memory files left by the old database
-// are removed first, so none of them can be replayed into the new file. The
-// caller closes any connection to the old database before. Raises DbError
-// when the template is missing or not a workspace template, or when the copy
-// cannot be made; the old database is then left as it was.
+// The copy is written to a temporary file in the workspace folder, marked
+// incomplete there (IncompleteLoadMessage) and only then renamed into place,
+// so a build stopped at any moment (a kill, a full disk) never leaves a
+// database that reopens as complete; journal, WAL and shared-memory files
+// left by the old database are removed first, so none of them can be
+// replayed into the new file. Temporary copies that a killed build left are
+// removed. The caller closes any connection to the old database before.
+// Raises DbError when the template is missing or not a workspace template,
+// or when the copy cannot be made or marked; the old database is then left
+// as it was.
 std::unique_ptr<platform::db::Database> CreateWorkspaceDatabase(const std::filesystem::path& appPath,
                                                                 const std::filesystem::path& workspaceFolder);
 
@@ -39,10 +43,24 @@ std::unique_ptr<platform::db::Database> CreateWorkspaceDatabase(const std::files
 // failure.
 bool DeleteWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
+// The warning of a build that did not complete (resource 510).
+std::string IncompleteLoadMessage();
+
 // The warning of the last build kept in Status ("ErrorMessage"): empty when
-// the stored value is "none" (any case) or the row is absent.
+// the stored value is "none" (any case). A database without that row, or
+// whose Status cannot be read, did not come from a completed build: it gives
+// IncompleteLoadMessage.
 std::string ReadLoadMessage(platform::db::Database& db);
 // Stores the warning, or "none" for an empty one.
 void WriteLoadMessage(platform::db::Database& db, const std::string& message);
+
+// The steps of a build at which a crash test stops a child process: the
+// hook, when set, is called with the step's name as the build reaches it.
+inline constexpr const char* kStepTemplateCopied = "template-copied";   // before the copy is marked
+inline constexpr const char* kStepCopyMarked = "copy-marked";           // marked, before the rename
+inline constexpr const char* kStepCopyRenamed = "copy-renamed";         // the copy is the database now
+inline constexpr const char* kStepStatusWrite = "status-write";         // WriteLoadMessage, before it writes
+using BuildStepHook = void (*)(const char* step);
+void SetBuildStepHook(BuildStepHook hook);
 
 }  // namespace workspace
