@@ -215,7 +215,15 @@ void WsdlBuilder::AddWSDLOperation(const std::vector<StoredMessage>& messages) {
             if (part.element) typeName = AddWSDLTypes(*part.element);
             xml::Node wsdlPart = message.AppendElement("wsdl:part");
             wsdlPart.SetAttribute("name", partNames.Claim(ToXmlName(part.name)));
-            if (part.element) wsdlPart.SetAttribute("element", typeName);
+            if (part.element) {
+                wsdlPart.SetAttribute("element", typeName);
+            } else {
+                // A part needs an element or a type for WSDL readers to
+                // take it; one without a type text is plain text.
+                if (!m_xsdOnRoot) m_root.DeclareNamespace("xsd", kXsdNamespace);
+                m_xsdOnRoot = true;
+                wsdlPart.SetAttribute("type", "xsd:string");
+            }
         }
     }
 }
@@ -227,12 +235,24 @@ std::string WsdlBuilder::ToString() const {
     return m_doc.ToString(options);
 }
 
+std::string WsdlRefusal(Database& db, int64_t wsid) {
+    auto service = db.OpenRecordset("SELECT Name FROM wsWebServices WHERE WSID = ?", {wsid});
+    if (service.IsEOF()) return "The web service no longer exists in the workspace database; no WSDL was written.";
+    const std::string name = service.Text("Name");
+    if (FileNameUtility::IsValidName(name)) return {};
+    return "No WSDL can be written for the web service \"" + ToValidUtf8(name) +
+           "\": its name is empty or holds characters that a file name cannot hold "
+           "(\\ / : * ? \" < > | or control characters).";
+}
+
 std::optional<GeneratedWsdl> GenerateWebServiceWSDL(Database& db, int64_t wsid, common::IPrompt& prompt) {
     auto service = db.OpenRecordset("SELECT Name FROM wsWebServices WHERE WSID = ?", {wsid});
     if (service.IsEOF()) return std::nullopt;
     const std::string name = service.Text("Name");
     if (!FileNameUtility::IsValidName(name)) return std::nullopt;
-    Globals::g_ServiceName = name;
+    // The name becomes file names only; bytes that are no UTF-8 would give
+    // one that no window can show or type.
+    Globals::g_ServiceName = ToValidUtf8(name);
 
     WsdlBuilder builder(name);
     // In link order, so that the document is the same every time.
@@ -246,7 +266,7 @@ std::optional<GeneratedWsdl> GenerateWebServiceWSDL(Database& db, int64_t wsid, 
         if (entity.IsEOF()) continue;
         builder.AddWSDLOperation(LoadEntityMessages(db, entity.Int("SerialID"), kEntityMessages, prompt));
     }
-    return GeneratedWsdl{name, builder.ToString()};
+    return GeneratedWsdl{Globals::g_ServiceName, builder.ToString()};
 }
 
 }  // namespace services

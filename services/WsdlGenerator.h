@@ -89,18 +89,25 @@ private:
     UniqueNames m_typeNames;
     UniqueNames m_operationNames;
     UniqueNames m_messageNames;
+    // The root declares the prefix xsd once a part refers to "xsd:string".
+    bool m_xsdOnRoot = false;
 };
 
 struct GeneratedWsdl {
-    std::string serviceName;   // the service's real name, for the file name
+    std::string serviceName;   // the service's real name (as valid UTF-8), for the file name
     std::string text;
 };
 
 // Builds the WSDL document of web service wsid from its web operations on
 // entities (processes are left out; a link whose entity row is missing is
 // skipped). No document, and no message, when the service does not exist
-// or FileNameUtility::IsValidName refuses its name. Sets
-// Globals::g_ServiceName once the name has passed.
+// or FileNameUtility::IsValidName refuses its name (WsdlRefusal tells
+// which). Sets Globals::g_ServiceName once the name has passed, with bytes
+// that are no UTF-8 replaced (ToValidUtf8).
+// Why GenerateWebServiceWSDL gives no document for wsid, as the text shown
+// to the analyst; empty when it gives one.
+std::string WsdlRefusal(platform::db::Database& db, int64_t wsid);
+
 std::optional<GeneratedWsdl> GenerateWebServiceWSDL(platform::db::Database& db, int64_t wsid,
                                                     common::IPrompt& prompt);
 

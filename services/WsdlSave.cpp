@@ -1,10 +1,11 @@
 #include "services/WsdlSave.h"
 
 #include "platform/xml/FileReplace.h"
+#include "services/XmlNames.h"
 
 namespace services {
 
-std::string DefaultWsdlFileName(const std::string& serviceName) { return serviceName + "-WSDL.xml"; }
+std::string DefaultWsdlFileName(const std::string& serviceName) { return ToValidUtf8(serviceName) + "-WSDL.xml"; }
 
 SaveDialogSpec WsdlSaveDialogSpec(const std::string& serviceName) {
     SaveDialogSpec spec;
@@ -34,7 +35,13 @@ std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std
 std::optional<std::filesystem::path> GenerateAndSaveWebServiceWSDL(platform::db::Database& db, int64_t wsid,
                                                                    ISaveDialog& dialog, common::IPrompt& prompt) {
     auto wsdl = GenerateWebServiceWSDL(db, wsid, prompt);
-    if (!wsdl) return std::nullopt;
+    if (!wsdl) {
+        // The command was chosen on purpose: doing nothing would look like a
+        // save that silently failed.
+        const std::string why = WsdlRefusal(db, wsid);
+        if (!why.empty()) prompt.Message(why, WsdlSaveDialogSpec({}).title, common::Icon::Exclamation);
+        return std::nullopt;
+    }
     return SaveWSDL(wsdl->text, wsdl->serviceName, dialog, prompt);
 }
 

@@ -13,7 +13,8 @@
 
 namespace services {
 
-// The default WSDL file name of a service: "<service name>-WSDL.xml".
+// The default WSDL file name of a service: "<service name>-WSDL.xml", with
+// bytes of the name that are no UTF-8 replaced (ToValidUtf8).
 std::string DefaultWsdlFileName(const std::string& serviceName);
 
 // The dialog settings of the WSDL save: title "Save WSDL", filter
@@ -31,8 +32,9 @@ std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std
                                               ISaveDialog& dialog, common::IPrompt& prompt);
 
 // The Save Web Service command without its window: generation, then the
-// save loop. Returns the written file; nothing when the service is unknown,
-// its name fails the check, the user cancelled or the write failed.
+// save loop. Returns the written file; nothing when the service is unknown
+// or its name fails the check (both said through the prompt, WsdlRefusal),
+// the user cancelled or the write failed.
 std::optional<std::filesystem::path> GenerateAndSaveWebServiceWSDL(platform::db::Database& db, int64_t wsid,
                                                                    ISaveDialog& dialog, common::IPrompt& prompt);
 

@@ -2,26 +2,31 @@
 
 #include <cstdint>
 
+#include "platform/xml/XmlChars.h"
+
 namespace services {
 namespace {
 
-// Decodes one UTF-8 character at pos and advances pos; malformed bytes
-// come back as 0xFFFFFFFF (never a name character) and are skipped one by one.
+constexpr uint32_t kBad = 0xFFFFFFFF;
+
+// Decodes one UTF-8 character at pos and advances pos. A byte that does not
+// start a well-formed sequence (a stray continuation, a cut-off, overlong or
+// surrogate form, beyond U+10FFFF) comes back as kBad, never a name
+// character, and is skipped alone.
 uint32_t NextCodePoint(std::string_view s, size_t& pos) {
-    constexpr uint32_t kBad = 0xFFFFFFFF;
     const auto b0 = static_cast<unsigned char>(s[pos]);
     size_t len = 0;
     uint32_t cp = 0;
     if (b0 < 0x80) {
         ++pos;
         return b0;
-    } else if ((b0 & 0xE0) == 0xC0) {
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
         len = 2;
         cp = b0 & 0x1F;
     } else if ((b0 & 0xF0) == 0xE0) {
         len = 3;
         cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
         len = 4;
         cp = b0 & 0x07;
     } else {
@@ -40,23 +45,16 @@ uint32_t NextCodePoint(std::string_view s, size_t& pos) {
         }
         cp = (cp << 6) | (b & 0x3F);
     }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++pos;
+        return kBad;
+    }
     pos += len;
     return cp;
 }
 
-// XML 1.0 (fifth edition) NameStartChar without ':'.
-bool IsNameStart(uint32_t c) {
-    return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
-           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
-           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
-           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool IsNameChar(uint32_t c) {
-    return IsNameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
+bool IsNameStart(uint32_t c) { return c != kBad && platform::xml::IsPortableNameStart(c); }
+bool IsNameChar(uint32_t c) { return c != kBad && platform::xml::IsPortableNameChar(c); }
 
 }  // namespace
 
@@ -91,6 +89,20 @@ bool IsXmlName(std::string_view text) {
         first = false;
     }
     return true;
+}
+
+std::string ToValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t start = pos;
+        if (NextCodePoint(text, pos) == kBad)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(text.substr(start, pos - start));
+    }
+    return out;
 }
 
 std::string UniqueNames::Claim(const std::string& name) {

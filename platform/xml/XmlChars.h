@@ -1,9 +1,23 @@
 #pragma once
 // Text handed to the XML layer becomes characters XML 1.0 can carry, so a
-// document the program writes always loads again.
+// document the program writes always loads again; and the characters that
+// every reader takes in a name.
 
 #include <string>
 #include <string_view>
+
+namespace platform::xml {
+
+// Whether a character may start, or stand inside, a name without colon
+// (NCName) in every reader: the characters that both the fourth and the
+// fifth edition of XML 1.0 allow. libxml2's schema compiler, and every tool
+// built on it, checks names by the fourth edition's tables, which leave out
+// much of what the fifth allows (U+203F, U+FEFF, U+FFFD, everything beyond
+// U+FFFF).
+bool IsPortableNameStart(char32_t c);
+bool IsPortableNameChar(char32_t c);
+
+}  // namespace platform::xml
 
 namespace platform::xml::detail {
 

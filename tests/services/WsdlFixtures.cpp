@@ -91,4 +91,26 @@ int64_t BuildHostileService(Database& db) {
     return wsid;
 }
 
+int64_t BuildUnicodeNamesService(Database& db) {
+    EnsureTables(db);
+    const int64_t ord = AddProgram(db, "PROGRAM#21", "ORD\xF0\x9F\x98\x80PROG");   // U+1F600
+    const int64_t tie = AddProgram(db, "PROGRAM#22", "\xE2\x80\xBFTIE");          // U+203F
+    StoreMessages(db, ord, 2,
+                  "<definitions><message name=\"ORD\xF0\x9F\x98\x80PROG.In\">"
+                  "<part name=\"cust\xEF\xBB\xBFNo\" element=\"char 10\"/>"   // U+FEFF
+                  "<part name=\"note\"/></message>"
+                  "<message name=\"ORD\xF0\x9F\x98\x80PROG.Out\">"
+                  "<part name=\"amount\xEF\xBF\xBD\" element=\"decimal 9(2)\"/>"   // U+FFFD
+                  "<part name=\"\xF0\x90\x80\x80total\" element=\"char 5\xF0\x9F\x98\x80\"/>"   // U+10000
+                  "</message></definitions>");
+    StoreMessages(db, tie, 2,
+                  "<definitions><message name=\"\xE2\x80\xBFTIE.Out\"><part name=\"flag\"/></message>"
+                  "</definitions>");
+
+    const int64_t wsid = AddService(db, "Unicode Names");
+    Link(db, wsid, AddEntityOperation(db, ord, "Orders"));
+    Link(db, wsid, AddEntityOperation(db, tie, "Tie"));
+    return wsid;
+}
+
 }  // namespace wsdlfixtures

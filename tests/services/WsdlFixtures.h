@@ -31,4 +31,10 @@ int64_t BuildOrderService(platform::db::Database& db);
 // is missing. Returns the WSID.
 int64_t BuildHostileService(platform::db::Database& db);
 
+// "Unicode Names": program, part and type names with characters that the
+// newer XML rules allow in names but schema readers refuse (U+FEFF, U+FFFD,
+// U+203F, characters beyond U+FFFF, emoji), and parts without a type text.
+// Returns the WSID.
+int64_t BuildUnicodeNamesService(platform::db::Database& db);
+
 }  // namespace wsdlfixtures

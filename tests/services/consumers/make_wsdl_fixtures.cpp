@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
 
         FolderDialog dialog(out);
         FailingPrompt prompt;
-        for (int64_t wsid : {wsdlfixtures::BuildOrderService(*db), wsdlfixtures::BuildHostileService(*db)}) {
+        for (int64_t wsid : {wsdlfixtures::BuildOrderService(*db), wsdlfixtures::BuildHostileService(*db),
+                              wsdlfixtures::BuildUnicodeNamesService(*db)}) {
             auto file = services::GenerateAndSaveWebServiceWSDL(*db, wsid, dialog, prompt);
             if (!file || prompt.failed) {
                 std::cerr << "no WSDL written for service " << wsid << "\n";
