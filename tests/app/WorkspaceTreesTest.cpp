@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QTreeWidget>
 
@@ -49,6 +50,8 @@ protected:
 
     int ExpectAlike(const QTreeWidget& widget, const common::Tree& tree, const platform::ui::ImageList& images) {
         TreeItemModel model(images);
+        // The sample's real trees pass Qt's own model checks too.
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
         model.SetTree(tree);
         return ExpectAlike(widget, nullptr, model, {});
     }
