@@ -223,16 +223,14 @@ TEST_F(FlowContextWindowTest, AClosedPaneComesBackAndOnlyTheClientSideShowsItsZo
     platform::ui::TSplitterPane* pane = w->splMain->Panes(views::kDataFacingPane);
     ASSERT_TRUE(pane);
     pane->SetVisible(false);
-    Settle();
-    EXPECT_FALSE(w->dgmDataFacing->isVisible());
+    EXPECT_TRUE(SettleUntil([&] { return !w->dgmDataFacing->isVisible(); }));
     QAction* item = nullptr;
     for (QAction* a : w->mnuView->actions())
         if (a->text() == views::kDataFacingPane) item = a;
     ASSERT_TRUE(item);
     item->trigger();
-    Settle();
+    EXPECT_TRUE(SettleUntil([&] { return w->dgmDataFacing->isVisible(); }));
     EXPECT_TRUE(pane->Visible());
-    EXPECT_TRUE(w->dgmDataFacing->isVisible());
 
     w->dgmClientFacing->SetZoom(120);
     EXPECT_EQ(w->lblZoom->text(), "120%");

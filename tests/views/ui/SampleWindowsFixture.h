@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <filesystem>
@@ -58,6 +59,16 @@ protected:
         QApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();
+    }
+
+    // Processes events until done() holds, at most a few seconds: a fresh
+    // splitter sets its sizes and hides panes on timers after it shows.
+    template <class Pred>
+    static bool SettleUntil(Pred done) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
     }
 
     // Ents.ID of the entity of that name and kind.
