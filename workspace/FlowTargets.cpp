@@ -3,8 +3,7 @@
 namespace workspace {
 
 const std::vector<Node>& FlowTargetCollector::ScreenTransfers(const Node& screen) {
-    std::string key = screen.Key();
-    if (auto it = m_screens.find(key); it != m_screens.end()) return it->second;
+    if (auto it = m_screens.find(screen.number); it != m_screens.end()) return it->second;
 
     std::vector<Node> targets;
     auto addEntries = [&](const Node& transaction) {
@@ -24,13 +23,12 @@ const std::vector<Node>& FlowTargetCollector::ScreenTransfers(const Node& screen
             }
         }
     }
-    return m_screens.emplace(std::move(key), std::move(targets)).first->second;
+    return m_screens.emplace(screen.number, std::move(targets)).first->second;
 }
 
 const FlowTargets& FlowTargetCollector::CollectFlowTargets(const Node& message) {
     if (!message.Is("SCRMSG")) return m_none;
-    std::string key = message.Key();
-    if (auto it = m_messages.find(key); it != m_messages.end()) return it->second;
+    if (auto it = m_messages.find(message.number); it != m_messages.end()) return it->second;
 
     FlowTargets found;
     // Transfer targets come only through the message's screens.
@@ -49,7 +47,7 @@ const FlowTargets& FlowTargetCollector::CollectFlowTargets(const Node& message) 
                 if (p.other.Is("PROGRAM")) found.programs.push_back(p.other);
         }
     }
-    return m_messages.emplace(std::move(key), std::move(found)).first->second;
+    return m_messages.emplace(message.number, std::move(found)).first->second;
 }
 
 }  // namespace workspace

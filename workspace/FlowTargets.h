@@ -8,7 +8,7 @@
 // drops them. Results are kept per message and the transfer targets per
 // screen for the whole build: a screen's messages all share its targets.
 
-#include <string>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -37,8 +37,9 @@ private:
     RepositoryReader& m_reader;
     OwningProgram& m_owners;
     FlowTargets m_none;
-    std::unordered_map<std::string, FlowTargets> m_messages;
-    std::unordered_map<std::string, std::vector<Node>> m_screens;
+    // By entity number.
+    std::unordered_map<int64_t, FlowTargets> m_messages;
+    std::unordered_map<int64_t, std::vector<Node>> m_screens;
 };
 
 }  // namespace workspace

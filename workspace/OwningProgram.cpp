@@ -6,8 +6,7 @@ namespace workspace {
 
 Node OwningProgram::GetOwningProgram(const Node& entity) {
     if (!entity.Is("PROGRAMENTRY")) return entity;
-    std::string key = entity.Key();
-    if (auto it = m_owners.find(key); it != m_owners.end()) return it->second;
+    if (auto it = m_owners.find(entity.number); it != m_owners.end()) return it->second;
     Node owner = entity;
     for (const Link& link : m_reader.Incoming(entity)) {
         if (SameText(link.RelName(), "BelongsTo")) {
@@ -15,7 +14,7 @@ Node OwningProgram::GetOwningProgram(const Node& entity) {
             break;
         }
     }
-    m_owners.emplace(std::move(key), owner);
+    m_owners.emplace(entity.number, owner);
     return owner;
 }
 

@@ -4,7 +4,7 @@
 // entity, and an entry without owner, is its own answer. Answers are kept for
 // the whole build, since many programs reach the same entries.
 
-#include <string>
+#include <cstdint>
 #include <unordered_map>
 
 #include "workspace/RepositoryReader.h"
@@ -18,7 +18,7 @@ public:
 
 private:
     RepositoryReader& m_reader;
-    std::unordered_map<std::string, Node> m_owners;
+    std::unordered_map<int64_t, Node> m_owners;   // by entry number
 };
 
 }  // namespace workspace

@@ -10,14 +10,16 @@ namespace workspace {
 ProgramRelationships::ProgramRelationships(RepositoryReader& reader, RelationshipRecorder& recorder)
     : m_reader(reader), m_recorder(recorder), m_owners(reader), m_flows(reader, m_owners) {}
 
-void ProgramRelationships::Record(const Walk& w, const Node& to, const std::string& name) {
+const EntRef& ProgramRelationships::Target(const Node& to) {
+    if (auto it = m_targets.find(to.number); it != m_targets.end()) return it->second;
     // An entry that no program owns stands for a program the repository
     // knows only by name: its stub program takes its place.
-    if (to.Is("PROGRAMENTRY")) {
-        m_recorder.AddRelIfNew(w.from, m_recorder.StubProgram(m_reader.NameAttribute(to)), name);
-        return;
-    }
-    m_recorder.AddRelIfNew(w.from, EntRef{to.Key(), to.Type()}, name);
+    EntRef ref = to.Is("PROGRAMENTRY") ? m_recorder.StubProgram(m_reader.NameAttribute(to)) : EntRef{to.Key(), to.Type()};
+    return m_targets.emplace(to.number, std::move(ref)).first->second;
+}
+
+void ProgramRelationships::Record(const Walk& w, const Node& to, const std::string& name) {
+    m_recorder.AddRelIfNew(w.from, Target(to), name);
 }
 
 void ProgramRelationships::MessageSends(const Walk& w, const Node& message) {

@@ -9,6 +9,9 @@
 // "Sends", "Receives" or "Xctls"; every other row carries the name of the
 // program's own relation at the start of the chain, however deep the chain.
 
+#include <cstdint>
+#include <unordered_map>
+
 #include "workspace/FlowTargets.h"
 #include "workspace/OwningProgram.h"
 #include "workspace/RelationshipRecorder.h"
@@ -32,6 +35,9 @@ private:
         EntRef from;
     };
     void Record(const Walk& w, const Node& to, const std::string& name);
+    // The Rels end of a target: its key and type, or for a program entry
+    // (one without owner) its stub program. Kept by entity number.
+    const EntRef& Target(const Node& to);
     void MessageSends(const Walk& w, const Node& message);
     void TransactionTarget(const Walk& w, const Node& transaction, const std::string& name);
     void DecisionTargets(const Walk& w, const Node& decision, const std::string& name);
@@ -42,6 +48,7 @@ private:
     RelationshipRecorder& m_recorder;
     OwningProgram m_owners;
     FlowTargetCollector m_flows;
+    std::unordered_map<int64_t, EntRef> m_targets;
 };
 
 }  // namespace workspace

@@ -4,12 +4,18 @@
 // entries the repository gives no owner, and dummy stores for data ports
 // without a store behind them.
 //
-// The duplicate test and both name lookups are answered from memory, seeded
-// once from the tables, so a large import does not query Rels or Ents per
-// finding. Text is compared with the database's own case folding, so the
-// answers are those the equivalent SQL would give.
+// Every row the walk finds starts at the program being walked, and the walk
+// records one program's rows before the next program's. The duplicate test
+// therefore keeps only the current source's rows in memory, keyed by target,
+// relation name and their types; a source that comes back later, and every
+// source of a table that held rows before, is read back from Rels when it
+// becomes current. The stub and dummy-store look-ups are answered from
+// memory, seeded once from the tables. Text is compared with the database's
+// own case folding, so the answers are those the equivalent SQL would give.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -29,7 +35,7 @@ public:
 
     // True when Rels holds a row with these six values (case ignored).
     bool RelExists(const std::string& id1, const std::string& id2, const std::string& entName1,
-                   const std::string& entName2, const std::string& relName, const std::string& relNameFull) const;
+                   const std::string& entName2, const std::string& relName, const std::string& relNameFull);
 
     // Appends from -> to under the workbench name unless an identical row
     // exists; returns whether a row was added.
@@ -48,10 +54,32 @@ public:
     size_t RowsAdded() const { return m_rowsAdded; }
 
 private:
-    static std::string Key(const std::string& id1, const std::string& id2, const std::string& entName1,
-                           const std::string& entName2, const std::string& relName, const std::string& relNameFull);
-    void Append(const std::string& id1, const std::string& id2, const std::string& entName1,
-                const std::string& entName2, const std::string& relName, const std::string& relNameFull);
+    // The four values of a row that vary within one source.
+    struct RowView {
+        std::string_view id2, entName2, relName, relNameFull;
+    };
+    struct Row {
+        std::string id2, entName2, relName, relNameFull;
+        operator RowView() const { return {id2, entName2, relName, relNameFull}; }
+    };
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(const RowView& r) const;
+        size_t operator()(const Row& r) const { return (*this)(RowView(r)); }
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(const RowView& a, const RowView& b) const;
+        bool operator()(const Row& a, const Row& b) const { return (*this)(RowView(a), RowView(b)); }
+        bool operator()(const RowView& a, const Row& b) const { return (*this)(a, RowView(b)); }
+        bool operator()(const Row& a, const RowView& b) const { return (*this)(RowView(a), b); }
+    };
+
+    bool IsSource(std::string_view id1, std::string_view entName1) const;
+    // Makes from the current source, reading its earlier rows when it may have some.
+    void UseSource(std::string_view id1, std::string_view entName1);
+    const std::string& Normalized(const std::string& name);
+    void Append(const std::string& id1, const std::string& entName1, const RowView& row);
     std::string AddEntsRowWithSerialId(const std::string& idPrefix, const std::string& entName,
                                        const std::string& entNameFull, const std::string& name, bool stub);
 
@@ -59,7 +87,15 @@ private:
     platform::db::Statement m_insertRel;
     platform::db::Statement m_insertEnt;
     platform::db::Statement m_setEntId;
-    std::unordered_set<std::string> m_rels;
+    platform::db::Statement m_sourceRows;
+    platform::db::Statement m_rowExists;
+    // The table held rows before this recorder wrote any.
+    bool m_tableHadRows = false;
+    bool m_hasSource = false;
+    std::string m_sourceId, m_sourceType;
+    std::unordered_set<Row, FoldedHash, FoldedEqual> m_sourceRowsKept;
+    std::unordered_set<std::string> m_sourcesSeen;        // folded "<id>\x1f<type>"
+    std::unordered_map<std::string, std::string> m_normalized;   // workbench name -> RelName
     std::unordered_map<std::string, EntRef> m_stubs;    // by folded name
     std::unordered_map<std::string, EntRef> m_stores;   // by folded name, first row wins
     size_t m_rowsAdded = 0;

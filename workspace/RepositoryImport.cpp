@@ -3,8 +3,9 @@
 #include <optional>
 
 #include "platform/workbench/EntityStore.h"
+#include "platform/workbench/ReadTransaction.h"
 #include "platform/workbench/WorkbenchSession.h"
-#include "workspace/BatchTransaction.h"
+#include "workspace/BuildTransaction.h"
 #include "workspace/ProgramRelationships.h"
 #include "workspace/RelationshipRecorder.h"
 #include "workspace/RepositoryReader.h"
@@ -21,9 +22,6 @@ const char* const kStoreTypes[7] = {"TABLE", "HISEGMENT", "ADABASFILE", "NETRECO
 
 namespace {
 
-// Entities per transaction: small enough that a commit is never far off,
-// large enough that commits cost nothing next to the walk.
-constexpr int kStepsPerBatch = 500;
 // Ents.Name and BusName hold up to 255 characters.
 constexpr size_t kNameLength = 255;
 
@@ -39,12 +37,14 @@ public:
 
     // True when every kind was read to its end; false when cancelled.
     bool Run() {
-        BatchTransaction batch(m_db, kStepsPerBatch);
-        m_batch = &batch;
+        // One read transaction on the repository and one write transaction
+        // on the database for the whole build, both ended on every path.
+        wb::ReadTransaction read(m_store);
+        BuildTransaction build(m_db, {"Ents", "Rels"});
         bool done = Screens() && Programs();
         for (size_t i = 0; done && i < std::size(kStoreTypes); ++i) done = ImportDataStores(kStoreTypes[i]);
-        batch.Finish();
-        m_batch = nullptr;
+        build.Finish();
+        read.End();
         return done;
     }
 
@@ -68,7 +68,6 @@ private:
             wb::RepositoryEntity entity = list.Current();
             addEntity(entity);
             m_progress.FinishStep(1);
-            m_batch->Step();
             if (m_progress.Cancelled()) return false;
         }
         return true;
@@ -119,7 +118,6 @@ private:
     common::IProgress& m_progress;
     Statement m_insert;
     Statement m_insertStub;
-    BatchTransaction* m_batch = nullptr;
 };
 
 }  // namespace

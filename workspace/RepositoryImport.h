@@ -5,9 +5,10 @@
 // types, one progress bar per kind, cancellable between entities.
 //
 // Runs without a window: the caller passes the database, the repository's
-// entity store and the progress sink. The rows are written in batches, one
-// transaction each; a cancel, an error and the end all commit what was
-// written, so the database always reopens cleanly.
+// entity store and the progress sink. The repository is read inside one
+// read transaction and the rows are written in one transaction; a cancel, an
+// error and the end all commit what was written, so the database always
+// reopens cleanly.
 
 #include <string>
 

@@ -1,8 +1,6 @@
 #include "workspace/RepositoryReader.h"
 
 #include "platform/workbench/EntityStore.h"
-#include "platform/workbench/RepositoryQuery.h"
-#include "platform/workbench/RepositorySchema.h"
 #include "workspace/Text.h"
 
 namespace workspace {
@@ -13,7 +11,7 @@ std::string Node::Key() const { return *type + "#" + std::to_string(number); }
 
 bool Node::Is(std::string_view typeName) const { return SameText(*type, typeName); }
 
-RepositoryReader::RepositoryReader(wb::EntityStore& store) : m_store(store) {}
+RepositoryReader::RepositoryReader(wb::EntityStore& store) : m_store(store), m_lists(store) {}
 
 RepositoryReader::~RepositoryReader() = default;
 
@@ -21,69 +19,56 @@ const std::string* RepositoryReader::Intern(std::string_view text) {
     return &*m_strings.emplace(text).first;
 }
 
-Node RepositoryReader::NodeOf(wb::RepositoryEntity& entity) {
-    return Node{Intern(entity.GetType().GetName()), entity.GetNumber()};
+const std::string* RepositoryReader::TypeOf(int64_t typeId) {
+    auto [it, added] = m_types.try_emplace(typeId, nullptr);
+    if (added) it->second = Intern(m_lists.TypeName(typeId));
+    return it->second;
 }
 
-const std::string& RepositoryReader::RoleName(const std::string& rel, int side) {
+const std::string* RepositoryReader::RoleOf(int64_t relTypeId, int side) {
     auto& roles = m_roles[side];
-    if (auto it = roles.find(rel); it != roles.end()) return *it->second;
-    const std::string name = m_store.GetSchema().GetRelationTypes().Item(rel).GetRole(side).GetName();
-    const std::string* interned = Intern(name);
-    roles.emplace(rel, interned);
-    return *interned;
+    if (auto it = roles.find(relTypeId); it != roles.end()) return it->second;
+    // An undefined relation type raises here, before anything is kept.
+    const std::string* role = Intern(m_lists.RoleName(relTypeId, side));
+    roles.emplace(relTypeId, role);
+    return role;
 }
 
-std::vector<Link> RepositoryReader::Query(const Node& node, bool outgoing) {
-    ++m_queries;
-    wb::RepositoryQuery query = m_store.CreateQuery();
-    query.Clear();
-    int status = 0;
-    wb::QueryNode projection = query.CreateNode(status, {}, "ID,Type,Name");
-    wb::QueryNode relation = query.CreateRelationNode(outgoing ? "*>" : "*<", "Type:Rel", projection);
-    wb::QueryNode root =
-        query.CreateNode(status, node.Type(), "", "ID=" + std::to_string(node.number), relation);
-    query.SetRoot(root);
-    query.Execute("");
+Node RepositoryReader::NodeOf(const wb::RepositoryEntity& entity) {
+    return Node{Intern(entity.GetTypeName()), entity.GetNumber()};
+}
 
+std::vector<Link> RepositoryReader::Read(const Node& node, bool outgoing) {
+    m_lists.Read(node.number, outgoing, m_rows);
     std::vector<Link> links;
-    links.reserve(static_cast<size_t>(query.Count()));
+    links.reserve(m_rows.size());
     const int side = outgoing ? 0 : 1;
-    for (; !query.AtEnd(); query.MoveNext()) {
-        const wb::QueryRow& row = query.Current();
-        Link link;
-        link.other.type = Intern(row.Field("Type").Value().AsText());
-        link.other.number = row.Field("ID").Value().AsInt();
-        link.relName = &RoleName(row.Field("Rel").Value().AsText(), side);
-        links.push_back(link);
-    }
+    for (const wb::RelationEnd& row : m_rows) links.push_back({Node{TypeOf(row.typeId), row.number}, RoleOf(row.relTypeId, side)});
     return links;
 }
 
-const std::vector<Link>& RepositoryReader::Kept(ListsByKey& lists, const Node& node, bool outgoing) {
-    std::string key = node.Key();
-    if (auto it = lists.find(key); it != lists.end()) return it->second.links;
-    std::vector<Link> links = Query(node, outgoing);
-    return lists.emplace(std::move(key), KeptList{node, std::move(links)}).first->second.links;
+const std::vector<Link>& RepositoryReader::Kept(ListsByNumber& lists, const Node& node, bool outgoing) {
+    if (auto it = lists.find(node.number); it != lists.end()) return it->second.links;
+    std::vector<Link> links = Read(node, outgoing);
+    return lists.emplace(node.number, KeptList{node, std::move(links)}).first->second.links;
 }
 
 const std::vector<Link>& RepositoryReader::Outgoing(const Node& node) { return Kept(m_out, node, true); }
 
 const std::vector<Link>& RepositoryReader::Incoming(const Node& node) { return Kept(m_in, node, false); }
 
-std::vector<std::pair<Node, bool>> RepositoryReader::KeptLists() const {
-    std::vector<std::pair<Node, bool>> lists;
-    for (const auto& [key, kept] : m_out) lists.emplace_back(kept.node, true);
-    for (const auto& [key, kept] : m_in) lists.emplace_back(kept.node, false);
-    return lists;
+std::vector<Link> RepositoryReader::ReadOutgoing(const Node& node) { return Read(node, true); }
+
+const std::string& RepositoryReader::Name(const Node& node) {
+    if (auto it = m_names.find(node.number); it != m_names.end()) return it->second;
+    return m_names.emplace(node.number, m_lists.Name(node.number)).first->second;
 }
 
-std::vector<Link> RepositoryReader::ReadOutgoing(const Node& node) { return Query(node, true); }
-
-std::string RepositoryReader::Name(const Node& node) { return m_store.Item(node.Key()).GetName(); }
-
-std::string RepositoryReader::NameAttribute(const Node& node) {
-    return m_store.Item(node.Key()).GetAttribute("Name");
+std::vector<std::pair<Node, bool>> RepositoryReader::KeptLists() const {
+    std::vector<std::pair<Node, bool>> lists;
+    for (const auto& [number, kept] : m_out) lists.emplace_back(kept.node, true);
+    for (const auto& [number, kept] : m_in) lists.emplace_back(kept.node, false);
+    return lists;
 }
 
 }  // namespace workspace
