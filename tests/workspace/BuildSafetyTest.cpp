@@ -32,25 +32,7 @@ pid_t EndedProcess() {
     return pid;
 }
 
-fs::path g_seenAtRename;   // the database as the rename left it
-
-void AtRename(const char* step) {
-    if (std::string(step) != workspace::kStepCopyRenamed) return;
-    fs::copy_file(g_seenAtRename.parent_path() / workspace::kDatabaseFileName, g_seenAtRename);
-}
-
 }  // namespace
-
-TEST(BuildSafety, TheCopyIsMarkedIncompleteBeforeItBecomesTheDatabase) {
-    testsupport::TempDir dir;
-    g_seenAtRename = dir / "Shop" / "seen.mdb";
-    workspace::SetBuildStepHook(AtRename);
-    auto db = workspace::CreateWorkspaceDatabase(testsupport::AppDir(), dir / "Shop");
-    workspace::SetBuildStepHook(nullptr);
-    auto seen = platform::db::Database::Open(g_seenAtRename);
-    EXPECT_EQ(workspace::ReadLoadMessage(*seen), workspace::IncompleteLoadMessage());
-    EXPECT_EQ(workspace::ReadLoadMessage(*db), workspace::IncompleteLoadMessage());
-}
 
 TEST(BuildSafety, CopiesThatKilledBuildsLeftAreRemovedByTheNextBuild) {
     testsupport::TempDir dir;
