@@ -1,0 +1,51 @@
+#pragma once
+// What the special analyses (COMMAREA size, validation rules) run on and
+// what they hand back. They read the workspace database and the programs'
+// code models through the workbench session, write their tables in one
+// transaction and their page through the run's report builder, report
+// progress and honour Cancel after each program.
+
+#include <string>
+#include <vector>
+
+namespace common {
+class IProgress;
+class IPrompt;
+}  // namespace common
+namespace platform::db {
+class Database;
+}
+namespace platform::workbench {
+class WorkbenchSession;
+}
+
+namespace mdlReports {
+
+class ReportBuilder;
+struct ReportPaths;
+
+struct AnalysisRun {
+    platform::db::Database& db;
+    platform::workbench::WorkbenchSession& session;
+    const ReportPaths& paths;
+    ReportBuilder& builder;
+    common::IProgress& progress;
+    // Where an ill-formed page is reported (message 502).
+    common::IPrompt& prompt;
+    // Between the whole and the fractional part of a number on a page: the
+    // user's regional setting, which the window side knows.
+    std::string decimalSeparator = ".";
+};
+
+struct AnalysisResult {
+    // "-1": the page is written; "0": the analyst cancelled (rows written so
+    // far stay, no page).
+    std::string text;
+    // One line per program whose code model is named but could not be used;
+    // such a program adds no rows and the run goes on.
+    std::vector<std::string> skipped;
+
+    bool Done() const { return text != "0"; }
+};
+
+}  // namespace mdlReports

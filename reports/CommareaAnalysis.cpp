@@ -1,0 +1,211 @@
+#include "reports/CommareaAnalysis.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "common/AsciiCase.h"
+#include "common/Progress.h"
+#include "platform/db/Database.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "reports/PageDocument.h"
+#include "reports/ProgramModel.h"
+#include "reports/ReportBuilder.h"
+#include "reports/ReportPaths.h"
+
+namespace mdlReports {
+
+namespace wb = platform::workbench;
+using platform::db::Database;
+using platform::db::Value;
+
+namespace {
+
+constexpr char kRecordFormat[] =
+    "<LCRecordFormat><Name CAPTION=\"Name\" valign=\"top\"/><Commarea CAPTION=\"COMMAREA Caption\" RAW=\"no\"/>"
+    "<Size CAPTION=\"Size (bytes)\" RAW=\"no\"/></LCRecordFormat>";
+constexpr char kBreak[] = "<br/>";
+
+struct CommareaItem {
+    std::string vnid;
+    std::string caption;
+    int64_t size = 0;
+};
+
+// The items of one program's USING ports, read whole before anything is
+// written, so a model that fails half-way adds no rows at all. Raises
+// WorkbenchError or DbError for a model that cannot be read.
+std::vector<CommareaItem> ReadItems(ProgramModel& program) {
+    std::vector<CommareaItem> items;
+    // The sizes live beside the model in its own database file.
+    auto sizes = Database::Open(program.File());
+    auto sizeOf = sizes->Prepare("SELECT size FROM Constructs WHERE VNID = ?");
+    wb::CodeModel& model = program.Model();
+    for (auto ports = model.GetObjects("", "PORT"); !ports.AtEnd(); ports.MoveNext()) {
+        const wb::CodeModelConstruct& port = ports.Current();
+        if (!common::AsciiEqualNoCase(port.GetProperty("PORTTYPE"), "USING")) continue;
+        for (auto vars = port.GetObjectsOfType("VAR"); !vars.AtEnd(); vars.MoveNext()) {
+            auto declarations = vars.Current().GetRelated("Declaration");
+            if (declarations.AtEnd()) continue;
+            // A VAR stands for one item: its first declaration.
+            const wb::CodeModelConstruct& declaration = declarations.Current();
+            CommareaItem item{declaration.GetId(), declaration.GetName(), 0};
+            sizeOf.Reset().Bind(1, item.vnid);
+            if (sizeOf.Step()) {
+                const auto size = StoredSize(sizeOf.Column(0));
+                if (!size)
+                    throw wb::WorkbenchError("the size of " + item.caption +
+                                             " is not a number: " + sizeOf.Column(0).AsText());
+                item.size = *size;
+            }
+            items.push_back(std::move(item));
+        }
+    }
+    return items;
+}
+
+std::string SkipLine(const std::string& name, const std::string& id, const std::string& reason) {
+    return "Program " + name + " (" + id + ") skipped: " + reason;
+}
+
+void WritePage(const AnalysisRun& run) {
+    ReportBuilder& builder = run.builder;
+    builder.StartPage(kRecordFormat, "COMMAREA Size Report", run.paths.g_TemplateLevel1);
+    // One program after the other by name (then id, so two programs of one
+    // name keep an order), each program's items in the order they were found.
+    auto rows = run.db.Prepare(
+        "SELECT E.ID, E.Name, R.Caption, R.size FROM Commarea R "
+        "INNER JOIN (SELECT ID, MIN(Name) AS Name FROM Ents GROUP BY ID) E ON R.ID = E.ID "
+        "WHERE R.RemedyType = 'C' ORDER BY E.Name COLLATE NOCASE, E.ID COLLATE NOCASE, R.rowid");
+    std::string id, name, captions, sizes;
+    bool open = false;
+    auto flush = [&] {
+        if (!open) return;
+        builder.StartRow();
+        builder.AddCell("Name", name);
+        builder.AddCell("Commarea", captions.substr(captions.empty() ? 0 : sizeof(kBreak) - 1));
+        builder.AddCell("Size", sizes.substr(sizes.empty() ? 0 : sizeof(kBreak) - 1));
+        builder.EndRow();
+    };
+    while (rows.Step()) {
+        if (!open || !common::AsciiEqualNoCase(rows.Text(0), id)) {
+            flush();
+            id = rows.Text(0);
+            name = rows.Text(1);
+            captions.clear();
+            sizes.clear();
+            open = true;
+        }
+        // A row whose size cannot be read is left out, caption and size alike.
+        const auto bits = StoredSize(rows.Column(3));
+        if (!bits) continue;
+        captions += kBreak + HtmlText(rows.Text(2));
+        sizes += kBreak + SizeInBytes(*bits, run.decimalSeparator);
+    }
+    flush();
+    builder.FinishPage();
+    builder.WritePage(run.paths.g_CommareaReportPath);
+
+    platform::xml::Document page = LoadPage(run.paths.g_CommareaReportPath, PageSource::GeneratedPage, run.prompt);
+    FillClientInfo(page, run.db);
+    SavePage(page, run.paths.g_CommareaReportPath);
+}
+
+}  // namespace
+
+std::string SizeInBytes(int64_t bits, std::string_view decimalSeparator) {
+    // Eighths are exact in decimal (at most three places), so no rounding is
+    // needed and none is done.
+    static const char* const kEighths[] = {"", "125", "25", "375", "5", "625", "75", "875"};
+    const bool negative = bits < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(bits) : static_cast<uint64_t>(bits);
+    std::string out = (negative ? "-" : "") + std::to_string(magnitude / 8);
+    if (magnitude % 8) {
+        out += decimalSeparator;
+        out += kEighths[magnitude % 8];
+    }
+    return out;
+}
+
+std::optional<int64_t> StoredSize(const Value& value) {
+    if (value.IsNull()) return 0;
+    if (value.IsInt()) return value.AsInt();
+    double number = 0;
+    if (value.IsReal()) {
+        number = value.AsReal();
+    } else {
+        const std::string text = value.AsText();
+        const char* begin = text.c_str();
+        char* end = nullptr;
+        errno = 0;
+        number = std::strtod(begin, &end);
+        while (end && (*end == ' ' || *end == '\t')) ++end;
+        if (end == begin || !end || *end != '\0' || errno == ERANGE) return std::nullopt;
+    }
+    // Half to even, as a conversion to a whole number rounds.
+    const double rounded = std::nearbyint(number);
+    if (!std::isfinite(rounded) || rounded < -9.2e18 || rounded > 9.2e18) return std::nullopt;
+    return static_cast<int64_t>(rounded);
+}
+
+AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
+    AnalysisResult result;
+    Database& db = run.db;
+    // One transaction for the rebuild: an error leaves Commarea as it was,
+    // a cancel keeps the rows written so far.
+    platform::db::Transaction tx(db);
+    db.Execute("DELETE FROM Commarea");
+
+    struct Program {
+        std::string id, name;
+    };
+    std::vector<Program> programs;
+    {
+        auto st = db.Prepare("SELECT ID, Name FROM Ents WHERE EntName = 'PROGRAM' AND Stub = 0 ORDER BY SerialID");
+        while (st.Step()) programs.push_back({st.Text(0), st.Text(1)});
+    }
+
+    const long steps = programs.empty() ? 1 : static_cast<long>(programs.size()) + 2;
+    common::ProgressScope level(run.progress, "Compute I/O size", steps, true);
+
+    const wb::EntityStore store = run.session.GetEntityStore();
+    wb::ModelLoader loader;
+    loader.SetSession(&run.session);
+    auto insert = db.Prepare("INSERT INTO Commarea (ID, vnid, Caption, RemedyType, size) VALUES (?, ?, ?, 'C', ?)");
+
+    for (const Program& program : programs) {
+        run.progress.StartStep("");
+        std::vector<CommareaItem> items;
+        {
+            ProgramModel model = ProgramModel::Open(store, loader, program.id);
+            if (model.GetState() == ProgramModel::State::Open) {
+                try {
+                    items = ReadItems(model);
+                } catch (const wb::WorkbenchError& e) {
+                    result.skipped.push_back(SkipLine(program.name, program.id, e.what()));
+                } catch (const platform::db::DbError& e) {
+                    result.skipped.push_back(SkipLine(program.name, program.id, e.what()));
+                }
+            } else if (model.GetState() == ProgramModel::State::Broken) {
+                result.skipped.push_back(SkipLine(program.name, program.id, model.Reason()));
+            }
+        }
+        for (const CommareaItem& item : items) insert.Run({program.id, item.vnid, item.caption, item.size});
+        run.progress.FinishStep(1);
+        if (run.progress.Cancelled()) {
+            tx.Commit();
+            result.text = "0";
+            return result;
+        }
+    }
+    tx.Commit();
+
+    run.progress.StartStep("Saving Commarea Info");
+    WritePage(run);
+    run.progress.FinishStep(1);
+    result.text = run.progress.Cancelled() ? "0" : "-1";
+    return result;
+}
+
+}  // namespace mdlReports

@@ -1,0 +1,82 @@
+#include "reports/ProgramModel.h"
+
+#include <system_error>
+
+#include "platform/db/Database.h"
+#include "platform/workbench/WorkbenchError.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+namespace wb = platform::workbench;
+
+ProgramModel ProgramModel::Open(const wb::EntityStore& store, const wb::ModelLoader& loader,
+                                std::string_view programId) {
+    ProgramModel out;
+    wb::RepositoryEntity program;
+    try {
+        program = store.Item(programId);
+    } catch (const wb::WorkbenchError&) {
+        out.m_state = State::NotInRepository;
+        return out;
+    }
+    const std::string sid = program.GetAttribute("Sid");
+    if (sid.empty()) return out;
+    wb::RepositoryEntity carrier;
+    try {
+        carrier = store.Item(sid);
+    } catch (const wb::WorkbenchError& e) {
+        out.m_state = State::Broken;
+        out.m_reason = "its \"Sid\" " + sid + " names no entity of the repository";
+        return out;
+    }
+    if (carrier.GetAttribute("Vornic").empty()) return out;
+
+    try {
+        auto [file, key] = loader.LookupSid(carrier.GetId());
+        out.m_file = file;
+        std::error_code ec;
+        if (!fs::is_regular_file(out.m_file, ec)) {
+            out.m_state = State::Broken;
+            out.m_reason = "the model file " + out.m_file.string() + " is missing";
+            return out;
+        }
+        out.m_model.emplace(wb::CodeModelFactory().CreateCodeModel(store, file, key));
+        out.m_state = State::Open;
+    } catch (const wb::WorkbenchError& e) {
+        out.Close();
+        out.m_state = State::Broken;
+        out.m_reason = e.what();
+    } catch (const platform::db::DbError& e) {
+        out.Close();
+        out.m_state = State::Broken;
+        out.m_reason = e.what();
+    }
+    return out;
+}
+
+ProgramModel& ProgramModel::operator=(ProgramModel&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_state = other.m_state;
+        m_reason = std::move(other.m_reason);
+        m_file = std::move(other.m_file);
+        m_model = std::move(other.m_model);
+        other.m_model.reset();
+    }
+    return *this;
+}
+
+ProgramModel::~ProgramModel() { Close(); }
+
+void ProgramModel::Close() noexcept {
+    if (!m_model) return;
+    try {
+        m_model->Close();
+    } catch (...) {
+        // Closing releases the connection whatever SQLite answers.
+    }
+    m_model.reset();
+}
+
+}  // namespace mdlReports

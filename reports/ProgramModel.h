@@ -1,0 +1,54 @@
+#pragma once
+// A program's code model as the special analyses open it: the program's
+// repository entity, the entity its "Sid" names, that entity's model file
+// ("Vornic") and the code model built from it. A program without a model is
+// not an error; a model that is named but missing, empty or damaged is, and
+// the analyses skip that one program and say why instead of ending the run.
+// The model (and with it its database) is closed when the value goes.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/workbench/CodeModel.h"
+#include "platform/workbench/EntityStore.h"
+
+namespace mdlReports {
+
+class ProgramModel {
+public:
+    enum class State {
+        Open,             // Model() is the program's code model
+        NotInRepository,  // the repository has no entity of that id (a stub, a stale row)
+        NoModel,          // the program names no model file (no "Sid" or no "Vornic")
+        Broken,           // a model is named but cannot be used; Reason() says why
+    };
+
+    // Never raises for a problem of this one program's model; errors of the
+    // repository as a whole (a closed session) still raise.
+    static ProgramModel Open(const platform::workbench::EntityStore& store,
+                             const platform::workbench::ModelLoader& loader, std::string_view programId);
+
+    ProgramModel(ProgramModel&&) noexcept = default;
+    ProgramModel& operator=(ProgramModel&&) noexcept;
+    ~ProgramModel();
+
+    State GetState() const { return m_state; }
+    const std::string& Reason() const { return m_reason; }
+    // The model database's path (Open and, when the path was known, Broken).
+    const std::filesystem::path& File() const { return m_file; }
+    // Only in state Open.
+    platform::workbench::CodeModel& Model() { return *m_model; }
+
+private:
+    ProgramModel() = default;
+    void Close() noexcept;
+
+    State m_state = State::NoModel;
+    std::string m_reason;
+    std::filesystem::path m_file;
+    std::optional<platform::workbench::CodeModel> m_model;
+};
+
+}  // namespace mdlReports
