@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -32,9 +33,11 @@ int CreateTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
+        // Short, so that a name near the file system's limit still gets one.
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%08x", random() ^ (static_cast<unsigned>(::getpid()) << 8) ^ ++counter);
         temporary = target;
-        temporary += ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "-" +
-                     std::to_string(random());
+        temporary += std::string(".saving-") + suffix;
         // 0666 less the umask, as an ordinary new file gets.
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
