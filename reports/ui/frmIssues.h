@@ -1,0 +1,63 @@
+#pragma once
+// The issues window: runs the COMMAREA size or the validation rules
+// analysis and shows its page. Every command makes a new window; making it
+// rebuilds the report output tree of the open workspace, so the tree then
+// holds the images, the empty folders and the one page the window shows.
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTextBrowser;
+
+namespace common {
+class IProgress;
+class IPrompt;
+}  // namespace common
+
+namespace mdlReports {
+struct AnalysisResult;
+struct AnalysisRun;
+}  // namespace mdlReports
+
+namespace platform::ui {
+class IMainWindow;
+}
+
+namespace reports::ui {
+
+class frmIssues : public QWidget {
+    Q_OBJECT
+public:
+    // owner: the window it is shown over. Prepares the output tree when a
+    // workspace is open (each failure ignored on its own).
+    explicit frmIssues(QWidget* owner);
+
+    // Run the analysis on the open workspace and, when it wrote its page
+    // (a result other than "0"), show the page and answer true. False:
+    // cancelled, no workspace, or a page that did not parse (already
+    // reported through prompt).
+    bool ResolveCOMMAREASize(common::IProgress& progress, common::IPrompt& prompt);
+    bool ResolveValidationRules(common::IProgress& progress, common::IPrompt& prompt);
+    // The programs the last run had to skip, one line each.
+    const std::vector<std::string>& Skipped() const { return m_skipped; }
+
+    QTextBrowser* browser = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    using Analysis = std::function<mdlReports::AnalysisResult(const mdlReports::AnalysisRun&)>;
+    bool Resolve(common::IProgress& progress, common::IPrompt& prompt, const Analysis& analysis,
+                 const std::string& page);
+
+    std::vector<std::string> m_skipped;
+};
+
+// Adds lines to the main window's Log pane under a heading and shows the pane.
+void AppendToLog(platform::ui::IMainWindow& w, const std::string& heading, const std::vector<std::string>& lines);
+
+}  // namespace reports::ui

@@ -1,0 +1,226 @@
+// The windows of the special analyses over the OrderEntry sample: the
+// issues window running both analyses on a rebuilt report tree, the
+// validation details window, and the remedy window's node menu.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <fstream>
+#include <memory>
+
+#include "common/Globals.h"
+#include "platform/ui/TreeItemModel.h"
+#include "reports/ReportPaths.h"
+#include "reports/ui/frmCRUDSig.h"
+#include "reports/ui/frmIssues.h"
+#include "reports/ui/frmRemedy.h"
+#include "reports/ui/frmValid.h"
+#include "session/WorkspaceGlobals.h"
+#include "session/WorkspaceLoad.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using reports::ui::frmIssues;
+using reports::ui::frmRemedy;
+using reports::ui::frmValid;
+
+class AnalysisWindows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Globals::g_AppPath = testsupport::AppDir();
+        s_dir = std::make_unique<testsupport::TempDir>();
+        const fs::path built = testsupport::AppDir().parent_path() / "samples";
+        fs::copy(built / "OrderEntry", *s_dir / "OrderEntry", fs::copy_options::recursive);
+        fs::copy_file(built / "OrderEntry.hxp", *s_dir / "OrderEntry.hxp");
+        testsupport::RecordingProgress progress;
+        testsupport::ScriptedPrompt prompt;
+        const auto view = session::OpenWorkspace(*s_dir / "OrderEntry.hxp", {}, progress, prompt);
+        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
+    }
+    static void TearDownTestSuite() {
+        session::CloseWorkspace();
+        s_dir.reset();
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isWindow() && !w->parentWidget()) w->close();
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    template <class W>
+    static std::vector<W*> Open() {
+        std::vector<W*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* x = qobject_cast<W*>(w); x && x->isVisible()) out.push_back(x);
+        return out;
+    }
+    static std::string Scalar(const char* sql) { return Globals::g_Database->Scalar(sql).AsText(); }
+    static std::vector<std::string> Files(const fs::path& folder) {
+        std::vector<std::string> out;
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            if (e.is_regular_file() && e.path().parent_path().filename() != "images")
+                out.push_back(fs::relative(e.path(), folder).string());
+        return out;
+    }
+
+    inline static std::unique_ptr<testsupport::TempDir> s_dir;
+};
+
+TEST_F(AnalysisWindows, IssuesWindowsRebuildTheTreeAndShowTheirPage) {
+    const auto& paths = mdlReports::g_ReportPaths;
+    std::ofstream(paths.g_ReportRoot / "index.html") << "<html/>";  // left by an earlier report run
+    testsupport::RecordingProgress progress;
+    testsupport::ScriptedPrompt prompt;
+
+    frmIssues commarea(nullptr);
+    EXPECT_TRUE(Files(paths.g_ReportRoot).empty());
+    for (const char* folder : {"images", "diagrams", "inventory", "client", "server", "special"})
+        EXPECT_TRUE(fs::is_directory(paths.g_ReportRoot / folder)) << folder;
+    ASSERT_TRUE(commarea.ResolveCOMMAREASize(progress, prompt));
+    EXPECT_TRUE(commarea.Skipped().empty());
+    EXPECT_EQ(commarea.browser->source(),
+              QUrl::fromLocalFile(QString::fromStdString(paths.g_CommareaReportPath.string())));
+    EXPECT_TRUE(commarea.browser->toPlainText().contains("COMMAREA Size Report"));
+    // The sample's COBOL programs receive their COMMAREA through a USING port.
+    const std::string measured = Scalar("SELECT E.Name FROM Commarea C JOIN Ents E ON E.ID = C.ID LIMIT 1");
+    ASSERT_FALSE(measured.empty());
+    EXPECT_TRUE(commarea.browser->toPlainText().contains(QString::fromStdString(measured)));
+    EXPECT_EQ(Files(paths.g_ReportRoot), (std::vector<std::string>{"special/commareasize.html"}));
+
+    frmIssues validation(nullptr);
+    EXPECT_TRUE(Files(paths.g_ReportRoot).empty());
+    ASSERT_TRUE(validation.ResolveValidationRules(progress, prompt));
+    EXPECT_NE(Scalar("SELECT COUNT(*) FROM Conds"), "0");
+    EXPECT_EQ(Files(paths.g_ReportRoot), (std::vector<std::string>{"special/validationrules.html"}));
+    EXPECT_TRUE(prompt.asked.empty());
+
+    testsupport::RecordingProgress cancelling;
+    cancelling.cancelAfterSteps = 1;
+    frmIssues cancelled(nullptr);
+    EXPECT_FALSE(cancelled.ResolveCOMMAREASize(cancelling, prompt));
+    EXPECT_TRUE(cancelled.browser->source().isEmpty());
+    EXPECT_TRUE(Files(paths.g_ReportRoot).empty());
+}
+
+TEST_F(AnalysisWindows, ValidationDetailsOfAProgram) {
+    auto& db = *Globals::g_Database;
+    db.Execute(
+        "INSERT INTO SFVPorts (ProgID, PortVNID, PortName, DeclVNID, DeclName) VALUES "
+        "('PROGRAM#1', 'P1', 'ORDMAP', 'D1', 'ORDMAPI'), ('PROGRAM#1', 'P2', 'ORDMAP', 'D1', 'ORDMAPI')");
+    db.Execute("INSERT INTO SFVSubdecls (DeclVNID, SubdeclVNID, SubdeclName) VALUES ('D1', 'S1', 'QTYI')");
+    db.Execute("INSERT INTO SFVConds (SubdeclVNID, CondVNID, CondCaption) VALUES ('S1', 'C1', 'QTYI > 0')");
+
+    QWidget owner;
+    Globals::ShowValidationTree("PROGRAM#1", "PAYROLL", &owner);
+    Globals::ShowValidationTree("PROGRAM#2", "EMPTY", nullptr);
+    const auto windows = Open<frmValid>();
+    ASSERT_EQ(windows.size(), 2u);
+    frmValid* payroll = windows[0]->parentWidget() == &owner ? windows[0] : windows[1];
+    frmValid* empty = payroll == windows[0] ? windows[1] : windows[0];
+    EXPECT_EQ(payroll->windowTitle(), "Screen Field Validations - PAYROLL");
+    EXPECT_EQ(empty->windowTitle(), "Screen Field Validations - EMPTY");
+    EXPECT_EQ(empty->parentWidget(), nullptr);
+    EXPECT_EQ(empty->tvValid->model()->rowCount(), 0);
+
+    QAbstractItemModel* model = payroll->tvValid->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    const QModelIndex first = model->index(0, 0), sub = model->index(0, 0, first);
+    EXPECT_EQ(first.data().toString(), "ORDMAPI of port ORDMAP");
+    EXPECT_EQ(sub.data().toString(), "QTYI");
+    EXPECT_EQ(model->index(0, 0, sub).data().toString(), "QTYI > 0");
+    EXPECT_EQ(model->rowCount(model->index(1, 0)), 0);  // the second port's sub-declaration repeats the first's
+    EXPECT_TRUE(payroll->tvValid->isExpanded(first));
+    EXPECT_TRUE(payroll->tvValid->isExpanded(sub));
+    db.Execute("DELETE FROM SFVPorts");
+    db.Execute("DELETE FROM SFVSubdecls");
+    db.Execute("DELETE FROM SFVConds");
+}
+
+TEST_F(AnalysisWindows, RemedyMenuFollowsTheSelectedNode) {
+    const std::string id = Scalar(
+        "SELECT ID FROM Ents E WHERE EntName = 'PROGRAM' AND Stub = 0 AND "
+        "EXISTS (SELECT * FROM Rels WHERE Id1 = E.ID AND RelName = 'access') ORDER BY SerialID LIMIT 1");
+    common::Tree tree;
+    tree.Add("", "valid", "Validations", "Info");
+    tree.Add("valid", "v1", "ORDPROC", "Logic", id);
+    tree.Add("", "Valid2", "Other", "Info");
+    tree.Add("Valid2", "v2", "ORDPROC", "Logic", id);
+    tree.Add("", "top", "ORDPROC", "Logic", id);
+    tree.Add("", "plain", "Notes", "Info", "no entity");
+    tree.Find("valid")->expanded = tree.Find("Valid2")->expanded = true;
+    // The parent key compared in its exact letter case.
+    common::Tree other;
+    other.Add("", "Valid", "Validations", "Info");
+    other.Add("Valid", "v1", "ORDPROC", "Logic", id);
+
+    frmRemedy window(nullptr);
+    window.show();
+    const QString tag = QString("ORDPROC") + QChar(0) + QString::fromStdString(id);
+    struct Case {
+        const char* what;
+        const common::Tree* tree;
+        const char* node;  // selected; nullptr for none
+        bool crud, sfv;
+    };
+    const Case cases[] = {
+        {"nothing selected", &tree, nullptr, false, false},
+        {"an entity under the validations", &tree, "v1", true, true},
+        {"an entity under another node", &tree, "v2", true, false},
+        {"a top-level entity", &tree, "top", true, false},
+        {"a node without an entity", &tree, "plain", false, false},
+        {"under \"Valid\"", &other, "v1", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.SetTree(*c.tree);
+        auto* model = static_cast<platform::ui::TreeItemModel*>(window.trRemedy->model());
+        if (c.node) {
+            window.trRemedy->setCurrentIndex(model->IndexOfKey(c.node));
+            // A real release of the right button over the node.
+            QTest::mouseClick(window.trRemedy->viewport(), Qt::RightButton, {},
+                              window.trRemedy->visualRect(model->IndexOfKey(c.node)).center());
+        } else {
+            window.trRemedy->clearSelection();
+            window.trRemedy_MouseUp(Qt::RightButton, QPoint(10, 10));
+        }
+        EXPECT_TRUE(window.mnuProgContext->isVisible());  // the menu comes up either way
+        window.mnuProgContext->hide();
+        EXPECT_EQ(window.mnuCRUDSig->isEnabled(), c.crud);
+        EXPECT_EQ(window.mnuNCSFV->isEnabled(), c.sfv);
+        if (c.crud) EXPECT_EQ(window.mnuCRUDSig->property("Tag").toString(), tag);
+        if (c.sfv) EXPECT_EQ(window.mnuNCSFV->property("Tag").toString(), tag);
+    }
+
+    // A left release changes the items without showing the menu.
+    window.SetTree(tree);
+    auto* model = static_cast<platform::ui::TreeItemModel*>(window.trRemedy->model());
+    window.trRemedy->setCurrentIndex(model->IndexOfKey("v1"));
+    window.trRemedy_MouseUp(Qt::LeftButton, QPoint(10, 10));
+    EXPECT_FALSE(window.mnuProgContext->isVisible());
+    ASSERT_TRUE(window.mnuNCSFV->isEnabled());
+
+    // Each CRUD Signature opens a further window; validations open over the remedy window.
+    window.mnuCRUDSig->trigger();
+    window.mnuCRUDSig->trigger();
+    const auto signatures = Open<reports::ui::frmCRUDSig>();
+    ASSERT_EQ(signatures.size(), 2u);
+    EXPECT_EQ(signatures[0]->windowTitle(), "CRUD Signature - ORDPROC");
+    EXPECT_GT(signatures[0]->lstCRUD->topLevelItemCount(), 0);
+    window.mnuNCSFV->trigger();
+    const auto validations = Open<frmValid>();
+    ASSERT_EQ(validations.size(), 1u);
+    EXPECT_EQ(validations[0]->windowTitle(), "Screen Field Validations - ORDPROC");
+    EXPECT_EQ(validations[0]->parentWidget(), &window);
+    for (auto* s : signatures) s->close();
+}
+
+}  // namespace
