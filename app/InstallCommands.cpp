@@ -1,5 +1,6 @@
 #include "app/InstallCommands.h"
 
+#include "app/AnalysisCommands.h"
 #include "app/CommandsEnabling.h"
 #include "app/CommandsHelp.h"
 #include "app/CommandsTools.h"
@@ -20,6 +21,7 @@ void InstallCommands(frmMain& main) {
     InstallViewCommands(main);
     InstallToolCommands(main);
     InstallCrudCommands(main);
+    InstallAnalysisCommands(main);
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
     InstallEntityViewCommands(main);
