@@ -1,6 +1,7 @@
 #include "classify/BuildSummaryTree.h"
 
 #include <cctype>
+#include <vector>
 
 #include "common/AsciiCase.h"
 #include "common/SoaType.h"
@@ -71,6 +72,10 @@ void UpdateTotals(common::Tree& tree, std::string_view key, long count, bool has
     if (endWords && !node->parentKey.empty()) UpdateTotals(tree, std::string(node->parentKey), count, hasStub, false);
 }
 
+// The Ents.SOAType a group selects: screens and data stores carry 0; 70 and
+// 80 only name their groups.
+int SelectedSoaType(int16_t code) { return (code == ST::Screens || code == ST::DataStores) ? 0 : code; }
+
 }  // namespace
 
 namespace mdlReports {
@@ -78,8 +83,7 @@ namespace mdlReports {
 long AddCategoryNodes(common::Tree& tree, platform::db::Database& db, int16_t code,
                       const std::string& kind, std::string_view parentKey) {
     const std::string caption(ST::Caption(code));
-    // Screens and data stores carry SOAType 0; 70 and 80 only name their groups.
-    const int soaType = (code == ST::Screens || code == ST::DataStores) ? 0 : code;
+    const int soaType = SelectedSoaType(code);
     auto rows = db.Prepare(
         "SELECT ID, BusName, Name, Stub, EntNameFull FROM Ents WHERE EntName = ? AND SOAType = ? "
         "ORDER BY Stub DESC, Name");
@@ -113,11 +117,27 @@ namespace classify {
 
 namespace {
 
+// Whether any entity falls into the group. An empty group (or branch) is
+// not added at all, rather than added and removed again: removing a node
+// re-indexes the whole tree, which made the build grow faster than the
+// workspace. The tree comes out the same: an empty group adds nothing to
+// its branch's total.
+bool GroupHasRows(platform::db::Database& db, int16_t code, const std::string& kind) {
+    return db.Scalar("SELECT EXISTS (SELECT 1 FROM Ents WHERE EntName = ? AND SOAType = ?)",
+                     {kind, SelectedSoaType(code)})
+               .AsInt() != 0;
+}
+
 void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branch,
                std::initializer_list<int16_t> codes) {
+    std::vector<int16_t> filled;
+    for (int16_t code : codes)
+        if (GroupHasRows(db, code, "PROGRAM")) filled.push_back(code);
+    if (filled.empty()) return;
     tree.TryAdd({branch, {}, branch, branch, {}});
     long total = 0;
-    for (int16_t code : codes) {
+    for (int16_t code : filled) {
+        // Still 0 when every entity of the group is in the tree already.
         long count = mdlReports::AddCategoryNodes(tree, db, code, "PROGRAM", branch);
         if (count == 0) tree.Remove(common::SoaType::Caption(code));
         total += count;
@@ -126,6 +146,7 @@ void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branc
 }
 
 void AddTopLevelGroup(common::Tree& tree, platform::db::Database& db, int16_t code, const std::string& kind) {
+    if (!GroupHasRows(db, code, kind)) return;
     if (mdlReports::AddCategoryNodes(tree, db, code, kind, {}) == 0) tree.Remove(common::SoaType::Caption(code));
 }
 
