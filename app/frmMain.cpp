@@ -474,6 +474,7 @@ int BarLength(long length) {
 void frmMain::StartProgress(const std::string& action, long totalLength, bool withCancel) {
     ++m_progressLevel;
     if (m_progressLevel <= 1) {
+        m_sincePump.invalidate();   // the first step shows the strip at once
         pbProgress->show();
         cmdCancel->setVisible(withCancel);
         lblProgress->setText(QString::fromStdString(action));
@@ -490,7 +491,20 @@ void frmMain::StartStep(const std::string& action) {
     if (!action.empty()) lblProgress->setText(QString::fromStdString(action));
     // The one place where a long operation lets the window repaint and
     // the Cancel button be pressed.
+    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= kProgressPumpMs) PumpEvents();
+}
+
+void frmMain::PumpEvents() {
+    ThawProgressBar();
     QCoreApplication::processEvents();
+    m_sincePump.start();
+    // QProgressBar repaints itself synchronously whenever a new value moves
+    // it visibly: with updates off it only keeps the value until the next pump.
+    if (m_progressLevel > 0) pbProgress->setUpdatesEnabled(false);
+}
+
+void frmMain::ThawProgressBar() {
+    if (!pbProgress->updatesEnabled()) pbProgress->setUpdatesEnabled(true);
 }
 
 void frmMain::FinishStep(long length) {
@@ -503,6 +517,7 @@ void frmMain::FinishProgress() {
     // starts a fresh strip and the close guard sees a true count.
     if (m_progressLevel <= 0) return;
     if (--m_progressLevel == 0) {
+        ThawProgressBar();
         lblProgress->clear();
         pictProgress->hide();
         pbProgress->hide();

@@ -5,6 +5,7 @@
 // operation and runs the busy bracket. Commands are connected from outside
 // (app/InstallCommands.cpp) through IMainWindow::SetCommand.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -40,7 +41,12 @@ public:
     explicit frmMain(std::filesystem::path appFolder = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Progress protocol.
+    // Progress protocol. Steps come by the ten thousand, so the window
+    // repaints the strip and runs pending events (the Cancel button among
+    // them) at the first step of an operation and then at most once per
+    // kProgressPumpMs, however many steps there are; the bar and caption take
+    // every value at once, the screen shows them at the next pump.
+    static constexpr int kProgressPumpMs = 50;
     void StartProgress(const std::string& action, long totalLength, bool withCancel) override;
     void StartStep(const std::string& action) override;
     void FinishStep(long length) override;
@@ -174,6 +180,10 @@ private:
     void splMain_Layout();
     void splMain_PaneActivate(platform::ui::TSplitterPane* pane);
     void OnFocusChanged(QWidget* now);
+    // Repaints what changed and runs pending events; between pumps the bar
+    // keeps its updates off, so a new value does not repaint it at once.
+    void PumpEvents();
+    void ThawProgressBar();
 
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
     QAction* AddSeparator(QMenu* menu, const char* name);
@@ -194,6 +204,8 @@ private:
     std::vector<std::pair<QPointer<QObject>, bool>> ToBeEnabled;
     int m_busyDepth = 0;
     int m_progressLevel = 0;
+    // Since the last pump of events; invalid until the first step of an operation.
+    QElapsedTimer m_sincePump;
     bool m_cancelled = false;
     std::string m_actionCaption;
     bool m_unloaded = false;

@@ -1,0 +1,166 @@
+// Opening a large synthetic workspace in the real main window, beside the
+// same open without a window.
+//
+//   window_bench [programs] [--runs=N]
+//
+// Generates a repository of the given number of programs (default 20,000),
+// then times, each N times (default 3) with the fastest run shown:
+//   build, headless:  session::OpenWorkspace with no database yet (import,
+//                     classification, Summary tree), progress to nowhere;
+//   build, window:    File > Open Workspace in a shown main window (offscreen
+//                     unless QT_QPA_PLATFORM says otherwise): the same load
+//                     reporting to the window's progress strip, then the
+//                     trees filled;
+//   reopen, headless and window: the same with the database kept.
+// Settings and home go to a throw-away folder, as in the tests.
+
+#include <QAction>
+#include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "app/InstallCommands.h"
+#include "app/WorkspaceCommands.h"
+#include "app/frmMain.h"
+#include "bench/generator/SyntheticRepository.h"
+#include "common/Globals.h"
+#include "common/Progress.h"
+#include "common/ResModule.h"
+#include "session/WorkspaceLoad.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Answers every question with Yes or OK, and says so when it is asked one:
+// a load that asks has met something the benchmark does not expect.
+class AnsweringPrompt : public common::IPrompt {
+public:
+    common::Answer Ask(const std::string& text, const std::string&, common::Buttons buttons, common::Icon) override {
+        std::fprintf(stderr, "asked: %s\n", text.c_str());
+        return buttons == common::Buttons::YesNo || buttons == common::Buttons::YesNoCancel ? common::Answer::Yes
+                                                                                            : common::Answer::OK;
+    }
+};
+
+// One way of opening: what runs untimed before it, and the timed open.
+struct Way {
+    std::function<void()> before, open;
+    double best = 0;
+};
+
+// Runs the ways in turn, runs times over, so that a busy moment of the
+// machine does not fall on one way alone; keeps each way's fastest run.
+void TimeInTurn(int runs, std::initializer_list<Way*> ways) {
+    for (int i = 0; i < runs; ++i) {
+        for (Way* way : ways) {
+            way->before();
+            const auto start = Clock::now();
+            way->open();
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            if (i == 0 || seconds < way->best) way->best = seconds;
+        }
+    }
+}
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "window_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int programs = 20000, runs = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--runs=", 0) == 0 && a.size() > 7 && a.find_first_not_of("0123456789", 7) == std::string::npos)
+            runs = std::max(1, std::stoi(a.substr(7)));
+        else if (!a.empty() && a.size() < 9 && a.find_first_not_of("0123456789") == std::string::npos)
+            programs = std::max(1, std::stoi(a));
+        else {
+            std::fprintf(stderr, "usage: window_bench [programs] [--runs=N]\n");
+            return 2;
+        }
+    }
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir home;
+    setenv("HOME", home.path().toUtf8().constData(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8().constData(), 1);
+    setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8().constData(), 1);
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("QuarvelAnalyzer");
+    QApplication::setApplicationName("QuarvelAnalyzer");
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/settings");
+    ResModule::SetLanguage(ResModule::Language::English);
+    Globals::g_AppPath = QA_APP_DIR;
+
+    const fs::path work = fs::path(home.path().toStdString()) / "work";
+    bench::generator::Options options;
+    options.programs = programs;
+    options.writeFiles = false;   // opening reads the repository only
+    const auto generated = bench::generator::GenerateRepository(work, options);
+    const fs::path hxp = generated.workspaceFile;
+    const fs::path database = work / options.name / "QuarvelAnalyzer.mdb";
+    std::printf("generated %d programs (%lld entities, %lld relations) in %.2f s\n", generated.programs,
+                static_cast<long long>(generated.entities), static_cast<long long>(generated.relations),
+                generated.seconds);
+
+    AnsweringPrompt prompt;
+    common::NullProgress nowhere;
+    frmMain window(QA_APP_DIR);
+    app::InstallCommands(window);
+    window.SetPrompt(&prompt);
+    app::SetWorkspaceFileChooser([&](QWidget*) { return std::optional<fs::path>(hxp); });
+    window.resize(1000, 700);
+    window.show();
+    QApplication::processEvents();
+
+    auto headlessOpen = [&] {
+        const auto view = session::OpenWorkspace(hxp, {}, nowhere, prompt);
+        if (view.status != session::WorkspaceView::Status::Loaded) Fail("the headless open failed: " + view.error);
+    };
+    auto windowOpen = [&] {
+        window.mnuFileOpenWorkspace->trigger();
+        if (window.trSummary->topLevelItemCount() == 0) Fail("the window shows no Summary tree after the open");
+    };
+    // Every open starts with nothing open; a build also without the database.
+    auto closed = [&](bool keepDatabase) {
+        return [&, keepDatabase] {
+            app::CloseWorkspace(window);
+            if (!keepDatabase) fs::remove(database);
+            QApplication::processEvents();
+        };
+    };
+    Way headlessBuild{closed(false), headlessOpen}, windowBuild{closed(false), windowOpen};
+    Way headlessReopen{closed(true), headlessOpen}, windowReopen{closed(true), windowOpen};
+    TimeInTurn(runs, {&headlessBuild, &windowBuild});
+    TimeInTurn(runs, {&headlessReopen, &windowReopen});
+    app::CloseWorkspace(window);
+    app::SetWorkspaceFileChooser({});
+
+    std::printf("fastest of %d runs each      headless     window    window / headless\n", runs);
+    std::printf("build (import, classify)  %8.3f s %8.3f s %8.2f x\n", headlessBuild.best, windowBuild.best,
+                windowBuild.best / headlessBuild.best);
+    std::printf("reopen                    %8.3f s %8.3f s %8.2f x\n", headlessReopen.best, windowReopen.best,
+                windowReopen.best / headlessReopen.best);
+    window.close();
+    return 0;
+}
