@@ -87,19 +87,19 @@ Graph Generate(int boxes, int backPercent, unsigned seed) {
             }
         const int target = static_cast<int>(g.links.size()) + 5 * size - (size - 1);
         while (static_cast<int>(g.links.size()) < target) {
-            int l = Pick(rng, 0, levels - 1);
-            int from = inLevel(l);
-            int r = Pick(rng, 0, 99);
-            int to;
-            if (r < backPercent || l + 1 == levels) {
+            if (levels == 1) {
+                g.links.emplace_back(inLevel(0), inLevel(0));
+            } else if (Pick(rng, 0, 99) < backPercent) {
                 // Back one or two levels: short cycles, as recursion in a
                 // call graph tends to be.
-                to = inLevel(std::max(0, l - Pick(rng, 1, 2)));
+                int l = Pick(rng, 1, levels - 1);
+                g.links.emplace_back(inLevel(l), inLevel(std::max(0, l - Pick(rng, 1, 2))));
             } else {
+                int l = Pick(rng, 0, levels - 2);
+                int r = Pick(rng, 0, 99);
                 int skip = r < 70 ? 1 : r < 90 ? 2 : 3;
-                to = inLevel(std::min(levels - 1, l + skip));
+                g.links.emplace_back(inLevel(l), inLevel(std::min(levels - 1, l + skip)));
             }
-            g.links.emplace_back(from, to);
         }
         first += size;
     }
