@@ -69,9 +69,21 @@ void UnloadScreenFlow(platform::ui::IMainWindow& w) {
     UnloadWindows(flow);
 }
 
+// The new workspace's session is open and the previous one closed: nothing
+// of the previous one may stay on screen while the new one builds.
+void ShowOpenedSession(platform::ui::IMainWindow& w, const std::string& caption) {
+    ClearWorkspaceTrees(w);
+    UnloadScreenFlow(w);
+    ShowLog(w, std::string(), false);
+    UIUtility::SetCaption(w.Window(), QString::fromStdString(caption));
+    // A reopen shows no progress until it is done: paint the emptied window now.
+    w.Window()->repaint();
+}
+
 session::LoadEnvironment Environment(platform::ui::IMainWindow& w) {
     session::LoadEnvironment env;
     env.ownerForm = w.Window();
+    env.sessionOpened = [&w](const std::string& caption) { ShowOpenedSession(w, caption); };
     return env;
 }
 

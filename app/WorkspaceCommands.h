@@ -3,7 +3,7 @@
 // the window side: the questions and the file dialog, the busy bracket
 // around the load, and what the window shows afterwards (caption, the
 // three trees, the Log pane, the commands that need a workspace). The load
-// itself is workspace/WorkspaceLoad.
+// itself is session/WorkspaceLoad.
 
 #include <QString>
 

@@ -99,7 +99,7 @@ std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& ses
 // The load once the session is open: it becomes the workspace's session,
 // then the database is reopened or built.
 View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> session, bool refresh,
-                     common::IProgress& progress, common::IPrompt& prompt) {
+                     const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
     Globals::g_Workbench = session;
     Globals::g_ModelLoader.SetSession(session.get());
     Globals::g_WorkspaceOpen = true;
@@ -108,6 +108,7 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
     view.previousClosed = true;
     try {
         view.caption = WorkspaceCaption(Globals::g_WorkspaceFolder);
+        if (env.sessionOpened) env.sessionOpened(view.caption);
         const bool reopen = !refresh && workspace::DatabaseExists(Globals::g_WorkspaceFolder);
         const std::string message = reopen ? ReopenDatabase(view) : BuildDatabase(view, *session, progress);
         view.reportPaths = mdlReports::InitReportPaths();
@@ -177,7 +178,7 @@ View OpenWorkspace(const fs::path& chosenFile, const LoadEnvironment& env, commo
     CloseWorkspace();
     Globals::g_WorkspaceFolder = *folder;
     g_WorkspaceFile = workspaceFile;
-    return LoadWithSession(std::move(opened.session), false, progress, prompt);
+    return LoadWithSession(std::move(opened.session), false, env, progress, prompt);
 }
 
 bool ConfirmRefresh(common::IPrompt& prompt) {
@@ -205,8 +206,9 @@ View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, c
     // Only a repository that opened can rebuild the database: until then the
     // analyst's work stays on disk. The template is copied over a database
     // that could not be deleted.
+    Globals::g_WorkspaceFolder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
     workspace::DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
-    return LoadWithSession(std::move(opened.session), true, progress, prompt);
+    return LoadWithSession(std::move(opened.session), true, env, progress, prompt);
 }
 
 void CloseWorkspace() noexcept {
@@ -222,6 +224,7 @@ void CloseWorkspace() noexcept {
         Globals::g_Database.reset();
     }
     Globals::g_ContextLayouts.reset();
+    Globals::g_WorkspaceFolder.clear();
 }
 
 }  // namespace session

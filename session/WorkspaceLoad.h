@@ -15,6 +15,7 @@
 // cancelled, failed or crashed reopens marked incomplete.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -38,6 +39,12 @@ std::string ApplicationTitle();
 struct LoadEnvironment {
     // The window that owns the workbench's dialogs (may be null).
     const void* ownerForm = nullptr;
+    // Called once the new workspace's session is open and the previous
+    // workspace is closed, before its database is reopened or built, with
+    // the new caption: the window empties its trees and Log pane and shows
+    // the caption, so nothing of the previous workspace stays on screen
+    // during a long build. Not called when the session cannot be opened.
+    std::function<void(const std::string& caption)> sessionOpened;
 };
 
 // What the main window shows after an open, a refresh or a failed load.
@@ -84,9 +91,9 @@ bool ConfirmRefresh(common::IPrompt& prompt);
 // cannot be reached leaves the database as it was.
 WorkspaceView RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt);
 
-// Releases the session and the database and drops the flow-context
-// layouts; every step's errors are ignored. The window clears its trees and
-// unloads the screen-flow window.
+// Releases the session and the database, drops the flow-context layouts
+// and empties the workspace folder; every step's errors are ignored. The
+// window clears its trees and unloads the screen-flow window.
 void CloseWorkspace() noexcept;
 
 // The file of the open (or last chosen) workspace.

@@ -102,6 +102,53 @@ TEST_F(WorkspaceCommandsTest, OpenBuildsTheDatabaseAndShowsTheClassifiedApplicat
     EXPECT_TRUE(Enabled("mnuFileRefreshWorkspace"));
 }
 
+// While a second workspace builds, nothing of the first is on screen: its
+// trees, Log text and caption are gone once the new session is open.
+TEST_F(WorkspaceCommandsTest, ASecondWorkspaceBuildsInAnEmptiedWindowUnderItsCaption) {
+    apptest::ShowAt(*main);
+    Open(sample);
+    Globals::g_Database->Execute(
+        "INSERT INTO ucUseCases (Name, ForeignID, Nature) SELECT BusName, SerialID, 1 FROM Ents WHERE Name = ?1",
+        {"ORDENTR"});
+    app::ReloadWebTrees(*main);
+    main->tbLog->setPlainText(kIncomplete);
+    ASSERT_GT(main->trSummary->topLevelItemCount(), 0);
+    ASSERT_EQ(main->trWebOperations->topLevelItemCount(), 1);
+
+    testsupport::TempDir other;
+    CopySample(other.Path(), "Second");
+    const fs::path secondFolder = other / "Second";
+    // Looked at the first time the build lets the window handle events.
+    struct Seen {
+        bool looked = false;
+        int summary = -1, operations = -1;
+        QString log, caption;
+        bool busy = false;
+    } seen;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (seen.looked || Globals::g_WorkspaceFolder != secondFolder) return;
+        seen = {true, main->trSummary->topLevelItemCount(), main->trWebOperations->topLevelItemCount(),
+                main->tbLog->toPlainText(), main->windowTitle(), main->IsBusy()};
+    });
+    watch.start();
+    Open(other / "Second.hxp");
+    watch.stop();
+
+    ASSERT_TRUE(seen.looked);
+    EXPECT_TRUE(seen.busy);
+    EXPECT_EQ(seen.summary, 0);
+    EXPECT_EQ(seen.operations, 0);
+    EXPECT_EQ(seen.log, "");
+    EXPECT_EQ(seen.caption, "Quarvel Analyzer - Second");
+    // And then the second workspace, whole.
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_EQ(main->trSummary->topLevelItemCount(), 4);
+    EXPECT_EQ(main->trWebOperations->topLevelItemCount(), 0);
+    EXPECT_EQ(main->windowTitle(), "Quarvel Analyzer - Second");
+}
+
 TEST_F(WorkspaceCommandsTest, ReopenShowsTheWebTreesTheDatabaseHolds) {
     Open(sample);
     Globals::g_Database->Execute(
@@ -290,6 +337,7 @@ TEST_F(WorkspaceCommandsTest, CloseReleasesTheWorkspaceAndEmptiesTheWindow) {
     EXPECT_FALSE(Globals::g_Database);
     EXPECT_FALSE(Globals::g_Workbench);
     EXPECT_FALSE(Globals::g_WorkspaceOpen);
+    EXPECT_TRUE(Globals::g_WorkspaceFolder.empty());
     EXPECT_EQ(main->trSummary->topLevelItemCount(), 0);
     EXPECT_FALSE(Enabled("mnuFileRefreshWorkspace"));
     EXPECT_FALSE(flow && flow->isVisible());

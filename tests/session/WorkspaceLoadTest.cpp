@@ -83,6 +83,7 @@ protected:
         EXPECT_FALSE(Globals::g_WorkspaceOpen);
         EXPECT_FALSE(Globals::g_ContextLayouts);
         EXPECT_EQ(Globals::g_ModelLoader.GetSession(), nullptr);
+        EXPECT_TRUE(Globals::g_WorkspaceFolder.empty()) << Globals::g_WorkspaceFolder;
     }
 
     TempDir dir;
@@ -221,6 +222,7 @@ TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
     const WorkspaceView view = session::RefreshWorkspace({}, progress, prompt);
     ASSERT_EQ(view.status, Status::Loaded) << view.error;
     EXPECT_TRUE(view.previousClosed);
+    EXPECT_EQ(Globals::g_WorkspaceFolder, dir / "Shop");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 0);
     EXPECT_TRUE(view.webOperations.Empty());
@@ -316,6 +318,40 @@ TEST_F(WorkspaceLoadTest, SummaryMenuAsksTheOpenRepositoryForTheLanguage) {
     EXPECT_FALSE(services::RepositoryLanguages(Globals::g_Workbench.get())(id));
     EXPECT_TRUE(services::ShowSummaryNodeMenu(menu, &ref, 2, services::RepositoryLanguages(nullptr)));
     EXPECT_EQ(menu.ShownItems(), std::vector<services::NodeMenuItem>{services::NodeMenuItem::Description});
+}
+
+// The window empties itself once the new session is open: by then the
+// previous workspace is closed and the new one is not built yet; a file
+// that cannot be opened never gets that far.
+TEST_F(WorkspaceLoadTest, TheWindowHearsOfTheOpenSessionBeforeTheBuild) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    const fs::path other = dir / "Other.hxp";
+    MakeWorkspace(other, "Other");
+    std::vector<std::string> heard;
+    session::LoadEnvironment env;
+    env.sessionOpened = [&](const std::string& caption) {
+        heard.push_back(caption);
+        // The previous database is closed, the new one not yet made.
+        EXPECT_FALSE(Globals::g_Database);
+        EXPECT_FALSE(fs::exists(dir / "Other" / "QuarvelAnalyzer.mdb"));
+        EXPECT_EQ(progress.steps.size(), 0u);
+        EXPECT_TRUE(Globals::g_WorkspaceOpen);
+    };
+    std::ofstream(dir / "Broken.hxp") << "this is not a workspace";
+    progress.steps.clear();
+    EXPECT_EQ(session::OpenWorkspace(dir / "Broken.hxp", env, progress, prompt).status, Status::Unchanged);
+    EXPECT_TRUE(heard.empty());
+
+    const WorkspaceView view = session::OpenWorkspace(other, env, progress, prompt);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_EQ(heard, std::vector<std::string>{"Quarvel Analyzer - Other"});
+    EXPECT_FALSE(progress.steps.empty());
+
+    // A refresh rebuilds under the same caption.
+    progress.steps.clear();
+    ASSERT_EQ(session::RefreshWorkspace(env, progress, prompt).status, Status::Loaded);
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard.back(), "Quarvel Analyzer - Other");
 }
 
 TEST_F(WorkspaceLoadTest, CloseReleasesEverything) {
