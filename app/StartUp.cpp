@@ -5,6 +5,7 @@
 #include "app/InstallCommands.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
+#include "platform/ui/WindowSettings.h"
 
 namespace app {
 
@@ -12,6 +13,8 @@ frmMain* ShowMainWindow() {
     auto* main = new frmMain();
     main->setAttribute(Qt::WA_DeleteOnClose);
     InstallCommands(*main);
+    // On the screen whatever its size: centred, and shrunk when larger.
+    WindowSettings::PlaceWhenShown(main);
     main->show();
     return main;
 }

@@ -14,6 +14,7 @@
 #include "common/ResModule.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
+#include "platform/ui/WindowSettings.h"
 #include "session/WorkspaceGlobals.h"
 #include "views/Description.h"
 
@@ -81,7 +82,7 @@ void frmDesc::cmdOK_Click() {
         if (!Globals::g_Database)
             error = "No workspace is open.";
         else if (!views::StoreDescription(*Globals::g_Database, EntityId(), text))
-            error = "The entity " + EntityId() + " is no longer in the workspace database.";
+            error = (EntityName.empty() ? EntityId() : EntityName) + " is no longer in the workspace database.";
     } catch (const std::exception& e) {
         error = e.what();
     }
@@ -150,7 +151,10 @@ frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const views::D
     editor->Owner = owner;
     editor->txtDescription->setPlainText(Q(target.description));
     editor->SetTag(Q(views::DescriptionWindowKey(target.id)));
+    editor->EntityName = target.busName;
     UIUtility::SetCaption(editor, Q(target.busName + " - Description"));
+    // Centred on the owner, on screen, and clear of an editor opened before.
+    WindowSettings::PlaceWhenShown(editor);
     QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
     editor->show();
     editor->activateWindow();

@@ -45,6 +45,8 @@ public:
     Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
     // The opener.
     QPointer<QWidget> Owner;
+    // The entity's name, as messages call it.
+    std::string EntityName;
 
     QLabel* lblDescription = nullptr;
     QPlainTextEdit* txtDescription = nullptr;

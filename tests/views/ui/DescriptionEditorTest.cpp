@@ -143,7 +143,8 @@ TEST_F(DescriptionEditorTest, AFailedStoreIsReportedAndTheEditorKeepsTheText) {
     db().ExecuteScript("DROP TRIGGER NoWrites; DELETE FROM Ents WHERE ID = 'PROGRAM#1';");
     editor->cmdOK->click();
     ASSERT_EQ(prompt.asked.size(), 2u);
-    EXPECT_NE(prompt.asked[1].find("PROGRAM#1"), std::string::npos);
+    // Named as the analyst knows it, not by its key.
+    EXPECT_EQ(prompt.asked[1], "The description could not be stored.\nOrder Entry is no longer in the workspace database.");
     EXPECT_TRUE(editor->isVisible());
 
     // Without a workspace nothing can be stored.
@@ -167,6 +168,22 @@ TEST_F(DescriptionEditorTest, KeepsItsMinimumSizeAndItsLastStateForTheWayBack) {
     EXPECT_TRUE(editor->isVisible());
     EXPECT_FALSE(editor->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(editor->windowState() & Qt::WindowMaximized);
+}
+
+// Editors of two entities open centred on their owner but never exactly over
+// each other; all of each stays on the screen.
+TEST_F(DescriptionEditorTest, ASecondEditorOpensCascadedFromTheFirst) {
+    const QRect screen = owner.screen()->availableGeometry();
+    owner.setGeometry(screen.left() + 60, screen.top() + 60, 600, 450);
+    owner.show();
+    QPointer<frmDesc> first = Open("PROGRAM#1", "Order Entry", "");
+    QPointer<frmDesc> second = Open("MAP#2", "Menu", "");
+    EXPECT_LE((first->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
+    const QPoint offset = second->frameGeometry().topLeft() - first->frameGeometry().topLeft();
+    EXPECT_GT(offset.x(), 0);
+    EXPECT_GT(offset.y(), 0);
+    EXPECT_TRUE(screen.contains(first->frameGeometry()));
+    EXPECT_TRUE(screen.contains(second->frameGeometry()));
 }
 
 }  // namespace
