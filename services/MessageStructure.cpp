@@ -44,12 +44,25 @@ void AddChildren(const wb::CodeModelConstruct& parent, std::vector<StructureNode
 
 wb::CodeModel OpenProgramCodeModel(wb::WorkbenchSession& session, const std::string& programId) {
     wb::EntityStore store = session.GetEntityStore();
-    const std::string sid = store.Item(programId).GetAttribute("Sid");
-    const std::string sidKey = store.Item(sid).GetId();
-    wb::ModelLoader loader;
-    loader.SetSession(&session);
-    const auto [modelFile, key] = loader.LookupSid(sidKey);
-    return wb::CodeModelFactory().CreateCodeModel(store, modelFile, key);
+    const wb::RepositoryEntity program = store.Item(programId);
+    // The analyst knows the program by its name: the keys on the way to its
+    // model would tell them nothing.
+    const std::string name = program.GetName();
+    std::pair<std::string, std::string> located;
+    try {
+        const std::string sid = program.GetAttribute("Sid");
+        if (sid.empty()) throw wb::WorkbenchError("no Sid");
+        wb::ModelLoader loader;
+        loader.SetSession(&session);
+        located = loader.LookupSid(store.Item(sid).GetId());
+    } catch (const wb::WorkbenchError&) {
+        throw wb::WorkbenchError(name + " has no code model.");
+    }
+    try {
+        return wb::CodeModelFactory().CreateCodeModel(store, located.first, located.second);
+    } catch (const wb::WorkbenchError& e) {
+        throw wb::WorkbenchError("The code model of " + name + " cannot be read. " + e.what());
+    }
 }
 
 std::vector<wb::CodeModelDataList> VisibleDataLists(const wb::CodeModel& model) {

@@ -18,7 +18,8 @@ namespace services {
 // Builds the code model of the program with Ents ID programId: the
 // program's "Sid" attribute names the entity whose key the model loader
 // turns into the model file. Raises (WorkbenchError) when the program, its
-// Sid entity or its model cannot be found.
+// Sid entity or its model cannot be found; past the program, the message
+// names the program by its name ("NCUSTMNT has no code model.").
 platform::workbench::CodeModel OpenProgramCodeModel(platform::workbench::WorkbenchSession& session,
                                                     const std::string& programId);
 

@@ -1,5 +1,6 @@
 #include "platform/ui/MessageBoxPrompt.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace platform::ui {
@@ -7,9 +8,24 @@ namespace platform::ui {
 MessageBoxPrompt::MessageBoxPrompt(QWidget* owner, QString defaultTitle)
     : m_owner(owner), m_defaultTitle(std::move(defaultTitle)) {}
 
+QWidget* MessageBoxPrompt::MessageParent(QWidget* owner) {
+    // A modal window (the message editor over the main window) is where the
+    // analyst works even when the message comes from its owner's prompt:
+    // parented to the owner, the box would bring the owner up over it.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) {
+        const Qt::WindowType type = active->windowType();
+        if ((type == Qt::Window || type == Qt::Dialog) && active->isVisible()) return active;
+    }
+    return owner;
+}
+
 common::Answer MessageBoxPrompt::Ask(const std::string& text, const std::string& title, common::Buttons buttons,
                                      common::Icon icon) {
-    QMessageBox box(m_owner);
+    // On the heap: should its parent close while the box is open, the box
+    // goes with it and must not be deleted a second time.
+    QPointer<QMessageBox> guarded = new QMessageBox(MessageParent(m_owner));
+    QMessageBox& box = *guarded;
     box.setWindowTitle(title.empty() ? m_defaultTitle : QString::fromStdString(title));
     // Messages quote names and paths from the analyst's data; one that looks
     // like markup must be shown as it is, not rendered.
@@ -39,7 +55,9 @@ common::Answer MessageBoxPrompt::Ask(const std::string& text, const std::string&
         box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    const int result = box.exec();
+    delete guarded.data();
+    switch (result) {
     case QMessageBox::Yes: return common::Answer::Yes;
     case QMessageBox::No: return common::Answer::No;
     case QMessageBox::Cancel: return common::Answer::Cancel;

@@ -1,5 +1,6 @@
 #pragma once
-// The prompt interface answered with real message boxes, owned by a window.
+// The prompt interface answered with real message boxes, shown over the
+// window the analyst is working in.
 
 #include <QPointer>
 #include <QString>
@@ -17,6 +18,10 @@ public:
     void SetDefaultTitle(const QString& title) { m_defaultTitle = title; }
     common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
                        common::Icon icon) override;
+
+    // The window a message box belongs to: the active modal window, else
+    // the active window, else the owner.
+    static QWidget* MessageParent(QWidget* owner);
 
 private:
     QPointer<QWidget> m_owner;
