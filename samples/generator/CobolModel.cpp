@@ -301,10 +301,13 @@ wb::DeclarationProperties PropertiesOf(const DataItem& item, const std::string& 
     p.length = static_cast<int>(ElementaryBytes(item.picture, usage));
     p.digits = pic.digits;
     p.fraction = pic.fraction;
+    // The message editor and the WSDL know characters (1), decimals (3) and
+    // integers (5) by their digits: every other type would reach a message
+    // as "unknown <bytes>" and the WSDL as a string of that many characters.
     if (usage == "COMP-3")
         p.sqlType = "3";
     else if (usage == "COMP")
-        p.sqlType = pic.digits <= 4 ? "5" : pic.digits <= 9 ? "4" : "-5";
+        p.sqlType = pic.fraction > 0 ? "3" : "5";
     else if (usage == "COMP-1")
         p.sqlType = "7";
     else if (usage == "COMP-2")
@@ -312,7 +315,7 @@ wb::DeclarationProperties PropertiesOf(const DataItem& item, const std::string& 
     else if (!pic.numeric || pic.edited)
         p.sqlType = "1";
     else
-        p.sqlType = "2";
+        p.sqlType = "3";   // zoned: the number a packed field holds, a digit a byte
     if (p.sqlType == "1") p.digits = 0, p.fraction = 0;
     return p;
 }

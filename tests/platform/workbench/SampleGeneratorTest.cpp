@@ -137,9 +137,12 @@ TEST(SampleGenerator, CobolDataItemsGetSizesAndSqlTypes) {
     auto count = sample::Properties(*items["WS-COUNT"]);
     EXPECT_EQ(count.sqlType, "5");
     EXPECT_EQ(count.length, 2);
-    EXPECT_EQ(sample::Properties(*items["WS-BIG"]).sqlType, "4");
+    // Binary and zoned numbers are typed as the message editor reads them:
+    // integers and decimals by their digits, not "unknown" bytes.
+    EXPECT_EQ(sample::Properties(*items["WS-BIG"]).sqlType, "5");
+    EXPECT_EQ(sample::Properties(*items["WS-BIG"]).digits, 9);
     auto zoned = sample::Properties(*items["WS-ZONED"]);
-    EXPECT_EQ(zoned.sqlType, "2");
+    EXPECT_EQ(zoned.sqlType, "3");
     EXPECT_EQ(zoned.digits, 7);
     EXPECT_EQ(zoned.fraction, 2);
     EXPECT_EQ(sample::Properties(*items["WS-EDIT"]).sqlType, "1");

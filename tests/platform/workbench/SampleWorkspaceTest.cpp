@@ -316,7 +316,7 @@ TEST_F(SampleWorkspace, CodeModelsCarryCommareaAndScreenInputStructures) {
     }
     EXPECT_EQ(sqlTypes["CA-ORDER-TOTAL"], "3");   // COMP-3
     EXPECT_EQ(sqlTypes["CA-LINE-COUNT"], "5");    // binary halfword
-    EXPECT_EQ(sqlTypes["CA-RETURN-CODE"], "4");   // binary fullword
+    EXPECT_EQ(sqlTypes["CA-RETURN-CODE"], "5");   // binary fullword: an integer
     EXPECT_EQ(sqlTypes["CA-CUSTOMER-NO"], "1");
     EXPECT_EQ(sqlTypes.count("FILLER"), 1u);
     EXPECT_EQ(conditions, 4);

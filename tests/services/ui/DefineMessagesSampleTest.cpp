@@ -7,6 +7,7 @@
 // step is also captured with `import -window root` into that folder.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -20,16 +21,20 @@
 #include <QTreeWidget>
 
 #include <cstdlib>
+#include <set>
 
 #include "common/Globals.h"
 #include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
+#include "platform/ui/MessageBoxPrompt.h"
 #include "platform/xml/XmlDocument.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
 #include "services/ProgramList.h"
 #include "common/Tree.h"
 #include "services/WebOperations.h"
+#include "services/WebServices.h"
+#include "services/WsdlGenerator.h"
 #include "services/ui/DefineMessagesOpen.h"
 #include "services/ui/DefineMessagesSources.h"
 #include "services/ui/frmMessages.h"
@@ -243,3 +248,79 @@ TEST_F(DefineMessagesSample, MessagesOfTwoOperationsAreDefinedSwitchedAndStored)
     EXPECT_FALSE(Parts(Stored(ordentr), "ORDENTR.Out").empty());
     EXPECT_EQ(Db().Scalar("SELECT COUNT(DISTINCT sProgID) FROM Messages").AsInt(), 2);
 }
+
+namespace {
+
+// A program without a model, chosen in the editor: the message box is the
+// editor's (the main window stays behind it) and names the program as the
+// analyst knows it.
+TEST_F(DefineMessagesSample, AProgramWithoutAModelIsReportedOverTheEditorByItsName) {
+    for (const char* program : {"ORDENTR", "NCUSTMNT"}) MakeWebOperation(program);
+    QWidget main;
+    main.show();
+    platform::ui::MessageBoxPrompt boxes(&main, "Quarvel Analyzer");
+    editor = services::ui::DefineMessages(services::JoinTag("2", SerialOf("ORDENTR")), OperationTags(), &main,
+                                          &boxes, services::ui::WorkspaceSources());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(QApplication::activeModalWidget(), editor.data());
+
+    QWidget* parent = nullptr;
+    QString text;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            parent = box->parentWidget();
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    editor->cmbProgs->setCurrentIndex(editor->cmbProgs->findText("NCUSTMNT"));
+    EXPECT_EQ(parent, editor.data());
+    EXPECT_EQ(text, "The data structures of NCUSTMNT cannot be shown.\nNCUSTMNT has no code model.");
+    EXPECT_TRUE(editor->isVisible());
+}
+
+// Zoned, packed and binary numbers of the sample reach the message as
+// decimals and integers by their digits, and the WSDL as xsd:decimal and
+// xsd:integer with those digits, not as strings of their bytes.
+TEST_F(DefineMessagesSample, TheSamplesNumbersAreDecimalsInTheMessageAndTheWsdl) {
+    MakeWebOperation("ORDENTR");
+    const std::string ordentr = SerialOf("ORDENTR");
+    editor = services::ui::DefineMessages(services::JoinTag("2", ordentr), OperationTags(), nullptr, &prompt,
+                                          services::ui::WorkspaceSources());
+    ASSERT_NE(editor, nullptr) << (prompt.asked.empty() ? "" : prompt.asked.back());
+    Choose(editor->lstLists, "Working-Storage Section");
+    Choose(editor->lstElements, "WS-WORK");
+    editor->mnuActionsInput->trigger();
+    editor->close();
+    Settle(50);
+
+    const auto parts = Parts(Stored(ordentr), "ORDENTR.In");
+    EXPECT_EQ(std::set<std::string>(parts.begin(), parts.end()),
+              (std::set<std::string>{"wsResp integer 8", "wsQty decimal 5(0)", "wsUnitPrice decimal 9(2)",
+                                     "wsLineTotal decimal 11(2)", "wsPriceEdit char 12", "wsErrorFlag char 1"}));
+
+    auto& db = Db();
+    const std::string wsid = Globals::AddWebService("Orders", db);
+    ASSERT_FALSE(wsid.empty());
+    Globals::AddUseCaseToWebService(
+        wsid, db.Scalar("SELECT UCID FROM ucUseCases WHERE ForeignID = ?", {std::stoll(ordentr)}).AsText(), db);
+    const auto wsdl = services::GenerateWebServiceWSDL(db, std::stoll(wsid), prompt);
+    ASSERT_TRUE(wsdl);
+    const QString text = QString::fromStdString(wsdl->text);
+    EXPECT_TRUE(text.contains(R"(<wsdl:part name="wsQty" element="decimal_5_0"/>)")) << wsdl->text;
+    EXPECT_TRUE(text.contains(R"(<wsdl:part name="wsUnitPrice" element="decimal_9_2"/>)"));
+    EXPECT_TRUE(text.contains(R"(<wsdl:part name="wsResp" element="integer_8"/>)"));
+    auto declared = [&text](const char* element, const char* base, const char* facets) {
+        return text.contains(QRegularExpression(QString(R"(<xsd:element name="%1">\s*<xsd:simpleType>\s*)"
+                                                        R"(<xsd:restriction base="%2">\s*%3\s*</xsd:restriction>)")
+                                                    .arg(element, base, facets)));
+    };
+    EXPECT_TRUE(declared("decimal_5_0", "xsd:decimal",
+                         R"(<xsd:totalDigits value="5"/>\s*<xsd:fractionDigits value="0"/>)"));
+    EXPECT_TRUE(declared("decimal_9_2", "xsd:decimal",
+                         R"(<xsd:totalDigits value="9"/>\s*<xsd:fractionDigits value="2"/>)"));
+    EXPECT_TRUE(declared("integer_8", "xsd:integer", R"(<xsd:totalDigits value="8"/>)"));
+    EXPECT_FALSE(text.contains("unknown"));
+}
+
+}  // namespace
