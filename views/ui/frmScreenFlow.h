@@ -1,0 +1,104 @@
+#pragma once
+// The screen interaction plot: every screen-to-screen link of the workspace
+// in one diagram. A single window (Tag "ScreenFlow"); while a workspace is
+// open closing it only hides it, and opening it again shows the plot as it
+// was drawn. A box opens the source viewer for its screen or program, a link
+// the link direction dialog. "Show &Stub Screens" changes what the next draw
+// shows; "&Refresh" rebuilds the table and draws again.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "platform/ui/TDiagram.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace common {
+class IPrompt;
+}
+
+namespace views::ui {
+
+class frmScreenFlow : public QMainWindow {
+    Q_OBJECT
+public:
+    // parent: the Qt parent (the main window); Owner is set by the opener.
+    explicit frmScreenFlow(QWidget* parent);
+    ~frmScreenFlow() override;
+
+    QString Tag() const;
+    void SetTag(const QString& tag);
+    // True once the window has really unloaded (it waits for its deletion).
+    bool IsClosed() const { return m_closed; }
+    bool IsDrawing() const { return m_drawing; }
+
+    // Closes the link dialogs of the earlier drawing, rebuilds the table and
+    // draws it. Errors reach the caller; a failed table build leaves the
+    // earlier drawing. A draw asked for while one runs does nothing.
+    void Draw();
+    // Draw, with a failure told in a message box.
+    void mnuRefresh_Click();
+    void dgmSF_ShapeActivated(platform::diagram::Shape* box);
+    void dgmSF_LinkActivated(platform::diagram::Link* link);
+
+    // Unloads the window even while a workspace is open (a first draw that
+    // failed leaves nothing worth keeping).
+    void Discard();
+
+    // Where Refresh reports a failure; the main window's prompt when null.
+    common::IPrompt* Prompt = nullptr;
+    // The last window state other than minimised.
+    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
+    // The window that opened the plot; it gets the focus back.
+    QPointer<QWidget> Owner;
+
+    platform::ui::TDiagram* dgmSF = nullptr;
+    QMenu* mnuOptions = nullptr;
+    QAction* mnuStubScrns = nullptr;
+    QAction* mnuRefresh = nullptr;
+    // The diagram's zoom, "N%".
+    QLabel* lblZoom = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Unload();
+    void RememberWindowState();
+    void GiveFocusToOwner();
+
+    bool m_closed = false;
+    bool m_discard = false;
+    bool m_drawing = false;
+    bool m_deleteWhenDrawn = false;
+};
+
+// The plot window while it is loaded (shown or hidden), or nullptr.
+frmScreenFlow* ScreenFlowWindow();
+
+// Globals::ShowScreenFlow with its owner: brings the loaded plot back as it
+// was drawn, or makes the window, shows it, calls shown and draws. shown
+// runs with the window on screen before the draw (the opener holds its
+// command there, since the draw lets events through). A failed first draw
+// unloads the window again and reaches the caller.
+frmScreenFlow* ShowScreenFlow(QWidget* owner, const std::function<void(QWidget*)>& shown = {});
+
+}  // namespace views::ui
+
+namespace Globals {
+
+// Rebuilds sfScreenRels and draws it into the diagram, painting off until
+// the layout is done, letting pending events through now and then. Stub
+// screens as g_StubScrn says. Errors reach the caller.
+void DrawScreenFlow(platform::ui::TDiagram& diagram);
+
+}  // namespace Globals
