@@ -7,6 +7,7 @@
 #include "app/CommandsView.h"
 #include "app/CrudCommands.h"
 #include "app/NodeMenuCommands.h"
+#include "app/ScreenFlowCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WebTreeEvents.h"
 #include "app/WorkspaceCommands.h"
@@ -22,6 +23,7 @@ void InstallCommands(frmMain& main) {
     InstallToolCommands(main);
     InstallCrudCommands(main);
     InstallAnalysisCommands(main);
+    InstallScreenFlowCommands(main);
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
     InstallEntityViewCommands(main);

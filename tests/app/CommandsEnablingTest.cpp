@@ -84,10 +84,12 @@ TEST_F(Enabling, ALoadWithoutToolServicesOpensOnlyTheWorkspaceCommands) {
     EXPECT_TRUE(On("mnuFileRefreshWorkspace"));
     EXPECT_TRUE(ButtonOn("Refresh"));
     EXPECT_TRUE(On("mnuToolsEnterClientInformation"));
-    // The plot, the analyses and the reports have no service yet; CRUD
-    // Overlap comes with its own.
-    for (const char* name : kToolCommands) EXPECT_EQ(On(name), std::string(name) == "mnuToolsCRUD") << name;
-    for (const char* key : kToolButtons) EXPECT_EQ(ButtonOn(key), std::string(key) == "CRUDOverlap") << key;
+    // The analyses and the reports have no service yet; CRUD Overlap and
+    // the plot come with their own.
+    for (const char* name : kToolCommands)
+        EXPECT_EQ(On(name), std::string(name) == "mnuToolsCRUD" || std::string(name) == "mnuToolsScreenFlow") << name;
+    for (const char* key : kToolButtons)
+        EXPECT_EQ(ButtonOn(key), std::string(key) == "CRUDOverlap" || std::string(key) == "Screens") << key;
     for (const char* name : {"mnuFileOpenWorkspace", "mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"})
         EXPECT_TRUE(On(name)) << name;
     EXPECT_TRUE(ButtonOn("OpenWorkspace"));
@@ -129,6 +131,7 @@ TEST_F(Enabling, EachToolNeedsItsWholeService) {
         app::EnableWorkspaceCommands(*bare, true);
         app::InstallToolCommands(*bare, part);
         EXPECT_FALSE(bare->Command("mnuToolsCRUD")->isEnabled());
+        EXPECT_FALSE(bare->Command("mnuToolsScreenFlow")->isEnabled());
     }
 
     // A later subsystem adds its part; what was given before is kept.
@@ -137,7 +140,6 @@ TEST_F(Enabling, EachToolNeedsItsWholeService) {
     app::InstallToolCommands(*w, more);
     EXPECT_TRUE(On("mnuToolsCOMMAREA"));
     EXPECT_FALSE(On("mnuToolsValidation"));
-    EXPECT_FALSE(On("mnuToolsScreenFlow"));
 }
 
 TEST_F(Enabling, ALoadInsideABusyBracketTakesEffectWhenTheBracketCloses) {
