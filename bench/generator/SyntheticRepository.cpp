@@ -1,5 +1,6 @@
 #include "bench/generator/SyntheticRepository.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <fstream>
@@ -162,9 +163,10 @@ Summary GenerateRepository(const fs::path& folder, const Options& options) {
 
         // Screens, their messages, and the stores of the application.
         std::vector<int64_t> maps, sendMsgs, enterMsgs;
-        for (int s = 0; s < 16; ++s) {
+        const int screens = std::max(2, options.screensPerApp);
+        for (int s = 0; s < screens; ++s) {
             std::string name = prefix + "M" + std::to_string(s);
-            bool stub = s == 15;   // one screen per application is known by name only
+            bool stub = s == screens - 1;   // one screen per application is known by name only
             wb::AttributeList attrs;
             if (!stub) {
                 std::string listing = "maps/" + name + ".lst";
@@ -232,7 +234,7 @@ Summary GenerateRepository(const fs::path& folder, const Options& options) {
             if (RoleAt(k) != Role::Screen && RoleAt(k) != Role::Menu) continue;
             transactions[k] = b->AddEntity("TRANSACTION", prefix + "T" + std::to_string(k));
             b->Relate("TransactionStartsEntry", transactions[k], entries[k]);
-            b->Relate("MessageStartsTransaction", enterMsgs[k], transactions[k]);
+            b->Relate("MessageStartsTransaction", enterMsgs[k % enterMsgs.size()], transactions[k]);
         }
         int64_t emptyTransaction = b->AddEntity("TRANSACTION", prefix + "X");
         int64_t ownerless = b->AddEntity("PROGRAMENTRY", prefix + "EXT");
@@ -259,8 +261,8 @@ Summary GenerateRepository(const fs::path& folder, const Options& options) {
                     break;
                 }
                 case Role::Screen: {
-                    b->Relate("ProgramSendsMessage", p, sendMsgs[k]);
-                    if (k % 4 == 0) b->Relate("ProgramSendsMap", p, maps[15]);
+                    b->Relate("ProgramSendsMessage", p, sendMsgs[k % sendMsgs.size()]);
+                    if (k % 4 == 0) b->Relate("ProgramSendsMap", p, maps.back());
                     for (int c = 0; c < 2 + k % 3; ++c) b->Relate("ProgramLinksEntry", p, sub(18, 39));
                     // Some screen programs only show data that others fetch for them.
                     if (k % 4 != 3)

@@ -22,6 +22,10 @@ struct Options {
     // Every n-th COBOL program gets a code model (COMMAREA and screen
     // input); 0 for none.
     int modelEvery = 0;
+    // Screens per application of 50 programs (at least 2; the last is a
+    // stub). With fewer than 16 the 15 screen programs share screens, the
+    // first and the (screensPerApp + 1)-th the same one.
+    int screensPerApp = 16;
 };
 
 struct Summary {
