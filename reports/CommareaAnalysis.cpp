@@ -38,10 +38,13 @@ struct CommareaItem {
 // WorkbenchError or DbError for a model that cannot be read.
 std::vector<CommareaItem> ReadItems(ProgramModel& program) {
     std::vector<CommareaItem> items;
-    // The sizes live beside the model in its own database file.
-    auto sizes = Database::Open(program.File());
-    auto sizeOf = sizes->Prepare("SELECT size FROM Constructs WHERE VNID = ?");
     wb::CodeModel& model = program.Model();
+    // The sizes live beside the constructs in the model database. One read
+    // transaction for the program: the file is locked and checked once,
+    // not at every statement.
+    Database& modelDb = model.GetDatabase();
+    platform::db::Transaction read(modelDb);
+    auto sizeOf = modelDb.Prepare("SELECT size FROM Constructs WHERE VNID = ?");
     for (auto ports = model.GetObjects("", "PORT"); !ports.AtEnd(); ports.MoveNext()) {
         const wb::CodeModelConstruct& port = ports.Current();
         if (!common::AsciiEqualNoCase(port.GetProperty("PORTTYPE"), "USING")) continue;
@@ -62,6 +65,7 @@ std::vector<CommareaItem> ReadItems(ProgramModel& program) {
             items.push_back(std::move(item));
         }
     }
+    read.Commit();
     return items;
 }
 

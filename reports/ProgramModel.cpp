@@ -1,5 +1,6 @@
 #include "reports/ProgramModel.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include "platform/db/Database.h"
@@ -25,7 +26,7 @@ ProgramModel ProgramModel::Open(const wb::EntityStore& store, const wb::ModelLoa
     wb::RepositoryEntity carrier;
     try {
         carrier = store.Item(sid);
-    } catch (const wb::WorkbenchError& e) {
+    } catch (const wb::WorkbenchError&) {
         out.m_state = State::Broken;
         out.m_reason = "its \"Sid\" " + sid + " names no entity of the repository";
         return out;
@@ -34,11 +35,10 @@ ProgramModel ProgramModel::Open(const wb::EntityStore& store, const wb::ModelLoa
 
     try {
         auto [file, key] = loader.LookupSid(carrier.GetId());
-        out.m_file = file;
         std::error_code ec;
-        if (!fs::is_regular_file(out.m_file, ec)) {
+        if (!fs::is_regular_file(file, ec)) {
             out.m_state = State::Broken;
-            out.m_reason = "the model file " + out.m_file.string() + " is missing";
+            out.m_reason = "the model file " + file + " is missing";
             return out;
         }
         out.m_model.emplace(wb::CodeModelFactory().CreateCodeModel(store, file, key));
@@ -60,7 +60,6 @@ ProgramModel& ProgramModel::operator=(ProgramModel&& other) noexcept {
         Close();
         m_state = other.m_state;
         m_reason = std::move(other.m_reason);
-        m_file = std::move(other.m_file);
         m_model = std::move(other.m_model);
         other.m_model.reset();
     }

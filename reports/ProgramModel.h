@@ -6,7 +6,6 @@
 // the analyses skip that one program and say why instead of ending the run.
 // The model (and with it its database) is closed when the value goes.
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,8 +35,6 @@ public:
 
     State GetState() const { return m_state; }
     const std::string& Reason() const { return m_reason; }
-    // The model database's path (Open and, when the path was known, Broken).
-    const std::filesystem::path& File() const { return m_file; }
     // Only in state Open.
     platform::workbench::CodeModel& Model() { return *m_model; }
 
@@ -47,7 +44,6 @@ private:
 
     State m_state = State::NoModel;
     std::string m_reason;
-    std::filesystem::path m_file;
     std::optional<platform::workbench::CodeModel> m_model;
 };
 

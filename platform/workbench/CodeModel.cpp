@@ -145,6 +145,8 @@ void CodeModel::Close() {
 
 bool CodeModel::IsOpen() const { return m_core && m_core->db; }
 
+db::Database& CodeModel::GetDatabase() const { return Need(m_core).Db(); }
+
 std::filesystem::path ModelDatabasePath(const std::filesystem::path& workspaceFolder, std::string_view vornic) {
     std::string name(vornic);
     std::string upper = detail::Upper(name);

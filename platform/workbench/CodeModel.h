@@ -114,6 +114,10 @@ public:
     // Releases the model database; later calls raise.
     void Close();
     bool IsOpen() const;
+    // The model database itself, for its tables beside the constructs'
+    // relations (Constructs.size) and for a read transaction around many
+    // calls. Raises once the model is closed.
+    db::Database& GetDatabase() const;
 
 private:
     std::shared_ptr<detail::CodeModelCore> m_core;
