@@ -121,8 +121,11 @@ frmScreenFlow::frmScreenFlow(QWidget* parent) : QMainWindow(parent, Qt::Window) 
 
 frmScreenFlow::~frmScreenFlow() {
     // Deleted without a final close (another workspace opened over this
-    // one): the unload still keeps the placement and the flag.
-    if (!m_closed) Unload();
+    // one, or the owner went): the placement and the flag are still kept;
+    // the owner, which may be going itself, is left alone.
+    if (m_closed) return;
+    Owner.clear();
+    Unload();
 }
 
 QString frmScreenFlow::Tag() const { return property("Tag").toString(); }
