@@ -56,10 +56,15 @@ Document LoadPage(const fs::path& file, PageSource source, common::IPrompt& prom
     return page;
 }
 
-void SavePage(const Document& page, const fs::path& file, const PageSaveOptions& options) {
+std::string PageText(const Document& page, const PageSaveOptions& options) {
     std::string text = RestoreProtectedEntities(platform::xml::ToHtmlPage(page));
     if (options.breakScriptCommentEnds) text = BreakBeforeScriptCommentEnds(std::move(text));
     if (text.empty() || text.back() != '\n') text += '\n';
+    return text;
+}
+
+void SavePage(const Document& page, const fs::path& file, const PageSaveOptions& options) {
+    const std::string text = PageText(page, options);
     try {
         platform::xml::ReplaceFileContents(file, text);
     } catch (const std::exception& e) {

@@ -35,6 +35,9 @@ struct PageSaveOptions {
 // keeps the earlier file. Raises ReportError naming the file on failure.
 void SavePage(const platform::xml::Document& page, const std::filesystem::path& file,
               const PageSaveOptions& options = {});
+// The text SavePage writes, for a writer that writes it itself (later, on
+// another thread, or with more after it).
+std::string PageText(const platform::xml::Document& page, const PageSaveOptions& options = {});
 
 // Writes the client and application names into the first text of the
 // cells //td[@id="Client"] and //td[@id="Application"]. Raises ReportError

@@ -1,0 +1,166 @@
+#include "reports/DiagramPages.h"
+
+#include <exception>
+#include <optional>
+
+#include "common/Progress.h"
+#include "platform/db/Database.h"
+#include "platform/diagram/DiagramModel.h"
+#include "platform/diagram/DiagramPainter.h"
+#include "platform/xml/FileReplace.h"
+#include "reports/PageDocument.h"
+#include "reports/ReportError.h"
+#include "views/FlowContext.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+using platform::diagram::DiagramModel;
+using platform::xml::Document;
+using platform::xml::Node;
+
+DiagramList g_DiagramList;
+
+namespace {
+
+// Levels of the data side, as the flow context window draws it.
+constexpr int kDepth = 4;
+
+}  // namespace
+
+void SetDiagramImage(Document& page, const std::string& cellId, const std::string& base, bool hasPreview) {
+    Node cell = FindElementById(page, "td", cellId);
+    if (!cell) throw ReportError("The diagram template has no cell \"" + cellId + "\"");
+    if (Node first = cell.FirstChild()) cell.RemoveChild(first);
+    Node img = cell.AppendElement("img");
+    img.SetAttribute("alt", "Image is missing or relative path is corrupted");
+    img.SetAttribute("border", "0");
+    // As a link the name needs its "%" and the like encoded; the encoded
+    // text holds no quote or backslash, so it also stands safely inside the
+    // script's quoted arguments.
+    const std::string href = ReportHref(base);
+    if (hasPreview) {
+        const std::string preview = href + "_preview.jpg";
+        const std::string full = href + ".jpg";
+        img.SetAttribute("src", preview);
+        img.SetAttribute("name", href);
+        img.SetAttribute("title", "Switch to full image");
+        img.SetAttribute("style", "cursor:pointer");
+        img.SetAttribute("onClick", "swapImage('" + href + "','" + preview + "','" + full + "',1)");
+    } else {
+        img.SetAttribute("src", href + ".jpg");
+        img.SetAttribute("title", "");
+    }
+}
+
+// ---- the writer ------------------------------------------------------------
+
+// One program's page: both sides laid out, where their pictures go, and the
+// page's text.
+struct DiagramPageWriter::Job {
+    struct Side {
+        std::unique_ptr<DiagramModel> model = std::make_unique<DiagramModel>();
+        fs::path full;
+        fs::path preview;
+        std::optional<int> previewZoom;   // none: the image needs no preview
+    };
+    std::vector<Side> sides;
+    fs::path page;
+    std::string pageText;
+};
+
+DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads)
+    : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads) {}
+
+DiagramPageWriter::~DiagramPageWriter() = default;
+
+void DiagramPageWriter::Write(const Job& job) {
+    for (const Job::Side& side : job.sides) {
+        if (!platform::diagram::ExportImage(*side.model, side.full, 100))
+            throw ReportError("Cannot write the image \"" + side.full.string() + "\"");
+        if (side.previewZoom && !platform::diagram::ExportImage(*side.model, side.preview, *side.previewZoom))
+            throw ReportError("Cannot write the image \"" + side.preview.string() + "\"");
+    }
+    try {
+        platform::xml::ReplaceFileContents(job.page, job.pageText);
+    } catch (const std::exception& e) {
+        throw ReportError("Cannot write \"" + job.page.string() + "\": " + e.what());
+    }
+}
+
+void DiagramPageWriter::Finish() { m_jobs.Finish(); }
+
+void DiagramPageWriter::Abandon() { m_jobs.Abandon(); }
+
+void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::string& name) {
+    auto job = std::make_unique<Job>();
+    const std::string file = ReportFileName(name);
+    bool preview[2] = {false, false};
+    for (int mode : {views::kFlowClientSide, views::kFlowDataSide}) {
+        Job::Side side;
+        fs::path noImage;   // laid out here, exported with the page
+        Globals::BuildFlowContext(*side.model, *m_source, mode, id, noImage, kDepth);
+        // A program that Ents does not hold draws nothing and, as with the
+        // builder's own export, gets no image.
+        if (side.model->ShapeCount() == 0) continue;
+        side.full = m_ctx.paths.g_DiagramsFolder / (file + "." + std::to_string(mode) + ".jpg");
+        side.preview = views::PreviewPath(side.full);
+        side.previewZoom =
+            views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(*side.model)));
+        preview[mode - 1] = side.previewZoom.has_value();
+        job->sides.push_back(std::move(side));
+    }
+
+    Document page = LoadPage(m_ctx.paths.g_TemplateDiagram, PageSource::Template, m_ctx.prompt);
+    FillClientInfo(page, m_ctx.db);
+    const Node title = FindElementById(page, "td", "title");
+    Node heading = title ? title.FirstChild() : Node();
+    if (!heading) throw ReportError("The diagram template has no title in its cell \"title\"");
+    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
+    heading.AppendText("Context - " + name);
+    SetDiagramImage(page, "image1", file + ".1", preview[0]);
+    SetDiagramImage(page, "image2", file + ".2", preview[1]);
+    job->page = GetDiagramPagePath(m_ctx.paths, name);
+    job->pageText = PageText(page, PageSaveOptions{true});
+    // Two programs of the same name share their files: the later one's must
+    // win, as when the pages are written one after the other.
+    if (!m_files.insert(file).second) m_jobs.Finish();
+    std::shared_ptr<const Job> shared(std::move(job));
+    m_jobs.Submit([shared] { Write(*shared); });
+}
+
+void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::string& name) {
+    DiagramPageWriter writer(ctx, 1);
+    writer.GenerateDiagramPage(id, name);
+    writer.Finish();
+}
+
+bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads) {
+    // One read transaction for the whole step: SQLite then locks and checks
+    // the file once, not around each of the walks' many statements.
+    platform::db::Transaction reading(ctx.db);
+    DiagramPageWriter writer(ctx, threads);
+    // Two list entries per program in the run's reckoning: a tenth of them,
+    // to the nearest whole number (the count is even, so there is no tie).
+    const std::size_t every = (2 * list.size() + 5) / 10;
+    std::size_t counter = 0;
+    for (const DiagramListEntry& program : list) {
+        ctx.progress.StartStep("Diagram for " + program.name);
+        writer.GenerateDiagramPage(program.id, program.name);
+        if (++counter == every) {
+            ctx.progress.FinishStep(1);
+            counter = 0;
+        }
+        if (ctx.progress.Cancelled()) {
+            writer.Abandon();
+            std::error_code ec;
+            fs::remove_all(ctx.paths.g_DiagramsFolder, ec);
+            return false;
+        }
+    }
+    writer.Finish();
+    reading.Commit();
+    return true;
+}
+
+}  // namespace mdlReports

@@ -1,0 +1,94 @@
+#pragma once
+// Context diagram pages: for a program, its flow context drawn twice (the
+// client side, then the data side), each exported as a JPEG image in the
+// diagrams folder, and a page that shows both. An image wider than the
+// preview limit is shown reduced; clicking it switches to the full image.
+//
+// Files per program, named after ReportFileName(name):
+//   <file>.1.jpg, <file>.1_preview.jpg (wide client side only),
+//   <file>.2.jpg, <file>.2_preview.jpg (wide data side only), <file>.html
+//
+// The diagrams are built and laid out, and the pages made, on the calling
+// thread; the images, which take most of the time, may be painted, encoded
+// and written with the pages on worker threads (the painter draws onto
+// QImage only). The files come out the same either way.
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "reports/BackgroundJobs.h"
+#include "reports/ReportContext.h"
+
+namespace platform::diagram { class DiagramModel; }
+namespace platform::xml { class Document; }
+namespace views { class FlowContextSource; }
+
+namespace mdlReports {
+
+// A program whose context diagram page the report run writes.
+struct DiagramListEntry {
+    std::string id;     // Ents.Id
+    std::string name;   // Ents.Name
+};
+using DiagramList = std::vector<DiagramListEntry>;
+
+// Filled by the programs summary, read by the diagram step of a run.
+extern DiagramList g_DiagramList;
+
+// Replaces the content of the image cell <td id="cellId"> of a diagram page
+// by an img of the image base (a file name without folder or extension,
+// such as "PGM1.1"). With a preview the img shows base + "_preview.jpg",
+// is named base and switches to base + ".jpg" when clicked (swapImage);
+// without one it shows base + ".jpg". The sources are written as links, so
+// any file name finds its file.
+void SetDiagramImage(platform::xml::Document& page, const std::string& cellId, const std::string& base,
+                     bool hasPreview);
+
+class DiagramPageWriter {
+public:
+    // threads: how many threads paint, encode and write; 0 takes the
+    // machine's cores, 1 does it on the calling thread.
+    explicit DiagramPageWriter(ReportContext& ctx, int threads = 0);
+    // Drops the pages not yet begun and waits for those under way.
+    ~DiagramPageWriter();
+    DiagramPageWriter(const DiagramPageWriter&) = delete;
+    DiagramPageWriter& operator=(const DiagramPageWriter&) = delete;
+
+    // Draws both sides of the program and makes its page; the images and
+    // the page are written now or on a worker thread. Template and database
+    // errors are raised here; a file that could not be written is raised by
+    // a later call or by Finish.
+    void GenerateDiagramPage(const std::string& id, const std::string& name);
+    // Waits until every image and page is written. Raises ReportError
+    // naming the first file that could not be written.
+    void Finish();
+    // Drops the pages not yet begun and waits for those under way; what
+    // failed is forgotten. Nothing is written after it returns.
+    void Abandon();
+
+    int Threads() const { return m_jobs.Threads(); }
+
+private:
+    struct Job;
+    static void Write(const Job& job);
+
+    ReportContext& m_ctx;
+    std::unique_ptr<views::FlowContextSource> m_source;
+    std::unordered_set<std::string> m_files;   // file names of the pages submitted
+    BackgroundJobs m_jobs;
+};
+
+// One program's page and images, written before it returns.
+void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::string& name);
+
+// The diagram step of a report run: one page per program of the list, in
+// order, each announced as "Diagram for <name>", the progress advanced by
+// one after every tenth of the list (not at all for fewer than three
+// programs). After each program a cancel is looked for: then the images
+// under way are awaited, the diagrams folder is deleted with everything in
+// it, and the result is false. True when every page and image is written.
+bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads = 0);
+
+}  // namespace mdlReports

@@ -1,0 +1,50 @@
+#pragma once
+// Pieces every inventory and category page shares: the images before a
+// name, the record format built from a query's fields, the Yes/No cells,
+// the count text, and the end of the page (written by the engine, read back
+// with the generated-page fix-ups, given the client information, saved).
+
+#include <cstddef>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/ReportContext.h"
+
+namespace platform::db { class Value; }
+
+namespace mdlReports {
+
+// Images of the list pages, which lie one folder below the report root.
+// A category's legend image: 16 by 16 pixels from ../images/<file>.
+std::string LegendImage(std::string_view file);
+// A stub has no picture of its own: 15 pixels wide, no height.
+inline constexpr std::string_view kMissingImage =
+    R"(<img style="position:relative; top:1px;" src="../images/missing.gif" width="15" align="left" />)";
+inline constexpr std::string_view kScreenImage =
+    R"(<img style="position:relative; top:1px;" src="../images/Screen.gif" width="16" height="16" align="left" />)";
+inline constexpr std::string_view kStoreImage =
+    R"(<img style="position:relative; top:1px;" src="../images/Store.gif" width="16" height="16" align="left" />)";
+
+// "<LCRecordFormat>" with one element per field in order, "</LCRecordFormat>":
+// <Name CAPTION = "Name" RAW="no"/> for the markup field, <F CAPTION = "F"/>
+// for the others; the skipped fields get none (names compared as the
+// database compares them).
+std::string RecordFormat(const std::vector<std::string>& fields, std::string_view markupField,
+                         std::initializer_list<std::string_view> skipped = {});
+
+// "Yes" for a true Yes/No value, "No" for false and for a missing one.
+std::string YesNo(const platform::db::Value& value);
+
+// The number of rows listed, followed by "&#42;" when a stub is among them.
+std::string CountText(std::size_t rows, bool stubs);
+
+// Writes the finished engine page to file, reloads it with the
+// generated-page fix-ups, writes the client information and saves it over
+// itself. An ill-formed page has been shown to the analyst when
+// IllFormedPage is raised.
+void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
+
+}  // namespace mdlReports
