@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStandardPaths>
-#include <QStringList>
-
 #include "reports/OutputTree.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportIndex.h"
+#include "tests/reports/BrowserSupport.h"
 #include "tests/reports/ReportTestSupport.h"
 
 namespace {
@@ -20,52 +17,13 @@ namespace fs = std::filesystem;
 using namespace mdlReports;
 using platform::xml::Document;
 using platform::xml::Node;
+using reporttest::Between;
+using reporttest::Chromium;
+using reporttest::Count;
+using reporttest::RenderedDom;
 
 const std::string kClient = "O'Brien & <Söhne>";
 const std::string kHostile = "A&B<C";
-
-QString Chromium() {
-    for (const char* name : {"chromium", "chromium-browser", "google-chrome"}) {
-        const QString found = QStandardPaths::findExecutable(name);
-        if (!found.isEmpty()) return found;
-    }
-    return {};
-}
-
-// The DOM the browser built from the page, as it serialises it.
-std::string RenderedDom(const QString& chromium, const fs::path& page) {
-    testsupport::TempDir profile;
-    QProcess browser;
-    browser.setProgram(chromium);
-    browser.setArguments({"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                          "--disable-dev-shm-usage",
-                          "--user-data-dir=" + QString::fromStdString(profile.Path().string()), "--dump-dom",
-                          "file://" + QString::fromStdString(page.string())});
-    browser.start();
-    if (!browser.waitForFinished(90000)) {
-        browser.kill();
-        browser.waitForFinished();
-        ADD_FAILURE() << "the browser did not finish: " << page;
-        return {};
-    }
-    EXPECT_EQ(browser.exitCode(), 0) << browser.readAllStandardError().toStdString();
-    return browser.readAllStandardOutput().toStdString();
-}
-
-// The markup of the element that starts with `start`, up to its end tag.
-std::string Between(const std::string& dom, const std::string& start, const std::string& end) {
-    const size_t from = dom.find(start);
-    if (from == std::string::npos) return {};
-    const size_t to = dom.find(end, from);
-    return dom.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 class ReportBrowserTest : public ::testing::Test {
 protected:

@@ -1,0 +1,145 @@
+// Context diagram pages: the two images with a preview only for a wide one,
+// the page that shows them, the same files from worker threads as from the
+// calling thread, and the diagram step's progress and cancel.
+
+#include <gmock/gmock.h>
+
+#include <QImage>
+#include <QString>
+
+#include <map>
+
+#include "platform/diagram/DiagramModel.h"
+#include "reports/DiagramPages.h"
+#include "tests/reports/pages/PageTestSupport.h"
+#include "views/FlowContext.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mdlReports;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class DiagramPagesTest : public pagetest::PagesTest {
+protected:
+    void Rel(const std::string& id1, const std::string& relName, const std::string& id2) {
+        db->Execute("INSERT INTO Rels (Id1, Id2, EntName1, EntName2, RelName, RelNameFull) "
+                    "VALUES (?1, ?2, 'PROGRAM', 'PROGRAM', ?3, ?3)",
+                    {id1, id2, relName});
+    }
+    // A program called by one caller, whose data side is a chain of four
+    // programs with long names: narrow on the client side, wide on the data side.
+    std::string WideProgram(const std::string& name) {
+        const std::string id = "PROGRAM#" + std::to_string(++m_ids);
+        Ent(id, "PROGRAM", name, 21);
+        const std::string caller = "PROGRAM#" + std::to_string(++m_ids);
+        Ent(caller, "PROGRAM", "C" + name, 1);
+        Rel(caller, "Calls", id);
+        std::string from = id;
+        for (int level = 1; level <= 4; ++level) {
+            const std::string next = "PROGRAM#" + std::to_string(++m_ids);
+            Ent(next, "PROGRAM", name + "-LEVEL-" + std::to_string(level) + "-WITH-A-LONG-DESCRIPTIVE-NAME", 30);
+            Rel(from, "Calls", next);
+            from = next;
+        }
+        return id;
+    }
+    std::string SmallProgram(const std::string& name) {
+        const std::string id = "PROGRAM#" + std::to_string(++m_ids);
+        Ent(id, "PROGRAM", name, 22);
+        return id;
+    }
+
+    // Every file of a folder with its bytes.
+    static std::map<std::string, std::string> Files(const fs::path& folder) {
+        std::map<std::string, std::string> out;
+        for (const auto& e : fs::directory_iterator(folder))
+            out[e.path().filename().string()] = reporttest::ReadText(e.path());
+        return out;
+    }
+
+private:
+    int m_ids = 0;
+};
+
+TEST_F(DiagramPagesTest, OnlyAWideImageGetsAPreviewThatSwitchesToTheFullImage) {
+    const std::string wide = WideProgram("P");
+    const std::string odd = SmallProgram("A/B'<x>");
+    auto ctx = Context();
+    GenerateDiagramPage(ctx, wide, "P");
+    GenerateDiagramPage(ctx, odd, "A/B'<x>");
+
+    std::vector<std::string> files;
+    for (const auto& [name, bytes] : Files(paths.g_DiagramsFolder)) files.push_back(name);
+    EXPECT_THAT(files, ElementsAre("A%2FB%27%3Cx%3E.1.jpg", "A%2FB%27%3Cx%3E.2.jpg", "A%2FB%27%3Cx%3E.html",
+                                   "P.1.jpg", "P.2.jpg", "P.2_preview.jpg", "P.html"));
+    const auto image = [&](const char* file) {
+        return QImage(QString::fromStdString((paths.g_DiagramsFolder / file).string()));
+    };
+    EXPECT_GT(image("P.2.jpg").width(), views::kPreviewLimit);
+    EXPECT_LE(image("P.2_preview.jpg").width(), views::kPreviewLimit);
+    EXPECT_LE(image("P.1.jpg").width(), views::kPreviewLimit);
+
+    const std::string page = reporttest::ReadText(GetDiagramPagePath(paths, "P"));
+    EXPECT_THAT(page, HasSubstr(R"(<td id="image1"><img alt="Image is missing or relative path is corrupted" )"
+                                R"(border="0" src="P.1.jpg" title=""/></td>)"));
+    EXPECT_THAT(page, HasSubstr(R"(<td id="image2"><img alt="Image is missing or relative path is corrupted" )"
+                                R"(border="0" src="P.2_preview.jpg" name="P.2" title="Switch to full image" )"
+                                R"x(style="cursor:pointer" onClick="swapImage('P.2','P.2_preview.jpg','P.2.jpg',1)"/>)x"));
+    EXPECT_THAT(page, HasSubstr("<h1>Context - P</h1>"));
+    EXPECT_THAT(page, HasSubstr("\n//-->"));
+
+    // A name with a slash, a quote and markup: its own files, found by the
+    // page's links, and no way into the markup or the script.
+    const auto odd_page = pagetest::Page(GetDiagramPagePath(paths, "A/B'<x>"));
+    EXPECT_EQ(odd_page.SelectSingleNode("//td[@id='title']/h1").Text(), "Context - A/B'<x>");
+    EXPECT_EQ(odd_page.SelectSingleNode("//td[@id='image1']/img").GetAttribute("src"), "A%252FB%2527%253Cx%253E.1.jpg");
+}
+
+TEST_F(DiagramPagesTest, WorkerThreadsWriteTheSameFilesAsTheCallingThreadAndTheBuildersOwnExport) {
+    DiagramList list;
+    for (const std::string name : {"W1", "W2", "W3"}) list.push_back({WideProgram(name), name});
+    for (const std::string name : {"S1", "S2", "S3", "S4", "S5"}) list.push_back({SmallProgram(name), name});
+    // A second W1, drawn small, writes over the first one's files.
+    list.insert(list.begin() + 1, {SmallProgram("W1"), "W1"});
+    auto ctx = Context();
+    ASSERT_TRUE(GenerateDiagramPages(ctx, list, 1));
+    const auto alone = Files(paths.g_DiagramsFolder);
+    ASSERT_EQ(alone.size(), 3u * 4 + 5u * 3);   // the first W1's preview stays
+
+    fs::remove_all(paths.g_DiagramsFolder);
+    fs::create_directory(paths.g_DiagramsFolder);
+    ASSERT_TRUE(GenerateDiagramPages(ctx, list, 4));
+    EXPECT_TRUE(Files(paths.g_DiagramsFolder) == alone);
+
+    platform::diagram::DiagramModel dgm;
+    views::FlowContextSource source(*db);
+    fs::path image = dir / "W2.2.jpg";
+    ASSERT_TRUE(Globals::BuildFlowContext(dgm, source, views::kFlowDataSide, list[2].id, image, 4).previewWritten);
+    EXPECT_TRUE(reporttest::ReadText(dir / "W2.2.jpg") == alone.at("W2.2.jpg"));
+    EXPECT_TRUE(reporttest::ReadText(image) == alone.at("W2.2_preview.jpg"));
+}
+
+TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthAndACancelRemovesTheFolder) {
+    DiagramList list;
+    for (int i = 1; i <= 40; ++i) list.push_back({SmallProgram("P" + std::to_string(i)), "P" + std::to_string(i)});
+    // Programs in the list, and how often the progress bar moves.
+    const std::map<std::size_t, long> cases{{2, 0}, {3, 3}, {5, 5}, {7, 7}, {40, 5}};
+    for (const auto& [programs, advances] : cases) {
+        testsupport::RecordingProgress counted;
+        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt};
+        EXPECT_TRUE(GenerateDiagramPages(ctx, DiagramList(list.begin(), list.begin() + programs), 2));
+        EXPECT_EQ(counted.done, advances) << programs;
+        EXPECT_EQ(counted.steps.size(), programs);
+    }
+    EXPECT_EQ(progress.steps.size(), 0u);
+
+    progress.cancelAfterSteps = 3;
+    auto ctx = Context();
+    EXPECT_FALSE(GenerateDiagramPages(ctx, list));
+    EXPECT_THAT(progress.steps, ElementsAre("Diagram for P1", "Diagram for P2", "Diagram for P3"));
+    EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+// The screens inventory and the screen pages: the rows and links of the
+// inventory, the listing read into Fields, and the screen drawn as text.
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "reports/ScreenPages.h"
+#include "tests/reports/pages/PageTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mdlReports;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// A listing line of 23 values with the ones the page reads filled in;
+// change (position from 1, text) puts another text in one value.
+std::string FieldLine(const std::string& name, int attrib, const std::string& initial, int length, int col, int row,
+                      std::pair<int, std::string> change = {}) {
+    std::vector<std::string> v(23, "0");
+    for (int text : {6, 13, 16, 17}) v[text - 1] = "";
+    v[0] = name;
+    v[2] = std::to_string(attrib);
+    v[7] = initial;
+    v[11] = std::to_string(length);
+    v[21] = std::to_string(col);
+    v[22] = std::to_string(row);
+    if (change.first > 0) v[change.first - 1] = change.second;
+    std::string line = v[0];
+    for (std::size_t i = 1; i < v.size(); ++i) line += "\t" + v[i];
+    return line + "\n";
+}
+
+class ScreenPagesTest : public pagetest::PagesTest {
+protected:
+    // A screen map in the repository and in Ents; its listing at source
+    // (relative to the workspace folder, either separator) when there is one.
+    std::string Screen(const std::string& name, const std::string& source = {}, const std::string& listing = {},
+                       bool online = false) {
+        platform::workbench::AttributeList attributes;
+        if (!source.empty()) attributes.emplace_back("Source", source);
+        const std::string id = repo.Key(repo.Add("MAP", name, attributes));
+        std::string file = source;
+        std::replace(file.begin(), file.end(), '\\', '/');
+        if (!listing.empty()) reporttest::WriteText(Folder() / file, listing);
+        Ent(id, "MAP", name, 3, false, online);
+        return id;
+    }
+    fs::path Folder() const { return repo.dir / "Ws"; }
+    mdlReports::ReportContext Ctx() { return Context(repo.Store(), Folder()); }
+
+    std::vector<std::string> FieldsRows() {
+        std::vector<std::string> out;
+        auto st = db->Prepare("SELECT MapName, FldName, FldRow, row, col, Length, InitialValue, Attrib FROM Fields "
+                              "ORDER BY rowid");
+        while (st.Step()) {
+            std::string row;
+            for (int c = 0; c < 8; ++c) row += (c ? "|" : "") + st.Text(c);
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    importtest::SmallRepo repo;
+};
+
+TEST_F(ScreenPagesTest, TheInventoryListsEveryMapStubsLastAndWritesThePagesOfTheOthers) {
+    Screen("B", "maps\\B.lst", "80\t24\tB\t\n" + FieldLine("_NONAME", 3, "HELLO", 5, 1, 1), true);
+    Screen("A");
+    Screen("Q&<R>");
+    Ent("MAP#99", "MAP", "C", 0, true);
+    auto ctx = Ctx();
+
+    EXPECT_EQ(GenerateScreensReport(ctx), "4&#42;");
+    EXPECT_TRUE(g_StubsPresent);
+    EXPECT_THAT(pagetest::Rows(paths.g_ScreensPagePath),
+                ElementsAre(ElementsAre("Name", "OnlineAccessible", "SOAType"),
+                            ElementsAre("[../images/Screen.gif]{../inventory/screens/A.html|A}", "No", "Screen"),
+                            ElementsAre("[../images/Screen.gif]{../inventory/screens/B.html|B}", "Yes", "Screen"),
+                            ElementsAre("[../images/Screen.gif]{../inventory/screens/Q%26%253CR%253E.html|Q&<R>}",
+                                        "No", "Screen"),
+                            ElementsAre("[../images/missing.gif]C", "No", "Screen")));
+    std::vector<std::string> pages;
+    for (const auto& e : fs::directory_iterator(paths.g_ScreensFolder)) pages.push_back(e.path().filename().string());
+    std::sort(pages.begin(), pages.end());
+    EXPECT_THAT(pages, ElementsAre("A.html", "B.html", "Q&%3CR%3E.html"));
+    EXPECT_EQ(pagetest::Page(GetScreenPagePath(paths, "Q&<R>")).SelectSingleNode("//td[@id='title']/h1").Text(),
+              "Q&<R>");
+    // No listing: an empty screen of the default width.
+    EXPECT_THAT(reporttest::ReadText(paths.g_ScreensFolder / "A.html"), HasSubstr("<pre width=\"80\">\n\n</pre>"));
+    EXPECT_THAT(reporttest::ReadText(paths.g_ScreensFolder / "B.html"), HasSubstr("<pre width=\"80\">\nHELLO\n</pre>"));
+    EXPECT_TRUE(FieldsRows().empty());   // Q&<R>, written last, has no listing
+}
+
+TEST_F(ScreenPagesTest, ANarrowScreenIsDrawnToTheCharacterAndItsFieldsKeptInTheTable) {
+    const std::string id = Screen("MENU1", "maps/menu1.lst",
+                                  "80\t24\tMENU1\tMAPSET\n" + FieldLine("_NONAME", 3, "MENU", 4, 2, 1) +
+                                      FieldLine("OPT", 0, "", 3, 5, 3));
+    auto ctx = Ctx();
+    GenerateScreenPage(ctx, id, "MENU1");
+
+    const std::string page = reporttest::ReadText(GetScreenPagePath(paths, "MENU1"));
+    const std::string table = "<table align=\"center\">\n<tr><td><pre width=\"80\">\n"
+                              " MENU  \n"
+                              "        \n"
+                              "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"\" class=\"Edited\">\n"
+                              "</pre></td></tr></table></body></html>\n\n";
+    ASSERT_GE(page.size(), table.size());
+    EXPECT_EQ(page.substr(page.size() - table.size()), table);
+    EXPECT_THAT(page, HasSubstr("<h1>MENU1</h1>"));
+    EXPECT_EQ(page.find("</body>"), page.rfind("</body>"));
+    EXPECT_THAT(FieldsRows(), ElementsAre("MENU1|**EIBAID**|-2|0|0|0||0", "MENU1|**EIBCPOSN**|-1|0|0|0||0",
+                                          "MENU1||0|1|2|4|MENU|3", "MENU1|OPT|1|3|5|3||0"));
+}
+
+TEST_F(ScreenPagesTest, TheListingIsFoundInsideTheWorkspaceAndReadUpToItsFirstDamage) {
+    const std::string header = "80\t24\tM\t\n";
+    const struct {
+        const char* what;
+        std::string source, file, listing;
+        std::vector<std::string> fields;   // Fields rows after the pseudo fields: name|row|col
+    } cases[] = {
+        {"an offset and _NONAME in any case", "MAPS\\Off.LST", "maps/off.lst",
+         header + FieldLine("_noName", 0, "", 1, -1, 165) + FieldLine("F", 0, "", 1, 7, 2), {"|3|6", "F|2|7"}},
+        {"a value that is not a number", "maps/bad.lst", "maps/bad.lst",
+         header + FieldLine("F1", 0, "", 1, 1, 1) + FieldLine("F2", 0, "", 1, 1, 2, {15, "x"}) +
+             FieldLine("F3", 0, "", 1, 1, 3),
+         {"F1|1|1"}},
+        {"a short line", "maps/short.lst", "maps/short.lst", header + FieldLine("F1", 0, "", 1, 1, 1) + "F2\t0\t0\n",
+         {"F1|1|1"}},
+        {"a path that leaves the folder", "../outside.lst", "../outside.lst", header + FieldLine("F", 0, "", 1, 1, 1),
+         {}},
+        {"a file that is no listing", "maps/text.lst", "maps/text.lst", "SCREEN MAP\n", {}},
+    };
+    std::vector<std::string> ids;
+    for (const auto& c : cases) {
+        ids.push_back(repo.Key(repo.Add("MAP", "M", {{"Source", c.source}})));
+        reporttest::WriteText(Folder() / c.file, c.listing);
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        LoadMapFields(*db, repo.Store().Item(ids[i]), "M", Folder());
+        std::vector<std::string> rows;
+        auto st = db->Prepare("SELECT FldName, row, col FROM Fields WHERE FldRow >= 0 ORDER BY FldRow");
+        while (st.Step()) rows.push_back(st.Text(0) + "|" + st.Text(1) + "|" + st.Text(2));
+        EXPECT_EQ(rows, c.fields) << c.what;
+        EXPECT_EQ(db->Scalar("SELECT COUNT(*) FROM Fields WHERE FldRow < 0").AsInt(), c.fields.empty() ? 0 : 2)
+            << c.what;
+    }
+}
+
+TEST_F(ScreenPagesTest, TheGridKeepsEveryFieldInPlaceWhateverThePositions) {
+    using F = GridField;
+    const struct {
+        const char* what;
+        std::vector<GridField> fields;
+        int64_t width;
+        std::string grid;
+    } cases[] = {
+        {"a protected entry", {F{"OPT", 1, 5, 3, "x", 1}}, 8,
+         "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"x\" readonly>"},
+        {"a named field with both bits is text", {F{"OPT", 1, 1, 3, "abc", 3}}, 3, "abc"},
+        {"text cut to its length, the gap counted from its end", {F{"", 1, 1, 5, "HELLO WORLD", 0}, F{"", 1, 8, 1, "X", 0}},
+         8, "HELLO  X"},
+        {"text and values escaped", {F{"", 1, 1, 7, "<ENTER>", 0}, F{"K", 1, 9, 4, "a\"&b", 0}}, 12,
+         "&lt;ENTER&gt; <input type=\"text\" size=\"4\" maxlength=\"4\" value=\"a&quot;&amp;b\" class=\"Edited\">"},
+        {"overlapping fields, no negative padding", {F{"", 1, 1, 5, "AAAAA", 0}, F{"", 1, 3, 4, "BBBB", 0}, F{"", 2, 1, 1, "C", 0}},
+         6, "AAAAABBBB\nC"},
+        {"a field above the screen stays on the first line", {F{"", 0, 1, 2, "UP", 0}, F{"", 1, 4, 2, "OK", 0}}, 5,
+         "UP OK"},
+        {"characters, not bytes, make the columns", {F{"", 1, 1, 3, "ÄÖÜ", 0}, F{"", 2, 2, 1, "é", 0}}, 5,
+         "ÄÖÜ \n é"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ScreenGrid(c.fields, c.width), c.grid) << c.what;
+
+    // Positions at the far end of 16 bits make a grid no larger than the limit.
+    const std::string far = ScreenGrid({F{"", 32767, 32767, 32767, "X", 0}}, 65534);
+    EXPECT_LE(far.size(), kMaxGridBytes);
+    EXPECT_GT(far.size(), kMaxGridBytes - 65536);
+}
+
+TEST_F(ScreenPagesTest, AScreenTheRepositoryDoesNotKnowKeepsItsTitledPageAndRaises) {
+    repo.Add("MAP", "OTHER");
+    auto ctx = Ctx();
+    EXPECT_ANY_THROW(GenerateScreenPage(ctx, "MAP#999", "LOST"));
+    const std::string page = reporttest::ReadText(GetScreenPagePath(paths, "LOST"));
+    EXPECT_THAT(page, HasSubstr("<h1>LOST</h1>"));
+    EXPECT_EQ(page.find("<pre"), std::string::npos);
+}
+
+}  // namespace
