@@ -84,12 +84,10 @@ TEST_F(Enabling, ALoadWithoutToolServicesOpensOnlyTheWorkspaceCommands) {
     EXPECT_TRUE(On("mnuFileRefreshWorkspace"));
     EXPECT_TRUE(ButtonOn("Refresh"));
     EXPECT_TRUE(On("mnuToolsEnterClientInformation"));
-    // The analyses and the reports have no service yet; CRUD Overlap and
-    // the plot come with their own.
-    for (const char* name : kToolCommands)
-        EXPECT_EQ(On(name), std::string(name) == "mnuToolsCRUD" || std::string(name) == "mnuToolsScreenFlow") << name;
-    for (const char* key : kToolButtons)
-        EXPECT_EQ(ButtonOn(key), std::string(key) == "CRUDOverlap" || std::string(key) == "Screens") << key;
+    // The reports have no service yet; the plot, CRUD Overlap and the two
+    // analyses come with their own.
+    for (const char* name : kToolCommands) EXPECT_EQ(On(name), std::string(name) != "mnuToolsGenerateReports") << name;
+    for (const char* key : kToolButtons) EXPECT_EQ(ButtonOn(key), std::string(key) != "GenerateReports") << key;
     for (const char* name : {"mnuFileOpenWorkspace", "mnuHelpWindow", "mnuHelpAbout", "mnuFileClose"})
         EXPECT_TRUE(On(name)) << name;
     EXPECT_TRUE(ButtonOn("OpenWorkspace"));
@@ -117,29 +115,26 @@ TEST_F(Enabling, ToolCommandsFollowTheWorkspaceOnceTheirServicesAreConnected) {
 }
 
 TEST_F(Enabling, EachToolNeedsItsWholeService) {
-    app::EnableWorkspaceCommands(*w, true);
+    // On a main window not given the program's own services.
+    auto bare = NewMainWindow();
+    const auto on = [&bare](const char* name) { return bare->Command(name)->isEnabled(); };
+    app::EnableWorkspaceCommands(*bare, true);
     app::ToolServices part;
     part.newIssuesWindow = [](QWidget* owner) { return new QWidget(owner, Qt::Window); };
     part.getCRUDReport = [](platform::ui::IMainWindow&) { return app::CrudOutcome::Found; };
-    app::InstallToolCommands(*w, part);
-    // A window factory without its analysis, a computation without its
-    // window (on a main window not given the program's own CRUD service).
-    EXPECT_FALSE(On("mnuToolsCOMMAREA"));
-    EXPECT_FALSE(On("mnuToolsValidation"));
-    {
-        auto bare = NewMainWindow();
-        app::EnableWorkspaceCommands(*bare, true);
-        app::InstallToolCommands(*bare, part);
-        EXPECT_FALSE(bare->Command("mnuToolsCRUD")->isEnabled());
-        EXPECT_FALSE(bare->Command("mnuToolsScreenFlow")->isEnabled());
-    }
+    app::InstallToolCommands(*bare, part);
+    // A window factory without its analysis, a computation without its window.
+    EXPECT_FALSE(on("mnuToolsCOMMAREA"));
+    EXPECT_FALSE(on("mnuToolsValidation"));
+    EXPECT_FALSE(on("mnuToolsCRUD"));
+    EXPECT_FALSE(on("mnuToolsScreenFlow"));
 
     // A later subsystem adds its part; what was given before is kept.
     app::ToolServices more;
     more.resolveCOMMAREASize = [](QWidget*, platform::ui::IMainWindow&) { return false; };
-    app::InstallToolCommands(*w, more);
-    EXPECT_TRUE(On("mnuToolsCOMMAREA"));
-    EXPECT_FALSE(On("mnuToolsValidation"));
+    app::InstallToolCommands(*bare, more);
+    EXPECT_TRUE(on("mnuToolsCOMMAREA"));
+    EXPECT_FALSE(on("mnuToolsValidation"));
 }
 
 TEST_F(Enabling, ALoadInsideABusyBracketTakesEffectWhenTheBracketCloses) {
