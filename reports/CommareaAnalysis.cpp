@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "common/AsciiCase.h"
@@ -26,6 +27,30 @@ constexpr char kRecordFormat[] =
     "<LCRecordFormat><Name CAPTION=\"Name\" valign=\"top\"/><Commarea CAPTION=\"COMMAREA Caption\" RAW=\"no\"/>"
     "<Size CAPTION=\"Size (bytes)\" RAW=\"no\"/></LCRecordFormat>";
 constexpr char kBreak[] = "<br/>";
+
+// A stored size as a whole number: integers as they are, a real rounded
+// half to even, a text that reads wholly as a number likewise, null as 0;
+// nothing for a value that is no number.
+std::optional<int64_t> StoredSize(const Value& value) {
+    if (value.IsNull()) return 0;
+    if (value.IsInt()) return value.AsInt();
+    double number = 0;
+    if (value.IsReal()) {
+        number = value.AsReal();
+    } else {
+        const std::string text = value.AsText();
+        const char* begin = text.c_str();
+        char* end = nullptr;
+        errno = 0;
+        number = std::strtod(begin, &end);
+        while (end && (*end == ' ' || *end == '\t')) ++end;
+        if (end == begin || !end || *end != '\0' || errno == ERANGE) return std::nullopt;
+    }
+    // Half to even, as a conversion to a whole number rounds.
+    const double rounded = std::nearbyint(number);
+    if (!std::isfinite(rounded) || rounded < -9.2e18 || rounded > 9.2e18) return std::nullopt;
+    return static_cast<int64_t>(rounded);
+}
 
 struct CommareaItem {
     std::string vnid;
@@ -130,27 +155,6 @@ std::string SizeInBytes(int64_t bits, std::string_view decimalSeparator) {
         out += kEighths[magnitude % 8];
     }
     return out;
-}
-
-std::optional<int64_t> StoredSize(const Value& value) {
-    if (value.IsNull()) return 0;
-    if (value.IsInt()) return value.AsInt();
-    double number = 0;
-    if (value.IsReal()) {
-        number = value.AsReal();
-    } else {
-        const std::string text = value.AsText();
-        const char* begin = text.c_str();
-        char* end = nullptr;
-        errno = 0;
-        number = std::strtod(begin, &end);
-        while (end && (*end == ' ' || *end == '\t')) ++end;
-        if (end == begin || !end || *end != '\0' || errno == ERANGE) return std::nullopt;
-    }
-    // Half to even, as a conversion to a whole number rounds.
-    const double rounded = std::nearbyint(number);
-    if (!std::isfinite(rounded) || rounded < -9.2e18 || rounded > 9.2e18) return std::nullopt;
-    return static_cast<int64_t>(rounded);
 }
 
 AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {

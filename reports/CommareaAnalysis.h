@@ -8,7 +8,6 @@
 // sizes in bytes.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,10 +29,5 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run);
 // A size in bits as bytes in the shortest decimal form: 24 gives "3", 100
 // gives "12.5" (with separator "."), 4 gives "0.5".
 std::string SizeInBytes(int64_t bits, std::string_view decimalSeparator);
-
-// A stored size as a whole number, as the analysis converts it: integers as
-// they are, a real rounded half to even, a text that reads wholly as a
-// number likewise, null as 0; nothing for a value that is no number.
-std::optional<int64_t> StoredSize(const platform::db::Value& value);
 
 }  // namespace mdlReports

@@ -13,7 +13,6 @@ namespace {
 
 using analysistest::AnalysisWorkspace;
 using mdlReports::GetCOMMAREASizeReport;
-using platform::db::Value;
 
 constexpr char kRows[] = "SELECT R.ID, R.vnid, R.Caption, R.RemedyType, R.size FROM Commarea R ORDER BY rowid";
 
@@ -177,24 +176,6 @@ TEST(CommareaAnalysis, SizesInBytes) {
         EXPECT_EQ(mdlReports::SizeInBytes(c.bits, "."), c.dot) << c.bits;
         EXPECT_EQ(mdlReports::SizeInBytes(c.bits, ","), c.comma) << c.bits;
     }
-}
-
-TEST(CommareaAnalysis, StoredSizesAsWholeNumbers) {
-    const struct {
-        Value stored;
-        std::optional<int64_t> size;
-    } cases[] = {
-        {Value(int64_t{96}), 96},
-        {Value(), 0},
-        {Value(2.5), 2},
-        {Value(3.5), 4},
-        {Value("40"), 40},
-        {Value(" 7.5 "), 8},
-        {Value("12 bytes"), std::nullopt},
-        {Value(""), std::nullopt},
-        {Value(1e300), std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(mdlReports::StoredSize(c.stored), c.size) << c.stored.AsText();
 }
 
 }  // namespace

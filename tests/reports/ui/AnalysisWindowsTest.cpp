@@ -1,6 +1,6 @@
 // The windows of the special analyses over the OrderEntry sample: the
-// issues window running both analyses on a rebuilt report tree, the
-// validation details window, and the remedy window's node menu.
+// issues window running both analyses on a rebuilt report tree, and the
+// remedy window's node menu with the windows it opens.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -111,40 +111,6 @@ TEST_F(AnalysisWindows, IssuesWindowsRebuildTheTreeAndShowTheirPage) {
     EXPECT_TRUE(Files(paths.g_ReportRoot).empty());
 }
 
-TEST_F(AnalysisWindows, ValidationDetailsOfAProgram) {
-    auto& db = *Globals::g_Database;
-    db.Execute(
-        "INSERT INTO SFVPorts (ProgID, PortVNID, PortName, DeclVNID, DeclName) VALUES "
-        "('PROGRAM#1', 'P1', 'ORDMAP', 'D1', 'ORDMAPI'), ('PROGRAM#1', 'P2', 'ORDMAP', 'D1', 'ORDMAPI')");
-    db.Execute("INSERT INTO SFVSubdecls (DeclVNID, SubdeclVNID, SubdeclName) VALUES ('D1', 'S1', 'QTYI')");
-    db.Execute("INSERT INTO SFVConds (SubdeclVNID, CondVNID, CondCaption) VALUES ('S1', 'C1', 'QTYI > 0')");
-
-    QWidget owner;
-    Globals::ShowValidationTree("PROGRAM#1", "PAYROLL", &owner);
-    Globals::ShowValidationTree("PROGRAM#2", "EMPTY", nullptr);
-    const auto windows = Open<frmValid>();
-    ASSERT_EQ(windows.size(), 2u);
-    frmValid* payroll = windows[0]->parentWidget() == &owner ? windows[0] : windows[1];
-    frmValid* empty = payroll == windows[0] ? windows[1] : windows[0];
-    EXPECT_EQ(payroll->windowTitle(), "Screen Field Validations - PAYROLL");
-    EXPECT_EQ(empty->windowTitle(), "Screen Field Validations - EMPTY");
-    EXPECT_EQ(empty->parentWidget(), nullptr);
-    EXPECT_EQ(empty->tvValid->model()->rowCount(), 0);
-
-    QAbstractItemModel* model = payroll->tvValid->model();
-    ASSERT_EQ(model->rowCount(), 2);
-    const QModelIndex first = model->index(0, 0), sub = model->index(0, 0, first);
-    EXPECT_EQ(first.data().toString(), "ORDMAPI of port ORDMAP");
-    EXPECT_EQ(sub.data().toString(), "QTYI");
-    EXPECT_EQ(model->index(0, 0, sub).data().toString(), "QTYI > 0");
-    EXPECT_EQ(model->rowCount(model->index(1, 0)), 0);  // the second port's sub-declaration repeats the first's
-    EXPECT_TRUE(payroll->tvValid->isExpanded(first));
-    EXPECT_TRUE(payroll->tvValid->isExpanded(sub));
-    db.Execute("DELETE FROM SFVPorts");
-    db.Execute("DELETE FROM SFVSubdecls");
-    db.Execute("DELETE FROM SFVConds");
-}
-
 TEST_F(AnalysisWindows, RemedyMenuFollowsTheSelectedNode) {
     const std::string id = Scalar(
         "SELECT ID FROM Ents E WHERE EntName = 'PROGRAM' AND Stub = 0 AND "
@@ -215,12 +181,35 @@ TEST_F(AnalysisWindows, RemedyMenuFollowsTheSelectedNode) {
     ASSERT_EQ(signatures.size(), 2u);
     EXPECT_EQ(signatures[0]->windowTitle(), "CRUD Signature - ORDPROC");
     EXPECT_GT(signatures[0]->lstCRUD->topLevelItemCount(), 0);
-    window.mnuNCSFV->trigger();
-    const auto validations = Open<frmValid>();
-    ASSERT_EQ(validations.size(), 1u);
-    EXPECT_EQ(validations[0]->windowTitle(), "Screen Field Validations - ORDPROC");
-    EXPECT_EQ(validations[0]->parentWidget(), &window);
     for (auto* s : signatures) s->close();
+
+    // The validations of the program: two ports on one declaration, whose
+    // sub-declaration shows under the first only; all of it open.
+    auto& db = *Globals::g_Database;
+    db.Execute(
+        "INSERT INTO SFVPorts (ProgID, PortVNID, PortName, DeclVNID, DeclName) VALUES "
+        "(?1, 'P1', 'ORDMAP', 'D1', 'ORDMAPI'), (?1, 'P2', 'ORDMAP', 'D1', 'ORDMAPI')",
+        {id});
+    db.Execute("INSERT INTO SFVSubdecls (DeclVNID, SubdeclVNID, SubdeclName) VALUES ('D1', 'S1', 'QTYI')");
+    db.Execute("INSERT INTO SFVConds (SubdeclVNID, CondVNID, CondCaption) VALUES ('S1', 'C1', 'QTYI > 0')");
+    window.mnuNCSFV->trigger();
+    Globals::ShowValidationTree("PROGRAM#0", "EMPTY", nullptr);
+    for (frmValid* shown : Open<frmValid>()) {
+        QAbstractItemModel* rows = shown->tvValid->model();
+        if (shown->parentWidget() != &window) {
+            EXPECT_EQ(shown->windowTitle(), "Screen Field Validations - EMPTY");
+            EXPECT_EQ(rows->rowCount(), 0);
+            continue;
+        }
+        EXPECT_EQ(shown->windowTitle(), "Screen Field Validations - ORDPROC");
+        ASSERT_EQ(rows->rowCount(), 2);
+        const QModelIndex port = rows->index(0, 0), sub = rows->index(0, 0, port);
+        EXPECT_EQ(port.data().toString(), "ORDMAPI of port ORDMAP");
+        EXPECT_EQ(rows->index(0, 0, sub).data().toString(), "QTYI > 0");
+        EXPECT_EQ(rows->rowCount(rows->index(1, 0)), 0);
+        EXPECT_TRUE(shown->tvValid->isExpanded(port) && shown->tvValid->isExpanded(sub));
+    }
+    EXPECT_EQ(Open<frmValid>().size(), 2u);
 }
 
 }  // namespace
