@@ -7,8 +7,6 @@
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
-#include "reports/DataStoresPage.h"
-#include "reports/ListPage.h"
 #include "reports/ProgramPages.h"
 #include "reports/ScreenPages.h"
 #include "session/WorkspaceGlobals.h"
@@ -61,24 +59,12 @@ TEST_F(SamplePagesTest, TheSamplesPagesShowTheirRowsAndAPreviewSwitchesToItsDiag
                       builder, progress, prompt};
     const int64_t screens = Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP'");
     const int64_t programs = Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0");
-    const int64_t stores = Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'store'");
     EXPECT_EQ(GenerateScreensReport(ctx), std::to_string(screens) + "&#42;");   // OLDMNU is known by name only
     EXPECT_EQ(GenerateProgramsReport(ctx), std::to_string(programs) + "&#42;");
-    EXPECT_EQ(GenerateDataStoresReport(ctx), stores);
-    int64_t categorised = 0;
-    for (const CategoryPage& category : kCategoryPages) {
-        const CategoryLegend legend = LegendOf(category.code);
-        const std::string count = GenerateCategoryReport(ctx, category.code, legend.caption, paths.*category.page,
-                                                         LegendImage(legend.image));
-        categorised += std::stoll(count);
-        EXPECT_EQ(count == "0", !fs::exists(paths.*category.page)) << legend.caption;
-    }
-    EXPECT_EQ(categorised, programs);
     ASSERT_TRUE(GenerateDiagramPages(ctx, g_DiagramList));
 
     EXPECT_EQ(BrowserRows(paths.g_ScreensPagePath), static_cast<size_t>(screens + 1));
     EXPECT_EQ(BrowserRows(paths.g_ProgramsPagePath), static_cast<size_t>(programs + 1));
-    EXPECT_EQ(BrowserRows(paths.g_DataStoresPagePath), static_cast<size_t>(stores + 1));
     const std::string menu = RenderedDom(m_chromium, GetScreenPagePath(paths, "ORDENT"));
     EXPECT_THAT(Between(menu, "<pre", "</pre>"), HasSubstr("<input type=\"text\""));
 
