@@ -145,11 +145,11 @@ std::string ScreenGrid(const std::vector<GridField>& fields, int64_t width) {
         // Fields come by row; one above the current line can only lie above
         // the screen and is drawn where the drawing stands.
         if (f.row > r) {
-            if (!room(width - c + 1)) return grid;
+            if (!room(std::max<int64_t>(width - c, 0) + 1)) return grid;
             blanks(width - c);
             grid += '\n';
             for (++r; r < f.row; ++r) {
-                if (!room(width + 1)) return grid;
+                if (!room(std::max<int64_t>(width, 0) + 1)) return grid;
                 blanks(width);
                 grid += '\n';
             }
