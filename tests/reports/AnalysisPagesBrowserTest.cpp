@@ -4,49 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStandardPaths>
-
 #include "reports/CommareaAnalysis.h"
 #include "reports/ValidationAnalysis.h"
 #include "tests/reports/AnalysisWorkspace.h"
+#include "tests/reports/BrowserSupport.h"
 
 namespace {
 
 using analysistest::AnalysisWorkspace;
 
-QString Chromium() {
-    for (const char* name : {"chromium", "chromium-browser", "google-chrome"}) {
-        const QString found = QStandardPaths::findExecutable(name);
-        if (!found.isEmpty()) return found;
-    }
-    return {};
-}
-
+// The result table as the browser built it, without the page's line breaks.
 std::string RenderedTable(const QString& chromium, const std::filesystem::path& page) {
-    testsupport::TempDir profile;
-    QProcess browser;
-    browser.start(chromium,
-                  {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-                   "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
-                   "--user-data-dir=" + QString::fromStdString(profile.Path().string()), "--dump-dom",
-                   "file://" + QString::fromStdString(page.string())});
-    if (!browser.waitForFinished(90000)) {
-        browser.kill();
-        browser.waitForFinished();
-        ADD_FAILURE() << "the browser did not finish: " << page;
-        return {};
-    }
-    EXPECT_EQ(browser.exitCode(), 0) << browser.readAllStandardError().toStdString();
-    const std::string dom = browser.readAllStandardOutput().toStdString();
-    const size_t from = dom.find("<table id=\"result\"");
-    std::string table = from == std::string::npos ? dom : dom.substr(from, dom.find("</table>", from) - from);
-    std::erase(table, '\n');  // the page's own line breaks between rows
+    std::string table =
+        reporttest::Between(reporttest::RenderedDom(chromium, page), "<table id=\"result\"", "</table>");
+    std::erase(table, '\n');
     return table;
 }
 
 TEST(AnalysisPagesInABrowser, RowsBreaksAndNamesAsTheModelsHaveThem) {
-    const QString chromium = Chromium();
+    const QString chromium = reporttest::Chromium();
     if (chromium.isEmpty()) GTEST_SKIP() << "no Chromium installed (scripts/setup installs it)";
     AnalysisWorkspace w;
     const std::string server = w.Program("SRV&<1>", 30, false);
