@@ -1,0 +1,97 @@
+#include "views/ui/frmProcessDiagram.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
+
+#include <exception>
+#include <stdexcept>
+
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/UIUtility.h"
+#include "platform/ui/WindowSettings.h"
+#include "session/WorkspaceGlobals.h"
+#include "views/ScreenFlowPlot.h"
+#include "views/StoredProcess.h"
+#include "views/ui/frmSource.h"
+
+namespace views::ui {
+
+namespace {
+// The process is shown in a window of the plot's kind.
+constexpr char kCaption[] = "Screen Interaction Plot";
+}  // namespace
+
+frmProcessDiagram::frmProcessDiagram(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+    setObjectName("frmProcessDiagram");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(kCaption);
+    resize(1000, 700);
+    UIUtility::PrepareForm(this);
+
+    dgmSF = new platform::ui::TDiagram(this);
+    dgmSF->setObjectName("dgmSF");
+    QFont font("Arial");
+    font.setStyleHint(QFont::SansSerif);
+    dgmSF->setFont(font);
+    setCentralWidget(dgmSF);
+
+    lblZoom = new QLabel(this);
+    lblZoom->setObjectName("lblZoom");
+    statusBar()->addPermanentWidget(lblZoom);
+    auto showZoom = [this] { lblZoom->setText(QString::number(dgmSF->Zoom()) + "%"); };
+    connect(dgmSF, &platform::ui::TDiagram::ZoomChanged, this, showZoom);
+    showZoom();
+    connect(dgmSF, &platform::ui::TDiagram::ShapeActivated, this,
+            [this](platform::diagram::Shape* box) { dgmSF_ShapeActivated(box); });
+    WindowSettings::PlaceWhenShown(this);
+}
+
+void frmProcessDiagram::Draw(const std::string& procId) {
+    if (!Globals::g_Database) throw std::runtime_error("No workspace is open.");
+    {
+        platform::ui::RedrawScope scope(*dgmSF);
+        dgmSF->Clear();
+        Globals::DrawProcessElements(dgmSF->Model(), *Globals::g_Database, procId);
+        dgmSF->AutoLayout();
+    }
+    dgmSF->FinishLayout();
+}
+
+void frmProcessDiagram::dgmSF_ShapeActivated(platform::diagram::Shape* box) {
+    if (!box || !Globals::g_Database) return;
+    try {
+        if (const auto request = views::ScreenFlowSourceRequest(*Globals::g_Database, *box))
+            Globals::ViewSource(*request, this);
+    } catch (const std::exception&) {}
+}
+
+void frmProcessDiagram::closeEvent(QCloseEvent* event) {
+    dgmSF->CloseDiagram();
+    if (QWidget* owner = Owner) owner->activateWindow();
+    QMainWindow::closeEvent(event);
+}
+
+frmProcessDiagram* ShowProcessDiagram(const std::string& procId, QWidget* owner) {
+    QWidget* parent = owner ? owner : Globals::g_MainForm ? Globals::g_MainForm->Window() : nullptr;
+    auto* window = new frmProcessDiagram(parent);
+    window->Owner = owner;
+    try {
+        window->Draw(procId);
+    } catch (...) {
+        delete window;
+        throw;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+}  // namespace views::ui
+
+namespace Globals {
+
+void ShowProcessDiagram(const std::string& procId, QWidget* owner) { views::ui::ShowProcessDiagram(procId, owner); }
+
+}  // namespace Globals
