@@ -10,6 +10,7 @@
 #include "app/ScreenFlowCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WebTreeEvents.h"
+#include "app/WizardCommands.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 
@@ -27,6 +28,7 @@ void InstallCommands(frmMain& main) {
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
     InstallEntityViewCommands(main);
+    InstallWizardCommands(main);
     InstallWebTrees(main);
     EnableWorkspaceCommands(main, false);
 }
