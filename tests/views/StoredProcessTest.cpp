@@ -1,5 +1,5 @@
-// Stored processes as a tree and as a diagram, the architecture picture of
-// a tree of objects, and the process node record, on small hand-made data.
+// Stored processes as a tree and as a diagram, and the architecture picture
+// of a tree of objects, on small hand-made data.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include "tests/classify/WorkspaceDb.h"
 #include "views/ArchitectureDiagram.h"
 #include "views/StoredProcess.h"
-#include "views/soaPCANode.h"
 
 namespace {
 
@@ -132,6 +131,7 @@ common::Tree ArchitectureTree() {
     add("log", "odd", "Unknown", "uses");
     add("log", "sto", "Store", "keeps");
     add("", "store-root", "Store", "");
+    t.Add("scr", "bare", "", "Logic", "7");  // a descriptor of one line
     return t;
 }
 
@@ -155,8 +155,11 @@ TEST(ArchitectureDiagram, BoxesByImageWithoutStoresAndMapsLinkedByRelationship) 
     };
     EXPECT_THAT(boxes, UnorderedElementsAre(box("scr", views::kArchScreen), box("mid", views::kArchMiddle),
                                             box("fil", views::kArchFile), box("log", views::kArchLogic),
-                                            box("odd", views::kArchFile)));
-    EXPECT_THAT(links, UnorderedElementsAre("scr>mid calls", "mid>fil reads", "scr>log runs", "log>odd uses"));
+                                            box("odd", views::kArchFile),
+                                            "bare  " + std::to_string(views::kArchLogic) + " 50.000000x100.000000"));
+    EXPECT_THAT(links,
+                UnorderedElementsAre("scr>mid calls", "mid>fil reads", "scr>log runs", "log>odd uses", "scr>bare "));
+    EXPECT_FALSE(Globals::ParseObjectDescriptor(""));
 }
 
 TEST(ArchitectureDiagram, MiddleTierAndFileBoxesMoveBelowTheOthers) {
@@ -176,29 +179,6 @@ TEST(ArchitectureDiagram, MiddleTierAndFileBoxesMoveBelowTheOthers) {
     EXPECT_EQ(model.FindShape("middle")->top, 300);
     EXPECT_EQ(model.FindShape("file")->top, 650);
     EXPECT_EQ(model.FindShape("screen")->top, 0);
-}
-
-TEST(ArchitectureDiagram, ObjectDescriptors) {
-    EXPECT_FALSE(Globals::ParseObjectDescriptor(""));
-    const auto full = Globals::ParseObjectDescriptor("7\nOrder Entry\nPROGRAM\ncalls");
-    ASSERT_TRUE(full);
-    EXPECT_EQ(full->Item("ObjectId"), "7");
-    EXPECT_EQ(full->Item("ObjectName"), "Order Entry");
-    EXPECT_EQ(full->Item("ObjectType"), "PROGRAM");
-    EXPECT_EQ(full->Item("RelName"), "calls");
-    // Lines that are missing or empty read as empty text.
-    const auto shortOne = Globals::ParseObjectDescriptor("7\n");
-    ASSERT_TRUE(shortOne);
-    EXPECT_EQ(shortOne->Item("ObjectName"), "");
-    EXPECT_EQ(shortOne->Item("RelName"), "");
-}
-
-TEST(ProcessNodeRecord, ANewRecordHoldsZeroAndEmptyTexts) {
-    const views::soaPCANode node;
-    EXPECT_EQ(node.spnSerialID(), 0);
-    EXPECT_EQ(node.spnNature(), 0);
-    for (const std::string& text : {node.spnID(), node.spnEntName(), node.spnName(), node.spnBusName()})
-        EXPECT_EQ(text, "");
 }
 
 }  // namespace
