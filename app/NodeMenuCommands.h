@@ -3,10 +3,10 @@
 // model (services::NodeMenu) serves the three trees: a preparation resets
 // and fills it, ApplyNodeMenu copies it onto the menu's actions (visibility,
 // availability and the Qt property "Tag"), and a command reads its
-// argument back with NodeMenuTag. The view items whose windows do not exist
-// yet (flow context, source, CRUD signature, process diagram, validation
-// details, screen-path wizard) stay hidden whatever a preparation offers,
-// until a command is connected to them with SetNodeCommand.
+// argument back with NodeMenuTag. A view item (flow context, source, CRUD
+// signature, process diagram, validation details, screen-path wizard) stays
+// hidden whatever a preparation offers until its subsystem connects a
+// command to it with SetNodeCommand.
 //
 // The Summary tree's menu comes up on a right click and on Shift+F10; any
 // mouse button prepares it (and so sets the Tags the commands read), only
