@@ -1,0 +1,189 @@
+#include "reports/CrudPages.h"
+
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "common/AsciiCase.h"
+#include "common/Progress.h"
+#include "reports/CrudAnalysis.h"
+#include "reports/CrudComparison.h"
+#include "reports/CrudSignature.h"
+#include "reports/PageDocument.h"
+#include "reports/ReportError.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+using platform::xml::Document;
+using platform::xml::Node;
+
+namespace {
+
+// Replaces the first child of the element (or fills an empty one).
+void ReplaceFirstChild(Node element, Node replacement) {
+    if (Node first = element.FirstChild())
+        element.ReplaceChild(replacement, first);
+    else
+        element.AppendChild(replacement);
+}
+
+Node RequireElement(const Document& page, std::string_view tag, std::string_view id, const fs::path& source) {
+    Node element = FindElementById(page, tag, id);
+    if (!element)
+        throw ReportError("\"" + source.string() + "\" has no " + std::string(tag) + " \"" + std::string(id) + "\"");
+    return element;
+}
+
+// The tables of the programs met so far, kept in one document: a program
+// in many pairs has its signature read and laid out once.
+class ProgramTables {
+public:
+    ProgramTables() { m_holder.SetDocumentElement(m_holder.CreateElement("tables")); }
+
+    Node Table(ReportContext& ctx, const std::string& name, const std::string& id) {
+        ctx.progress.StartStep("CRUD for " + name);
+        const std::string key = common::AsciiFold(id);   // ids compare as the database compares them
+        auto found = m_tables.find(key);
+        if (found == m_tables.end()) {
+            const Document page = GetProgramCRUDTable(ctx, name, id);
+            const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
+            Node copy = m_holder.DocumentElement().AppendChild(m_holder.ImportNode(table, true));
+            found = m_tables.emplace(key, copy).first;
+        }
+        ctx.progress.FinishStep(1);
+        return found->second;
+    }
+
+private:
+    Document m_holder;
+    std::unordered_map<std::string, Node> m_tables;
+};
+
+// The data rows of the overlap page's result table, in list order.
+std::vector<Node> DataRows(const Document& page, const fs::path& file) {
+    std::vector<Node> rows;
+    bool heading = true;
+    for (const Node& tr : RequireElement(page, "table", "result", file).ChildElements()) {
+        if (tr.Name() != "tr") continue;
+        if (heading) {
+            heading = false;
+            continue;
+        }
+        rows.push_back(tr);
+    }
+    return rows;
+}
+
+// Makes the content of a cell a link to href.
+void LinkCell(Document& page, Node cell, const std::string& href) {
+    Node anchor = page.CreateElement("a");
+    anchor.SetAttribute("href", href);
+    anchor.SetAttribute("class", "style2");
+    for (const Node& child : cell.Children()) anchor.AppendChild(child);
+    cell.AppendChild(anchor);
+}
+
+// The file name of a pair's page, unique within the step: two pairs whose
+// names join to the same text ("A-B" with "C", "A" with "B-C") get a page
+// each, the later one with "~2" (or the next free number) added.
+std::string UniquePageName(const std::string& joined, std::unordered_set<std::string>& used) {
+    std::string name = joined;
+    for (int n = 2; !used.insert(ReportFileName(name)).second; ++n) name = joined + "~" + std::to_string(n);
+    return name;
+}
+
+}  // namespace
+
+fs::path GetCRUDSignaturePath(const ReportPaths& paths, std::string_view name) {
+    return paths.g_CrudSignaturesFolder / (ReportFileName(name) + ".html");
+}
+
+std::string GetCRUDSignatureLink(const ReportPaths& paths, const fs::path& file) {
+    return ReportHref(file.lexically_relative(paths.g_CrudSignaturesFolder.parent_path()).generic_string());
+}
+
+Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id) {
+    ReportList list;
+    list.headers = {"Store Name", "Inserts", "Reads", "Updates", "Deletes"};
+    const Globals::CrudSignature signature = Globals::ProgramCRUDSignature(ctx.db, id);
+    for (const Globals::CrudSignatureRow& row : signature.Rows()) {
+        std::vector<std::string> cells{row.storeName};
+        for (bool mark : row.marks) cells.push_back(mark ? "Y" : "");
+        list.rows.push_back(std::move(cells));
+    }
+    ctx.builder.PageFromList(list, name, ctx.paths.g_TemplateLevel2);
+    return ctx.builder.RenderPage();
+}
+
+void WriteCRUDComparePage(ReportContext& ctx, const std::string& name1, const std::string& name2,
+                          const Node& table1, const Node& table2, const fs::path& file) {
+    const fs::path& source = ctx.paths.g_TemplateCRUD;
+    Document page = LoadPage(source, PageSource::Template, ctx.prompt);
+    FillClientInfo(page, ctx.db);
+    ReplaceFirstChild(RequireElement(page, "div", "title1", source), page.CreateTextNode(name1));
+    ReplaceFirstChild(RequireElement(page, "div", "title2", source), page.CreateTextNode(name2));
+    ReplaceFirstChild(RequireElement(page, "td", "table1", source), page.ImportNode(table1, true));
+    ReplaceFirstChild(RequireElement(page, "td", "table2", source), page.ImportNode(table2, true));
+    SavePage(page, file);
+}
+
+std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
+    const CrudAnalysisResult analysis = GetCRUDReport(ctx.db, ctx.workspaceFolder, ctx.progress, restrict);
+    if (analysis.cancelled) return "0";
+    // Without a written file the analysis found no sharing pair (and has
+    // removed any file an earlier run left): the list is empty.
+    const std::vector<CrudComparisonRow> pairs =
+        analysis.fileWritten ? ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder)) : std::vector<CrudComparisonRow>{};
+
+    ReportList list;
+    list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
+    for (const CrudComparisonRow& pair : pairs)
+        list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
+    ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+    const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
+    ctx.builder.WritePage(overlapPath);
+    Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
+    FillClientInfo(overlap, ctx.db);
+    const std::vector<Node> rows = DataRows(overlap, overlapPath);
+    if (rows.size() != pairs.size()) throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
+
+    bool cancelled = false;
+    std::vector<std::string> links;   // per row, its comparison page
+    {
+        common::ProgressScope level(ctx.progress, "", static_cast<long>(2 * pairs.size()), true);
+        std::error_code ec;
+        fs::create_directories(ctx.paths.g_CrudSignaturesFolder, ec);
+        if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
+            throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
+        ProgramTables tables;
+        std::unordered_set<std::string> used;
+        for (const CrudComparisonRow& pair : pairs) {
+            const Node table1 = tables.Table(ctx, pair.program1, pair.p1Id);
+            const Node table2 = tables.Table(ctx, pair.program2, pair.p2Id);
+            const fs::path file =
+                GetCRUDSignaturePath(ctx.paths, UniquePageName(pair.program1 + "-" + pair.program2, used));
+            WriteCRUDComparePage(ctx, pair.program1, pair.program2, table1, table2, file);
+            links.push_back(GetCRUDSignatureLink(ctx.paths, file));
+            if (ctx.progress.Cancelled()) {
+                fs::remove_all(ctx.paths.g_CrudSignaturesFolder, ec);
+                cancelled = true;
+                break;
+            }
+        }
+    }
+    // After a cancel the comparison pages are gone: no link would lead anywhere.
+    if (!cancelled) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const std::vector<Node> cells = rows[i].ChildElements();
+            if (cells.size() < 3) throw ReportError("\"" + overlapPath.string() + "\" has a row without both programs");
+            LinkCell(overlap, cells[0], links[i]);
+            LinkCell(overlap, cells[2], links[i]);
+        }
+    }
+    SavePage(overlap, overlapPath);
+    return cancelled ? "0" : "-1";
+}
+
+}  // namespace mdlReports

@@ -1,0 +1,51 @@
+#pragma once
+// The CRUD overlap pages of a report run: special/crudoverlap.html, a table
+// of the similar program pairs (as the overlap window lists them), and one
+// comparison page per pair under special/crudsignatures that shows both
+// programs' CRUD signatures side by side. Both names of a row on the
+// overlap page link to that row's comparison page.
+//
+// The step reruns the CRUD overlap analysis and works from its result only:
+// a cancelled analysis writes no page, and a run that found no sharing pair
+// lists none, whatever comparison file an earlier run left. The programs'
+// signature tables are laid out in memory, never as files of their own, so
+// no program name can overwrite or remove a comparison page; the links go
+// onto the overlap page's cells by their place in the table.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/xml/XmlDocument.h"
+#include "reports/ReportContext.h"
+
+namespace mdlReports {
+
+// The comparison page of a page name ("<program one>-<program two>") in the
+// signatures folder, named through ReportFileName.
+std::filesystem::path GetCRUDSignaturePath(const ReportPaths& paths, std::string_view name);
+// The link from the overlap page to a comparison page file:
+// "crudsignatures/ALPHA-BETA.html", encoded for an href.
+std::string GetCRUDSignatureLink(const ReportPaths& paths, const std::filesystem::path& file);
+
+// A program's CRUD signature (its own accesses) laid out by the level-2
+// template under the program's name, in memory. The document holds the
+// table <table id="result">.
+platform::xml::Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id);
+
+// Writes the comparison page of one pair to file: the CRUD template with
+// the client information, the two names as titles and a copy of each
+// program's table. The tables are the <table id="result"> elements of
+// documents made by GetProgramCRUDTable.
+void WriteCRUDComparePage(ReportContext& ctx, const std::string& name1, const std::string& name2,
+                          const platform::xml::Node& table1, const platform::xml::Node& table2,
+                          const std::filesystem::path& file);
+
+// The step "CRUD Overlap": the analysis (restrict as the Options give it),
+// the overlap page and every comparison page, under a progress level of two
+// steps per pair. A cancel, in the analysis or after a pair, gives "0": the
+// signatures folder is removed, and the overlap page, when already made, is
+// written without links. "-1" when done.
+std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict);
+
+}  // namespace mdlReports

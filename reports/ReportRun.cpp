@@ -1,0 +1,177 @@
+#include "reports/ReportRun.h"
+
+#include <system_error>
+#include <utility>
+
+#include "common/Progress.h"
+#include "common/Prompt.h"
+#include "common/ResModule.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "reports/AnalysisRun.h"
+#include "reports/CommareaAnalysis.h"
+#include "reports/CrudPages.h"
+#include "reports/DataStoresPage.h"
+#include "reports/DiagramPages.h"
+#include "reports/ListPage.h"
+#include "reports/OutputTree.h"
+#include "reports/PageDocument.h"
+#include "reports/ProgramPages.h"
+#include "reports/ReportError.h"
+#include "reports/ReportIndex.h"
+#include "reports/ScreenPages.h"
+#include "reports/ValidationAnalysis.h"
+
+namespace mdlReports {
+
+namespace fs = std::filesystem;
+using platform::xml::Document;
+
+namespace {
+
+// The steps the first progress level announces: Screens, Programs, ten for
+// the diagrams, Data Stores, sixteen categories, and the three special
+// analyses, which report on levels of their own.
+constexpr long kRunSteps = 27;
+
+// A progress level closed once: by Close where the run closes it, or when
+// the run leaves its scope early, by a cancel or an error.
+class Level {
+public:
+    Level(common::IProgress& progress, const std::string& action, long total) : m_progress(progress) {
+        m_progress.StartProgress(action, total, true);
+    }
+    ~Level() { Close(); }
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+    void Close() {
+        if (!m_open) return;
+        m_open = false;
+        m_progress.FinishProgress();
+    }
+
+private:
+    common::IProgress& m_progress;
+    bool m_open = true;
+};
+
+void RemoveFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+// Every step of the run into index; true when the last one finished
+// without a cancel.
+bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
+                ReportRunResult& result) {
+    common::IProgress& progress = run.progress;
+    const auto entry = [&](std::string_view caption, const std::string& count) {
+        SetIndexEntry(index, run.paths, caption, count);
+    };
+
+    progress.Action("Generating Reports");
+    Level level(progress, "Screens", kRunSteps);
+    FillClientInfo(index, run.db);
+
+    progress.StartStep("");
+    entry("Screens", GenerateScreensReport(ctx));
+    progress.FinishStep(1);
+    if (progress.Cancelled()) return false;
+
+    progress.StartStep("Programs");
+    entry("Programs", GenerateProgramsReport(ctx));
+    progress.FinishStep(1);
+    if (progress.Cancelled()) {
+        RemoveFolder(run.paths.g_DiagramsFolder);
+        return false;
+    }
+
+    // The list lives for this step only.
+    const DiagramList programs = std::exchange(g_DiagramList, {});
+    if (!GenerateDiagramPages(ctx, programs, run.threads)) return false;
+
+    progress.StartStep("Data Stores");
+    entry("Data Stores", std::to_string(GenerateDataStoresReport(ctx)));
+    progress.FinishStep(1);
+    if (progress.Cancelled()) return false;
+
+    for (const CategoryPage& category : kCategoryPages) {
+        const CategoryLegend legend = LegendOf(category.code);
+        progress.StartStep(legend.caption);
+        entry(legend.caption, GenerateCategoryReport(ctx, category.code, legend.caption, run.paths.*category.page,
+                                                     LegendImage(legend.image)));
+        progress.FinishStep(1);
+        if (progress.Cancelled()) return false;
+    }
+    level.Close();
+
+    // Each special analysis polls Cancel itself and then gives "0".
+    const std::string crud = GenerateCRUDOverlapReport(ctx, run.restrict);
+    if (crud == "0") return false;
+    entry("CRUD Overlap", crud);
+    const std::pair<const char*, AnalysisResult (*)(const AnalysisRun&)> special[] = {
+        {"COMMAREA Size", GetCOMMAREASizeReport},
+        {"Validation Rules", GetValidationRulesReport},
+    };
+    for (const auto& [caption, analysis] : special) {
+        AnalysisResult found = analysis(analyses);
+        for (const std::string& line : found.skipped) result.skipped.push_back(std::string(caption) + ": " + line);
+        if (!found.Done()) return false;
+        entry(caption, found.text);
+    }
+
+    Level queues(progress, "Queues", 1);
+    progress.StartStep("");
+    entry("Queues", std::to_string(CountQueues()));
+    progress.FinishStep(1);
+    queues.Close();
+    return !progress.Cancelled();
+}
+
+}  // namespace
+
+int CountQueues() { return 0; }
+
+ReportRunResult GenerateReports(const ReportRun& run) {
+    ReportRunResult result;
+    if (run.workspaceFolder.empty()) return result;
+    g_StubsPresent = false;
+    g_DiagramList.clear();
+
+    if (!RebuildOutputTree(run.paths))
+        throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
+    // An index template that does not parse has been shown to the analyst;
+    // without an index there is no report set to write.
+    Document index = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
+
+    ReportBuilder builder;
+    ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, run.progress,
+                      run.prompt};
+    const AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
+    const PageSaveOptions indexSaving{true};
+    try {
+        result.incomplete = !WritePages(run, ctx, analyses, index, result);
+    } catch (...) {
+        // What was written stays, with an index that says the set is
+        // incomplete; the failure itself goes on to the caller.
+        g_DiagramList.clear();
+        run.progress.Action("");
+        try {
+            WriteReportNote(index, true, g_StubsPresent);
+            SavePage(index, run.paths.g_IndexPagePath, indexSaving);
+        } catch (...) {
+        }
+        throw;
+    }
+
+    run.progress.Action("");
+    WriteReportNote(index, result.incomplete, g_StubsPresent);
+    SavePage(index, run.paths.g_IndexPagePath, indexSaving);
+    result.indexWritten = true;
+
+    const common::Answer view = run.prompt.Ask(ResModule::LoadResString(501), run.paths.g_IndexPagePath.string(),
+                                               common::Buttons::YesNo, common::Icon::None);
+    if (view == common::Answer::Yes && run.opener) run.opener(run.paths.g_IndexPagePath);
+    return result;
+}
+
+}  // namespace mdlReports

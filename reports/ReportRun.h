@@ -1,0 +1,78 @@
+#pragma once
+// The report run: the whole HTML report set of a workspace in one pass. It
+// rebuilds the output tree, writes the screens, programs, diagram, data
+// stores and sixteen category pages under one cancellable progress of 27
+// steps, then the CRUD overlap, COMMAREA size and validation rules pages
+// under progress levels of their own, records each step's result in the
+// index page, and ends with the report note, the index page and the offer
+// to open it.
+//
+// A cancel ends the run after the current step (after the current program
+// among the diagrams); a special analysis that was cancelled ends it too.
+// The index page is always written, last, and says when the run was
+// incomplete. A failure on the way ends the run the same way and is then
+// raised to the caller.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "reports/ReportPaths.h"
+
+namespace common {
+class IProgress;
+class IPrompt;
+}  // namespace common
+namespace platform::db {
+class Database;
+}
+namespace platform::workbench {
+class WorkbenchSession;
+}
+
+namespace mdlReports {
+
+// Shows a document (the report's index page) in the desktop's viewer.
+using DocumentOpener = std::function<void(const std::filesystem::path&)>;
+
+struct ReportRun {
+    platform::db::Database& db;
+    platform::workbench::WorkbenchSession& session;
+    // The open workspace's folder; empty when none is open, and then the run
+    // does nothing at all.
+    std::filesystem::path workspaceFolder;
+    const ReportPaths& paths;
+    common::IProgress& progress;
+    // Message 502 for an ill-formed page and the closing question 501.
+    common::IPrompt& prompt;
+    // Called with the index page when the analyst wants to see the report.
+    DocumentOpener opener;
+    // The CRUD comparison's restriction (the Options' flag).
+    bool restrict = false;
+    // Between the whole and the fractional part of a size in bytes.
+    std::string decimalSeparator = ".";
+    // Threads that write the diagram images and pages: 0 the machine's cores.
+    int threads = 0;
+};
+
+struct ReportRunResult {
+    // The index page was written (false only when no workspace is open).
+    bool indexWritten = false;
+    // Cancelled, or a special analysis gave "0": the note says so.
+    bool incomplete = true;
+    // Programs the special analyses had to skip, each line headed by the
+    // analysis ("COMMAREA Size: ...").
+    std::vector<std::string> skipped;
+};
+
+// The whole report set (see above). Raises ReportError when the report root
+// cannot be made (before any page is written) and, after the index page has
+// been written incomplete, whatever ended a page writer. IllFormedPage has
+// already been shown to the analyst.
+ReportRunResult GenerateReports(const ReportRun& run);
+
+// The number of queues the index lists: the workspace records none.
+int CountQueues();
+
+}  // namespace mdlReports

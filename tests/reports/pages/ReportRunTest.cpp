@@ -1,0 +1,289 @@
+// The whole report run on the OrderEntry sample: the output tree, every
+// link and image of every page found on disk, the index counts against the
+// database, what cancels at three points and failures leave behind, and two
+// runs writing the same bytes.
+
+#include <gmock/gmock.h>
+
+#include <map>
+#include <regex>
+#include <set>
+
+#include "common/Globals.h"
+#include "common/ResModule.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "reports/ProgramPages.h"
+#include "reports/ReportError.h"
+#include "reports/ReportRun.h"
+#include "session/WorkspaceGlobals.h"
+#include "session/WorkspaceLoad.h"
+#include "tests/reports/pages/PageTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mdlReports;
+using platform::xml::Document;
+using platform::xml::Node;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+const char kIncomplete[] = "! Generation of reports was incomplete.";
+
+std::string PercentDecoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Every page below root, by its path relative to root.
+std::vector<fs::path> Pages(const fs::path& root) {
+    std::vector<fs::path> pages;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.path().extension() == ".html") pages.push_back(e.path());
+    std::sort(pages.begin(), pages.end());
+    return pages;
+}
+
+// The relative links and images of every page that lead to no file: the
+// anchors, the images and the full images a preview switches to. Pages are
+// read as text, since a screen page is HTML with open input tags.
+std::vector<std::string> BrokenReferences(const fs::path& root) {
+    static const std::regex reference(R"re((?:href|src)="([^"]*)"|swapImage\('[^']*','[^']*','([^']*)')re");
+    std::vector<std::string> broken;
+    for (const fs::path& page : Pages(root)) {
+        const std::string text = reporttest::ReadText(page);
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), reference); it != std::sregex_iterator(); ++it) {
+            const std::string target = (*it)[1].matched ? (*it)[1].str() : (*it)[2].str();
+            if (target.empty()) {
+                broken.push_back(page.lexically_relative(root).string() + ": empty reference");
+                continue;
+            }
+            if (target.find("://") != std::string::npos || target[0] == '#') continue;
+            const fs::path file = (page.parent_path() / PercentDecoded(target)).lexically_normal();
+            if (!fs::is_regular_file(file)) broken.push_back(page.lexically_relative(root).string() + " -> " + target);
+        }
+    }
+    return broken;
+}
+
+std::map<std::string, std::string> Files(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) files[e.path().lexically_relative(root).string()] = reporttest::ReadText(e.path());
+    return files;
+}
+
+// An index entry: its link (or "-" without one) and the text of its count cell.
+struct Entry {
+    std::string link, count;
+    bool operator==(const Entry&) const = default;
+};
+void PrintTo(const Entry& e, std::ostream* os) { *os << "{" << e.link << ", \"" << e.count << "\"}"; }
+
+std::map<std::string, Entry> IndexEntries(const fs::path& index) {
+    std::map<std::string, Entry> entries;
+    const Document doc = pagetest::Page(index);
+    for (const Node& cell : doc.SelectNodes("//td[@class='entry']")) {
+        const Node a = cell.SelectSingleNode(".//a");
+        Node count = cell.NextSibling();
+        while (count && !count.IsElement()) count = count.NextSibling();
+        entries[cell.GetAttribute("id")] = {a ? a.GetAttribute("href") : "-", count.Text()};
+    }
+    return entries;
+}
+
+class ReportRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResModule::SetLanguage(ResModule::Language::English);
+        Globals::g_AppPath = testsupport::AppDir();
+        const fs::path built = testsupport::AppDir().parent_path() / "samples";
+        fs::copy(built / "OrderEntry", dir / "OrderEntry", fs::copy_options::recursive);
+        fs::copy_file(built / "OrderEntry.hxp", dir / "OrderEntry.hxp");
+        testsupport::RecordingProgress opening;
+        const auto view = session::OpenWorkspace(dir / "OrderEntry.hxp", {}, opening, prompt);
+        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
+        prompt.asked.clear();
+        prompt.titles.clear();
+    }
+    void TearDown() override { session::CloseWorkspace(); }
+
+    ReportRunResult Run(const ReportPaths& with) {
+        ReportRun run{*Globals::g_Database, *Globals::g_Workbench, dir / "OrderEntry", with, progress, prompt,
+                      [this](const fs::path& index) { opened.push_back(index); }};
+        run.threads = 2;
+        return GenerateReports(run);
+    }
+    ReportRunResult Run() { return Run(paths); }
+
+    int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
+    // The count text a list page gives: rows, and "&#42;" with a stub among them.
+    std::string CountOf(const std::string& where) {
+        const int64_t rows = Count("SELECT COUNT(*) FROM Ents WHERE " + where);
+        if (rows == 0) return "0";
+        return std::to_string(rows) + (Count("SELECT COUNT(*) FROM Ents WHERE Stub <> 0 AND " + where) ? "&#42;" : "");
+    }
+    std::string Note() { return pagetest::Page(paths.g_IndexPagePath).SelectSingleNode("//td[@id='Note']").Text(); }
+
+    testsupport::TempDir dir;
+    testsupport::ScriptedPrompt prompt;
+    testsupport::RecordingProgress progress;
+    std::vector<fs::path> opened;
+    ReportPaths paths = ComputeReportPaths(testsupport::AppDir(), dir / "OrderEntry");
+};
+
+TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPagesWhoseEveryLinkResolves) {
+    const ReportRunResult result = Run();
+    EXPECT_TRUE(result.indexWritten);
+    EXPECT_FALSE(result.incomplete);
+
+    std::set<std::string> top;
+    for (const auto& e : fs::directory_iterator(paths.g_ReportRoot)) top.insert(e.path().filename().string());
+    EXPECT_EQ(top, (std::set<std::string>{"client", "diagrams", "images", "index.html", "inventory", "server", "special"}));
+    EXPECT_TRUE(fs::is_directory(paths.g_ScreensFolder));
+    EXPECT_TRUE(fs::is_directory(paths.g_CrudSignaturesFolder));
+    EXPECT_FALSE(fs::is_empty(paths.g_CrudSignaturesFolder)) << "the sample has similar programs";
+    EXPECT_THAT(BrokenReferences(paths.g_ReportRoot), IsEmpty());
+
+    // Each entry links its page and shows the database's count; an empty
+    // category keeps the template's blank and no link.
+    const auto entries = IndexEntries(paths.g_IndexPagePath);
+    const std::string blank = "&nbsp;";
+    std::map<std::string, Entry> expected = {
+        {"Screens", {"inventory/screens.html", CountOf("EntName = 'MAP'")}},
+        {"Programs", {"inventory/programs.html", CountOf("EntName = 'PROGRAM' AND SOAType <> 0")}},
+        {"Data Stores", {"inventory/datastores.html", CountOf("EntName = 'store'")}},
+        {"Lines Of Code", {"-", blank}},
+        {"CRUD Overlap", {"special/crudoverlap.html", blank}},
+        {"COMMAREA Size", {"special/commareasize.html", blank}},
+        {"Validation Rules", {"special/validationrules.html", blank}},
+        {"Queues", {"-", blank}},
+    };
+    for (const auto& [caption, code] : std::vector<std::pair<std::string, int>>{
+             {"Client Facing", 1}, {"Client Facing Called", 2}, {"Client Facing Data", 3},
+             {"Client Facing Called Data", 4}, {"Transitional", 10}, {"Transitional Called", 11},
+             {"Frontier Data Access", 20}, {"Frontier Data Logic", 21}, {"Frontier Logic Only", 22},
+             {"Frontier Irregular", 23}, {"Server Data Access", 30}, {"Server Data Logic", 31},
+             {"Server Logic Only", 32}, {"Server Irregular", 33}, {"Batch", 90}, {"No Category", 60}}) {
+        const std::string count = CountOf("EntName = 'PROGRAM' AND SOAType = " + std::to_string(code));
+        expected[caption] = count == "0" ? Entry{"-", blank} : Entry{GetCategoryLink(paths, caption), count};
+    }
+    EXPECT_EQ(entries, expected);
+    EXPECT_THAT(Note(), HasSubstr("Category contains missing programs (stubs)."));
+    EXPECT_THAT(Note(), ::testing::Not(HasSubstr(kIncomplete)));
+
+    // One diagram page per classified program that is not a stub.
+    size_t diagramPages = 0;
+    for (const auto& e : fs::directory_iterator(paths.g_DiagramsFolder)) diagramPages += e.path().extension() == ".html";
+    EXPECT_EQ(diagramPages, static_cast<size_t>(Count(
+                                "SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0")));
+
+    // The first level announces 27 steps; every level is closed again; the
+    // question comes last, titled with the index page, and Yes opens it.
+    EXPECT_EQ(progress.calls.front(), "Action(Generating Reports)");
+    EXPECT_EQ(progress.calls[1], "StartProgress(Screens,27,T)");
+    EXPECT_EQ(progress.level, 0);
+    EXPECT_EQ(progress.calls.back(), "Action()");
+    EXPECT_THAT(prompt.asked, ElementsAre("Would you like to view the generated report?"));
+    EXPECT_THAT(prompt.titles, ElementsAre(paths.g_IndexPagePath.string()));
+    EXPECT_THAT(opened, ElementsAre(paths.g_IndexPagePath));
+}
+
+TEST_F(ReportRunTest, TwoRunsWriteTheSameFilesAndTheSecondStartsFromNothing) {
+    Run();
+    const auto first = Files(paths.g_ReportRoot);
+    reporttest::WriteText(paths.g_DiagramsFolder / "left-over.html", "<html/>");
+    prompt.answers = {common::Answer::No};
+    Run();
+    const auto second = Files(paths.g_ReportRoot);
+    EXPECT_EQ(second.size(), first.size());
+    for (const auto& [file, bytes] : first) {
+        auto found = second.find(file);
+        ASSERT_NE(found, second.end()) << file;
+        EXPECT_TRUE(found->second == bytes) << file << " differs";
+    }
+    EXPECT_EQ(opened.size(), 1u) << "No opens nothing";
+}
+
+TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIncompleteIndexOfTheStepsDoneAndStillAsks) {
+    const std::string firstProgram = Globals::g_Database
+                                         ->Scalar("SELECT Name FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 "
+                                                  "AND Stub = 0 ORDER BY SOAType, Name LIMIT 1")
+                                         .AsText();
+    std::set<std::string> beforeAnalyses = {"Screens", "Programs", "Data Stores"};
+    for (int code : {1, 2, 3, 4, 10, 11, 20, 21, 22, 23, 30, 31, 32, 33, 60, 90})
+        if (Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType = " + std::to_string(code)))
+            beforeAnalyses.insert(LegendOf(code).caption);
+    std::set<std::string> beforeCommarea = beforeAnalyses;
+    beforeCommarea.insert("CRUD Overlap");
+
+    const std::vector<std::tuple<const char*, std::string, std::set<std::string>, bool>> cases = {
+        {"at Screens", "", {"Screens"}, true},
+        {"at the first diagram", "Diagram for " + firstProgram, {"Screens", "Programs"}, false},
+        {"in the CRUD analysis", "Tracing CRUD operations", beforeAnalyses, true},
+        {"as the COMMAREA page is saved", "Saving Commarea Info", beforeCommarea, true},
+    };
+    for (const auto& [name, step, linked, diagrams] : cases) {
+        SCOPED_TRACE(name);
+        progress = {};
+        if (step.empty())
+            progress.cancelAfterSteps = 1;
+        else
+            progress.cancelAtStep = step;
+        prompt.asked.clear();
+        const ReportRunResult result = Run();
+        EXPECT_TRUE(result.incomplete);
+        std::set<std::string> withLink;
+        for (const auto& [caption, entry] : IndexEntries(paths.g_IndexPagePath))
+            if (entry.link != "-") withLink.insert(caption);
+        EXPECT_EQ(withLink, linked);
+        EXPECT_THAT(Note(), HasSubstr(kIncomplete));
+        EXPECT_EQ(fs::exists(paths.g_DiagramsFolder), diagrams);
+        // Only the removed diagram pages are missing: the programs page
+        // still names them.
+        for (const std::string& link : BrokenReferences(paths.g_ReportRoot))
+            EXPECT_FALSE(diagrams || link.rfind("inventory/programs.html -> ../diagrams/", 0) != 0) << link;
+        EXPECT_EQ(progress.level, 0);
+        EXPECT_EQ(prompt.asked.size(), 1u);
+    }
+    // A cancelled CRUD analysis leaves no overlap page made from an earlier comparison.
+    progress = {};
+    progress.cancelAtStep = "Tracing CRUD operations";
+    Run();
+    EXPECT_FALSE(fs::exists(paths.g_CrudOverlapPagePath));
+}
+
+TEST_F(ReportRunTest, AFailingStepLeavesAnIncompleteIndexAndNoOpenProgressAndANoRootStopsFirst) {
+    // An application folder whose comparison template is missing.
+    const fs::path app = dir / "app";
+    fs::create_directories(app);
+    fs::copy(testsupport::AppDir() / "html", app / "html", fs::copy_options::recursive);
+    fs::remove(app / "html" / "templateCRUD.html");
+    const ReportPaths broken = ComputeReportPaths(app, dir / "OrderEntry");
+    EXPECT_THROW(Run(broken), ReportError);
+    EXPECT_EQ(progress.level, 0);
+    EXPECT_EQ(progress.calls.back(), "Action()");
+    EXPECT_TRUE(fs::exists(broken.g_ProgramsPagePath));
+    EXPECT_THAT(Note(), HasSubstr(kIncomplete));
+    EXPECT_THAT(prompt.asked, IsEmpty());
+
+    // A workspace folder that is a file: nothing can be made under it.
+    reporttest::WriteText(dir / "Plain", "x");
+    progress = {};
+    const ReportPaths nowhere = ComputeReportPaths(testsupport::AppDir(), dir / "Plain");
+    ReportRun run{*Globals::g_Database, *Globals::g_Workbench, dir / "Plain", nowhere, progress, prompt, {}};
+    EXPECT_THROW(GenerateReports(run), ReportError);
+    EXPECT_THAT(progress.calls, IsEmpty());
+    EXPECT_THAT(prompt.asked, IsEmpty());
+}
+
+}  // namespace
