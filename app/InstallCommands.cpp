@@ -7,6 +7,7 @@
 #include "app/CommandsView.h"
 #include "app/CrudCommands.h"
 #include "app/NodeMenuCommands.h"
+#include "app/ReportCommands.h"
 #include "app/ScreenFlowCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WebTreeEvents.h"
@@ -24,6 +25,7 @@ void InstallCommands(frmMain& main) {
     InstallToolCommands(main);
     InstallCrudCommands(main);
     InstallAnalysisCommands(main);
+    InstallReportCommands(main);
     InstallScreenFlowCommands(main);
     InstallWorkspaceCommands(main);
     InstallNodeMenuCommands(main);
