@@ -1,5 +1,8 @@
 #include "reports/CrudPages.h"
 
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -7,10 +10,14 @@
 
 #include "common/AsciiCase.h"
 #include "common/Progress.h"
+#include "platform/xml/FileReplace.h"
+#include "reports/BackgroundJobs.h"
+#include "reports/ClientInfo.h"
 #include "reports/CrudAnalysis.h"
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
 #include "reports/PageDocument.h"
+#include "reports/PageFixUps.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -94,6 +101,61 @@ std::string UniquePageName(const std::string& joined, std::unordered_set<std::st
     return name;
 }
 
+// The template's titles and table cells filled with one pair.
+void FillComparePage(Document& page, const fs::path& source, const std::string& name1, const std::string& name2,
+                     const Node& table1, const Node& table2) {
+    ReplaceFirstChild(RequireElement(page, "div", "title1", source), page.CreateTextNode(name1));
+    ReplaceFirstChild(RequireElement(page, "div", "title2", source), page.CreateTextNode(name2));
+    ReplaceFirstChild(RequireElement(page, "td", "table1", source), page.ImportNode(table1, true));
+    ReplaceFirstChild(RequireElement(page, "td", "table2", source), page.ImportNode(table2, true));
+}
+
+// The comparison pages of a step: the template read and checked once, the
+// client information read once, and the files written on other threads
+// (each replaces its file safely, which waits for the disk).
+class ComparePages {
+public:
+    explicit ComparePages(ReportContext& ctx)
+        : m_source(ctx.paths.g_TemplateCRUD),
+          m_client(GetClientName(ctx.db)),
+          m_application(GetApplicationName(ctx.db)) {
+        // Loaded once through the page rules, so an ill-formed template is
+        // reported as any page is.
+        LoadPage(m_source, PageSource::Template, ctx.prompt);
+        m_text = TemplateFixUps(ReadTemplate(m_source));
+    }
+
+    void Write(const std::string& name1, const std::string& name2, const Node& table1, const Node& table2,
+               const fs::path& file) {
+        Document page = Document::Parse(m_text);
+        FillClientInfo(page, m_client, m_application);
+        FillComparePage(page, m_source, name1, name2, table1, table2);
+        m_jobs.Submit([file, text = PageText(page)] {
+            try {
+                platform::xml::ReplaceFileContents(file, text);
+            } catch (const std::exception& e) {
+                throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
+            }
+        });
+    }
+    void Finish() { m_jobs.Finish(); }
+    void Abandon() { m_jobs.Abandon(); }
+
+private:
+    static std::string ReadTemplate(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in && !in.eof()) throw ReportError("Cannot read \"" + file.string() + "\"");
+        return text.str();
+    }
+
+    fs::path m_source;
+    std::string m_text;
+    std::string m_client, m_application;
+    BackgroundJobs m_jobs;
+};
+
 }  // namespace
 
 fs::path GetCRUDSignaturePath(const ReportPaths& paths, std::string_view name) {
@@ -115,18 +177,6 @@ Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const 
     }
     ctx.builder.PageFromList(list, name, ctx.paths.g_TemplateLevel2);
     return ctx.builder.RenderPage();
-}
-
-void WriteCRUDComparePage(ReportContext& ctx, const std::string& name1, const std::string& name2,
-                          const Node& table1, const Node& table2, const fs::path& file) {
-    const fs::path& source = ctx.paths.g_TemplateCRUD;
-    Document page = LoadPage(source, PageSource::Template, ctx.prompt);
-    FillClientInfo(page, ctx.db);
-    ReplaceFirstChild(RequireElement(page, "div", "title1", source), page.CreateTextNode(name1));
-    ReplaceFirstChild(RequireElement(page, "div", "title2", source), page.CreateTextNode(name2));
-    ReplaceFirstChild(RequireElement(page, "td", "table1", source), page.ImportNode(table1, true));
-    ReplaceFirstChild(RequireElement(page, "td", "table2", source), page.ImportNode(table2, true));
-    SavePage(page, file);
 }
 
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
@@ -158,20 +208,24 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
             throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
         ProgramTables tables;
+        std::optional<ComparePages> pages;   // made for the first pair
         std::unordered_set<std::string> used;
         for (const CrudComparisonRow& pair : pairs) {
             const Node table1 = tables.Table(ctx, pair.program1, pair.p1Id);
             const Node table2 = tables.Table(ctx, pair.program2, pair.p2Id);
             const fs::path file =
                 GetCRUDSignaturePath(ctx.paths, UniquePageName(pair.program1 + "-" + pair.program2, used));
-            WriteCRUDComparePage(ctx, pair.program1, pair.program2, table1, table2, file);
+            if (!pages) pages.emplace(ctx);
+            pages->Write(pair.program1, pair.program2, table1, table2, file);
             links.push_back(GetCRUDSignatureLink(ctx.paths, file));
             if (ctx.progress.Cancelled()) {
+                pages->Abandon();
                 fs::remove_all(ctx.paths.g_CrudSignaturesFolder, ec);
                 cancelled = true;
                 break;
             }
         }
+        if (pages && !cancelled) pages->Finish();
     }
     // After a cancel the comparison pages are gone: no link would lead anywhere.
     if (!cancelled) {

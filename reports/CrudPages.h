@@ -33,14 +33,6 @@ std::string GetCRUDSignatureLink(const ReportPaths& paths, const std::filesystem
 // table <table id="result">.
 platform::xml::Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id);
 
-// Writes the comparison page of one pair to file: the CRUD template with
-// the client information, the two names as titles and a copy of each
-// program's table. The tables are the <table id="result"> elements of
-// documents made by GetProgramCRUDTable.
-void WriteCRUDComparePage(ReportContext& ctx, const std::string& name1, const std::string& name2,
-                          const platform::xml::Node& table1, const platform::xml::Node& table2,
-                          const std::filesystem::path& file);
-
 // The step "CRUD Overlap": the analysis (restrict as the Options give it),
 // the overlap page and every comparison page, under a progress level of two
 // steps per pair. A cancel, in the analysis or after a pair, gives "0": the

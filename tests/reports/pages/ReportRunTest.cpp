@@ -7,6 +7,9 @@
 
 #include <map>
 #include <regex>
+#include <sstream>
+
+#include <QProcess>
 #include <set>
 
 #include "common/Globals.h"
@@ -17,6 +20,7 @@
 #include "reports/ReportRun.h"
 #include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/reports/BrowserSupport.h"
 #include "tests/reports/pages/PageTestSupport.h"
 
 namespace {
@@ -99,6 +103,33 @@ std::map<std::string, Entry> IndexEntries(const fs::path& index) {
         entries[cell.GetAttribute("id")] = {a ? a.GetAttribute("href") : "-", count.Text()};
     }
     return entries;
+}
+
+// A page as headless Chromium built it, and the messages its console got
+// (script errors included).
+struct Loaded {
+    std::string dom;
+    std::vector<std::string> console;
+};
+Loaded LoadInChromium(const QString& chromium, const fs::path& page) {
+    testsupport::TempDir profile;
+    QProcess browser;
+    browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                             "--disable-dev-shm-usage", "--enable-logging=stderr", "--log-level=0",
+                             "--user-data-dir=" + QString::fromStdString(profile.Path().string()), "--dump-dom",
+                             "file://" + QString::fromStdString(page.string())});
+    if (!browser.waitForFinished(90000)) {
+        browser.kill();
+        browser.waitForFinished();
+        ADD_FAILURE() << "the browser did not finish: " << page;
+        return {};
+    }
+    Loaded loaded{browser.readAllStandardOutput().toStdString(), {}};
+    std::istringstream log(browser.readAllStandardError().toStdString());
+    for (std::string line; std::getline(log, line);)
+        if (line.find(":CONSOLE") != std::string::npos) loaded.console.push_back(line);
+    return loaded;
 }
 
 class ReportRunTest : public ::testing::Test {
@@ -284,6 +315,75 @@ TEST_F(ReportRunTest, AFailingStepLeavesAnIncompleteIndexAndNoOpenProgressAndANo
     EXPECT_THROW(GenerateReports(run), ReportError);
     EXPECT_THAT(progress.calls, IsEmpty());
     EXPECT_THAT(prompt.asked, IsEmpty());
+}
+
+TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPreviewSwitchesToItsDiagram) {
+    const QString chromium = reporttest::Chromium();
+    if (chromium.isEmpty()) GTEST_SKIP() << "no Chromium installed (scripts/setup installs it)";
+    Run();
+    const auto rowsOf = [](const std::string& dom) {
+        return reporttest::Count(reporttest::Between(dom, "<table id=\"result\"", "</table>"), "<tr>");
+    };
+    const std::string anyScreen = Globals::g_Database->Scalar(
+        "SELECT Name FROM Ents WHERE EntName = 'MAP' AND Stub = 0 ORDER BY Name LIMIT 1").AsText();
+    const fs::path anyPair = fs::directory_iterator(paths.g_CrudSignaturesFolder)->path();
+    const size_t pairs = std::distance(fs::directory_iterator(paths.g_CrudSignaturesFolder), fs::directory_iterator());
+
+    // The page, and what its DOM must hold.
+    const std::vector<std::pair<fs::path, std::function<void(const std::string&)>>> pages = {
+        {paths.g_IndexPagePath,
+         [](const std::string& dom) {
+             EXPECT_THAT(dom, HasSubstr("<a href=\"inventory/screens.html\" class=\"style2\">Screens</a>"));
+             EXPECT_THAT(dom, HasSubstr("<a href=\"special/validationrules.html\" class=\"style2\">"));
+         }},
+        {paths.g_ScreensPagePath,
+         [&](const std::string& dom) { EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP'")) + 1); }},
+        {GetScreenPagePath(paths, anyScreen),
+         [](const std::string& dom) { EXPECT_THAT(reporttest::Between(dom, "<pre", "</pre>"), HasSubstr("<input")); }},
+        {paths.g_ProgramsPagePath,
+         [&](const std::string& dom) {
+             EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0")) + 1);
+         }},
+        {paths.g_ClientFacingPagePath,
+         [&](const std::string& dom) {
+             EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType = 1")) + 1);
+         }},
+        {paths.g_DataStoresPagePath,
+         [&](const std::string& dom) { EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'store'")) + 1); }},
+        {paths.g_CrudOverlapPagePath, [&](const std::string& dom) { EXPECT_EQ(rowsOf(dom), pairs + 1); }},
+        {anyPair,
+         [](const std::string& dom) {
+             EXPECT_EQ(reporttest::Count(dom, "<table id=\"result\""), 2u);
+             EXPECT_THAT(dom, HasSubstr("<th>Store Name</th>"));
+         }},
+        {paths.g_CommareaReportPath,
+         [&](const std::string& dom) { EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(DISTINCT ID) FROM Commarea")) + 1); }},
+        {paths.g_ValidationReportPath,
+         [&](const std::string& dom) { EXPECT_EQ(rowsOf(dom), size_t(Count("SELECT COUNT(DISTINCT ProgID) FROM Ports")) + 1); }},
+    };
+    for (const auto& [page, holds] : pages) {
+        SCOPED_TRACE(page.lexically_relative(paths.g_ReportRoot).string());
+        const Loaded loaded = LoadInChromium(chromium, page);
+        EXPECT_THAT(loaded.console, IsEmpty());
+        holds(loaded.dom);
+    }
+
+    // A diagram page whose wide side shows a preview, clicked once loaded.
+    for (const auto& e : fs::directory_iterator(paths.g_DiagramsFolder)) {
+        std::string text = reporttest::ReadText(e.path());
+        const size_t call = text.find("swapImage('");
+        if (e.path().extension() != ".html" || call == std::string::npos) continue;
+        const std::string base = text.substr(call + 11, text.find('\'', call + 11) - call - 11);
+        text.insert(text.rfind("</body>"), "<script>document.getElementsByName('" + base + "')[0].click();</script>\n");
+        const fs::path clicked = paths.g_DiagramsFolder / "clicked.html";
+        reporttest::WriteText(clicked, text);
+        const Loaded loaded = LoadInChromium(chromium, clicked);
+        EXPECT_THAT(loaded.console, IsEmpty());
+        EXPECT_THAT(loaded.dom, HasSubstr("src=\"" + base + ".jpg\""));
+        EXPECT_EQ(loaded.dom.find("src=\"" + base + "_preview.jpg\""), std::string::npos);
+        return;
+    }
+    ADD_FAILURE() << "no diagram of the sample is wider than the preview limit";
 }
 
 }  // namespace
