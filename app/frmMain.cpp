@@ -475,6 +475,7 @@ void frmMain::StartProgress(const std::string& action, long totalLength, bool wi
     ++m_progressLevel;
     if (m_progressLevel <= 1) {
         m_sincePump.invalidate();   // the first step shows the strip at once
+        m_barValue.reset();
         pbProgress->show();
         cmdCancel->setVisible(withCancel);
         lblProgress->setText(QString::fromStdString(action));
@@ -496,6 +497,7 @@ void frmMain::StartStep(const std::string& action) {
 
 void frmMain::PumpEvents() {
     ThawProgressBar();
+    ShowBarValue();
     QCoreApplication::processEvents();
     m_sincePump.start();
     // QProgressBar repaints itself synchronously whenever a new value moves
@@ -507,9 +509,19 @@ void frmMain::ThawProgressBar() {
     if (!pbProgress->updatesEnabled()) pbProgress->setUpdatesEnabled(true);
 }
 
+void frmMain::ShowBarValue() {
+    if (!m_barValue) return;
+    pbProgress->setValue(*m_barValue);
+    m_barValue.reset();
+}
+
 void frmMain::FinishStep(long length) {
-    const long value = static_cast<long>(pbProgress->value()) + length;
-    if (value >= pbProgress->minimum() && value <= pbProgress->maximum()) pbProgress->setValue(static_cast<int>(value));
+    const long value = static_cast<long>(m_barValue.value_or(pbProgress->value())) + length;
+    if (value < pbProgress->minimum() || value > pbProgress->maximum()) return;
+    if (!pbProgress->updatesEnabled() && pbProgress->isVisible())
+        m_barValue = static_cast<int>(value);
+    else
+        pbProgress->setValue(static_cast<int>(value));
 }
 
 void frmMain::FinishProgress() {
@@ -518,6 +530,7 @@ void frmMain::FinishProgress() {
     if (m_progressLevel <= 0) return;
     if (--m_progressLevel == 0) {
         ThawProgressBar();
+        ShowBarValue();
         lblProgress->clear();
         pictProgress->hide();
         pbProgress->hide();
