@@ -2,15 +2,15 @@
 // graphs.
 //
 //   layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT]
-//                [boxes ...]
+//                [--links PER_BOX] [boxes ...]
 //
 // Sizes default to 200 2000 5000. --back sets the share of links that go
-// back (default 8), --no-dot leaves dot out, --dot-timeout gives dot more or
+// back (default 8), --links the links per box (default 5), --no-dot leaves dot out, --dot-timeout gives dot more or
 // less than 300 s per graph, --keep leaves the DOT files and dot's output in
 // the temporary folder it names.
 //
 // Each graph is synthetic and seeded: several connected components, each of
-// boxes in levels with five links per box on average, most of them to the
+// boxes in levels with five links per box on average (or as asked), most of them to the
 // next level, some skipping levels and some going one or two levels back
 // (short cycles, as recursion in a call graph tends to be). Every box is
 // 80 x 30. Our time is the wall time of LayeredLayout::Layout, the best of a
@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +61,7 @@ int Pick(std::mt19937& rng, int lo, int hi) {  // lo..hi inclusive
     return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
 }
 
-Graph Generate(int boxes, int backPercent, unsigned seed) {
+Graph Generate(int boxes, double linksPerBox, int backPercent, unsigned seed) {
     std::mt19937 rng(seed);
     Graph g;
     g.boxes = boxes;
@@ -85,7 +86,7 @@ Graph Generate(int boxes, int backPercent, unsigned seed) {
                 else if (levels > 1 && v > first)
                     g.links.emplace_back(v, inLevel(1));
             }
-        const int target = static_cast<int>(g.links.size()) + 5 * size - (size - 1);
+        const int target = static_cast<int>(g.links.size()) + std::max(0, static_cast<int>(std::lround(linksPerBox * size)) - (size - 1));
         while (static_cast<int>(g.links.size()) < target) {
             if (levels == 1) {
                 g.links.emplace_back(inLevel(0), inLevel(0));
@@ -243,6 +244,7 @@ int main(int argc, char** argv) {
     std::vector<int> sizes;
     bool keep = false;
     int backPercent = 8;
+    double linksPerBox = 5;
     bool noDot = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--keep") {
@@ -257,6 +259,10 @@ int main(int argc, char** argv) {
             g_dotTimeoutSeconds = std::max(1, std::atoi(argv[++i]));
             continue;
         }
+        if (std::string(argv[i]) == "--links" && i + 1 < argc) {
+            linksPerBox = std::max(1.0, std::atof(argv[++i]));
+            continue;
+        }
         if (std::string(argv[i]) == "--back" && i + 1 < argc) {
             backPercent = std::atoi(argv[++i]);
             continue;
@@ -264,7 +270,7 @@ int main(int argc, char** argv) {
         char* end = nullptr;
         long v = std::strtol(argv[i], &end, 10);
         if (!end || *end || v < 1 || v > 1000000) {
-            std::fprintf(stderr, "usage: layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT] [boxes ...]\n");
+            std::fprintf(stderr, "usage: layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT] [--links PER_BOX] [boxes ...]\n");
             return 2;
         }
         sizes.push_back(static_cast<int>(v));
@@ -279,7 +285,7 @@ int main(int argc, char** argv) {
     std::printf("%7s %7s %10s %10s %8s %10s %10s %8s   %-13s %-13s\n", "boxes", "links", "ours s", "dot s",
                 "dot/ours", "ours cross", "dot cross", "ours/dot", "ours w x h", "dot w x h");
     for (int boxes : sizes) {
-        Graph g = Generate(boxes, backPercent, 20240601u + static_cast<unsigned>(boxes));
+        Graph g = Generate(boxes, linksPerBox, backPercent, 20240601u + static_cast<unsigned>(boxes));
         Result ours = RunOurs(g, boxes <= 500 ? 5 : boxes <= 2000 ? 3 : 1);
         Result dot;
         if (haveDot) dot = RunDot(g, dir);

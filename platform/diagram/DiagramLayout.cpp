@@ -4,13 +4,13 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
-#include <limits>
 #include <numeric>
 #include <set>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/diagram/LayoutLayers.h"
+#include "platform/diagram/LayoutRanking.h"
 
 namespace platform::diagram {
 
@@ -28,7 +28,9 @@ constexpr double kMinWrap = 2000;
 // Space between the packed components.
 constexpr double kComponentGap = 40;
 constexpr double kPageRatio = 4.0 / 3.0;
-constexpr int kPromotionPasses = 4;
+// Bound on the exchanges of the layering's network simplex; it usually
+// ends long before.
+constexpr int kSimplexIterationsPerBox = 4;
 
 std::uint64_t PairKey(int a, int b, int n) {
     return static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(n) + static_cast<std::uint64_t>(b);
@@ -144,10 +146,9 @@ void GreedyOrder(const std::vector<int>& members, const std::vector<std::vector<
 // Layers for an ordinary diagram, callers first. Only links inside a cycle
 // are turned round: inside each strongly connected part the boxes get a
 // greedy order (see GreedyOrder) and the links against it are reversed;
-// links between parts keep their direction. Layers come from the longest
-// path from the sources, after which a box with more links below than
-// above moves down as far as its successors allow (and the reverse), which
-// shortens long links without breaking the caller-first order.
+// links between parts keep their direction. The longest path from the
+// sources gives a first layering, which the network simplex then turns
+// into one of least total link length (short links, fewer dummies).
 std::vector<int> FlowLayers(const Component& c) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> part = StrongParts(c.out);
@@ -184,29 +185,10 @@ std::vector<int> FlowLayers(const Component& c) {
     for (int v : topo)
         for (int w : down[v]) layer[w] = std::max(layer[w], layer[v] + 1);
 
-    for (int pass = 0; pass < kPromotionPasses; ++pass) {
-        bool changed = false;
-        auto settle = [&](int v) {
-            int ins = static_cast<int>(up[v].size()), outs = static_cast<int>(down[v].size());
-            int to = layer[v];
-            if (outs > ins) {
-                to = std::numeric_limits<int>::max();
-                for (int w : down[v]) to = std::min(to, layer[w] - 1);
-            } else if (ins > outs) {
-                to = 0;
-                for (int w : up[v]) to = std::max(to, layer[w] + 1);
-            }
-            if (to != layer[v]) {
-                layer[v] = to;
-                changed = true;
-            }
-        };
-        if (pass % 2 == 0)
-            for (auto it = topo.rbegin(); it != topo.rend(); ++it) settle(*it);
-        else
-            for (int v : topo) settle(v);
-        if (!changed) break;
-    }
+    std::vector<std::pair<int, int>> dag;
+    for (int v = 0; v < n; ++v)
+        for (int w : down[v]) dag.emplace_back(v, w);
+    layout::MinimiseLinkLength(n, dag, layer, kSimplexIterationsPerBox * n + 100);
     int low = *std::min_element(layer.begin(), layer.end());
     for (int& l : layer) l -= low;
     return layer;

@@ -9,12 +9,16 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <memory>
+#include <numeric>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/LayoutRanking.h"
 
 namespace {
 
@@ -144,7 +148,9 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
         // Callers above callees: without cycles every link points down.
         if (Acyclic(g))
             for (auto [a, b] : g.links)
-                if (a != b) EXPECT_LE(box[a]->top + box[a]->height, box[b]->top) << a << " -> " << b;
+                if (a != b) {
+                    EXPECT_LE(box[a]->top + box[a]->height, box[b]->top) << a << " -> " << b;
+                }
 
         // The bounding boxes of two components never meet.
         std::vector<int> comp = Components(g);
@@ -186,6 +192,114 @@ INSTANTIATE_TEST_SUITE_P(Layout, RandomGraphs,
                              return s;
                          });
 
+// Max flow (Dinic) for the exact layering below.
+class MaxFlow {
+public:
+    explicit MaxFlow(int nodes) : m_adj(nodes), m_level(nodes), m_next(nodes) {}
+    void Add(int u, int v, long long cap) {
+        m_adj[u].push_back(static_cast<int>(m_to.size()));
+        m_to.push_back(v), m_cap.push_back(cap);
+        m_adj[v].push_back(static_cast<int>(m_to.size()));
+        m_to.push_back(u), m_cap.push_back(0);
+    }
+    long long Run(int s, int t) {
+        long long flow = 0;
+        while (Levels(s, t)) {
+            std::fill(m_next.begin(), m_next.end(), 0);
+            while (long long f = Push(s, t, std::numeric_limits<long long>::max())) flow += f;
+        }
+        return flow;
+    }
+
+private:
+    bool Levels(int s, int t) {
+        std::fill(m_level.begin(), m_level.end(), -1);
+        std::deque<int> q{s};
+        m_level[s] = 0;
+        while (!q.empty()) {
+            int v = q.front();
+            q.pop_front();
+            for (int e : m_adj[v])
+                if (m_cap[e] > 0 && m_level[m_to[e]] < 0) m_level[m_to[e]] = m_level[v] + 1, q.push_back(m_to[e]);
+        }
+        return m_level[t] >= 0;
+    }
+    long long Push(int v, int t, long long f) {
+        if (v == t) return f;
+        for (int& i = m_next[v]; i < static_cast<int>(m_adj[v].size()); ++i) {
+            int e = m_adj[v][i], w = m_to[e];
+            if (m_cap[e] <= 0 || m_level[w] != m_level[v] + 1) continue;
+            if (long long got = Push(w, t, std::min(f, m_cap[e]))) {
+                m_cap[e] -= got, m_cap[e ^ 1] += got;
+                return got;
+            }
+        }
+        return 0;
+    }
+    std::vector<std::vector<int>> m_adj;
+    std::vector<int> m_to, m_level, m_next;
+    std::vector<long long> m_cap;
+};
+
+// The least total link length of any layering in 0..n-1, solved exactly
+// and independently of the layout: x(v,k) = "v lies in layer k or below"
+// for k = 1..n-1; a link a -> b demands x(a,k) => x(b,k+1), b in layer 1
+// or below and a above the last layer; the length is the sum over v of
+// (in-degree - out-degree) x layer, a closure of least weight, i.e. a
+// minimum cut.
+int LeastLinkLength(int n, const std::vector<std::pair<int, int>>& edges) {
+    const int k = n - 1;
+    const long long big = 1LL << 40, forced = 1LL << 20;
+    auto var = [&](int v, int level) { return v * k + level - 1; };
+    const int s = n * k, t = s + 1;
+    MaxFlow flow(t + 1);
+    std::vector<int> weight(n, 0);  // in-degree - out-degree
+    std::vector<char> hasPred(n, 0), hasSucc(n, 0);
+    for (auto [a, b] : edges) ++weight[b], --weight[a], hasPred[b] = 1, hasSucc[a] = 1;
+    long long positive = 0, bonus = 0;
+    for (int v = 0; v < n; ++v)
+        for (int level = 1; level <= k; ++level) {
+            long long p = -weight[v];  // closure weight: we maximise -length
+            if (level == 1 && hasPred[v]) p += forced, bonus += forced;
+            if (level == k && hasSucc[v]) p -= forced;
+            if (p > 0) flow.Add(s, var(v, level), p), positive += p;
+            if (p < 0) flow.Add(var(v, level), t, -p);
+            if (level < k) flow.Add(var(v, level + 1), var(v, level), big);
+        }
+    for (auto [a, b] : edges)
+        for (int level = 1; level < k; ++level) flow.Add(var(a, level), var(b, level + 1), big);
+    return static_cast<int>(-(positive - flow.Run(s, t) - bonus));
+}
+
+TEST(LayeredLayout, LayeringHasTheLeastTotalLinkLength) {
+    // Connected acyclic graphs of up to 40 boxes, numbered at random.
+    std::mt19937 rng(7);
+    for (int round = 0; round < 60; ++round) {
+        const int n = 2 + static_cast<int>(rng() % 39);
+        std::vector<int> label(n);
+        std::iota(label.begin(), label.end(), 0);
+        std::shuffle(label.begin(), label.end(), rng);
+        std::set<std::pair<int, int>> unique;
+        for (int v = 1; v < n; ++v) unique.insert({static_cast<int>(rng() % v), v});
+        for (int k = static_cast<int>(rng() % (2 * n)); k > 0; --k) {
+            int a = rng() % n, b = rng() % n;
+            if (a != b) unique.insert({std::min(a, b), std::max(a, b)});
+        }
+        std::vector<std::pair<int, int>> edges;
+        for (auto [a, b] : unique) edges.emplace_back(label[a], label[b]);
+        std::vector<int> layer(n, 0);
+        for (int pass = 0; pass < n; ++pass)
+            for (auto [a, b] : edges) layer[b] = std::max(layer[b], layer[a] + 1);
+        platform::diagram::layout::MinimiseLinkLength(n, edges, layer, 100000);
+        int length = 0;
+        for (auto [a, b] : edges) {
+            ASSERT_GE(layer[b] - layer[a], 1) << "round " << round;
+            length += layer[b] - layer[a];
+        }
+        ASSERT_EQ(length, LeastLinkLength(n, edges)) << "round " << round << ", " << n << " boxes";
+    }
+}
+
 TEST(LayeredLayout, ChainsRunTopToBottomWhateverTheInsertionOrder) {
     // Boxes numbered by their place in the chain A -> B -> C -> D, added and
     // linked in different orders.
@@ -203,7 +317,7 @@ TEST(LayeredLayout, ChainsRunTopToBottomWhateverTheInsertionOrder) {
 TEST(LayeredLayout, CycleIsBrokenInInsertionOrder) {
     // A -> B -> C -> A: the first box added leads; the link closing the
     // cycle is the one turned round.
-    Graph g{3, {{0, 1}, {1, 2}, {2, 0}, {2, 2}}};
+    Graph g{3, {{0, 1}, {1, 2}, {2, 0}, {2, 2}}, {}};
     auto laid = LayOut(g);
     ExpectNoOverlap(laid->box);
     EXPECT_LT(laid->box[0]->top, laid->box[1]->top);
@@ -235,12 +349,20 @@ void ExpectCentredColumns(const Graph& g, const std::vector<Shape*>& box) {
     const Shape& centre = *box[g.centre];
     for (int v = 0; v < g.boxes; ++v) {
         if (v == g.centre || (up[v] > 0 && down[v] > 0)) continue;  // both sides: either is right
-        if (up[v] > 0) EXPECT_LT(right(v), centre.left) << "upstream " << v;
-        if (down[v] > 0) EXPECT_GT(box[v]->left, centre.left + centre.width) << "downstream " << v;
+        if (up[v] > 0) {
+            EXPECT_LT(right(v), centre.left) << "upstream " << v;
+        }
+        if (down[v] > 0) {
+            EXPECT_GT(box[v]->left, centre.left + centre.width) << "downstream " << v;
+        }
         for (int w = 0; w < g.boxes; ++w) {
             if (w == g.centre || (up[w] > 0 && down[w] > 0)) continue;
-            if (down[v] > 0 && down[w] == down[v] + 1) EXPECT_LT(right(v), box[w]->left) << v << " before " << w;
-            if (up[v] > 0 && up[w] == up[v] + 1) EXPECT_LT(right(w), box[v]->left) << w << " before " << v;
+            if (down[v] > 0 && down[w] == down[v] + 1) {
+                EXPECT_LT(right(v), box[w]->left) << v << " before " << w;
+            }
+            if (up[v] > 0 && up[w] == up[v] + 1) {
+                EXPECT_LT(right(w), box[v]->left) << w << " before " << v;
+            }
         }
     }
 }
@@ -281,7 +403,7 @@ TEST(LayeredLayout, RandomCentredDiagramsKeepTheirSides) {
 }
 
 TEST(LayeredLayout, SecondCentreMakesAnOrdinaryDiagram) {
-    Graph g{3, {{0, 1}, {1, 2}}};
+    Graph g{3, {{0, 1}, {1, 2}}, {}};
     DiagramModel model;
     auto box = Build(model, g);
     for (int v : {0, 2}) box[v]->boldText = box[v]->heavyBorder = true;
@@ -310,8 +432,11 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
         EXPECT_GT(width / height, 0.75);
         EXPECT_LT(width / height, 2.5);
         for (int v = 1; v <= 500; ++v) {
-            if (centre < 0) EXPECT_GT(laid->box[v]->top, laid->box[0]->top + laid->box[0]->height);
-            else EXPECT_GT(laid->box[v]->left, laid->box[0]->left + laid->box[0]->width);
+            if (centre < 0) {
+                EXPECT_GT(laid->box[v]->top, laid->box[0]->top + laid->box[0]->height);
+            } else {
+                EXPECT_GT(laid->box[v]->left, laid->box[0]->left + laid->box[0]->width);
+            }
         }
     }
 }
