@@ -84,7 +84,8 @@ public:
 
     void StartProgress(const std::string& action, long, bool) override {
         if (action == "Screens") Begin("screens");
-        else if (action == "Categorizing CRUD operations") Begin("CRUD overlap");
+        else if (action == "Categorizing CRUD operations") Begin("CRUD analysis");
+        else if (action.empty() && m_phase == "CRUD analysis") Begin("CRUD pages");
         else if (action == "Compute I/O size") Begin("COMMAREA size");
         else if (action == "Find validations" || (action.empty() && m_phase == "COMMAREA size")) Begin("validation rules");
         else if (action == "Queues") Begin("queues and index");
