@@ -269,9 +269,19 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     }
     in.layer = c.centre >= 0 ? CentredColumns(c) : FlowLayers(c);
     in.edges = c.links;
-    // Wrapped layers aim at a page of 4:3 for the component on its own.
-    double ratio = leftToRight ? 1 / kPageRatio : kPageRatio;
-    in.wrapLimit = std::max(leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio));
+    // Only a very wide layer is wrapped: one wider than a 4:3 page holding
+    // the component's area, and wider than twice a 4:3 page as deep as the
+    // component's layers already make it. Each wrap costs crossings, so a
+    // deep component keeps its wide layers whole.
+    const double ratio = leftToRight ? 1 / kPageRatio : kPageRatio;  // along / across
+    std::vector<double> thickness;
+    for (int v = 0; v < n; ++v) {
+        if (in.layer[v] >= static_cast<int>(thickness.size())) thickness.resize(in.layer[v] + 1, 0);
+        thickness[in.layer[v]] = std::max(thickness[in.layer[v]], in.across[v]);
+    }
+    double depth = 0;
+    for (double t : thickness) depth += t + in.layerGap;
+    in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
     layout::Placement p = layout::PlaceLayers(in);
     c.left = leftToRight ? p.across : p.along;
