@@ -34,7 +34,8 @@ void BuildTransaction::SetAsideIndexes(std::initializer_list<const char*> tables
     for (const char* table : tables)
         if (m_db.Scalar(std::string("SELECT EXISTS (SELECT 1 FROM ") + QuotedName(table) + ")").AsInt() != 0) return;
     std::vector<std::string> names, statements;
-    auto list = m_db.Prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL");
+    auto list =
+        m_db.Prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL");
     for (const char* table : tables) {
         list.BindAll({table});
         while (list.Step()) {

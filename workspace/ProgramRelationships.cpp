@@ -14,7 +14,8 @@ const EntRef& ProgramRelationships::Target(const Node& to) {
     if (auto it = m_targets.find(to.number); it != m_targets.end()) return it->second;
     // An entry that no program owns stands for a program the repository
     // knows only by name: its stub program takes its place.
-    EntRef ref = to.Is("PROGRAMENTRY") ? m_recorder.StubProgram(m_reader.NameAttribute(to)) : EntRef{to.Key(), to.Type()};
+    EntRef ref =
+        to.Is("PROGRAMENTRY") ? m_recorder.StubProgram(m_reader.NameAttribute(to)) : EntRef{to.Key(), to.Type()};
     return m_targets.emplace(to.number, std::move(ref)).first->second;
 }
 

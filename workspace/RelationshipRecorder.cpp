@@ -57,7 +57,8 @@ void RelationshipRecorder::UseSource(std::string_view id1, std::string_view entN
     if (!m_tableHadRows && !returning) return;
     m_sourceRows.BindAll({m_sourceId, m_sourceType});
     while (m_sourceRows.Step())
-        m_sourceRowsKept.insert(Row{m_sourceRows.Text(0), m_sourceRows.Text(1), m_sourceRows.Text(2), m_sourceRows.Text(3)});
+        m_sourceRowsKept.insert(
+            Row{m_sourceRows.Text(0), m_sourceRows.Text(1), m_sourceRows.Text(2), m_sourceRows.Text(3)});
     m_sourceRows.Reset();
 }
 

@@ -43,7 +43,8 @@ std::vector<Link> RepositoryReader::Read(const Node& node, bool outgoing) {
     std::vector<Link> links;
     links.reserve(m_rows.size());
     const int side = outgoing ? 0 : 1;
-    for (const wb::RelationEnd& row : m_rows) links.push_back({Node{TypeOf(row.typeId), row.number}, RoleOf(row.relTypeId, side)});
+    for (const wb::RelationEnd& row : m_rows)
+        links.push_back({Node{TypeOf(row.typeId), row.number}, RoleOf(row.relTypeId, side)});
     return links;
 }
 
