@@ -1,6 +1,5 @@
 #include "reports/ui/frmCRUDComp.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHeaderView>
@@ -18,10 +17,8 @@
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/CrudComparison.h"
-#include "reports/ui/WindowFront.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
 #include "session/WorkspaceGlobals.h"
@@ -35,8 +32,6 @@ namespace {
 using platform::ui::Q;
 using platform::ui::S;
 
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\CRUDComp";
 constexpr int kApplicationTitle = 1006;
 
 // Shift 1, Ctrl 2, Alt 4, and the button numbers of the row menu.
@@ -67,7 +62,7 @@ frmCRUDComp::frmCRUDComp(QWidget* owner)
     : frmCRUDComp(owner, mdlReports::CrudComparisonPath(Globals::g_WorkspaceFolder)) {}
 
 frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparisonFile)
-    : QWidget(owner, Qt::Window), Owner(owner) {
+    : QWidget(owner, Qt::Window), EntityWindow(*this, owner, "Settings\\CRUDComp") {
     setObjectName("frmCRUDComp");
     setWindowTitle("CRUD Overlap");
     resize(640, 400);
@@ -124,7 +119,7 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
         });
     });
 
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
     Load(comparisonFile);
 }
 
@@ -164,13 +159,10 @@ void frmCRUDComp::ShowSource(const std::string& tag) {
     if (!fields) return;
     const auto& [name, id] = *fields;
     const QString key = Q(views::SourceWindowKey(id));
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* open = qobject_cast<views::ui::frmSource*>(w);
-        if (open && !open->IsClosed() && open->Tag().compare(key, Qt::CaseInsensitive) == 0) {
-            // Focused as it is: a minimised window stays minimised.
-            open->activateWindow();
-            return;
-        }
+    if (auto* open = platform::ui::FindEntityWindow<views::ui::frmSource>(key, Qt::CaseInsensitive)) {
+        // Focused as it is: a minimised window stays minimised.
+        open->activateWindow();
+        return;
     }
     // A window of its own per program opened from here, beside the single
     // viewer of the main window's commands.
@@ -215,25 +207,9 @@ bool frmCRUDComp::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmCRUDComp::closeEvent(QCloseEvent* event) {
-    WindowSettings::SavePlacement(this, kAppKey, kSection);
-    QPointer<QWidget> owner = Owner;
-    Owner.clear();
-    if (owner) owner->activateWindow();
+    SavePlacement();
+    ReleaseOwner();
     QWidget::closeEvent(event);
-}
-
-void frmCRUDComp::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmCRUDComp::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmCRUDComp::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
 }
 
 }  // namespace reports::ui

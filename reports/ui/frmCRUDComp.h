@@ -6,13 +6,14 @@
 // or the source of either program, or of both. The list is read once, when
 // the window opens.
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+
+#include "platform/ui/EntityWindow.h"
 
 class QAction;
 class QMenu;
@@ -21,7 +22,7 @@ class QTreeWidgetItem;
 
 namespace reports::ui {
 
-class frmCRUDComp : public QWidget {
+class frmCRUDComp : public QWidget, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     // Reads the comparison file of the open workspace (a missing or
@@ -44,10 +45,6 @@ public:
     void ShowCRUDSignature(const std::string& tag);
     void ShowSource(const std::string& tag);
 
-    // The last window state other than minimised.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    QPointer<QWidget> Owner;
-
     QTreeWidget* lvCRUDComp = nullptr;
     QMenu* mnuRowOptions = nullptr;
     QMenu* mnuP1 = nullptr;
@@ -62,14 +59,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Load(const std::filesystem::path& comparisonFile);
     // Runs a menu command; what fails is reported, the window stays.
     void Run(const std::function<void()>& command);
-    void RememberWindowState();
 };
 
 }  // namespace reports::ui

@@ -1,6 +1,5 @@
 #include "reports/ui/frmCRUDSig.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -8,9 +7,7 @@
 
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "reports/CrudSignature.h"
-#include "reports/ui/WindowFront.h"
 #include "session/WorkspaceGlobals.h"
 
 namespace reports::ui {
@@ -19,12 +16,10 @@ namespace {
 
 using platform::ui::Q;
 
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\CRUDSig";
-
 }  // namespace
 
-frmCRUDSig::frmCRUDSig(QWidget* owner) : QWidget(owner, Qt::Window), Owner(owner) {
+frmCRUDSig::frmCRUDSig(QWidget* owner)
+    : QWidget(owner, Qt::Window), EntityWindow(*this, owner, "Settings\\CRUDSig") {
     setObjectName("frmCRUDSig");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("CRUD Signature");
@@ -43,12 +38,8 @@ frmCRUDSig::frmCRUDSig(QWidget* owner) : QWidget(owner, Qt::Window), Owner(owner
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lstCRUD);
 
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
 }
-
-QString frmCRUDSig::Tag() const { return property("Tag").toString(); }
-
-void frmCRUDSig::SetTag(const QString& tag) { setProperty("Tag", tag); }
 
 void frmCRUDSig::Fill(const Globals::CrudSignature& signature) {
     lstCRUD->clear();
@@ -64,35 +55,14 @@ void frmCRUDSig::Fill(const Globals::CrudSignature& signature) {
 }
 
 void frmCRUDSig::closeEvent(QCloseEvent* event) {
-    m_closed = true;
-    WindowSettings::SavePlacement(this, kAppKey, kSection);
-    QPointer<QWidget> owner = Owner;
-    Owner.clear();
-    if (owner) owner->activateWindow();
+    MarkClosed();
+    SavePlacement();
+    ReleaseOwner();
     QWidget::closeEvent(event);
 }
 
-void frmCRUDSig::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmCRUDSig::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmCRUDSig::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
-}
-
 frmCRUDSig* FindCRUDSignatureWindow(const std::string& id) {
-    const QString tag = Q(Globals::CrudSignatureKey(id));
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* window = qobject_cast<frmCRUDSig*>(w);
-        if (window && !window->IsClosed() && window->Tag().compare(tag, Qt::CaseInsensitive) == 0) return window;
-    }
-    return nullptr;
+    return platform::ui::FindEntityWindow<frmCRUDSig>(Q(Globals::CrudSignatureKey(id)), Qt::CaseInsensitive);
 }
 
 }  // namespace reports::ui
@@ -102,7 +72,7 @@ namespace Globals {
 void ShowCRUDSignature(const std::string& id, const std::string& name, QWidget* owner) {
     using namespace reports::ui;
     if (frmCRUDSig* open = FindCRUDSignatureWindow(id)) {
-        BringBack(*open, open->CurrentWindowState);
+        platform::ui::BringToFront(*open, open->CurrentWindowState);
         return;
     }
     if (!g_Database) return;
@@ -112,7 +82,7 @@ void ShowCRUDSignature(const std::string& id, const std::string& name, QWidget* 
     window->SetTag(platform::ui::Q(CrudSignatureKey(id)));
     UIUtility::SetCaption(window, platform::ui::Q(name + " - CRUD Signature"));
     window->Fill(signature);
-    BringBack(*window, window->CurrentWindowState);
+    platform::ui::BringToFront(*window, window->CurrentWindowState);
 }
 
 }  // namespace Globals

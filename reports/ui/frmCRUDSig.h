@@ -4,11 +4,12 @@
 // found again by its Tag "<id>-CRUDSig" (letter case ignored); its list is
 // filled once, when it opens.
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <string>
+
+#include "platform/ui/EntityWindow.h"
 
 class QTreeWidget;
 
@@ -18,35 +19,20 @@ class CrudSignature;
 
 namespace reports::ui {
 
-class frmCRUDSig : public QWidget {
+class frmCRUDSig : public QWidget, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     // owner: the window it is shown over, which gets the focus back when it
     // closes.
     explicit frmCRUDSig(QWidget* owner);
 
-    QString Tag() const;
-    void SetTag(const QString& tag);
     // One row per store: the name, then "Y" or nothing per kind of access.
     void Fill(const Globals::CrudSignature& signature);
-    // True from the close on (the window waits for its deletion).
-    bool IsClosed() const { return m_closed; }
-
-    // The last window state other than minimised.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    QPointer<QWidget> Owner;
 
     QTreeWidget* lstCRUD = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void RememberWindowState();
-
-    bool m_closed = false;
 };
 
 // The open signature window of the program with this id, or nullptr.

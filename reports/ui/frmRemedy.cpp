@@ -6,12 +6,12 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/TreeItemModel.h"
 #include "platform/ui/UIUtility.h"
 #include "reports/CrudSignature.h"
-#include "reports/ui/WindowFront.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "reports/ui/frmValid.h"
 #include "services/NodeMenu.h"
@@ -132,7 +132,7 @@ void frmRemedy::ShowCRUDSignature(const std::string& id, const std::string& name
     window->Owner = main;
     UIUtility::SetCaption(window, window->windowTitle() + " - " + Q(name));
     window->Fill(signature);
-    BringBack(*window, window->CurrentWindowState);
+    platform::ui::BringToFront(*window, window->CurrentWindowState);
 }
 
 bool frmRemedy::Split(QAction* item, std::string& name, std::string& id) const {

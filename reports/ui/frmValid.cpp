@@ -3,11 +3,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/TreeItemModel.h"
 #include "platform/ui/UIUtility.h"
 #include "reports/ValidationTree.h"
-#include "reports/ui/WindowFront.h"
 #include "session/WorkspaceGlobals.h"
 
 namespace reports::ui {
@@ -45,7 +45,7 @@ void ShowValidationTree(const std::string& id, const std::string& name, QWidget*
     auto* window = new reports::ui::frmValid(owner);
     UIUtility::SetCaption(window, window->windowTitle() + " - " + platform::ui::Q(name));
     window->Fill(tree);
-    reports::ui::BringBack(*window, Qt::WindowNoState);
+    platform::ui::BringToFront(*window);
 }
 
 }  // namespace Globals

@@ -1,7 +1,6 @@
 #include "views/ui/frmContext.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLabel>
@@ -18,7 +17,6 @@
 #include "platform/ui/TDiagram.h"
 #include "platform/ui/TSplitter.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "services/NodeMenu.h"
 #include "session/WorkspaceGlobals.h"
@@ -39,8 +37,6 @@ using platform::ui::S;
 using platform::ui::TDiagram;
 using platform::ui::TSplitterPane;
 
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\FlowContext";
 constexpr int kDepth = 4;
 constexpr int kKeyF10 = 121;
 constexpr int kShift = 1;
@@ -80,7 +76,7 @@ TDiagram* NewDiagram(QWidget* parent, const char* name, const QString& pane) {
 }  // namespace
 
 frmContext::frmContext(QWidget* owner, const QString& tagCheck)
-    : QMainWindow(owner, Qt::Window), TagCheck(tagCheck), Owner(owner) {
+    : QMainWindow(owner, Qt::Window), EntityWindow(*this, owner, "Settings\\FlowContext"), TagCheck(tagCheck) {
     setObjectName("frmContext");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Flow Context");
@@ -134,12 +130,8 @@ frmContext::frmContext(QWidget* owner, const QString& tagCheck)
 
 frmContext::~frmContext() = default;
 
-QString frmContext::Tag() const { return property("Tag").toString(); }
-
-void frmContext::SetTag(const QString& tag) { setProperty("Tag", tag); }
-
 void frmContext::Load() {
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
     cPanes = {{kClientFacingPane, dgmClientFacing}, {kDataFacingPane, dgmDataFacing}};
 
     splMain = new platform::ui::TSplitter(this);
@@ -278,14 +270,12 @@ void frmContext::mnuBCExpand_Click() {
 }
 
 void frmContext::closeEvent(QCloseEvent* event) {
-    if (m_closed) {
+    if (IsClosed()) {
         QMainWindow::closeEvent(event);
         return;
     }
-    m_closed = true;
-    try {
-        WindowSettings::SavePlacement(this, kAppKey, kSection);
-    } catch (...) {}
+    MarkClosed();
+    SavePlacement();
     try {
         if (auto& layouts = Globals::g_ContextLayouts) {
             const std::string key = S(Tag());
@@ -300,35 +290,19 @@ void frmContext::closeEvent(QCloseEvent* event) {
     splMain->SetLayoutEnabled(false);
     splMain->ClearPanes();
     m_current.clear();
-    QPointer<QWidget> owner = Owner;
-    Owner.clear();
-    if (owner) owner->activateWindow();
+    ReleaseOwner();
     cPanes.clear();
     QMainWindow::closeEvent(event);
 }
 
 void frmContext::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_closed)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !IsClosed())
         Globals::g_ActiveContextKey = S(Tag());
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmContext::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmContext::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
 }
 
 frmContext* FindFlowContextWindow(const QString& tag) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* window = qobject_cast<frmContext*>(w);
-        if (window && !window->IsClosed() && window->Tag() == tag) return window;
-    }
-    return nullptr;
+    return platform::ui::FindEntityWindow<frmContext>(tag, Qt::CaseSensitive);
 }
 
 }  // namespace views::ui
@@ -340,9 +314,7 @@ void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget
     using views::ui::frmContext;
     const QString key = platform::ui::Q(views::FlowContextWindowKey(id));
     if (frmContext* open = views::ui::FindFlowContextWindow(key)) {
-        views::ui::RestoreFromMinimised(*open, open->CurrentWindowState);
-        open->raise();
-        open->activateWindow();
+        platform::ui::BringToFront(*open, open->CurrentWindowState);
         return;
     }
 

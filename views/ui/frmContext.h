@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/TDiagram.h"
 #include "views/ContextWindow.h"
 
@@ -29,17 +30,13 @@ class TSplitter;
 
 namespace views::ui {
 
-class frmContext : public QMainWindow {
+class frmContext : public QMainWindow, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     // tagCheck: the window key, which the load needs to find the saved
     // layout. owner: the window that asked; it is the Qt parent too.
     frmContext(QWidget* owner, const QString& tagCheck);
     ~frmContext() override;
-
-    QString Tag() const;
-    void SetTag(const QString& tag);
-    bool IsClosed() const { return m_closed; }
 
     // Draws the program's client side and data side.
     void DrawProgram(const std::string& id);
@@ -59,8 +56,6 @@ public:
     platform::ui::TDiagram* CurrentDiagram() const { return m_current; }
 
     QString TagCheck;
-    QPointer<QWidget> Owner;
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
 
     platform::ui::TDiagram* dgmClientFacing = nullptr;
     platform::ui::TDiagram* dgmDataFacing = nullptr;
@@ -76,7 +71,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Load();
@@ -84,11 +78,9 @@ private:
     void PlaceDiagrams();
     void splMain_Layout();
     void ApplyBoxMenu(const views::BoxMenuState& state);
-    void RememberWindowState();
 
     std::map<QString, platform::ui::TDiagram*> cPanes;
     QPointer<platform::ui::TDiagram> m_current;
-    bool m_closed = false;
 };
 
 // The open flow context window with this Tag (exact), or nullptr.

@@ -11,17 +11,12 @@
 
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "session/WorkspaceGlobals.h"
 #include "views/LinkDirection.h"
-#include "views/ui/frmSource.h"
 
 namespace views::ui {
 
 namespace {
-
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\Relationship";
 
 platform::db::Database& OpenDatabase() {
     if (!Globals::g_Database) throw std::runtime_error("No workspace is open.");
@@ -30,7 +25,8 @@ platform::db::Database& OpenDatabase() {
 
 }  // namespace
 
-frmDefRel::frmDefRel(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmDefRel::frmDefRel(QWidget* parent)
+    : QWidget(parent, Qt::Window), EntityWindow(*this, nullptr, "Settings\\Relationship") {
     setObjectName("frmDefRel");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Relationship");
@@ -65,7 +61,7 @@ frmDefRel::frmDefRel(QWidget* parent) : QWidget(parent, Qt::Window) {
     column->addWidget(dgmDefRel, 1);
     column->addLayout(buttons);
 
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
     // Nothing shows them again: the dialog only shows the relationship.
     for (QWidget* w : {static_cast<QWidget*>(lblInstruct), static_cast<QWidget*>(cmdP1),
                        static_cast<QWidget*>(cmdP2), static_cast<QWidget*>(cmdCancel)})
@@ -73,10 +69,6 @@ frmDefRel::frmDefRel(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 frmDefRel::~frmDefRel() = default;
-
-QString frmDefRel::Tag() const { return property("Tag").toString(); }
-
-void frmDefRel::SetTag(const QString& tag) { setProperty("Tag", tag); }
 
 void frmDefRel::SetLink(int64_t relId, int64_t leftProgId, int64_t rightProgId, int64_t leftScrId,
                         int64_t rightScrId) {
@@ -100,36 +92,14 @@ void frmDefRel::cmdP2_Click() {
 void frmDefRel::cmdCancel_Click() { close(); }
 
 void frmDefRel::closeEvent(QCloseEvent* event) {
-    m_closed = true;
-    try {
-        WindowSettings::SavePlacement(this, kAppKey, kSection);
-    } catch (...) {}
-    QPointer<QWidget> owner = Owner;
-    Owner.clear();
-    if (owner) owner->activateWindow();
+    MarkClosed();
+    SavePlacement();
+    ReleaseOwner();
     QWidget::closeEvent(event);
 }
 
-void frmDefRel::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmDefRel::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmDefRel::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
-}
-
 frmDefRel* FindRelationshipWindow(const QString& tag) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<frmDefRel*>(w);
-        if (dialog && !dialog->IsClosed() && dialog->Tag() == tag) return dialog;
-    }
-    return nullptr;
+    return platform::ui::FindEntityWindow<frmDefRel>(tag, Qt::CaseSensitive);
 }
 
 void CloseRelationshipWindows() {
@@ -146,9 +116,7 @@ void ShowDefineRelationship(const std::string& linkKey, int64_t relId, int64_t l
     using views::ui::frmDefRel;
     const QString tag = platform::ui::Q(views::RelationshipWindowKey(linkKey));
     if (frmDefRel* open = views::ui::FindRelationshipWindow(tag)) {
-        views::ui::RestoreFromMinimised(*open, open->CurrentWindowState);
-        open->raise();
-        open->activateWindow();
+        platform::ui::BringToFront(*open, open->CurrentWindowState);
         return;
     }
     auto* dialog = new frmDefRel(owner);

@@ -6,13 +6,13 @@
 // would fix the link's direction are hidden from the start: the dialog
 // shows the relationship and changes nothing.
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <string>
 
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/TDiagram.h"
 
 class QLabel;
@@ -20,15 +20,12 @@ class QPushButton;
 
 namespace views::ui {
 
-class frmDefRel : public QWidget {
+// Owner is the plot window; it gets the focus back.
+class frmDefRel : public QWidget, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     explicit frmDefRel(QWidget* parent);
     ~frmDefRel() override;
-
-    QString Tag() const;
-    void SetTag(const QString& tag);
-    bool IsClosed() const { return m_closed; }
 
     // The link the button statements act on.
     void SetLink(int64_t relId, int64_t leftProgId, int64_t rightProgId, int64_t leftScrId, int64_t rightScrId);
@@ -39,11 +36,6 @@ public:
     void cmdP2_Click();
     void cmdCancel_Click();
 
-    // The last window state other than minimised.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    // The plot window; it gets the focus back.
-    QPointer<QWidget> Owner;
-
     platform::ui::TDiagram* dgmDefRel = nullptr;
     QLabel* lblInstruct = nullptr;
     QPushButton* cmdP1 = nullptr;
@@ -52,14 +44,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void RememberWindowState();
-
     int64_t m_relId = 0, m_leftProgId = 0, m_rightProgId = 0, m_leftScrId = 0, m_rightScrId = 0;
-    bool m_closed = false;
 };
 
 // The open dialog with this Tag (exact), or nullptr.

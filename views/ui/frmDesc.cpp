@@ -1,6 +1,5 @@
 #include "views/ui/frmDesc.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,7 +28,8 @@ using platform::ui::Q;
 
 }  // namespace
 
-frmDesc::frmDesc(QWidget* owner, common::IPrompt& prompt) : QDialog(owner), Owner(owner), m_prompt(prompt) {
+frmDesc::frmDesc(QWidget* owner, common::IPrompt& prompt)
+    : QDialog(owner), EntityWindow(*this, owner, {}), m_prompt(prompt) {
     setObjectName("frmDesc");
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -65,10 +65,6 @@ frmDesc::frmDesc(QWidget* owner, common::IPrompt& prompt) : QDialog(owner), Owne
     txtDescription->setFocus();
 }
 
-QString frmDesc::Tag() const { return property("Tag").toString(); }
-
-void frmDesc::SetTag(const QString& tag) { setProperty("Tag", tag); }
-
 std::string frmDesc::EntityId() const {
     QString tag = Tag();
     if (tag.endsWith(kSuffix, Qt::CaseInsensitive)) tag.chop(static_cast<int>(sizeof(kSuffix) - 1));
@@ -98,6 +94,9 @@ void frmDesc::cmdOK_Click() {
 void frmDesc::cmdCancel_Click() { reject(); }
 
 void frmDesc::done(int result) {
+    // Closed for the analyst from here on, though it waits for its deletion.
+    MarkClosed();
+    // The owner gets the focus once the editor has gone from the screen.
     QPointer<QWidget> owner = Owner;
     Owner.clear();
     QDialog::done(result);
@@ -113,36 +112,12 @@ bool frmDesc::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void frmDesc::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmDesc::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmDesc::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState();
-}
-
 frmDesc* FindDescriptionWindow(const std::string& id) {
-    const QString tag = Q(views::DescriptionWindowKey(id));
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* editor = qobject_cast<frmDesc*>(w);
-        // A closed editor waits for its deletion; it is gone for the analyst.
-        if (editor && !editor->property("qaClosed").toBool() && editor->Tag().compare(tag, Qt::CaseInsensitive) == 0)
-            return editor;
-    }
-    return nullptr;
+    return platform::ui::FindEntityWindow<frmDesc>(Q(views::DescriptionWindowKey(id)), Qt::CaseInsensitive);
 }
 
 void ReactivateDescription(frmDesc& editor) {
-    if (editor.isHidden()) editor.show();
-    if (editor.windowState() & Qt::WindowMinimized) editor.setWindowState(editor.CurrentWindowState);
-    editor.raise();
-    editor.activateWindow();
+    platform::ui::BringToFront(editor, editor.CurrentWindowState);
     editor.txtDescription->setFocus();
 }
 
@@ -155,7 +130,6 @@ frmDesc* OpenDescription(QWidget* owner, common::IPrompt& prompt, const views::D
     UIUtility::SetCaption(editor, Q(target.busName + " - Description"));
     // Centred on the owner, on screen, and clear of an editor opened before.
     WindowSettings::PlaceWhenShown(editor);
-    QObject::connect(editor, &QDialog::finished, editor, [editor] { editor->setProperty("qaClosed", true); });
     editor->show();
     editor->activateWindow();
     editor->txtDescription->setFocus();

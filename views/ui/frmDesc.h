@@ -5,12 +5,12 @@
 // request brings the open editor back instead of opening another.
 
 #include <QDialog>
-#include <QPointer>
 #include <QString>
 
 #include <string>
 
 #include "common/Prompt.h"
+#include "platform/ui/EntityWindow.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -22,16 +22,15 @@ struct DescriptionTarget;
 
 namespace views::ui {
 
-class frmDesc : public QDialog {
+// Its Tag is "<id>-Description". It keeps no placement of its own: it
+// opens centred on its owner.
+class frmDesc : public QDialog, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     // owner: the window that gets the focus back when the editor closes;
     // prompt: where a description that cannot be stored is reported.
     frmDesc(QWidget* owner, common::IPrompt& prompt);
 
-    // "<id>-Description"; also the Qt property "Tag".
-    QString Tag() const;
-    void SetTag(const QString& tag);
     // The entity the editor stores into: the Tag less "-Description".
     std::string EntityId() const;
 
@@ -41,10 +40,6 @@ public:
     // Closes without storing.
     void cmdCancel_Click();
 
-    // The last window state other than minimized.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    // The opener.
-    QPointer<QWidget> Owner;
     // The entity's name, as messages call it.
     std::string EntityName;
 
@@ -57,12 +52,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void RememberWindowState();
-
     common::IPrompt& m_prompt;
 };
 

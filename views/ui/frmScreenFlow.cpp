@@ -17,7 +17,6 @@
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "session/WorkspaceGlobals.h"
 #include "views/ScreenFlowPlot.h"
 #include "views/ScreenFlowTable.h"
@@ -30,8 +29,6 @@ namespace {
 
 using platform::ui::TDiagram;
 
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\ScreenFlow";
 constexpr char kCaption[] = "Screen Interaction Plot";
 // How long the draw may hold the event loop before it lets events through.
 constexpr qint64 kYieldEveryMs = 15;
@@ -82,7 +79,8 @@ void DrawInto(TDiagram& diagram, const std::function<bool()>& stopped) {
 
 }  // namespace
 
-frmScreenFlow::frmScreenFlow(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+frmScreenFlow::frmScreenFlow(QWidget* parent)
+    : QMainWindow(parent, Qt::Window), EntityWindow(*this, nullptr, "Settings\\ScreenFlow") {
     setObjectName("frmScreenFlow");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
@@ -115,7 +113,7 @@ frmScreenFlow::frmScreenFlow(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     connect(dgmSF, &TDiagram::ShapeActivated, this, [this](platform::diagram::Shape* s) { dgmSF_ShapeActivated(s); });
     connect(dgmSF, &TDiagram::LinkActivated, this, [this](platform::diagram::Link* l) { dgmSF_LinkActivated(l); });
 
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
     mnuStubScrns->setChecked(Globals::g_StubScrn);
 }
 
@@ -123,14 +121,10 @@ frmScreenFlow::~frmScreenFlow() {
     // Deleted without a final close (another workspace opened over this
     // one, or the owner went): the placement and the flag are still kept;
     // the owner, which may be going itself, is left alone.
-    if (m_closed) return;
+    if (IsClosed()) return;
     Owner.clear();
     Unload();
 }
-
-QString frmScreenFlow::Tag() const { return property("Tag").toString(); }
-
-void frmScreenFlow::SetTag(const QString& tag) { setProperty("Tag", tag); }
 
 void frmScreenFlow::Draw() {
     if (m_drawing) return;
@@ -146,7 +140,7 @@ void frmScreenFlow::Draw() {
     } done{this};
     // Their links are numbered afresh.
     CloseRelationshipWindows();
-    DrawInto(*dgmSF, [this] { return m_closed; });
+    DrawInto(*dgmSF, [this] { return IsClosed(); });
 }
 
 void frmScreenFlow::mnuRefresh_Click() {
@@ -193,15 +187,15 @@ bool frmScreenFlow::event(QEvent* event) {
 }
 
 void frmScreenFlow::closeEvent(QCloseEvent* event) {
-    if (m_closed) {
+    if (IsClosed()) {
         QMainWindow::closeEvent(event);
         return;
     }
     if (Globals::g_WorkspaceOpen && !m_discard) {
-        // Only hidden: opened again it shows this drawing.
+        // Only hidden: opened again it shows this drawing, and keeps its owner.
         event->ignore();
         hide();
-        GiveFocusToOwner();
+        if (QWidget* owner = Owner) owner->activateWindow();
         return;
     }
     Unload();
@@ -209,34 +203,13 @@ void frmScreenFlow::closeEvent(QCloseEvent* event) {
 }
 
 void frmScreenFlow::Unload() {
-    m_closed = true;
-    try {
-        WindowSettings::SavePlacement(this, kAppKey, kSection);
-    } catch (...) {}
+    MarkClosed();
+    SavePlacement();
     Globals::g_StubScrn = mnuStubScrns->isChecked();
     CloseRelationshipWindows();
     if (isVisible()) hide();
-    GiveFocusToOwner();
-    Owner.clear();
+    ReleaseOwner();
     dgmSF->CloseDiagram();
-}
-
-void frmScreenFlow::GiveFocusToOwner() {
-    if (QWidget* owner = Owner) owner->activateWindow();
-}
-
-void frmScreenFlow::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmScreenFlow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmScreenFlow::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
 }
 
 frmScreenFlow* ScreenFlowWindow() {
@@ -247,10 +220,7 @@ frmScreenFlow* ScreenFlowWindow() {
 frmScreenFlow* ShowScreenFlow(QWidget* owner, const std::function<void(QWidget*)>& shown) {
     if (frmScreenFlow* open = ScreenFlowWindow()) {
         // As it was drawn: nothing is read again.
-        if (open->isHidden()) open->show();
-        RestoreFromMinimised(*open, open->CurrentWindowState);
-        open->raise();
-        open->activateWindow();
+        platform::ui::BringToFront(*open, open->CurrentWindowState);
         if (shown) shown(open);
         return open;
     }

@@ -7,12 +7,12 @@
 // shows; "&Refresh" rebuilds the table and draws again.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/TDiagram.h"
 
 class QAction;
@@ -25,17 +25,15 @@ class IPrompt;
 
 namespace views::ui {
 
-class frmScreenFlow : public QMainWindow {
+// IsClosed() is true once the window has really unloaded, not while it is
+// only hidden. Owner, the window that opened the plot, gets the focus back.
+class frmScreenFlow : public QMainWindow, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     // parent: the Qt parent (the main window); Owner is set by the opener.
     explicit frmScreenFlow(QWidget* parent);
     ~frmScreenFlow() override;
 
-    QString Tag() const;
-    void SetTag(const QString& tag);
-    // True once the window has really unloaded (it waits for its deletion).
-    bool IsClosed() const { return m_closed; }
     bool IsDrawing() const { return m_drawing; }
 
     // Closes the link dialogs of the earlier drawing, rebuilds the table and
@@ -53,10 +51,6 @@ public:
 
     // Where Refresh reports a failure; the main window's prompt when null.
     common::IPrompt* Prompt = nullptr;
-    // The last window state other than minimised.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    // The window that opened the plot; it gets the focus back.
-    QPointer<QWidget> Owner;
 
     platform::ui::TDiagram* dgmSF = nullptr;
     QMenu* mnuOptions = nullptr;
@@ -68,15 +62,10 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Unload();
-    void RememberWindowState();
-    void GiveFocusToOwner();
 
-    bool m_closed = false;
     bool m_discard = false;
     bool m_drawing = false;
     bool m_deleteWhenDrawn = false;

@@ -17,7 +17,6 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "platform/ui/WindowSettings.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "services/NodeMenu.h"
 #include "session/WorkspaceGlobals.h"
@@ -30,9 +29,8 @@ namespace views::ui {
 namespace {
 
 using platform::ui::Q;
+using platform::ui::RestoreFromMinimised;
 
-constexpr char kAppKey[] = "QuarvelAnalyzer";
-constexpr char kSection[] = "Settings\\Source";
 constexpr char kScreenFlowTag[] = "ScreenFlow";
 // The gap kept below the viewer at the bottom of the screen (960 twips).
 constexpr int kBottomGap = 64;
@@ -60,7 +58,8 @@ platform::workbench::EntityStore OpenStore() {
 
 }  // namespace
 
-frmSource::frmSource(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmSource::frmSource(QWidget* parent)
+    : QWidget(parent, Qt::Window), EntityWindow(*this, nullptr, "Settings\\Source") {
     setObjectName("frmSource");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Source");
@@ -99,14 +98,10 @@ frmSource::frmSource(QWidget* parent) : QWidget(parent, Qt::Window) {
     column->addWidget(rtf, 1);
     HideContent();
 
-    WindowSettings::RestorePlacement(this, kAppKey, kSection);
+    RestorePlacement();
 }
 
 frmSource::~frmSource() = default;
-
-QString frmSource::Tag() const { return property("Tag").toString(); }
-
-void frmSource::SetTag(const QString& tag) { setProperty("Tag", tag); }
 
 void frmSource::HideContent() {
     m_mapArea->hide();
@@ -138,37 +133,15 @@ void frmSource::ShowContent(const views::SourceContent& content) {
 }
 
 void frmSource::closeEvent(QCloseEvent* event) {
-    m_closed = true;
-    WindowSettings::SavePlacement(this, kAppKey, kSection);
-    QPointer<QWidget> owner = Owner;
-    Owner.clear();
-    if (owner) owner->activateWindow();
+    MarkClosed();
+    SavePlacement();
+    ReleaseOwner();
     QWidget::closeEvent(event);
-}
-
-void frmSource::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) RememberWindowState();
-}
-
-void frmSource::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    RememberWindowState();
-}
-
-void frmSource::RememberWindowState() {
-    if (!(windowState() & Qt::WindowMinimized)) CurrentWindowState = windowState() & ~Qt::WindowActive;
 }
 
 frmSource* SourceViewer() {
     frmSource* v = Viewer();
     return v && !v->IsClosed() ? v : nullptr;
-}
-
-void RestoreFromMinimised(QWidget& window, Qt::WindowStates remembered) {
-    if (!(window.windowState() & Qt::WindowMinimized)) return;
-    remembered &= ~(Qt::WindowMinimized | Qt::WindowActive);
-    window.setWindowState(remembered ? remembered : (window.windowState() & ~Qt::WindowMinimized));
 }
 
 namespace {
@@ -194,9 +167,7 @@ void OpenSourceViewer(const std::string& request, QWidget* owner) {
         // The entity on show: raised as it is, nothing read again.
         if (viewer->isHidden()) viewer->show();
         if (QWidget* o = viewer->Owner) RestoreFromMinimised(*o, RememberedState(*o));
-        RestoreFromMinimised(*viewer, viewer->CurrentWindowState);
-        viewer->raise();
-        viewer->activateWindow();
+        platform::ui::BringToFront(*viewer, viewer->CurrentWindowState);
         return;
     }
 

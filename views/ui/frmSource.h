@@ -6,11 +6,12 @@
 // missing file, an entity the repository does not know) is said in the
 // viewer's own message line; nothing reaches the caller.
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <string>
+
+#include "platform/ui/EntityWindow.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -25,15 +26,12 @@ struct SourceContent;
 
 namespace views::ui {
 
-class frmSource : public QWidget {
+// Its Tag is "<id>-Source"; Owner is the window that asked for the view.
+class frmSource : public QWidget, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
     explicit frmSource(QWidget* parent);
     ~frmSource() override;
-
-    // "<id>-Source"; also the Qt property "Tag".
-    QString Tag() const;
-    void SetTag(const QString& tag);
 
     // Hides both controls and shows the content: the map control for a
     // screen, the text for a program, the message line when there is
@@ -41,36 +39,19 @@ public:
     void ShowContent(const views::SourceContent& content);
     void HideContent();
 
-    // True from the close on (the window waits for its deletion).
-    bool IsClosed() const { return m_closed; }
-
-    // The last window state other than minimised.
-    Qt::WindowStates CurrentWindowState = Qt::WindowNoState;
-    // The window that asked for the view; it gets the focus back.
-    QPointer<QWidget> Owner;
-
     platform::ui::BmsViewControl* BMS = nullptr;
     QPlainTextEdit* rtf = nullptr;
     QLabel* lblMessage = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void RememberWindowState();
-
     QScrollArea* m_mapArea = nullptr;
-    bool m_closed = false;
 };
 
 // The viewer while it is open, or nullptr.
 frmSource* SourceViewer();
-
-// Brings a window back from minimised: to remembered when it is not empty,
-// otherwise to the state it had before it was minimised.
-void RestoreFromMinimised(QWidget& window, Qt::WindowStates remembered);
 
 // Globals::ViewSource.
 void OpenSourceViewer(const std::string& request, QWidget* owner);
