@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "common/Progress.h"
+#include "platform/db/Database.h"
+
 namespace common {
-class IProgress;
 class IPrompt;
 }  // namespace common
-namespace platform::db {
-class Database;
-}
 namespace platform::workbench {
 class WorkbenchSession;
 }
@@ -47,5 +46,24 @@ struct AnalysisResult {
 
     bool Done() const { return text != "0"; }
 };
+
+// Each program in turn as one progress step, step(program) inside it and
+// Cancel polled after it. The run's transaction is committed either way, so
+// a cancel keeps the rows written so far. False when the analyst cancelled.
+template <class Program, class Step>
+bool StepThroughPrograms(const AnalysisRun& run, platform::db::Transaction& tx, const std::vector<Program>& programs,
+                         Step&& step) {
+    for (const Program& program : programs) {
+        run.progress.StartStep("");
+        step(program);
+        run.progress.FinishStep(1);
+        if (run.progress.Cancelled()) {
+            tx.Commit();
+            return false;
+        }
+    }
+    tx.Commit();
+    return true;
+}
 
 }  // namespace mdlReports

@@ -61,9 +61,8 @@ struct CommareaItem {
 // The items of one program's USING ports, read whole before anything is
 // written, so a model that fails half-way adds no rows at all. Raises
 // WorkbenchError or DbError for a model that cannot be read.
-std::vector<CommareaItem> ReadItems(ProgramModel& program) {
+std::vector<CommareaItem> ReadItems(wb::CodeModel& model) {
     std::vector<CommareaItem> items;
-    wb::CodeModel& model = program.Model();
     // The sizes live beside the constructs in the model database. One read
     // transaction for the program: the file is locked and checked once,
     // not at every statement.
@@ -92,10 +91,6 @@ std::vector<CommareaItem> ReadItems(ProgramModel& program) {
     }
     read.Commit();
     return items;
-}
-
-std::string SkipLine(const std::string& name, const std::string& id, const std::string& reason) {
-    return "Program " + name + " (" + id + ") skipped: " + reason;
 }
 
 void WritePage(const AnalysisRun& run) {
@@ -182,32 +177,17 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
     loader.SetSession(&run.session);
     auto insert = db.Prepare("INSERT INTO Commarea (ID, vnid, Caption, RemedyType, size) VALUES (?, ?, ?, 'C', ?)");
 
-    for (const Program& program : programs) {
-        run.progress.StartStep("");
+    const bool completed = StepThroughPrograms(run, tx, programs, [&](const Program& program) {
         std::vector<CommareaItem> items;
-        {
-            ProgramModel model = ProgramModel::Open(store, loader, program.id);
-            if (model.GetState() == ProgramModel::State::Open) {
-                try {
-                    items = ReadItems(model);
-                } catch (const wb::WorkbenchError& e) {
-                    result.skipped.push_back(SkipLine(program.name, program.id, e.what()));
-                } catch (const platform::db::DbError& e) {
-                    result.skipped.push_back(SkipLine(program.name, program.id, e.what()));
-                }
-            } else if (model.GetState() == ProgramModel::State::Broken) {
-                result.skipped.push_back(SkipLine(program.name, program.id, model.Reason()));
-            }
-        }
+        const auto skipped =
+            ReadProgramModel(store, loader, program.id, [&](wb::CodeModel& model) { items = ReadItems(model); });
+        if (skipped) result.skipped.push_back(SkippedProgramLine(program.name, program.id, *skipped));
         for (const CommareaItem& item : items) insert.Run({program.id, item.vnid, item.caption, item.size});
-        run.progress.FinishStep(1);
-        if (run.progress.Cancelled()) {
-            tx.Commit();
-            result.text = "0";
-            return result;
-        }
+    });
+    if (!completed) {
+        result.text = "0";
+        return result;
     }
-    tx.Commit();
 
     run.progress.StartStep("Saving Commarea Info");
     WritePage(run);

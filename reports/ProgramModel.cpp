@@ -78,4 +78,24 @@ void ProgramModel::Close() noexcept {
     m_model.reset();
 }
 
+std::optional<std::string> ReadProgramModel(const wb::EntityStore& store, const wb::ModelLoader& loader,
+                                            std::string_view programId,
+                                            const std::function<void(wb::CodeModel&)>& read) {
+    ProgramModel model = ProgramModel::Open(store, loader, programId);
+    if (model.GetState() == ProgramModel::State::Broken) return model.Reason();
+    if (model.GetState() != ProgramModel::State::Open) return std::nullopt;
+    try {
+        read(model.Model());
+    } catch (const wb::WorkbenchError& e) {
+        return e.what();
+    } catch (const platform::db::DbError& e) {
+        return e.what();
+    }
+    return std::nullopt;
+}
+
+std::string SkippedProgramLine(const std::string& name, const std::string& id, const std::string& reason) {
+    return "Program " + name + " (" + id + ") skipped: " + reason;
+}
+
 }  // namespace mdlReports

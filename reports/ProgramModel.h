@@ -6,6 +6,7 @@
 // the analyses skip that one program and say why instead of ending the run.
 // The model (and with it its database) is closed when the value goes.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +47,17 @@ private:
     std::string m_reason;
     std::optional<platform::workbench::CodeModel> m_model;
 };
+
+// Opens the program's model and hands it to read; the model is closed again
+// before this returns. What comes back is why the program is skipped, if it
+// is: a model that is named but cannot be used, or one that read raised
+// WorkbenchError or DbError for. A program without a model is neither read
+// nor skipped.
+std::optional<std::string> ReadProgramModel(const platform::workbench::EntityStore& store,
+                                            const platform::workbench::ModelLoader& loader, std::string_view programId,
+                                            const std::function<void(platform::workbench::CodeModel&)>& read);
+
+// The Log pane's line for a program that was skipped.
+std::string SkippedProgramLine(const std::string& name, const std::string& id, const std::string& reason);
 
 }  // namespace mdlReports

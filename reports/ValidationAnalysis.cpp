@@ -178,18 +178,8 @@ std::vector<ConditionHit> WalkScreenInputs(wb::CodeModel& model) {
 
 ProgramFindings FindConditions(const wb::EntityStore& store, const wb::ModelLoader& loader, const std::string& id) {
     ProgramFindings found;
-    ProgramModel model = ProgramModel::Open(store, loader, id);
-    if (model.GetState() == ProgramModel::State::Broken) {
-        found.skipped = model.Reason();
-    } else if (model.GetState() == ProgramModel::State::Open) {
-        try {
-            found.hits = WalkScreenInputs(model.Model());
-        } catch (const wb::WorkbenchError& e) {
-            found.skipped = e.what();
-        } catch (const platform::db::DbError& e) {
-            found.skipped = e.what();
-        }
-    }
+    found.skipped =
+        ReadProgramModel(store, loader, id, [&](wb::CodeModel& model) { found.hits = WalkScreenInputs(model); });
     return found;
 }
 
@@ -280,8 +270,7 @@ AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
     // Ids and names of the programs whose model was skipped, for the log.
     auto nameOf = db.Prepare("SELECT Name FROM Ents WHERE ID = ? LIMIT 1");
 
-    for (const std::string& program : programs) {
-        run.progress.StartStep("");
+    const bool completed = StepThroughPrograms(run, tx, programs, [&](const std::string& program) {
         common::Collection<std::string> collected;
         Globals::CollectScreenCallers(db, program, collected, true);
         for (const auto& entry : collected) {
@@ -292,19 +281,16 @@ AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
                 if (at->second.skipped) {
                     nameOf.Reset().Bind(1, id);
                     const std::string name = nameOf.Step() ? nameOf.Text(0) : id;
-                    result.skipped.push_back("Program " + name + " (" + id + ") skipped: " + *at->second.skipped);
+                    result.skipped.push_back(SkippedProgramLine(name, id, *at->second.skipped));
                 }
             }
             for (const ConditionHit& hit : at->second.hits) rows.Add(program, hit);
         }
-        run.progress.FinishStep(1);
-        if (run.progress.Cancelled()) {
-            tx.Commit();
-            result.text = "0";
-            return result;
-        }
+    });
+    if (!completed) {
+        result.text = "0";
+        return result;
     }
-    tx.Commit();
 
     run.progress.StartStep("Saving Validation Rules");
     WritePage(run);
