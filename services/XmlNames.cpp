@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/Utf8.h"
 #include "platform/xml/XmlChars.h"
 
 namespace services {
@@ -14,43 +15,13 @@ constexpr uint32_t kBad = 0xFFFFFFFF;
 // surrogate form, beyond U+10FFFF) comes back as kBad, never a name
 // character, and is skipped alone.
 uint32_t NextCodePoint(std::string_view s, size_t& pos) {
-    const auto b0 = static_cast<unsigned char>(s[pos]);
-    size_t len = 0;
-    uint32_t cp = 0;
-    if (b0 < 0x80) {
-        ++pos;
-        return b0;
-    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-        cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3;
-        cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        cp = b0 & 0x07;
-    } else {
+    const common::Utf8Char c = common::DecodeUtf8(s, pos);
+    if (c.length == 0) {
         ++pos;
         return kBad;
     }
-    if (pos + len > s.size()) {
-        ++pos;
-        return kBad;
-    }
-    for (size_t i = 1; i < len; ++i) {
-        const auto b = static_cast<unsigned char>(s[pos + i]);
-        if ((b & 0xC0) != 0x80) {
-            ++pos;
-            return kBad;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++pos;
-        return kBad;
-    }
-    pos += len;
-    return cp;
+    pos += c.length;
+    return c.codePoint;
 }
 
 bool IsNameStart(uint32_t c) { return c != kBad && platform::xml::IsPortableNameStart(c); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/AsciiCase.h"
+#include "common/Utf8.h"
 #include "platform/screenmap/FieldListing.h"
 
 namespace platform::screenmap {
@@ -71,44 +72,8 @@ fs::path ResolveLetterCase(const fs::path& path) {
     return found;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int n;
-        uint32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            n = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            n = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            n = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + static_cast<size_t>(n) >= s.size()) return false;
-        for (int k = 1; k <= n; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        // Overlong forms, UTF-16 surrogates and code points past U+10FFFF.
-        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += static_cast<size_t>(n) + 1;
-    }
-    return true;
-}
-
 std::string TextFromBytes(std::string_view bytes) {
-    if (IsValidUtf8(bytes)) {
+    if (common::IsValidUtf8(bytes)) {
         if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
         return std::string(bytes);
     }

@@ -39,7 +39,6 @@ std::optional<std::filesystem::path> WorkspaceFile(const std::filesystem::path& 
 // has no such entry on, the path stays as written.
 std::filesystem::path ResolveLetterCase(const std::filesystem::path& path);
 
-bool IsValidUtf8(std::string_view bytes);
 // The bytes as UTF-8 text: unchanged when they are valid UTF-8 (less a
 // leading byte-order mark), otherwise read as Latin-1.
 std::string TextFromBytes(std::string_view bytes);

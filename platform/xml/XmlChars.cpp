@@ -2,6 +2,8 @@
 
 #include <libxml/chvalid.h>
 
+#include "common/Utf8.h"
+
 namespace platform::xml {
 
 namespace {
@@ -43,36 +45,14 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 // The length of the well-formed sequence at text[i] that XML allows, or 0.
 size_t AllowedAt(std::string_view text, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char c = b(0);
+    const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) return (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') ? 1 : 0;
-    size_t len = 0;
-    char32_t cp = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if (!Continuation(b(k))) return 0;
-        cp = (cp << 6) | (b(k) & 0x3F);
-    }
-    // Overlong forms, surrogates, beyond U+10FFFF, and the two non-characters.
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
-    return len;
+    const common::Utf8Char ch = common::DecodeUtf8(text, i);
+    // The two non-characters XML leaves out.
+    if (ch.codePoint == 0xFFFE || ch.codePoint == 0xFFFF) return 0;
+    return ch.length;
 }
 
 }  // namespace
