@@ -20,21 +20,10 @@ namespace {
 constexpr size_t kFlushAt = 1 << 20;
 
 void AppendEscaped(std::string& out, std::string_view raw) {
-    const std::string text = platform::xml::detail::XmlChars(raw);
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        // Kept as references so that a reader gets them back unchanged
-        // instead of as blanks (attribute values normalise white space).
-        case '\t': out += "&#9;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        default: out += c;
-        }
-    }
+    // Line breaks and tabs kept as references, so that a reader gets them
+    // back unchanged instead of as blanks (attribute values normalise white
+    // space).
+    platform::xml::AppendEscaped(out, platform::xml::detail::XmlChars(raw), true);
 }
 
 std::string_view Trim(std::string_view s) {

@@ -133,15 +133,7 @@ std::string HtmlText(std::string_view text) {
     const std::string clean = platform::xml::detail::XmlChars(text);
     std::string out;
     out.reserve(clean.size());
-    for (char c : clean) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
+    platform::xml::AppendEscaped(out, clean, false);
     return out;
 }
 

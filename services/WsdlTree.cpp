@@ -2,6 +2,8 @@
 
 #include <libxml/tree.h>
 
+#include "platform/xml/XmlChars.h"
+
 namespace services {
 
 using platform::xml::Node;
@@ -34,18 +36,7 @@ XmlTreeItem ItemOf(const Node& node) {
 std::string EscapeAttributeValue(std::string_view value) {
     std::string out;
     out.reserve(value.size());
-    for (char c : value) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        case '\t': out += "&#9;"; break;
-        default: out += c;
-        }
-    }
+    platform::xml::AppendEscaped(out, value, true);
     return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <libxml/chvalid.h>
 
+#include <string>
+
 #include "common/Utf8.h"
 
 namespace platform::xml {
@@ -35,6 +37,26 @@ bool IsPortableNameChar(char32_t c) {
     const bool fourth = c == '_' || c == '-' || c == '.' || IsFourthEditionLetter(c) || xmlIsDigit(c) ||
                         xmlIsCombining(c) || xmlIsExtender(c);
     return fourth && IsFifthEditionNameChar(c);
+}
+
+void AppendEscaped(std::string& out, std::string_view text, bool whiteSpaceAsReferences) {
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\t':
+            case '\n':
+            case '\r':
+                if (whiteSpaceAsReferences)
+                    out += "&#" + std::to_string(static_cast<int>(c)) + ";";
+                else
+                    out += c;
+                break;
+            default: out += c;
+        }
+    }
 }
 
 }  // namespace platform::xml

@@ -17,6 +17,14 @@ namespace platform::xml {
 bool IsPortableNameStart(char32_t c);
 bool IsPortableNameChar(char32_t c);
 
+// Appends text with &, <, > and " written as references, so that it stands
+// as character data or as an attribute value between double quotes; with
+// whiteSpaceAsReferences also tab, line feed and carriage return (&#9;,
+// &#10;, &#13;), which a reader would otherwise turn into blanks in an
+// attribute value. The text is taken as it is: XmlChars makes it
+// characters XML can carry first where that is wanted.
+void AppendEscaped(std::string& out, std::string_view text, bool whiteSpaceAsReferences);
+
 }  // namespace platform::xml
 
 namespace platform::xml::detail {
