@@ -16,6 +16,15 @@ std::string SqlQuote(std::string_view s) {
     return result;
 }
 
+std::string SqlQuoteIdentifier(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
 namespace {
 
 using common::AsciiLower;

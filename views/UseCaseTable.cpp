@@ -1,6 +1,7 @@
 #include "views/UseCaseTable.h"
 
 #include "common/Prompt.h"
+#include "common/SqlText.h"
 #include "platform/db/Database.h"
 #include "services/StoreIds.h"
 
@@ -18,10 +19,10 @@ constexpr char kConverse[] = "converse";
 constexpr char kMap[] = "MAP";
 
 void Rebuild(Database& db, const std::string& table) {
-    const std::string t = views::QuoteIdentifier(table);
-    const std::string tmp1 = views::QuoteIdentifier(table + "tmp1");
-    const std::string tmp2 = views::QuoteIdentifier(table + "tmp2");
-    const std::string index = views::QuoteIdentifier(table + "LScr");
+    const std::string t = Globals::SqlQuoteIdentifier(table);
+    const std::string tmp1 = Globals::SqlQuoteIdentifier(table + "tmp1");
+    const std::string tmp2 = Globals::SqlQuoteIdentifier(table + "tmp2");
+    const std::string index = Globals::SqlQuoteIdentifier(table + "LScr");
 
     db.Execute("DROP TABLE IF EXISTS " + t);
     db.Execute("CREATE TABLE " + t +
@@ -83,21 +84,12 @@ bool BuildUseCaseScreenTable(Database& db, const std::string& table, common::IPr
 
 namespace views {
 
-std::string QuoteIdentifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::vector<Successor> ReadSuccessors(platform::db::Database& db, const std::string& table,
                                       const std::string& screenSerialId) {
     std::vector<Successor> out;
     const auto serial = services::ParseId(screenSerialId);
     if (!serial) return out;
-    auto rs = db.OpenRecordset("SELECT SR.RScrID, E.BusName FROM " + QuoteIdentifier(table) +
+    auto rs = db.OpenRecordset("SELECT SR.RScrID, E.BusName FROM " + Globals::SqlQuoteIdentifier(table) +
                                    " SR INNER JOIN Ents E ON SR.RScrID = E.SerialID WHERE SR.LScrID = ?1 "
                                    "GROUP BY SR.RScrID, E.BusName ORDER BY MIN(SR.sfRelID)",
                                {*serial});

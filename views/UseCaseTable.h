@@ -49,7 +49,4 @@ struct Successor {
 std::vector<Successor> ReadSuccessors(platform::db::Database& db, const std::string& table,
                                       const std::string& screenSerialId);
 
-// A table name as an SQL identifier (names cannot be bound as values).
-std::string QuoteIdentifier(const std::string& name);
-
 }  // namespace views

@@ -17,6 +17,14 @@ TEST(SqlQuote, DoublesEverySingleQuote) {
     EXPECT_EQ(Globals::SqlQuote("Ärger's"), "Ärger''s");
 }
 
+TEST(SqlQuoteIdentifier, DoublesEveryDoubleQuoteInsideQuotes) {
+    EXPECT_EQ(Globals::SqlQuoteIdentifier("UseCase"), "\"UseCase\"");
+    EXPECT_EQ(Globals::SqlQuoteIdentifier("a\"b"), "\"a\"\"b\"");
+    EXPECT_EQ(Globals::SqlQuoteIdentifier("\""), "\"\"\"\"");
+    EXPECT_EQ(Globals::SqlQuoteIdentifier(""), "\"\"");
+    EXPECT_EQ(Globals::SqlQuoteIdentifier("O'Brien; DROP"), "\"O'Brien; DROP\"");
+}
+
 TEST(ToCamelCase, JoinsHyphenatedNames) {
     auto camel = [](std::string s) { return Globals::ToCamelCase(s); };
     EXPECT_EQ(camel("ORDER-LINE-ITEM"), "orderLineItem");
