@@ -57,30 +57,36 @@ XsltStylesheet::~XsltStylesheet() = default;
 XsltStylesheet::XsltStylesheet(XsltStylesheet&&) noexcept = default;
 XsltStylesheet& XsltStylesheet::operator=(XsltStylesheet&&) noexcept = default;
 
+namespace {
+
+// libxslt's stylesheet built from a copy of doc (a stylesheet owns the
+// document it is built from). When it cannot be built, an XmlError of
+// failure followed by libxslt's reasons.
+xsltStylesheetPtr BuildSheet(const Document& doc, const std::string& failure) {
+    Messages messages;
+    xmlDocPtr copy = xmlCopyDoc(doc.Raw(), 1);
+    xsltStylesheetPtr sheet = xsltParseStylesheetDoc(copy);
+    if (!sheet) {
+        xmlFreeDoc(copy);
+        throw XmlError(failure + messages.Trimmed());
+    }
+    return sheet;
+}
+
+}  // namespace
+
 XsltStylesheet XsltStylesheet::Load(const std::filesystem::path& file) {
     Document doc = Document::Load(file, ParseOptions{true});
     xmlNodeSetBase(reinterpret_cast<xmlNodePtr>(doc.Raw()), detail::X(file.string()));
-    Messages messages;
-    xmlDocPtr copy = xmlCopyDoc(doc.Raw(), 1);
     auto impl = std::make_unique<Impl>();
-    impl->sheet = xsltParseStylesheetDoc(copy);
-    if (!impl->sheet) {
-        xmlFreeDoc(copy);
-        throw XmlError("\"" + file.string() + "\" is not a usable XSL stylesheet: " + messages.Trimmed());
-    }
+    impl->sheet = BuildSheet(doc, "\"" + file.string() + "\" is not a usable XSL stylesheet: ");
     return XsltStylesheet(std::move(impl));
 }
 
 XsltStylesheet XsltStylesheet::Parse(std::string_view text) {
     Document doc = Document::Parse(text, ParseOptions{true});
-    Messages messages;
-    xmlDocPtr copy = xmlCopyDoc(doc.Raw(), 1);
     auto impl = std::make_unique<Impl>();
-    impl->sheet = xsltParseStylesheetDoc(copy);
-    if (!impl->sheet) {
-        xmlFreeDoc(copy);
-        throw XmlError("The text is not a usable XSL stylesheet: " + messages.Trimmed());
-    }
+    impl->sheet = BuildSheet(doc, "The text is not a usable XSL stylesheet: ");
     return XsltStylesheet(std::move(impl));
 }
 
