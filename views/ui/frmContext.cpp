@@ -3,16 +3,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 
 #include <exception>
 #include <filesystem>
 
 #include "common/Globals.h"
 #include "platform/diagram/DiagramModel.h"
+#include "platform/ui/DiagramWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/TDiagram.h"
 #include "platform/ui/TSplitter.h"
@@ -62,14 +61,10 @@ void Build(TDiagram& diagram, int mode, const std::string& id) {
     diagram.FinishLayout();
 }
 
-TDiagram* NewDiagram(QWidget* parent, const char* name, const QString& pane) {
-    auto* d = new TDiagram(parent);
-    d->setObjectName(name);
+TDiagram* PaneDiagram(QWidget* parent, const char* name, const QString& pane) {
+    TDiagram* d = platform::ui::NewDiagram(parent, name);
     d->setProperty("Tag", pane);
     d->viewport()->setBackgroundRole(QPalette::Window);
-    QFont font("Arial");
-    font.setStyleHint(QFont::SansSerif);
-    d->setFont(font);
     return d;
 }
 
@@ -83,8 +78,8 @@ frmContext::frmContext(QWidget* owner, const QString& tagCheck)
     resize(1000, 640);
     UIUtility::PrepareForm(this);
 
-    dgmClientFacing = NewDiagram(this, "dgmClientFacing", kClientFacingPane);
-    dgmDataFacing = NewDiagram(this, "dgmDataFacing", kDataFacingPane);
+    dgmClientFacing = PaneDiagram(this, "dgmClientFacing", kClientFacingPane);
+    dgmDataFacing = PaneDiagram(this, "dgmDataFacing", kDataFacingPane);
 
     mnuBoxContext = new QMenu("BoxContext", this);
     mnuBoxContext->setObjectName("mnuBoxContext");
@@ -106,9 +101,8 @@ frmContext::frmContext(QWidget* owner, const QString& tagCheck)
         item->setObjectName("mnuViewPane");
         connect(item, &QAction::triggered, this, [this, pane] { ShowPane(pane); });
     }
-    lblZoom = new QLabel(this);
-    lblZoom->setObjectName("lblZoom");
-    statusBar()->addPermanentWidget(lblZoom);
+    // Only the client side reports its zoom.
+    lblZoom = platform::ui::AddZoomLabel(*this, *dgmClientFacing);
 
     for (TDiagram* d : {dgmClientFacing, dgmDataFacing}) {
         connect(d, &TDiagram::ShapeMouseReleased, this,
@@ -120,10 +114,6 @@ frmContext::frmContext(QWidget* owner, const QString& tagCheck)
                 pane->Activate();
         });
     }
-    // Only the client side reports its zoom.
-    connect(dgmClientFacing, &TDiagram::ZoomChanged, this,
-            [this] { lblZoom->setText(QString::number(dgmClientFacing->Zoom()) + "%"); });
-    lblZoom->setText(QString::number(dgmClientFacing->Zoom()) + "%");
 
     Load();
 }

@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 
+#include "platform/ui/DiagramWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
 #include "session/WorkspaceGlobals.h"
@@ -33,11 +34,7 @@ frmDefRel::frmDefRel(QWidget* parent)
     resize(500, 300);
     UIUtility::PrepareForm(this);
 
-    dgmDefRel = new platform::ui::TDiagram(this);
-    dgmDefRel->setObjectName("dgmDefRel");
-    QFont font("Arial");
-    font.setStyleHint(QFont::SansSerif);
-    dgmDefRel->setFont(font);
+    dgmDefRel = platform::ui::NewDiagram(this, "dgmDefRel");
 
     lblInstruct = new QLabel("Please select which is the calling Program.", this);
     lblInstruct->setObjectName("lblInstruct");

@@ -1,12 +1,11 @@
 #include "views/ui/frmProcessDiagram.h"
 
 #include <QCloseEvent>
-#include <QLabel>
-#include <QStatusBar>
 
 #include <exception>
 #include <stdexcept>
 
+#include "platform/ui/DiagramWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
@@ -29,19 +28,10 @@ frmProcessDiagram::frmProcessDiagram(QWidget* parent) : QMainWindow(parent, Qt::
     resize(1000, 700);
     UIUtility::PrepareForm(this);
 
-    dgmSF = new platform::ui::TDiagram(this);
-    dgmSF->setObjectName("dgmSF");
-    QFont font("Arial");
-    font.setStyleHint(QFont::SansSerif);
-    dgmSF->setFont(font);
+    dgmSF = platform::ui::NewDiagram(this, "dgmSF");
     setCentralWidget(dgmSF);
 
-    lblZoom = new QLabel(this);
-    lblZoom->setObjectName("lblZoom");
-    statusBar()->addPermanentWidget(lblZoom);
-    auto showZoom = [this] { lblZoom->setText(QString::number(dgmSF->Zoom()) + "%"); };
-    connect(dgmSF, &platform::ui::TDiagram::ZoomChanged, this, showZoom);
-    showZoom();
+    lblZoom = platform::ui::AddZoomLabel(*this, *dgmSF);
     connect(dgmSF, &platform::ui::TDiagram::ShapeActivated, this,
             [this](platform::diagram::Shape* box) { dgmSF_ShapeActivated(box); });
     WindowSettings::PlaceWhenShown(this);

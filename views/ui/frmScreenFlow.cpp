@@ -4,15 +4,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 
 #include <exception>
 #include <stdexcept>
 
 #include "common/Globals.h"
+#include "platform/ui/DiagramWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
@@ -87,11 +86,7 @@ frmScreenFlow::frmScreenFlow(QWidget* parent)
     resize(1000, 700);
     UIUtility::PrepareForm(this);
 
-    dgmSF = new TDiagram(this);
-    dgmSF->setObjectName("dgmSF");
-    QFont font("Arial");
-    font.setStyleHint(QFont::SansSerif);
-    dgmSF->setFont(font);
+    dgmSF = platform::ui::NewDiagram(this, "dgmSF");
     setCentralWidget(dgmSF);
 
     mnuOptions = menuBar()->addMenu("&Options");
@@ -105,11 +100,7 @@ frmScreenFlow::frmScreenFlow(QWidget* parent)
     connect(mnuStubScrns, &QAction::triggered, this, [this] { Globals::g_StubScrn = mnuStubScrns->isChecked(); });
     connect(mnuRefresh, &QAction::triggered, this, [this] { mnuRefresh_Click(); });
 
-    lblZoom = new QLabel(this);
-    lblZoom->setObjectName("lblZoom");
-    statusBar()->addPermanentWidget(lblZoom);
-    connect(dgmSF, &TDiagram::ZoomChanged, this, [this] { lblZoom->setText(QString::number(dgmSF->Zoom()) + "%"); });
-    lblZoom->setText(QString::number(dgmSF->Zoom()) + "%");
+    lblZoom = platform::ui::AddZoomLabel(*this, *dgmSF);
     connect(dgmSF, &TDiagram::ShapeActivated, this, [this](platform::diagram::Shape* s) { dgmSF_ShapeActivated(s); });
     connect(dgmSF, &TDiagram::LinkActivated, this, [this](platform::diagram::Link* l) { dgmSF_LinkActivated(l); });
 
