@@ -171,9 +171,7 @@ void frmCRUDComp::ShowSource(const std::string& tag) {
     viewer->SetTag(key);
     UIUtility::SetCaption(viewer, Q(name + " - Source"));
     viewer->HideContent();
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
+    platform::ui::BringToFront(*viewer);
     viewer->ShowContent(views::LoadSourceContent(OpenStore(), Globals::g_WorkspaceFolder, id));
 }
 

@@ -325,11 +325,7 @@ void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget
     g_ActiveContextKey = platform::ui::S(key);
 
     window->DrawProgram(id);
-    if (fresh || show) {
-        window->show();
-        window->raise();
-        window->activateWindow();
-    }
+    if (fresh || show) platform::ui::BringToFront(*window);
 }
 
 }  // namespace Globals

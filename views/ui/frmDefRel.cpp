@@ -129,9 +129,7 @@ void ShowDefineRelationship(const std::string& linkKey, int64_t relId, int64_t l
     dialog->SetLink(relId, leftProgId, rightProgId, leftScrId, rightScrId);
     dialog->dgmDefRel->Redraw(true);
     dialog->dgmDefRel->FinishLayout();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    platform::ui::BringToFront(*dialog);
 }
 
 }  // namespace Globals

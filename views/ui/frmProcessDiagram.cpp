@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/ui/DiagramWindow.h"
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
@@ -72,9 +73,7 @@ frmProcessDiagram* ShowProcessDiagram(const std::string& procId, QWidget* owner)
         delete window;
         throw;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    platform::ui::BringToFront(*window);
     return window;
 }
 

@@ -220,9 +220,7 @@ frmScreenFlow* ShowScreenFlow(QWidget* owner, const std::function<void(QWidget*)
     Window() = window;
     window->Owner = owner;
     window->SetTag(views::kScreenFlowTag);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    platform::ui::BringToFront(*window);
     if (shown) shown(window);
     QPointer<frmScreenFlow> guard(window);
     try {

@@ -16,6 +16,7 @@
 #include "common/AsciiCase.h"
 #include "common/Globals.h"
 #include "platform/ui/BmsViewControl.h"
+#include "platform/ui/EntityWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
@@ -269,9 +270,7 @@ frmUseCase* StartUseCaseWizard(const std::string& id, QWidget* owner, common::IP
         throw;
     }
     window->ShowTree();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    platform::ui::BringToFront(*window);
     return window;
 }
 
