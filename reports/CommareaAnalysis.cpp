@@ -10,7 +10,7 @@
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkbenchSession.h"
-#include "reports/PageDocument.h"
+#include "reports/ListPage.h"
 #include "reports/ProgramModel.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
@@ -129,11 +129,7 @@ void WritePage(const AnalysisRun& run) {
     }
     flush();
     builder.FinishPage();
-    builder.WritePage(run.paths.g_CommareaReportPath);
-
-    platform::xml::Document page = LoadPage(run.paths.g_CommareaReportPath, PageSource::GeneratedPage, run.prompt);
-    FillClientInfo(page, run.db);
-    SavePage(page, run.paths.g_CommareaReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.paths.g_CommareaReportPath);
 }
 
 }  // namespace

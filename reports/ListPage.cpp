@@ -28,10 +28,47 @@ std::string YesNo(const platform::db::Value& value) { return !value.IsNull() && 
 
 std::string CountText(std::size_t rows, bool stubs) { return std::to_string(rows) + (stubs ? "&#42;" : ""); }
 
+bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
+                  const std::function<std::string(platform::db::Recordset&)>& caption,
+                  const std::function<std::string(platform::db::Recordset&, const std::string&)>& linkedName) {
+    const std::vector<std::string>& fields = rs.FieldNames();
+    ctx.builder.StartPage(RecordFormat(fields, "Name", {"Id", "Stub"}), title, ctx.paths.g_TemplateLevel1);
+    bool stubs = false;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const std::string rowCaption = caption(rs);
+        const bool stub = rs.Field("Stub").AsBool();
+        ctx.builder.StartRow();
+        for (const std::string& field : fields) {
+            const std::string folded = common::AsciiFold(field);
+            if (folded == "soatype") {
+                ctx.builder.AddCell(field, rowCaption);
+            } else if (folded == "name") {
+                const std::string name = rs.Text("Name");
+                if (stub) {
+                    stubs = true;
+                    ctx.builder.AddCell(field, std::string(kMissingImage) + HtmlText(name));
+                } else {
+                    ctx.builder.AddCell(field, linkedName(rs, name));
+                }
+            } else if (folded != "id" && folded != "stub") {
+                ctx.builder.AddCell(field, YesNo(rs.Field(field)));
+            }
+        }
+        ctx.builder.EndRow();
+    }
+    ctx.builder.FinishPage();
+    return stubs;
+}
+
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
-    ctx.builder.WritePage(file);
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, ctx.prompt);
-    FillClientInfo(page, ctx.db);
+    WriteListPage(ctx.builder, ctx.db, ctx.prompt, file);
+}
+
+void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
+                   const std::filesystem::path& file) {
+    builder.WritePage(file);
+    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
+    FillClientInfo(page, db);
     SavePage(page, file);
 }
 

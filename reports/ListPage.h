@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -13,7 +14,10 @@
 
 #include "reports/ReportContext.h"
 
-namespace platform::db { class Value; }
+namespace platform::db {
+class Recordset;
+class Value;
+}  // namespace platform::db
 
 namespace mdlReports {
 
@@ -41,10 +45,24 @@ std::string YesNo(const platform::db::Value& value);
 // The number of rows listed, followed by "&#42;" when a stub is among them.
 std::string CountText(std::size_t rows, bool stubs);
 
+// The page of an entity list (an inventory or a category) from rs, started
+// and finished on the run's engine: one row per entity, the fields in the
+// recordset's order less "Id" and "Stub". The "SOAType" cell holds
+// caption(rs), asked once per row before its cells; the "Name" cell of a stub
+// is the missing image and the name as text, that of any other entity
+// linkedName(rs, name); every other field is Yes or No. Returns whether a
+// stub is listed.
+bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
+                  const std::function<std::string(platform::db::Recordset&)>& caption,
+                  const std::function<std::string(platform::db::Recordset&, const std::string&)>& linkedName);
+
 // Writes the finished engine page to file, reloads it with the
 // generated-page fix-ups, writes the client information and saves it over
 // itself. An ill-formed page has been shown to the analyst when
 // IllFormedPage is raised.
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
+// The same for a page made outside a report run (the special analyses).
+void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
+                   const std::filesystem::path& file);
 
 }  // namespace mdlReports

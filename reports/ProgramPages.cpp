@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "common/AsciiCase.h"
 #include "common/SoaType.h"
 #include "platform/db/Database.h"
 #include "reports/ListPage.h"
@@ -62,33 +61,17 @@ struct RowLegend {
 // when there is one.
 std::string WriteProgramList(ReportContext& ctx, Recordset& rs, std::string_view title, const fs::path& page,
                              const std::function<RowLegend(int64_t code)>& legendOf, DiagramList* list) {
-    const std::vector<std::string>& fields = rs.FieldNames();
-    ctx.builder.StartPage(RecordFormat(fields, "Name", {"Id", "Stub"}), title, ctx.paths.g_TemplateLevel1);
-    bool stubs = false;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        const RowLegend legend = legendOf(rs.Int("SOAType"));
-        const bool stub = rs.Field("Stub").AsBool();
-        ctx.builder.StartRow();
-        for (const std::string& field : fields) {
-            const std::string folded = common::AsciiFold(field);
-            if (folded == "soatype") {
-                ctx.builder.AddCell(field, legend.caption);
-            } else if (folded == "name") {
-                const std::string name = rs.Text("Name");
-                if (stub) {
-                    stubs = true;
-                    ctx.builder.AddCell(field, std::string(kMissingImage) + HtmlText(name));
-                } else {
-                    ctx.builder.AddCell(field, legend.image + GetDiagramLink(ctx.paths, name));
-                    if (list) list->push_back({rs.Text("Id"), name});
-                }
-            } else if (folded != "id" && folded != "stub") {
-                ctx.builder.AddCell(field, YesNo(rs.Field(field)));
-            }
-        }
-        ctx.builder.EndRow();
-    }
-    ctx.builder.FinishPage();
+    RowLegend legend;  // the current row's
+    const bool stubs = ListEntities(
+        ctx, rs, title,
+        [&](Recordset& row) {
+            legend = legendOf(row.Int("SOAType"));
+            return legend.caption;
+        },
+        [&](Recordset& row, const std::string& name) {
+            if (list) list->push_back({row.Text("Id"), name});
+            return legend.image + GetDiagramLink(ctx.paths, name);
+        });
     if (stubs) g_StubsPresent = true;
     const std::string count = CountText(rs.RecordCount(), stubs);
     WriteListPage(ctx, page);

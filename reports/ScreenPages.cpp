@@ -243,35 +243,15 @@ std::string GenerateScreensReport(ReportContext& ctx) {
     platform::db::Transaction transaction(ctx.db);
     BackgroundJobs files;
     std::unordered_set<std::string> written;   // file names of the pages submitted
-    const std::vector<std::string>& fields = rs.FieldNames();
-    ctx.builder.StartPage(RecordFormat(fields, "Name", {"Id", "Stub"}), "Screens Report", ctx.paths.g_TemplateLevel1);
-    bool stubs = false;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        const bool stub = rs.Field("Stub").AsBool();
-        ctx.builder.StartRow();
-        for (const std::string& field : fields) {
-            const std::string folded = common::AsciiFold(field);
-            if (folded == "soatype") {
-                ctx.builder.AddCell(field, "Screen");
-            } else if (folded == "name") {
-                const std::string name = rs.Text("Name");
-                if (stub) {
-                    stubs = true;
-                    ctx.builder.AddCell(field, std::string(kMissingImage) + HtmlText(name));
-                } else {
-                    ctx.builder.AddCell(field, std::string(kScreenImage) + GetScreenLink(ctx.paths, name));
-                    // Screens of the same name share a page: the later one's
-                    // must win, as when the pages are written in turn.
-                    if (!written.insert(ReportFileName(name)).second) files.Finish();
-                    WriteScreenPage(ctx, rs.Text("Id"), name, &files);
-                }
-            } else if (folded != "id" && folded != "stub") {
-                ctx.builder.AddCell(field, YesNo(rs.Field(field)));
-            }
-        }
-        ctx.builder.EndRow();
-    }
-    ctx.builder.FinishPage();
+    const bool stubs = ListEntities(
+        ctx, rs, "Screens Report", [](Recordset&) { return std::string("Screen"); },
+        [&](Recordset& row, const std::string& name) {
+            // Screens of the same name share a page: the later one's must
+            // win, as when the pages are written in turn.
+            if (!written.insert(ReportFileName(name)).second) files.Finish();
+            WriteScreenPage(ctx, row.Text("Id"), name, &files);
+            return std::string(kScreenImage) + GetScreenLink(ctx.paths, name);
+        });
     files.Finish();
     transaction.Commit();
     if (stubs) g_StubsPresent = true;

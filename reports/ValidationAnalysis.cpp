@@ -10,7 +10,7 @@
 #include "platform/db/Database.h"
 #include "platform/workbench/CodeModel.h"
 #include "platform/workbench/WorkbenchSession.h"
-#include "reports/PageDocument.h"
+#include "reports/ListPage.h"
 #include "reports/ProgramModel.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
@@ -230,11 +230,7 @@ void WritePage(const AnalysisRun& run) {
         builder.EndRow();
     }
     builder.FinishPage();
-    builder.WritePage(run.paths.g_ValidationReportPath);
-
-    platform::xml::Document page = LoadPage(run.paths.g_ValidationReportPath, PageSource::GeneratedPage, run.prompt);
-    FillClientInfo(page, run.db);
-    SavePage(page, run.paths.g_ValidationReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.paths.g_ValidationReportPath);
 }
 
 }  // namespace
