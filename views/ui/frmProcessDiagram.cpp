@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 
-#include <exception>
 #include <stdexcept>
 
 #include "platform/ui/DiagramWindow.h"
@@ -11,9 +10,8 @@
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
 #include "session/WorkspaceGlobals.h"
-#include "views/ScreenFlowPlot.h"
 #include "views/StoredProcess.h"
-#include "views/ui/frmSource.h"
+#include "views/ui/frmScreenFlow.h"
 
 namespace views::ui {
 
@@ -49,13 +47,7 @@ void frmProcessDiagram::Draw(const std::string& procId) {
     dgmSF->FinishLayout();
 }
 
-void frmProcessDiagram::dgmSF_ShapeActivated(platform::diagram::Shape* box) {
-    if (!box || !Globals::g_Database) return;
-    try {
-        if (const auto request = views::ScreenFlowSourceRequest(*Globals::g_Database, *box))
-            Globals::ViewSource(*request, this);
-    } catch (const std::exception&) {}
-}
+void frmProcessDiagram::dgmSF_ShapeActivated(platform::diagram::Shape* box) { ViewBoxSource(box, this); }
 
 void frmProcessDiagram::closeEvent(QCloseEvent* event) {
     dgmSF->CloseDiagram();

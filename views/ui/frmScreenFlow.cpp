@@ -145,13 +145,7 @@ void frmScreenFlow::mnuRefresh_Click() {
     }
 }
 
-void frmScreenFlow::dgmSF_ShapeActivated(platform::diagram::Shape* box) {
-    if (!box || !Globals::g_Database) return;
-    try {
-        if (const auto request = views::ScreenFlowSourceRequest(*Globals::g_Database, *box))
-            Globals::ViewSource(*request, this);
-    } catch (const std::exception&) {}
-}
+void frmScreenFlow::dgmSF_ShapeActivated(platform::diagram::Shape* box) { ViewBoxSource(box, this); }
 
 void frmScreenFlow::dgmSF_LinkActivated(platform::diagram::Link* link) {
     if (!link || !Globals::g_Database) return;
@@ -201,6 +195,14 @@ void frmScreenFlow::Unload() {
     if (isVisible()) hide();
     ReleaseOwner();
     dgmSF->CloseDiagram();
+}
+
+void ViewBoxSource(const platform::diagram::Shape* box, QWidget* owner) {
+    if (!box || !Globals::g_Database) return;
+    try {
+        if (const auto request = views::ScreenFlowSourceRequest(*Globals::g_Database, *box))
+            Globals::ViewSource(*request, owner);
+    } catch (const std::exception&) {}
 }
 
 frmScreenFlow* ScreenFlowWindow() {

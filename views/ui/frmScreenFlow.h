@@ -74,6 +74,12 @@ private:
 // The plot window while it is loaded (shown or hidden), or nullptr.
 frmScreenFlow* ScreenFlowWindow();
 
+// What a box of a screen-flow drawing (the plot, a process diagram) opens:
+// the source viewer for its screen or program, owned by owner. Nothing for
+// another box or without a workspace; a failure is passed over, since the
+// double-click that asks has no one to tell.
+void ViewBoxSource(const platform::diagram::Shape* box, QWidget* owner);
+
 // Globals::ShowScreenFlow with its owner: brings the loaded plot back as it
 // was drawn, or makes the window, shows it, calls shown and draws. shown
 // runs with the window on screen before the draw (the opener holds its
