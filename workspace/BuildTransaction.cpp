@@ -1,20 +1,10 @@
 #include "workspace/BuildTransaction.h"
 
+#include "common/SqlText.h"
+
 namespace workspace {
 
-namespace {
-
-// An identifier between double quotes, any quote inside doubled.
-std::string QuotedName(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-}  // namespace
+using Globals::SqlQuoteIdentifier;
 
 BuildTransaction::BuildTransaction(platform::db::Database& db, std::initializer_list<const char*> indexLater)
     : m_db(db) {
@@ -32,7 +22,7 @@ BuildTransaction::BuildTransaction(platform::db::Database& db, std::initializer_
 
 void BuildTransaction::SetAsideIndexes(std::initializer_list<const char*> tables) {
     for (const char* table : tables)
-        if (m_db.Scalar(std::string("SELECT EXISTS (SELECT 1 FROM ") + QuotedName(table) + ")").AsInt() != 0) return;
+        if (m_db.Scalar(std::string("SELECT EXISTS (SELECT 1 FROM ") + SqlQuoteIdentifier(table) + ")").AsInt() != 0) return;
     std::vector<std::string> names, statements;
     auto list =
         m_db.Prepare("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL");
@@ -44,7 +34,7 @@ void BuildTransaction::SetAsideIndexes(std::initializer_list<const char*> tables
         }
     }
     list.Reset();
-    for (const auto& name : names) m_db.ExecuteScript("DROP INDEX " + QuotedName(name));
+    for (const auto& name : names) m_db.ExecuteScript("DROP INDEX " + SqlQuoteIdentifier(name));
     m_indexes = std::move(statements);
 }
 
