@@ -15,12 +15,16 @@ public:
     virtual void Layout(DiagramModel& model) = 0;
 };
 
-// Layered layout: cycles broken in insertion order, callers above or before
-// callees, crossings reduced by barycentre sweeps, each connected component
-// laid out apart and the components packed toward a 4:3 page, very wide
-// layers wrapped. A model whose centre box carries both emphasis switches
-// is laid out around it: upstream boxes (and their screens) to its left,
-// downstream boxes in columns by depth to its right.
+// Layered layout: only links inside a cycle are turned round (a greedy
+// order, insertion order breaking ties), layers of least total link length
+// (network simplex, bounded), callers above or before callees, crossings
+// reduced by barycentre sweeps with neighbour swaps, each connected
+// component laid out apart and the components packed toward a 4:3 page,
+// very wide layers wrapped. A model whose one centre box carries both
+// emphasis switches is laid out around it, left to right: upstream boxes
+// (and their screens) in columns to its left, downstream boxes in columns
+// by depth to its right; a box's side hint decides where the links alone
+// cannot.
 class LayeredLayout : public ILayoutEngine {
 public:
     void Layout(DiagramModel& model) override;
