@@ -21,6 +21,28 @@ using layout::kLayerGap;
 // Columns of a left-to-right diagram stand further apart than rows: link
 // captions run across the gap.
 constexpr double kColumnGap = 60;
+constexpr double kMaxColumnGap = 180;
+// Rows of a top-to-bottom diagram make room for a caption in the middle of
+// a link and for labels at both of its ends.
+constexpr double kCaptionRowGap = 56;
+constexpr double kLabelledRowGap = 84;
+// The layout measures no font: a caption's width is estimated per
+// character of the diagram font.
+constexpr double kCharWidth = 7;
+
+// The gap between layers that leaves the model's link captions readable.
+double LayerGapFor(const DiagramModel& model, bool leftToRight) {
+    std::size_t longest = 0;
+    bool endLabels = false;
+    for (const auto& l : model.Links()) {
+        if (l->from == l->to) continue;
+        longest = std::max(longest, l->text.size());
+        endLabels = endLabels || !l->fromLabel.empty() || !l->toLabel.empty();
+    }
+    if (leftToRight) return std::clamp(24 + kCharWidth * static_cast<double>(longest), kColumnGap, kMaxColumnGap);
+    if (endLabels) return kLabelledRowGap;
+    return longest > 0 ? kCaptionRowGap : kLayerGap;
+}
 
 // Below this a layer is never wrapped, so ordinary diagrams keep one row
 // per layer; above it the limit follows the component's area.
@@ -252,11 +274,11 @@ std::vector<int> CentredColumns(const Component& c) {
     return column;
 }
 
-void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) {
+void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, double layerGap) {
     const int n = static_cast<int>(c.boxes.size());
     const auto& shapes = model.Shapes();
     layout::LayerInput in;
-    in.layerGap = leftToRight ? kColumnGap : kLayerGap;
+    in.layerGap = layerGap;
     in.along.resize(n);
     in.across.resize(n);
     double area = 0;
@@ -356,7 +378,8 @@ void LayeredLayout::Layout(DiagramModel& model) {
         c.in[localOf[b]].push_back(localOf[a]);
         c.links.emplace_back(localOf[a], localOf[b]);
     }
-    for (auto& c : components) LayOutComponent(c, model, leftToRight);
+    const double layerGap = LayerGapFor(model, leftToRight);
+    for (auto& c : components) LayOutComponent(c, model, leftToRight, layerGap);
 
     // Shelf packing: the centre's component first, then the tallest; each
     // shelf filled left to right up to a width that makes the whole close

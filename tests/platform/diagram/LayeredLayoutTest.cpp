@@ -442,3 +442,34 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
 }
 
 }  // namespace
+
+// Link captions need room between layers: rows (top to bottom) grow for a
+// caption and more for end labels, columns (a flow context) for the
+// longest caption, within a bound.
+TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
+    struct Case {
+        bool centred;
+        std::string text, endLabel;
+        double minGap, maxGap;
+    };
+    const Case cases[] = {
+        {false, "", "", 20, 45},
+        {false, "Calls", "", 50, 70},
+        {false, "", "Returns", 80, 100},
+        {true, "Calls", "", 60, 70},
+        {true, "WritesDataPort", "", 120, 130},
+        {true, std::string(200, 'x'), "", 180, 190},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + "|" + c.endLabel + (c.centred ? " centred" : ""));
+        DiagramModel model;
+        Shape& a = model.AddShape("A", 0, 0, 80, 30, "A");
+        Shape& b = model.AddShape("B", 0, 0, 80, 30, "B");
+        a.boldText = a.heavyBorder = c.centred;
+        model.AddLink(a, b, c.text, "", c.endLabel, false, c.endLabel, true);
+        LayeredLayout().Layout(model);
+        const double gap = c.centred ? b.left - (a.left + a.width) : b.top - (a.top + a.height);
+        EXPECT_GE(gap, c.minGap);
+        EXPECT_LE(gap, c.maxGap);
+    }
+}
