@@ -28,6 +28,7 @@ constexpr double kPadY = 5;
 constexpr double kCornerRadius = 3;
 constexpr double kHeavyPen = 3;
 constexpr double kParallelSpacing = 16;  // distance between the peaks of parallel links
+constexpr double kBendMargin = 8;        // room a bent link keeps from the boxes it passes
 constexpr double kArrowLength = 10;
 constexpr double kArrowHalfWidth = 4.5;
 constexpr double kSelfLoopReach = 22;  // how far the first self-link reaches out of its box
@@ -101,7 +102,7 @@ QRectF EndLabelRect(const QPainterPath& path, const std::string& text, bool atSt
 }
 
 // Without decorations only the line is worked out (hit tests need no more).
-LinkGeometry ComputeLink(const Link& l, int index, int count, bool decorations = true) {
+LinkGeometry ComputeLink(const Link& l, int index, int count, double bend, bool decorations = true) {
     LinkGeometry g;
     if (!l.from || !l.to) return g;
     count = std::max(count, 1);
@@ -128,7 +129,7 @@ LinkGeometry ComputeLink(const Link& l, int index, int count, bool decorations =
         QPointF p0 = swap ? cb : ca, p1 = swap ? ca : cb;
         QPointF u = UnitVector(p1 - p0);
         QPointF n(-u.y(), u.x());
-        double offset = (index - (count - 1) / 2.0) * kParallelSpacing;
+        double offset = (index - (count - 1) / 2.0) * kParallelSpacing + bend;
         if (std::abs(offset) < 1e-9) {
             QPointF start = ClipToBorder(a, cb), end = ClipToBorder(b, ca);
             g.path.moveTo(start);
@@ -159,6 +160,42 @@ LinkGeometry ComputeLink(const Link& l, int index, int count, bool decorations =
     if (!l.fromLabel.empty()) g.fromRect = EndLabelRect(g.path, l.fromLabel, true);
     if (!l.toLabel.empty()) g.toRect = EndLabelRect(g.path, l.toLabel, false);
     return g;
+}
+
+// A link between two boxes of one column (or row) would run straight
+// through the boxes between them. The sideways offset that takes its curve
+// clear of every box it crosses; 0 for the usual link. Only links whose
+// ends overlap across their direction are tested, so the cost stays with
+// the few links that need it.
+double BendAroundBoxes(const DiagramModel& model, const Link& l) {
+    if (!l.from || !l.to || l.from == l.to) return 0;
+    QRectF a = ShapeRect(*l.from), b = ShapeRect(*l.to);
+    QPointF ca = a.center(), cb = b.center();
+    const bool column = std::abs(ca.x() - cb.x()) < (a.width() + b.width()) / 2;
+    const bool row = std::abs(ca.y() - cb.y()) < (a.height() + b.height()) / 2;
+    if (!column && !row) return 0;
+    // The same orientation as the curve's: p0 is the left (or upper) end.
+    bool swap = ca.x() > cb.x() || (ca.x() == cb.x() && ca.y() > cb.y());
+    QPointF p0 = swap ? cb : ca, p1 = swap ? ca : cb;
+    QPointF along = p1 - p0;
+    double length = std::hypot(along.x(), along.y());
+    if (length < 1e-9) return 0;
+    QPointF u = along / length, n(-u.y(), u.x());
+    double bend = 0;
+    for (const auto& s : model.Shapes()) {
+        if (s.get() == l.from || s.get() == l.to) continue;
+        QRectF r = ShapeRect(*s).adjusted(-kBendMargin, -kBendMargin, kBendMargin, kBendMargin);
+        QPointF c = r.center() - p0;
+        double t = (c.x() * u.x() + c.y() * u.y()) / length;
+        if (t <= 0 || t >= 1) continue;
+        double half = std::abs(n.x()) * r.width() / 2 + std::abs(n.y()) * r.height() / 2;
+        double d = c.x() * n.x() + c.y() * n.y();
+        if (std::abs(d) >= half) continue;   // the straight line misses it
+        // A quadratic curve is displaced 4t(1-t) times its peak at t.
+        double k = 4 * std::clamp(t, 0.15, 0.85) * (1 - std::clamp(t, 0.15, 0.85));
+        bend = std::max(bend, (half + d) / k);
+    }
+    return bend;
 }
 
 double BorderPen(const Shape& s) { return s.heavyBorder ? kHeavyPen : 1.0; }
@@ -200,12 +237,16 @@ std::vector<LinkSlot> LinkSlots(const DiagramModel& model) {
         for (std::size_t k = 0; k < members.size(); ++k)
             linkSlots[members[k]] = LinkSlot{static_cast<int>(k), static_cast<int>(members.size())};
     }
+    for (std::size_t i = 0; i < links.size(); ++i) linkSlots[i].bend = BendAroundBoxes(model, *links[i]);
     return linkSlots;
 }
 
 QRectF ShapeRect(const Shape& s) { return QRectF(s.left, s.top, s.width, s.height); }
 
-QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count, false).path; }
+QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count, 0, false).path; }
+QPainterPath LinkPath(const Link& l, const LinkSlot& slot) {
+    return ComputeLink(l, slot.index, slot.count, slot.bend, false).path;
+}
 
 QRectF DrawingBounds(const DiagramModel& model) {
     QRectF bounds;
@@ -220,7 +261,7 @@ QRectF DrawingBounds(const DiagramModel& model) {
     std::vector<LinkSlot> linkSlots = LinkSlots(model);
     const auto& links = model.Links();
     for (std::size_t i = 0; i < links.size(); ++i) {
-        LinkGeometry g = ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count);
+        LinkGeometry g = ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count, linkSlots[i].bend);
         add(g.path.boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
         add(g.fromHead.boundingRect());
         add(g.toHead.boundingRect());
@@ -261,7 +302,11 @@ void PaintShape(QPainter& p, const Shape& s, bool selected) {
 }
 
 void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected) {
-    LinkGeometry g = ComputeLink(l, index, count);
+    PaintLink(p, l, LinkSlot{index, count, 0}, selected);
+}
+
+void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected) {
+    LinkGeometry g = ComputeLink(l, slot.index, slot.count, slot.bend);
     if (g.path.isEmpty()) return;
     p.save();
     p.setBrush(Qt::NoBrush);
@@ -287,7 +332,7 @@ void PaintDiagram(QPainter& p, const DiagramModel& model) {
     std::vector<LinkSlot> linkSlots = LinkSlots(model);
     const auto& links = model.Links();
     for (std::size_t i = 0; i < links.size(); ++i)
-        PaintLink(p, *links[i], linkSlots[i].index, linkSlots[i].count, false);
+        PaintLink(p, *links[i], linkSlots[i], false);
     for (const auto& s : model.Shapes()) PaintShape(p, *s, false);
 }
 

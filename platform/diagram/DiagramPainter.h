@@ -37,6 +37,9 @@ QSizeF TextBoxSize(const std::string& text);
 struct LinkSlot {
     int index = 0;
     int count = 1;
+    // Sideways offset in pixels that takes the line around other boxes it
+    // would cross (a link between two boxes of one column or row).
+    double bend = 0;
 };
 // One slot per link, in the order of model.Links().
 std::vector<LinkSlot> LinkSlots(const DiagramModel& model);
@@ -46,6 +49,7 @@ QRectF ShapeRect(const Shape& s);
 // The line of a link (without arrowheads and labels) in model coordinates:
 // what the window hit-tests a click against.
 QPainterPath LinkPath(const Link& l, int index, int count);
+QPainterPath LinkPath(const Link& l, const LinkSlot& slot);
 
 // Bounds of everything drawn (boxes, links, labels, self-link arcs) at
 // zoom 100, in model coordinates, widened to whole pixels. Empty for an
@@ -61,6 +65,7 @@ double DrawingWidth(const DiagramModel& model);
 // (either direction); index spreads them into separate curves.
 void PaintShape(QPainter& p, const Shape& s, bool selected);
 void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected);
+void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected);
 // The whole model, links under boxes.
 void PaintDiagram(QPainter& p, const DiagramModel& model);
 

@@ -261,7 +261,7 @@ TDiagramLink* TDiagram::LinkAt(QPoint viewportPos) {
     stroker.setWidth(2 * tol);
     const auto& links = m_model.Links();
     for (std::size_t i = links.size(); i-- > 0;) {
-        QPainterPath path = dg::LinkPath(*links[i], m_slots[i].index, m_slots[i].count);
+        QPainterPath path = dg::LinkPath(*links[i], m_slots[i]);
         if (!path.controlPointRect().adjusted(-tol, -tol, tol, tol).contains(m)) continue;
         if (stroker.createStroke(path).contains(m)) return links[i].get();
     }
@@ -371,7 +371,7 @@ void TDiagram::paintEvent(QPaintEvent* e) {
     QRectF exposed = p.transform().inverted().mapRect(QRectF(e->rect()));
     const auto& links = m_model.Links();
     for (std::size_t i = 0; i < links.size(); ++i)
-        dg::PaintLink(p, *links[i], m_slots[i].index, m_slots[i].count, false);
+        dg::PaintLink(p, *links[i], m_slots[i], false);
     for (const auto& s : m_model.Shapes()) {
         // The selection mark and a heavy border stand a few pixels out.
         if (!dg::ShapeRect(*s).adjusted(-8, -8, 8, 8).intersects(exposed)) continue;

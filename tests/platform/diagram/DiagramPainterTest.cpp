@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QPainterPath>
 #include <QString>
 
 #include <cmath>
@@ -177,4 +178,32 @@ TEST(DiagramPainter, ParallelLinksAreSeparateCurves) {
     EXPECT_NEAR(lone.pointAtPercent(0).y(), 30, 0.5);
     EXPECT_NEAR(lone.pointAtPercent(1).y(), 200, 0.5);
     EXPECT_NEAR(lone.pointAtPercent(0.5).x(), 30, 0.5);
+}
+
+// A link between two boxes of one column bends around the boxes between
+// them (straight, it would run through them); a link with nothing in its
+// way stays straight.
+TEST(DiagramPainter, ALinkAlongAColumnBendsAroundTheBoxesBetween) {
+    DiagramModel model;
+    Shape& top = model.AddShape("TOP", 0, 0, 80, 30, "T");
+    Shape& middle = model.AddShape("MIDDLE", 0, 70, 120, 30, "M");
+    Shape& bottom = model.AddShape("BOTTOM", 10, 140, 80, 30, "B");
+    Shape& aside = model.AddShape("ASIDE", 300, 0, 80, 30, "A");
+    Link& across = model.AddLink(top, bottom, "Xctls", "TB");
+    Link& free = model.AddLink(top, aside, "Calls", "TA");
+
+    const std::vector<LinkSlot> linkSlots = LinkSlots(model);
+    ASSERT_EQ(linkSlots.size(), 2u);
+    EXPECT_GT(linkSlots[0].bend, 0);
+    EXPECT_EQ(linkSlots[1].bend, 0);
+    // The line itself, not the area a closed path would enclose.
+    const QRectF blocker = ShapeRect(middle);
+    auto crosses = [&blocker](const QPainterPath& line) {
+        for (int k = 0; k <= 200; ++k)
+            if (blocker.contains(line.pointAtPercent(k / 200.0))) return true;
+        return false;
+    };
+    EXPECT_TRUE(crosses(LinkPath(across, LinkSlot{0, 1, 0})));
+    EXPECT_FALSE(crosses(LinkPath(across, linkSlots[0])));
+    EXPECT_FALSE(crosses(LinkPath(free, linkSlots[1])));
 }
