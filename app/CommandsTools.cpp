@@ -10,8 +10,8 @@
 #include "app/CommandsEnabling.h"
 #include "app/dialogs/frmClientInfo.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 
 using platform::ui::BusyScope;
 using platform::ui::IMainWindow;

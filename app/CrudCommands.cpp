@@ -5,11 +5,11 @@
 #include "app/NodeMenuCommands.h"
 #include "common/Globals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudAnalysis.h"
 #include "reports/ui/frmCRUDComp.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
-#include "session/WorkspaceGlobals.h"
 
 namespace app {
 

@@ -12,8 +12,8 @@
 
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "views/Description.h"
 #include "views/ui/frmDesc.h"
 

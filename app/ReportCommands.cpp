@@ -7,11 +7,11 @@
 #include "common/Globals.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportError.h"
 #include "reports/ReportPaths.h"
 #include "reports/ReportRun.h"
 #include "reports/ui/frmIssues.h"
-#include "session/WorkspaceGlobals.h"
 
 namespace app {
 

@@ -16,8 +16,8 @@
 #include "app/WebTreeDrop.h"
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 
 namespace app {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "common/Globals.h"
-#include "platform/ui/QtText.h"
-#include "session/WorkspaceGlobals.h"
 #include "platform/ui/ImageList.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/QtText.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "services/WebOperations.h"
 #include "services/WebServices.h"
 

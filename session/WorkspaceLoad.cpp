@@ -7,16 +7,16 @@
 #include "classify/ClassifyObjects.h"
 #include "common/Collection.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportPaths.h"
 #include "services/ServiceTables.h"
 #include "services/WebOperations.h"
 #include "services/WebServices.h"
+#include "session/WorkspaceSession.h"
 #include "views/ContextLayouts.h"
 #include "workspace/RepositoryImport.h"
 #include "workspace/WorkspaceDatabase.h"
-#include "session/WorkspaceSession.h"
 
 namespace session {
 

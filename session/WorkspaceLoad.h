@@ -4,7 +4,7 @@
 // workspace database or builds it from the template (import, then
 // classification), makes sure the tool's tables exist and fills the three
 // tree models; it sets the program-wide state (common/Globals.h,
-// session/WorkspaceGlobals.h) and
+// platform/workbench/WorkspaceGlobals.h) and
 // returns what the main window must show. Questions and messages go through
 // the prompt, progress through the progress sink.
 //

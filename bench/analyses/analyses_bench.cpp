@@ -25,11 +25,11 @@
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ValidationAnalysis.h"
-#include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 
 namespace fs = std::filesystem;

@@ -43,6 +43,7 @@
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/DataStoresPage.h"
 #include "reports/DiagramPages.h"
 #include "reports/ListPage.h"
@@ -50,7 +51,6 @@
 #include "reports/ProgramPages.h"
 #include "reports/ReportIndex.h"
 #include "reports/ScreenPages.h"
-#include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 
 namespace fs = std::filesystem;

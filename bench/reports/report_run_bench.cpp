@@ -34,8 +34,8 @@
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportRun.h"
-#include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 
 namespace fs = std::filesystem;

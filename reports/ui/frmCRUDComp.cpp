@@ -18,10 +18,10 @@
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/workbench/WorkbenchSession.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
-#include "session/WorkspaceGlobals.h"
 #include "views/SourceView.h"
 #include "views/ui/frmSource.h"
 

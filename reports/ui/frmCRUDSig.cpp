@@ -7,8 +7,8 @@
 
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudSignature.h"
-#include "session/WorkspaceGlobals.h"
 
 namespace reports::ui {
 

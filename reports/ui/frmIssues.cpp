@@ -12,13 +12,13 @@
 #include "platform/ui/QtText.h"
 #include "platform/ui/TSplitter.h"
 #include "platform/ui/UIUtility.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportError.h"
 #include "reports/ReportPaths.h"
 #include "reports/ValidationAnalysis.h"
-#include "session/WorkspaceGlobals.h"
 
 namespace reports::ui {
 

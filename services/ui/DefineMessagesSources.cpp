@@ -1,9 +1,9 @@
 #include "services/ui/DefineMessagesSources.h"
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "platform/workbench/EntityStore.h"
 #include "platform/workbench/WorkbenchSession.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "services/MessageStructure.h"
 
 namespace services::ui {

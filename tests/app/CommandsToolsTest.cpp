@@ -21,8 +21,8 @@
 #include "app/InstallCommands.h"
 #include "app/dialogs/frmClientInfo.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ClientInfo.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -16,7 +16,7 @@
 #include "app/WebTreeEvents.h"
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "services/SaveLoop.h"
 #include "services/WebServices.h"
 #include "tests/app/AppTestSupport.h"

@@ -18,11 +18,11 @@
 #include "app/WorkspaceCommands.h"
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
+#include "platform/workbench/WorkspaceGlobals.h"
+#include "session/WorkspaceLoad.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "session/WorkspaceLoad.h"
 
 // Failures print texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -28,10 +28,10 @@ const std::vector<std::vector<std::string>> kLevels = {
     {"services"},
     {"views"},
     {"reports"},
-    {"session"},
     {"services/ui"},
     {"views/ui"},
     {"reports/ui"},
+    {"session"},
     {"app/dialogs"},
     {"app"},
 };

@@ -10,7 +10,7 @@
 
 #include "common/Globals.h"
 #include "common/ResModule.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/crash/CrashSteps.h"
 #include "tests/support/TestSupport.h"

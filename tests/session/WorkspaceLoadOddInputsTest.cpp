@@ -7,16 +7,16 @@
 #include <fstream>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/RepositoryBuilder.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
+#include "session/WorkspaceLoad.h"
 #include "session/WorkspaceSession.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/WorkspaceDatabase.h"
-#include "session/WorkspaceLoad.h"
 
 namespace {
 

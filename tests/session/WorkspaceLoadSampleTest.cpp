@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
-#include "tests/support/TestSupport.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

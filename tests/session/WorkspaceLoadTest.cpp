@@ -4,19 +4,19 @@
 #include <stdexcept>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/RepositoryBuilder.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportPaths.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
 #include "services/WebServices.h"
-#include "tests/support/TestSupport.h"
-#include "views/ContextLayouts.h"
-#include "workspace/WorkspaceDatabase.h"
 #include "session/WorkspaceLoad.h"
 #include "session/WorkspaceOpenDialog.h"
 #include "session/WorkspaceSession.h"
+#include "tests/support/TestSupport.h"
+#include "views/ContextLayouts.h"
+#include "workspace/WorkspaceDatabase.h"
 
 namespace {
 

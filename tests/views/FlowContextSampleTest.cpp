@@ -13,7 +13,7 @@
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/support/TestSupport.h"
 #include "views/FlowContext.h"

@@ -12,7 +12,7 @@
 #include "platform/ui/DiagramWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "views/LinkDirection.h"
 
 namespace views::ui {

@@ -14,7 +14,7 @@
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "views/Description.h"
 
 namespace views::ui {

@@ -9,7 +9,7 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "views/StoredProcess.h"
 #include "views/ui/frmScreenFlow.h"
 

@@ -16,7 +16,7 @@
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "views/ScreenFlowPlot.h"
 #include "views/ScreenFlowTable.h"
 #include "views/ui/frmDefRel.h"

@@ -16,12 +16,12 @@
 
 #include "common/Globals.h"
 #include "platform/ui/TreeItemModel.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportPaths.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "reports/ui/frmIssues.h"
 #include "reports/ui/frmRemedy.h"
 #include "reports/ui/frmValid.h"
-#include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/support/TestSupport.h"
 

@@ -14,11 +14,11 @@
 #include <memory>
 
 #include "common/Globals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
 #include "reports/ui/frmCRUDComp.h"
 #include "reports/ui/frmCRUDSig.h"
-#include "session/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/support/TestSupport.h"
 #include "views/ui/frmSource.h"

@@ -24,22 +24,22 @@
 #include <set>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
 #include "common/ResModule.h"
+#include "common/Tree.h"
 #include "platform/ui/MessageBoxPrompt.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "platform/xml/XmlDocument.h"
 #include "services/NodeCommands.h"
 #include "services/NodeMenu.h"
 #include "services/ProgramList.h"
-#include "common/Tree.h"
 #include "services/WebOperations.h"
 #include "services/WebServices.h"
 #include "services/WsdlGenerator.h"
 #include "services/ui/DefineMessagesOpen.h"
 #include "services/ui/DefineMessagesSources.h"
 #include "services/ui/frmMessages.h"
-#include "tests/support/TestSupport.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "common/Globals.h"
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "services/NodeCommands.h"
-#include "views/Description.h"
 #include "tests/support/TestSupport.h"
+#include "views/Description.h"
 #include "views/ui/frmDesc.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "session/WorkspaceGlobals.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 
 #include "platform/workbench/WorkbenchSession.h"
 

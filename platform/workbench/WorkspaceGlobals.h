@@ -1,8 +1,9 @@
 #pragma once
 // The platform objects of the open workspace: its database and its
-// workbench session. Opened by the workspace load, released by the
-// workspace close. Core routines take both as parameters; only window code
-// and the load itself read these globals.
+// workbench session. Only the workspace load (session/) opens and releases
+// them; they are declared down here so that the window code of every
+// subsystem can read them without depending on the load. Core routines take
+// both as parameters and never read these globals.
 
 #include <memory>
 
