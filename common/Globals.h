@@ -1,7 +1,7 @@
 #pragma once
 // Program-wide plain state of the open workspace. Set by the workspace load,
 // cleared by the workspace close. The database and the workbench session of
-// the open workspace live with the load (session/WorkspaceGlobals.h).
+// the open workspace are declared in platform/workbench/WorkspaceGlobals.h.
 
 #include <filesystem>
 
