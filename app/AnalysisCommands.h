@@ -1,5 +1,5 @@
 #pragma once
-// The special analyses' commands of the main window: Tools > COMMAREA Size
+// The COMMAREA and validation analyses' commands of the main window: Tools > COMMAREA Size
 // and Tools > Validation Rules (with their toolbar buttons) run in a new
 // issues window, and the node command "View &Validations Details" opens a
 // program's validation details.

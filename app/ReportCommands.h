@@ -12,7 +12,7 @@ class IMainWindow;
 namespace app {
 
 // Runs the report set on the open workspace (nothing without one). Programs
-// the special analyses had to skip go to the Log pane; a failure is raised
+// the COMMAREA and validation analyses had to skip go to the Log pane; a failure is raised
 // to the command, which reports it, except an ill-formed page or template,
 // which the analyst has been shown already.
 void GenerateReports(platform::ui::IMainWindow& w, const dialogs::UrlOpener& opener);

@@ -1,5 +1,5 @@
 #pragma once
-// What the special analyses (COMMAREA size, validation rules) run on and
+// What the COMMAREA size and validation rules analyses run on and
 // what they hand back. They read the workspace database and the programs'
 // code models through the workbench session, write their tables in one
 // transaction and their page through the run's report builder, report

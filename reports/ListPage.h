@@ -61,7 +61,7 @@ bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_v
 // itself. An ill-formed page has been shown to the analyst when
 // IllFormedPage is raised.
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
-// The same for a page made outside a report run (the special analyses).
+// The same for a page made outside a report run (the COMMAREA and validation analyses).
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    const std::filesystem::path& file);
 

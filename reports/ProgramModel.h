@@ -1,5 +1,5 @@
 #pragma once
-// A program's code model as the special analyses open it: the program's
+// A program's code model as the COMMAREA and validation analyses open it: the program's
 // repository entity, the entity its "Sid" names, that entity's model file
 // ("Vornic") and the code model built from it. A program without a model is
 // not an error; a model that is named but missing, empty or damaged is, and

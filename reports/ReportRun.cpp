@@ -104,7 +104,7 @@ bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& ana
     }
     level.Close();
 
-    // Each special analysis polls Cancel itself and then gives "0".
+    // Each analysis polls Cancel itself and then gives "0".
     const std::string crud = GenerateCRUDOverlapReport(ctx, run.restrict);
     if (crud == "0") return false;
     entry("CRUD Overlap", crud);

@@ -8,7 +8,7 @@
 // to open it.
 //
 // A cancel ends the run after the current step (after the current program
-// among the diagrams); a special analysis that was cancelled ends it too.
+// among the diagrams); an analysis that was cancelled ends it too.
 // The index page is always written, last, and says when the run was
 // incomplete. A failure on the way ends the run the same way and is then
 // raised to the caller.
@@ -59,9 +59,9 @@ struct ReportRun {
 struct ReportRunResult {
     // The index page was written (false only when no workspace is open).
     bool indexWritten = false;
-    // Cancelled, or a special analysis gave "0": the note says so.
+    // Cancelled, or an analysis gave "0": the note says so.
     bool incomplete = true;
-    // Programs the special analyses had to skip, each line headed by the
+    // Programs the COMMAREA and validation analyses had to skip, each line headed by the
     // analysis ("COMMAREA Size: ...").
     std::vector<std::string> skipped;
 };

@@ -1,5 +1,5 @@
 #pragma once
-// A small workspace for the special analyses: a repository whose programs
+// A small workspace for the COMMAREA and validation analyses: a repository whose programs
 // name their code models the way the workbench does ("Sid" to a COBOL
 // member whose "Vornic" is Models/<name>.ctb), the model databases written
 // with the code model builder, and a workspace database from the template

@@ -1,4 +1,4 @@
-// The windows of the special analyses over the OrderEntry sample: the
+// The windows of the COMMAREA and validation analyses over the OrderEntry sample: the
 // issues window running both analyses on a rebuilt report tree, and the
 // remedy window's node menu with the windows it opens.
 #include <gtest/gtest.h>
