@@ -59,11 +59,7 @@ protected:
 
     // The built sample as <folder>/<name>.hxp with its folder <folder>/<name>.
     static void CopySample(const std::filesystem::path& folder, const std::string& name) {
-        namespace fs = std::filesystem;
-        const fs::path built = testsupport::AppDir().parent_path() / "samples";
-        ASSERT_TRUE(fs::exists(built / "OrderEntry.hxp")) << built;
-        fs::copy(built / "OrderEntry", folder / name, fs::copy_options::recursive);
-        fs::copy_file(built / "OrderEntry.hxp", folder / (name + ".hxp"));
+        testsupport::CopyBuiltSample(folder, name);
     }
 
     // File > Open Workspace with this file chosen in the dialog.

@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <stdexcept>
+
 #include <atomic>
 #include <cstdlib>
 #include <random>
@@ -31,6 +33,14 @@ fs::path AppDir() {
 fs::path SourceDir() {
     const char* d = std::getenv("QA_SOURCE_DIR");
     return d ? fs::path(d) : fs::path(QA_DEFAULT_SOURCE_DIR);
+}
+
+fs::path CopyBuiltSample(const fs::path& folder, const std::string& name) {
+    const fs::path built = AppDir().parent_path() / "samples";
+    if (!fs::exists(built / "OrderEntry.hxp")) throw std::runtime_error("The sample is not built: " + built.string());
+    fs::copy(built / "OrderEntry", folder / name, fs::copy_options::recursive);
+    fs::copy_file(built / "OrderEntry.hxp", folder / (name + ".hxp"));
+    return folder / (name + ".hxp");
 }
 
 void RecordingProgress::StartProgress(const std::string& action, long total, bool withCancel) {

@@ -29,6 +29,10 @@ private:
 std::filesystem::path AppDir();
 // The project's source folder (QA_SOURCE_DIR, set by CTest).
 std::filesystem::path SourceDir();
+// Copies the built OrderEntry sample into folder as <name>.hxp with its
+// folder <name>; returns the workspace file. Throws when the sample is not
+// built.
+std::filesystem::path CopyBuiltSample(const std::filesystem::path& folder, const std::string& name = "OrderEntry");
 
 // Records every progress call as a line of text; can cancel after a step.
 class RecordingProgress : public common::IProgress {

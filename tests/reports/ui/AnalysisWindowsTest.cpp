@@ -23,6 +23,7 @@
 #include "reports/ui/frmRemedy.h"
 #include "reports/ui/frmValid.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/reports/ui/OpenSampleFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -32,30 +33,8 @@ using reports::ui::frmIssues;
 using reports::ui::frmRemedy;
 using reports::ui::frmValid;
 
-class AnalysisWindows : public ::testing::Test {
+class AnalysisWindows : public reportsuitest::OpenSample {
 protected:
-    static void SetUpTestSuite() {
-        Globals::g_AppPath = testsupport::AppDir();
-        s_dir = std::make_unique<testsupport::TempDir>();
-        const fs::path built = testsupport::AppDir().parent_path() / "samples";
-        fs::copy(built / "OrderEntry", *s_dir / "OrderEntry", fs::copy_options::recursive);
-        fs::copy_file(built / "OrderEntry.hxp", *s_dir / "OrderEntry.hxp");
-        testsupport::RecordingProgress progress;
-        testsupport::ScriptedPrompt prompt;
-        const auto view = session::OpenWorkspace(*s_dir / "OrderEntry.hxp", {}, progress, prompt);
-        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
-    }
-    static void TearDownTestSuite() {
-        session::CloseWorkspace();
-        s_dir.reset();
-    }
-    void TearDown() override {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isWindow() && !w->parentWidget()) w->close();
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
     template <class W>
     static std::vector<W*> Open() {
         std::vector<W*> out;
@@ -72,7 +51,6 @@ protected:
         return out;
     }
 
-    inline static std::unique_ptr<testsupport::TempDir> s_dir;
 };
 
 TEST_F(AnalysisWindows, IssuesWindowsRebuildTheTreeAndShowTheirPage) {

@@ -20,6 +20,7 @@
 #include "reports/ui/frmCRUDComp.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/reports/ui/OpenSampleFixture.h"
 #include "tests/support/TestSupport.h"
 #include "views/ui/frmSource.h"
 
@@ -29,30 +30,8 @@ namespace fs = std::filesystem;
 using reports::ui::frmCRUDComp;
 using reports::ui::frmCRUDSig;
 
-class CrudWindows : public ::testing::Test {
+class CrudWindows : public reportsuitest::OpenSample {
 protected:
-    static void SetUpTestSuite() {
-        Globals::g_AppPath = testsupport::AppDir();
-        s_dir = std::make_unique<testsupport::TempDir>();
-        const fs::path built = testsupport::AppDir().parent_path() / "samples";
-        fs::copy(built / "OrderEntry", *s_dir / "OrderEntry", fs::copy_options::recursive);
-        fs::copy_file(built / "OrderEntry.hxp", *s_dir / "OrderEntry.hxp");
-        testsupport::RecordingProgress progress;
-        testsupport::ScriptedPrompt prompt;
-        const auto view = session::OpenWorkspace(*s_dir / "OrderEntry.hxp", {}, progress, prompt);
-        ASSERT_EQ(view.status, session::WorkspaceView::Status::Loaded) << view.error;
-    }
-    static void TearDownTestSuite() {
-        session::CloseWorkspace();
-        s_dir.reset();
-    }
-    void TearDown() override {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isWindow() && !w->parentWidget()) w->close();
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
     // The programs of the sample with the most and with no store accesses.
     static std::pair<std::string, std::string> Program(bool accessing) {
         auto rs = Globals::g_Database->OpenRecordset(
@@ -80,7 +59,6 @@ protected:
         return texts;
     }
 
-    inline static std::unique_ptr<testsupport::TempDir> s_dir;
 };
 
 TEST_F(CrudWindows, OneSignatureWindowPerProgramFilledWhenItOpens) {

@@ -26,14 +26,10 @@ namespace viewsuitest {
 class SampleWindows : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        namespace fs = std::filesystem;
         ResModule::SetLanguage(ResModule::Language::English);
         Globals::g_AppPath = testsupport::AppDir();
         s_dir = std::make_unique<testsupport::TempDir>();
-        const fs::path built = testsupport::AppDir().parent_path() / "samples";
-        ASSERT_TRUE(fs::exists(built / "OrderEntry.hxp")) << built;
-        fs::copy(built / "OrderEntry", *s_dir / "OrderEntry", fs::copy_options::recursive);
-        fs::copy_file(built / "OrderEntry.hxp", *s_dir / "OrderEntry.hxp");
+        testsupport::CopyBuiltSample(s_dir->Path());
         OpenSample();
     }
     static void TearDownTestSuite() {
