@@ -238,8 +238,10 @@ std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) 
 // downstream on a tie as the insertion-order rule would turn the cycle.
 // Anything else joins the side of the neighbour it was reached from, one
 // column further out: a screen a caller sends to sits with that caller's
-// screens, left of the caller.
-std::vector<int> CentredColumns(const Component& c) {
+// screens, left of the caller. A box whose side hint is set goes to that
+// side whatever its links say (the centre's own screens, which it both
+// sends to and receives from, stand left of it with its callers).
+std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> downstream = Distances(c.out, c.centre);
     std::vector<int> upstream = Distances(c.in, c.centre);
@@ -247,7 +249,12 @@ std::vector<int> CentredColumns(const Component& c) {
     std::vector<char> placed(n, 0);
     std::deque<int> queue;
     for (int v = 0; v < n; ++v) {
+        const int near = downstream[v] > 0 && (upstream[v] < 0 || downstream[v] <= upstream[v]) ? downstream[v]
+                                                                                               : upstream[v];
         if (v == c.centre) {
+            placed[v] = 1;
+        } else if (side[v] != kSideAuto && near > 0) {
+            column[v] = side[v] < 0 ? -near : near;
             placed[v] = 1;
         } else if (downstream[v] > 0 && (upstream[v] < 0 || downstream[v] <= upstream[v])) {
             column[v] = downstream[v];
@@ -264,7 +271,9 @@ std::vector<int> CentredColumns(const Component& c) {
         for (const auto* next : {&c.out[v], &c.in[v]})
             for (int w : *next)
                 if (!placed[w]) {
-                    column[w] = column[v] < 0 ? column[v] - 1 : column[v] + 1;
+                    const int out = std::abs(column[v]) + 1;
+                    const bool before = side[w] != kSideAuto ? side[w] < 0 : column[v] < 0;
+                    column[w] = before ? -out : out;
                     placed[w] = 1;
                     queue.push_back(w);
                 }
@@ -289,7 +298,9 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, 
         in.across[v] = leftToRight ? w : h;
         area += (in.along[v] + kBoxGap) * (in.across[v] + in.layerGap);
     }
-    in.layer = c.centre >= 0 ? CentredColumns(c) : FlowLayers(c);
+    std::vector<int> side(n);
+    for (int v = 0; v < n; ++v) side[v] = shapes[c.boxes[v]]->side;
+    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c);
     in.edges = c.links;
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
     // the component's area, and wider than twice a 4:3 page as deep as the

@@ -473,3 +473,25 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
         EXPECT_LE(gap, c.maxGap);
     }
 }
+
+// A box's side hint wins over its links: a screen the centre both sends to
+// and receives from stands left of it with the client side, while an
+// unhinted box it only sends to stands right.
+TEST(LayeredLayout, SideHintsPlaceTheCentresScreensBeforeIt) {
+    DiagramModel model;
+    Shape& centre = model.AddShape("C", 0, 0, 80, 30, "C");
+    centre.boldText = centre.heavyBorder = true;
+    Shape& screen = model.AddShape("S", 0, 0, 80, 30, "S");
+    screen.side = platform::diagram::kSideBefore;
+    Shape& sent = model.AddShape("T", 0, 0, 80, 30, "T");
+    Shape& callee = model.AddShape("D", 0, 0, 80, 30, "D");
+    callee.side = platform::diagram::kSideAfter;
+    model.AddLink(centre, screen, "Sends", "");
+    model.AddLink(screen, centre, "Receives", "");
+    model.AddLink(centre, sent, "Sends", "");
+    model.AddLink(centre, callee, "Calls", "");
+    LayeredLayout().Layout(model);
+    EXPECT_LT(screen.left + screen.width, centre.left);
+    EXPECT_GT(callee.left, centre.left + centre.width);
+    EXPECT_GT(sent.left, centre.left + centre.width);
+}
