@@ -1,5 +1,6 @@
 #include "platform/workbench/CodeModel.h"
 
+#include "platform/screenmap/WorkspaceFiles.h"
 #include "platform/workbench/CodeModelFormat.h"
 #include "platform/workbench/EntityStore.h"
 #include "platform/workbench/RepositoryCore.h"
@@ -147,7 +148,11 @@ bool CodeModel::IsOpen() const { return m_core && m_core->db; }
 
 db::Database& CodeModel::GetDatabase() const { return Need(m_core).Db(); }
 
-std::filesystem::path ModelDatabasePath(const std::filesystem::path& workspaceFolder, std::string_view vornic) {
+namespace {
+
+// A "Vornic" value with every ".ctb" replaced by ".mdb" (letter case ignored)
+// and forward slashes.
+std::string ModelFileName(std::string_view vornic) {
     std::string name(vornic);
     std::string upper = detail::Upper(name);
     for (size_t pos = upper.find(".CTB"); pos != std::string::npos; pos = upper.find(".CTB", pos + 4)) {
@@ -156,7 +161,13 @@ std::filesystem::path ModelDatabasePath(const std::filesystem::path& workspaceFo
     }
     for (auto& c : name)
         if (c == '\\') c = '/';
-    return workspaceFolder / name;
+    return name;
+}
+
+}  // namespace
+
+std::filesystem::path ModelDatabasePath(const std::filesystem::path& workspaceFolder, std::string_view vornic) {
+    return workspaceFolder / ModelFileName(vornic);
 }
 
 std::pair<std::string, std::string> ModelLoader::LookupSid(std::string_view id) const {
@@ -164,7 +175,13 @@ std::pair<std::string, std::string> ModelLoader::LookupSid(std::string_view id) 
     RepositoryEntity entity = m_session->GetEntityStore().Item(id);
     std::string vornic = entity.GetAttribute("Vornic");
     if (vornic.empty()) throw WorkbenchError("'" + std::string(id) + "' names no code model.");
-    return {ModelDatabasePath(m_session->GetWorkspaceFolder(), vornic).string(), entity.GetId()};
+    // A model belongs to the workspace only inside its folder: a value that
+    // is absolute, climbs out or leads out through a link names none.
+    const auto file = screenmap::WorkspaceFile(m_session->GetWorkspaceFolder(), ModelFileName(vornic));
+    if (!file)
+        throw WorkbenchError("The model file '" + vornic + "' of '" + std::string(id) +
+                             "' lies outside the workspace folder.");
+    return {file->string(), entity.GetId()};
 }
 
 CodeModel CodeModelFactory::CreateCodeModel(const EntityStore&, const std::string& modelFile, const std::string& key) const {

@@ -135,8 +135,9 @@ public:
     WorkbenchSession* GetSession() const { return m_session; }
     // For the key of the entity that carries a program's model ("Sid"
     // target): first the model database's path, second the key itself.
-    // Raises when no session is set, the key is unknown or the entity names
-    // no model file.
+    // Raises when no session is set, the key is unknown, the entity names
+    // no model file or names one outside the workspace folder (absolute,
+    // climbing out with "..", or through a symbolic link).
     std::pair<std::string, std::string> LookupSid(std::string_view id) const;
 private:
     WorkbenchSession* m_session = nullptr;

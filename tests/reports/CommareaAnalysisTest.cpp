@@ -137,6 +137,15 @@ TEST(CommareaAnalysis, AModelThatCannotBeUsedSkipsOnlyItsProgram) {
              platform::db::Database::Open(w.ModelFile("BAD"))->Execute("DROP TABLE Constructs");
          },
          "not a code model"},
+        {"a link to a model outside the workspace",
+         [](AnalysisWorkspace& w) {
+             const auto outside = w.dir / "elsewhere" / "BAD.mdb";
+             std::filesystem::create_directories(outside.parent_path());
+             OneItem(w, "BAD", 8);
+             std::filesystem::rename(w.ModelFile("BAD"), outside);
+             std::filesystem::create_symlink(outside, w.ModelFile("BAD"));
+         },
+         "outside the workspace folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

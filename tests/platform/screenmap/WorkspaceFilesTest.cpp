@@ -26,6 +26,12 @@ TEST(WorkspaceFiles, SourceValuesResolveInsideTheWorkspaceFolder) {
     const fs::path ws = dir / "Shop";
     Write(ws / "maps" / "CUSTMAP.lst", "80\t24\r\n");
     Write(ws / "cobol" / "Ord Entr.cbl", "x");
+    // Links whose names read as inside: one to a file and one to a folder
+    // outside the workspace, and one that stays inside.
+    Write(dir / "secret" / "ORDMNU.lst", "80\t24\r\n");
+    fs::create_symlink(dir / "secret" / "ORDMNU.lst", ws / "maps" / "OUT.lst");
+    fs::create_directory_symlink(dir / "secret", ws / "linked");
+    fs::create_symlink(ws / "maps" / "CUSTMAP.lst", ws / "maps" / "ALIAS.lst");
 
     const struct {
         const char* source;
@@ -44,6 +50,10 @@ TEST(WorkspaceFiles, SourceValuesResolveInsideTheWorkspaceFolder) {
         {"maps\\..\\..\\secret.txt", std::nullopt},
         {"/etc/passwd", std::nullopt},
         {"\\etc\\passwd", std::nullopt},
+        {"maps\\OUT.lst", std::nullopt},
+        {"linked\\ORDMNU.lst", std::nullopt},
+        {"Linked\\missing.lst", std::nullopt},
+        {"maps\\alias.lst", ws / "maps" / "ALIAS.lst"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
