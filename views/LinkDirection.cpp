@@ -4,7 +4,12 @@
 #include <climits>
 #include <stdexcept>
 
+#include <QFontMetricsF>
+
+#include <cmath>
+
 #include "platform/db/Database.h"
+#include "platform/diagram/DiagramPainter.h"
 #include "views/EntityColour.h"
 
 namespace views {
@@ -33,6 +38,20 @@ namespace dg = platform::diagram;
 using views::kRelationshipUnit;
 
 constexpr double kWidth = 25, kHeight = 8, kMargin = 1, kGap = 6;
+constexpr char kMiddleCaption[] = "Interprogram Relationship";
+// Line left visible on each side of the middle link's caption.
+constexpr double kLineShown = 2;
+
+// The gap between the left and the right boxes: the middle link runs
+// across it with its caption centred, so the caption and some line on
+// either side of it must fit, or the boxes paint over both.
+double ColumnGap() {
+    // Measured as the painter lays a link caption out.
+    const double caption = QFontMetricsF(platform::diagram::DiagramFont())
+                               .boundingRect(QRectF(), Qt::AlignCenter, QString::fromLatin1(kMiddleCaption))
+                               .width();
+    return std::max(kGap, std::ceil(caption / kRelationshipUnit) + 2 * kLineShown);
+}
 
 struct Party {
     const char* key;
@@ -61,7 +80,7 @@ void DrawRelationshipDiagram(dg::DiagramModel& model, platform::db::Database& db
         const std::string key = p.key;
         if (key == "RightScreen") {
             const dg::Shape& ls = *model.FindShape("LeftScreen");
-            left = (ls.left + ls.width) / kRelationshipUnit + kGap;
+            left = (ls.left + ls.width) / kRelationshipUnit + ColumnGap();
         } else if (key == "LeftProgram") {
             const dg::Shape& ls = *model.FindShape("LeftScreen");
             top = (ls.top + ls.height) / kRelationshipUnit + kGap;
@@ -84,7 +103,7 @@ void DrawRelationshipDiagram(dg::DiagramModel& model, platform::db::Database& db
         model.AddLink(*model.FindShape(from), *model.FindShape(to), text, key, "", false, "", false);
     };
     link("LSLP", "LeftScreen", "LeftProgram", "Left Program/Screen Pair");
-    link("LPRP", "LeftProgram", "RightProgram", "Interprogram Relationship");
+    link("LPRP", "LeftProgram", "RightProgram", kMiddleCaption);
     link("RSRP", "RightScreen", "RightProgram", "Right Program/Screen Pair");
 }
 

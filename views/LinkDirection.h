@@ -33,7 +33,9 @@ namespace Globals {
 
 // Empties the model and draws the boxes "LeftScreen", "RightScreen" (green
 // text: the role, not the entity, decides), "LeftProgram", "RightProgram"
-// (black text) and the links "LSLP", "LPRP", "RSRP". A box is filled by the
+// (black text) and the links "LSLP", "LPRP", "RSRP". The left and right
+// boxes stand far enough apart for the middle link's caption and some of
+// its line to show between them. A box is filled by the
 // entity's kind and Ents.Nature (an empty Nature counts as 0), marked when
 // the entity is a stub, and tagged with its SerialID. An identifier that
 // Ents does not hold raises std::runtime_error and leaves the model empty.

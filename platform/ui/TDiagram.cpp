@@ -217,6 +217,14 @@ void TDiagram::EnsureGeometry() {
     m_dirty = false;
 }
 
+QSize TDiagram::DrawingSize() {
+    EnsureGeometry();
+    const double z = m_zoom / 100.0;
+    const QMargins frame = contentsMargins();
+    return QSize(static_cast<int>(std::ceil(m_bounds.width() * z)) + 2 * kViewMargin + frame.left() + frame.right(),
+                 static_cast<int>(std::ceil(m_bounds.height() * z)) + 2 * kViewMargin + frame.top() + frame.bottom());
+}
+
 void TDiagram::UpdateScrollBars() {
     EnsureGeometry();
     double z = m_zoom / 100.0;

@@ -103,6 +103,9 @@ public:
     void SetZoom(int percent);
     // The drawing's width for the preview rule (platform::diagram::DrawingWidth).
     double DrawingWidth() const;
+    // The size the control needs to show the whole drawing at the current
+    // zoom without scrolling, frame included.
+    QSize DrawingSize();
 
     // The selected box, or nullptr; a box that left the model (a builder
     // cleared Model() directly) is no longer selected.

@@ -6,10 +6,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
+
 #include <set>
 #include <tuple>
 
 #include "platform/db/Database.h"
+#include "platform/diagram/DiagramPainter.h"
 #include "tests/classify/WorkspaceDb.h"
 #include "views/LinkDirection.h"
 #include "views/ScreenFlowPlot.h"
@@ -143,6 +146,12 @@ TEST_F(ScreenFlowPlotTest, RelationshipDialogDrawsFourBoxesAndThreeLinksColoured
     Globals::DrawRelationshipDiagram(model, *db, 1, 2, 1, 11);
 
     const double u = views::kRelationshipUnit;
+    // The right column stands far enough off for the middle link's caption
+    // and a stretch of its line on either side to show between the boxes.
+    ASSERT_EQ(model.ShapeCount(), 4u);
+    const double right = model.FindShape("RightProgram")->left / u;
+    const double caption = QFontMetricsF(dg::DiagramFont()).horizontalAdvance("Interprogram Relationship");
+    EXPECT_GE((right - 26) * u, caption + 2 * u) << right;
     const struct {
         const char* key;
         std::string text;
@@ -151,11 +160,10 @@ TEST_F(ScreenFlowPlotTest, RelationshipDialogDrawsFourBoxesAndThreeLinksColoured
         std::string tag;
     } boxes[] = {
         {"LeftScreen", "P1", 1, 1, Rgb(255, 255, 255), Rgb(0, 255, 0), Rgb(0, 0, 0), "1"},
-        {"RightScreen", "S11", 32, 1, Rgb(0, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 0), "11"},
+        {"RightScreen", "S11", right, 1, Rgb(0, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 0), "11"},
         {"LeftProgram", "P1", 1, 15, Rgb(255, 255, 255), Rgb(0, 0, 0), Rgb(0, 0, 0), "1"},
-        {"RightProgram", "P2", 32, 15, Rgb(0, 182, 182), Rgb(0, 0, 0), Rgb(255, 0, 0), "2"},
+        {"RightProgram", "P2", right, 15, Rgb(0, 182, 182), Rgb(0, 0, 0), Rgb(255, 0, 0), "2"},
     };
-    ASSERT_EQ(model.ShapeCount(), 4u);
     for (const auto& b : boxes) {
         const dg::Shape* s = model.FindShape(b.key);
         ASSERT_NE(s, nullptr) << b.key;
