@@ -117,6 +117,7 @@ FieldListing ParseFieldListing(std::string_view text) {
     }
     listing.hasHeader = true;
     listing.screenWidth = static_cast<int16_t>(numbers[0]);
+    listing.screenHeight = static_cast<int16_t>(numbers[1]);
     const int32_t width = listing.screenWidth;
 
     for (size_t i = 1; i < lines.size(); ++i) {

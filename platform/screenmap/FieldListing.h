@@ -40,8 +40,9 @@ struct FieldListing {
     // False for an empty text; the report writes its pseudo fields only
     // for a listing with a header.
     bool hasHeader = false;
-    // Columns per screen line, from the header.
+    // Columns per screen line and lines of the map, from the header.
     int16_t screenWidth = 0;
+    int16_t screenHeight = 0;
     // In file order.
     std::vector<MapField> fields;
     // Empty when the listing was read to its end; otherwise why the reading

@@ -26,6 +26,11 @@ const QColor kEntryText(80, 255, 80);
 const QColor kEntryBack(24, 64, 24);
 const QColor kProtectedText(230, 230, 230);
 const QColor kProtectedBack(64, 64, 64);
+// An output area the program fills at run time, in the text's colour.
+const QColor kOutputBack(24, 64, 72);
+
+// A named field the program writes to: its whole length is drawn.
+bool IsOutputField(const sm::MapField& f) { return !f.name.empty() && !sm::IsEntryField(f); }
 
 }  // namespace
 
@@ -57,7 +62,7 @@ void BmsViewControl::Clear() { SetListing(sm::FieldListing{}); }
 void BmsViewControl::BuildGrid() {
     const int width = m_listing.screenWidth;
     m_columns = width > 0 ? std::min<int>(width, kMaxColumns) : kDefaultColumns;
-    int rows = kMinimumRows;
+    int rows = m_listing.screenHeight > 0 ? m_listing.screenHeight : kDefaultRows;
     for (const sm::MapField& f : m_listing.fields) rows = std::max<int>(rows, f.row);
     m_rows = std::min(rows, kMaxRows);
     m_cells.assign(static_cast<size_t>(m_rows * m_columns), Cell{});
@@ -68,8 +73,8 @@ void BmsViewControl::BuildGrid() {
         QString text = Q(f.initialValue);
         const int length = std::max<int>(f.length, 0);
         if (text.size() > length) text.truncate(length);
-        // An entry area covers its whole length; text only its characters.
-        const int span = sm::IsEntryField(f) ? length : static_cast<int>(text.size());
+        // A named area covers its whole length; text only its characters.
+        const int span = f.name.empty() ? static_cast<int>(text.size()) : length;
         for (int k = 0; k < span; ++k) {
             const int col = f.col + k;
             if (col < 1) continue;
@@ -104,6 +109,8 @@ QString BmsViewControl::ToolTipText(const sm::MapField& f) {
         kind = QStringLiteral("protected entry field");
     else if (sm::IsEntryField(f))
         kind = QStringLiteral("entry field");
+    else if (IsOutputField(f))
+        kind = QStringLiteral("output field");
     else
         kind = QStringLiteral("text");
     return QStringLiteral("%1\nRow %2, column %3, length %4\nAttributes %5 (%6)")
@@ -147,6 +154,8 @@ void BmsViewControl::paintEvent(QPaintEvent* e) {
                 ink = prot ? kProtectedText : kEntryText;
                 p.setPen(ink);
                 p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
+            } else if (IsOutputField(f)) {
+                p.fillRect(box, kOutputBack);
             }
             if (c.ch != QLatin1Char(' ')) {
                 p.setPen(ink);

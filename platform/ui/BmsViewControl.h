@@ -1,9 +1,11 @@
 #pragma once
 // The screen-map control: a map drawn from its field listing as a
-// character grid of the listing's screen width and at least 24 lines.
-// Named input fields are entry areas of their length holding their initial
-// value (protected ones drawn apart); unnamed fields and fields with both
-// attribute bits 1 and 2 are their initial text cut to their length. A
+// character grid of the listing's screen width and height (80 by 24 when
+// the listing gives none), taller when a field lies below it. Named input
+// fields are entry areas of their length holding their initial value
+// (protected ones drawn apart); named fields with both attribute bits 1 and
+// 2 are output areas of their length, their initial text over a
+// placeholder; unnamed fields are their initial text cut to their length. A
 // field's tooltip gives its name, position and attributes. Later fields are
 // drawn over earlier ones; what lies outside the grid is not drawn.
 
@@ -22,7 +24,7 @@ class BmsViewControl : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kDefaultColumns = 80;
-    static constexpr int kMinimumRows = 24;
+    static constexpr int kDefaultRows = 24;
     // Beyond any screen; larger values in a listing are not drawn.
     static constexpr int kMaxColumns = 400;
     static constexpr int kMaxRows = 400;
@@ -70,7 +72,7 @@ private:
     platform::screenmap::FieldListing m_listing;
     QString m_message;
     int m_columns = kDefaultColumns;
-    int m_rows = kMinimumRows;
+    int m_rows = kDefaultRows;
     std::vector<Cell> m_cells;
 };
 

@@ -62,7 +62,10 @@ TEST(BmsViewControl, FieldsAreDrawnOnAGridOfTheListingsWidth) {
     EXPECT_EQ(bms.Columns(), 80);
     EXPECT_EQ(bms.Rows(), 30);  // a field below line 24 makes the grid taller
     EXPECT_EQ(bms.RowText(1).left(12), "HELLO ABC   ");
-    EXPECT_EQ(bms.FieldAt(1, 10), nullptr);  // "ASK" is text: no area beyond it
+    // A named output field covers its length, text or none; unnamed text does not.
+    EXPECT_EQ(bms.FieldAt(1, 12)->name, "ASK");
+    EXPECT_EQ(bms.FieldAt(1, 13), nullptr);
+    EXPECT_EQ(bms.FieldAt(1, 6), nullptr);
     EXPECT_EQ(bms.FieldAt(2, 6)->name, "IN");
     EXPECT_EQ(bms.RowText(30).left(2), "Z ");
 }
@@ -98,7 +101,10 @@ TEST(BmsViewControl, EntryAreasProtectedAreasAndTextLookApart) {
     EXPECT_NE(entry, prot);
     EXPECT_NE(entry, text);
     EXPECT_NE(prot, text);
-    EXPECT_EQ(text, at(10));  // text without characters is the bare screen
+    // An output field without initial text still shows where it is.
+    EXPECT_NE(text, at(10));
+    EXPECT_EQ(bms.FieldAt(3, 4)->name, "TXT");
+    EXPECT_TRUE(BmsViewControl::ToolTipText(*bms.FieldAt(3, 4)).endsWith("(output field)"));
 }
 
 TEST(BmsViewControl, TooltipsNameTheFieldItsPlaceAndAttributes) {
@@ -125,6 +131,7 @@ TEST(BmsViewControl, MissingAndDamagedListingsSayWhyAndKeepWhatWasRead) {
     EXPECT_FALSE(bms.LoadFromFile(dir / "part.lst"));
     EXPECT_TRUE(bms.Message().contains("line 3"));
     EXPECT_EQ(bms.Columns(), 40);
+    EXPECT_EQ(bms.Rows(), 12);  // a small map keeps its own height
     EXPECT_EQ(bms.RowText(2).left(8), " LOOKUP ");
 
     // An empty map clears the message.
