@@ -43,6 +43,9 @@ struct AnalysisResult {
     // One line per program whose code model is named but could not be used;
     // such a program adds no rows and the run goes on.
     std::vector<std::string> skipped;
+    // Whether any program names a code model: without one the page lists
+    // nothing, and the window says why.
+    bool anyCodeModel = false;
 
     bool Done() const { return text != "0"; }
 };

@@ -187,6 +187,7 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
 
     run.progress.StartStep("Saving Commarea Info");
     WritePage(run);
+    result.anyCodeModel = AnyProgramHasCodeModel(db, store);
     run.progress.FinishStep(1);
     result.text = run.progress.Cancelled() ? "0" : "-1";
     return result;

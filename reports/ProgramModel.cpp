@@ -11,28 +11,60 @@ namespace mdlReports {
 namespace fs = std::filesystem;
 namespace wb = platform::workbench;
 
-ProgramModel ProgramModel::Open(const wb::EntityStore& store, const wb::ModelLoader& loader,
-                                std::string_view programId) {
-    ProgramModel out;
+namespace {
+
+// The entity that carries a program's model, found as the workbench names
+// it: the program's "Sid" leads to an entity with a "Vornic". state is Open
+// when one is named (the model itself is not looked at).
+struct ModelCarrier {
+    ProgramModel::State state = ProgramModel::State::NoModel;
+    std::string reason;
+    wb::RepositoryEntity entity;
+};
+
+ModelCarrier FindCarrier(const wb::EntityStore& store, std::string_view programId) {
+    ModelCarrier out;
     wb::RepositoryEntity program;
     try {
         program = store.Item(programId);
     } catch (const wb::WorkbenchError&) {
-        out.m_state = State::NotInRepository;
+        out.state = ProgramModel::State::NotInRepository;
         return out;
     }
     const std::string sid = program.GetAttribute("Sid");
     if (sid.empty()) return out;
-    wb::RepositoryEntity carrier;
     try {
-        carrier = store.Item(sid);
+        out.entity = store.Item(sid);
     } catch (const wb::WorkbenchError&) {
-        out.m_state = State::Broken;
-        out.m_reason = "its \"Sid\" " + sid + " names no entity of the repository";
+        out.state = ProgramModel::State::Broken;
+        out.reason = "its \"Sid\" " + sid + " names no entity of the repository";
         return out;
     }
-    if (carrier.GetAttribute("Vornic").empty()) return out;
+    if (!out.entity.GetAttribute("Vornic").empty()) out.state = ProgramModel::State::Open;
+    return out;
+}
 
+}  // namespace
+
+bool AnyProgramHasCodeModel(platform::db::Database& db, const wb::EntityStore& store) {
+    auto programs = db.Prepare("SELECT ID FROM Ents WHERE EntName = 'PROGRAM' AND Stub = 0 ORDER BY SerialID");
+    while (programs.Step()) {
+        const ProgramModel::State state = FindCarrier(store, programs.Text(0)).state;
+        if (state == ProgramModel::State::Open || state == ProgramModel::State::Broken) return true;
+    }
+    return false;
+}
+
+ProgramModel ProgramModel::Open(const wb::EntityStore& store, const wb::ModelLoader& loader,
+                                std::string_view programId) {
+    ProgramModel out;
+    ModelCarrier found = FindCarrier(store, programId);
+    if (found.state != State::Open) {
+        out.m_state = found.state;
+        out.m_reason = std::move(found.reason);
+        return out;
+    }
+    const wb::RepositoryEntity& carrier = found.entity;
     try {
         auto [file, key] = loader.LookupSid(carrier.GetId());
         std::error_code ec;

@@ -14,6 +14,10 @@
 #include "platform/workbench/CodeModel.h"
 #include "platform/workbench/EntityStore.h"
 
+namespace platform::db {
+class Database;
+}
+
 namespace mdlReports {
 
 class ProgramModel {
@@ -56,6 +60,10 @@ private:
 std::optional<std::string> ReadProgramModel(const platform::workbench::EntityStore& store,
                                             const platform::workbench::ModelLoader& loader, std::string_view programId,
                                             const std::function<void(platform::workbench::CodeModel&)>& read);
+
+// Whether any program of the workspace (stubs aside) names a code model,
+// usable or not; without one the analyses have nothing to list.
+bool AnyProgramHasCodeModel(platform::db::Database& db, const platform::workbench::EntityStore& store);
 
 // The Log pane's line for a program that was skipped.
 std::string SkippedProgramLine(const std::string& name, const std::string& id, const std::string& reason);

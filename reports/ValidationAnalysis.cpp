@@ -290,6 +290,7 @@ AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
 
     run.progress.StartStep("Saving Validation Rules");
     WritePage(run);
+    result.anyCodeModel = AnyProgramHasCodeModel(db, store);
     result.text = "-1";
     run.progress.FinishStep(1);
     return result;

@@ -1,6 +1,7 @@
 #include "reports/ui/frmIssues.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
@@ -10,8 +11,10 @@
 #include "common/Globals.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
+#include "platform/ui/RichTextTables.h"
 #include "platform/ui/TSplitter.h"
 #include "platform/ui/UIUtility.h"
+#include "platform/ui/WindowSettings.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
@@ -32,9 +35,21 @@ frmIssues::frmIssues(QWidget* owner) : QWidget(owner, Qt::Window) {
     browser = new QTextBrowser(this);
     browser->setObjectName("browser");
     browser->setOpenLinks(true);
+    // The pages' header is light text on a dark table.
+    connect(browser, &QTextBrowser::sourceChanged, this,
+            [this] { platform::ui::PaintTableBackgrounds(*browser->document()); });
+    lblNoModel = new QLabel("No program of this workspace has a code model, so the analysis has nothing to list.",
+                            this);
+    lblNoModel->setObjectName("lblNoModel");
+    lblNoModel->setWordWrap(true);
+    lblNoModel->setMargin(6);
+    lblNoModel->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(lblNoModel);
     layout->addWidget(browser);
+    WindowSettings::PlaceWhenShown(this);
 
     if (!Globals::g_WorkspaceFolder.empty()) mdlReports::RebuildOutputTree(mdlReports::g_ReportPaths);
 }
@@ -70,6 +85,7 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
     }
     m_skipped = std::move(result.skipped);
     if (!result.Done()) return false;
+    lblNoModel->setVisible(!result.anyCodeModel);
     browser->setSource(QUrl::fromLocalFile(Q(page)));
     return true;
 }

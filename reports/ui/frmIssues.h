@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QTextBrowser;
 
 namespace common {
@@ -45,6 +46,8 @@ public:
     const std::vector<std::string>& Skipped() const { return m_skipped; }
 
     QTextBrowser* browser = nullptr;
+    // Above the page when no program has a code model: why it lists nothing.
+    QLabel* lblNoModel = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

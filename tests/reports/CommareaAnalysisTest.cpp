@@ -65,6 +65,7 @@ TEST(CommareaAnalysis, MeasuresTheFirstDeclarationOfEveryVarOfTheUsingPorts) {
     const auto result = GetCOMMAREASizeReport(w.Run(progress, ","));
     EXPECT_EQ(result.text, "-1");
     EXPECT_TRUE(result.skipped.empty());
+    EXPECT_TRUE(result.anyCodeModel);
 
     EXPECT_EQ(w.Rows(kRows),
               (std::vector<std::string>{a + " | PAYA:6 | CA-AMOUNT | C | 100", a + " | PAYA:10 | A<B&C | C | 24",

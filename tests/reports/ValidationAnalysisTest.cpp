@@ -208,7 +208,9 @@ TEST(ValidationRules, WithoutFrontierOrServerProgramsThePageHasNoRow) {
     w.Stub("STUBSRV", 30);
     w.ws.db->Execute("INSERT INTO Ports (ProgID, PortVNID) VALUES ('old', 'old')");
     testsupport::RecordingProgress progress;
-    EXPECT_EQ(GetValidationRulesReport(w.Run(progress)).text, "-1");
+    const auto result = GetValidationRulesReport(w.Run(progress));
+    EXPECT_EQ(result.text, "-1");
+    EXPECT_FALSE(result.anyCodeModel);  // the window says why the page is empty
     EXPECT_EQ(progress.calls.front(), "StartProgress(,1,T)");
     EXPECT_TRUE(w.Rows("SELECT * FROM Ports UNION ALL SELECT *, '', '' FROM Subdecls").empty());
     EXPECT_TRUE(AnalysisWorkspace::PageRows(w.paths.g_ValidationReportPath).empty());

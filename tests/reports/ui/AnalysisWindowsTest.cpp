@@ -5,9 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextTable>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -73,6 +77,20 @@ TEST_F(AnalysisWindows, IssuesWindowsRebuildTheTreeAndShowTheirPage) {
     ASSERT_FALSE(measured.empty());
     EXPECT_TRUE(commarea.browser->toPlainText().contains(QString::fromStdString(measured)));
     EXPECT_EQ(Files(paths.g_ReportRoot), (std::vector<std::string>{"special/commareasize.html"}));
+    EXPECT_TRUE(commarea.lblNoModel->isHidden());  // the sample's programs have models
+    // The header's light text stands on its dark table, not on white.
+    const QTextCursor brand = commarea.browser->document()->find("Quarvel Analyzer");
+    QTextTable* header = brand.currentTable();
+    ASSERT_TRUE(header);
+    const QBrush back = header->cellAt(brand).format().background();
+    EXPECT_EQ(back.style(), Qt::SolidPattern);
+    EXPECT_EQ(back.color(), header->format().background().color());
+    EXPECT_NE(back.color(), brand.charFormat().foreground().color());
+    // Asked to open over the bottom edge, it is kept on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    commarea.move(screen.left(), screen.bottom() - 50);
+    commarea.show();
+    EXPECT_TRUE(screen.contains(commarea.frameGeometry()));
 
     frmIssues validation(nullptr);
     EXPECT_TRUE(Files(paths.g_ReportRoot).empty());
