@@ -1,13 +1,12 @@
 #include "reports/CrudComparison.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <stdexcept>
 #include <unordered_set>
 
 #include "common/AsciiCase.h"
+#include "common/FileReplace.h"
 #include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlDocument.h"
 
@@ -37,24 +36,15 @@ std::string_view Trim(std::string_view s) {
 fs::path CrudComparisonPath(const fs::path& workspaceFolder) { return workspaceFolder / kCrudComparisonFileName; }
 
 CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)) {
-    std::error_code ec;
-    // A link is written through to the file it names.
-    m_target = fs::is_symlink(fs::symlink_status(m_file, ec)) ? fs::weakly_canonical(m_file, ec) : m_file;
-    if (ec) m_target = m_file;
-    const fs::file_status existing = fs::status(m_target, ec);
-    // A device or pipe cannot be replaced; it is written in place.
-    m_partial = fs::exists(existing) && !fs::is_regular_file(existing) ? m_target : fs::path(m_target) += ".saving";
-    m_out.open(m_partial, std::ios::binary | std::ios::trunc);
-    if (!m_out) Fail(std::strerror(errno));
+    try {
+        m_out = std::make_unique<common::ReplacementFile>(m_file);
+    } catch (const std::exception& e) {
+        Fail(e.what());
+    }
     m_buffer.reserve(kFlushAt + 4096);
 }
 
-CrudComparisonWriter::~CrudComparisonWriter() {
-    if (m_finished) return;
-    m_out.close();
-    std::error_code ec;
-    if (m_partial != m_target) fs::remove(m_partial, ec);
-}
+CrudComparisonWriter::~CrudComparisonWriter() = default;
 
 CrudComparisonWriter::Program::Program(std::string_view name, std::string_view id) {
     AppendEscaped(m_name, name);
@@ -82,29 +72,26 @@ void CrudComparisonWriter::AddPair(const Program& one, const Program& two, doubl
     Attribute("Cap", std::string_view(number, std::to_chars(number, number + sizeof number, cap).ptr - number));
     m_buffer += "/>\n";
     ++m_pairs;
-    if (m_buffer.size() >= kFlushAt) {
-        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
-        m_buffer.clear();
-        if (!m_out) Fail("the file could not be completed");
+    if (m_buffer.size() >= kFlushAt) Flush();
+}
+
+void CrudComparisonWriter::Flush() {
+    try {
+        m_out->Write(m_buffer);
+    } catch (const std::exception& e) {
+        Fail(e.what());
     }
+    m_buffer.clear();
 }
 
 void CrudComparisonWriter::Finish() {
     m_buffer += m_pairs == 0 ? "<Pairs/>\n" : "</Pairs>\n";
-    m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
-    m_buffer.clear();
-    m_out.close();
-    if (!m_out) Fail("the file could not be completed");
-    if (m_partial == m_target) {
-        m_finished = true;
-        return;
+    Flush();
+    try {
+        m_out->Commit();
+    } catch (const std::exception& e) {
+        Fail(e.what());
     }
-    std::error_code ec;
-    const fs::file_status existing = fs::status(m_target, ec);
-    if (fs::exists(existing)) fs::permissions(m_partial, existing.permissions(), ec);
-    fs::rename(m_partial, m_target, ec);
-    if (ec) Fail(ec.message());
-    m_finished = true;
 }
 
 void CrudComparisonWriter::Fail(const std::string& reason) const {

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace common { class ReplacementFile; }
 
 namespace mdlReports {
 
@@ -20,13 +22,15 @@ inline constexpr char kCrudComparisonFileName[] = "QuarvelCRUDComp.xml";
 // separator gets no second one).
 std::filesystem::path CrudComparisonPath(const std::filesystem::path& workspaceFolder);
 
-// Writes the file beside its final place and moves it there on Finish, so a
-// run that is cancelled or fails keeps the earlier file as it was. Texts
-// become characters XML can carry, so the file always loads again.
+// Writes the file through an exclusively created temporary beside its final
+// place (common::ReplacementFile) and moves it there on Finish, so a run
+// that is cancelled or fails keeps the earlier file as it was, and a link
+// planted beside the file is never followed. Texts become characters XML
+// can carry, so the file always loads again.
 class CrudComparisonWriter {
 public:
     explicit CrudComparisonWriter(std::filesystem::path file);
-    // Without Finish the partial file is removed.
+    // Without Finish the partial file is removed and the file stays as it was.
     ~CrudComparisonWriter();
     CrudComparisonWriter(const CrudComparisonWriter&) = delete;
     CrudComparisonWriter& operator=(const CrudComparisonWriter&) = delete;
@@ -54,14 +58,12 @@ public:
 private:
     void Attribute(std::string_view name, std::string_view text);
     void Fail(const std::string& reason) const;
+    void Flush();
 
     std::filesystem::path m_file;
-    std::filesystem::path m_target;
-    std::filesystem::path m_partial;
-    std::ofstream m_out;
+    std::unique_ptr<common::ReplacementFile> m_out;
     std::string m_buffer;
     size_t m_pairs = 0;
-    bool m_finished = false;
 };
 
 // The rating in a Level text as the overlap window shows it: read as a

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/AsciiCase.h"
+#include "common/FileReplace.h"
 #include "common/Progress.h"
-#include "platform/xml/FileReplace.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ClientInfo.h"
 #include "reports/CrudAnalysis.h"
@@ -132,7 +132,7 @@ public:
         FillComparePage(page, m_source, name1, name2, table1, table2);
         m_jobs.Submit([file, text = PageText(page)] {
             try {
-                platform::xml::ReplaceFileContents(file, text);
+                common::ReplaceFileContents(file, text);
             } catch (const std::exception& e) {
                 throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
             }

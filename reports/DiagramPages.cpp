@@ -3,11 +3,11 @@
 #include <exception>
 #include <optional>
 
+#include "common/FileReplace.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/diagram/DiagramPainter.h"
-#include "platform/xml/FileReplace.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportError.h"
 #include "views/FlowContext.h"
@@ -75,17 +75,27 @@ DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads)
 DiagramPageWriter::~DiagramPageWriter() = default;
 
 void DiagramPageWriter::Write(const Job& job) {
+    // A picture that cannot be written must not stop its page: the page
+    // shows the image as missing, and the failure is raised once the page
+    // is written. Nothing of another program of the same name stays under
+    // the picture's name.
+    std::optional<std::string> failed;
+    auto exportImage = [&failed](const DiagramModel& model, const fs::path& file, int zoom) {
+        if (platform::diagram::ExportImage(model, file, zoom)) return;
+        std::error_code ec;
+        fs::remove(file, ec);
+        if (!failed) failed = "Cannot write the image \"" + file.string() + "\"";
+    };
     for (const Job::Side& side : job.sides) {
-        if (!platform::diagram::ExportImage(*side.model, side.full, 100))
-            throw ReportError("Cannot write the image \"" + side.full.string() + "\"");
-        if (side.previewZoom && !platform::diagram::ExportImage(*side.model, side.preview, *side.previewZoom))
-            throw ReportError("Cannot write the image \"" + side.preview.string() + "\"");
+        exportImage(*side.model, side.full, 100);
+        if (side.previewZoom) exportImage(*side.model, side.preview, *side.previewZoom);
     }
     try {
-        platform::xml::ReplaceFileContents(job.page, job.pageText);
+        common::ReplaceFileContents(job.page, job.pageText);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + job.page.string() + "\": " + e.what());
     }
+    if (failed) throw ReportError(*failed);
 }
 
 void DiagramPageWriter::Finish() { m_jobs.Finish(); }

@@ -3,10 +3,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/FileReplace.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/ui/core/FormatMessage.h"
-#include "platform/xml/FileReplace.h"
 #include "platform/xml/HtmlMarkup.h"
 #include "reports/ClientInfo.h"
 #include "reports/PageFixUps.h"
@@ -66,7 +66,7 @@ std::string PageText(const Document& page, const PageSaveOptions& options) {
 void SavePage(const Document& page, const fs::path& file, const PageSaveOptions& options) {
     const std::string text = PageText(page, options);
     try {
-        platform::xml::ReplaceFileContents(file, text);
+        common::ReplaceFileContents(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }

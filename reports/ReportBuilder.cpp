@@ -1,7 +1,7 @@
 #include "reports/ReportBuilder.h"
 
 #include "common/AsciiCase.h"
-#include "platform/xml/FileReplace.h"
+#include "common/FileReplace.h"
 #include "platform/xml/HtmlMarkup.h"
 #include "reports/ReportError.h"
 
@@ -159,7 +159,7 @@ Document ReportBuilder::RenderPage() {
 void ReportBuilder::WritePage(const fs::path& file) {
     const std::string text = platform::xml::ToHtmlPage(RenderPage());
     try {
-        platform::xml::ReplaceFileContents(file, text);
+        common::ReplaceFileContents(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }

@@ -7,11 +7,11 @@
 #include <unordered_set>
 
 #include "common/AsciiCase.h"
+#include "common/FileReplace.h"
 #include "platform/db/Database.h"
 #include "platform/screenmap/FieldListing.h"
 #include "platform/screenmap/WorkspaceFiles.h"
 #include "platform/workbench/EntityStore.h"
-#include "platform/xml/FileReplace.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ListPage.h"
 #include "reports/PageDocument.h"
@@ -85,7 +85,7 @@ std::string UpToBody(const std::string& page) {
 
 void WritePage(const fs::path& file, const std::string& text) {
     try {
-        platform::xml::ReplaceFileContents(file, text);
+        common::ReplaceFileContents(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }
@@ -163,9 +163,12 @@ std::string ScreenGrid(const std::vector<GridField>& fields, int64_t width) {
         const int64_t length = std::max<int64_t>(f.length, 0);
         const bool entry = !f.name.empty() && (f.attrib & sm::kAttribTextMask) != sm::kAttribTextMask;
         if (entry) {
+            // A browser draws a box of size N wider than N characters; the
+            // width in character cells keeps what follows it in its column.
             const std::string box = "<input type=\"text\" size=\"" + std::to_string(f.length) + "\" maxlength=\"" +
                                     std::to_string(f.length) + "\" value=\"" + HtmlText(f.initialValue) + "\" " +
-                                    ((f.attrib & sm::kAttribProtected) != 0 ? "readonly>" : "class=\"Edited\">");
+                                    ((f.attrib & sm::kAttribProtected) != 0 ? "readonly" : "class=\"Edited\"") +
+                                    " style=\"width:" + std::to_string(length) + "ch\">";
             if (!room(static_cast<int64_t>(box.size()))) return grid;
             grid += box;
             c += length;

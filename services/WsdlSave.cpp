@@ -1,6 +1,6 @@
 #include "services/WsdlSave.h"
 
-#include "platform/xml/FileReplace.h"
+#include "common/FileReplace.h"
 #include "services/XmlNames.h"
 
 namespace services {
@@ -19,7 +19,7 @@ SaveDialogSpec WsdlSaveDialogSpec(const std::string& serviceName) {
 
 void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
     // An earlier WSDL file survives a write that fails half way.
-    platform::xml::ReplaceFileContents(file, text);
+    common::ReplaceFileContents(file, text);
 }
 
 std::optional<std::filesystem::path> SaveWSDL(const std::string& text, const std::string& serviceName,

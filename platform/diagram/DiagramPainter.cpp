@@ -1,5 +1,6 @@
 #include "platform/diagram/DiagramPainter.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QFontMetricsF>
@@ -8,15 +9,18 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <QString>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <exception>
 #include <map>
 #include <numbers>
+#include <string_view>
 #include <utility>
+
+#include "common/FileReplace.h"
 
 namespace platform::diagram {
 
@@ -371,17 +375,23 @@ bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, i
 
     QImage img = RenderImage(model, zoomPercent);
     if (img.isNull()) return false;
-    // Written beside the target and renamed over it, so a failed write keeps
-    // an earlier picture; a missing folder fails here without creating it.
-    QSaveFile out(QString::fromStdString(file.string()));
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    QImageWriter writer(&out, format);
+    // Encoded in memory first: the image writer does not report a write
+    // that the disk refused, so the file is written where every write is
+    // checked, beside the target and renamed over it (a failure keeps an
+    // earlier picture; a missing folder fails without being created). The
+    // path goes to the file system as its bytes, whatever their encoding.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
     if (format == "JPEG") writer.setQuality(90);
-    if (!writer.write(img)) {
-        out.cancelWriting();
+    if (!writer.write(img)) return false;
+    try {
+        common::ReplaceFileContents(file, std::string_view(encoded.constData(), static_cast<size_t>(encoded.size())));
+    } catch (const std::exception&) {
         return false;
     }
-    return out.commit();
+    return true;
 }
 
 }  // namespace platform::diagram

@@ -74,7 +74,8 @@ void PaintDiagram(QPainter& p, const DiagramModel& model);
 // image when the picture is too large to allocate.
 QImage RenderImage(const DiagramModel& model, int zoomPercent);
 // Writes RenderImage as a JPEG (or by the file's extension where Qt knows
-// it). False when the file cannot be written; a missing folder is not
+// it), under the path's own bytes. False unless every byte reached the file
+// (a full disk at the last write included); a missing folder is not
 // created, and a failed write leaves an earlier file as it was.
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent);
 

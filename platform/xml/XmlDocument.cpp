@@ -1,7 +1,5 @@
 #include "platform/xml/XmlDocument.h"
 
-#include "platform/xml/FileReplace.h"
-
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
@@ -15,6 +13,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "common/FileReplace.h"
 #include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlInternal.h"
 
@@ -495,7 +494,7 @@ std::string Document::ToString(const SaveOptions& options) const {
 
 void Document::Save(const std::filesystem::path& file, const SaveOptions& options) const {
     try {
-        ReplaceFileContents(file, ToString(options));
+        common::ReplaceFileContents(file, ToString(options));
     } catch (const std::runtime_error& e) {
         throw XmlError("Cannot write \"" + file.string() + "\": " + e.what());
     }

@@ -1,0 +1,48 @@
+#pragma once
+// Writing a whole file so that a failure never destroys the earlier one.
+// Every file the program writes goes through here: pages, images, XML
+// documents, the CRUD comparison file.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// The bytes the temporary adds to the file's name (".saving-" and eight hex
+// digits): a name that is to be written must leave this much room under
+// the file system's 255.
+inline constexpr std::size_t kTemporarySuffixBytes = 16;
+
+// A replacement of a file written piece by piece. A regular file (or none)
+// is written to a new file of a unique name beside it, created exclusively
+// (a link planted under any name is never followed), and renamed over it on
+// Commit (keeping its permissions); a link is written through to the file
+// it names; a device or pipe is written in place. Without Commit the
+// temporary is removed and the file keeps its earlier content.
+// Raises std::runtime_error with the reason (not the path) on failure.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::filesystem::path& file);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Every byte is written, or it raises.
+    void Write(std::string_view bytes);
+    // Synced, closed and renamed into place; raises when any of it fails.
+    void Commit();
+
+private:
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;   // empty: written in place
+    bool m_keepMode = false;             // the replaced file's permissions go onto the new one
+    std::filesystem::perms m_mode{};
+    int m_fd = -1;
+};
+
+// Replaces the content of file with text, as one ReplacementFile.
+void ReplaceFileContents(const std::filesystem::path& file, std::string_view text);
+
+}  // namespace common
