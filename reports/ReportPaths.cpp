@@ -1,6 +1,10 @@
 #include "reports/ReportPaths.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "common/Globals.h"
+#include "common/Utf8.h"
 #include "platform/xml/XmlChars.h"
 
 namespace mdlReports {
@@ -96,23 +100,50 @@ bool UnreservedInUrl(unsigned char c) {
 }
 
 std::string Anchor(const ReportPaths& paths, const fs::path& target, std::string_view name) {
-    return "<a href=\"../" + ReportHref(GetRelativeReportPath(paths, target)) + "\" class=\"style2\">" + HtmlText(name) +
-           "</a>";
+    // An empty text would leave nothing to click.
+    const std::string text = name.empty() ? std::string(kNoNameText) : HtmlText(name);
+    return "<a href=\"../" + ReportHref(GetRelativeReportPath(paths, target)) + "\" class=\"style2\">" + text + "</a>";
 }
 
 }  // namespace
 
 std::string ReportFileName(std::string_view name) {
+    // Empty, the page would be the hidden ".html". Every "%" that escaping
+    // writes is followed by two upper-case hex digits, so this name is no
+    // other name's.
+    if (name.empty()) return "%empty";
     std::string out;
     out.reserve(name.size());
-    for (size_t i = 0; i < name.size(); ++i) {
+    // Where a shortened name may end: after a whole escape or character,
+    // leaving room for the hash.
+    constexpr std::size_t kKept = kMaxReportFileNameBytes - 1 - 16;
+    std::size_t cut = 0;
+    for (std::size_t i = 0; i < name.size();) {
         const auto c = static_cast<unsigned char>(name[i]);
         // A leading dot would hide the file, and "." or ".." name a folder.
-        if (NeedsEscapeInFileName(c) || (i == 0 && c == '.'))
+        if (NeedsEscapeInFileName(c) || (i == 0 && c == '.')) {
             AppendEscaped(out, c);
-        else
-            out += static_cast<char>(c);
+            ++i;
+        } else {
+            // Bytes that are not UTF-8 (Latin-1 text) stay as they are, one
+            // by one: the file system takes any byte but "/" and NUL.
+            const std::size_t length = std::max<std::size_t>(common::DecodeUtf8(name, i).length, 1);
+            out.append(name.substr(i, length));
+            i += length;
+        }
+        if (out.size() <= kKept) cut = out.size();
     }
+    if (out.size() <= kMaxReportFileNameBytes) return out;
+    // A stable hash of the whole name keeps two long names with the same
+    // beginning apart, run after run.
+    std::uint64_t hash = 14695981039346656037ull;   // FNV-1a, 64 bits
+    for (char ch : name) {
+        hash ^= static_cast<unsigned char>(ch);
+        hash *= 1099511628211ull;
+    }
+    out.resize(cut);
+    out += '~';
+    for (int shift = 60; shift >= 0; shift -= 4) out += kHex[(hash >> shift) & 0x0F];
     return out;
 }
 

@@ -4,9 +4,12 @@
 // it once and hands it out; page writers take it as a parameter and never
 // build a report path of their own.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "common/FileReplace.h"
 
 namespace mdlReports {
 
@@ -69,13 +72,26 @@ const ReportPaths& InitReportPaths();
 // its parts ("diagrams/PGM1.html", "index.html"); "" for an empty path.
 std::string GetRelativeReportPath(const ReportPaths& paths, const std::filesystem::path& path);
 
+// The longest file name ReportFileName gives: with the longest ending a
+// report file adds to it (".1_preview.jpg", 14 bytes) and the suffix of
+// the temporary it is written through, every file stays within the file
+// system's 255 bytes.
+inline constexpr std::size_t kMaxReportFileNameBytes = 255 - common::kTemporarySuffixBytes - 14;
+
+// The link text of an entity without a name.
+inline constexpr char kNoNameText[] = "(no name)";
+
 // The file name (without extension) under which an entity's page and images
 // are written. Every page file and every link to it comes from here, so the
 // two always agree: characters that would leave the folder or that a file
 // system or a URL treats specially ("/", "\", a leading ".", controls, "%",
 // quotes, ":", "*", "?", "<", ">", "|") become "%" and two hex digits; all
-// other characters, non-ASCII included, stay. Distinct names give distinct
-// file names.
+// other bytes, non-ASCII and bytes that are no UTF-8 included, stay as they
+// are. A name that would pass kMaxReportFileNameBytes keeps its beginning
+// (cut between characters) and ends in "~" and 16 hex digits of a hash of
+// the whole name; the empty name gives "%empty". Distinct names give
+// distinct file names (two long ones with the same beginning by their
+// 64-bit hash).
 std::string ReportFileName(std::string_view name);
 
 // A relative path made fit for an href: every byte but letters, digits,

@@ -24,7 +24,7 @@ td.value { width: 220px; }
 h1 { font-size: 17px; color: #1f4e79; margin: 14px 0 8px 0; }
 table.list { border-collapse: collapse; }
 table.list th { background: #dde6ef; text-align: left; padding: 3px 8px; border: 1px solid #b0c0d0; }
-table.list td { padding: 3px 8px; border: 1px solid #d0d8e0; vertical-align: top; }
+table.list td { padding: 3px 8px; border: 1px solid #d0d8e0; vertical-align: top; overflow-wrap: anywhere; }
 table.list img { margin-right: 4px; }
 table.list tr:nth-child(odd) td { background: #f4f7fa; }
 a.style2 { color: #1a5fb4; text-decoration: none; }

@@ -2,7 +2,9 @@
 
 #include <set>
 
+#include "common/Utf8.h"
 #include "platform/xml/HtmlMarkup.h"
+#include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/ReportPaths.h"
 #include "tests/reports/ReportTestSupport.h"
@@ -41,12 +43,17 @@ TEST(ReportLinks, RelativePathsAndLinksOfThePagesOneLevelBelowTheRoot) {
 
 // Names a repository may hold: each gets a page inside its folder, a link
 // that a browser resolves to exactly that page, and link text that shows
-// the name as written.
+// the name as written. Long names are shortened so that a page, its images
+// and the temporary each is written through fit the file system's 255
+// bytes; bytes that are no UTF-8 stay as they are; the empty name gets a
+// visible file and link text.
 TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
     const std::vector<std::string> names = {
         "A&B<C",   "../../../etc/passwd", "a/b",      "a%2Fb",  ".",         "..",           ".hidden",
         "tab\there", "line\nbreak",       "100% 'q'", "x#y?z",  "Émile-Ü日", "back\\slash",  "say \"hi\"",
-        "PGM1",    "pgm1",                "a:b*c|d",  "x\x01y",
+        "PGM1",    "pgm1",                "a:b*c|d",  "x\x01y",  "Caf\xE9 \xC0 la", "",     "%empty",
+        std::string(300, 'L'), std::string(299, 'L') + "M", std::string(120, '%'),
+        std::string(206, 'A') + "\xE6\x97\xA5" + std::string(100, 'x'),
     };
     testsupport::TempDir dir;
     const ReportPaths paths = reporttest::PathsIn(dir);
@@ -57,6 +64,9 @@ TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
         const fs::path page = GetDiagramPagePath(paths, name);
         EXPECT_EQ(page.parent_path(), paths.g_DiagramsFolder);
         EXPECT_NE(page.filename().string()[0], '.');
+        // The longest file of a name is its preview image's temporary.
+        EXPECT_LE((page.stem().string() + ".1_preview.jpg.saving-12345678").size(), 255u);
+        if (common::IsValidUtf8(name)) EXPECT_TRUE(common::IsValidUtf8(page.stem().string()));
         for (char c : page.filename().string()) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == '/');
         reporttest::WriteText(page, name);
         files.insert(page);
@@ -69,7 +79,9 @@ TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
         const fs::path resolved = (paths.g_ReportRoot / "client" / PercentDecode(nodes[0].GetAttribute("href")))
                                       .lexically_normal();
         EXPECT_EQ(resolved, page);
-        if (name.find('\x01') == std::string::npos) {
+        if (name.empty()) {
+            EXPECT_EQ(nodes[0].Text(), kNoNameText);
+        } else if (platform::xml::detail::XmlChars(name) == name) {
             EXPECT_EQ(nodes[0].Text(), name);
         }
     }
