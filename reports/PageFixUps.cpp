@@ -139,10 +139,9 @@ std::string CloseEmptyTags(std::string& text, std::string_view tagName) {
     return text;
 }
 
-std::string TemplateFixUps(std::string text) {
-    text = ReplaceAllNoCase(text, "&nbsp;", "&amp;nbsp;");
-    return ReplaceAllNoCase(text, "&#42;", "&amp;#42;");
-}
+constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+
+std::string TemplateFixUps(std::string text) { return ReplaceAllNoCase(text, "&nbsp;", "&#160;"); }
 
 std::string GeneratedPageFixUps(std::string text) {
     text = TemplateFixUps(std::move(text));
@@ -163,9 +162,11 @@ std::string GeneratedPageFixUps(std::string text) {
     return out;
 }
 
-std::string RestoreProtectedEntities(std::string text) {
-    text = ReplaceAllNoCase(text, "&amp;nbsp;", "&nbsp;");
-    return ReplaceAllNoCase(text, "&amp;#42;", "&#42;");
+std::string RestoreProtectedEntities(std::string text) { return ReplaceAllNoCase(text, kNoBreakSpace, "&nbsp;"); }
+
+std::string EntityChars(std::string_view text) {
+    const std::string spaced = ReplaceAllNoCase(std::string(text), "&nbsp;", kNoBreakSpace);
+    return ReplaceAllNoCase(spaced, "&#42;", "*");
 }
 
 std::string BreakBeforeScriptCommentEnds(std::string text) {

@@ -5,6 +5,7 @@
 
 #include "common/AsciiCase.h"
 #include "reports/PageDocument.h"
+#include "reports/PageFixUps.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -110,7 +111,7 @@ void SetIndexEntry(Document& index, const ReportPaths& paths, std::string_view c
     Node text = holder && holder.IsElement() ? holder.FirstChild() : Node();
     if (!text || text.Type() != NodeType::Text)
         throw ReportError("The count cell of \"" + std::string(caption) + "\" on the index page has no text to set");
-    text.SetText(count);
+    text.SetText(EntityChars(count));
 }
 
 void WriteReportNote(Document& index, bool incomplete, bool stubsPresent) {
@@ -119,17 +120,17 @@ void WriteReportNote(Document& index, bool incomplete, bool stubsPresent) {
     if (incomplete) {
         if (const Node first = div.FirstChild()) div.RemoveChild(first);
         AppendRemarks(index, div);
-        div.AppendText("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
+        div.AppendText(EntityChars("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;"));
         Node font = div.AppendChild(index.CreateElement("font"));
         font.SetAttribute("style", "color:red; font-weight:bold");
         font.AppendText(kIncomplete);
         if (stubsPresent) {
             div.AppendChild(index.CreateElement("br"));
-            div.AppendText(kStubsLine);
+            div.AppendText(EntityChars(kStubsLine));
         }
     } else {
         AppendRemarks(index, div);
-        div.AppendText(kStubsLine);
+        div.AppendText(EntityChars(kStubsLine));
     }
 }
 

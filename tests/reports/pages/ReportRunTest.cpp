@@ -157,11 +157,11 @@ protected:
     ReportRunResult Run() { return Run(paths); }
 
     int64_t Count(const std::string& sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
-    // The count text a list page gives: rows, and "&#42;" with a stub among them.
+    // The count the index shows for a list page: rows, and an asterisk with a stub among them.
     std::string CountOf(const std::string& where) {
         const int64_t rows = Count("SELECT COUNT(*) FROM Ents WHERE " + where);
         if (rows == 0) return "0";
-        return std::to_string(rows) + (Count("SELECT COUNT(*) FROM Ents WHERE Stub <> 0 AND " + where) ? "&#42;" : "");
+        return std::to_string(rows) + (Count("SELECT COUNT(*) FROM Ents WHERE Stub <> 0 AND " + where) ? "*" : "");
     }
     std::string Note() { return pagetest::Page(paths.g_IndexPagePath).SelectSingleNode("//td[@id='Note']").Text(); }
 
@@ -188,7 +188,7 @@ TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPages
     // Each entry links its page and shows the database's count; an empty
     // category keeps the template's blank and no link.
     const auto entries = IndexEntries(paths.g_IndexPagePath);
-    const std::string blank = "&nbsp;";
+    const std::string blank = "\xC2\xA0";   // the template's &nbsp; as read
     std::map<std::string, Entry> expected = {
         {"Screens", {"inventory/screens.html", CountOf("EntName = 'MAP'")}},
         {"Programs", {"inventory/programs.html", CountOf("EntName = 'PROGRAM' AND SOAType <> 0")}},
