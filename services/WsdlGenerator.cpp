@@ -49,9 +49,18 @@ bool NotGreater(const std::string& a, const std::string& b) {
     return x <= y;
 }
 
+// libxml2 reads a facet value of at most this many significant digits and
+// refuses the whole schema over a longer one.
+constexpr size_t kMaxFacetDigits = 24;
+
+// The digits of a facet value, or nothing when the text is no number or a
+// number too long for schema readers (a limit that long restricts nothing a
+// message can hold, so leaving it out changes no document's validity).
 std::optional<std::string> Digits(std::string_view text) {
     std::string t = Trim(text);
     if (!AllDigits(t)) return std::nullopt;
+    const size_t first = t.find_first_not_of('0');
+    if (first != std::string::npos && t.size() - first > kMaxFacetDigits) return std::nullopt;
     return t;
 }
 

@@ -29,6 +29,7 @@ TEST(WsdlTypes, TypeTextsGiveBasesWithPrefixAndValidFacets) {
         {"integer 4", "xsd:integer totalDigits=4"},
         {"decimal 9(2)", "xsd:decimal totalDigits=9 fractionDigits=2"},
         {"decimal 7(0)", "xsd:decimal totalDigits=7 fractionDigits=0"},
+        {"decimal 5(5)", "xsd:decimal totalDigits=5 fractionDigits=5"},
         // The code model's numbers may come with blanks of their own.
         {"char  10 ", "xsd:string maxLength=10"},
         {"decimal  9( 2 )", "xsd:decimal totalDigits=9 fractionDigits=2"},
@@ -42,6 +43,11 @@ TEST(WsdlTypes, TypeTextsGiveBasesWithPrefixAndValidFacets) {
         {"char", "xsd:string"},
         {"char x", "xsd:string"},
         {"char -1", "xsd:string"},
+        // Schema readers take at most 24 significant digits in a facet.
+        {"char 999999999999999999999999", "xsd:string maxLength=999999999999999999999999"},
+        {"char 1000000000000000000000000", "xsd:string"},
+        {"decimal 0000000000000000000000009(2)", "xsd:decimal totalDigits=0000000000000000000000009 fractionDigits=2"},
+        {"decimal 1000000000000000000000000(2)", "xsd:decimal fractionDigits=2"},
         // Unknown words give a plain string; words are compared exactly.
         {"float 8", "xsd:string"},
         {"CHAR 10", "xsd:string"},
