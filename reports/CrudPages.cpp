@@ -11,6 +11,7 @@
 #include "common/AsciiCase.h"
 #include "common/FileReplace.h"
 #include "common/Progress.h"
+#include "reports/AsideRemoval.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ClientInfo.h"
 #include "reports/CrudAnalysis.h"
@@ -220,7 +221,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             links.push_back(GetCRUDSignatureLink(ctx.paths, file));
             if (ctx.progress.Cancelled()) {
                 pages->Abandon();
-                fs::remove_all(ctx.paths.g_CrudSignaturesFolder, ec);
+                Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
                 cancelled = true;
                 break;
             }

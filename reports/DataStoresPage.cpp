@@ -1,6 +1,7 @@
 #include "reports/DataStoresPage.h"
 
 #include "common/AsciiCase.h"
+#include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "reports/ListPage.h"
 
@@ -18,6 +19,7 @@ int64_t GenerateDataStoresReport(ReportContext& ctx) {
     if (rs.IsEOF()) return 0;
     const std::vector<std::string>& fields = rs.FieldNames();
     ctx.builder.StartPage(RecordFormat(fields, "BusName"), "Data Stores Report", ctx.paths.g_TemplateLevel1);
+    int64_t rows = 0;
     for (; !rs.IsEOF(); rs.MoveNext()) {
         ctx.builder.StartRow();
         for (const std::string& field : fields) {
@@ -30,11 +32,15 @@ int64_t GenerateDataStoresReport(ReportContext& ctx) {
                 ctx.builder.AddCell(field, YesNo(rs.Field(field)));
         }
         ctx.builder.EndRow();
+        ++rows;
+        // The window may repaint between rows; a Cancel ends the list here.
+        ctx.progress.StartStep("");
+        if (ctx.progress.Cancelled()) break;
     }
     ctx.builder.FinishPage();
     WriteListPage(ctx, ctx.paths.g_DataStoresPagePath);
     // Counted in full: a workspace may hold more stores than a 16-bit count.
-    return static_cast<int64_t>(rs.RecordCount());
+    return rows;
 }
 
 }  // namespace mdlReports

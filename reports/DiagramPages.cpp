@@ -8,6 +8,7 @@
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/diagram/DiagramPainter.h"
+#include "reports/AsideRemoval.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportError.h"
 #include "views/FlowContext.h"
@@ -163,8 +164,7 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threa
         }
         if (ctx.progress.Cancelled()) {
             writer.Abandon();
-            std::error_code ec;
-            fs::remove_all(ctx.paths.g_DiagramsFolder, ec);
+            Discard(ctx.paths, ctx.paths.g_DiagramsFolder);
             return false;
         }
     }

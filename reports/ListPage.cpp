@@ -1,6 +1,7 @@
 #include "reports/ListPage.h"
 
 #include "common/AsciiCase.h"
+#include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "reports/PageDocument.h"
 
@@ -28,12 +29,12 @@ std::string YesNo(const platform::db::Value& value) { return !value.IsNull() && 
 
 std::string CountText(std::size_t rows, bool stubs) { return std::to_string(rows) + (stubs ? "&#42;" : ""); }
 
-bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
-                  const std::function<std::string(platform::db::Recordset&)>& caption,
-                  const std::function<std::string(platform::db::Recordset&, const std::string&)>& linkedName) {
+ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
+                        const std::function<std::string(platform::db::Recordset&)>& caption,
+                        const std::function<std::string(platform::db::Recordset&, const std::string&)>& linkedName) {
     const std::vector<std::string>& fields = rs.FieldNames();
     ctx.builder.StartPage(RecordFormat(fields, "Name", {"Id", "Stub"}), title, ctx.paths.g_TemplateLevel1);
-    bool stubs = false;
+    ListedRows listed;
     for (; !rs.IsEOF(); rs.MoveNext()) {
         const std::string rowCaption = caption(rs);
         const bool stub = rs.Field("Stub").AsBool();
@@ -45,7 +46,7 @@ bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_v
             } else if (folded == "name") {
                 const std::string name = rs.Text("Name");
                 if (stub) {
-                    stubs = true;
+                    listed.stubs = true;
                     ctx.builder.AddCell(field, std::string(kMissingImage) + HtmlText(name));
                 } else {
                     ctx.builder.AddCell(field, linkedName(rs, name));
@@ -55,9 +56,12 @@ bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_v
             }
         }
         ctx.builder.EndRow();
+        ++listed.rows;
+        ctx.progress.StartStep("");
+        if (ctx.progress.Cancelled()) break;
     }
     ctx.builder.FinishPage();
-    return stubs;
+    return listed;
 }
 
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {

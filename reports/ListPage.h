@@ -50,9 +50,14 @@ std::string CountText(std::size_t rows, bool stubs);
 // recordset's order less "Id" and "Stub". The "SOAType" cell holds
 // caption(rs), asked once per row before its cells; the "Name" cell of a stub
 // is the missing image and the name as text, that of any other entity
-// linkedName(rs, name); every other field is Yes or No. Returns whether a
-// stub is listed.
-bool ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
+// linkedName(rs, name); every other field is Yes or No. After each row the
+// window may repaint (an empty progress step) and a Cancel ends the list
+// there: the page then holds the rows made so far.
+struct ListedRows {
+    std::size_t rows = 0;
+    bool stubs = false;   // a stub is among them
+};
+ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::string_view title,
                   const std::function<std::string(platform::db::Recordset&)>& caption,
                   const std::function<std::string(platform::db::Recordset&, const std::string&)>& linkedName);
 

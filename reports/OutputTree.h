@@ -5,14 +5,18 @@
 
 namespace mdlReports {
 
-// Makes <workspace folder>/Output when it is missing, otherwise deletes the
-// report root with everything in it (read-only files and folders too; a
-// link inside is removed, never followed); then creates the root, copies
-// the template images folder to <root>/images and creates the folders
-// diagrams, inventory, client, server and special. Each step's failure is
-// ignored on its own, so one locked file does not stop the rest. Returns
-// whether the report root exists afterwards, so the caller can stop before
-// writing into nothing.
+// Makes <workspace folder>/Output when it is missing, otherwise sets the
+// earlier report root aside with everything in it (one rename, see
+// AsideRemoval.h; its deletion is left to the caller's RemoveSetAside);
+// then creates the root, copies the template images folder to
+// <root>/images and creates the folders diagrams, inventory, client, server
+// and special. Each step's failure is ignored on its own, so one locked
+// file does not stop the rest. Returns whether the report root exists
+// afterwards, so the caller can stop before writing into nothing.
+bool PrepareOutputTree(const ReportPaths& paths);
+
+// PrepareOutputTree, and the earlier tree deleted before it returns (for
+// callers without a window to keep responsive).
 bool RebuildOutputTree(const ReportPaths& paths);
 
 }  // namespace mdlReports

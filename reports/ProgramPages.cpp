@@ -62,7 +62,7 @@ struct RowLegend {
 std::string WriteProgramList(ReportContext& ctx, Recordset& rs, std::string_view title, const fs::path& page,
                              const std::function<RowLegend(int64_t code)>& legendOf, DiagramList* list) {
     RowLegend legend;  // the current row's
-    const bool stubs = ListEntities(
+    const ListedRows listed = ListEntities(
         ctx, rs, title,
         [&](Recordset& row) {
             legend = legendOf(row.Int("SOAType"));
@@ -72,8 +72,8 @@ std::string WriteProgramList(ReportContext& ctx, Recordset& rs, std::string_view
             if (list) list->push_back({row.Text("Id"), name});
             return legend.image + GetDiagramLink(ctx.paths, name);
         });
-    if (stubs) g_StubsPresent = true;
-    const std::string count = CountText(rs.RecordCount(), stubs);
+    if (listed.stubs) g_StubsPresent = true;
+    const std::string count = CountText(listed.rows, listed.stubs);
     WriteListPage(ctx, page);
     return count;
 }

@@ -8,6 +8,7 @@
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/AnalysisRun.h"
+#include "reports/AsideRemoval.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/CrudPages.h"
 #include "reports/DataStoresPage.h"
@@ -54,11 +55,6 @@ private:
     bool m_open = true;
 };
 
-void RemoveFolder(const fs::path& folder) {
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-}
-
 // Every step of the run into index; true when the last one finished
 // without a cancel.
 bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
@@ -81,7 +77,7 @@ bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& ana
     entry("Programs", GenerateProgramsReport(ctx));
     progress.FinishStep(1);
     if (progress.Cancelled()) {
-        RemoveFolder(run.paths.g_DiagramsFolder);
+        Discard(run.paths, run.paths.g_DiagramsFolder);
         return false;
     }
 
@@ -127,6 +123,20 @@ bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& ana
     return !progress.Cancelled();
 }
 
+// The run's index document. Until the run's last one, the tree holds an
+// index that says the set is incomplete, so a run that is killed never
+// leaves a set that claims otherwise. An index template that does not
+// parse has been shown to the analyst: without an index there is no report
+// set to write.
+Document StartIndex(const ReportRun& run, const PageSaveOptions& saving) {
+    Document index = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
+    Document unfinished = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
+    FillClientInfo(unfinished, run.db);
+    WriteReportNote(unfinished, true, false);
+    SavePage(unfinished, run.paths.g_IndexPagePath, saving);
+    return index;
+}
+
 }  // namespace
 
 int CountQueues() { return 0; }
@@ -137,17 +147,25 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     g_StubsPresent = false;
     g_DiagramList.clear();
 
-    if (!RebuildOutputTree(run.paths))
+    if (!PrepareOutputTree(run.paths)) {
+        RemoveSetAside(run.paths);
         throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
-    // An index template that does not parse has been shown to the analyst;
-    // without an index there is no report set to write.
-    Document index = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
+    }
+    const PageSaveOptions indexSaving{true};
+    Document index;
+    try {
+        index = StartIndex(run, indexSaving);
+    } catch (...) {
+        RemoveSetAside(run.paths);
+        throw;
+    }
+    // Only now is the earlier set deleted, on a thread of its own.
+    RemoveSetAside(run.paths);
 
     ReportBuilder builder;
     ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, run.progress,
                       run.prompt};
     const AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
-    const PageSaveOptions indexSaving{true};
     try {
         result.incomplete = !WritePages(run, ctx, analyses, index, result);
     } catch (...) {
@@ -163,6 +181,9 @@ ReportRunResult GenerateReports(const ReportRun& run) {
         throw;
     }
 
+    // The earlier set is gone when the run ends, unless the analyst
+    // cancelled: then the deletion goes on behind the window.
+    WaitForRemovals(run.progress);
     run.progress.Action("");
     WriteReportNote(index, result.incomplete, g_StubsPresent);
     SavePage(index, run.paths.g_IndexPagePath, indexSaving);

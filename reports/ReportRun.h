@@ -9,9 +9,11 @@
 //
 // A cancel ends the run after the current step (after the current program
 // among the diagrams); an analysis that was cancelled ends it too.
-// The index page is always written, last, and says when the run was
-// incomplete. A failure on the way ends the run the same way and is then
-// raised to the caller.
+// The index page is written as soon as the tree exists, saying the set is
+// incomplete, and again at the end, saying whether the run was. A failure
+// on the way ends the run the same way and is then raised to the caller.
+// The earlier report set is moved aside at once and deleted on another
+// thread; the run waits for it at its end unless it was cancelled.
 
 #include <filesystem>
 #include <functional>

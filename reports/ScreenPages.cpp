@@ -246,7 +246,7 @@ std::string GenerateScreensReport(ReportContext& ctx) {
     platform::db::Transaction transaction(ctx.db);
     BackgroundJobs files;
     std::unordered_set<std::string> written;   // file names of the pages submitted
-    const bool stubs = ListEntities(
+    const ListedRows listed = ListEntities(
         ctx, rs, "Screens Report", [](Recordset&) { return std::string("Screen"); },
         [&](Recordset& row, const std::string& name) {
             // Screens of the same name share a page: the later one's must
@@ -257,8 +257,8 @@ std::string GenerateScreensReport(ReportContext& ctx) {
         });
     files.Finish();
     transaction.Commit();
-    if (stubs) g_StubsPresent = true;
-    const std::string count = CountText(rs.RecordCount(), stubs);
+    if (listed.stubs) g_StubsPresent = true;
+    const std::string count = CountText(listed.rows, listed.stubs);
     WriteListPage(ctx, ctx.paths.g_ScreensPagePath);
     return count;
 }

@@ -16,6 +16,7 @@
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
 #include "reports/ReportBuilder.h"
@@ -51,7 +52,12 @@ frmIssues::frmIssues(QWidget* owner) : QWidget(owner, Qt::Window) {
     layout->addWidget(browser);
     WindowSettings::PlaceWhenShown(this);
 
-    if (!Globals::g_WorkspaceFolder.empty()) mdlReports::RebuildOutputTree(mdlReports::g_ReportPaths);
+    // The earlier tree is moved aside at once and deleted on another thread
+    // while the analysis runs; Resolve waits for the rest.
+    if (!Globals::g_WorkspaceFolder.empty()) {
+        mdlReports::PrepareOutputTree(mdlReports::g_ReportPaths);
+        mdlReports::RemoveSetAside(mdlReports::g_ReportPaths);
+    }
 }
 
 bool frmIssues::ResolveCOMMAREASize(common::IProgress& progress, common::IPrompt& prompt) {
@@ -83,6 +89,7 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
     } catch (const mdlReports::IllFormedPage&) {
         return false;  // the analyst has been told
     }
+    mdlReports::WaitForRemovals(progress);
     m_skipped = std::move(result.skipped);
     if (!result.Done()) return false;
     lblNoModel->setVisible(!result.anyCodeModel);

@@ -44,8 +44,12 @@ TEST(OutputTree, AnEarlierReportSetGoesWholeReadOnlyPartsIncludedButNotWhatLinks
     fs::permissions(paths.g_ReportRoot / "special/locked", fs::perms::owner_read | fs::perms::owner_exec);
     reporttest::WriteText(dir / "elsewhere/keep.txt", "not ours");
     fs::create_directory_symlink(dir / "elsewhere", paths.g_ReportRoot / "client/link");
+    // What a run that died left while deleting its earlier set goes too.
+    const fs::path output = paths.g_ReportRoot.parent_path();
+    reporttest::WriteText(output / "QuarvelReports.removing-1-dead/diagrams/P.html", "old");
 
     ASSERT_TRUE(RebuildOutputTree(paths));
+    EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()), 1) << "only the new root";
     std::set<std::string> expected = kFirstLevel;
     for (const auto& entry : fs::directory_iterator(paths.g_TemplateImagesFolder))
         expected.insert("images/" + entry.path().filename().string());
