@@ -34,6 +34,10 @@ constexpr int kApplicationTitle = 1006;
 
 fs::path g_WorkspaceFile;
 
+std::string ReadOnlyText(const fs::path& folder) {
+    return "The workspace folder " + folder.string() + " is read-only: ";
+}
+
 View Unchanged() { return View{}; }
 
 // Nothing is open any more; the message has been shown.
@@ -115,6 +119,11 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
         workspace::WriteLoadMessage(*Globals::g_Database, message);
         view.logText = message;
         view.showLog = !message.empty();
+        if (Globals::g_Database->IsMemoryCopy()) {
+            view.logText += (message.empty() ? "" : "\n") + ReadOnlyText(Globals::g_WorkspaceFolder) +
+                            "the workspace is open for viewing, and changes made to it cannot be saved.";
+            view.showLog = true;
+        }
         view.workspaceCommandsEnabled = true;
         Globals::g_ContextLayouts = std::make_unique<common::Collection<std::string>>();
         view.status = View::Status::Loaded;
@@ -188,6 +197,14 @@ bool ConfirmRefresh(common::IPrompt& prompt) {
 
 View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
     if (g_WorkspaceFile.empty()) return Unchanged();
+    // A rebuild writes a new database: where it cannot, the workspace stays
+    // open as it is.
+    const fs::path folder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
+    if (workspace::DatabaseIsReadOnly(folder)) {
+        prompt.Message(ReadOnlyText(folder) + "the workspace cannot be rebuilt, and stays open as it is.",
+                       ApplicationTitle(), Icon::Exclamation);
+        return Unchanged();
+    }
     CloseWorkspace();
     SessionResult opened;
     try {

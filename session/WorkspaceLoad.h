@@ -79,7 +79,9 @@ struct WorkspaceView {
 // File > Open Workspace with the chosen file. A file that is not a
 // workspace file or whose session cannot open gives message 511 and
 // changes nothing; only then is the current workspace closed and the new one
-// loaded.
+// loaded. A database that cannot be written is opened as a copy in memory
+// (workspace::OpenWorkspaceDatabase), and the Log pane says that changes
+// cannot be saved.
 WorkspaceView OpenWorkspace(const std::filesystem::path& workspaceFile, const LoadEnvironment& env,
                             common::IProgress& progress, common::IPrompt& prompt);
 
@@ -88,7 +90,9 @@ bool ConfirmRefresh(common::IPrompt& prompt);
 // File > Refresh Workspace after Yes: closes the workspace, deletes its
 // database and builds it again from the repository. The database is deleted
 // only once the workspace's session has opened again, so a repository that
-// cannot be reached leaves the database as it was.
+// cannot be reached leaves the database as it was. A workspace whose
+// database or folder cannot be written is not rebuilt: a message says so
+// and nothing changes.
 WorkspaceView RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt);
 
 // Releases the session and the database, drops the flow-context layouts

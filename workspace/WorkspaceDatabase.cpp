@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <system_error>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/AsciiCase.h"
@@ -109,8 +110,18 @@ bool DatabaseExists(const fs::path& workspaceFolder) {
     return fs::is_regular_file(DatabasePath(workspaceFolder), ec);
 }
 
+bool DatabaseIsReadOnly(const fs::path& workspaceFolder) {
+    const auto unwritable = [](const fs::path& p) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) != 0) return false;   // a missing file is Open's to report
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+    };
+    return unwritable(DatabasePath(workspaceFolder)) || unwritable(workspaceFolder);
+}
+
 std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder) {
-    return Database::Open(DatabasePath(workspaceFolder));
+    const fs::path file = DatabasePath(workspaceFolder);
+    return DatabaseIsReadOnly(workspaceFolder) ? Database::OpenCopyInMemory(file) : Database::Open(file);
 }
 
 std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const fs::path& workspaceFolder) {

@@ -20,8 +20,17 @@ std::filesystem::path DatabasePath(const std::filesystem::path& workspaceFolder)
 std::filesystem::path TemplatePath(const std::filesystem::path& appPath);
 bool DatabaseExists(const std::filesystem::path& workspaceFolder);
 
-// Opens the workspace's existing database unchanged. Raises DbError for a
-// missing, unreadable or damaged file.
+// Whether the workspace's database cannot be written where it lies: the
+// file or the folder (where SQLite writes its journal) refuses writing, or
+// has no write permission bit at all (which only an administrator would
+// write through).
+bool DatabaseIsReadOnly(const std::filesystem::path& workspaceFolder);
+
+// Opens the workspace's existing database unchanged. A database that is read
+// only (DatabaseIsReadOnly) is opened as a copy in memory
+// (Database::IsMemoryCopy): the workspace can be viewed and worked with,
+// and nothing of it is saved. Raises DbError for a missing, unreadable or
+// damaged file.
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
 // Copies the template over the workspace's database and opens the copy.

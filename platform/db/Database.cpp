@@ -17,10 +17,10 @@ std::string Describe(sqlite3* db, int rc) {
     return sqlite3_errstr(rc);
 }
 
+// The message is SQLite's alone: it may reach the analyst, who has no use
+// for the statement; Sql() keeps that for the developer.
 [[noreturn]] void Raise(sqlite3* db, int rc, std::string_view sql) {
-    std::string msg = Describe(db, rc);
-    if (!sql.empty()) msg += " [in: " + std::string(sql) + "]";
-    throw DbError(msg, std::string(sql), rc);
+    throw DbError(Describe(db, rc), std::string(sql), rc);
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -126,7 +126,7 @@ Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db), m_sql(sql) {
         if (more) {
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            throw DbError("Only one statement can be run here [in: " + m_sql + "]", m_sql);
+            throw DbError("Only one statement can be run here.", m_sql);
         }
     }
 }
@@ -166,7 +166,7 @@ Statement& Statement::BindAll(const Params& params) {
     sqlite3_clear_bindings(m_stmt);
     if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(m_stmt))
         throw DbError("Statement expects " + std::to_string(sqlite3_bind_parameter_count(m_stmt)) +
-                          " parameters, " + std::to_string(params.size()) + " given [in: " + m_sql + "]",
+                          " parameters, " + std::to_string(params.size()) + " given.",
                       m_sql);
     for (size_t i = 0; i < params.size(); ++i) Bind(static_cast<int>(i + 1), params[i]);
     return *this;
@@ -284,36 +284,75 @@ void Database::Close() {
     }
 }
 
-std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
+namespace {
+
+// A missing file, a folder, and a file that does not start as an SQLite
+// database are refused before SQLite sees them.
+void CheckDatabaseFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec))
         throw DbError("Could not find file '" + file.string() + "'.");
     if (std::filesystem::is_directory(file, ec))
         throw DbError("'" + file.string() + "' is a folder, not a database file.");
-    {
-        std::ifstream probe(file, std::ios::binary);
-        if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
-        // SQLite writes a 16-byte header; an empty file is a valid empty database
-        // to SQLite but never one of ours, so refuse it as well.
-        char header[16] = {};
-        probe.read(header, sizeof header);
-        if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
-            throw DbError("'" + file.string() + "' is not a database file or is damaged.");
-    }
+    std::ifstream probe(file, std::ios::binary);
+    if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
+    // SQLite writes a 16-byte header; an empty file is a valid empty database
+    // to SQLite but never one of ours, so refuse it as well.
+    char header[16] = {};
+    probe.read(header, sizeof header);
+    if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
+        throw DbError("'" + file.string() + "' is not a database file or is damaged.");
+}
+
+sqlite3* OpenConnection(const std::filesystem::path& file, int flags) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(file.string().c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = Describe(db, rc);
         sqlite3_close_v2(db);
         throw DbError("Cannot open the database file '" + file.string() + "': " + msg, {}, rc);
     }
-    std::unique_ptr<Database> result(new Database(db, file));
-    // A damaged file may still carry a good header: make SQLite read its schema now.
+    return db;
+}
+
+// A damaged file may still carry a good header: make SQLite read its schema now.
+void CheckSchema(Database& db) {
     try {
-        result->Scalar("SELECT count(*) FROM sqlite_master");
+        db.Scalar("SELECT count(*) FROM sqlite_master");
     } catch (const DbError& e) {
-        throw DbError("'" + file.string() + "' is not a database file or is damaged: " + e.what(), {}, e.Code());
+        throw DbError("'" + db.Path().string() + "' is not a database file or is damaged: " + e.what(), {}, e.Code());
     }
+}
+
+}  // namespace
+
+std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
+    CheckDatabaseFile(file);
+    std::unique_ptr<Database> result(new Database(OpenConnection(file, SQLITE_OPEN_READWRITE), file));
+    CheckSchema(*result);
+    return result;
+}
+
+std::unique_ptr<Database> Database::OpenCopyInMemory(const std::filesystem::path& file) {
+    CheckDatabaseFile(file);
+    sqlite3* source = OpenConnection(file, SQLITE_OPEN_READONLY);
+    sqlite3* memory = nullptr;
+    int rc = sqlite3_open(":memory:", &memory);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(memory, "main", source, "main");
+        rc = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(memory);
+        if (backup) sqlite3_backup_finish(backup);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    const std::string msg = rc == SQLITE_OK ? std::string() : Describe(source, rc);
+    sqlite3_close_v2(source);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(memory);
+        throw DbError("'" + file.string() + "' is not a database file or is damaged: " + msg, {}, rc);
+    }
+    std::unique_ptr<Database> result(new Database(memory, file));
+    result->m_memoryCopy = true;
+    CheckSchema(*result);
     return result;
 }
 
@@ -345,7 +384,7 @@ void Database::ExecuteScript(std::string_view sql) {
     if (rc != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
-        throw DbError(msg + " [in: " + text.substr(0, 400) + "]", text, rc);
+        throw DbError(msg, text, rc);
     }
 }
 

@@ -129,6 +129,11 @@ public:
     // Opens an existing database file. A missing, unreadable or non-database
     // file raises DbError with a message that says which.
     static std::unique_ptr<Database> Open(const std::filesystem::path& file);
+    // Reads an existing database file (refused as Open refuses it) into a
+    // database in memory and closes the file: what is written afterwards
+    // stays in memory until the database closes and the file is never
+    // written. For a database where it cannot be written. Path() is the file.
+    static std::unique_ptr<Database> OpenCopyInMemory(const std::filesystem::path& file);
     // Creates the file when missing (used for new repositories and templates).
     static std::unique_ptr<Database> Create(const std::filesystem::path& file);
     static std::unique_ptr<Database> InMemory();
@@ -140,6 +145,8 @@ public:
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     const std::filesystem::path& Path() const { return m_path; }
+    // Made by OpenCopyInMemory: no change reaches the file.
+    bool IsMemoryCopy() const { return m_memoryCopy; }
 
     // Runs one or more statements without parameters (DDL, scripts).
     void ExecuteScript(std::string_view sql);
@@ -167,6 +174,7 @@ private:
     Database(sqlite3* db, std::filesystem::path path);
     sqlite3* m_db = nullptr;
     std::filesystem::path m_path;
+    bool m_memoryCopy = false;
 };
 
 // Scope guard for one transaction: commits on Commit(), rolls back when

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "common/Globals.h"
@@ -226,6 +227,35 @@ TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), 4);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 0);
     EXPECT_TRUE(view.webOperations.Empty());
+}
+
+// A workspace whose folder and database are read-only (as root reads them:
+// no write bit) opens for viewing: what the load and the analyst write stays
+// in memory, the Log pane says so, and a refresh is refused before anything
+// closes.
+TEST_F(WorkspaceLoadTest, AReadOnlyWorkspaceOpensForViewingAndIsNotRebuilt) {
+    ASSERT_EQ(Open(shop).status, Status::Loaded);
+    session::CloseWorkspace();
+    const fs::path folder = dir / "Shop", file = workspace::DatabasePath(folder);
+    const auto bytes = [&] { return (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str(); };
+    const std::string before = bytes();
+    for (const fs::path& p : {file, folder}) fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+
+    const WorkspaceView view = Open(shop);
+    EXPECT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_TRUE(view.showLog);
+    EXPECT_EQ(view.logText, "The workspace folder " + folder.string() +
+                                " is read-only: the workspace is open for viewing, and changes made to it cannot be saved.");
+    EXPECT_FALSE(view.summary.Empty());
+    EXPECT_EQ(services::SetAsWebOperation(*Globals::g_Database, PayrollTag()), services::SetWebOperationResult::Added);
+    EXPECT_EQ(session::RefreshWorkspace({}, progress, prompt).status, Status::Unchanged);
+    for (const fs::path& p : {file, folder}) fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_NE(prompt.asked[0].find("read-only: the workspace cannot be rebuilt"), std::string::npos);
+    EXPECT_TRUE(Globals::g_WorkspaceOpen);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 1);
+    session::CloseWorkspace();
+    EXPECT_EQ(bytes(), before) << "nothing reached the file";
 }
 
 TEST_F(WorkspaceLoadTest, UnreadableWorkspaceGives511AndKeepsTheOpenOne) {

@@ -62,6 +62,7 @@ TEST(Database, ErrorsCarryMessageAndStatement) {
     } catch (const DbError& e) {
         EXPECT_NE(std::string(e.what()).find("no such table"), std::string::npos);
         EXPECT_EQ(e.Sql(), "SELECT * FROM Missing WHERE x = ?");
+        EXPECT_EQ(std::string(e.what()).find("WHERE"), std::string::npos) << "the analyst sees no SQL";
     }
     EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES (?)", {}), DbError);
 }
@@ -126,6 +127,8 @@ TEST(Database, OpenRefusesMissingFolderAndNonDatabaseFiles) {
         f.write(junk.data(), junk.size());
     }
     EXPECT_THROW(Database::Open(dir / "damaged.mdb"), DbError);
+    for (const char* name : {"missing.mdb", "text.mdb", "empty.mdb", "damaged.mdb"})
+        EXPECT_THROW(Database::OpenCopyInMemory(dir / name), DbError) << name;
 }
 
 TEST(Database, ValueConversions) {
