@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 
+#include <iostream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -384,6 +385,62 @@ TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPr
         return;
     }
     ADD_FAILURE() << "no diagram of the sample is wider than the preview limit";
+}
+
+// Names no file system takes as they are: every program's name is long and
+// they all begin alike, one has Latin-1 bytes, one is 300 bytes; one screen
+// has no name, one Latin-1 bytes, one 300 bytes. Every page and picture is
+// written within 255 bytes a name, every link finds its file, and a
+// browser shows the pictures of the Latin-1 program.
+TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree) {
+    auto& db = *Globals::g_Database;
+    const std::string program = "SELECT SerialID FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0 ";
+    const std::string screen = "SELECT SerialID FROM Ents WHERE EntName = 'MAP' AND Stub = 0 ";
+    const std::string latin1 = "R\xE9sum\xE9";
+    db.Execute("UPDATE Ents SET Name = ?1 || Name WHERE EntName = 'PROGRAM'", {std::string(250, 'P')});
+    db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + program + "ORDER BY SerialID LIMIT 1)", {latin1});
+    db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + program + "ORDER BY SerialID DESC LIMIT 1)",
+               {std::string(300, 'Z')});
+    const std::vector<std::string> screens = {"", "\xC9cran", std::string(300, 'S')};
+    for (size_t i = 0; i < screens.size(); ++i)
+        db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + screen + "ORDER BY SerialID LIMIT 1 OFFSET " +
+                       std::to_string(i) + ")",
+                   {screens[i]});
+
+    const ReportRunResult result = Run();
+    EXPECT_FALSE(result.incomplete);
+    EXPECT_THAT(BrokenReferences(paths.g_ReportRoot), IsEmpty());
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(paths.g_ReportRoot)) {
+        const std::string name = e.path().filename().string();
+        EXPECT_LE(name.size() + 16, 255u) << name;   // room for the temporary it was written through
+        EXPECT_EQ(name.find(".saving-"), std::string::npos) << name;
+        files += e.is_regular_file();
+    }
+    std::cout << "hostile names: " << files << " files\n";
+    // Long names that begin alike still get a page each, and so does every similar pair.
+    size_t diagramPages = 0, pairPages = 0;
+    for (const auto& e : fs::directory_iterator(paths.g_DiagramsFolder)) diagramPages += e.path().extension() == ".html";
+    for (const auto& e : fs::directory_iterator(paths.g_CrudSignaturesFolder)) pairPages += e.is_regular_file();
+    EXPECT_EQ(diagramPages, static_cast<size_t>(Count(
+                                "SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0")));
+    EXPECT_EQ(pairPages + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
+    EXPECT_GT(pairPages, 0u);
+    EXPECT_TRUE(fs::is_regular_file(paths.g_DiagramsFolder / (latin1 + ".1.jpg")));
+    EXPECT_TRUE(fs::is_regular_file(paths.g_ScreensFolder / "\xC9cran.html"));
+    bool noName = false;
+    for (const auto& row : pagetest::Rows(paths.g_ScreensPagePath))
+        for (const std::string& cell : row) noName = noName || cell.find("|(no name)}") != std::string::npos;
+    EXPECT_TRUE(noName) << "the screen without a name has no link text";
+
+    const QString chromium = reporttest::Chromium();
+    if (chromium.isEmpty()) GTEST_SKIP() << "no Chromium installed (scripts/setup installs it)";
+    std::string text = reporttest::ReadText(paths.g_DiagramsFolder / (latin1 + ".html"));
+    text.insert(text.rfind("</body>"), "<p id=\"shown\"></p><script>onload = () => { for (const i of document.images) "
+                                        "document.getElementById('shown').append(i.naturalWidth > 0 ? 'Y' : 'N'); };"
+                                        "</script>\n");
+    reporttest::WriteText(paths.g_DiagramsFolder / "shown.html", text);
+    EXPECT_THAT(LoadInChromium(chromium, paths.g_DiagramsFolder / "shown.html").dom, HasSubstr("<p id=\"shown\">YY"));
 }
 
 }  // namespace
