@@ -177,19 +177,36 @@ bool IsBlank(const xmlChar* s) {
     return true;
 }
 
-// Drops white-space-only text nodes outside xml:space="preserve".
+bool IsCharacterData(xmlNodePtr n) { return n && (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE); }
+
+// Drops white-space-only text nodes outside xml:space="preserve", except a
+// blank with character data on both sides (comments and processing
+// instructions aside): it joins two pieces of one text
+// ("<a><![CDATA[x]]> <![CDATA[y]]></a>" reads "x y") and is content, not
+// the layout of the document.
 void StripBlankText(xmlNodePtr node) {
-    xmlNodePtr child = node->children;
-    while (child) {
-        xmlNodePtr next = child->next;
-        if (child->type == XML_TEXT_NODE && IsBlank(child->content) && xmlNodeGetSpacePreserve(node) != 1) {
-            xmlUnlinkNode(child);
-            xmlFreeNode(child);
-        } else if (child->type == XML_ELEMENT_NODE) {
-            StripBlankText(child);
+    const bool preserve = xmlNodeGetSpacePreserve(node) == 1;
+    std::vector<xmlNodePtr> blanks;   // since the last node of content
+    xmlNodePtr before = nullptr;      // that node
+    const auto settle = [&](xmlNodePtr after) {
+        if (!IsCharacterData(before) || !IsCharacterData(after)) {
+            for (xmlNodePtr blank : blanks) {
+                xmlUnlinkNode(blank);
+                xmlFreeNode(blank);
+            }
         }
-        child = next;
+        blanks.clear();
+        before = after;
+    };
+    for (xmlNodePtr child = node->children; child; child = child->next) {
+        if (child->type == XML_TEXT_NODE && IsBlank(child->content)) {
+            if (!preserve) blanks.push_back(child);
+        } else if (child->type != XML_COMMENT_NODE && child->type != XML_PI_NODE) {
+            settle(child);
+            if (child->type == XML_ELEMENT_NODE) StripBlankText(child);
+        }
     }
+    settle(nullptr);
 }
 
 // What one parse learns beside libxml2's own error record (reached from the

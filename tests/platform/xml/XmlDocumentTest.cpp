@@ -77,6 +77,14 @@ TEST(XmlParse, BlankTextIsDroppedUnlessAskedOrPreserved) {
 
     Document kept = Document::Parse(text, ParseOptions{true});
     EXPECT_EQ(kept.DocumentElement().FirstChild().Type(), NodeType::Text);
+
+    // A blank between two pieces of text is part of the text, and is
+    // written so that it reads again the same; beside an element it is not.
+    EXPECT_EQ(Document::Parse("<a><![CDATA[x]]> <![CDATA[y]]></a>").DocumentElement().Text(), "x y");
+    const Document joined = Document::Parse("<a><![CDATA[x]]> <!--c--> <![CDATA[y]]></a>");
+    EXPECT_EQ(joined.DocumentElement().Text(), "x  y");
+    EXPECT_EQ(Document::Parse(joined.ToString()).ToString(), joined.ToString());
+    EXPECT_EQ(Document::Parse("<a> <![CDATA[x]]> <b/> </a>").DocumentElement().Children().size(), 2u);
 }
 
 TEST(XmlBuild, TextAndAttributesAreEscapedNeverParsed) {
