@@ -157,6 +157,13 @@ void frmScreenFlow::dgmSF_LinkActivated(platform::diagram::Link* link) {
     } catch (const std::exception&) {}
 }
 
+void frmScreenFlow::DisableControl(QObject* control) {
+    // Widgets and menu items both carry the property "enabled".
+    if (!control || !control->property("enabled").toBool()) return;
+    control->setProperty("enabled", false);
+    ToBeEnabled.append(control);
+}
+
 void frmScreenFlow::Discard() {
     m_discard = true;
     close();

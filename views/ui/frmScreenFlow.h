@@ -6,7 +6,9 @@
 // the link direction dialog. "Show &Stub Screens" changes what the next draw
 // shows; "&Refresh" rebuilds the table and draws again.
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -48,6 +50,12 @@ public:
     // Unloads the window even while a workspace is open (a first draw that
     // failed leaves nothing worth keeping).
     void Discard();
+
+    // Disables an enabled control (a widget or a menu item) and keeps it in
+    // ToBeEnabled; a disabled one is left as it is. Nothing calls it yet
+    // and nothing enables the kept controls again.
+    void DisableControl(QObject* control);
+    QList<QPointer<QObject>> ToBeEnabled;
 
     // Where Refresh reports a failure; the main window's prompt when null.
     common::IPrompt* Prompt = nullptr;

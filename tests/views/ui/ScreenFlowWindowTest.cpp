@@ -87,6 +87,14 @@ TEST_F(ScreenFlowWindowTest, OneWindowDrawnOnceThenShownAgainAsDrawn) {
     views::BuildScreenFlow(expected, *Globals::g_Database, true);
     EXPECT_EQ(Keys(plot->dgmSF->Model(), false), Keys(expected, false));
     EXPECT_EQ(Keys(plot->dgmSF->Model(), true), Keys(expected, true));
+
+    // DisableControl keeps only what it disabled itself.
+    plot->DisableControl(plot->mnuRefresh);
+    plot->DisableControl(plot->mnuRefresh);
+    plot->DisableControl(plot->dgmSF);
+    EXPECT_FALSE(plot->mnuRefresh->isEnabled());
+    EXPECT_FALSE(plot->dgmSF->isEnabled());
+    EXPECT_EQ(plot->ToBeEnabled, (QList<QPointer<QObject>>{plot->mnuRefresh, plot->dgmSF}));
 }
 
 TEST_F(ScreenFlowWindowTest, RefreshNeverStartsInsideADrawAndOneThatFailsKeepsTheDrawing) {
