@@ -52,6 +52,24 @@ protected:
     testsupport::ScriptedPrompt prompt;
 };
 
+// A listing line of 23 values with the ones the page reads filled in;
+// change (position from 1, text) puts another text in one value.
+inline std::string FieldLine(const std::string& name, int attrib, const std::string& initial, int length, int col,
+                             int row, std::pair<int, std::string> change = {}) {
+    std::vector<std::string> v(23, "0");
+    for (int text : {6, 13, 16, 17}) v[text - 1] = "";
+    v[0] = name;
+    v[2] = std::to_string(attrib);
+    v[7] = initial;
+    v[11] = std::to_string(length);
+    v[21] = std::to_string(col);
+    v[22] = std::to_string(row);
+    if (change.first > 0) v[change.first - 1] = change.second;
+    std::string line = v[0];
+    for (std::size_t i = 1; i < v.size(); ++i) line += "\t" + v[i];
+    return line + "\n";
+}
+
 // A saved page as a document (its entities protected as on loading).
 inline platform::xml::Document Page(const std::filesystem::path& file) {
     testsupport::ScriptedPrompt prompt;

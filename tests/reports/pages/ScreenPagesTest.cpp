@@ -16,23 +16,7 @@ using namespace mdlReports;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-// A listing line of 23 values with the ones the page reads filled in;
-// change (position from 1, text) puts another text in one value.
-std::string FieldLine(const std::string& name, int attrib, const std::string& initial, int length, int col, int row,
-                      std::pair<int, std::string> change = {}) {
-    std::vector<std::string> v(23, "0");
-    for (int text : {6, 13, 16, 17}) v[text - 1] = "";
-    v[0] = name;
-    v[2] = std::to_string(attrib);
-    v[7] = initial;
-    v[11] = std::to_string(length);
-    v[21] = std::to_string(col);
-    v[22] = std::to_string(row);
-    if (change.first > 0) v[change.first - 1] = change.second;
-    std::string line = v[0];
-    for (std::size_t i = 1; i < v.size(); ++i) line += "\t" + v[i];
-    return line + "\n";
-}
+using pagetest::FieldLine;
 
 class ScreenPagesTest : public pagetest::PagesTest {
 protected:
@@ -101,7 +85,7 @@ TEST_F(ScreenPagesTest, ANarrowScreenIsDrawnToTheCharacterAndItsFieldsKeptInTheT
     const std::string table = "<table align=\"center\">\n<tr><td><pre width=\"80\">\n"
                               " MENU  \n"
                               "        \n"
-                              "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"\" class=\"Edited\">\n"
+                              "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"\" class=\"Edited\" style=\"width:3ch\">\n"
                               "</pre></td></tr></table></body></html>\n\n";
     ASSERT_GE(page.size(), table.size());
     EXPECT_EQ(page.substr(page.size() - table.size()), table);
@@ -139,12 +123,14 @@ TEST_F(ScreenPagesTest, TheGridKeepsEveryFieldInPlaceWhateverThePositions) {
         std::string grid;
     } cases[] = {
         {"a protected entry", {F{"OPT", 1, 5, 3, "x", 1}}, 8,
-         "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"x\" readonly>"},
+         "    <input type=\"text\" size=\"3\" maxlength=\"3\" value=\"x\" readonly style=\"width:3ch\">"},
+        {"an entry of no length takes no cell", {F{"Z", 1, 1, 0, "", 0}, F{"", 1, 1, 1, "X", 0}}, 1,
+         "<input type=\"text\" size=\"0\" maxlength=\"0\" value=\"\" class=\"Edited\" style=\"width:0ch\">X"},
         {"a named field with both bits is text", {F{"OPT", 1, 1, 3, "abc", 3}}, 3, "abc"},
         {"text cut to its length, the gap counted from its end", {F{"", 1, 1, 5, "HELLO WORLD", 0}, F{"", 1, 8, 1, "X", 0}},
          8, "HELLO  X"},
         {"text and values escaped", {F{"", 1, 1, 7, "<ENTER>", 0}, F{"K", 1, 9, 4, "a\"&b", 0}}, 12,
-         "&lt;ENTER&gt; <input type=\"text\" size=\"4\" maxlength=\"4\" value=\"a&quot;&amp;b\" class=\"Edited\">"},
+         "&lt;ENTER&gt; <input type=\"text\" size=\"4\" maxlength=\"4\" value=\"a&quot;&amp;b\" class=\"Edited\" style=\"width:4ch\">"},
         {"overlapping fields, no negative padding", {F{"", 1, 1, 5, "AAAAA", 0}, F{"", 1, 3, 4, "BBBB", 0}, F{"", 2, 1, 1, "C", 0}},
          6, "AAAAABBBB\nC"},
         {"a field above the screen stays on the first line", {F{"", 0, 1, 2, "UP", 0}, F{"", 1, 4, 2, "OK", 0}}, 5,
