@@ -1,7 +1,6 @@
 #include "app/NodeMenuCommands.h"
 
 #include <QAction>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -13,6 +12,7 @@
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/MenuPoint.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "views/Description.h"
 #include "views/ui/frmDesc.h"
@@ -85,8 +85,8 @@ protected:
             auto* key = static_cast<QKeyEvent*>(event);
             if (!key->isAutoRepeat() && services::IsContextMenuKey(KeyCode(key->key()), ShiftMask(key->modifiers()))) {
                 const auto selected = m_tree->selectedItems();
-                ShowSummaryNodeMenu(m_w, selected.isEmpty() ? nullptr : selected.front(), services::kRightButton,
-                                    QCursor::pos());
+                QTreeWidgetItem* node = selected.isEmpty() ? nullptr : selected.front();
+                ShowSummaryNodeMenu(m_w, node, services::kRightButton, platform::ui::NodeMenuPoint(*m_tree, node));
             }
         }
         return false;

@@ -1,7 +1,6 @@
 #include "app/WebTreeEvents.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QDrag>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -17,6 +16,7 @@
 #include "app/WorkspaceTrees.h"
 #include "common/Globals.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/MenuPoint.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 
 namespace app {
@@ -154,14 +154,20 @@ void WebTreeEvents::trWebOperations_KeyUp(int keyCode, int shift) {
     if (keyCode == kKeyDelete)
         DeleteKey(m_operations, true);
     else if (services::IsContextMenuKey(keyCode, shift))
-        Guarded([&] { ShowWebOperationNodeMenu(Selected(m_operations), services::kRightButton, QCursor::pos()); });
+        Guarded([&] {
+            QTreeWidgetItem* node = Selected(m_operations);
+            ShowWebOperationNodeMenu(node, services::kRightButton, platform::ui::NodeMenuPoint(*m_operations, node));
+        });
 }
 
 void WebTreeEvents::trWebServices_KeyUp(int keyCode, int shift) {
     if (keyCode == kKeyDelete)
         DeleteKey(m_services, false);
     else if (services::IsContextMenuKey(keyCode, shift))
-        Guarded([&] { ShowWebServiceNodeMenu(Selected(m_services), services::kRightButton, QCursor::pos()); });
+        Guarded([&] {
+            QTreeWidgetItem* node = Selected(m_services);
+            ShowWebServiceNodeMenu(node, services::kRightButton, platform::ui::NodeMenuPoint(*m_services, node));
+        });
 }
 
 QMimeData* WebTreeEvents::DragData() const {

@@ -322,6 +322,14 @@ void TDiagram::SelectToward(int key) {
     if (best) Select(best);
 }
 
+QPoint TDiagram::MenuPoint(const TDiagramShape& shape) {
+    EnsureVisible(shape);
+    const QPoint centre = ToViewport(dg::ShapeRect(shape).center()).toPoint();
+    const QRect view = viewport()->rect();
+    return viewport()->mapToGlobal(QPoint(std::clamp(centre.x(), view.left(), view.right()),
+                                          std::clamp(centre.y(), view.top(), view.bottom())));
+}
+
 void TDiagram::EnsureVisible(const TDiagramShape& shape) {
     QRectF r = dg::ShapeRect(shape);
     QPointF tl = ToViewport(r.topLeft()), br = ToViewport(r.bottomRight());

@@ -120,6 +120,11 @@ public:
     // false when it cannot be written.
     bool ExportImage(const std::filesystem::path& file);
 
+    // Where a menu opened from the keyboard for a box goes, in global
+    // coordinates: the box is scrolled into view and the point is its
+    // centre, kept inside the viewport.
+    QPoint MenuPoint(const TDiagramShape& shape);
+
     // The topmost box or link under a point of the viewport, or nullptr.
     TDiagramShape* ShapeAt(QPoint viewportPos);
     TDiagramLink* LinkAt(QPoint viewportPos);

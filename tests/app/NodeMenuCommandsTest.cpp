@@ -3,6 +3,7 @@
 // Shift+F10 and left click, the items that wait for their windows, and the
 // Description, Refocus and Delete Node commands.
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -172,9 +173,13 @@ TEST_F(NodeMenuCommandsTest, ShiftF10OpensTheSelectedNodesMenuAndALeftClickOnlyP
     EXPECT_FALSE(MenuShowing());
     Key(Qt::Key_F10, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_FALSE(MenuShowing());
+    // The menu opens at the node, not at the mouse pointer.
+    QCursor::setPos(main->screen()->geometry().bottomRight());
     Key(Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(MenuShowing());
     EXPECT_EQ(Offered().size(), 7);
+    QTreeWidget* tree = main->trSummary;
+    EXPECT_EQ(tree->itemAt(tree->viewport()->mapFromGlobal(main->mnuProgContext->pos())), program);
 }
 
 TEST_F(NodeMenuCommandsTest, DescriptionOpensOneEditorPerEntityAndStoresOnlyOnOk) {

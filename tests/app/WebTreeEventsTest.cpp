@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCursor>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -181,9 +182,12 @@ TEST_F(WebTreeEventsTest, RightClicksPrepareAndShowTheNodeMenus) {
     Select(Svc(), Node(Svc(), Member(ordUc)));
     KeyUp(Svc(), Qt::Key_F10, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_FALSE(w->NodeMenu()->isVisible());
+    QCursor::setPos(w->screen()->geometry().bottomRight());
     KeyUp(Svc(), Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(w->NodeMenu()->isVisible());
     EXPECT_EQ(ShownItems(), (QStringList{"&New Web Service...", "D&elete Node"}));
+    // At the node, not at the mouse pointer.
+    EXPECT_EQ(Svc()->itemAt(Svc()->viewport()->mapFromGlobal(w->NodeMenu()->pos())), Node(Svc(), Member(ordUc)));
     w->NodeMenu()->hide();
 
     // Without a workspace the services tree shows no menu.

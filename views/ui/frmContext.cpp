@@ -222,7 +222,7 @@ void frmContext::Diagram_KeyUp(TDiagram* diagram, int keyCode, int shift) {
         m_current = diagram;
         const views::BoxMenuState state = views::PrepareBoxMenu(views::BoxMenuTrigger::ShiftF10, *box, Languages());
         ApplyBoxMenu(state);
-        if (state.popUp) mnuBoxContext->popup(diagram->mapToGlobal(diagram->rect().center()));
+        if (state.popUp) mnuBoxContext->popup(diagram->MenuPoint(*box));
     } catch (const std::exception&) {}
 }
 

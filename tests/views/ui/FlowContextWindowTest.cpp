@@ -3,6 +3,7 @@
 // diagrams' events, Refocus, Expand and the source view from a box.
 
 #include <QAction>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -140,7 +141,10 @@ TEST_F(FlowContextWindowTest, BoxMenusByBoxKindFromMouseAndKeyboard) {
     data->show();
     QTest::keyClick(data, Qt::Key_Tab);
     while (data->SelectedShape() != store) QTest::keyClick(data, Qt::Key_Tab);
+    QCursor::setPos(data->screen()->geometry().bottomRight());
     QTest::keyClick(data, Qt::Key_F10, Qt::ShiftModifier);
+    // At the box, not at the mouse pointer.
+    EXPECT_EQ(data->ShapeAt(data->viewport()->mapFromGlobal(w->mnuBoxContext->pos())), store);
     EXPECT_EQ(Menu(w), "SRE+menu");
     QTest::keyClick(data, Qt::Key_F10);  // without Shift: nothing
     EXPECT_EQ(Menu(w), "SRE");
