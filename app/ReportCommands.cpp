@@ -1,7 +1,9 @@
 #include "app/ReportCommands.h"
 
 #include <QLocale>
+#include <QPointer>
 #include <QUrl>
+#include <QWidget>
 
 #include "app/CommandsTools.h"
 #include "common/Globals.h"
@@ -14,6 +16,15 @@
 #include "reports/ui/frmIssues.h"
 
 namespace app {
+
+namespace {
+
+void TellNoViewer(platform::ui::IMainWindow& w, const std::string& index) {
+    w.Message("No program is available to open the report:\n" + index, w.ApplicationTitle().toStdString(),
+              common::Icon::Exclamation);
+}
+
+}  // namespace
 
 void GenerateReports(platform::ui::IMainWindow& w, const dialogs::UrlOpener& opener) {
     if (!Globals::g_Database || !Globals::g_Workbench || Globals::g_WorkspaceFolder.empty()) return;
@@ -30,9 +41,7 @@ void GenerateReports(platform::ui::IMainWindow& w, const dialogs::UrlOpener& ope
     // rather than seem to have opened it.
     run.opener = [&w, &opener](const std::filesystem::path& index) {
         const QUrl url = QUrl::fromLocalFile(platform::ui::Q(index.string()));
-        if (!opener || !opener(url))
-            w.Message("No program is available to open the report:\n" + index.string(),
-                      w.ApplicationTitle().toStdString(), common::Icon::Exclamation);
+        if (!opener || !opener(url)) TellNoViewer(w, index.string());
     };
     mdlReports::ReportRunResult result;
     try {
@@ -44,6 +53,13 @@ void GenerateReports(platform::ui::IMainWindow& w, const dialogs::UrlOpener& ope
 }
 
 void InstallReportCommands(platform::ui::IMainWindow& w, dialogs::UrlOpener opener) {
+    if (!opener) {
+        // The desktop's opener may find no browser after it has started.
+        QPointer<QWidget> window = w.Window();
+        opener = dialogs::DesktopUrlOpener([&w, window](const QUrl& url) {
+            if (window) TellNoViewer(w, url.toLocalFile().toStdString());
+        });
+    }
     ToolServices services;
     services.generateReports = [opener = std::move(opener)](platform::ui::IMainWindow& main) {
         GenerateReports(main, opener);

@@ -18,6 +18,7 @@ namespace app {
 void GenerateReports(platform::ui::IMainWindow& w, const dialogs::UrlOpener& opener);
 
 // opener: how the index page reaches the desktop; tests pass their own.
-void InstallReportCommands(platform::ui::IMainWindow& w, dialogs::UrlOpener opener = dialogs::DesktopUrlOpener());
+// None: the desktop's opener, whose late failure is told like an early one.
+void InstallReportCommands(platform::ui::IMainWindow& w, dialogs::UrlOpener opener = {});
 
 }  // namespace app

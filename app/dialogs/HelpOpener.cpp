@@ -1,13 +1,33 @@
 #include "app/dialogs/HelpOpener.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <system_error>
 
 namespace dialogs {
 
-UrlOpener DesktopUrlOpener() {
-    return [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+UrlOpener DesktopUrlOpener(std::function<void(const QUrl&)> failedLater) {
+    return [failedLater = std::move(failedLater)](const QUrl& url) {
+        const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (launcher.isEmpty() || !url.isLocalFile()) return QDesktopServices::openUrl(url);
+        auto* process = new QProcess(QCoreApplication::instance());
+        process->setProgram(launcher);
+        process->setArguments({url.toLocalFile()});
+        // The viewer's output goes where ours goes, not into a buffer.
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, url, failedLater](int code, QProcess::ExitStatus status) {
+                             process->deleteLater();
+                             if ((status != QProcess::NormalExit || code != 0) && failedLater) failedLater(url);
+                         });
+        process->start();
+        if (process->waitForStarted()) return true;
+        delete process;
+        return false;
+    };
 }
 
 std::filesystem::path HelpFilePath(const std::filesystem::path& appPath) { return appPath / kHelpFileName; }

@@ -17,8 +17,12 @@ inline constexpr const char* kHelpFileName = "Ostrel_SOA_Help.html";
 
 // Asks the desktop to open the URL; false when nothing could.
 using UrlOpener = std::function<bool(const QUrl&)>;
-// QDesktopServices::openUrl.
-UrlOpener DesktopUrlOpener();
+// The desktop's own opener: xdg-open for a local file where it is
+// installed (not waited for: it may run the viewer until the viewer
+// closes), else QDesktopServices::openUrl. xdg-open may start and only
+// then find no viewer that runs; the answer is then already true, so
+// failedLater is called with the URL when it ends so.
+UrlOpener DesktopUrlOpener(std::function<void(const QUrl&)> failedLater = {});
 
 // <application folder>/Ostrel_SOA_Help.html
 std::filesystem::path HelpFilePath(const std::filesystem::path& appPath);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -53,6 +58,29 @@ TEST(Help, NothingToOpenItGivesAMessage) {
     EXPECT_FALSE(dialogs::OpenHelp(app.Path(), prompt, "Quarvel Analyzer", opener.Fn()));
     ASSERT_EQ(prompt.asked.size(), 1u);
     EXPECT_NE(prompt.asked[0].find("No program"), std::string::npos);
+}
+
+// xdg-open may start and only then find no browser that runs (it exits 3
+// or 4): what it answered at once cannot say so, so its end must.
+TEST(Help, TheDesktopOpenerTellsWhenItsLauncherEndsWithoutAViewer) {
+    testsupport::TempDir bin;
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\ncase \"$1\" in *good*) exit 0;; esac\nexit 4\n";
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.Path().string()));
+    std::vector<QUrl> failed;
+    const auto opener = dialogs::DesktopUrlOpener([&failed](const QUrl& url) { failed.push_back(url); });
+    const QUrl bad = QUrl::fromLocalFile("/tmp/bad/index.html"), good = QUrl::fromLocalFile("/tmp/good/index.html");
+    EXPECT_TRUE(opener(good));
+    EXPECT_TRUE(opener(bad));
+    qputenv("PATH", path);
+    QElapsedTimer waited;
+    waited.start();
+    while (failed.empty() && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    EXPECT_EQ(failed, std::vector<QUrl>{bad});
 }
 
 TEST(Help, OurHelpDocumentShipsWithTheSources) {
