@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -14,6 +13,7 @@
 #include "common/AsciiCase.h"
 #include "common/Globals.h"
 #include "platform/ui/BmsViewControl.h"
+#include "platform/ui/ListingFont.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/UIUtility.h"
@@ -84,11 +84,7 @@ frmSource::frmSource(QWidget* parent)
     rtf->setObjectName("rtf");
     rtf->setReadOnly(true);
     rtf->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont font("Courier New");
-    font.setStyleHint(QFont::TypeWriter);
-    // Where Courier New is missing the system's fixed font stands in.
-    if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    rtf->setFont(font);
+    rtf->setFont(platform::ui::ListingFont());
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

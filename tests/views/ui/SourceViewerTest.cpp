@@ -37,7 +37,10 @@ TEST_F(SourceViewerTest, OneViewerRetargetedFromEntityToEntity) {
     EXPECT_TRUE(ShowsText(*viewer));
     EXPECT_TRUE(viewer->rtf->isReadOnly());
     EXPECT_TRUE(viewer->rtf->toPlainText().startsWith("       IDENTIFICATION DIVISION."));
-    EXPECT_TRUE(QFontInfo(viewer->rtf->font()).fixedPitch());
+    // A listing font whatever fonts the machine has: every character one width.
+    const QFontMetrics listing(viewer->rtf->font());
+    EXPECT_EQ(listing.horizontalAdvance('i'), listing.horizontalAdvance('W'));
+    EXPECT_EQ(listing.horizontalAdvance('m'), listing.horizontalAdvance('W'));
 
     // Natural and PL/I programs through their own relations; a screen
     // through its listing. Always the same window.
