@@ -1,18 +1,31 @@
 // The disk fills up at a status write of a build: the load fails with the
-// reason, and what it leaves never reopens as complete.
+// reason, and what it leaves never reopens as complete. The disk fills up
+// while a picture or the CRUD comparison file is written: the writer says
+// so and the earlier file stays.
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <map>
 #include <memory>
+#include <set>
 
 #include "common/Globals.h"
 #include "common/ResModule.h"
+#include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/DiagramPainter.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/CrudAnalysis.h"
+#include "reports/CrudComparison.h"
+#include "reports/DiagramPages.h"
+#include "reports/ReportError.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/crash/CrashSteps.h"
+#include "tests/reports/CrudWorkspace.h"
+#include "tests/reports/ReportTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/WorkspaceDatabase.h"
 
@@ -77,6 +90,31 @@ bool FullDisk::s_armed = false;
 int FullDisk::s_refused = 0;
 std::map<const sqlite3_io_methods*, std::unique_ptr<sqlite3_io_methods>> FullDisk::s_copies;
 std::map<const sqlite3_io_methods*, const sqlite3_io_methods*> FullDisk::s_real;
+
+// Every file this process writes stops growing at a size, as on a disk that
+// fills up there: the write past it fails (instead of raising SIGXFSZ).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_signal(::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit limit{bytes, m_old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        ::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    sighandler_t m_signal;
+    rlimit m_old{};
+};
+
+std::set<std::string> FileNames(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+}
 
 const char* g_fillAt = nullptr;   // the build step after which the disk is full
 
@@ -172,4 +210,72 @@ TEST_F(FullDiskTest, AStatusThatCannotBeReadCountsAsIncomplete) {
     ASSERT_EQ(view.status, Status::Loaded) << view.error;
     EXPECT_EQ(view.logText, workspace::IncompleteLoadMessage());
     EXPECT_TRUE(view.showLog);
+}
+
+// The last write of a picture, of the comparison file or of a diagram
+// page's picture is refused: the export answers false and the analysis
+// raises, each keeping the earlier file and leaving no temporary; the page
+// is still written, its picture shown as missing, and the failure raised.
+TEST(FullDiskFiles, APictureOrComparisonFileCutShortFailsAndKeepsTheEarlierFile) {
+    testsupport::TempDir dir;
+    crudtest::CrudWorkspace ws;   // in memory: only the files under test touch the disk
+    ws.Store("TABLE#1", "T1");
+    ws.Store("TABLE#2", "T2");
+    for (int p = 1; p <= 30; ++p) {
+        const std::string id = "PROGRAM#" + std::to_string(p);
+        ws.Program(id, "PGM" + std::to_string(p));
+        ws.Access(id, "TABLE#1", "Reads");
+        ws.Access(id, "TABLE#2", "Updates");
+        if (p > 1) ws.Calls("PROGRAM#1", id);
+    }
+    auto cutShort = [](const fs::path& file, const std::function<void()>& write) {
+        const auto size = fs::file_size(file);
+        reporttest::WriteText(file, "EARLIER");
+        const std::set<std::string> before = FileNames(file.parent_path());
+        {
+            FileSizeLimit full(size - 1);
+            write();
+        }
+        EXPECT_EQ(reporttest::ReadText(file), "EARLIER");
+        EXPECT_EQ(FileNames(file.parent_path()), before);
+    };
+
+    platform::diagram::DiagramModel model;
+    platform::diagram::Shape& centre = model.AddShape("ORDPROC", 0, 0, 3, 3, "ORDPROC");
+    for (int i = 0; i < 12; ++i)
+        model.AddLink(centre, model.AddShape("CALLED" + std::to_string(i), 0, 0, 3, 3, "C" + std::to_string(i)),
+                      "Calls", "k" + std::to_string(i));
+    platform::diagram::AutoLayout(model);
+    const fs::path picture = dir / "flow.jpg";
+    ASSERT_TRUE(platform::diagram::ExportImage(model, picture, 100));
+    cutShort(picture, [&] { EXPECT_FALSE(platform::diagram::ExportImage(model, picture, 100)); });
+
+    testsupport::RecordingProgress progress;
+    const fs::path comparison = mdlReports::CrudComparisonPath(dir.Path());
+    ASSERT_TRUE(mdlReports::GetCRUDReport(*ws.db, dir.Path(), progress, false).fileWritten);
+    cutShort(comparison, [&] {
+        EXPECT_THROW(mdlReports::GetCRUDReport(*ws.db, dir.Path(), progress, false), std::runtime_error);
+    });
+
+    const mdlReports::ReportPaths paths = reporttest::PathsIn(dir);
+    fs::create_directories(paths.g_DiagramsFolder);
+    mdlReports::ReportBuilder builder;
+    testsupport::ScriptedPrompt prompt;
+    mdlReports::ReportContext ctx{*ws.db, {}, dir.Path(), paths, builder, progress, prompt};
+    mdlReports::GenerateDiagramPage(ctx, "PROGRAM#1", "PGM1");
+    const fs::path page = mdlReports::GetDiagramPagePath(paths, "PGM1");
+    const std::string pageText = reporttest::ReadText(page);
+    ASSERT_LT(pageText.size(), fs::file_size(paths.g_DiagramsFolder / "PGM1.2.jpg"));
+    fs::remove_all(paths.g_DiagramsFolder);
+    fs::create_directories(paths.g_DiagramsFolder);
+    try {
+        FileSizeLimit full(pageText.size());
+        mdlReports::GenerateDiagramPage(ctx, "PROGRAM#1", "PGM1");
+        ADD_FAILURE() << "a picture that was not written passed unnoticed";
+    } catch (const mdlReports::ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("PGM1.2"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(reporttest::ReadText(page), pageText);   // its img shows the missing picture's alt text
+    for (const std::string& name : FileNames(paths.g_DiagramsFolder))
+        EXPECT_TRUE(name == "PGM1.html" || name == "PGM1.1.jpg") << name;
 }
