@@ -31,6 +31,7 @@ using namespace mdlReports;
 using platform::xml::Document;
 using platform::xml::Node;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -210,6 +211,25 @@ TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPages
         expected[caption] = count == "0" ? Entry{"-", blank} : Entry{GetCategoryLink(paths, caption), count};
     }
     EXPECT_EQ(entries, expected);
+    // Each linked page is the one its entry names, with the rows it counts:
+    // a category page lists its programs under its own caption.
+    const std::map<std::string, std::string> headings = {
+        {"Screens", "Screens Report"},           {"Programs", "Summary Of Programs"},
+        {"Data Stores", "Data Stores Report"},   {"CRUD Overlap", "CRUD Overlap"},
+        {"COMMAREA Size", "COMMAREA Size Report"}, {"Validation Rules", "Validation Rules Report"}};
+    for (const auto& [caption, entry] : entries) {
+        if (entry.link == "-") continue;
+        SCOPED_TRACE(caption);
+        const fs::path page = paths.g_ReportRoot / PercentDecoded(entry.link);
+        const auto heading = headings.find(caption);
+        EXPECT_EQ(pagetest::Page(page).SelectSingleNode("//h1").Text(),
+                  heading != headings.end() ? heading->second : caption + " Programs");
+        const auto rows = pagetest::Rows(page);
+        if (entry.count != blank)
+            EXPECT_EQ(std::to_string(rows.size() - 1), entry.count.substr(0, entry.count.find('*')));
+        if (heading == headings.end())
+            for (size_t r = 1; r < rows.size(); ++r) EXPECT_THAT(rows[r], ::testing::Contains(EndsWith(caption)));
+    }
     EXPECT_THAT(Note(), HasSubstr("Category contains missing programs (stubs)."));
     EXPECT_THAT(Note(), ::testing::Not(HasSubstr(kIncomplete)));
 
@@ -389,9 +409,10 @@ TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPr
 
 // Names no file system takes as they are: every program's name is long and
 // they all begin alike, one has Latin-1 bytes, one is 300 bytes; one screen
-// has no name, one Latin-1 bytes, one 300 bytes. Every page and picture is
-// written within 255 bytes a name, every link finds its file, and a
-// browser shows the pictures of the Latin-1 program.
+// has no name, one Latin-1 bytes, one 300 bytes; a store name of 280
+// characters. Every page and picture is written within 255 bytes a name,
+// every link finds its file, a browser shows the pictures of the Latin-1
+// program and wraps the long store name within its window.
 TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree) {
     auto& db = *Globals::g_Database;
     const std::string program = "SELECT SerialID FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0 ";
@@ -406,6 +427,9 @@ TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree)
         db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + screen + "ORDER BY SerialID LIMIT 1 OFFSET " +
                        std::to_string(i) + ")",
                    {screens[i]});
+    db.Execute("UPDATE Ents SET Name = ?1, BusName = ?1 WHERE SerialID = "
+               "(SELECT MIN(SerialID) FROM Ents WHERE EntName = 'store')",
+               {"STORE_" + std::string(274, 'D')});
 
     const ReportRunResult result = Run();
     EXPECT_FALSE(result.incomplete);
@@ -435,12 +459,20 @@ TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree)
 
     const QString chromium = reporttest::Chromium();
     if (chromium.isEmpty()) GTEST_SKIP() << "no Chromium installed (scripts/setup installs it)";
-    std::string text = reporttest::ReadText(paths.g_DiagramsFolder / (latin1 + ".html"));
-    text.insert(text.rfind("</body>"), "<p id=\"shown\"></p><script>onload = () => { for (const i of document.images) "
-                                        "document.getElementById('shown').append(i.naturalWidth > 0 ? 'Y' : 'N'); };"
-                                        "</script>\n");
-    reporttest::WriteText(paths.g_DiagramsFolder / "shown.html", text);
-    EXPECT_THAT(LoadInChromium(chromium, paths.g_DiagramsFolder / "shown.html").dom, HasSubstr("<p id=\"shown\">YY"));
+    // What a script finds in a copy of the page once it has loaded.
+    auto onLoad = [&](const fs::path& page, const std::string& expression) {
+        std::string text = reporttest::ReadText(page);
+        text.insert(text.rfind("</body>"), "<p id=\"shown\"></p><script>onload = () => document.getElementById"
+                                            "('shown').append(" + expression + ");</script>\n");
+        reporttest::WriteText(page.parent_path() / "shown.html", text);
+        return reporttest::Between(LoadInChromium(chromium, page.parent_path() / "shown.html").dom, "<p id=\"shown\">",
+                                   "</p>");
+    };
+    EXPECT_EQ(onLoad(paths.g_DiagramsFolder / (latin1 + ".html"),
+                     "[...document.images].map(i => i.naturalWidth > 0 ? 'Y' : 'N').join('')"),
+              "<p id=\"shown\">YY");
+    EXPECT_EQ(onLoad(paths.g_DataStoresPagePath, "document.body.scrollWidth <= innerWidth ? 'fits' : 'too wide'"),
+              "<p id=\"shown\">fits");
 }
 
 }  // namespace
