@@ -168,12 +168,14 @@ TEST(ValidationRules, RecordsTheConditionsOfTheScreenInputsAboveEachProgram) {
     const std::string server = w.Program("ZSERVER", 30, false);
     const std::string front = w.Program("AFRONT", 20, false);
     const std::string irregular = w.Program("IRREG", 23, false);
+    std::vector<std::string> called{server, front, irregular};
+    for (int code : {21, 22, 31, 32}) called.push_back(w.Program("CODE" + std::to_string(code), code, false));
     const std::string screen = w.Program("SCR", 3);
     const std::string other = w.Program("SCR2", 3);  // names a model file that is not there
     const std::string map = w.Map("MAP1");
     w.Converses(screen, map);
     w.Converses(other, map);
-    for (const std::string& called : {server, front, irregular}) w.Calls(screen, called);
+    for (const std::string& program : called) w.Calls(screen, program);
     w.Calls(other, server);
     w.Calls(other, front);
     ScreenProgramModel(w, "SCR");
@@ -186,19 +188,23 @@ TEST(ValidationRules, RecordsTheConditionsOfTheScreenInputsAboveEachProgram) {
     ASSERT_EQ(result.skipped.size(), 1u);
     EXPECT_EQ(result.skipped[0].rfind("Program SCR2 (" + other + ") skipped: ", 0), 0u) << result.skipped[0];
 
-    EXPECT_EQ(w.Rows("SELECT ProgID, PortVNID, PortName, DeclVNID, DeclName FROM Ports ORDER BY rowid"),
+    EXPECT_EQ(w.Rows("SELECT ProgID, PortVNID, PortName, DeclVNID, DeclName FROM Ports ORDER BY rowid LIMIT 2"),
               (std::vector<std::string>{server + " | SCR:1 | MAP1 | SCR:3 | MAP1I",
                                         front + " | SCR:1 | MAP1 | SCR:3 | MAP1I"}));
+    // Every code the analysis covers, and only those, each program once.
+    EXPECT_EQ(w.Rows("SELECT E.SOAType FROM Ports P JOIN Ents E ON E.ID = P.ProgID ORDER BY 1"),
+              (std::vector<std::string>{"20", "21", "22", "30", "31", "32"}));
     EXPECT_EQ(w.Rows("SELECT DeclVNID, SubdeclVNID, SubdeclName FROM Subdecls ORDER BY rowid"),
               (std::vector<std::string>{"SCR:3 | SCR:4 | NAMEI", "SCR:3 | SCR:14 | AMOUNTI"}));
     EXPECT_EQ(w.Rows("SELECT CondVNID, CondCaption, SubdeclVNID FROM Conds ORDER BY rowid"),
               (std::vector<std::string>{"SCR:8 | NAMEI = SPACES | SCR:4", "SCR:16 | AMOUNTI > 0 | SCR:14"}));
 
-    EXPECT_EQ(progress.calls.front(), "StartProgress(Find validations,3,T)");
-    EXPECT_EQ(progress.steps, (std::vector<std::string>{"", "", "Saving Validation Rules"}));
+    EXPECT_EQ(progress.calls.front(), "StartProgress(Find validations,7,T)");
+    EXPECT_EQ(progress.steps, (std::vector<std::string>{"", "", "", "", "", "", "Saving Validation Rules"}));
     EXPECT_EQ(progress.level, 0);
     EXPECT_EQ(AnalysisWorkspace::PageRows(w.paths.g_ValidationReportPath),
-              (std::vector<std::string>{"AFRONT | 2", "ZSERVER | 2"}));
+              (std::vector<std::string>{"AFRONT | 2", "CODE21 | 2", "CODE22 | 2", "CODE31 | 2", "CODE32 | 2",
+                                        "ZSERVER | 2"}));
     EXPECT_EQ(w.OpenModelFiles(), 0u);
 }
 
