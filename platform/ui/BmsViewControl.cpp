@@ -155,7 +155,11 @@ void BmsViewControl::paintEvent(QPaintEvent* e) {
                 p.setPen(ink);
                 p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
             } else if (IsOutputField(f)) {
-                p.fillRect(box, kOutputBack);
+                // Kept off the cell's edges, so fields on adjacent lines
+                // stay apart, and underlined with dots in the field's colour.
+                p.fillRect(box.adjusted(0, 1, 0, -2), kOutputBack);
+                p.setPen(QPen(kText, 1, Qt::DotLine));
+                p.drawLine(box.left(), box.bottom() - 1, box.right(), box.bottom() - 1);
             }
             if (c.ch != QLatin1Char(' ')) {
                 p.setPen(ink);
