@@ -348,7 +348,15 @@ void ExpectCentredColumns(const Graph& g, const std::vector<Shape*>& box) {
     auto right = [&](int v) { return box[v]->left + box[v]->width; };
     const Shape& centre = *box[g.centre];
     for (int v = 0; v < g.boxes; ++v) {
-        if (v == g.centre || (up[v] > 0 && down[v] > 0)) continue;  // both sides: either is right
+        if (v == g.centre) continue;
+        if (up[v] > 0 && down[v] > 0) {  // a cycle through the centre: the nearer side, downstream on a tie
+            if (down[v] <= up[v]) {
+                EXPECT_GT(box[v]->left, centre.left + centre.width) << "both sides, nearer downstream " << v;
+            } else {
+                EXPECT_LT(right(v), centre.left) << "both sides, nearer upstream " << v;
+            }
+            continue;
+        }
         if (up[v] > 0) {
             EXPECT_LT(right(v), centre.left) << "upstream " << v;
         }
@@ -451,6 +459,7 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
         bool centred;
         std::string text, endLabel;
         double minGap, maxGap;
+        std::string selfLink;  // the caption of a link from A to itself, which stands beside A
     };
     const Case cases[] = {
         {false, "", "", 20, 45},
@@ -459,14 +468,17 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
         {true, "Calls", "", 60, 70},
         {true, "WritesDataPort", "", 120, 130},
         {true, std::string(200, 'x'), "", 180, 190},
+        {false, "", "", 20, 45, std::string(200, 'x')},
+        {true, "Calls", "", 60, 70, std::string(200, 'x')},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text + "|" + c.endLabel + (c.centred ? " centred" : ""));
+        SCOPED_TRACE(c.text + "|" + c.endLabel + (c.centred ? " centred" : "") + "|" + c.selfLink);
         DiagramModel model;
         Shape& a = model.AddShape("A", 0, 0, 80, 30, "A");
         Shape& b = model.AddShape("B", 0, 0, 80, 30, "B");
         a.boldText = a.heavyBorder = c.centred;
         model.AddLink(a, b, c.text, "", c.endLabel, false, c.endLabel, true);
+        if (!c.selfLink.empty()) model.AddLink(a, a, c.selfLink, "self");
         LayeredLayout().Layout(model);
         const double gap = c.centred ? b.left - (a.left + a.width) : b.top - (a.top + a.height);
         EXPECT_GE(gap, c.minGap);
