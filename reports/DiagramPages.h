@@ -59,7 +59,9 @@ public:
     // Draws both sides of the program and makes its page; the images and
     // the page are written now or on a worker thread. Template and database
     // errors are raised here; a file that could not be written is raised by
-    // a later call or by Finish.
+    // a later call or by Finish (a picture that could not be written leaves
+    // none under its name, and its page is still written, showing it as
+    // missing).
     void GenerateDiagramPage(const std::string& id, const std::string& name);
     // Waits until every image and page is written. Raises ReportError
     // naming the first file that could not be written.
