@@ -27,7 +27,8 @@ using testsupport::TempDir;
 using session::WorkspaceView;
 using Status = WorkspaceView::Status;
 
-const std::string kOddName = "Dépôt O'Neil & \"Co\" <#1> Ærø";
+// With a dot: only ".hxp" ends the name of the workspace and of its folder.
+const std::string kOddName = "Dépôt O'Neil & \"Co\" <#1> Ærø.v2";
 
 std::vector<std::string> Listing(const common::Tree& tree) {
     std::vector<std::string> out;
