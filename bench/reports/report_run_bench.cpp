@@ -1,31 +1,56 @@
 // The whole report run (Tools > Generate Reports) on a large workspace,
-// headless: its time, the time of each phase and the peak memory.
+// headless: its time against a floor, the time of each phase, the peak
+// memory, how long the window would wait for its events, and how soon a
+// cancel ends the run.
 //
-//   report_run_bench [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR] [--keep]
+//   report_run_bench [programs | workspace.hxp] [--models=K] [--threads=N] [--cancels=C] [--dir=DIR] [--keep]
 //
 // Without a workspace file, generates a repository of the given number of
 // programs (default 5,000) with the benchmarks' generator, listings
 // included and a code model for every K-th COBOL program (default 1: all),
-// and opens it (import and classification, timed apart). Then the run
-// writes the report set into <workspace folder>/Output/QuarvelReports, as
-// the command does, and the figures are printed: wall time per phase (from
-// the step captions the run reports), in all, the processor time, the
-// peak resident memory during the run, and how many files it wrote.
+// and opens it (import and classification, timed apart). Then:
+//  1. The run writes the report set into <workspace folder>/Output/
+//     QuarvelReports, as the command does: wall time per phase (from the
+//     step captions the run reports), in all, the processor time, the peak
+//     resident memory during the run, and how many files it wrote.
+//  2. The floor, measured in the same process on the tree the run wrote:
+//     every page's bytes written once more into a fresh folder and every
+//     image encoded once more (JPEG, the run's quality), on as many threads
+//     as the run's images. Reading the run's files and decoding its images
+//     are left out: each thread adds up its own encoding and writing, and
+//     the floor is the busiest thread's sum. The run's time is printed as a
+//     multiple of it.
+//  3. The run again over that set, topped up to 50,000 files, as the main
+//     window runs it: the window's events run only when the run reports a
+//     step, so the longest time between two steps (or from the start to the
+//     first, the preparation of the tree, or from the last to the end) is
+//     the longest the window waits.
+//  4. C runs (default 4; 0 skips 3 and 4) cancelled at random moments of
+//     the first run's length: the delay from the cancel to the run's end.
 // --threads is handed to the diagram pages (default: the machine's cores).
 // --dir puts the workspace and its report tree in DIR (default: the
 // system's temporary folder); --keep keeps them.
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QThread>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/generator/SyntheticRepository.h"
@@ -73,7 +98,9 @@ public:
     }
 };
 
-// Marks the start of each phase by the captions the run reports.
+// Marks the start of each phase by the captions the run reports, and the
+// gaps between the steps, where the main window lets its events run. Says
+// Cancelled from cancelAt on.
 class PhaseProgress : public common::NullProgress {
 public:
     struct Mark {
@@ -81,7 +108,13 @@ public:
         Clock::time_point at;
     };
     std::vector<Mark> marks;
+    std::optional<Clock::time_point> cancelAt;
+    double firstWait = -1;     // from the start to the first step: the tree's preparation
+    double longestWait = 0;
+    std::string longestIn;     // the phase where it began
 
+    void Start() { m_lastStep = Clock::now(); }
+    void End() { Step(); }
     void StartProgress(const std::string& action, long, bool) override {
         if (action == "Screens") Begin("screens");
         else if (action == "Categorizing CRUD operations") Begin("CRUD analysis");
@@ -89,13 +122,16 @@ public:
         else if (action == "Compute I/O size") Begin("COMMAREA size");
         else if (action == "Find validations" || (action.empty() && m_phase == "COMMAREA size")) Begin("validation rules");
         else if (action == "Queues") Begin("queues and index");
+        else if (action == "Removing the earlier reports") Begin("earlier set");
     }
     void StartStep(const std::string& action) override {
+        Step();
         if (action == "Programs") Begin("programs");
         else if (action.rfind("Diagram for ", 0) == 0) Begin("diagrams");
         else if (action == "Data Stores") Begin("data stores");
         else if (action == "Client Facing") Begin("categories");
     }
+    bool Cancelled() const override { return cancelAt && Clock::now() >= *cancelAt; }
 
 private:
     void Begin(const std::string& phase) {
@@ -103,13 +139,80 @@ private:
         m_phase = phase;
         marks.push_back({phase, Clock::now()});
     }
+    void Step() {
+        const auto now = Clock::now();
+        const double wait = std::chrono::duration<double>(now - m_lastStep).count();
+        if (firstWait < 0) firstWait = wait;
+        if (wait > longestWait) {
+            longestWait = wait;
+            longestIn = m_phase.empty() ? "preparation" : m_phase;
+        }
+        m_lastStep = now;
+    }
     std::string m_phase;
+    Clock::time_point m_lastStep;
 };
 
 size_t FilesBelow(const fs::path& root) {
     size_t n = 0;
     for (const auto& e : fs::recursive_directory_iterator(root)) n += e.is_regular_file();
     return n;
+}
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The floor of a run that wrote tree (see above), its files written below
+// into. Returns the busiest thread's seconds.
+double Floor(const fs::path& tree, const fs::path& into, int threads, double& megabytes) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(tree))
+        if (e.is_regular_file()) files.push_back(e.path());
+    for (const auto& e : fs::recursive_directory_iterator(tree))
+        if (e.is_directory()) fs::create_directories(into / e.path().lexically_relative(tree));
+    std::atomic<size_t> next{0};
+    std::atomic<uint64_t> bytes{0};
+    std::vector<double> busy(static_cast<size_t>(threads), 0.0);
+    auto work = [&](size_t thread) {
+        for (size_t i = next++; i < files.size(); i = next++) {
+            const fs::path& file = files[i];
+            std::string text;
+            std::optional<QImage> image;
+            if (file.extension() == ".jpg")
+                image = QImage(QString::fromStdString(file.string()));
+            else
+                text = ReadAll(file);
+            const auto start = Clock::now();
+            if (image) {
+                QByteArray encoded;
+                QBuffer buffer(&encoded);
+                buffer.open(QIODevice::WriteOnly);
+                QImageWriter writer(&buffer, "JPEG");
+                writer.setQuality(90);
+                writer.write(*image);
+                text.assign(encoded.constData(), static_cast<size_t>(encoded.size()));
+            }
+            std::ofstream(into / file.lexically_relative(tree), std::ios::binary)
+                .write(text.data(), static_cast<std::streamsize>(text.size()));
+            busy[thread] += Seconds(start);
+            bytes += text.size();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) pool.emplace_back(work, static_cast<size_t>(t));
+    for (std::thread& t : pool) t.join();
+    megabytes = static_cast<double>(bytes) / 1e6;
+    return *std::max_element(busy.begin(), busy.end());
+}
+
+// Small files below root until the tree holds files in all.
+void TopUp(const fs::path& root, size_t files) {
+    const fs::path padding = root / "special" / "padding";
+    fs::create_directories(padding);
+    for (size_t n = FilesBelow(root); n < files; ++n)
+        std::ofstream(padding / (std::to_string(n) + ".html")) << "<html/>\n";
 }
 
 }  // namespace
@@ -121,6 +224,7 @@ int main(int argc, char** argv) {
     int programs = 5000;
     int models = 1;
     int threads = 0;
+    int cancels = 4;
     bool keep = false;
     fs::path workspaceFile;
     fs::path base = fs::temp_directory_path();
@@ -128,12 +232,14 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind("--models=", 0) == 0) models = std::atoi(arg.c_str() + 9);
         else if (arg.rfind("--threads=", 0) == 0) threads = std::atoi(arg.c_str() + 10);
+        else if (arg.rfind("--cancels=", 0) == 0) cancels = std::atoi(arg.c_str() + 10);
         else if (arg.rfind("--dir=", 0) == 0) base = arg.substr(6);
         else if (arg == "--keep") keep = true;
         else if (arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp") workspaceFile = arg;
         else if (std::atoi(arg.c_str()) > 0) programs = std::atoi(arg.c_str());
         else {
-            std::fprintf(stderr, "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR] [--keep]\n",
+            std::fprintf(stderr, "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--cancels=C] [--dir=DIR] "
+                         "[--keep]\n",
                          argv[0]);
             return 2;
         }
@@ -165,14 +271,21 @@ int main(int argc, char** argv) {
     }
     std::printf("opened:     %.2f s (import and classification)\n", Seconds(t));
 
+    const auto runWith = [&](PhaseProgress& progress) {
+        const ReportRun run{*Globals::g_Database, *Globals::g_Workbench, Globals::g_WorkspaceFolder, g_ReportPaths,
+                            progress, prompt, {}, false, ".", threads};
+        progress.Start();
+        ReportRunResult result = GenerateReports(run);
+        progress.End();
+        return result;
+    };
+
     PhaseProgress progress;
-    const ReportRun run{*Globals::g_Database, *Globals::g_Workbench, Globals::g_WorkspaceFolder, g_ReportPaths,
-                        progress, prompt, {}, false, ".", threads};
     const double before = MemoryMb("VmRSS:");
     const bool reset = ResetPeak();
     const double cpu = CpuSeconds();
     const auto start = Clock::now();
-    const ReportRunResult result = GenerateReports(run);
+    const ReportRunResult result = runWith(progress);
     const auto end = Clock::now();
     const double seconds = Seconds(start);
     const double peak = MemoryMb("VmHWM:");
@@ -191,8 +304,40 @@ int main(int argc, char** argv) {
                 count("SELECT COUNT(*) FROM ProgCRUDProg WHERE CAST(RawSameness AS REAL) / SamenessCap > 0.1"),
                 count("SELECT COUNT(*) FROM Commarea"), count("SELECT COUNT(*) FROM Ports"));
 
+    const int floorThreads = threads > 0 ? threads : std::max(1, QThread::idealThreadCount());
+    double megabytes = 0;
+    const double floor = Floor(g_ReportPaths.g_ReportRoot, scratch / "floor", floorThreads, megabytes);
+    std::printf("floor:      %.2f s (%.0f MB written, images encoded, on %d threads): the run takes %.2fx its floor\n",
+                floor, megabytes, floorThreads, seconds / floor);
+
+    if (cancels > 0) {
+        TopUp(g_ReportPaths.g_ReportRoot, 50000);
+        PhaseProgress again;
+        const auto t2 = Clock::now();
+        runWith(again);
+        std::printf("again over 50,000 files: %.2f s; the window waits %.3f s preparing the tree, %.3f s at most "
+                    "(in %s)\n",
+                    Seconds(t2), again.firstWait, again.longestWait, again.longestIn.c_str());
+        std::mt19937 random(20000);
+        std::uniform_real_distribution<double> moment(0.02 * seconds, 0.98 * seconds);
+        double worst = 0;
+        for (int c = 0; c < cancels; ++c) {
+            PhaseProgress cancelled;
+            const auto t = Clock::now();
+            cancelled.cancelAt = t + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(moment(random)));
+            runWith(cancelled);
+            const double delay = std::chrono::duration<double>(Clock::now() - *cancelled.cancelAt).count();
+            const std::string in = cancelled.marks.empty() ? "preparation" : cancelled.marks.back().phase;
+            std::printf("cancel at %6.2f s (in %s): the run ended %.3f s later\n",
+                        std::chrono::duration<double>(*cancelled.cancelAt - t).count(), in.c_str(), delay);
+            worst = std::max(worst, delay);
+        }
+        std::printf("cancel delay: %.3f s at most over %d cancels\n", worst, cancels);
+    }
+
     const fs::path root = g_ReportPaths.g_ReportRoot;
     session::CloseWorkspace();
+    fs::remove_all(scratch / "floor");
     if (keep)
         std::printf("kept:       %s\n", root.c_str());
     else

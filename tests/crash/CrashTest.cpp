@@ -1,7 +1,8 @@
 // A child process builds a workspace and dies at a chosen step (as a kill
 // would leave it: no destructor, no database closed). Reopening never shows
 // a build as complete that did not finish, and a refresh then gives exactly
-// what a clean build gives.
+// what a clean build gives. A report run that dies never leaves a report set
+// that claims to be complete.
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,16 @@
 
 #include <filesystem>
 
+#include <gmock/gmock.h>
+
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
+#include "reports/ReportPaths.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/crash/CrashSteps.h"
+#include "tests/reports/ReportLinks.h"
 #include "tests/support/TestSupport.h"
 #include "workspace/WorkspaceDatabase.h"
 
@@ -142,4 +148,38 @@ TEST_F(CrashTest, AKilledBuildNeverReopensAsCompleteAndRefreshRecovers) {
 TEST_F(CrashTest, ABuildThatFinishesIsComplete) {
     ASSERT_EQ(RunChild(workspace, "open", "never"), 0);
     ExpectRecovery(false);
+}
+
+// Killed while the earlier set is deleted, after the first pages, inside
+// the diagrams, inside the CRUD pages and before the final index: the tree
+// always has an index, and it says the set is incomplete unless every link
+// and image resolves. The next run leaves nothing of the dead ones behind.
+TEST(ReportCrashTest, AKilledRunLeavesAnIndexThatNeverClaimsTooMuchAndTheNextRunClearsUp) {
+    ResModule::SetLanguage(ResModule::Language::English);
+    testsupport::TempDir dir;
+    const fs::path workspace = testsupport::CopyBuiltSample(dir.Path());
+    const mdlReports::ReportPaths paths = mdlReports::ComputeReportPaths(testsupport::AppDir(), dir / "OrderEntry");
+    const auto incomplete = [&] {
+        return reporttest::ReadText(paths.g_IndexPagePath).find("Generation of reports was incomplete") !=
+               std::string::npos;
+    };
+    ASSERT_EQ(RunChild(workspace, "reports", "never"), 0) << "a complete set to delete";
+    for (const std::string stop : {std::string("step:") + mdlReports::kStepRemoving, std::string("caption:Programs:1"),
+                                   std::string("caption:Diagram for :3"), std::string("caption:CRUD for :3"),
+                                   std::string("progress:Queues:1")}) {
+        SCOPED_TRACE(stop);
+        ASSERT_EQ(RunChild(workspace, "reports", stop), crashtest::kStopped) << "the child did not reach the point";
+        ASSERT_TRUE(fs::exists(paths.g_IndexPagePath));
+        EXPECT_TRUE(incomplete() || reporttest::BrokenReferences(paths.g_ReportRoot).empty());
+    }
+
+    ASSERT_EQ(RunChild(workspace, "reports", "never"), 0);
+    EXPECT_FALSE(incomplete());
+    EXPECT_THAT(reporttest::BrokenReferences(paths.g_ReportRoot), ::testing::IsEmpty());
+    std::vector<std::string> left;
+    const fs::path output = paths.g_ReportRoot.parent_path();
+    for (const auto& e : fs::recursive_directory_iterator(output))
+        if (e.path().filename().string().find(".saving-") != std::string::npos || e.path().parent_path() == output)
+            left.push_back(e.path().lexically_relative(output).string());
+    EXPECT_THAT(left, ::testing::ElementsAre("QuarvelReports"));
 }

@@ -1,15 +1,19 @@
-// A workspace build that stops dead at a chosen step, for the crash tests.
+// A workspace build or report run that stops dead at a chosen step, for
+// the crash tests.
 //
-// usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh STOP
-//   STOP  "never"; "step:<name>" at a build step of workspace/WorkspaceDatabase.h;
-//         "progress:<caption>:<n>" at the n-th step of that progress bar
+// usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh|reports STOP
+//   STOP  "never"; "step:<name>" at a build step of workspace/WorkspaceDatabase.h
+//         or a report step of reports/AsideRemoval.h; "progress:<caption>:<n>"
+//         at the n-th step of that progress bar; "caption:<start>:<n>" at the
+//         n-th step whose caption starts so
 //
 // The process ends with _exit(kStopped) where it stops: no destructor runs,
 // no database is closed, as after a kill. "refresh" opens the workspace
-// first (never stopping) and stops in the refresh. Exits 0 when the load
-// finished, 1 when it failed.
+// first (never stopping) and stops in the refresh; "reports" opens it and
+// stops in a report run. Exits 0 when the load or run finished, 1 when it
+// failed.
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSettings>
 
 #include <unistd.h>
@@ -20,6 +24,10 @@
 #include "common/Globals.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
+#include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
+#include "reports/ReportPaths.h"
+#include "reports/ReportRun.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/crash/CrashSteps.h"
 #include "workspace/WorkspaceDatabase.h"
@@ -35,14 +43,16 @@ void StopAtStep(const char* step) {
 class StoppingProgress : public common::IProgress {
 public:
     std::string caption;   // the progress bar to stop in; empty: none
+    std::string stepStart; // or the start of the step captions to count
     long at = 0;           // its step to stop at (1-based)
 
     void StartProgress(const std::string& action, long, bool) override {
         m_inCaption = action == caption;
-        m_steps = 0;
+        if (stepStart.empty()) m_steps = 0;
     }
-    void StartStep(const std::string&) override {
-        if (m_inCaption && ++m_steps == at) ::_exit(crashtest::kStopped);
+    void StartStep(const std::string& action) override {
+        const bool counted = stepStart.empty() ? m_inCaption : !action.empty() && action.rfind(stepStart, 0) == 0;
+        if (counted && ++m_steps == at) ::_exit(crashtest::kStopped);
     }
     void FinishStep(long) override {}
     void FinishProgress() override { m_inCaption = false; }
@@ -66,11 +76,13 @@ public:
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::cerr << "usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh STOP\n";
+        std::cerr << "usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh|reports STOP\n";
         return 2;
     }
-    // The parent test runs with HOME and the settings redirected; so does this.
-    QCoreApplication app(argc, argv);
+    // The parent test runs with HOME and the settings redirected; so does
+    // this. The report run paints its diagrams without a screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName("QuarvelAnalyzer");
     QCoreApplication::setApplicationName("QuarvelAnalyzer");
     QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -82,7 +94,7 @@ int main(int argc, char** argv) {
     const std::string stop = argv[4];
     StoppingProgress progress;
     SilentPrompt prompt;
-    if (mode == "refresh") {
+    if (mode == "refresh" || mode == "reports") {
         common::NullProgress quiet;
         if (session::OpenWorkspace(argv[1], {}, quiet, prompt).status != session::WorkspaceView::Status::Loaded)
             return 1;
@@ -90,10 +102,18 @@ int main(int argc, char** argv) {
     if (stop.rfind("step:", 0) == 0) {
         g_step = stop.substr(5);
         workspace::SetBuildStepHook(StopAtStep);
-    } else if (stop.rfind("progress:", 0) == 0) {
-        const size_t colon = stop.rfind(':');
-        progress.caption = stop.substr(9, colon - 9);
+        mdlReports::SetReportStepHook(StopAtStep);
+    } else if (stop.rfind("progress:", 0) == 0 || stop.rfind("caption:", 0) == 0) {
+        const size_t kind = stop.find(':'), colon = stop.rfind(':');
+        (stop[0] == 'p' ? progress.caption : progress.stepStart) = stop.substr(kind + 1, colon - kind - 1);
         progress.at = std::stol(stop.substr(colon + 1));
+    }
+    if (mode == "reports") {
+        const mdlReports::ReportRun run{*Globals::g_Database, *Globals::g_Workbench, Globals::g_WorkspaceFolder,
+                                        mdlReports::g_ReportPaths, progress, prompt, {}};
+        const bool incomplete = mdlReports::GenerateReports(run).incomplete;
+        session::CloseWorkspace();
+        return incomplete ? 1 : 0;
     }
     const session::WorkspaceView view = mode == "refresh" ? session::RefreshWorkspace({}, progress, prompt)
                                                           : session::OpenWorkspace(argv[1], {}, progress, prompt);
