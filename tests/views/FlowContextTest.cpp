@@ -154,6 +154,10 @@ TEST_F(FlowContextTest, BoxesAreKeyedByNameOnBothSides) {
     EXPECT_EQ(Box("CUST").fillColor, Rgb(255, 128, 0));   // the program's: it came first
     EXPECT_THAT(Links(), UnorderedElementsAre("A -Calls-> B red", "B -Calls-> A red", " -Calls-> A red",
                                               "A -Calls-> CUST red", "A -Reads-> CUST yellow"));
+    // B both calls and is called by the centre: the client walk met it
+    // first, so it stands left of the centre with the callers.
+    EXPECT_LT(Box("B").left + Box("B").width, Box("A").left);
+    EXPECT_GT(Box("CUST").left, Box("A").left + Box("A").width);
 }
 
 TEST_F(FlowContextTest, TransfersToTransitionalOrUnclassifiedProgramsAreLeftOffTheDataSide) {
