@@ -328,8 +328,11 @@ int main(int argc, char** argv) {
             runWith(cancelled);
             const double delay = std::chrono::duration<double>(Clock::now() - *cancelled.cancelAt).count();
             const std::string in = cancelled.marks.empty() ? "preparation" : cancelled.marks.back().phase;
-            std::printf("cancel at %6.2f s (in %s): the run ended %.3f s later\n",
-                        std::chrono::duration<double>(*cancelled.cancelAt - t).count(), in.c_str(), delay);
+            const double at = std::chrono::duration<double>(*cancelled.cancelAt - t).count();
+            if (delay < 0)
+                std::printf("cancel at %6.2f s: the run had ended %.3f s before\n", at, -delay);
+            else
+                std::printf("cancel at %6.2f s (in %s): the run ended %.3f s later\n", at, in.c_str(), delay);
             worst = std::max(worst, delay);
         }
         std::printf("cancel delay: %.3f s at most over %d cancels\n", worst, cancels);
