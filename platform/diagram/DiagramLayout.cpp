@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/diagram/DiagramPainter.h"
 #include "platform/diagram/LayoutLayers.h"
 #include "platform/diagram/LayoutRanking.h"
 
@@ -18,31 +19,12 @@ namespace {
 
 using layout::kBoxGap;
 using layout::kLayerGap;
-// Columns of a left-to-right diagram stand further apart than rows: link
-// captions run across the gap.
+// Columns of a left-to-right diagram stand further apart than rows.
 constexpr double kColumnGap = 60;
-constexpr double kMaxColumnGap = 180;
-// Rows of a top-to-bottom diagram make room for a caption in the middle of
-// a link and for labels at both of its ends.
-constexpr double kCaptionRowGap = 56;
-constexpr double kLabelledRowGap = 84;
-// The layout measures no font: a caption's width is estimated per
-// character of the diagram font.
-constexpr double kCharWidth = 7;
-
-// The gap between layers that leaves the model's link captions readable.
-double LayerGapFor(const DiagramModel& model, bool leftToRight) {
-    std::size_t longest = 0;
-    bool endLabels = false;
-    for (const auto& l : model.Links()) {
-        if (l->from == l->to) continue;
-        longest = std::max(longest, l->text.size());
-        endLabels = endLabels || !l->fromLabel.empty() || !l->toLabel.empty();
-    }
-    if (leftToRight) return std::clamp(24 + kCharWidth * static_cast<double>(longest), kColumnGap, kMaxColumnGap);
-    if (endLabels) return kLabelledRowGap;
-    return longest > 0 ? kCaptionRowGap : kLayerGap;
-}
+// Room kept between a row of link labels and the boxes beside it: rows (top
+// to bottom) need more for the line to reach its label, columns less.
+constexpr double kRowLabelMargin = 24;
+constexpr double kColumnLabelMargin = 16;
 
 // Below this a layer is never wrapped, so ordinary diagrams keep one row
 // per layer; above it the limit follows the component's area.
@@ -64,10 +46,18 @@ struct Component {
     std::vector<int> boxes;
     std::vector<std::vector<int>> out, in;
     std::vector<std::pair<int, int>> links;
+    // Every link between two different boxes as drawn: (model's link
+    // index, from box, to box), repeats included.
+    struct Drawn {
+        int link, from, to;
+    };
+    std::vector<Drawn> drawn;
     int centre = -1;
     // Result, relative to the component's top-left corner.
     std::vector<double> left, top;
     double width = 0, height = 0;
+    std::vector<layout::Route> routes;  // one per drawn link, in along / across
+    bool leftToRight = false;
 };
 
 // Strongly connected parts (Tarjan, without recursion): part[v] for each
@@ -283,11 +273,12 @@ std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side
     return column;
 }
 
-void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, double layerGap) {
+void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) {
     const int n = static_cast<int>(c.boxes.size());
     const auto& shapes = model.Shapes();
     layout::LayerInput in;
-    in.layerGap = layerGap;
+    in.layerGap = leftToRight ? kColumnGap : kLayerGap;
+    in.labelMargin = leftToRight ? kColumnLabelMargin : kRowLabelMargin;
     in.along.resize(n);
     in.across.resize(n);
     double area = 0;
@@ -298,15 +289,37 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, 
         in.across[v] = leftToRight ? w : h;
         area += (in.along[v] + kBoxGap) * (in.across[v] + in.layerGap);
     }
+    // Labels measured as the painter draws them.
+    bool labelled = false;
+    for (const auto& d : c.drawn) {
+        const Link& l = *model.Links()[d.link];
+        in.edges.emplace_back(d.from, d.to);
+        layout::LinkLabels labels;
+        // A self-link's labels stand beside its box and fit its row: on one
+        // line in a row, broken to the box's width in a column.
+        const double wrap = d.from != d.to ? kMaxLabelWidth : leftToRight ? in.across[d.from] : 1e6;
+        auto measure = [&](const std::string& text, double& along, double& across) {
+            if (text.empty()) return;
+            QSizeF size = LabelSize(text, wrap);
+            along = leftToRight ? size.height() : size.width();
+            across = leftToRight ? size.width() : size.height();
+            labelled = true;
+        };
+        measure(l.text, labels.captionAlong, labels.captionAcross);
+        measure(l.fromLabel, labels.fromAlong, labels.fromAcross);
+        measure(l.toLabel, labels.toAlong, labels.toAcross);
+        in.labels.push_back(labels);
+    }
+    if (!labelled) in.labels.clear();
     std::vector<int> side(n);
     for (int v = 0; v < n; ++v) side[v] = shapes[c.boxes[v]]->side;
     in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c);
-    in.edges = c.links;
+    if (c.centre >= 0) in.pivotLayer = in.layer[c.centre];
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
     // the component's area, and wider than twice a 4:3 page as deep as the
-    // component's layers already make it. Each wrap costs crossings, so a
-    // deep component keeps its wide layers whole.
+    // component's layers already make it.
     const double ratio = leftToRight ? 1 / kPageRatio : kPageRatio;  // along / across
+    in.pageRatio = ratio;
     std::vector<double> thickness;
     for (int v = 0; v < n; ++v) {
         if (in.layer[v] >= static_cast<int>(thickness.size())) thickness.resize(in.layer[v] + 1, 0);
@@ -321,6 +334,25 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, 
     c.top = leftToRight ? p.along : p.across;
     c.width = leftToRight ? p.acrossExtent : p.alongExtent;
     c.height = leftToRight ? p.alongExtent : p.acrossExtent;
+    c.routes = std::move(p.routes);
+    c.leftToRight = leftToRight;
+}
+
+// A route of the engine placed at (x, y) in the model.
+void StoreRoute(Link& l, const layout::Route& r, bool leftToRight, double x, double y) {
+    auto point = [&](double along, double across) {
+        return leftToRight ? Point{x + across, y + along} : Point{x + along, y + across};
+    };
+    auto rect = [&](const layout::Rect& b) {
+        if (b.alongExtent <= 0) return Rect{};
+        Point p = point(b.along, b.across);
+        return leftToRight ? Rect{p.x, p.y, b.acrossExtent, b.alongExtent} : Rect{p.x, p.y, b.alongExtent, b.acrossExtent};
+    };
+    l.route.clear();
+    for (auto [along, across] : r.points) l.route.push_back(point(along, across));
+    l.textRect = rect(r.caption);
+    l.fromRect = rect(r.fromLabel);
+    l.toRect = rect(r.toLabel);
 }
 
 }  // namespace
@@ -389,8 +421,16 @@ void LayeredLayout::Layout(DiagramModel& model) {
         c.in[localOf[b]].push_back(localOf[a]);
         c.links.emplace_back(localOf[a], localOf[b]);
     }
-    const double layerGap = LayerGapFor(model, leftToRight);
-    for (auto& c : components) LayOutComponent(c, model, leftToRight, layerGap);
+    const auto& modelLinks = model.Links();
+    for (std::size_t k = 0; k < modelLinks.size(); ++k) {
+        Link& l = *modelLinks[k];
+        l.route.clear();
+        l.textRect = l.fromRect = l.toRect = Rect{};
+        int a = model.IndexOf(*l.from), b = model.IndexOf(*l.to);
+        if (a < 0 || b < 0) continue;
+        components[componentOf[a]].drawn.push_back({static_cast<int>(k), localOf[a], localOf[b]});
+    }
+    for (auto& c : components) LayOutComponent(c, model, leftToRight);
 
     // Shelf packing: the centre's component first, then the tallest; each
     // shelf filled left to right up to a width that makes the whole close
@@ -423,6 +463,8 @@ void LayeredLayout::Layout(DiagramModel& model) {
             s.left = x + c.left[v];
             s.top = y + c.top[v];
         }
+        for (std::size_t k = 0; k < c.drawn.size(); ++k)
+            StoreRoute(*modelLinks[c.drawn[k].link], c.routes[k], c.leftToRight, x, y);
         x += c.width + kComponentGap;
         shelfHeight = std::max(shelfHeight, c.height);
     }

@@ -20,7 +20,12 @@ public:
 // (network simplex, bounded), callers above or before callees, crossings
 // reduced by barycentre sweeps with neighbour swaps, each connected
 // component laid out apart and the components packed toward a 4:3 page,
-// very wide layers wrapped. A model whose one centre box carries both
+// the far ends of a very wide layer moved into layers of their own. Every
+// link is routed: from a port on its box's side, between the boxes of the
+// layers it passes, with its caption and end labels in a row of labels
+// between two layers (a self-link loops beside its box with its labels
+// beyond the loop), so that no label covers another or a box and no line
+// runs under a box it does not join. A model whose one centre box carries both
 // emphasis switches is laid out around it, left to right: upstream boxes
 // (and their screens) in columns to its left, downstream boxes in columns
 // by depth to its right; a box's side hint decides where the links alone

@@ -50,6 +50,15 @@ struct Shape {
 
 enum Side : int { kSideBefore = -1, kSideAuto = 0, kSideAfter = 1 };
 
+struct Point {
+    double x = 0, y = 0;
+    bool operator==(const Point&) const = default;
+};
+struct Rect {
+    double left = 0, top = 0, width = 0, height = 0;
+    bool Empty() const { return width <= 0 || height <= 0; }
+};
+
 // A link between two boxes of the same model (from may equal to).
 struct Link {
     std::string key;
@@ -61,6 +70,13 @@ struct Link {
     bool fromArrow = false;
     bool toArrow = true;
     Colour color = Rgb(0, 0, 0);
+    // Where the layout routed the link: its line from the from box's border
+    // to the to box's border, and the places of its caption and end labels
+    // (empty where it has none). No points until a layout routes it, or
+    // when the boxes were placed by hand: the painter then draws the link
+    // straight.
+    std::vector<Point> route;
+    Rect textRect, fromRect, toRect;
 };
 
 // A second box under a key the model holds already.

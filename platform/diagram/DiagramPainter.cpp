@@ -52,6 +52,8 @@ QSizeF TextSize(const std::string& text, bool bold) {
     return fm.boundingRect(QRectF(), Qt::AlignCenter, ToQString(text)).size();
 }
 
+constexpr int kLabelFlags = Qt::AlignCenter | Qt::TextWrapAnywhere;
+
 QRectF CentredRect(QPointF centre, QSizeF size) {
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
                   size.height());
@@ -82,14 +84,6 @@ QPolygonF ArrowHead(QPointF tip, QPointF direction) {
     return QPolygonF({tip, base + n * kArrowHalfWidth, base - n * kArrowHalfWidth});
 }
 
-// Everything a link draws, in model coordinates: the painter and the
-// bounds both come from here, so the bounds never miss a label.
-struct LinkGeometry {
-    QPainterPath path;
-    QPolygonF fromHead, toHead;
-    QRectF textRect, fromRect, toRect;
-};
-
 // A label beside the line at distance along it from one end.
 QRectF EndLabelRect(const QPainterPath& path, const std::string& text, bool atStart) {
     double len = path.length();
@@ -100,12 +94,16 @@ QRectF EndLabelRect(const QPainterPath& path, const std::string& text, bool atSt
     // angleAtPercent counts counter-clockwise with y up; the normal below
     // points to the left of the direction of travel on screen.
     QPointF normal(-std::sin(angle), -std::cos(angle));
-    QSizeF size = TextSize(text, false);
+    QSizeF size = LabelSize(text);
     QPointF centre = at + normal * (kEndLabelOffset + size.height() / 2);
     return CentredRect(centre, size);
 }
 
+QRectF ToQRect(const Rect& r) { return r.Empty() ? QRectF() : QRectF(r.left, r.top, r.width, r.height); }
+
 // Without decorations only the line is worked out (hit tests need no more).
+// A link the layout routed runs along its route with its labels where the
+// layout put them; any other is drawn straight (or curved, see LinkSlot).
 LinkGeometry ComputeLink(const Link& l, int index, int count, double bend, bool decorations = true) {
     LinkGeometry g;
     if (!l.from || !l.to) return g;
@@ -114,6 +112,20 @@ LinkGeometry ComputeLink(const Link& l, int index, int count, double bend, bool 
     QRectF a = ShapeRect(*l.from), b = ShapeRect(*l.to);
     QPointF startDir, endDir;  // directions in which the line leaves its ends
     bool selfLoop = l.from == l.to;
+    if (l.route.size() >= 2) {
+        const auto& r = l.route;
+        g.path.moveTo(r.front().x, r.front().y);
+        for (std::size_t i = 1; i < r.size(); ++i) g.path.lineTo(r[i].x, r[i].y);
+        if (!decorations) return g;
+        startDir = QPointF(r[0].x - r[1].x, r[0].y - r[1].y);
+        endDir = QPointF(r.back().x - r[r.size() - 2].x, r.back().y - r[r.size() - 2].y);
+        if (l.fromArrow) g.fromHead = ArrowHead(g.path.pointAtPercent(0), startDir);
+        if (l.toArrow) g.toHead = ArrowHead(g.path.pointAtPercent(1), endDir);
+        if (!l.text.empty()) g.textRect = ToQRect(l.textRect);
+        if (!l.fromLabel.empty()) g.fromRect = ToQRect(l.fromRect);
+        if (!l.toLabel.empty()) g.toRect = ToQRect(l.toRect);
+        return g;
+    }
     if (selfLoop) {
         double reach = kSelfLoopReach + kSelfLoopStep * index;
         double cy = a.center().y();
@@ -155,7 +167,7 @@ LinkGeometry ComputeLink(const Link& l, int index, int count, double bend, bool 
     if (l.toArrow) g.toHead = ArrowHead(g.path.pointAtPercent(1), endDir);
     if (!l.text.empty()) {
         QPointF mid = g.path.pointAtPercent(0.5);
-        QSizeF size = TextSize(l.text, false);
+        QSizeF size = LabelSize(l.text);
         if (selfLoop)
             g.textRect = QRectF(mid.x() + 3, mid.y() - size.height() / 2, size.width(), size.height());
         else
@@ -208,7 +220,7 @@ void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
     if (r.isNull()) return;
     // A light backing keeps a label readable where it crosses a line.
     p.fillRect(r, QColor(255, 255, 255, 200));
-    p.drawText(r, Qt::AlignCenter, ToQString(text));
+    p.drawText(r, kLabelFlags, ToQString(text));
 }
 
 }  // namespace
@@ -227,6 +239,13 @@ QSizeF TextBoxSize(const std::string& text) {
     return QSizeF(std::ceil(t.width() + 2 * kPadX), std::ceil(t.height() + 2 * kPadY));
 }
 
+QSizeF LabelSize(const std::string& text, double maxWidth) {
+    if (text.empty()) return {0, 0};
+    QFontMetricsF fm(DiagramFont(false));
+    QSizeF size = fm.boundingRect(QRectF(0, 0, std::max(maxWidth, 1.0), 1e6), kLabelFlags, ToQString(text)).size();
+    return QSizeF(std::ceil(size.width()), std::ceil(size.height()));
+}
+
 std::vector<LinkSlot> LinkSlots(const DiagramModel& model) {
     const auto& links = model.Links();
     std::vector<LinkSlot> linkSlots(links.size());
@@ -241,7 +260,8 @@ std::vector<LinkSlot> LinkSlots(const DiagramModel& model) {
         for (std::size_t k = 0; k < members.size(); ++k)
             linkSlots[members[k]] = LinkSlot{static_cast<int>(k), static_cast<int>(members.size())};
     }
-    for (std::size_t i = 0; i < links.size(); ++i) linkSlots[i].bend = BendAroundBoxes(model, *links[i]);
+    for (std::size_t i = 0; i < links.size(); ++i)
+        if (links[i]->route.empty()) linkSlots[i].bend = BendAroundBoxes(model, *links[i]);
     return linkSlots;
 }
 
@@ -250,6 +270,9 @@ QRectF ShapeRect(const Shape& s) { return QRectF(s.left, s.top, s.width, s.heigh
 QPainterPath LinkPath(const Link& l, int index, int count) { return ComputeLink(l, index, count, 0, false).path; }
 QPainterPath LinkPath(const Link& l, const LinkSlot& slot) {
     return ComputeLink(l, slot.index, slot.count, slot.bend, false).path;
+}
+LinkGeometry LinkShape(const Link& l, const LinkSlot& slot) {
+    return ComputeLink(l, slot.index, slot.count, slot.bend);
 }
 
 QRectF DrawingBounds(const DiagramModel& model) {

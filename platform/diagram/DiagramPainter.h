@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRectF>
 #include <QSizeF>
 
@@ -32,6 +33,12 @@ QFont DiagramFont(bool bold = false);
 // in the bold face, so a box fits its caption whichever face it is drawn in.
 QSizeF TextBoxSize(const std::string& text);
 
+// The size of a link's caption or end label in the diagram font; a long
+// one is broken into lines no wider than maxWidth. Drawn in a rectangle of
+// that size, it breaks the same way.
+constexpr double kMaxLabelWidth = 150;
+QSizeF LabelSize(const std::string& text, double maxWidth = kMaxLabelWidth);
+
 // Where a link stands among the links between the same two boxes (either
 // direction; a self-link among the self-links of its box).
 struct LinkSlot {
@@ -50,6 +57,17 @@ QRectF ShapeRect(const Shape& s);
 // what the window hit-tests a click against.
 QPainterPath LinkPath(const Link& l, int index, int count);
 QPainterPath LinkPath(const Link& l, const LinkSlot& slot);
+
+// Everything a link draws, in model coordinates: its line, its arrowheads
+// and the rectangles of its caption and end labels (null where it has
+// none). The painter, the bounds and the geometry check all come from here,
+// so they never disagree.
+struct LinkGeometry {
+    QPainterPath path;
+    QPolygonF fromHead, toHead;
+    QRectF textRect, fromRect, toRect;
+};
+LinkGeometry LinkShape(const Link& l, const LinkSlot& slot);
 
 // Bounds of everything drawn (boxes, links, labels, self-link arcs) at
 // zoom 100, in model coordinates, widened to whole pixels. Empty for an

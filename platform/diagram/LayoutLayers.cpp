@@ -1,8 +1,9 @@
 #include "platform/diagram/LayoutLayers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
-#include <unordered_set>
+#include <tuple>
 
 namespace platform::diagram::layout {
 
@@ -17,6 +18,17 @@ constexpr int kMaxTransposePasses = 8;
 constexpr int kPlacementPasses = 6;
 // Dummies allowed per box and link, on average.
 constexpr long long kDummiesPerElement = 20;
+// Space between a link's line and its labels beside it, and between two
+// labels of one link stacked across the row of labels.
+constexpr double kLabelGap = 3;
+constexpr double kLabelStack = 4;
+// A wrapped layer is tried in at most this many rows.
+constexpr int kMaxWrapRows = 400;
+// A link from a box to itself is a loop beyond the box's far side along
+// its layer, each further loop reaching further; their labels stand beyond
+// the outermost one.
+constexpr double kLoopReach = 16;
+constexpr double kLoopStep = 12;
 
 // Adjacency in one flat array: the neighbours of v are
 // list[start[v]] .. list[start[v + 1] - 1].
@@ -43,77 +55,291 @@ Adjacency BuildAdjacency(int nodes, const std::vector<std::pair<int, int>>& edge
     return a;
 }
 
+bool HasLabels(const LinkLabels& l) {
+    return l.captionAlong > 0 || l.fromAlong > 0 || l.toAlong > 0;
+}
+
 class Engine {
 public:
     explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())) {}
 
     Placement Run() {
+        CompressLayers();
+        WrapWideLayers();
         BuildProperGraph();
         InitialOrder();
         ReduceCrossings();
-        WrapRows();
         PlaceAlong();
         return Output();
     }
 
 private:
     bool IsDummy(int v) const { return v >= m_real; }
-    double Along(int v) const { return IsDummy(v) ? 0.0 : m_in.along[v]; }
+    // A box stands centred on its anchor; a dummy's line runs at its anchor
+    // with its labels (if any) beside it, toward the end of the layer.
+    double Lo(int v) const { return IsDummy(v) ? 0.0 : m_in.along[v] / 2; }
+    double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_in.along[v] / 2 + m_loopRoom[v]; }
     double Gap(int a, int b) const {
         int dummies = IsDummy(a) + IsDummy(b);
         return dummies == 0 ? kBoxGap : dummies == 1 ? kBoxGap / 2 : kBoxGap / 4;
     }
-    // Distance between the centres of two neighbours in a row.
-    double Separation(int a, int b) const { return Along(a) / 2 + Gap(a, b) + Along(b) / 2; }
+    // Distance between the anchors of two neighbours in a row.
+    double Separation(int a, int b) const { return Hi(a) + Gap(a, b) + Lo(b); }
+    const LinkLabels* Labels(int e) const {
+        return m_in.labels.empty() || !HasLabels(m_in.labels[e]) ? nullptr : &m_in.labels[e];
+    }
 
-    // Layers made consecutive; every link between layers k and k + j (j > 1)
-    // becomes a chain through one dummy per layer in between, so each edge
-    // of the proper graph joins two consecutive layers.
-    void BuildProperGraph() {
+    // Layers made consecutive.
+    // Loops and their labels: the room they take beyond each box.
+    void MeasureLoops() {
+        m_loopRoom.assign(m_real, 0);
+        m_loopStack.assign(m_real, 0);
+        m_loops.assign(m_real, {});
+        for (int e = 0; e < static_cast<int>(m_in.edges.size()); ++e)
+            if (m_in.edges[e].first == m_in.edges[e].second) m_loops[m_in.edges[e].first].push_back(e);
+        for (int v = 0; v < m_real; ++v) {
+            if (m_loops[v].empty()) continue;
+            // Their labels side by side along the layer, so that they widen
+            // the layer and never the gap between layers.
+            m_loopRoom[v] = LoopReach(static_cast<int>(m_loops[v].size()) - 1);
+            for (int e : m_loops[v]) {
+                const LinkLabels* l = Labels(e);
+                if (!l) continue;
+                for (auto [along, across] : {std::pair{l->fromAlong, l->fromAcross}, {l->captionAlong, l->captionAcross},
+                                             {l->toAlong, l->toAcross}})
+                    if (along > 0) {
+                        m_loopRoom[v] += kLabelGap + along;
+                        m_loopStack[v] = std::max(m_loopStack[v], across);
+                    }
+            }
+        }
+    }
+    static double LoopReach(int k) { return kLoopReach + kLoopStep * k; }
+
+    void CompressLayers() {
+        MeasureLoops();
         std::vector<int> values(m_in.layer);
         std::sort(values.begin(), values.end());
         values.erase(std::unique(values.begin(), values.end()), values.end());
-        m_layer.resize(m_real);
+        m_boxLayer.resize(m_real);
         for (int v = 0; v < m_real; ++v)
-            m_layer[v] = static_cast<int>(std::lower_bound(values.begin(), values.end(), m_in.layer[v]) - values.begin());
+            m_boxLayer[v] = static_cast<int>(std::lower_bound(values.begin(), values.end(), m_in.layer[v]) - values.begin());
         m_layers = static_cast<int>(values.size());
+        auto pivot = std::lower_bound(values.begin(), values.end(), m_in.pivotLayer);
+        m_pivot = m_in.pivotLayer >= 0 && pivot != values.end() && *pivot == m_in.pivotLayer
+                      ? static_cast<int>(pivot - values.begin())
+                      : -1;
+    }
 
-        std::unordered_set<std::uint64_t> seen;
-        std::vector<std::pair<int, int>> links;
-        long long dummies = 0;
+    // A layer wider than the limit keeps the boxes that link onward (or
+    // sideways) and moves the others, the outermost ends of the flow, into
+    // further layers of their own beyond it: their links pass the rows
+    // before them as ordinary long links, between the boxes, and cross
+    // nothing they did not cross before. The number of rows is the one that
+    // brings the component nearest the page shape.
+    void WrapWideLayers() {
+        if (m_in.wrapLimit <= 0 || m_layers == 0) return;
+        std::vector<char> before(m_real, 0), after(m_real, 0), flat(m_real, 0);
         for (auto [a, b] : m_in.edges) {
-            if (a == b || m_layer[a] == m_layer[b]) continue;
-            if (m_layer[a] > m_layer[b]) std::swap(a, b);
-            if (!seen.insert(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(m_real) + b).second) continue;
-            links.emplace_back(a, b);
-            dummies += m_layer[b] - m_layer[a] - 1;
+            if (a == b) continue;
+            const int la = m_boxLayer[a], lb = m_boxLayer[b];
+            if (la == lb) flat[a] = flat[b] = 1;
+            if (la < lb) after[a] = before[b] = 1;
+            if (la > lb) after[b] = before[a] = 1;
         }
+        std::vector<std::vector<int>> members(m_layers);
+        for (int v = 0; v < m_real; ++v) members[m_boxLayer[v]].push_back(v);
+        std::vector<double> width(m_layers, 0), thick(m_layers, 0);
+        double depth = 0;
+        for (int l = 0; l < m_layers; ++l) {
+            for (int v : members[l]) {
+                width[l] += m_in.along[v] + (width[l] > 0 ? kBoxGap : 0);
+                thick[l] = std::max(thick[l], m_in.across[v]);
+            }
+            depth += thick[l] + (l > 0 ? m_in.layerGap : 0);
+        }
+        // (layer, row) of every box; rows toward the first layer count down.
+        std::vector<std::pair<int, int>> place(m_real);
+        for (int v = 0; v < m_real; ++v) place[v] = {m_boxLayer[v], 0};
+        bool wrapped = false;
+        for (int l = 0; l < m_layers; ++l) {
+            if (width[l] <= m_in.wrapLimit) continue;
+            const bool towardFirst = m_pivot >= 0 && l < m_pivot;
+            if (l == m_pivot) continue;
+            std::vector<int> movable;
+            double fixed = 0;
+            for (int v : members[l]) {
+                if (!flat[v] && !(towardFirst ? before[v] : after[v]))
+                    movable.push_back(v);
+                else
+                    fixed += m_in.along[v] + (fixed > 0 ? kBoxGap : 0);
+            }
+            const int m = static_cast<int>(movable.size());
+            if (m < 2) continue;
+            double others = 0;
+            for (int k = 0; k < m_layers; ++k)
+                if (k != l) others = std::max(others, width[k]);
+            int bestRows = 1;
+            double bestScore = 1e300;
+            // Row r takes every rows-th box from the r-th on, so that the
+            // links to the rows beyond pass between its boxes.
+            std::vector<double> rowWidth;
+            for (int rows = 1; rows <= std::min(m, kMaxWrapRows); ++rows) {
+                rowWidth.assign(rows, 0);
+                rowWidth[0] = fixed;
+                for (int i = 0; i < m; ++i) {
+                    double& w = rowWidth[i % rows];
+                    w += m_in.along[movable[i]] + (w > 0 ? kBoxGap : 0);
+                }
+                // The links to a row pass every row before it.
+                for (int r = rows - 2, beyond = 0; r >= 0; --r) {
+                    beyond += (m - (r + 1) + rows - 1) / rows;
+                    rowWidth[r] += (kBoxGap / 4) * beyond;
+                }
+                const double widest = std::max(others, *std::max_element(rowWidth.begin(), rowWidth.end()));
+                const double deep = depth + (rows - 1) * (thick[l] + m_in.layerGap);
+                const double score = std::abs(std::log(widest / deep / m_in.pageRatio));
+                if (score < bestScore) {
+                    bestScore = score;
+                    bestRows = rows;
+                }
+            }
+            if (bestRows == 1) continue;
+            for (int i = 0; i < m; ++i) place[movable[i]].second = towardFirst ? -(i % bestRows) : i % bestRows;
+            depth += (bestRows - 1) * (thick[l] + m_in.layerGap);
+            wrapped = true;
+        }
+        if (!wrapped) return;
+        std::vector<std::pair<int, int>> values(place);
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+        const int pivotBefore = m_pivot;
+        for (int v = 0; v < m_real; ++v)
+            m_boxLayer[v] = static_cast<int>(std::lower_bound(values.begin(), values.end(), place[v]) - values.begin());
+        if (pivotBefore >= 0)
+            m_pivot = static_cast<int>(std::lower_bound(values.begin(), values.end(), std::pair{pivotBefore, 0}) - values.begin());
+        m_layers = static_cast<int>(values.size());
+    }
+
+    // The proper graph: the layers of boxes at odd ranks, a row of labels
+    // before each of them at even ranks (used only where a label or a link
+    // between two boxes of one layer needs it), and every link a chain
+    // through one dummy per rank it passes, so that each edge joins two
+    // consecutive ranks. A link's caption rides on its dummy in the row of
+    // labels nearest its middle, an end label on the one nearest its end;
+    // a link inside one layer turns round a dummy in the row before it.
+    void BuildProperGraph() {
+        const int ranks = 2 * m_layers + 1;
+        std::vector<char> active(ranks, 0);
+        for (int l = 0; l < m_layers; ++l) active[2 * l + 1] = 1;
+        const int edges = static_cast<int>(m_in.edges.size());
+        m_route.assign(edges, {});
+        for (int e = 0; e < edges; ++e) {
+            auto [f, t] = m_in.edges[e];
+            if (f == t) continue;
+            const int lf = m_boxLayer[f], lt = m_boxLayer[t];
+            EdgeRoute& r = m_route[e];
+            if (lf == lt) {
+                r.captionRank = r.fromRank = r.toRank = 2 * lf;
+                active[2 * lf] = 1;
+                continue;
+            }
+            const LinkLabels* labels = Labels(e);
+            if (!labels) continue;
+            const int lo = std::min(lf, lt), hi = std::max(lf, lt);
+            r.captionRank = 2 * (lo + (hi - lo + 1) / 2);
+            r.fromRank = lf < lt ? 2 * lo + 2 : 2 * hi;
+            r.toRank = lf < lt ? 2 * hi : 2 * lo + 2;
+            if (labels->captionAlong > 0) active[r.captionRank] = 1;
+            if (labels->fromAlong > 0) active[r.fromRank] = 1;
+            if (labels->toAlong > 0) active[r.toRank] = 1;
+        }
+        std::vector<int> levelOf(ranks, -1);
+        std::vector<int>& rankOfLevel = m_rankOfLevel;
+        for (int r = 0; r < ranks; ++r)
+            if (active[r]) {
+                levelOf[r] = static_cast<int>(rankOfLevel.size());
+                rankOfLevel.push_back(r);
+            }
+        m_levels = static_cast<int>(rankOfLevel.size());
+        m_boxLevel.assign(m_levels, 0);
+        for (int k = 0; k < m_levels; ++k) m_boxLevel[k] = rankOfLevel[k] % 2;
+        m_layer.resize(m_real);
+        for (int v = 0; v < m_real; ++v) m_layer[v] = levelOf[2 * m_boxLayer[v] + 1];
+
         // A deep graph with many links across it would need dummies by the
         // million; past a budget the longest links are left out of the
-        // ordering (they are still drawn, just not routed around).
-        const long long budget = kDummiesPerElement * (static_cast<long long>(m_real) + static_cast<long long>(links.size()));
-        if (dummies > budget) {
-            auto span = [&](const std::pair<int, int>& e) { return m_layer[e.second] - m_layer[e.first]; };
-            std::stable_sort(links.begin(), links.end(),
-                             [&](const auto& x, const auto& y) { return span(x) < span(y); });
-            std::size_t keep = 0;
-            for (long long used = 0; keep < links.size() && used + span(links[keep]) - 1 <= budget; ++keep)
-                used += span(links[keep]) - 1;
-            links.resize(keep);
-        }
-        std::vector<std::pair<int, int>> edges;
-        for (auto [a, b] : links) {
-            int prev = a;
-            for (int l = m_layer[a] + 1; l < m_layer[b]; ++l) {
-                int d = static_cast<int>(m_layer.size());
-                m_layer.push_back(l);
-                edges.emplace_back(prev, d);
-                prev = d;
+        // ordering and not routed (the painter draws them straight).
+        std::vector<int> order;
+        long long dummies = 0;
+        auto span = [&](int e) {
+            auto [f, t] = m_in.edges[e];
+            return m_boxLayer[f] == m_boxLayer[t] ? 1 : std::abs(m_layer[f] - m_layer[t]) - 1;
+        };
+        for (int e = 0; e < edges; ++e)
+            if (m_in.edges[e].first != m_in.edges[e].second) {
+                order.push_back(e);
+                dummies += span(e);
             }
-            edges.emplace_back(prev, b);
+        const long long budget = kDummiesPerElement * (static_cast<long long>(m_real) + static_cast<long long>(order.size()));
+        if (dummies > budget) {
+            std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return span(x) < span(y); });
+            std::size_t keep = 0;
+            for (long long used = 0; keep < order.size() && used + span(order[keep]) <= budget; ++keep)
+                used += span(order[keep]);
+            order.resize(keep);
+            std::sort(order.begin(), order.end());
+        }
+
+        std::vector<std::pair<int, int>> proper;
+        auto addDummy = [&](int level, int e, int rank) {
+            int d = static_cast<int>(m_layer.size());
+            m_layer.push_back(level);
+            m_extent.push_back(0);
+            m_thick.push_back(0);
+            EdgeRoute& r = m_route[e];
+            const LinkLabels* labels = Labels(e);
+            if (labels) {
+                // The labels this dummy carries, stacked across its row.
+                double along = 0, across = 0;
+                auto take = [&](double a, double c) {
+                    if (a <= 0) return;
+                    along = std::max(along, a);
+                    across += c + (across > 0 ? kLabelStack : 0);
+                };
+                if (rank == r.fromRank) take(labels->fromAlong, labels->fromAcross);
+                if (rank == r.captionRank) take(labels->captionAlong, labels->captionAcross);
+                if (rank == r.toRank) take(labels->toAlong, labels->toAcross);
+                if (along > 0) {
+                    m_extent.back() = kLabelGap + along;
+                    m_thick.back() = across;
+                }
+            }
+            r.chain.push_back(d);
+            return d;
+        };
+        for (int e : order) {
+            auto [f, t] = m_in.edges[e];
+            EdgeRoute& r = m_route[e];
+            r.chain.push_back(f);
+            if (m_boxLayer[f] == m_boxLayer[t]) {
+                int d = addDummy(levelOf[2 * m_boxLayer[f]], e, 2 * m_boxLayer[f]);
+                proper.emplace_back(d, f);
+                proper.emplace_back(d, t);
+            } else {
+                const int step = m_layer[t] > m_layer[f] ? 1 : -1;
+                int prev = f;
+                for (int k = m_layer[f] + step; k != m_layer[t]; k += step) {
+                    int d = addDummy(k, e, rankOfLevel[k]);
+                    proper.emplace_back(step > 0 ? prev : d, step > 0 ? d : prev);
+                    prev = d;
+                }
+                proper.emplace_back(step > 0 ? prev : t, step > 0 ? t : prev);
+            }
+            r.chain.push_back(t);
         }
         m_nodes = static_cast<int>(m_layer.size());
-        m_edges = std::move(edges);
+        m_edges = std::move(proper);
         m_down = BuildAdjacency(m_nodes, m_edges, true);
         m_up = BuildAdjacency(m_nodes, m_edges, false);
     }
@@ -121,7 +347,7 @@ private:
     // A depth-first walk from the boxes in their order puts connected boxes
     // near each other from the start, which the sweeps then refine.
     void InitialOrder() {
-        m_order.assign(m_layers, {});
+        m_order.assign(m_levels, {});
         m_pos.assign(m_nodes, 0);
         std::vector<char> seen(m_nodes, 0);
         std::vector<std::pair<int, int>> stack;
@@ -173,7 +399,7 @@ private:
 
     long long Crossings() {
         long long total = 0;
-        for (int l = 0; l + 1 < m_layers; ++l) total += CrossingsBelow(l);
+        for (int l = 0; l + 1 < m_levels; ++l) total += CrossingsBelow(l);
         return total;
     }
 
@@ -226,7 +452,7 @@ private:
     // never makes the total worse.
     bool TransposePass() {
         bool improved = false;
-        for (int l = 0; l < m_layers; ++l) {
+        for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
             for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
                 int u = ord[i], v = ord[i + 1];
@@ -250,9 +476,9 @@ private:
         int stale = 0;
         for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale < kStaleSweeps; ++sweep) {
             if (sweep % 2 == 0)
-                for (int l = 1; l < m_layers; ++l) SweepLayer(l, true);
+                for (int l = 1; l < m_levels; ++l) SweepLayer(l, true);
             else
-                for (int l = m_layers - 2; l >= 0; --l) SweepLayer(l, false);
+                for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false);
             TransposePass();
             long long c = Crossings();
             if (c < best) {
@@ -267,30 +493,6 @@ private:
         for (const auto& ord : m_order)
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
         for (int pass = 0; pass < kMaxTransposePasses && TransposePass(); ++pass) {
-        }
-    }
-
-    // A layer that needs more room than the limit continues on further rows
-    // of its own, in its order.
-    void WrapRows() {
-        for (int l = 0; l < m_layers; ++l) {
-            m_rows.push_back({l, {}});
-            double used = 0;
-            for (int v : m_order[l]) {
-                auto& row = m_rows.back().nodes;
-                if (row.empty()) {
-                    used = Along(v);
-                } else {
-                    double more = Separation(row.back(), v) - Along(row.back()) / 2 + Along(v) / 2;
-                    if (m_in.wrapLimit > 0 && used + more > m_in.wrapLimit) {
-                        m_rows.push_back({l, {}});
-                        used = Along(v);
-                    } else {
-                        used += more;
-                    }
-                }
-                m_rows.back().nodes.push_back(v);
-            }
         }
     }
 
@@ -348,47 +550,174 @@ private:
 
     void PlaceAlong() {
         m_centre.assign(m_nodes, 0);
-        for (const auto& r : m_rows) {
+        for (const auto& ord : m_order) {
             double c = 0;
-            for (std::size_t i = 0; i < r.nodes.size(); ++i) {
-                if (i > 0) c += Separation(r.nodes[i - 1], r.nodes[i]);
-                m_centre[r.nodes[i]] = c;
+            for (std::size_t i = 0; i < ord.size(); ++i) {
+                if (i > 0) c += Separation(ord[i - 1], ord[i]);
+                m_centre[ord[i]] = c;
             }
         }
-        const int rows = static_cast<int>(m_rows.size());
+        const int rows = m_levels;
         for (int pass = 0; pass < kPlacementPasses; ++pass) {
-            for (int r = 1; r < rows; ++r) PlaceRow(m_rows[r].nodes, true, false);
-            for (int r = rows - 2; r >= 0; --r) PlaceRow(m_rows[r].nodes, false, true);
+            for (int r = 1; r < rows; ++r) PlaceRow(m_order[r], true, false);
+            for (int r = rows - 2; r >= 0; --r) PlaceRow(m_order[r], false, true);
         }
-        for (int r = 0; r < rows; ++r) PlaceRow(m_rows[r].nodes, true, true);
+        for (int r = 0; r < rows; ++r) PlaceRow(m_order[r], true, true);
     }
 
     Placement Output() {
         Placement p;
         p.along.assign(m_real, 0);
         p.across.assign(m_real, 0);
-        double top = 0, minLeft = 0;
-        bool first = true;
-        for (const auto& r : m_rows) {
-            double thick = 0;
-            for (int v : r.nodes)
-                if (!IsDummy(v)) thick = std::max(thick, m_in.across[v]);
-            for (int v : r.nodes) {
-                if (IsDummy(v)) continue;
-                p.along[v] = m_centre[v] - m_in.along[v] / 2;
-                p.across[v] = top + (thick - m_in.across[v]) / 2;
-                minLeft = first ? p.along[v] : std::min(minLeft, p.along[v]);
-                first = false;
+        // Bands across the flow: each level as thick as its thickest box or
+        // stack of labels; two layers of boxes keep the layer gap, a row of
+        // labels keeps the label margin from the boxes on either side and
+        // makes the two at least a layer gap apart.
+        std::vector<double> top(m_levels, 0), thick(m_levels, 0);
+        for (int v = 0; v < m_nodes; ++v)
+            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_in.across[v], m_loopStack[v]));
+        double at = 0;
+        for (int k = 0; k < m_levels; ++k) {
+            if (k > 0) {
+                const int labelRow = !m_boxLevel[k] ? k : !m_boxLevel[k - 1] ? k - 1 : -1;
+                at += labelRow < 0 ? m_in.layerGap
+                                   : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
             }
-            top += thick + m_in.layerGap;
+            top[k] = at;
+            at += thick[k];
+        }
+        double minAlong = 0, maxAlong = 0;
+        bool first = true;
+        for (int v = 0; v < m_nodes; ++v) {
+            const double lo = m_centre[v] - Lo(v), hi = m_centre[v] + Hi(v);
+            minAlong = first ? lo : std::min(minAlong, lo);
+            maxAlong = first ? hi : std::max(maxAlong, hi);
+            first = false;
         }
         for (int v = 0; v < m_real; ++v) {
-            p.along[v] -= minLeft;
-            p.alongExtent = std::max(p.alongExtent, p.along[v] + m_in.along[v]);
-            p.acrossExtent = std::max(p.acrossExtent, p.across[v] + m_in.across[v]);
+            const int k = m_layer[v];
+            p.along[v] = m_centre[v] - Lo(v) - minAlong;
+            p.across[v] = top[k] + (thick[k] - m_in.across[v]) / 2;
+        }
+        p.alongExtent = maxAlong - minAlong;
+        p.acrossExtent = at;
+
+        // Ports: the ends on one side of a box spread evenly along it, in
+        // the order of the neighbours they lead to.
+        const int edges = static_cast<int>(m_route.size());
+        std::vector<std::vector<std::pair<int, int>>> ends(2 * m_real);  // (edge, 0 from / 1 to) by box and side
+        auto sideOf = [&](int box, int next) { return 2 * box + (m_layer[next] > m_layer[box] ? 1 : 0); };
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            if (c.size() < 2) continue;
+            ends[sideOf(c.front(), c[1])].emplace_back(e, 0);
+            ends[sideOf(c.back(), c[c.size() - 2])].emplace_back(e, 1);
+        }
+        std::vector<double> port(2 * edges, 0);
+        for (int s = 0; s < 2 * m_real; ++s) {
+            auto& list = ends[s];
+            auto next = [&](const std::pair<int, int>& end) {
+                const auto& c = m_route[end.first].chain;
+                return m_centre[end.second == 0 ? c[1] : c[c.size() - 2]];
+            };
+            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+                const double x = next(a), y = next(b);
+                return x != y ? x < y : a < b;
+            });
+            const int box = s / 2;
+            const double left = m_centre[box] - Lo(box), width = m_in.along[box];
+            for (std::size_t i = 0; i < list.size(); ++i)
+                port[2 * list[i].first + list[i].second] =
+                    left + width * static_cast<double>(i + 1) / static_cast<double>(list.size() + 1);
+        }
+
+        p.routes.resize(edges);
+        for (int v = 0; v < m_real; ++v) {
+            const double side = m_centre[v] + m_in.along[v] / 2 - minAlong;
+            const double middle = p.across[v] + m_in.across[v] / 2;
+            double x = side + LoopReach(static_cast<int>(m_loops[v].size()) - 1);
+            for (int k = 0; k < static_cast<int>(m_loops[v].size()); ++k) {
+                const int e = m_loops[v][k];
+                const double reach = side + LoopReach(k);
+                const double d = std::min(m_in.across[v] / 2 - 1, 4.0 + 3 * k);
+                p.routes[e].points = {{side, middle - d}, {reach, middle - d}, {reach, middle + d}, {side, middle + d}};
+                const LinkLabels* l = Labels(e);
+                if (!l) continue;
+                for (auto [rect, along, across] : {std::tuple{&p.routes[e].fromLabel, l->fromAlong, l->fromAcross},
+                                                   {&p.routes[e].caption, l->captionAlong, l->captionAcross},
+                                                   {&p.routes[e].toLabel, l->toAlong, l->toAcross}})
+                    if (along > 0) {
+                        *rect = Rect{x + kLabelGap, middle - across / 2, along, across};
+                        x += kLabelGap + along;
+                    }
+            }
+        }
+
+        for (int e = 0; e < edges; ++e) {
+            const EdgeRoute& r = m_route[e];
+            const auto& c = r.chain;
+            if (c.size() < 2) continue;
+            auto& pts = p.routes[e].points;
+            auto add = [&](double along, double across) {
+                along -= minAlong;
+                if (pts.empty() || pts.back() != std::pair{along, across}) pts.emplace_back(along, across);
+            };
+            auto boxEnd = [&](int box, int next, double along, bool leaving) {
+                const int k = m_layer[box];
+                const bool below = m_layer[next] > k;
+                const double side = below ? p.across[box] + m_in.across[box] : p.across[box];
+                const double band = below ? top[k] + thick[k] : top[k];
+                if (leaving) {
+                    add(along, side);
+                    add(along, band);
+                } else {
+                    add(along, band);
+                    add(along, side);
+                }
+            };
+            boxEnd(c.front(), c[1], port[2 * e], true);
+            for (std::size_t i = 1; i + 1 < c.size(); ++i) {
+                const int d = c[i], k = m_layer[d];
+                const bool fromAbove = m_layer[c[i - 1]] < k, toBelow = m_layer[c[i + 1]] > k;
+                const double x = m_centre[d];
+                if (fromAbove == toBelow) {
+                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
+                    add(x, fromAbove ? top[k] + thick[k] : top[k]);
+                } else {
+                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
+                }
+                if (m_extent[d - m_real] <= 0) continue;
+                // Its labels beside the line, stacked across the row with
+                // the upper end's label first.
+                const LinkLabels& l = m_in.labels[e];
+                const int rank = RankOf(k);
+                const bool fromUpper = m_layer[c.front()] <= m_layer[c.back()];
+                struct Item {
+                    Rect* rect;
+                    double along, across;
+                };
+                std::vector<Item> stack;
+                auto push = [&](bool here, Rect& rect, double along, double across) {
+                    if (here && along > 0) stack.push_back({&rect, along, across});
+                };
+                Route& out = p.routes[e];
+                push(rank == r.fromRank && fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+                push(rank == r.toRank && !fromUpper, out.toLabel, l.toAlong, l.toAcross);
+                push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
+                push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
+                push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2;
+                for (const Item& item : stack) {
+                    *item.rect = Rect{x + kLabelGap - minAlong, y, item.along, item.across};
+                    y += item.across + kLabelStack;
+                }
+            }
+            boxEnd(c.back(), c[c.size() - 2], port[2 * e + 1], false);
         }
         return p;
     }
+
+    int RankOf(int level) const { return m_rankOfLevel[level]; }
 
     struct Keyed {
         double key;
@@ -399,21 +728,31 @@ private:
         double weight, value;
         int count;
     };
-    struct Row {
-        int layer;
-        std::vector<int> nodes;
+    // A link's nodes from its from box to its to box, and the ranks of its
+    // labels (meaningful only where it has them).
+    struct EdgeRoute {
+        std::vector<int> chain;
+        int captionRank = -1, fromRank = -1, toRank = -1;
     };
 
     const LayerInput& m_in;
     const int m_real;
     int m_nodes = 0;
-    int m_layers = 0;
-    std::vector<int> m_layer;  // of every node, dummies after the boxes
+    int m_layers = 0;  // layers of boxes
+    int m_levels = 0;  // layers of boxes and rows of labels
+    int m_pivot = -1;
+    std::vector<int> m_boxLayer;       // layer of every box
+    std::vector<char> m_boxLevel;      // whether a level holds boxes
+    std::vector<int> m_rankOfLevel;
+    std::vector<int> m_layer;          // level of every node, dummies after the boxes
+    std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
+    std::vector<EdgeRoute> m_route;
+    std::vector<std::vector<int>> m_loops;          // of every box, its loops
+    std::vector<double> m_loopRoom, m_loopStack;  // their room along, their labels' across
     std::vector<std::pair<int, int>> m_edges;
     Adjacency m_down, m_up;
     std::vector<std::vector<int>> m_order;
     std::vector<int> m_pos;
-    std::vector<Row> m_rows;
     std::vector<double> m_centre;
     // Scratch space reused by the passes.
     std::vector<long long> m_tree;

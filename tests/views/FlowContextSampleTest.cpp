@@ -12,11 +12,13 @@
 
 #include "common/Globals.h"
 #include "common/ResModule.h"
+#include "platform/diagram/DiagramCheck.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/support/TestSupport.h"
 #include "views/FlowContext.h"
+#include "views/ScreenFlowPlot.h"
 
 namespace {
 
@@ -55,6 +57,33 @@ TEST(FlowContextSample, BothSidesOfTheOrderProgramsExportAsImagesQtReads) {
             EXPECT_LE(QImage(QString::fromStdString(image.string())).width(), views::kPreviewLimit);
         }
     }
+
+    // Every flow context of the sample (each side and both) and the screen
+    // interaction plot, as drawn: no label over another label or a box, no
+    // line under a box it does not join.
+    auto expectClean = [](const platform::diagram::DiagramModel& dgm, const std::string& what) {
+        const auto faults = platform::diagram::CheckDrawing(dgm);
+        EXPECT_TRUE(faults.None()) << what << ": " << faults.labelOverlaps << " label overlaps, "
+                                   << faults.linksUnderBoxes << " links under boxes; "
+                                   << (faults.examples.empty() ? "" : faults.examples.front());
+    };
+    int drawn = 0;
+    for (auto rs = Globals::g_Database->OpenRecordset("SELECT ID, Name FROM Ents WHERE EntName = 'PROGRAM'");
+         !rs.IsEOF(); rs.MoveNext()) {
+        views::FlowContextSource source(*Globals::g_Database, Globals::g_Workbench->GetEntityStore());
+        for (int mode : {views::kFlowClientSide, views::kFlowDataSide, views::kFlowBothSides}) {
+            platform::diagram::DiagramModel dgm;
+            fs::path none;
+            Globals::BuildFlowContext(dgm, source, mode, rs.Text("ID"), none, 4);
+            expectClean(dgm, rs.Text("Name") + " mode " + std::to_string(mode));
+            drawn += dgm.LinkCount() > 0;
+        }
+    }
+    EXPECT_GT(drawn, 20);
+    platform::diagram::DiagramModel plot;
+    views::BuildScreenFlow(plot, *Globals::g_Database, true);
+    EXPECT_GT(plot.LinkCount(), 5u);
+    expectClean(plot, "screen interaction plot");
     session::CloseWorkspace();
 }
 

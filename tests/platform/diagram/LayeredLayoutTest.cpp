@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/diagram/DiagramCheck.h"
 #include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/LayoutRanking.h"
 
@@ -135,6 +136,7 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
         SCOPED_TRACE(std::string(c.name) + " round " + std::to_string(round));
 
         ExpectNoOverlap(box);
+        // The drawing, boxes and routed links, starts at 0, 0.
         double minLeft = 1e9, minTop = 1e9;
         for (std::size_t v = 0; v < box.size(); ++v) {
             EXPECT_EQ(box[v]->width, g.sizes[v].first);
@@ -142,8 +144,12 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
             minLeft = std::min(minLeft, box[v]->left);
             minTop = std::min(minTop, box[v]->top);
         }
+        for (const auto& l : laid->model.Links())
+            for (const auto& p : l->route) minLeft = std::min(minLeft, p.x), minTop = std::min(minTop, p.y);
         EXPECT_DOUBLE_EQ(minLeft, 0);
         EXPECT_DOUBLE_EQ(minTop, 0);
+        // No line runs under a box it does not join.
+        EXPECT_EQ(platform::diagram::CheckDrawing(laid->model).linksUnderBoxes, 0);
 
         // Callers above callees: without cycles every link points down.
         if (Acyclic(g))
@@ -175,6 +181,24 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
         for (std::size_t v = 0; v < box.size(); ++v) {
             EXPECT_EQ(box[v]->left, again->box[v]->left);
             EXPECT_EQ(box[v]->top, again->box[v]->top);
+        }
+
+        // Captions and end labels, self-links' among them, are placed
+        // clear of one another and of every box, however crowded.
+        const char* texts[] = {"Calls", "ReadsTable", "Xctls", "UpdatesDataPort"};
+        for (std::size_t k = 0; k < laid->model.Links().size(); ++k) {
+            auto& l = *laid->model.Links()[k];
+            if (k % 3 == 0) l.text = texts[k % 4];
+            if (k % 4 == 1) l.fromLabel = l.toLabel = "Returns";
+        }
+        for (bool centred : {false, true}) {
+            box[0]->boldText = box[0]->heavyBorder = centred;
+            LayeredLayout().Layout(laid->model);
+            ExpectNoOverlap(box);
+            const auto faults = platform::diagram::CheckDrawing(laid->model);
+            EXPECT_TRUE(faults.None()) << faults.labelOverlaps << " label overlaps, " << faults.linksUnderBoxes
+                                       << " links under boxes; first: "
+                                       << (faults.examples.empty() ? "" : faults.examples.front());
         }
     }
 }
