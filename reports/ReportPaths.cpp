@@ -88,6 +88,9 @@ bool NeedsEscapeInFileName(unsigned char c) {
     switch (c) {
         case '/': case '\\': case '%': case ':': case '*': case '?':
         case '"': case '\'': case '<': case '>': case '|':
+        // "~" only ever stands before the hash of a shortened name, so no
+        // short name can pass for a shortened one.
+        case '~':
             return true;
         default:
             return false;
