@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <exception>
+#include <utility>
 
 #include "app/CommandsEnabling.h"
 #include "app/WorkspaceTrees.h"
@@ -91,6 +92,7 @@ session::LoadEnvironment Environment(platform::ui::IMainWindow& w) {
 // once the bracket is closed.
 void RunLoad(platform::ui::IMainWindow& w, const std::function<WorkspaceView()>& load) {
     WorkspaceView view;
+    bool fatal = false;
     {
         platform::ui::BusyScope busy(w);
         try {
@@ -104,9 +106,10 @@ void RunLoad(platform::ui::IMainWindow& w, const std::function<WorkspaceView()>&
             view.previousClosed = true;
             view.caption = w.ApplicationTitle().toStdString();
         }
-        ApplyWorkspaceView(w, view);
+        fatal = view.status == WorkspaceView::Status::Fatal;
+        ApplyWorkspaceView(w, std::move(view));
     }
-    if (view.status == WorkspaceView::Status::Fatal) EndProgram(w);
+    if (fatal) EndProgram(w);
 }
 
 }  // namespace
@@ -149,7 +152,7 @@ void UnloadWindows(const std::vector<QWidget*>& windows) {
     }
 }
 
-void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view) {
+void ApplyWorkspaceView(platform::ui::IMainWindow& w, WorkspaceView view) {
     using Status = WorkspaceView::Status;
     if (view.status == Status::Unchanged) return;
     if (view.previousClosed) {
@@ -158,9 +161,9 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, const WorkspaceView& view)
     }
     UIUtility::SetCaption(w.Window(), QString::fromStdString(view.caption));
     if (view.status == Status::Loaded) {
-        ShowTree(*w.SummaryTree(), view.summary, w.TreeImages());
-        ShowTree(*w.WebOperationsTree(), view.webOperations, w.WebTreeImages());
-        ShowTree(*w.WebServicesTree(), view.webServices, w.WebTreeImages());
+        ShowTree(*w.SummaryTree(), std::move(view.summary), w.TreeImages());
+        ShowTree(*w.WebOperationsTree(), std::move(view.webOperations), w.WebTreeImages());
+        ShowTree(*w.WebServicesTree(), std::move(view.webServices), w.WebTreeImages());
         ShowLog(w, view.logText, view.showLog);
     } else {
         ShowLog(w, std::string(), false);

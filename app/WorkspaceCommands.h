@@ -55,8 +55,9 @@ void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w);
 // main window closes.
 void CloseWorkspace(platform::ui::IMainWindow& w);
 
-// Shows the outcome of a load on the window.
-void ApplyWorkspaceView(platform::ui::IMainWindow& w, const session::WorkspaceView& view);
+// Shows the outcome of a load on the window; the trees take the view's tree
+// models over.
+void ApplyWorkspaceView(platform::ui::IMainWindow& w, session::WorkspaceView view);
 
 // Connects Open Workspace, Refresh Workspace and the close, and makes Open
 // Workspace available.

@@ -39,8 +39,8 @@ QTreeWidgetItem* FindNode(QTreeWidget& tree, const std::string& key, bool ignore
 
 // Replaces the tree's nodes with the model's, in the model's order, each
 // showing what platform::ui::NodeData gives; nodes marked expanded in the
-// model are expanded.
-void ShowTree(QTreeWidget& tree, const common::Tree& model, const platform::ui::ImageList& images);
+// model are expanded. The items keep the model and read their nodes from it.
+void ShowTree(QTreeWidget& tree, common::Tree model, const platform::ui::ImageList& images);
 
 // Rebuilds the Web Operations tree, then the Web Services tree, from the
 // open workspace database (both empty when none is open). Errors of the

@@ -74,6 +74,10 @@ TEST_F(WorkspaceTreesTest, TheWindowsTreesShowEveryNodeAsTheItemModelDoes) {
     app::ShowTree(*main->trWebServices, marked, main->WebTreeImages());
     EXPECT_EQ(ExpectAlike(*main->trWebServices, marked, main->WebTreeImages()), 4);
     EXPECT_EQ(main->trWebServices->topLevelItem(0)->child(0)->foreground(0).color(), QColor(96, 0, 0));
+    // A value set on an item later (a web node's new Tag) is what it shows from then on.
+    QTreeWidgetItem* retagged = main->trWebServices->topLevelItem(1);
+    retagged->setData(0, platform::ui::kNodeTagRole, "-1");
+    EXPECT_EQ(app::NodeTag(retagged), "-1");
 }
 
 }  // namespace
