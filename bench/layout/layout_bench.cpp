@@ -1,25 +1,36 @@
-// Layered layout speed and edge crossings, beside Graphviz dot on the same
-// graphs.
+// Layered layout speed, edge crossings and drawing faults, beside Graphviz
+// dot on the same graphs.
 //
 //   layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT]
-//                [--links PER_BOX] [boxes ...]
+//                [--links PER_BOX] [--only layered|dag|cyclic|flow]
+//                [--programs N] [boxes ...]
 //
-// Sizes default to 200 2000 5000. --back sets the share of links that go
-// back (default 8), --links the links per box (default 5), --no-dot leaves dot out, --dot-timeout gives dot more or
-// less than 300 s per graph, --keep leaves the DOT files and dot's output in
-// the temporary folder it names.
-//
-// Each graph is synthetic and seeded: several connected components, each of
-// boxes in levels with five links per box on average (or as asked), most of them to the
-// next level, some skipping levels and some going one or two levels back
-// (short cycles, as recursion in a call graph tends to be). Every box is
-// 80 x 30. Our time is the wall time of LayeredLayout::Layout, the best of a
-// few runs for the smaller graphs. dot gets the same graph as a DOT file
-// (fixed node sizes in inches, rankdir=TB) and runs as `dot -Tplain` under a
-// timeout; its time includes reading and writing the files, which is small
-// beside its layout. Crossings are counted the same way for both drawings:
-// pairs of straight segments between the centres of linked boxes that
-// properly cross, pairs sharing a box left out.
+// Four classes of graph, each run unless --only names one:
+//   layered: synthetic and seeded, several connected components, each of
+//     boxes in levels with five links per box on average (or --links), most
+//     of them to the next level, some skipping levels and some going one or
+//     two levels back (--back percent, default 8: short cycles, as recursion
+//     in a call graph tends to be). Sizes default to 200 2000 5000.
+//   dag: random acyclic graphs, each link between two boxes drawn at random
+//     and pointing along a random order of the boxes, 1.5 and 3 links per
+//     box. Sizes default to 500 1000 2000.
+//   cyclic: the same with each link pointing either way, so cycles of any
+//     length.
+//   flow: the flow contexts (both sides) of two applications' programs,
+//     A3P10 among them, on a generated workspace of --programs programs
+//     (default 20,000; 0 leaves the class out), without dot.
+// Every box is 80 x 30 in the first three. Our time is the wall time of
+// LayeredLayout::Layout, the best of a few runs for the smaller graphs. dot
+// gets the same graph as a DOT file (fixed node sizes in inches,
+// rankdir=TB) and runs as `dot -Tplain` under a timeout (--dot-timeout,
+// default 300 s per graph); its time includes reading and writing the
+// files, which is small beside its layout. Crossings are counted the same
+// way for both drawings: pairs of straight segments between the centres of
+// linked boxes that properly cross, pairs sharing a box left out. The
+// drawing check (CheckDrawing) counts, on our drawing as painted, labels
+// over labels or boxes ("overlaps") and links under a box they do not join
+// ("under"). --keep leaves the DOT files and dot's output in the temporary
+// folder it names.
 
 #include <unistd.h>
 
@@ -38,7 +49,17 @@
 #include <unordered_set>
 #include <vector>
 
+#include <QGuiApplication>
+
+#include "bench/generator/SyntheticRepository.h"
+#include "common/Progress.h"
+#include "platform/db/Database.h"
+#include "platform/diagram/DiagramCheck.h"
 #include "platform/diagram/DiagramLayout.h"
+#include "platform/workbench/RepositoryValues.h"
+#include "platform/workbench/WorkbenchSession.h"
+#include "views/FlowContext.h"
+#include "workspace/RepositoryImport.h"
 
 namespace fs = std::filesystem;
 using platform::diagram::DiagramModel;
@@ -107,6 +128,29 @@ Graph Generate(int boxes, double linksPerBox, int backPercent, unsigned seed) {
     return g;
 }
 
+// Random graphs: links between two different boxes drawn at random, no
+// pair twice; acyclic ones point along a random order of the boxes.
+Graph GenerateRandom(int boxes, double linksPerBox, bool acyclic, unsigned seed) {
+    std::mt19937 rng(seed);
+    Graph g;
+    g.boxes = boxes;
+    std::vector<int> order(boxes);
+    for (int v = 0; v < boxes; ++v) order[v] = v;
+    std::shuffle(order.begin(), order.end(), rng);
+    const long long target = std::min(static_cast<long long>(std::llround(linksPerBox * boxes)),
+                                      static_cast<long long>(boxes) * (boxes - 1) / 2);
+    std::unordered_set<std::uint64_t> seen;
+    while (static_cast<long long>(g.links.size()) < target) {
+        int i = Pick(rng, 0, boxes - 1), j = Pick(rng, 0, boxes - 1);
+        if (i == j) continue;
+        if (acyclic && i > j) std::swap(i, j);
+        const int a = order[i], b = order[j];
+        if (!seen.insert(static_cast<std::uint64_t>(std::min(a, b)) * boxes + std::max(a, b)).second) continue;
+        g.links.emplace_back(a, b);
+    }
+    return g;
+}
+
 struct Point {
     double x, y;
 };
@@ -155,6 +199,7 @@ struct Result {
     long long crossings = -1;
     double width = 0, height = 0;
     std::string note;
+    platform::diagram::DrawingFaults faults;
 };
 
 void Extent(const std::vector<Point>& centre, Result& r) {
@@ -187,13 +232,14 @@ Result RunOurs(const Graph& g, int runs) {
     for (auto* s : box) centre.push_back({s->left + s->width / 2, s->top + s->height / 2});
     r.crossings = CountCrossings(g, centre);
     Extent(centre, r);
+    r.faults = platform::diagram::CheckDrawing(model);
     return r;
 }
 
-Result RunDot(const Graph& g, const fs::path& dir) {
+Result RunDot(const Graph& g, const fs::path& dir, const std::string& name) {
     Result r;
-    const fs::path in = dir / ("graph" + std::to_string(g.boxes) + ".dot");
-    const fs::path out = dir / ("graph" + std::to_string(g.boxes) + ".plain");
+    const fs::path in = dir / (name + ".dot");
+    const fs::path out = dir / (name + ".plain");
     {
         std::ofstream f(in);
         f << "digraph G {\n  rankdir=TB;\n  node [shape=box, fixedsize=true, label=\"\", width=" << kBoxWidth / 72
@@ -238,82 +284,172 @@ Result RunDot(const Graph& g, const fs::path& dir) {
     return r;
 }
 
+// One graph of a class: ours, dot's, and the line comparing them.
+void RunGraph(const char* kind, const Graph& g, bool haveDot, const fs::path& dir) {
+    Result ours = RunOurs(g, g.boxes <= 500 ? 5 : g.boxes <= 2000 ? 3 : 1);
+    Result dot;
+    char name[64];
+    std::snprintf(name, sizeof name, "%s-%d-%zu", kind, g.boxes, g.links.size());
+    if (haveDot) dot = RunDot(g, dir, name);
+    auto size = [](const Result& r) {
+        char b[32];
+        std::snprintf(b, sizeof b, "%.0f x %.0f", r.width, r.height);
+        return std::string(r.crossings >= 0 ? b : "-");
+    };
+    char dotTime[32] = "-", speed[32] = "-", dotCross[32] = "-", ratio[32] = "-";
+    if (haveDot && dot.note.empty()) {
+        std::snprintf(dotTime, sizeof dotTime, "%.3f", dot.seconds);
+        std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / ours.seconds);
+        std::snprintf(dotCross, sizeof dotCross, "%lld", dot.crossings);
+        std::snprintf(ratio, sizeof ratio, "%.2f",
+                      dot.crossings > 0 ? static_cast<double>(ours.crossings) / dot.crossings : 0.0);
+    } else if (haveDot) {
+        std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
+    }
+    std::printf("%-8s %6d %6zu %8.3f %9s %8s %9lld %9s %8s   %-13s %-13s %5lld %5lld\n", kind, g.boxes,
+                g.links.size(), ours.seconds, dotTime, speed, ours.crossings, dotCross, ratio, size(ours).c_str(),
+                size(dot).c_str(), ours.faults.labelOverlaps, ours.faults.linksUnderBoxes);
+    if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
+    std::fflush(stdout);
+}
+
+// Flow contexts of a generated workspace: the programs of two applications,
+// each laid out as the window and the report draw it, with the drawing
+// check.
+int RunFlowContexts(int programs, const fs::path& work) {
+    bench::generator::Options options;
+    options.programs = programs;
+    options.writeFiles = false;
+    const auto generated = bench::generator::GenerateRepository(work / "gen", options);
+    platform::workbench::WorkbenchSession session;
+    session.SetBinFolder(work / "install" / "Bin");
+    auto [file, key] = FileNameUtility::GetRepositoryValues(generated.workspaceFile.string());
+    if (!session.OpenRepository(file, key)) {
+        std::fprintf(stderr, "cannot open the generated repository: %s\n", session.LastError().c_str());
+        return 1;
+    }
+    const fs::path dbFile = work / "QuarvelAnalyzer.mdb";
+    fs::copy_file(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb", dbFile, fs::copy_options::overwrite_existing);
+    auto db = platform::db::Database::Open(dbFile);
+    common::NullProgress progress;
+    const auto imported = workspace::ImportRepositoryEntities(*db, session, progress);
+    if (!imported.done) {
+        std::fprintf(stderr, "import incomplete: %s\n", imported.error.c_str());
+        return 1;
+    }
+    db->Execute("ANALYZE");
+    std::printf("\nflow contexts (both sides) on a generated workspace of %d programs\n", programs);
+    std::printf("%-8s %6s %6s %8s %8s %5s %5s\n", "program", "boxes", "links", "layout s", "check s", "ovl", "under");
+    long long drawn = 0, overlaps = 0, under = 0, boxes = 0, maxBoxes = 0;
+    double slowest = 0, total = 0;
+    views::FlowContextSource source(*db, session.GetEntityStore());
+    for (int app : {3, 7}) {
+        for (int k = 0; k < 50; ++k) {
+            const std::string program = "A" + std::to_string(app) + "P" + std::to_string(k);
+            const auto id = db->Scalar("SELECT ID FROM Ents WHERE Name = ? AND EntName = 'PROGRAM'", {program});
+            if (id.IsNull()) continue;
+            platform::diagram::DiagramModel model;
+            fs::path none;
+            Globals::BuildFlowContext(model, source, views::kFlowBothSides, id.AsText(), none, 4);
+            // The layout again, timed alone (the build reads the database).
+            auto start = Clock::now();
+            platform::diagram::AutoLayout(model);
+            const double seconds = Seconds(start);
+            start = Clock::now();
+            const auto faults = platform::diagram::CheckDrawing(model);
+            const double checkSeconds = Seconds(start);
+            ++drawn;
+            boxes += static_cast<long long>(model.ShapeCount());
+            maxBoxes = std::max(maxBoxes, static_cast<long long>(model.ShapeCount()));
+            overlaps += faults.labelOverlaps;
+            under += faults.linksUnderBoxes;
+            slowest = std::max(slowest, seconds);
+            total += seconds;
+            if (program == "A3P10" || !faults.None())
+                std::printf("%-8s %6zu %6zu %8.4f %8.4f %5lld %5lld\n", program.c_str(), model.ShapeCount(),
+                            model.LinkCount(), seconds, checkSeconds, faults.labelOverlaps, faults.linksUnderBoxes);
+            for (const auto& e : faults.examples) std::printf("         %s\n", e.c_str());
+        }
+    }
+    std::printf("%lld flow contexts: %.1f boxes on average, at most %lld; layout %.4f s on average, at most %.4f s; "
+                "%lld label overlaps, %lld links under boxes\n",
+                drawn, drawn ? static_cast<double>(boxes) / drawn : 0.0, maxBoxes, drawn ? total / drawn : 0.0,
+                slowest, overlaps, under);
+    session.Close();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Captions are measured in the diagram font.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     std::vector<int> sizes;
     bool keep = false;
     int backPercent = 8;
     double linksPerBox = 5;
     bool noDot = false;
+    std::string only;
+    int programs = 20000;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--keep") {
+        const std::string arg = argv[i];
+        if (arg == "--keep") {
             keep = true;
-            continue;
-        }
-        if (std::string(argv[i]) == "--no-dot") {
+        } else if (arg == "--no-dot") {
             noDot = true;
-            continue;
-        }
-        if (std::string(argv[i]) == "--dot-timeout" && i + 1 < argc) {
+        } else if (arg == "--dot-timeout" && i + 1 < argc) {
             g_dotTimeoutSeconds = std::max(1, std::atoi(argv[++i]));
-            continue;
-        }
-        if (std::string(argv[i]) == "--links" && i + 1 < argc) {
+        } else if (arg == "--links" && i + 1 < argc) {
             linksPerBox = std::max(1.0, std::atof(argv[++i]));
-            continue;
-        }
-        if (std::string(argv[i]) == "--back" && i + 1 < argc) {
+        } else if (arg == "--back" && i + 1 < argc) {
             backPercent = std::atoi(argv[++i]);
-            continue;
+        } else if (arg == "--only" && i + 1 < argc) {
+            only = argv[++i];
+        } else if (arg == "--programs" && i + 1 < argc) {
+            programs = std::max(0, std::atoi(argv[++i]));
+        } else {
+            char* end = nullptr;
+            long v = std::strtol(argv[i], &end, 10);
+            if (!end || *end || v < 1 || v > 1000000 ||
+                !(only.empty() || only == "layered" || only == "dag" || only == "cyclic" || only == "flow")) {
+                std::fprintf(stderr,
+                             "usage: layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT] "
+                             "[--links PER_BOX] [--only layered|dag|cyclic|flow] [--programs N] [boxes ...]\n");
+                return 2;
+            }
+            sizes.push_back(static_cast<int>(v));
         }
-        char* end = nullptr;
-        long v = std::strtol(argv[i], &end, 10);
-        if (!end || *end || v < 1 || v > 1000000) {
-            std::fprintf(stderr, "usage: layout_bench [--keep] [--no-dot] [--dot-timeout SECONDS] [--back PERCENT] [--links PER_BOX] [boxes ...]\n");
-            return 2;
-        }
-        sizes.push_back(static_cast<int>(v));
     }
-    if (sizes.empty()) sizes = {200, 2000, 5000};
+    auto runs = [&](const char* kind) { return only.empty() || only == kind; };
 
     const bool haveDot = !noDot && std::system("command -v dot >/dev/null 2>&1") == 0;
     if (!noDot && !haveDot) std::printf("dot not found: Graphviz columns skipped\n");
     const fs::path dir = fs::temp_directory_path() / ("layout_bench." + std::to_string(getpid()));
     fs::create_directories(dir);
 
-    std::printf("%7s %7s %10s %10s %8s %10s %10s %8s   %-13s %-13s\n", "boxes", "links", "ours s", "dot s",
-                "dot/ours", "ours cross", "dot cross", "ours/dot", "ours w x h", "dot w x h");
-    for (int boxes : sizes) {
-        Graph g = Generate(boxes, linksPerBox, backPercent, 20240601u + static_cast<unsigned>(boxes));
-        Result ours = RunOurs(g, boxes <= 500 ? 5 : boxes <= 2000 ? 3 : 1);
-        Result dot;
-        if (haveDot) dot = RunDot(g, dir);
-        auto size = [](const Result& r) {
-            char b[32];
-            std::snprintf(b, sizeof b, "%.0f x %.0f", r.width, r.height);
-            return std::string(r.crossings >= 0 ? b : "-");
-        };
-        char dotTime[32] = "-", speed[32] = "-", dotCross[32] = "-", ratio[32] = "-";
-        if (haveDot && dot.note.empty()) {
-            std::snprintf(dotTime, sizeof dotTime, "%.3f", dot.seconds);
-            std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / ours.seconds);
-            std::snprintf(dotCross, sizeof dotCross, "%lld", dot.crossings);
-            std::snprintf(ratio, sizeof ratio, "%.2f",
-                          dot.crossings > 0 ? static_cast<double>(ours.crossings) / dot.crossings : 0.0);
-        } else if (haveDot) {
-            std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
-        }
-        std::printf("%7d %7zu %10.3f %10s %8s %10lld %10s %8s   %-13s %-13s\n", boxes, g.links.size(), ours.seconds,
-                    dotTime, speed, ours.crossings, dotCross, ratio, size(ours).c_str(), size(dot).c_str());
-        if (!dot.note.empty()) std::printf("        %s\n", dot.note.c_str());
-        std::fflush(stdout);
+    std::printf("%-8s %6s %6s %8s %9s %8s %9s %9s %8s   %-13s %-13s %5s %5s\n", "class", "boxes", "links", "ours s",
+                "dot s", "dot/ours", "ours crs", "dot crs", "ours/dot", "ours w x h", "dot w x h", "ovl", "under");
+    if (runs("layered"))
+        for (int boxes : sizes.empty() ? std::vector<int>{200, 2000, 5000} : sizes)
+            RunGraph("layered", Generate(boxes, linksPerBox, backPercent, 20240601u + static_cast<unsigned>(boxes)),
+                     haveDot, dir);
+    for (const char* kind : {"dag", "cyclic"}) {
+        if (!runs(kind)) continue;
+        for (int boxes : sizes.empty() ? std::vector<int>{500, 1000, 2000} : sizes)
+            for (double perBox : {1.5, 3.0})
+                RunGraph(kind,
+                         GenerateRandom(boxes, perBox, kind[0] == 'd',
+                                        20240701u + static_cast<unsigned>(boxes) + (perBox > 2 ? 1 : 0)),
+                         haveDot, dir);
     }
+    int status = 0;
+    if (runs("flow") && programs > 0) status = RunFlowContexts(programs, dir / "flow");
     if (keep) {
         std::printf("files kept in %s\n", dir.c_str());
     } else {
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
-    return 0;
+    return status;
 }

@@ -15,9 +15,13 @@ namespace {
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 4;
 constexpr int kMaxTransposePasses = 8;
+constexpr int kOrderStarts = 4;
 constexpr int kPlacementPasses = 6;
 // Dummies allowed per box and link, on average.
 constexpr long long kDummiesPerElement = 20;
+// Dummies of the links left out of the ordering, routed after it, as a
+// multiple of that budget.
+constexpr long long kRoutedPerOrdered = 10;
 // Space between a link's line and its labels beside it, and between two
 // labels of one link stacked across the row of labels.
 constexpr double kLabelGap = 3;
@@ -67,8 +71,8 @@ public:
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
-        InitialOrder();
-        ReduceCrossings();
+        OrderLayers();
+        RouteLeftOut();
         PlaceAlong();
         return Output();
     }
@@ -131,17 +135,20 @@ private:
                       : -1;
     }
 
-    // A layer wider than the limit keeps the boxes that link onward (or
-    // sideways) and moves the others, the outermost ends of the flow, into
-    // further layers of their own beyond it: their links pass the rows
-    // before them as ordinary long links, between the boxes, and cross
-    // nothing they did not cross before. The number of rows is the one that
-    // brings the component nearest the page shape.
+    // A layer wider than the limit at the end of the flow moves its boxes
+    // that hang from one neighbour (leaves) into further layers of their
+    // own beyond it: their links pass the rows before them as ordinary long
+    // links, between the boxes. The number of rows is the one that brings
+    // the component nearest the page shape. Wrapping a layer that links
+    // onward would cost crossings; such a component keeps its width, and
+    // the page shape comes from packing the components.
     void WrapWideLayers() {
         if (m_in.wrapLimit <= 0 || m_layers == 0) return;
         std::vector<char> before(m_real, 0), after(m_real, 0), flat(m_real, 0);
+        std::vector<int> neighbour(m_real, -1);  // the one neighbour of a leaf; -2 for two or more
         for (auto [a, b] : m_in.edges) {
             if (a == b) continue;
+            for (auto [v, w] : {std::pair{a, b}, {b, a}}) neighbour[v] = neighbour[v] == -1 || neighbour[v] == w ? w : -2;
             const int la = m_boxLayer[a], lb = m_boxLayer[b];
             if (la == lb) flat[a] = flat[b] = 1;
             if (la < lb) after[a] = before[b] = 1;
@@ -166,16 +173,21 @@ private:
             if (width[l] <= m_in.wrapLimit) continue;
             const bool towardFirst = m_pivot >= 0 && l < m_pivot;
             if (l == m_pivot) continue;
+            // Only where it costs no crossing: the layer ends the flow (no
+            // box of it links onward or inside it) and the boxes moved hang
+            // from one neighbour each, so their lines fan out from it.
             std::vector<int> movable;
             double fixed = 0;
+            bool ends = true;
             for (int v : members[l]) {
-                if (!flat[v] && !(towardFirst ? before[v] : after[v]))
+                ends = ends && !flat[v] && !(towardFirst ? before[v] : after[v]);
+                if (neighbour[v] >= 0)
                     movable.push_back(v);
                 else
                     fixed += m_in.along[v] + (fixed > 0 ? kBoxGap : 0);
             }
             const int m = static_cast<int>(movable.size());
-            if (m < 2) continue;
+            if (!ends || m < 2) continue;
             double others = 0;
             for (int k = 0; k < m_layers; ++k)
                 if (k != l) others = std::max(others, width[k]);
@@ -254,7 +266,8 @@ private:
             if (labels->fromAlong > 0) active[r.fromRank] = 1;
             if (labels->toAlong > 0) active[r.toRank] = 1;
         }
-        std::vector<int> levelOf(ranks, -1);
+        std::vector<int>& levelOf = m_levelOf;
+        levelOf.assign(ranks, -1);
         std::vector<int>& rankOfLevel = m_rankOfLevel;
         for (int r = 0; r < ranks; ++r)
             if (active[r]) {
@@ -269,7 +282,9 @@ private:
 
         // A deep graph with many links across it would need dummies by the
         // million; past a budget the longest links are left out of the
-        // ordering and not routed (the painter draws them straight).
+        // ordering and routed once it is done (RouteLeftOut), and past a
+        // second, larger one not routed at all (the painter draws them
+        // straight).
         std::vector<int> order;
         long long dummies = 0;
         auto span = [&](int e) {
@@ -284,14 +299,28 @@ private:
         const long long budget = kDummiesPerElement * (static_cast<long long>(m_real) + static_cast<long long>(order.size()));
         if (dummies > budget) {
             std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return span(x) < span(y); });
-            std::size_t keep = 0;
-            for (long long used = 0; keep < order.size() && used + span(order[keep]) <= budget; ++keep)
-                used += span(order[keep]);
+            std::size_t keep = 0, route = 0;
+            long long used = 0;
+            for (; keep < order.size() && used + span(order[keep]) <= budget; ++keep) used += span(order[keep]);
+            for (route = keep; route < order.size() && used + span(order[route]) <= kRoutedPerOrdered * budget; ++route)
+                used += span(order[route]);
+            m_leftOut.assign(order.begin() + static_cast<long>(keep), order.begin() + static_cast<long>(route));
             order.resize(keep);
             std::sort(order.begin(), order.end());
         }
 
         std::vector<std::pair<int, int>> proper;
+        for (int e : order) AddChain(e, proper);
+        m_nodes = static_cast<int>(m_layer.size());
+        m_edges = std::move(proper);
+        m_down = BuildAdjacency(m_nodes, m_edges, true);
+        m_up = BuildAdjacency(m_nodes, m_edges, false);
+    }
+
+    // The chain of one link: its dummies and the edges of the proper graph
+    // between them.
+    void AddChain(int e, std::vector<std::pair<int, int>>& proper) {
+        const std::vector<int>& rankOfLevel = m_rankOfLevel;
         auto addDummy = [&](int level, int e, int rank) {
             int d = static_cast<int>(m_layer.size());
             m_layer.push_back(level);
@@ -318,12 +347,12 @@ private:
             r.chain.push_back(d);
             return d;
         };
-        for (int e : order) {
+        {
             auto [f, t] = m_in.edges[e];
             EdgeRoute& r = m_route[e];
             r.chain.push_back(f);
             if (m_boxLayer[f] == m_boxLayer[t]) {
-                int d = addDummy(levelOf[2 * m_boxLayer[f]], e, 2 * m_boxLayer[f]);
+                int d = addDummy(m_levelOf[2 * m_boxLayer[f]], e, 2 * m_boxLayer[f]);
                 proper.emplace_back(d, f);
                 proper.emplace_back(d, t);
             } else {
@@ -338,14 +367,77 @@ private:
             }
             r.chain.push_back(t);
         }
+    }
+
+    // The links left out of the ordering get their chains now: each dummy
+    // goes into its layer at the place that lies between the link's ends
+    // as its layer lies between theirs, so the line runs between boxes
+    // like any other; the placement then makes room for it.
+    void RouteLeftOut() {
+        if (m_leftOut.empty()) return;
+        std::vector<std::pair<int, int>> added;
+        for (int e : m_leftOut) AddChain(e, added);
         m_nodes = static_cast<int>(m_layer.size());
-        m_edges = std::move(proper);
+        m_pos.resize(m_nodes, 0);
+        std::vector<std::vector<std::pair<double, int>>> insert(m_levels);
+        auto where = [&](int v) { return (m_pos[v] + 0.5) / static_cast<double>(m_order[m_layer[v]].size()); };
+        for (int e : m_leftOut) {
+            const auto& c = m_route[e].chain;
+            const double from = where(c.front()), to = where(c.back());
+            for (std::size_t i = 1; i + 1 < c.size(); ++i) {
+                const double s = static_cast<double>(i) / static_cast<double>(c.size() - 1);
+                insert[m_layer[c[i]]].emplace_back(from + (to - from) * s, c[i]);
+            }
+        }
+        for (int k = 0; k < m_levels; ++k) {
+            auto& more = insert[k];
+            if (more.empty()) continue;
+            std::sort(more.begin(), more.end());
+            auto& ord = m_order[k];
+            std::vector<int> merged;
+            merged.reserve(ord.size() + more.size());
+            std::size_t j = 0;
+            for (std::size_t i = 0; i < ord.size(); ++i) {
+                const double at = (static_cast<double>(i) + 0.5) / static_cast<double>(ord.size());
+                for (; j < more.size() && more[j].first < at; ++j) merged.push_back(more[j].second);
+                merged.push_back(ord[i]);
+            }
+            for (; j < more.size(); ++j) merged.push_back(more[j].second);
+            ord = std::move(merged);
+            for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+        }
+        m_edges.insert(m_edges.end(), added.begin(), added.end());
         m_down = BuildAdjacency(m_nodes, m_edges, true);
         m_up = BuildAdjacency(m_nodes, m_edges, false);
     }
 
-    // A depth-first walk from the boxes in their order puts connected boxes
-    // near each other from the start, which the sweeps then refine.
+    // The crossing reduction from a few first orders (depth first and
+    // breadth first, each with sweeps starting downward and upward): the
+    // sweeps end in a local optimum, and a different start often finds a
+    // better one. The order with the fewest crossings is kept, the first
+    // on a tie.
+    void OrderLayers() {
+        long long best = -1;
+        std::vector<std::vector<int>> kept;
+        for (int start = 0; start < kOrderStarts && best != 0; ++start) {
+            m_breadthFirst = start % 2 == 1;
+            m_upFirst = start / 2 % 2;
+            InitialOrder();
+            ReduceCrossings();
+            const long long c = Crossings();
+            if (best < 0 || c < best) {
+                best = c;
+                kept = m_order;
+            }
+        }
+        m_order = std::move(kept);
+        for (const auto& ord : m_order)
+            for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+    }
+
+    // A depth-first (or breadth-first) walk from the boxes in their order
+    // puts connected boxes near each other from the start, which the sweeps
+    // then refine.
     void InitialOrder() {
         m_order.assign(m_levels, {});
         m_pos.assign(m_nodes, 0);
@@ -357,6 +449,30 @@ private:
             m_order[m_layer[v]].push_back(v);
             stack.emplace_back(v, 0);
         };
+        if (m_breadthFirst) {
+            // Breadth first from the boxes in their order.
+            std::vector<int> queue;
+            for (int root = 0; root < m_nodes; ++root) {
+                if (seen[root]) continue;
+                queue.assign(1, root);
+                seen[root] = 1;
+                m_pos[root] = static_cast<int>(m_order[m_layer[root]].size());
+                m_order[m_layer[root]].push_back(root);
+                for (std::size_t q = 0; q < queue.size(); ++q) {
+                    const int v = queue[q];
+                    for (const Adjacency* nb : {&m_down, &m_up})
+                        for (int k = nb->Begin(v); k < nb->End(v); ++k) {
+                            const int w = nb->list[k];
+                            if (seen[w]) continue;
+                            seen[w] = 1;
+                            m_pos[w] = static_cast<int>(m_order[m_layer[w]].size());
+                            m_order[m_layer[w]].push_back(w);
+                            queue.push_back(w);
+                        }
+                }
+            }
+            return;
+        }
         for (int root = 0; root < m_nodes; ++root) {
             if (seen[root]) continue;
             visit(root);
@@ -416,7 +532,8 @@ private:
             if (nb.Degree(v) == 0) continue;
             double sum = 0;
             for (int k = nb.Begin(v); k < nb.End(v); ++k) sum += m_pos[nb.list[k]];
-            m_keyed.push_back({sum / nb.Degree(v), i, v});
+            const double key = sum / nb.Degree(v);
+            m_keyed.push_back({key, i, v});
             m_slots.push_back(i);
         }
         std::sort(m_keyed.begin(), m_keyed.end(), [](const Keyed& a, const Keyed& b) {
@@ -475,7 +592,7 @@ private:
         auto bestOrder = m_order;
         int stale = 0;
         for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale < kStaleSweeps; ++sweep) {
-            if (sweep % 2 == 0)
+            if ((sweep + m_upFirst) % 2 == 0)
                 for (int l = 1; l < m_levels; ++l) SweepLayer(l, true);
             else
                 for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false);
@@ -743,7 +860,10 @@ private:
     int m_pivot = -1;
     std::vector<int> m_boxLayer;       // layer of every box
     std::vector<char> m_boxLevel;      // whether a level holds boxes
-    std::vector<int> m_rankOfLevel;
+    std::vector<int> m_rankOfLevel, m_levelOf;
+    std::vector<int> m_leftOut;  // links routed after the ordering
+    bool m_breadthFirst = false;
+    int m_upFirst = 0;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;

@@ -463,6 +463,8 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
         }
         EXPECT_GT(width / height, 0.75);
         EXPECT_LT(width / height, 2.5);
+        // The links to the later rows run between the boxes of the earlier.
+        EXPECT_EQ(platform::diagram::CheckDrawing(laid->model).linksUnderBoxes, 0);
         for (int v = 1; v <= 500; ++v) {
             if (centre < 0) {
                 EXPECT_GT(laid->box[v]->top, laid->box[0]->top + laid->box[0]->height);
@@ -471,6 +473,20 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
             }
         }
     }
+}
+
+// A deep graph whose long links would need more dummy positions than the
+// ordering takes: the links left out of it are still routed between the
+// boxes, none straight under one.
+TEST(LayeredLayout, LinksBeyondTheOrderingBudgetAreRoutedToo) {
+    Graph g;
+    g.boxes = 200;
+    for (int v = 1; v < g.boxes; ++v) g.links.emplace_back(v - 1, v);
+    for (int v = 2; v < g.boxes; ++v) g.links.emplace_back(0, v);
+    auto laid = LayOut(g);
+    ExpectNoOverlap(laid->box);
+    for (const auto& l : laid->model.Links()) EXPECT_FALSE(l->route.empty());
+    EXPECT_EQ(platform::diagram::CheckDrawing(laid->model).linksUnderBoxes, 0);
 }
 
 }  // namespace
