@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <stdexcept>
+#include <vector>
 
 namespace common {
 
@@ -24,7 +27,7 @@ namespace {
 // and the name cannot be guessed ahead. Returns the open descriptor.
 int CreateTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
-    std::random_device random;
+    thread_local std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short, so that a name near the file system's limit still gets one.
         char suffix[16];
@@ -39,7 +42,39 @@ int CreateTemporary(const fs::path& target, fs::path& temporary) {
     throw std::runtime_error("no unused temporary name was found");
 }
 
+// The folders of the DeferredSync objects alive.
+std::mutex g_deferredMutex;
+std::vector<fs::path> g_deferred;
+
+bool SyncDeferred(const fs::path& file) {
+    std::lock_guard lock(g_deferredMutex);
+    for (const fs::path& folder : g_deferred) {
+        const auto [inFolder, inFile] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
+        if (inFolder == folder.end() && inFile != file.end()) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+DeferredSync::DeferredSync(fs::path folder) : m_folder(std::move(folder)) {
+    std::lock_guard lock(g_deferredMutex);
+    g_deferred.push_back(m_folder);
+}
+
+DeferredSync::~DeferredSync() {
+    std::lock_guard lock(g_deferredMutex);
+    g_deferred.erase(std::find(g_deferred.begin(), g_deferred.end(), m_folder));
+}
+
+void DeferredSync::Sync() {
+    const int fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) RaiseErrno();
+    const int synced = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    if (synced != 0) throw std::runtime_error(std::strerror(error));
+}
 
 ReplacementFile::ReplacementFile(const fs::path& file) {
     std::error_code ec;
@@ -77,9 +112,10 @@ void ReplacementFile::Write(std::string_view bytes) {
 void ReplacementFile::Commit() {
     if (m_fd < 0) throw std::runtime_error("the file is closed");
     // The rename must not publish a file whose blocks never reached the
-    // disk; a device or pipe may refuse the sync and needs none.
+    // disk, unless a DeferredSync answers for it; a device or pipe may
+    // refuse the sync and needs none.
     if (!m_temporary.empty()) {
-        if (::fsync(m_fd) != 0) RaiseErrno();
+        if (!SyncDeferred(m_target) && ::fsync(m_fd) != 0) RaiseErrno();
         if (m_keepMode && ::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) RaiseErrno();
     }
     const int fd = m_fd;

@@ -31,7 +31,8 @@ public:
 
     // Every byte is written, or it raises.
     void Write(std::string_view bytes);
-    // Synced, closed and renamed into place; raises when any of it fails.
+    // Synced (unless a DeferredSync covers it), closed and renamed into
+    // place; raises when any of it fails.
     void Commit();
 
 private:
@@ -40,6 +41,26 @@ private:
     bool m_keepMode = false;             // the replaced file's permissions go onto the new one
     std::filesystem::perms m_mode{};
     int m_fd = -1;
+};
+
+// While one lives, files written below its folder are not synced one by
+// one before their rename: a tree of thousands of new files (a report set)
+// is written at the pace of the page cache, and Sync then waits for the
+// disk once for all of them. Whoever makes one must not let anything below
+// the folder count as complete before Sync has returned.
+class DeferredSync {
+public:
+    explicit DeferredSync(std::filesystem::path folder);
+    ~DeferredSync();
+    DeferredSync(const DeferredSync&) = delete;
+    DeferredSync& operator=(const DeferredSync&) = delete;
+
+    // Everything written to the folder's file system reaches the disk.
+    // Raises std::runtime_error with the reason on failure.
+    void Sync();
+
+private:
+    std::filesystem::path m_folder;
 };
 
 // Replaces the content of file with text, as one ReplacementFile.

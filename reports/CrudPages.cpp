@@ -1,6 +1,7 @@
 #include "reports/CrudPages.h"
 
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <system_error>
@@ -44,29 +45,31 @@ Node RequireElement(const Document& page, std::string_view tag, std::string_view
     return element;
 }
 
-// The tables of the programs met so far, kept in one document: a program
-// in many pairs has its signature read and laid out once.
+// A program's signature table, the root of a document of its own, which
+// the pages of its pairs copy on other threads at once: they only read it.
+using SharedTable = std::shared_ptr<const Document>;
+
+// The tables of the programs met so far: a program in many pairs has its
+// signature read and laid out once.
 class ProgramTables {
 public:
-    ProgramTables() { m_holder.SetDocumentElement(m_holder.CreateElement("tables")); }
-
-    Node Table(ReportContext& ctx, const std::string& name, const std::string& id) {
+    SharedTable Table(ReportContext& ctx, const std::string& name, const std::string& id) {
         ctx.progress.StartStep("CRUD for " + name);
         const std::string key = common::AsciiFold(id);   // ids compare as the database compares them
         auto found = m_tables.find(key);
         if (found == m_tables.end()) {
             const Document page = GetProgramCRUDTable(ctx, name, id);
             const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
-            Node copy = m_holder.DocumentElement().AppendChild(m_holder.ImportNode(table, true));
-            found = m_tables.emplace(key, copy).first;
+            auto holder = std::make_shared<Document>();
+            holder->SetDocumentElement(holder->ImportNode(table, true));
+            found = m_tables.emplace(key, std::move(holder)).first;
         }
         ctx.progress.FinishStep(1);
         return found->second;
     }
 
 private:
-    Document m_holder;
-    std::unordered_map<std::string, Node> m_tables;
+    std::unordered_map<std::string, SharedTable> m_tables;
 };
 
 // The data rows of the overlap page's result table, in list order.
@@ -112,8 +115,8 @@ void FillComparePage(Document& page, const fs::path& source, const std::string& 
 }
 
 // The comparison pages of a step: the template read and checked once, the
-// client information read once, and the files written on other threads
-// (each replaces its file safely, which waits for the disk).
+// client information read once, and each page made and written on another
+// thread (the pages are many, and each replaces its file safely).
 class ComparePages {
 public:
     explicit ComparePages(ReportContext& ctx)
@@ -126,14 +129,14 @@ public:
         m_text = TemplateFixUps(ReadTemplate(m_source));
     }
 
-    void Write(const std::string& name1, const std::string& name2, const Node& table1, const Node& table2,
+    void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,
                const fs::path& file) {
-        Document page = Document::Parse(m_text);
-        FillClientInfo(page, m_client, m_application);
-        FillComparePage(page, m_source, name1, name2, table1, table2);
-        m_jobs.Submit([file, text = PageText(page)] {
+        m_jobs.Submit([this, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
+            Document page = Document::Parse(m_text);
+            FillClientInfo(page, m_client, m_application);
+            FillComparePage(page, m_source, name1, name2, table1->DocumentElement(), table2->DocumentElement());
             try {
-                common::ReplaceFileContents(file, text);
+                common::ReplaceFileContents(file, PageText(page));
             } catch (const std::exception& e) {
                 throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
             }
@@ -187,17 +190,24 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     // removed any file an earlier run left): the list is empty.
     const std::vector<CrudComparisonRow> pairs =
         analysis.fileWritten ? ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder)) : std::vector<CrudComparisonRow>{};
+    // With tens of thousands of pairs each piece of the overlap page takes
+    // a while: the window may repaint between them.
+    const auto repaint = [&ctx] { ctx.progress.StartStep(""); };
+    repaint();
 
     ReportList list;
     list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
     for (const CrudComparisonRow& pair : pairs)
         list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
     ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+    repaint();
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
     ctx.builder.WritePage(overlapPath);
+    repaint();
     Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
     FillClientInfo(overlap, ctx.db);
     const std::vector<Node> rows = DataRows(overlap, overlapPath);
+    repaint();
     if (rows.size() != pairs.size()) throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
 
     bool cancelled = false;
@@ -212,12 +222,12 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         std::optional<ComparePages> pages;   // made for the first pair
         std::unordered_set<std::string> used;
         for (const CrudComparisonRow& pair : pairs) {
-            const Node table1 = tables.Table(ctx, pair.program1, pair.p1Id);
-            const Node table2 = tables.Table(ctx, pair.program2, pair.p2Id);
+            SharedTable table1 = tables.Table(ctx, pair.program1, pair.p1Id);
+            SharedTable table2 = tables.Table(ctx, pair.program2, pair.p2Id);
             const fs::path file =
                 GetCRUDSignaturePath(ctx.paths, UniquePageName(pair.program1 + "-" + pair.program2, used));
             if (!pages) pages.emplace(ctx);
-            pages->Write(pair.program1, pair.program2, table1, table2, file);
+            pages->Write(pair.program1, pair.program2, std::move(table1), std::move(table2), file);
             links.push_back(GetCRUDSignatureLink(ctx.paths, file));
             if (ctx.progress.Cancelled()) {
                 pages->Abandon();
@@ -235,6 +245,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             if (cells.size() < 3) throw ReportError("\"" + overlapPath.string() + "\" has a row without both programs");
             LinkCell(overlap, cells[0], links[i]);
             LinkCell(overlap, cells[2], links[i]);
+            repaint();
         }
     }
     SavePage(overlap, overlapPath);

@@ -64,16 +64,29 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
     return listed;
 }
 
+namespace {
+
+// The engine's page read back with its fix-ups, given the client information and saved.
+void FinishListPage(platform::db::Database& db, common::IPrompt& prompt, const std::filesystem::path& file) {
+    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
+    FillClientInfo(page, db);
+    SavePage(page, file);
+}
+
+}  // namespace
+
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
-    WriteListPage(ctx.builder, ctx.db, ctx.prompt, file);
+    ctx.builder.WritePage(file);
+    // A page of thousands of rows takes a while each way: the window may
+    // repaint in between.
+    ctx.progress.StartStep("");
+    FinishListPage(ctx.db, ctx.prompt, file);
 }
 
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    const std::filesystem::path& file) {
     builder.WritePage(file);
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
-    FillClientInfo(page, db);
-    SavePage(page, file);
+    FinishListPage(db, prompt, file);
 }
 
 }  // namespace mdlReports

@@ -1,8 +1,12 @@
 #include "reports/ReportRun.h"
 
+#include <chrono>
+#include <future>
+#include <optional>
 #include <system_error>
 #include <utility>
 
+#include "common/FileReplace.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
@@ -151,6 +155,10 @@ ReportRunResult GenerateReports(const ReportRun& run) {
         RemoveSetAside(run.paths);
         throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
     }
+    // Tens of thousands of new files: each waits for the disk only in the
+    // page cache, and the whole tree once, before its index says it is
+    // complete.
+    std::optional<common::DeferredSync> deferred(std::in_place, run.paths.g_ReportRoot);
     const PageSaveOptions indexSaving{true};
     Document index;
     try {
@@ -184,6 +192,13 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     // The earlier set is gone when the run ends, unless the analyst
     // cancelled: then the deletion goes on behind the window.
     WaitForRemovals(run.progress);
+    if (!result.incomplete) {
+        // On its own thread, so the window repaints while the disk catches up.
+        auto synced = std::async(std::launch::async, [&deferred] { deferred->Sync(); });
+        while (synced.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) run.progress.StartStep("");
+        synced.get();
+        deferred.reset();
+    }
     run.progress.Action("");
     WriteReportNote(index, result.incomplete, g_StubsPresent);
     SavePage(index, run.paths.g_IndexPagePath, indexSaving);
