@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/AsciiCase.h"
+#include "common/Progress.h"
 #include "common/SoaType.h"
 #include "platform/db/Database.h"
 
@@ -128,7 +129,7 @@ bool GroupHasRows(platform::db::Database& db, int16_t code, const std::string& k
                .AsInt() != 0;
 }
 
-void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branch,
+void AddBranch(common::Tree& tree, platform::db::Database& db, common::IProgress& progress, const char* branch,
                std::initializer_list<int16_t> codes) {
     std::vector<int16_t> filled;
     for (int16_t code : codes)
@@ -137,6 +138,7 @@ void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branc
     tree.TryAdd({branch, {}, branch, branch, {}});
     long total = 0;
     for (int16_t code : filled) {
+        progress.StartStep("");
         // Still 0 when every entity of the group is in the tree already.
         long count = mdlReports::AddCategoryNodes(tree, db, code, "PROGRAM", branch);
         if (count == 0) tree.Remove(common::SoaType::Caption(code));
@@ -145,24 +147,31 @@ void AddBranch(common::Tree& tree, platform::db::Database& db, const char* branc
     if (total == 0) tree.Remove(branch);
 }
 
-void AddTopLevelGroup(common::Tree& tree, platform::db::Database& db, int16_t code, const std::string& kind) {
+void AddTopLevelGroup(common::Tree& tree, platform::db::Database& db, common::IProgress& progress, int16_t code,
+                      const std::string& kind) {
     if (!GroupHasRows(db, code, kind)) return;
+    progress.StartStep("");
     if (mdlReports::AddCategoryNodes(tree, db, code, kind, {}) == 0) tree.Remove(common::SoaType::Caption(code));
 }
 
 }  // namespace
 
 common::Tree BuildSummaryTree(platform::db::Database& db) {
+    common::NullProgress nowhere;
+    return BuildSummaryTree(db, nowhere);
+}
+
+common::Tree BuildSummaryTree(platform::db::Database& db, common::IProgress& progress) {
     common::Tree tree;
-    AddTopLevelGroup(tree, db, ST::Screens, "MAP");
-    AddBranch(tree, db, kClientBranch,
+    AddTopLevelGroup(tree, db, progress, ST::Screens, "MAP");
+    AddBranch(tree, db, progress, kClientBranch,
               {ST::Batch, ST::ClientFacing, ST::ClientFacingCalled, ST::ClientFacingData, ST::ClientFacingCalledData,
                ST::Transitional, ST::TransitionalCalled});
-    AddBranch(tree, db, kServerBranch,
+    AddBranch(tree, db, progress, kServerBranch,
               {ST::FrontierDataAccess, ST::FrontierDataLogic, ST::FrontierLogicOnly, ST::FrontierIrregular,
                ST::ServerDataAccess, ST::ServerDataLogic, ST::ServerLogicOnly, ST::ServerIrregular});
-    AddTopLevelGroup(tree, db, ST::NoCategory, "PROGRAM");
-    AddTopLevelGroup(tree, db, ST::DataStores, "store");
+    AddTopLevelGroup(tree, db, progress, ST::NoCategory, "PROGRAM");
+    AddTopLevelGroup(tree, db, progress, ST::DataStores, "store");
     return tree;
 }
 

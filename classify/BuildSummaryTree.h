@@ -8,6 +8,7 @@
 
 #include "common/Tree.h"
 
+namespace common { class IProgress; }
 namespace platform::db { class Database; }
 
 namespace mdlReports {
@@ -27,5 +28,8 @@ namespace classify {
 
 // The whole tree, rebuilt from the database; empty groups and branches are left out.
 common::Tree BuildSummaryTree(platform::db::Database& db);
+// The same, starting a step without caption before each group's query, so
+// that a window lets its events through while a large workspace reopens.
+common::Tree BuildSummaryTree(platform::db::Database& db, common::IProgress& progress);
 
 }  // namespace classify

@@ -71,9 +71,11 @@ View SetupError(const SessionResult& opened, common::IPrompt& prompt) {
 }
 
 // Reopens the database as the last build and the analyst's work left it.
-std::string ReopenDatabase(View& view) {
+// It opens no progress level; the Summary tree's steps let the window's
+// events through while a large tree is read.
+std::string ReopenDatabase(View& view, common::IProgress& progress) {
     auto& db = *(Globals::g_Database = workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceFolder));
-    view.summary = classify::BuildSummaryTree(db);
+    view.summary = classify::BuildSummaryTree(db, progress);
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
     Globals::LoadWebOperationsTree(view.webOperations, db);
@@ -114,7 +116,7 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
         view.caption = WorkspaceCaption(Globals::g_WorkspaceFolder);
         if (env.sessionOpened) env.sessionOpened(view.caption);
         const bool reopen = !refresh && workspace::DatabaseExists(Globals::g_WorkspaceFolder);
-        const std::string message = reopen ? ReopenDatabase(view) : BuildDatabase(view, *session, progress);
+        const std::string message = reopen ? ReopenDatabase(view, progress) : BuildDatabase(view, *session, progress);
         view.reportPaths = mdlReports::InitReportPaths();
         workspace::WriteLoadMessage(*Globals::g_Database, message);
         view.logText = message;

@@ -69,7 +69,11 @@ TEST_F(WorkspaceLoadSampleTest, OpenBuildsThenReopensTheSameClassifiedApplicatio
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Ents"), ents);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM Rels"), rels);
     EXPECT_EQ(Listing(reopened.summary), Listing(built.summary));
-    EXPECT_TRUE(quiet.calls.empty());   // no import, no classification
+    // No import, no classification: no progress level, only steps without
+    // caption that let a window's events through.
+    EXPECT_EQ(quiet.maxLevel, 0);
+    EXPECT_FALSE(quiet.calls.empty());
+    for (const std::string& call : quiet.calls) EXPECT_EQ(call, "StartStep()");
 }
 
 TEST_F(WorkspaceLoadSampleTest, CancelledImportWarnsOnOpenAndAgainAfterReopen) {
