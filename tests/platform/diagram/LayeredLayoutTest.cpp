@@ -182,6 +182,8 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
             EXPECT_EQ(box[v]->left, again->box[v]->left);
             EXPECT_EQ(box[v]->top, again->box[v]->top);
         }
+        for (std::size_t k = 0; k < g.links.size(); ++k)
+            EXPECT_EQ(laid->model.Links()[k]->route, again->model.Links()[k]->route) << "link " << k;
 
         // Captions and end labels, self-links' among them, are placed
         // clear of one another and of every box, however crowded.
