@@ -236,18 +236,33 @@ xmlParserInputPtr RefuseExternalEntity(const char* url, const char* id, xmlParse
     return nullptr;
 }
 
-// Holds the refusing loader for the length of one parse.
+// libxml2 has one entity loader for the whole process. Swapping it for each
+// parse would let a parse on one thread refuse what another thread loads
+// (a stylesheet's include) and, when two swaps cross, leave the refusing
+// loader in place for good; so one loader is installed once and asks
+// whether its own thread is inside a parse.
+thread_local int t_refusing = 0;
+xmlExternalEntityLoader g_loadExternalEntity = nullptr;
+
+xmlParserInputPtr LoadExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+    if (t_refusing > 0) return RefuseExternalEntity(url, id, ctxt);
+    return g_loadExternalEntity(url, id, ctxt);
+}
+
+// External entities are refused on this thread for the length of one parse.
 class ExternalEntitiesRefused {
 public:
-    ExternalEntitiesRefused() : m_previous(xmlGetExternalEntityLoader()) {
-        xmlSetExternalEntityLoader(RefuseExternalEntity);
+    ExternalEntitiesRefused() {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            g_loadExternalEntity = xmlGetExternalEntityLoader();
+            xmlSetExternalEntityLoader(LoadExternalEntity);
+        });
+        ++t_refusing;
     }
-    ~ExternalEntitiesRefused() { xmlSetExternalEntityLoader(m_previous); }
+    ~ExternalEntitiesRefused() { --t_refusing; }
     ExternalEntitiesRefused(const ExternalEntitiesRefused&) = delete;
     ExternalEntitiesRefused& operator=(const ExternalEntitiesRefused&) = delete;
-
-private:
-    xmlExternalEntityLoader m_previous;
 };
 
 // Declarations of an internal subset are dropped once the document is

@@ -258,6 +258,7 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIncompleteIndexOfTheStepsDoneAndSti
         for (const auto& [caption, entry] : IndexEntries(paths.g_IndexPagePath))
             if (entry.link != "-") withLink.insert(caption);
         EXPECT_EQ(withLink, linked);
+        if (step.empty()) EXPECT_EQ(IndexEntries(paths.g_IndexPagePath).at("Screens").count, "1") << "ends at the cancel";
         EXPECT_THAT(Note(), HasSubstr(kIncomplete));
         EXPECT_EQ(fs::exists(paths.g_DiagramsFolder), diagrams);
         // Only the removed diagram pages are missing: the programs page
