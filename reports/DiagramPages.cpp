@@ -66,16 +66,38 @@ struct DiagramPageWriter::Job {
         std::optional<int> previewZoom;   // none: the image needs no preview
     };
     std::vector<Side> sides;
+    std::string name;          // the program's
+    std::string file;          // the base of its files' names
+    bool preview[2] = {false, false};
     fs::path page;
-    std::string pageText;
 };
+
+namespace {
+
+// The heading inside the template's cell "title"; null when it has none.
+Node TitleHeading(const Document& page) {
+    const Node title = FindElementById(page, "td", "title");
+    return title ? title.FirstChild() : Node();
+}
+
+}  // namespace
 
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads)
     : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads) {}
 
 DiagramPageWriter::~DiagramPageWriter() = default;
 
-void DiagramPageWriter::Write(const Job& job) {
+std::string DiagramPageWriter::PageText(const Job& job) const {
+    Document page = Document::Parse(m_template);
+    Node heading = TitleHeading(page);
+    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
+    heading.AppendText("Context - " + job.name);
+    SetDiagramImage(page, "image1", job.file + ".1", job.preview[0]);
+    SetDiagramImage(page, "image2", job.file + ".2", job.preview[1]);
+    return mdlReports::PageText(page, PageSaveOptions{true});
+}
+
+void DiagramPageWriter::Write(const Job& job) const {
     // A picture that cannot be written must not stop its page: the page
     // shows the image as missing, and the failure is raised once the page
     // is written. Nothing of another program of the same name stays under
@@ -92,7 +114,7 @@ void DiagramPageWriter::Write(const Job& job) {
         if (side.previewZoom) exportImage(*side.model, side.preview, *side.previewZoom);
     }
     try {
-        common::ReplaceFileContents(job.page, job.pageText);
+        common::ReplaceFileContents(job.page, PageText(job));
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + job.page.string() + "\": " + e.what());
     }
@@ -104,9 +126,16 @@ void DiagramPageWriter::Finish() { m_jobs.Finish(); }
 void DiagramPageWriter::Abandon() { m_jobs.Abandon(); }
 
 void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::string& name) {
+    if (m_template.empty()) {
+        Document page = LoadPage(m_ctx.paths.g_TemplateDiagram, PageSource::Template, m_ctx.prompt);
+        FillClientInfo(page, m_ctx.db);
+        if (!TitleHeading(page)) throw ReportError("The diagram template has no title in its cell \"title\"");
+        m_template = page.ToString();
+    }
     auto job = std::make_unique<Job>();
     const std::string file = ReportFileName(name);
-    bool preview[2] = {false, false};
+    job->name = name;
+    job->file = file;
     for (int mode : {views::kFlowClientSide, views::kFlowDataSide}) {
         Job::Side side;
         fs::path noImage;   // laid out here, exported with the page
@@ -118,26 +147,16 @@ void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::st
         side.preview = views::PreviewPath(side.full);
         side.previewZoom =
             views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(*side.model)));
-        preview[mode - 1] = side.previewZoom.has_value();
+        job->preview[mode - 1] = side.previewZoom.has_value();
         job->sides.push_back(std::move(side));
     }
 
-    Document page = LoadPage(m_ctx.paths.g_TemplateDiagram, PageSource::Template, m_ctx.prompt);
-    FillClientInfo(page, m_ctx.db);
-    const Node title = FindElementById(page, "td", "title");
-    Node heading = title ? title.FirstChild() : Node();
-    if (!heading) throw ReportError("The diagram template has no title in its cell \"title\"");
-    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
-    heading.AppendText("Context - " + name);
-    SetDiagramImage(page, "image1", file + ".1", preview[0]);
-    SetDiagramImage(page, "image2", file + ".2", preview[1]);
     job->page = GetDiagramPagePath(m_ctx.paths, name);
-    job->pageText = PageText(page, PageSaveOptions{true});
     // Two programs of the same name share their files: the later one's must
     // win, as when the pages are written one after the other.
     if (!m_files.insert(file).second) m_jobs.Finish();
     std::shared_ptr<const Job> shared(std::move(job));
-    m_jobs.Submit([shared] { Write(*shared); });
+    m_jobs.Submit([this, shared] { Write(*shared); });
 }
 
 void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::string& name) {

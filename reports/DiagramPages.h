@@ -8,10 +8,10 @@
 //   <file>.1.jpg, <file>.1_preview.jpg (wide client side only),
 //   <file>.2.jpg, <file>.2_preview.jpg (wide data side only), <file>.html
 //
-// The diagrams are built and laid out, and the pages made, on the calling
-// thread; the images, which take most of the time, may be painted, encoded
-// and written with the pages on worker threads (the painter draws onto
-// QImage only). The files come out the same either way.
+// The diagrams are built and laid out on the calling thread; the images,
+// which take most of the time, and the pages may be painted, encoded, made
+// and written on worker threads (the painter draws onto QImage only). The
+// files come out the same either way.
 
 #include <memory>
 #include <string>
@@ -74,11 +74,15 @@ public:
 
 private:
     struct Job;
-    static void Write(const Job& job);
+    void Write(const Job& job) const;
+    std::string PageText(const Job& job) const;
 
     ReportContext& m_ctx;
     std::unique_ptr<views::FlowContextSource> m_source;
     std::unordered_set<std::string> m_files;   // file names of the pages submitted
+    // The page template with the client information, read at the first
+    // page, as the text each page is parsed from.
+    std::string m_template;
     BackgroundJobs m_jobs;
 };
 
