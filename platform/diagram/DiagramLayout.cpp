@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <numeric>
 #include <set>
@@ -32,6 +33,10 @@ constexpr double kMinWrap = 2000;
 // Space between the packed components.
 constexpr double kComponentGap = 40;
 constexpr double kPageRatio = 4.0 / 3.0;
+// The other way of turning cycles round is tried only while its layering's
+// links are at most this many times as long.
+constexpr long long kLongerLayering = 4;
+constexpr std::size_t kSparseLinksPerBox = 2;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
@@ -155,13 +160,43 @@ void GreedyOrder(const std::vector<int>& members, const std::vector<std::vector<
     for (auto it = back.rbegin(); it != back.rend(); ++it) rank[*it] = r++;
 }
 
+// Another order of a strongly connected part: the reverse of the order in
+// which a depth-first walk from its first box finishes the boxes, so that
+// only the links back up the walk run against it.
+void DepthFirstOrder(const std::vector<int>& members, const std::vector<std::vector<int>>& out,
+                     const std::vector<int>& part, std::vector<char>& gone, std::vector<int>& rank) {
+    const int p = part[members.front()];
+    std::vector<int> finished;
+    std::vector<std::pair<int, std::size_t>> stack;
+    for (int root : members) {
+        if (gone[root]) continue;
+        gone[root] = 1;
+        stack.emplace_back(root, 0);
+        while (!stack.empty()) {
+            auto& [v, i] = stack.back();
+            if (i < out[v].size()) {
+                const int w = out[v][i++];
+                if (part[w] == p && !gone[w]) {
+                    gone[w] = 1;
+                    stack.emplace_back(w, 0);
+                }
+                continue;
+            }
+            finished.push_back(v);
+            stack.pop_back();
+        }
+    }
+    int r = 0;
+    for (auto it = finished.rbegin(); it != finished.rend(); ++it) rank[*it] = r++;
+}
+
 // Layers for an ordinary diagram, callers first. Only links inside a cycle
 // are turned round: inside each strongly connected part the boxes get a
 // greedy order (see GreedyOrder) and the links against it are reversed;
 // links between parts keep their direction. The longest path from the
 // sources gives a first layering, which the network simplex then turns
 // into one of least total link length (short links, fewer dummies).
-std::vector<int> FlowLayers(const Component& c) {
+std::vector<int> FlowLayers(const Component& c, bool depthFirst, bool* cyclic = nullptr) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> part = StrongParts(c.out);
     std::vector<std::vector<int>> members(*std::max_element(part.begin(), part.end()) + 1);
@@ -169,7 +204,13 @@ std::vector<int> FlowLayers(const Component& c) {
     std::vector<int> rank(n, 0), outDeg(n, 0), inDeg(n, 0);
     std::vector<char> gone(n, 0);
     for (const auto& m : members)
-        if (m.size() > 1) GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
+        if (m.size() > 1) {
+            if (cyclic) *cyclic = true;
+            if (depthFirst)
+                DepthFirstOrder(m, c.out, part, gone, rank);
+            else
+                GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
+        }
 
     std::vector<std::vector<int>> down(n), up(n);
     std::unordered_set<std::uint64_t> seen;
@@ -313,7 +354,8 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     if (!labelled) in.labels.clear();
     std::vector<int> side(n);
     for (int v = 0; v < n; ++v) side[v] = shapes[c.boxes[v]]->side;
-    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c);
+    bool cyclic = false;
+    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, false, &cyclic);
     if (c.centre >= 0) in.pivotLayer = in.layer[c.centre];
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
     // the component's area, and wider than twice a 4:3 page as deep as the
@@ -330,6 +372,24 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
     layout::Placement p = layout::PlaceLayers(in);
+    if (cyclic && c.links.size() <= kSparseLinksPerBox * c.boxes.size()) {
+        // Cycles can be turned round another way too: as a depth-first walk
+        // meets them. In a sparse component, where that choice decides
+        // most, that drawing is tried as well unless its links would be far
+        // longer (more dummies, more time, rarely fewer crossings), and the
+        // one with fewer crossings is kept.
+        auto length = [&](const std::vector<int>& layer) {
+            long long total = 0;
+            for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
+            return total;
+        };
+        const long long greedy = length(in.layer);
+        in.layer = FlowLayers(c, true);
+        if (length(in.layer) <= kLongerLayering * greedy) {
+            layout::Placement q = layout::PlaceLayers(in);
+            if (q.crossings < p.crossings) p = std::move(q);
+        }
+    }
     c.left = leftToRight ? p.across : p.along;
     c.top = leftToRight ? p.along : p.across;
     c.width = leftToRight ? p.acrossExtent : p.alongExtent;

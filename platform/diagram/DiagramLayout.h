@@ -18,7 +18,9 @@ public:
 // Layered layout: only links inside a cycle are turned round (a greedy
 // order, insertion order breaking ties), layers of least total link length
 // (network simplex, bounded), callers above or before callees, crossings
-// reduced by barycentre sweeps with neighbour swaps, each connected
+// reduced by median sweeps with neighbour swaps from two first orders (in
+// a sparse component with cycles, both for the greedy way of turning them
+// round and for the depth-first one, keeping the fewer crossings), each connected
 // component laid out apart and the components packed toward a 4:3 page,
 // the far ends of a very wide layer moved into layers of their own. Every
 // link is routed: from a port on its box's side, between the boxes of the

@@ -13,9 +13,12 @@ namespace {
 // few in a row bring nothing), transposition passes after them, and
 // placement passes.
 constexpr int kMaxSweeps = 24;
-constexpr int kStaleSweeps = 4;
+constexpr int kStaleSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
-constexpr int kOrderStarts = 4;
+constexpr int kOrderStarts = 2;
+// A sweep counts as a gain when it removes more than this share of the
+// crossings.
+constexpr double kConvergence = 0.995;
 constexpr int kPlacementPasses = 6;
 // Dummies allowed per box and link, on average.
 constexpr long long kDummiesPerElement = 20;
@@ -73,8 +76,11 @@ public:
         BuildProperGraph();
         OrderLayers();
         RouteLeftOut();
+        const long long crossings = Crossings();
         PlaceAlong();
-        return Output();
+        Placement p = Output();
+        p.crossings = crossings;
+        return p;
     }
 
 private:
@@ -411,17 +417,15 @@ private:
         m_up = BuildAdjacency(m_nodes, m_edges, false);
     }
 
-    // The crossing reduction from a few first orders (depth first and
-    // breadth first, each with sweeps starting downward and upward): the
-    // sweeps end in a local optimum, and a different start often finds a
-    // better one. The order with the fewest crossings is kept, the first
-    // on a tie.
+    // The crossing reduction from two first orders (depth first and
+    // breadth first): the sweeps end in a local optimum, and a different
+    // start often finds a better one. The order with the fewest crossings
+    // is kept, the first on a tie.
     void OrderLayers() {
         long long best = -1;
         std::vector<std::vector<int>> kept;
         for (int start = 0; start < kOrderStarts && best != 0; ++start) {
             m_breadthFirst = start % 2 == 1;
-            m_upFirst = start / 2 % 2;
             InitialOrder();
             ReduceCrossings();
             const long long c = Crossings();
@@ -519,10 +523,10 @@ private:
         return total;
     }
 
-    // Reorders layer l by the barycentre of each node's neighbours in the
-    // layer above (fromAbove) or below. Nodes without such neighbours keep
-    // their slots; ties keep the earlier order, so the result is stable.
-    void SweepLayer(int l, bool fromAbove) {
+    // Reorders layer l by the weighted median of each node's neighbours in
+    // the layer above (fromAbove) or below. Nodes without such neighbours
+    // keep their slots; ties keep the earlier order, or reverse it.
+    void SweepLayer(int l, bool fromAbove, bool reverse = false) {
         const Adjacency& nb = fromAbove ? m_up : m_down;
         auto& ord = m_order[l];
         m_keyed.clear();
@@ -530,10 +534,19 @@ private:
         for (int i = 0; i < static_cast<int>(ord.size()); ++i) {
             int v = ord[i];
             if (nb.Degree(v) == 0) continue;
-            double sum = 0;
-            for (int k = nb.Begin(v); k < nb.End(v); ++k) sum += m_pos[nb.list[k]];
-            const double key = sum / nb.Degree(v);
-            m_keyed.push_back({key, i, v});
+            m_buf.clear();
+            for (int k = nb.Begin(v); k < nb.End(v); ++k) m_buf.push_back(m_pos[nb.list[k]]);
+            std::sort(m_buf.begin(), m_buf.end());
+            const std::size_t n = m_buf.size(), rm = n / 2;
+            double key = m_buf[rm];
+            if (n % 2 == 0) {
+                // Between the two middle ones, nearer the side whose
+                // neighbours lie closer together.
+                const double right = m_buf[n - 1] - m_buf[rm], left = m_buf[rm - 1] - m_buf[0];
+                key = left == right ? (m_buf[rm - 1] + m_buf[rm]) / 2.0
+                                    : (m_buf[rm - 1] * right + m_buf[rm] * left) / (left + right);
+            }
+            m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
         }
         std::sort(m_keyed.begin(), m_keyed.end(), [](const Keyed& a, const Keyed& b) {
@@ -564,10 +577,11 @@ private:
         }
     }
 
-    // Swaps neighbours in a layer whenever that removes crossings; each swap
-    // changes only the crossings among the two nodes' own edges, so a pass
-    // never makes the total worse.
-    bool TransposePass() {
+    // Swaps neighbours in a layer whenever that removes crossings (or, with
+    // equalToo, changes nothing but the order); each swap changes only the
+    // crossings among the two nodes' own edges, so a pass never makes the
+    // total worse. True when a swap removed crossings.
+    bool TransposePass(bool equalToo = false) {
         bool improved = false;
         for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
@@ -576,34 +590,39 @@ private:
                 long long uFirst = 0, vFirst = 0;
                 PairCrossings(u, v, m_up, uFirst, vFirst);
                 PairCrossings(u, v, m_down, uFirst, vFirst);
-                if (vFirst < uFirst) {
+                if (vFirst < uFirst || (equalToo && vFirst == uFirst && uFirst > 0)) {
                     std::swap(ord[i], ord[i + 1]);
                     m_pos[u] = i + 1;
                     m_pos[v] = i;
-                    improved = true;
+                    improved = improved || vFirst < uFirst;
                 }
             }
         }
         return improved;
     }
 
+    // Sweeps down and up the layers, each layer sorted by the weighted
+    // median of its neighbours in the layer before, then neighbour swaps
+    // that remove crossings. Every other pair of sweeps breaks ties the
+    // other way round and lets swaps that change nothing through, so the
+    // order can move across a plateau; an order at least as good as the
+    // best so far replaces it. Stops after a few sweeps without real gain.
     void ReduceCrossings() {
         long long best = Crossings();
         auto bestOrder = m_order;
         int stale = 0;
-        for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale < kStaleSweeps; ++sweep) {
-            if ((sweep + m_upFirst) % 2 == 0)
-                for (int l = 1; l < m_levels; ++l) SweepLayer(l, true);
+        for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
+            const bool reverse = sweep % 4 < 2;
+            if (sweep % 2 == 0)
+                for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
             else
-                for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false);
-            TransposePass();
-            long long c = Crossings();
-            if (c < best) {
+                for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false, reverse);
+            TransposePass(!reverse);
+            const long long c = Crossings();
+            if (c <= best) {
+                if (static_cast<double>(c) < kConvergence * static_cast<double>(best)) stale = 0;
                 best = c;
                 bestOrder = m_order;
-                stale = 0;
-            } else {
-                ++stale;
             }
         }
         m_order = std::move(bestOrder);
@@ -863,7 +882,6 @@ private:
     std::vector<int> m_rankOfLevel, m_levelOf;
     std::vector<int> m_leftOut;  // links routed after the ordering
     bool m_breadthFirst = false;
-    int m_upFirst = 0;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;

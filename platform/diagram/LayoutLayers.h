@@ -68,6 +68,7 @@ struct Placement {
     std::vector<double> across;  // offset of its side toward the first layer, >= 0
     double alongExtent = 0, acrossExtent = 0;
     std::vector<Route> routes;  // one per edge
+    long long crossings = 0;    // of the routed links, between the layers
 };
 
 Placement PlaceLayers(const LayerInput& in);
