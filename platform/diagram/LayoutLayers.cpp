@@ -71,6 +71,7 @@ public:
     explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())) {}
 
     Placement Run() {
+        MeasureLoops();
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
@@ -99,7 +100,6 @@ private:
         return m_in.labels.empty() || !HasLabels(m_in.labels[e]) ? nullptr : &m_in.labels[e];
     }
 
-    // Layers made consecutive.
     // Loops and their labels: the room they take beyond each box.
     void MeasureLoops() {
         m_loopRoom.assign(m_real, 0);
@@ -126,8 +126,8 @@ private:
     }
     static double LoopReach(int k) { return kLoopReach + kLoopStep * k; }
 
+    // Layers made consecutive.
     void CompressLayers() {
-        MeasureLoops();
         std::vector<int> values(m_in.layer);
         std::sort(values.begin(), values.end());
         values.erase(std::unique(values.begin(), values.end()), values.end());
