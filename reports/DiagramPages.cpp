@@ -6,6 +6,7 @@
 #include "common/FileReplace.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
+#include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/diagram/DiagramPainter.h"
 #include "reports/AsideRemoval.h"
@@ -64,6 +65,7 @@ struct DiagramPageWriter::Job {
         fs::path full;
         fs::path preview;
         std::optional<int> previewZoom;   // none: the image needs no preview
+        int mode = 0;                     // views::FlowContextMode
     };
     std::vector<Side> sides;
     std::string name;          // the program's
@@ -97,7 +99,15 @@ std::string DiagramPageWriter::PageText(const Job& job) const {
     return mdlReports::PageText(page, PageSaveOptions{true});
 }
 
-void DiagramPageWriter::Write(const Job& job) const {
+void DiagramPageWriter::Write(Job& job) const {
+    // Laid out here, on the writing thread: the layout costs as much as the
+    // walks that made the diagram.
+    for (Job::Side& side : job.sides) {
+        platform::diagram::AutoLayout(*side.model);
+        side.previewZoom =
+            views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(*side.model)));
+        job.preview[side.mode - 1] = side.previewZoom.has_value();
+    }
     // A picture that cannot be written must not stop its page: the page
     // shows the image as missing, and the failure is raised once the page
     // is written. Nothing of another program of the same name stays under
@@ -138,16 +148,14 @@ void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::st
     job->file = file;
     for (int mode : {views::kFlowClientSide, views::kFlowDataSide}) {
         Job::Side side;
-        fs::path noImage;   // laid out here, exported with the page
-        Globals::BuildFlowContext(*side.model, *m_source, mode, id, noImage, kDepth);
+        fs::path noImage;   // laid out and exported with the page
+        Globals::BuildFlowContext(*side.model, *m_source, mode, id, noImage, kDepth, false);
         // A program that Ents does not hold draws nothing and, as with the
         // builder's own export, gets no image.
         if (side.model->ShapeCount() == 0) continue;
         side.full = m_ctx.paths.g_DiagramsFolder / (file + "." + std::to_string(mode) + ".jpg");
         side.preview = views::PreviewPath(side.full);
-        side.previewZoom =
-            views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(*side.model)));
-        job->preview[mode - 1] = side.previewZoom.has_value();
+        side.mode = mode;
         job->sides.push_back(std::move(side));
     }
 
@@ -155,7 +163,7 @@ void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::st
     // Two programs of the same name share their files: the later one's must
     // win, as when the pages are written one after the other.
     if (!m_files.insert(file).second) m_jobs.Finish();
-    std::shared_ptr<const Job> shared(std::move(job));
+    std::shared_ptr<Job> shared(std::move(job));
     m_jobs.Submit([this, shared] { Write(*shared); });
 }
 

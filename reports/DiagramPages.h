@@ -8,10 +8,11 @@
 //   <file>.1.jpg, <file>.1_preview.jpg (wide client side only),
 //   <file>.2.jpg, <file>.2_preview.jpg (wide data side only), <file>.html
 //
-// The diagrams are built and laid out on the calling thread; the images,
-// which take most of the time, and the pages may be painted, encoded, made
-// and written on worker threads (the painter draws onto QImage only). The
-// files come out the same either way.
+// The diagrams are built on the calling thread (the walks read the
+// database); their layout, the images, which take most of the time, and the
+// pages may be laid out, painted, encoded, made and written on worker
+// threads (the layout and the painter work on the model and QImage only).
+// The files come out the same either way.
 
 #include <memory>
 #include <string>
@@ -74,7 +75,7 @@ public:
 
 private:
     struct Job;
-    void Write(const Job& job) const;
+    void Write(Job& job) const;
     std::string PageText(const Job& job) const;
 
     ReportContext& m_ctx;

@@ -188,7 +188,7 @@ using platform::diagram::Shape;
 
 views::FlowContextResult BuildFlowContext(DiagramModel& diagram, views::FlowContextSource& source, int mode,
                                           const std::string& programId, std::filesystem::path& imageFile,
-                                          int depth) {
+                                          int depth, bool layOut) {
     views::FlowContextResult result;
     try {
         const auto program = source.Program(programId);
@@ -225,6 +225,7 @@ views::FlowContextResult BuildFlowContext(DiagramModel& diagram, views::FlowCont
         centre.fillColor = platform::diagram::Rgb(255, 0, 0);
         centre.boldText = true;
         centre.heavyBorder = true;
+        if (!layOut) return result;
         platform::diagram::AutoLayout(diagram);
 
         if (imageFile.empty()) return result;

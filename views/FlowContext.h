@@ -110,11 +110,13 @@ namespace Globals {
 // When imageFile is not empty the diagram is exported to it at zoom 100 and
 // imageFile then holds the preview path, whether or not a preview was
 // written (only images wider than the limit get one). Failures are silent:
-// the build stops and answers what it has.
+// the build stops and answers what it has. Without layOut the boxes keep
+// their seed places and nothing is exported: the caller lays the diagram
+// out (AutoLayout) where it likes, such as on another thread.
 views::FlowContextResult BuildFlowContext(platform::diagram::DiagramModel& diagram,
                                           views::FlowContextSource& source, int mode,
                                           const std::string& programId, std::filesystem::path& imageFile,
-                                          int depth);
+                                          int depth, bool layOut = true);
 
 // The walks, each from one box (a box of the diagram) of the entity with
 // that identifier. The client side stops at programs that converse with
