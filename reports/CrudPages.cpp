@@ -12,6 +12,7 @@
 #include "common/AsciiCase.h"
 #include "common/FileReplace.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "reports/AsideRemoval.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ClientInfo.h"
@@ -202,8 +203,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
     repaint();
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
-    ctx.builder.WritePage(overlapPath);
-    repaint();
+    common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(overlapPath); });
     Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
     FillClientInfo(overlap, ctx.db);
     const std::vector<Node> rows = DataRows(overlap, overlapPath);
@@ -248,7 +248,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             repaint();
         }
     }
-    SavePage(overlap, overlapPath);
+    common::WhileStepping(ctx.progress, [&] { SavePage(overlap, overlapPath); });
     return cancelled ? "0" : "-1";
 }
 

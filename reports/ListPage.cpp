@@ -2,6 +2,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "reports/PageDocument.h"
 
@@ -76,9 +77,9 @@ void FinishListPage(platform::db::Database& db, common::IPrompt& prompt, const s
 }  // namespace
 
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
-    ctx.builder.WritePage(file);
-    // A page of thousands of rows takes a while each way: the window may
-    // repaint in between.
+    // A page of thousands of rows takes a while each way: the window
+    // repaints meanwhile.
+    common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(file); });
     ctx.progress.StartStep("");
     FinishListPage(ctx.db, ctx.prompt, file);
 }

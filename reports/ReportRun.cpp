@@ -1,7 +1,5 @@
 #include "reports/ReportRun.h"
 
-#include <chrono>
-#include <future>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -10,6 +8,7 @@
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
+#include "common/WhileStepping.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/AnalysisRun.h"
 #include "reports/AsideRemoval.h"
@@ -193,10 +192,8 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     // cancelled: then the deletion goes on behind the window.
     WaitForRemovals(run.progress);
     if (!result.incomplete) {
-        // On its own thread, so the window repaints while the disk catches up.
-        auto synced = std::async(std::launch::async, [&deferred] { deferred->Sync(); });
-        while (synced.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) run.progress.StartStep("");
-        synced.get();
+        // The window repaints while the disk catches up.
+        common::WhileStepping(run.progress, [&deferred] { deferred->Sync(); });
         deferred.reset();
     }
     run.progress.Action("");
