@@ -189,19 +189,18 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     if (analysis.cancelled) return "0";
     // Without a written file the analysis found no sharing pair (and has
     // removed any file an earlier run left): the list is empty.
-    const std::vector<CrudComparisonRow> pairs =
-        analysis.fileWritten ? ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder)) : std::vector<CrudComparisonRow>{};
     // With tens of thousands of pairs each piece of the overlap page takes
-    // a while: the window may repaint between them.
+    // a while: the window repaints meanwhile, or between them.
     const auto repaint = [&ctx] { ctx.progress.StartStep(""); };
-    repaint();
-
+    std::vector<CrudComparisonRow> pairs;
     ReportList list;
-    list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
-    for (const CrudComparisonRow& pair : pairs)
-        list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
-    ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
-    repaint();
+    common::WhileStepping(ctx.progress, [&] {
+        if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
+        list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
+        for (const CrudComparisonRow& pair : pairs)
+            list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
+        ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+    });
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
     common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(overlapPath); });
     Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);

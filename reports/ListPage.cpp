@@ -65,29 +65,23 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
     return listed;
 }
 
-namespace {
-
-// The engine's page read back with its fix-ups, given the client information and saved.
-void FinishListPage(platform::db::Database& db, common::IPrompt& prompt, const std::filesystem::path& file) {
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
-    FillClientInfo(page, db);
-    SavePage(page, file);
-}
-
-}  // namespace
-
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
     // A page of thousands of rows takes a while each way: the window
     // repaints meanwhile.
     common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(file); });
     ctx.progress.StartStep("");
-    FinishListPage(ctx.db, ctx.prompt, file);
+    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, ctx.prompt);
+    FillClientInfo(page, ctx.db);
+    ctx.progress.StartStep("");
+    common::WhileStepping(ctx.progress, [&] { SavePage(page, file); });
 }
 
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    const std::filesystem::path& file) {
     builder.WritePage(file);
-    FinishListPage(db, prompt, file);
+    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
+    FillClientInfo(page, db);
+    SavePage(page, file);
 }
 
 }  // namespace mdlReports
