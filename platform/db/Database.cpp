@@ -7,6 +7,9 @@
 #include <cstring>
 #include <fstream>
 #include <strings.h>
+#include <utility>
+
+#include "common/Progress.h"
 
 namespace platform::db {
 
@@ -21,6 +24,16 @@ std::string Describe(sqlite3* db, int rc) {
 // for the statement; Sql() keeps that for the developer.
 [[noreturn]] void Raise(sqlite3* db, int rc, std::string_view sql) {
     throw DbError(Describe(db, rc), std::string(sql), rc);
+}
+
+// The connection whose statement is handing control to a ProgressPump on
+// this thread, if any.
+thread_local const sqlite3* t_pumping = nullptr;
+
+void RefuseWhilePumping(sqlite3* db, std::string_view sql) {
+    if (db && db == t_pumping)
+        throw DbError("The database is busy with a long statement and cannot be used until it ends.",
+                      std::string(sql), SQLITE_MISUSE);
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -109,6 +122,7 @@ double Value::AsReal() const {
 // ---- Statement -----------------------------------------------------------
 
 Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db), m_sql(sql) {
+    RefuseWhilePumping(db, m_sql);
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(db, m_sql.c_str(), static_cast<int>(m_sql.size()), &m_stmt, &tail);
     if (rc != SQLITE_OK) {
@@ -178,6 +192,7 @@ Statement& Statement::Reset() {
 }
 
 bool Statement::Step() {
+    RefuseWhilePumping(m_db, m_sql);
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -379,6 +394,7 @@ std::unique_ptr<Database> Database::InMemory() {
 
 void Database::ExecuteScript(std::string_view sql) {
     std::string text(sql);
+    RefuseWhilePumping(m_db, text);
     char* err = nullptr;
     int rc = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
@@ -464,6 +480,46 @@ void Transaction::Commit() {
     if (m_savepoint.empty()) m_db.Commit();
     else m_db.ExecuteScript("RELEASE " + m_savepoint);
     m_open = false;
+}
+
+// ---- ProgressPump ----------------------------------------------------------
+
+namespace {
+// A small fraction of a millisecond of work between two calls: the window
+// decides itself how often it lets events through (a call that finds it
+// too early costs a clock reading), so a call may come often.
+constexpr int kPumpSteps = 10000;
+}  // namespace
+
+ProgressPump::ProgressPump(Database& db, common::IProgress& progress)
+    : m_db(db), m_progress(progress), m_outer(std::exchange(db.m_pump, this)) {
+    Install();
+}
+
+ProgressPump::~ProgressPump() {
+    m_db.m_pump = m_outer;
+    if (!m_db.m_db) return;
+    if (m_outer) m_outer->Install();
+    else sqlite3_progress_handler(m_db.m_db, 0, nullptr, nullptr);
+}
+
+void ProgressPump::Install() {
+    if (m_db.m_db) sqlite3_progress_handler(m_db.m_db, kPumpSteps, &ProgressPump::Handler, this);
+}
+
+int ProgressPump::Handler(void* arg) {
+    auto* pump = static_cast<ProgressPump*>(arg);
+    const sqlite3* outer = std::exchange(t_pumping, pump->m_db.m_db);
+    int interrupt = 0;
+    try {
+        pump->m_progress.StartStep("");
+    } catch (...) {
+        // No exception may cross SQLite's frames: the statement stops
+        // instead, and its caller sees it fail.
+        interrupt = 1;
+    }
+    t_pumping = outer;
+    return interrupt;
 }
 
 }  // namespace platform::db

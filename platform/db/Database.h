@@ -16,6 +16,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace common { class IProgress; }
+
 namespace platform::db {
 
 // An error raised by the database: SQLite's message, plus the statement that failed.
@@ -171,10 +173,34 @@ public:
     sqlite3* Handle() const { return m_db; }
 
 private:
+    friend class ProgressPump;
     Database(sqlite3* db, std::filesystem::path path);
     sqlite3* m_db = nullptr;
     std::filesystem::path m_path;
     bool m_memoryCopy = false;
+    class ProgressPump* m_pump = nullptr;   // the innermost one, if any
+};
+
+// While it lives, a single long statement on the database (an index built
+// over a large table, ANALYZE, a read of every row) still lets the window's
+// events through: every so many virtual-machine steps SQLite hands control
+// to progress.StartStep(""), which shows no caption and advances no bar.
+// SQLite forbids any use of the connection from there, so a statement that
+// the window's events would start on it raises DbError instead. Pumps nest:
+// the end of an inner one gives the outer one back.
+class ProgressPump {
+public:
+    ProgressPump(Database& db, common::IProgress& progress);
+    ~ProgressPump();
+    ProgressPump(const ProgressPump&) = delete;
+    ProgressPump& operator=(const ProgressPump&) = delete;
+
+private:
+    static int Handler(void* pump);
+    void Install();
+    Database& m_db;
+    common::IProgress& m_progress;
+    ProgressPump* m_outer;
 };
 
 // Scope guard for one transaction: commits on Commit(), rolls back when

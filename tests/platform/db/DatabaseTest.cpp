@@ -179,3 +179,40 @@ TEST(Database, NestedTransactionsBecomeSavepoints) {
     rs.MoveNext();
     EXPECT_EQ(rs.Text("Name"), "inner");
 }
+
+// One long statement lets the window's events through while it runs; an
+// event that would use the same connection meanwhile is refused, not run.
+TEST(Database, ProgressPumpStepsDuringOneStatementAndRefusesTheConnection) {
+    auto db = TableDb();
+    struct Pumping : common::NullProgress {
+        Database* db = nullptr;
+        int steps = 0, refused = 0;
+        void StartStep(const std::string& caption) override {
+            EXPECT_EQ(caption, "");
+            ++steps;
+            try {
+                db->Scalar("SELECT count(*) FROM T");
+            } catch (const DbError&) {
+                ++refused;
+            }
+        }
+    } pumping, inner;
+    pumping.db = inner.db = db.get();
+    const char* sum = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) SELECT sum(i) FROM n";
+    {
+        platform::db::ProgressPump outer(*db, pumping);
+        {
+            platform::db::ProgressPump nested(*db, inner);
+            db->Scalar(sum);
+        }
+        EXPECT_EQ(pumping.steps, 0);
+        EXPECT_EQ(db->Scalar(sum).AsInt(), 20000100000);   // the outer pump is back
+    }
+    EXPECT_GT(inner.steps, 10);
+    EXPECT_GT(pumping.steps, 10);
+    EXPECT_EQ(pumping.refused, pumping.steps);
+    const int steps = pumping.steps;
+    db->Scalar(sum);
+    EXPECT_EQ(pumping.steps, steps);
+    EXPECT_EQ(db->Scalar("SELECT count(*) FROM T").AsInt(), 0);
+}
