@@ -3,6 +3,7 @@
 #include "classify/BuildSummaryTree.h"
 #include "classify/ClassifyPrograms.h"
 #include "common/Progress.h"
+#include "platform/db/Database.h"
 
 namespace classify {
 
@@ -12,10 +13,15 @@ common::Tree ClassifyObjects(platform::db::Database& db, common::IProgress& prog
         // so the window never keeps a stale progress strip.
         common::ProgressScope scope(progress, "Classify objects", 1, true);
         progress.StartStep("");
-        mdlReports::ClassifyPrograms(db);
+        {
+            // The one step reads and writes every program: the window's
+            // events get through during its statements.
+            platform::db::ProgressPump pump(db, progress);
+            mdlReports::ClassifyPrograms(db);
+        }
         progress.FinishStep(1);
     }
-    return BuildSummaryTree(db);
+    return BuildSummaryTree(db, progress);
 }
 
 }  // namespace classify

@@ -95,7 +95,11 @@ std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& ses
     view.summary = classify::ClassifyObjects(db, progress);
     // Statistics let SQLite pick the ID index for "ID = ? AND EntName = ?";
     // without them it scans every program through the (EntName, SOAType) index.
-    db.ExecuteScript("ANALYZE");
+    {
+        // A long statement of its own at 100,000 programs.
+        platform::db::ProgressPump pump(db, progress);
+        db.ExecuteScript("ANALYZE");
+    }
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
     // A fresh database has no web operations or services: the web trees stay empty.

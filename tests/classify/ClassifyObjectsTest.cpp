@@ -25,8 +25,13 @@ TEST_F(ClassifyObjectsTest, OneStepThatCancelDoesNotStopThenTheTree) {
     testsupport::RecordingProgress progress;
     progress.cancelAfterSteps = 1;  // the user confirms Cancel as soon as the step shows
     common::Tree tree = classify::ClassifyObjects(*db, progress);
-    EXPECT_EQ(progress.calls, (std::vector<std::string>{"StartProgress(Classify objects,1,T)", "StartStep()",
-                                                        "FinishStep(1)", "FinishProgress"}));
+    ASSERT_GE(progress.calls.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(progress.calls.begin(), progress.calls.begin() + 4),
+              (std::vector<std::string>{"StartProgress(Classify objects,1,T)", "StartStep()", "FinishStep(1)",
+                                        "FinishProgress"}));
+    // Then only steps without caption, which let a window's events through
+    // while the tree is read.
+    for (size_t i = 4; i < progress.calls.size(); ++i) EXPECT_EQ(progress.calls[i], "StartStep()");
     EXPECT_EQ(Code("C"), 1);
     EXPECT_EQ(Code("F"), 20);
     EXPECT_EQ(Code("B"), 90);
