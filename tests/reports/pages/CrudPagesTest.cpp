@@ -9,6 +9,7 @@
 #include "reports/ClientInfo.h"
 #include "reports/CrudComparison.h"
 #include "reports/CrudPages.h"
+#include "tests/reports/ReportLinks.h"
 #include "tests/reports/pages/PageTestSupport.h"
 
 namespace {
@@ -77,7 +78,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
         EXPECT_EQ(href.rfind("crudsignatures/", 0), 0u) << href;
         pages.insert(href);
 
-        const auto page = pagetest::Page(paths.g_CrudSignaturesFolder.parent_path() / href);
+        const auto page = pagetest::Page(paths.g_CrudSignaturesFolder.parent_path() / reporttest::PercentDecoded(href));
         const std::string one = row[0].substr(href.size() + 2, row[0].size() - href.size() - 3);
         const std::string two = row[2].substr(href.size() + 2, row[2].size() - href.size() - 3);
         EXPECT_EQ(Title(page, "title1"), one);
