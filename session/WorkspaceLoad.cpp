@@ -93,15 +93,19 @@ std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& ses
     const workspace::ImportResult imported = workspace::ImportRepositoryEntities(db, store, progress);
     if (!imported.error.empty()) throw std::runtime_error(imported.error);
     view.summary = classify::ClassifyObjects(db, progress);
-    // Statistics let SQLite pick the ID index for "ID = ? AND EntName = ?";
-    // without them it scans every program through the (EntName, SOAType) index.
+    // The statistics and the tables are committed at once: on a busy disk
+    // each commit of its own kept the window waiting.
+    platform::db::Transaction tx(db);
     {
-        // A long statement of its own at 100,000 programs.
+        // Statistics let SQLite pick the ID index for "ID = ? AND EntName = ?";
+        // without them it scans every program through the (EntName, SOAType)
+        // index. A long statement of its own at 100,000 programs.
         platform::db::ProgressPump pump(db, progress);
         db.ExecuteScript("ANALYZE");
     }
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
+    tx.Commit();
     // A fresh database has no web operations or services: the web trees stay empty.
     return imported.done ? std::string() : incomplete;
 }
