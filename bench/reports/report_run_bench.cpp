@@ -27,6 +27,8 @@
 //     the longest the window waits.
 //  4. C runs (default 4; 0 skips 3 and 4) cancelled at random moments of
 //     the first run's length: the delay from the cancel to the run's end.
+// With QA_BENCH_WAITS set, every wait of the window over 0.1 s is printed
+// with the phase and the step caption before it.
 // --threads is handed to the diagram pages (default: the machine's cores).
 // --dir puts the workspace and its report tree in DIR (default: the
 // system's temporary folder); --keep keeps them.
