@@ -85,7 +85,11 @@ Node TitleHeading(const Document& page) {
 }  // namespace
 
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads)
-    : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads) {}
+    : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads) {
+    // Neighbouring programs share most of their diagrams: each entity's
+    // callers, callees and screens are read once for all the pages.
+    m_source->KeepAnswers();
+}
 
 DiagramPageWriter::~DiagramPageWriter() = default;
 

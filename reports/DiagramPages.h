@@ -50,7 +50,9 @@ void SetDiagramImage(platform::xml::Document& page, const std::string& cellId, c
 class DiagramPageWriter {
 public:
     // threads: how many threads paint, encode and write; 0 takes the
-    // machine's cores, 1 does it on the calling thread.
+    // machine's cores, 1 does it on the calling thread. The walks' answers
+    // are kept for the writer's life, so Ents and Rels must not change
+    // while it lives.
     explicit DiagramPageWriter(ReportContext& ctx, int threads = 0);
     // Drops the pages not yet begun and waits for those under way.
     ~DiagramPageWriter();

@@ -54,52 +54,66 @@ constexpr const char* kCalleesSql =
 }  // namespace
 
 FlowContextSource::FlowContextSource(platform::db::Database& db, platform::workbench::EntityStore store)
-    : m_db(db), m_store(std::move(store)) {}
+    : m_db(db),
+      m_store(std::move(store)),
+      m_program{kProgramSql},
+      m_callers{kCallersSql},
+      m_callingPrograms{kCallingProgramsSql},
+      m_screens{kScreensSql},
+      m_callees{kCalleesSql} {}
 
 FlowContextSource::~FlowContextSource() = default;
 
-std::vector<FlowContextSource::Row> FlowContextSource::Read(std::optional<Statement>& stmt, const char* sql,
-                                                            const Params& params) {
-    if (!stmt) stmt.emplace(m_db.Prepare(sql));
+// params: the question's values after the identifier, which is ?1.
+std::vector<FlowContextSource::Row> FlowContextSource::Read(Query& query, const std::string& id, Params params) {
+    if (m_keep) {
+        // Kept by the identifier as given: the answer is the same for
+        // another spelling, but asking again costs little.
+        if (const auto found = query.kept.find(id); found != query.kept.end()) return found->second;
+    }
+    if (!query.stmt) query.stmt.emplace(m_db.Prepare(query.sql));
+    Statement& stmt = *query.stmt;
+    params.insert(params.begin(), id);
     // Read to the end before anyone walks on: the walks run this same
     // statement again for every new box.
-    stmt->BindAll(params);
+    stmt.BindAll(params);
     std::vector<Row> rows;
-    while (stmt->Step()) {
+    while (stmt.Step()) {
         Row r;
-        r.id = stmt->Text(0);
-        r.name = stmt->Text(1);
-        r.entName = stmt->Text(2);
-        r.soaType = stmt->Column(3).AsInt();
-        r.stub = stmt->Column(4).AsBool();
-        r.relName = stmt->Text(5);
-        r.relNameFull = stmt->Text(6);
+        r.id = stmt.Text(0);
+        r.name = stmt.Text(1);
+        r.entName = stmt.Text(2);
+        r.soaType = stmt.Column(3).AsInt();
+        r.stub = stmt.Column(4).AsBool();
+        r.relName = stmt.Text(5);
+        r.relNameFull = stmt.Text(6);
         rows.push_back(std::move(r));
     }
-    stmt->Reset();
+    stmt.Reset();
+    if (m_keep) query.kept.emplace(id, rows);
     return rows;
 }
 
 std::optional<FlowContextSource::Row> FlowContextSource::Program(const std::string& id) {
-    auto rows = Read(m_program, kProgramSql, {id});
+    auto rows = Read(m_program, id, {});
     if (rows.empty()) return std::nullopt;
     return std::move(rows.front());
 }
 
 std::vector<FlowContextSource::Row> FlowContextSource::Callers(const std::string& id) {
-    return Read(m_callers, kCallersSql, {id, "PROGRAM", "Calls", "Xctls"});
+    return Read(m_callers, id, {"PROGRAM", "Calls", "Xctls"});
 }
 
 std::vector<FlowContextSource::Row> FlowContextSource::CallingPrograms(const std::string& id) {
-    return Read(m_callingPrograms, kCallingProgramsSql, {id, "PROGRAM", "Calls"});
+    return Read(m_callingPrograms, id, {"PROGRAM", "Calls"});
 }
 
 std::vector<FlowContextSource::Row> FlowContextSource::Screens(const std::string& id) {
-    return Read(m_screens, kScreensSql, {id, "MAP", "converse"});
+    return Read(m_screens, id, {"MAP", "converse"});
 }
 
 std::vector<FlowContextSource::Row> FlowContextSource::Callees(const std::string& id) {
-    return Read(m_callees, kCalleesSql, {id, "Calls", "Xctls", "PROGRAM", "access", 10, 11, "store"});
+    return Read(m_callees, id, {"Calls", "Xctls", "PROGRAM", "access", 10, 11, "store"});
 }
 
 // ---- the preview rule ----------------------------------------------------

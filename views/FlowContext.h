@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/db/Database.h"
@@ -28,12 +29,21 @@ namespace views {
 // prepared on first use and kept for the object's life, so the walks, which
 // run the same few queries once per box, prepare each of them once. Drop the
 // source before the database closes.
+//
+// A source that builds many diagrams over tables that do not change (the
+// report run's, inside one read transaction) can keep every answer: each
+// question about an entity is then asked of the database once, however many
+// diagrams the entity appears in.
 class FlowContextSource {
 public:
     explicit FlowContextSource(platform::db::Database& db, platform::workbench::EntityStore store = {});
     ~FlowContextSource();
     FlowContextSource(const FlowContextSource&) = delete;
     FlowContextSource& operator=(const FlowContextSource&) = delete;
+
+    // From now on every answer is kept and given again for the same
+    // question. Only while Ents and Rels stay as they are.
+    void KeepAnswers() { m_keep = true; }
 
     platform::db::Database& Db() const { return m_db; }
     const platform::workbench::EntityStore& Store() const { return m_store; }
@@ -63,12 +73,19 @@ public:
     std::vector<Row> Callees(const std::string& id);
 
 private:
-    std::vector<Row> Read(std::optional<platform::db::Statement>& stmt, const char* sql,
-                          const platform::db::Params& params);
+    // One question: its statement, and the answers kept by identifier.
+    struct Query {
+        explicit Query(const char* text) : sql(text) {}
+        const char* sql;
+        std::optional<platform::db::Statement> stmt;
+        std::unordered_map<std::string, std::vector<Row>> kept;
+    };
+    std::vector<Row> Read(Query& query, const std::string& id, platform::db::Params params);
 
     platform::db::Database& m_db;
     platform::workbench::EntityStore m_store;
-    std::optional<platform::db::Statement> m_program, m_callers, m_callingPrograms, m_screens, m_callees;
+    bool m_keep = false;
+    Query m_program, m_callers, m_callingPrograms, m_screens, m_callees;
 };
 
 enum FlowContextMode : int {

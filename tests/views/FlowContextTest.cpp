@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
+#include <vector>
 
 #include "platform/diagram/DiagramPainter.h"
 #include "tests/classify/WorkspaceDb.h"
@@ -194,6 +196,15 @@ TEST_F(FlowContextTest, TheDataSideShowsAsManyLevelsAsItsDepth) {
     EXPECT_THAT(Links(), UnorderedElementsAre("P -Calls-> L1 red", "L1 -Xctls-> L2 blue", "L2 -Calls-> L3 red",
                                               "L3 -Calls-> L4 red", "L4 -Updates-> L5 yellow"));
     EXPECT_EQ(Box("L2").hint, "L1 Xctls L2");
+    // A source that keeps its answers draws the same from any centre at
+    // any depth after other diagrams.
+    FlowContextSource kept(*db, store);
+    kept.KeepAnswers();
+    for (const auto& [centre, depth, boxes] : std::vector<std::tuple<std::string, int, std::vector<std::string>>>{
+             {p, 5, cases.at(5)}, {l2, 2, {"L2", "L3", "L4"}}, {p, 1, cases.at(1)}, {l1, 4, {"L1", "L2", "L3", "L4", "L5"}}}) {
+        Globals::BuildFlowContext(dgm, kept, kFlowDataSide, centre, image, depth);
+        EXPECT_EQ(Boxes(), boxes) << centre << " " << depth;
+    }
 }
 
 TEST_F(FlowContextTest, TheCentreAloneIsRedAndAnUnknownProgramKeepsTheDrawing) {
