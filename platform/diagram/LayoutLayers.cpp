@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <tuple>
 
+#include "platform/diagram/LayoutAlign.h"
+
 namespace platform::diagram::layout {
 
 namespace {
@@ -15,11 +17,13 @@ namespace {
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
-constexpr int kOrderStarts = 2;
+// A sparse graph (at most this many links per box) is ordered from a third
+// first order too: with few links to pin them, where the boxes start
+// decides more.
+constexpr std::size_t kSparseLinksPerBox = 2;
 // A sweep counts as a gain when it removes more than this share of the
 // crossings.
 constexpr double kConvergence = 0.995;
-constexpr int kPlacementPasses = 6;
 // Dummies allowed per box and link, on average.
 constexpr long long kDummiesPerElement = 20;
 // Dummies of the links left out of the ordering, routed after it, as a
@@ -175,6 +179,7 @@ private:
         std::vector<std::pair<int, int>> place(m_real);
         for (int v = 0; v < m_real; ++v) place[v] = {m_boxLayer[v], 0};
         bool wrapped = false;
+        std::vector<char> wrappedLayer(m_layers, 0);
         for (int l = 0; l < m_layers; ++l) {
             if (width[l] <= m_in.wrapLimit) continue;
             const bool towardFirst = m_pivot >= 0 && l < m_pivot;
@@ -226,6 +231,7 @@ private:
             for (int i = 0; i < m; ++i) place[movable[i]].second = towardFirst ? -(i % bestRows) : i % bestRows;
             depth += (bestRows - 1) * (thick[l] + m_in.layerGap);
             wrapped = true;
+            wrappedLayer[l] = 1;
         }
         if (!wrapped) return;
         std::vector<std::pair<int, int>> values(place);
@@ -237,6 +243,8 @@ private:
         if (pivotBefore >= 0)
             m_pivot = static_cast<int>(std::lower_bound(values.begin(), values.end(), std::pair{pivotBefore, 0}) - values.begin());
         m_layers = static_cast<int>(values.size());
+        m_wrapRow.assign(m_layers, 0);
+        for (int k = 0; k < m_layers; ++k) m_wrapRow[k] = wrappedLayer[values[k].first];
     }
 
     // The proper graph: the layers of boxes at odd ranks, a row of labels
@@ -418,14 +426,17 @@ private:
     }
 
     // The crossing reduction from two first orders (depth first and
-    // breadth first): the sweeps end in a local optimum, and a different
-    // start often finds a better one. The order with the fewest crossings
-    // is kept, the first on a tie.
+    // breadth first), in a sparse graph from a third (breadth first from
+    // the last layers up): the sweeps end in a local optimum, and a
+    // different start often finds a better one. The order with the fewest
+    // crossings is kept, the first on a tie.
     void OrderLayers() {
         long long best = -1;
         std::vector<std::vector<int>> kept;
-        for (int start = 0; start < kOrderStarts && best != 0; ++start) {
-            m_breadthFirst = start % 2 == 1;
+        const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
+        for (int start = 0; start < (sparse ? 3 : 2) && best != 0; ++start) {
+            m_breadthFirst = start >= 1;
+            m_fromSinks = start == 2;
             InitialOrder();
             ReduceCrossings();
             const long long c = Crossings();
@@ -441,7 +452,8 @@ private:
 
     // A depth-first (or breadth-first) walk from the boxes in their order
     // puts connected boxes near each other from the start, which the sweeps
-    // then refine.
+    // then refine. From the sinks, the breadth-first walk starts at the
+    // nodes with nothing below them and looks up before down.
     void InitialOrder() {
         m_order.assign(m_levels, {});
         m_pos.assign(m_nodes, 0);
@@ -456,25 +468,30 @@ private:
         if (m_breadthFirst) {
             // Breadth first from the boxes in their order.
             std::vector<int> queue;
-            for (int root = 0; root < m_nodes; ++root) {
-                if (seen[root]) continue;
-                queue.assign(1, root);
-                seen[root] = 1;
-                m_pos[root] = static_cast<int>(m_order[m_layer[root]].size());
-                m_order[m_layer[root]].push_back(root);
-                for (std::size_t q = 0; q < queue.size(); ++q) {
-                    const int v = queue[q];
-                    for (const Adjacency* nb : {&m_down, &m_up})
-                        for (int k = nb->Begin(v); k < nb->End(v); ++k) {
-                            const int w = nb->list[k];
-                            if (seen[w]) continue;
-                            seen[w] = 1;
-                            m_pos[w] = static_cast<int>(m_order[m_layer[w]].size());
-                            m_order[m_layer[w]].push_back(w);
-                            queue.push_back(w);
-                        }
+            const Adjacency& first = m_fromSinks ? m_up : m_down;
+            const Adjacency& second = m_fromSinks ? m_down : m_up;
+            // Pass 0 (from the sinks only) takes the nodes with nothing
+            // below them as roots, pass 1 any node not yet reached.
+            for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
+                for (int root = 0; root < m_nodes; ++root) {
+                    if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
+                    queue.assign(1, root);
+                    seen[root] = 1;
+                    m_pos[root] = static_cast<int>(m_order[m_layer[root]].size());
+                    m_order[m_layer[root]].push_back(root);
+                    for (std::size_t q = 0; q < queue.size(); ++q) {
+                        const int v = queue[q];
+                        for (const Adjacency* nb : {&first, &second})
+                            for (int k = nb->Begin(v); k < nb->End(v); ++k) {
+                                const int w = nb->list[k];
+                                if (seen[w]) continue;
+                                seen[w] = 1;
+                                m_pos[w] = static_cast<int>(m_order[m_layer[w]].size());
+                                m_order[m_layer[w]].push_back(w);
+                                queue.push_back(w);
+                            }
+                    }
                 }
-            }
             return;
         }
         for (int root = 0; root < m_nodes; ++root) {
@@ -632,73 +649,18 @@ private:
         }
     }
 
-    static double EdgeWeight(bool dummyA, bool dummyB) {
-        // Long edges pulled straight harder than short ones.
-        return dummyA && dummyB ? 8 : dummyA || dummyB ? 2 : 1;
-    }
-
-    // Places one row: each node wants the weighted mean of its neighbours'
-    // centres in the adjacent layer(s); the row's order and separations are
-    // kept, and among placements that keep them the one nearest the wishes
-    // (least weighted squares) is taken, by pooling adjacent violators.
-    void PlaceRow(const std::vector<int>& row, bool above, bool below) {
-        const int n = static_cast<int>(row.size());
-        m_blocks.clear();
-        double offset = 0;
-        for (int i = 0; i < n; ++i) {
-            int v = row[i];
-            if (i > 0) offset += Separation(row[i - 1], v);
-            double sum = 0, weight = 0;
-            auto add = [&](const Adjacency& nb) {
-                for (int k = nb.Begin(v); k < nb.End(v); ++k) {
-                    int w = nb.list[k];
-                    double ew = EdgeWeight(IsDummy(v), IsDummy(w));
-                    sum += ew * m_centre[w];
-                    weight += ew;
-                }
-            };
-            if (above) add(m_up);
-            if (below) add(m_down);
-            if (weight == 0) {
-                // Nothing to follow: stay, but give way to nodes that follow.
-                sum = m_centre[v] * 1e-3;
-                weight = 1e-3;
-            }
-            Block b{weight, sum / weight - offset, 1};
-            while (!m_blocks.empty() && m_blocks.back().value >= b.value) {
-                const Block& top = m_blocks.back();
-                b.value = (b.value * b.weight + top.value * top.weight) / (b.weight + top.weight);
-                b.weight += top.weight;
-                b.count += top.count;
-                m_blocks.pop_back();
-            }
-            m_blocks.push_back(b);
-        }
-        offset = 0;
-        int i = 0;
-        for (const Block& b : m_blocks) {
-            for (int k = 0; k < b.count; ++k, ++i) {
-                if (i > 0) offset += Separation(row[i - 1], row[i]);
-                m_centre[row[i]] = b.value + offset;
-            }
-        }
-    }
-
+    // Along the layers: long links straight through their dummies, each
+    // box over or under a median neighbour (see LayoutAlign.h).
     void PlaceAlong() {
-        m_centre.assign(m_nodes, 0);
-        for (const auto& ord : m_order) {
-            double c = 0;
-            for (std::size_t i = 0; i < ord.size(); ++i) {
-                if (i > 0) c += Separation(ord[i - 1], ord[i]);
-                m_centre[ord[i]] = c;
-            }
-        }
-        const int rows = m_levels;
-        for (int pass = 0; pass < kPlacementPasses; ++pass) {
-            for (int r = 1; r < rows; ++r) PlaceRow(m_order[r], true, false);
-            for (int r = rows - 2; r >= 0; --r) PlaceRow(m_order[r], false, true);
-        }
-        for (int r = 0; r < rows; ++r) PlaceRow(m_order[r], true, true);
+        std::vector<char> dummy(m_nodes, 0), lone(m_nodes, 0);
+        for (int v = m_real; v < m_nodes; ++v) dummy[v] = 1;
+        // The rows of a wrapped layer stand packed side by side with their
+        // links fanning out between them: aligning those would spread the
+        // rows as wide as the layer was.
+        if (!m_wrapRow.empty())
+            for (int v = 0; v < m_nodes; ++v) lone[v] = m_wrapRow[RankOf(m_layer[v]) / 2];
+        m_centre = AlignedPositions(m_order, {m_up.start, m_up.list}, {m_down.start, m_down.list}, dummy, lone,
+                                    [this](int a, int b) { return Separation(a, b); });
     }
 
     Placement Output() {
@@ -860,10 +822,6 @@ private:
         int index;
         int node;
     };
-    struct Block {
-        double weight, value;
-        int count;
-    };
     // A link's nodes from its from box to its to box, and the ranks of its
     // labels (meaningful only where it has them).
     struct EdgeRoute {
@@ -881,7 +839,9 @@ private:
     std::vector<char> m_boxLevel;      // whether a level holds boxes
     std::vector<int> m_rankOfLevel, m_levelOf;
     std::vector<int> m_leftOut;  // links routed after the ordering
+    std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
     bool m_breadthFirst = false;
+    bool m_fromSinks = false;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;
@@ -896,7 +856,6 @@ private:
     std::vector<long long> m_tree;
     std::vector<int> m_buf, m_a, m_b, m_slots;
     std::vector<Keyed> m_keyed;
-    std::vector<Block> m_blocks;
 };
 
 }  // namespace

@@ -4,11 +4,11 @@
 // their outermost boxes into layers of their own, a link's labels get a
 // place in a row of labels between two layers of boxes, long links get
 // dummy positions, each layer is ordered to reduce crossings, the boxes are
-// placed near their neighbours without overlapping, and every link is
-// routed from a port on its box's side through its dummies. Axes are
-// abstract so the same code serves rows (top to bottom) and columns (left
-// to right): "along" runs inside a layer, "across" from one layer to the
-// next.
+// placed in line with their neighbours (long links straight) without
+// overlapping, and every link is routed from a port on its box's side
+// through its dummies. Axes are abstract so the same code serves rows (top
+// to bottom) and columns (left to right): "along" runs inside a layer,
+// "across" from one layer to the next.
 
 #include <utility>
 #include <vector>

@@ -341,6 +341,17 @@ TEST(LayeredLayout, ChainsRunTopToBottomWhateverTheInsertionOrder) {
     }
 }
 
+TEST(LayeredLayout, LongLinkRunsStraightPastTheLayersBetween) {
+    // 0 -> 3 passes the layers of 1 and 2, whose other links pull them and
+    // the ends apart: between its ends the link still runs as one straight
+    // vertical line, so a reader can follow it.
+    Graph g{10, {{0, 1}, {1, 2}, {2, 3}, {0, 3}, {1, 4}, {1, 5}, {2, 6}, {2, 7}, {0, 8}, {8, 9}, {9, 3}}, {}};
+    auto laid = LayOut(g);
+    const auto& route = laid->model.Links()[3]->route;
+    ASSERT_GE(route.size(), 6u);
+    for (std::size_t i = 2; i + 2 < route.size(); ++i) EXPECT_DOUBLE_EQ(route[i].x, route[2].x) << "point " << i;
+}
+
 TEST(LayeredLayout, CycleIsBrokenInInsertionOrder) {
     // A -> B -> C -> A: the first box added leads; the link closing the
     // cycle is the one turned round.
