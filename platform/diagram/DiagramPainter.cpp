@@ -52,7 +52,14 @@ QSizeF TextSize(const std::string& text, bool bold) {
     return fm.boundingRect(QRectF(), Qt::AlignCenter, ToQString(text)).size();
 }
 
-constexpr int kLabelFlags = Qt::AlignCenter | Qt::TextWrapAnywhere;
+// A label breaks between words; only a word wider than the whole width is
+// broken inside. Measured against the width a label gets, and drawn in the
+// rectangle measured so, the choice is the same both times.
+int LabelFlags(const QString& text, double width, const QFontMetricsF& fm) {
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (fm.horizontalAdvance(word) > width + 0.5) return Qt::AlignCenter | Qt::TextWrapAnywhere;
+    return Qt::AlignCenter | Qt::TextWordWrap;
+}
 
 QRectF CentredRect(QPointF centre, QSizeF size) {
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
@@ -220,7 +227,8 @@ void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
     if (r.isNull()) return;
     // A light backing keeps a label readable where it crosses a line.
     p.fillRect(r, QColor(255, 255, 255, 200));
-    p.drawText(r, kLabelFlags, ToQString(text));
+    const QString label = ToQString(text);
+    p.drawText(r, LabelFlags(label, r.width(), QFontMetricsF(p.font())), label);
 }
 
 }  // namespace
@@ -242,7 +250,9 @@ QSizeF TextBoxSize(const std::string& text) {
 QSizeF LabelSize(const std::string& text, double maxWidth) {
     if (text.empty()) return {0, 0};
     QFontMetricsF fm(DiagramFont(false));
-    QSizeF size = fm.boundingRect(QRectF(0, 0, std::max(maxWidth, 1.0), 1e6), kLabelFlags, ToQString(text)).size();
+    const QString label = ToQString(text);
+    const double width = std::max(maxWidth, 1.0);
+    QSizeF size = fm.boundingRect(QRectF(0, 0, width, 1e6), LabelFlags(label, width, fm), label).size();
     return QSizeF(std::ceil(size.width()), std::ceil(size.height()));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QImageReader>
 #include <QPainterPath>
@@ -126,6 +127,25 @@ TEST(DiagramPainter, BoundsHoldEveryMarkAndNoMore) {
         EXPECT_TRUE(inkInColumn(kImageMargin)) << c.name;
         EXPECT_TRUE(inkInColumn(img.width() - 1 - kImageMargin)) << c.name;
     }
+}
+
+// A caption breaks between its words, never inside one that fits the width;
+// only a word wider than the width is broken, so no label grows past it.
+TEST(DiagramPainter, LabelsBreakBetweenWords) {
+    const QFontMetricsF fm(DiagramFont(false));
+    for (const char* text : {"Interprogram Relationship", "Right Program/Screen Pair"}) {
+        const QSizeF size = LabelSize(text);
+        const double whole = fm.horizontalAdvance(text);
+        // Too wide for one line, it is as wide as its widest line of whole
+        // words; a break inside a word would leave it at the full width.
+        const QString first = QString(text).section(' ', 0, -2);
+        const double widest = std::max(fm.horizontalAdvance(first), fm.horizontalAdvance(QString(text).section(' ', -1)));
+        if (whole > kMaxLabelWidth && widest <= kMaxLabelWidth)
+            EXPECT_LE(size.width(), std::ceil(widest) + 1) << text;
+        else
+            EXPECT_GE(size.width(), std::floor(std::min(whole, kMaxLabelWidth))) << text;
+    }
+    EXPECT_LE(LabelSize(std::string(200, 'x')).width(), kMaxLabelWidth);
 }
 
 // A box is filled with its own colour, unpacked red + 256 green + 65536 blue.
