@@ -82,8 +82,21 @@ void FillClientInfo(Document& page, platform::db::Database& db) {
 }
 
 Node FindElementById(const Document& page, std::string_view tag, std::string_view id) {
-    for (const Node& n : page.SelectNodes("//" + std::string(tag) + "[@id]"))
-        if (n.GetAttribute("id") == id) return n;
+    // The elements in document order up to the first match, as "//tag[@id]"
+    // would list them: pages run to tens of thousands of rows, and the cells
+    // looked for lie near their top.
+    const Node root = page.DocumentElement();
+    for (Node node = root; node;) {
+        if (node.Name() == tag && node.NamespaceUri().empty() && node.HasAttribute("id") &&
+            node.GetAttribute("id") == id)
+            return node;
+        Node next = node.FirstChildElement();
+        while (!next && node != root) {
+            for (next = node.NextSibling(); next && next.Type() != NodeType::Element;) next = next.NextSibling();
+            if (!next) node = node.Parent();
+        }
+        node = next;
+    }
     return {};
 }
 

@@ -130,6 +130,13 @@ TEST(ClientCells, AreFilledWithTheNamesAsTextAndABrokenTemplateIsAnError) {
     EXPECT_EQ(page.SelectSingleNode("//td[@id='Client']").Text(), "O'Brien & <Söhne>");
     EXPECT_EQ(page.SelectSingleNode("//td[@id='Application']").Text(), "");
     EXPECT_EQ(page.SelectNodes("//td[@id='Client']/*").size(), 0u);
+    // The first cell of the id in document order, however deep; a cell of
+    // another namespace is none of the page's.
+    Document nested = Document::Parse(
+        "<html><div xmlns=\"urn:y\"><td id=\"Client\">-</td></div><div><table><tr><td id=\"Client\">-</td></tr>"
+        "</table><td id=\"Client\">-</td></div><p><span/></p><td id=\"Application\">-</td></html>");
+    FillClientInfo(nested, "C", "A");
+    EXPECT_EQ(nested.DocumentElement().Text(), "-C-A");
 
     Document noCell = Document::Parse("<html><body><td id=\"Client\">-</td></body></html>");
     EXPECT_THROW(FillClientInfo(noCell, "a", "b"), ReportError);
