@@ -207,10 +207,29 @@ std::string ScreenTable(Database& db, const std::string& name) {
 
 namespace {
 
+// The screen template with the client information: read from its file
+// and the database for the first page of a step, and parsed again from
+// that for each further page.
+class ScreenTemplate {
+public:
+    explicit ScreenTemplate(ReportContext& ctx) : m_ctx(ctx) {}
+    Document Page() {
+        if (!m_text.empty()) return Document::Parse(m_text);
+        Document page = LoadPage(m_ctx.paths.g_TemplateScreen, PageSource::Template, m_ctx.prompt);
+        FillClientInfo(page, m_ctx.db);
+        m_text = page.ToString();
+        return page;
+    }
+
+private:
+    ReportContext& m_ctx;
+    std::string m_text;
+};
+
 // The page of one screen; its file is written at once, or by jobs when given.
-void WriteScreenPage(ReportContext& ctx, const std::string& id, const std::string& name, BackgroundJobs* jobs) {
-    Document page = LoadPage(ctx.paths.g_TemplateScreen, PageSource::Template, ctx.prompt);
-    FillClientInfo(page, ctx.db);
+void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::string& id, const std::string& name,
+                     BackgroundJobs* jobs) {
+    Document page = screen.Page();
     SetTitle(page, name);
     std::error_code ec;
     fs::create_directories(ctx.paths.g_ScreensFolder, ec);
@@ -235,7 +254,8 @@ void WriteScreenPage(ReportContext& ctx, const std::string& id, const std::strin
 }  // namespace
 
 void GenerateScreenPage(ReportContext& ctx, const std::string& id, const std::string& name) {
-    WriteScreenPage(ctx, id, name, nullptr);
+    ScreenTemplate screen(ctx);
+    WriteScreenPage(ctx, screen, id, name, nullptr);
 }
 
 std::string GenerateScreensReport(ReportContext& ctx) {
@@ -245,6 +265,7 @@ std::string GenerateScreensReport(ReportContext& ctx) {
     // screen; the pages' files are written by other threads meanwhile.
     platform::db::Transaction transaction(ctx.db);
     BackgroundJobs files;
+    ScreenTemplate screen(ctx);
     std::unordered_set<std::string> written;   // file names of the pages submitted
     const ListedRows listed = ListEntities(
         ctx, rs, "Screens Report", [](Recordset&) { return std::string("Screen"); },
@@ -252,7 +273,7 @@ std::string GenerateScreensReport(ReportContext& ctx) {
             // Screens of the same name share a page: the later one's must
             // win, as when the pages are written in turn.
             if (!written.insert(ReportFileName(name)).second) files.Finish();
-            WriteScreenPage(ctx, row.Text("Id"), name, &files);
+            WriteScreenPage(ctx, screen, row.Text("Id"), name, &files);
             return std::string(kScreenImage) + GetScreenLink(ctx.paths, name);
         });
     files.Finish();

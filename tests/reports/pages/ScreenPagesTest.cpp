@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "reports/ClientInfo.h"
+#include "reports/PageDocument.h"
 #include "reports/ScreenPages.h"
 #include "tests/reports/pages/PageTestSupport.h"
 
@@ -52,6 +54,7 @@ TEST_F(ScreenPagesTest, TheInventoryListsEveryMapStubsLastAndWritesThePagesOfThe
     Screen("A");
     Screen("Q&<R>");
     Ent("MAP#99", "MAP", "C", 0, true);
+    SaveClientInfo(*db, "Client & Co", "Orders");
     auto ctx = Ctx();
 
     EXPECT_EQ(GenerateScreensReport(ctx), "4&#42;");
@@ -67,8 +70,10 @@ TEST_F(ScreenPagesTest, TheInventoryListsEveryMapStubsLastAndWritesThePagesOfThe
     for (const auto& e : fs::directory_iterator(paths.g_ScreensFolder)) pages.push_back(e.path().filename().string());
     std::sort(pages.begin(), pages.end());
     EXPECT_THAT(pages, ElementsAre("A.html", "B.html", "Q&%3CR%3E.html"));
-    EXPECT_EQ(pagetest::Page(GetScreenPagePath(paths, "Q&<R>")).SelectSingleNode("//td[@id='title']/h1").Text(),
-              "Q&<R>");
+    // The last page has its own title and the client's names too.
+    const auto last = pagetest::Page(GetScreenPagePath(paths, "Q&<R>"));
+    EXPECT_EQ(last.SelectSingleNode("//td[@id='title']/h1").Text(), "Q&<R>");
+    EXPECT_EQ(FindElementById(last, "td", "Application").Text(), "Orders");
     // No listing: an empty screen of the default width.
     EXPECT_THAT(reporttest::ReadText(paths.g_ScreensFolder / "A.html"), HasSubstr("<pre width=\"80\">\n\n</pre>"));
     EXPECT_THAT(reporttest::ReadText(paths.g_ScreensFolder / "B.html"), HasSubstr("<pre width=\"80\">\nHELLO\n</pre>"));
