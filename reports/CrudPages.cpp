@@ -46,6 +46,19 @@ Node RequireElement(const Document& page, std::string_view tag, std::string_view
     return element;
 }
 
+// A signature laid out as a program's table (see GetProgramCRUDTable).
+Document SignatureTable(ReportContext& ctx, const std::string& name, const Globals::CrudSignature& signature) {
+    ReportList list;
+    list.headers = {"Store Name", "Inserts", "Reads", "Updates", "Deletes"};
+    for (const Globals::CrudSignatureRow& row : signature.Rows()) {
+        std::vector<std::string> cells{row.storeName};
+        for (bool mark : row.marks) cells.push_back(mark ? "Y" : "");
+        list.rows.push_back(std::move(cells));
+    }
+    ctx.builder.PageFromList(list, name, ctx.paths.g_TemplateLevel2);
+    return ctx.builder.RenderPage();
+}
+
 // A program's signature table, the root of a document of its own, which
 // the pages of its pairs copy on other threads at once: they only read it.
 using SharedTable = std::shared_ptr<const Document>;
@@ -54,12 +67,13 @@ using SharedTable = std::shared_ptr<const Document>;
 // signature read and laid out once.
 class ProgramTables {
 public:
+    explicit ProgramTables(platform::db::Database& db) : m_signatures(db) {}
     SharedTable Table(ReportContext& ctx, const std::string& name, const std::string& id) {
         ctx.progress.StartStep("CRUD for " + name);
         const std::string key = common::AsciiFold(id);   // ids compare as the database compares them
         auto found = m_tables.find(key);
         if (found == m_tables.end()) {
-            const Document page = GetProgramCRUDTable(ctx, name, id);
+            const Document page = SignatureTable(ctx, name, m_signatures.Program(id));
             const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
             auto holder = std::make_shared<Document>();
             holder->SetDocumentElement(holder->ImportNode(table, true));
@@ -70,6 +84,7 @@ public:
     }
 
 private:
+    Globals::CrudSignatureReader m_signatures;
     std::unordered_map<std::string, SharedTable> m_tables;
 };
 
@@ -172,16 +187,7 @@ std::string GetCRUDSignatureLink(const ReportPaths& paths, const fs::path& file)
 }
 
 Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id) {
-    ReportList list;
-    list.headers = {"Store Name", "Inserts", "Reads", "Updates", "Deletes"};
-    const Globals::CrudSignature signature = Globals::ProgramCRUDSignature(ctx.db, id);
-    for (const Globals::CrudSignatureRow& row : signature.Rows()) {
-        std::vector<std::string> cells{row.storeName};
-        for (bool mark : row.marks) cells.push_back(mark ? "Y" : "");
-        list.rows.push_back(std::move(cells));
-    }
-    ctx.builder.PageFromList(list, name, ctx.paths.g_TemplateLevel2);
-    return ctx.builder.RenderPage();
+    return SignatureTable(ctx, name, Globals::ProgramCRUDSignature(ctx.db, id));
 }
 
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
@@ -217,7 +223,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         fs::create_directories(ctx.paths.g_CrudSignaturesFolder, ec);
         if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
             throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
-        ProgramTables tables;
+        ProgramTables tables(ctx.db);
         std::optional<ComparePages> pages;   // made for the first pair
         std::unordered_set<std::string> used;
         for (const CrudComparisonRow& pair : pairs) {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace platform::db { class Database; }
+#include "platform/db/Database.h"
 
 namespace Globals {
 
@@ -50,6 +50,23 @@ void BuildCRUDSignature(platform::db::Database& db, CrudSignature& list, const s
 
 // The signature every caller shows: the program's own accesses only.
 CrudSignature ProgramCRUDSignature(platform::db::Database& db, const std::string& id);
+
+// The same readings with their statements prepared once, for a caller that
+// reads the signatures of many programs. Drop it before the database closes.
+class CrudSignatureReader {
+public:
+    explicit CrudSignatureReader(platform::db::Database& db);
+    ~CrudSignatureReader();
+    CrudSignatureReader(const CrudSignatureReader&) = delete;
+    CrudSignatureReader& operator=(const CrudSignatureReader&) = delete;
+
+    // As BuildCRUDSignature and ProgramCRUDSignature.
+    void Build(CrudSignature& list, const std::string& id, const std::vector<std::string>& path, int depth);
+    CrudSignature Program(const std::string& id);
+
+private:
+    platform::db::Statement m_accesses, m_called;
+};
 
 // "<id>-CRUDSig", the key of the program's signature window.
 std::string CrudSignatureKey(std::string_view id);
