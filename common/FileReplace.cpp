@@ -78,6 +78,20 @@ void DeferredSync::Sync() {
 
 ReplacementFile::ReplacementFile(const fs::path& file) {
     std::error_code ec;
+    const fs::file_status named = fs::symlink_status(file, ec);
+    if (named.type() == fs::file_type::not_found && SyncDeferred(file)) {
+        // A new file below a folder whose files count only after its Sync:
+        // there is nothing earlier to keep, so it is written under its own
+        // name, created exclusively (a link planted meanwhile is never
+        // followed), and removed again unless it is committed.
+        m_fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            m_target = file;
+            m_created = true;
+            return;
+        }
+        if (errno != EEXIST) RaiseErrno();
+    }
     m_target = fs::is_symlink(fs::symlink_status(file, ec)) ? fs::weakly_canonical(file, ec) : file;
     if (ec) m_target = file;
     const fs::file_status existing = fs::status(m_target, ec);
@@ -95,6 +109,7 @@ ReplacementFile::~ReplacementFile() {
     if (m_fd >= 0) ::close(m_fd);
     std::error_code ec;
     if (!m_temporary.empty()) fs::remove(m_temporary, ec);
+    if (m_created) fs::remove(m_target, ec);
 }
 
 void ReplacementFile::Write(std::string_view bytes) {
@@ -122,6 +137,7 @@ void ReplacementFile::Commit() {
     m_fd = -1;
     // A file system may report a failed write only here.
     if (::close(fd) != 0) RaiseErrno();
+    m_created = false;
     if (m_temporary.empty()) return;
     std::error_code ec;
     fs::rename(m_temporary, m_target, ec);

@@ -20,7 +20,10 @@ inline constexpr std::size_t kTemporarySuffixBytes = 16;
 // (a link planted under any name is never followed), and renamed over it on
 // Commit (keeping its permissions); a link is written through to the file
 // it names; a device or pipe is written in place. Without Commit the
-// temporary is removed and the file keeps its earlier content.
+// temporary is removed and the file keeps its earlier content. A file that
+// does not exist yet below a DeferredSync's folder is created exclusively
+// under its own name instead (nothing below counts before the Sync), and
+// removed again without Commit.
 // Raises std::runtime_error with the reason (not the path) on failure.
 class ReplacementFile {
 public:
@@ -41,6 +44,7 @@ private:
     bool m_keepMode = false;             // the replaced file's permissions go onto the new one
     std::filesystem::perms m_mode{};
     int m_fd = -1;
+    bool m_created = false;              // written under its own name, new
 };
 
 // While one lives, files written below its folder are not synced one by

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "common/Collection.h"
+#include "common/FileReplace.h"
 #include "common/PopToken.h"
 #include "common/SqlText.h"
+#include "tests/support/TestSupport.h"
 
 using common::Collection;
 
@@ -125,4 +130,27 @@ TEST(CollectionHasKey, NothingEmptyUnkeyedAndKeyed) {
     EXPECT_TRUE(Globals::CollectionHasKey(&keyed, "map#1"));
     EXPECT_FALSE(Globals::CollectionHasKey(keyed, "MAP#2"));
     EXPECT_EQ(keyed.Item("MAP#1"), 7);   // the test changes nothing
+}
+
+TEST(ReplacementFile, BelowADeferredSyncAFileAppearsWholeOrNotAtAllAndAnEarlierOneStaysUntilCommit) {
+    testsupport::TempDir dir;
+    const auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    common::DeferredSync deferred(dir.Path());
+    std::ofstream(dir / "old.html") << "old";
+    {
+        common::ReplacementFile fresh(dir / "new.html");
+        fresh.Write("half");
+        common::ReplacementFile replacing(dir / "old.html");
+        replacing.Write("new");
+        EXPECT_EQ(read(dir / "old.html"), "old");
+        replacing.Commit();
+    }   // the new file is dropped without Commit
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.html"));
+    EXPECT_EQ(read(dir / "old.html"), "new");
+    common::ReplaceFileContents(dir / "new.html", "whole");
+    EXPECT_EQ(read(dir / "new.html"), "whole");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);   // no temporary left
 }
