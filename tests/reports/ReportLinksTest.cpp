@@ -7,25 +7,13 @@
 #include "platform/xml/XmlChars.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/ReportPaths.h"
+#include "tests/reports/ReportLinks.h"
 #include "tests/reports/ReportTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace mdlReports;
-
-std::string PercentDecode(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 const ReportPaths kPaths = ComputeReportPaths("/opt/qa/bin", "/data/Work/Bank");
 
@@ -78,7 +66,7 @@ TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
         const auto nodes = platform::xml::ParseHtmlFragment(doc, GetDiagramLink(paths, name));
         ASSERT_EQ(nodes.size(), 1u);
         EXPECT_EQ(nodes[0].Name(), "a");
-        const fs::path resolved = (paths.g_ReportRoot / "client" / PercentDecode(nodes[0].GetAttribute("href")))
+        const fs::path resolved = (paths.g_ReportRoot / "client" / reporttest::PercentDecoded(nodes[0].GetAttribute("href")))
                                       .lexically_normal();
         EXPECT_EQ(resolved, page);
         if (name.empty()) {
