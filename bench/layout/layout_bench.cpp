@@ -57,6 +57,7 @@
 
 #include <QGuiApplication>
 
+#include "bench/generator/GeneratedWorkspace.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
@@ -410,16 +411,10 @@ int RunFlowContexts(int programs, const fs::path& work) {
     options.programs = programs;
     options.writeFiles = false;
     const auto generated = bench::generator::GenerateRepository(work / "gen", options);
-    platform::workbench::WorkbenchSession session;
-    session.SetBinFolder(work / "install" / "Bin");
-    auto [file, key] = FileNameUtility::GetRepositoryValues(generated.workspaceFile.string());
-    if (!session.OpenRepository(file, key)) {
-        std::fprintf(stderr, "cannot open the generated repository: %s\n", session.LastError().c_str());
-        return 1;
-    }
-    const fs::path dbFile = work / "QuarvelAnalyzer.mdb";
-    fs::copy_file(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb", dbFile, fs::copy_options::overwrite_existing);
-    auto db = platform::db::Database::Open(dbFile);
+    auto opened = bench::generator::OpenGeneratedWorkspace(generated, work, fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    if (!opened.db) return 1;
+    auto& session = *opened.session;
+    auto& db = opened.db;
     common::NullProgress progress;
     const auto imported = workspace::ImportRepositoryEntities(*db, session, progress);
     if (!imported.done) {

@@ -29,6 +29,7 @@
 #include <limits>
 #include <string>
 
+#include "bench/generator/GeneratedWorkspace.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
@@ -82,16 +83,10 @@ int main(int argc, char** argv) {
     options.writeFiles = false;
     const auto generated = bench::generator::GenerateRepository(work / "gen", options);
 
-    platform::workbench::WorkbenchSession session;
-    session.SetBinFolder(work / "install" / "Bin");
-    auto [file, key] = FileNameUtility::GetRepositoryValues(generated.workspaceFile.string());
-    if (!session.OpenRepository(file, key)) {
-        std::fprintf(stderr, "cannot open the generated repository: %s\n", session.LastError().c_str());
-        return 1;
-    }
-    const fs::path dbFile = work / "QuarvelAnalyzer.mdb";
-    fs::copy_file(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb", dbFile, fs::copy_options::overwrite_existing);
-    auto db = Database::Open(dbFile);
+    auto opened = bench::generator::OpenGeneratedWorkspace(generated, work, fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    if (!opened.db) return 1;
+    auto& session = *opened.session;
+    auto& db = opened.db;
     common::NullProgress progress;
     const auto result = workspace::ImportRepositoryEntities(*db, session, progress);
     session.Close();

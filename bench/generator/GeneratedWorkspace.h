@@ -1,0 +1,40 @@
+#pragma once
+// A generated repository opened as the benchmarks use it: its workbench
+// session, and a fresh workspace database copied from the build's template.
+// Header only: the generator library itself links no database.
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "bench/generator/SyntheticRepository.h"
+#include "platform/workbench/RepositoryValues.h"
+#include "platform/db/Database.h"
+#include "platform/workbench/WorkbenchSession.h"
+
+namespace bench::generator {
+
+struct GeneratedWorkspace {
+    std::unique_ptr<platform::workbench::WorkbenchSession> session;
+    std::unique_ptr<platform::db::Database> db;
+};
+
+// Opens the repository of generated (made below work) and copies the
+// template database templateDb to work; an empty result after saying why.
+inline GeneratedWorkspace OpenGeneratedWorkspace(const Summary& generated, const std::filesystem::path& work,
+                                                 const std::filesystem::path& templateDb) {
+    GeneratedWorkspace out;
+    out.session = std::make_unique<platform::workbench::WorkbenchSession>();
+    out.session->SetBinFolder(work / "install" / "Bin");
+    auto [file, key] = FileNameUtility::GetRepositoryValues(generated.workspaceFile.string());
+    if (!out.session->OpenRepository(file, key)) {
+        std::fprintf(stderr, "cannot open the generated repository: %s\n", out.session->LastError().c_str());
+        return {};
+    }
+    const std::filesystem::path dbFile = work / "QuarvelAnalyzer.mdb";
+    std::filesystem::copy_file(templateDb, dbFile, std::filesystem::copy_options::overwrite_existing);
+    out.db = platform::db::Database::Open(dbFile);
+    return out;
+}
+
+}  // namespace bench::generator
