@@ -3,6 +3,9 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <exception>
 
@@ -16,9 +19,20 @@ namespace {
 // calling thread prepares the next ones.
 constexpr std::size_t kQueuedPerThread = 2;
 
+// The calling thread's niceness raised to the least favoured: the
+// scheduler then hands it only what the process's other threads leave.
+// The threads of a pool are its own and end with it, so the change never
+// reaches other work. Failing, the thread merely keeps its priority.
+void YieldToOtherThreads() {
+    thread_local bool lowered = false;
+    if (lowered) return;
+    lowered = true;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+}
+
 }  // namespace
 
-BackgroundJobs::BackgroundJobs(int threads) {
+BackgroundJobs::BackgroundJobs(int threads, Share share) : m_share(share) {
     m_threads = threads > 0 ? threads : std::max(1, QThread::idealThreadCount());
     if (m_threads > 1) {
         m_pool = std::make_unique<QThreadPool>();
@@ -53,10 +67,13 @@ void BackgroundJobs::Submit(std::function<void()> job) {
     }
     {
         std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_inFlight < kQueuedPerThread * static_cast<std::size_t>(m_threads); });
+        if (m_share == Share::Paced)
+            m_done.wait(lock,
+                        [this] { return m_inFlight < kQueuedPerThread * static_cast<std::size_t>(m_threads); });
         ++m_inFlight;
     }
     m_pool->start([this, job = std::move(job)]() mutable {
+        if (m_share == Share::Behind) YieldToOtherThreads();
         Run(job);
         job = nullptr;   // what it held goes before the next job is let in
         std::lock_guard lock(m_mutex);
@@ -76,6 +93,15 @@ void BackgroundJobs::Finish() {
         m_done.wait(lock, [this] { return m_inFlight == 0; });
     }
     RaiseFailure();
+}
+
+bool BackgroundJobs::FinishWithin(std::chrono::milliseconds wait) {
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_done.wait_for(lock, wait, [this] { return m_inFlight == 0; })) return false;
+    }
+    RaiseFailure();
+    return true;
 }
 
 void BackgroundJobs::Abandon() {

@@ -4,6 +4,7 @@
 // calling thread goes on with the database and the next page. Jobs may run
 // in any order; each must touch only what it was given.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -18,9 +19,20 @@ namespace mdlReports {
 
 class BackgroundJobs {
 public:
+    enum class Share {
+        // A few jobs per thread are queued; Submit waits beyond that, so the
+        // caller keeps pace with the threads.
+        Paced,
+        // Submit never waits and the threads run at the lowest priority: the
+        // jobs take only the processor time the rest of the process leaves,
+        // while the caller goes on with work of its own. What the queued
+        // jobs hold is the caller's to keep small.
+        Behind,
+    };
+
     // threads: 0 takes the machine's cores; 1 runs every job at once on the
     // calling thread.
-    explicit BackgroundJobs(int threads = 0);
+    explicit BackgroundJobs(int threads = 0, Share share = Share::Paced);
     // Drops the jobs not yet begun and waits for those under way.
     ~BackgroundJobs();
     BackgroundJobs(const BackgroundJobs&) = delete;
@@ -28,11 +40,14 @@ public:
 
     // Runs the job, on another thread when there are several. A job that
     // throws is a failure: the first one is raised as ReportError by the
-    // next Submit or by Finish. Waits while a few jobs per thread are queued,
-    // so that what the queued jobs hold stays small.
+    // next Submit or by Finish. When paced, waits while a few jobs per
+    // thread are queued, so that what the queued jobs hold stays small.
     void Submit(std::function<void()> job);
     // Waits until every job has run; raises the first failure.
     void Finish();
+    // Waits at most for the time given; true when every job has run, then
+    // raises the first failure as Finish does.
+    bool FinishWithin(std::chrono::milliseconds wait);
     // Drops the jobs not yet begun and waits for those under way; failures
     // are forgotten. No job runs after it returns.
     void Abandon();
@@ -44,6 +59,7 @@ private:
     void RaiseFailure();
 
     int m_threads = 1;
+    Share m_share = Share::Paced;
     std::unique_ptr<QThreadPool> m_pool;
     std::mutex m_mutex;
     std::condition_variable m_done;

@@ -84,8 +84,8 @@ Node TitleHeading(const Document& page) {
 
 }  // namespace
 
-DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads)
-    : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads) {
+DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads, BackgroundJobs::Share share)
+    : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads, share) {
     // Neighbouring programs share most of their diagrams: each entity's
     // callers, callees and screens are read once for all the pages.
     m_source->KeepAnswers();
@@ -135,11 +135,17 @@ void DiagramPageWriter::Write(Job& job) const {
     if (failed) throw ReportError(*failed);
 }
 
+void DiagramPageWriter::EndDrawing() {
+    m_source.reset();
+    m_files.clear();
+}
+
 void DiagramPageWriter::Finish() { m_jobs.Finish(); }
 
 void DiagramPageWriter::Abandon() { m_jobs.Abandon(); }
 
 void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::string& name) {
+    if (!m_source) throw ReportError("The diagram pages are drawn already");
     if (m_template.empty()) {
         Document page = LoadPage(m_ctx.paths.g_TemplateDiagram, PageSource::Template, m_ctx.prompt);
         FillClientInfo(page, m_ctx.db);
@@ -178,10 +184,16 @@ void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::s
 }
 
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads) {
+    DiagramPageWriter writer(ctx, threads);
+    if (!GenerateDiagramPages(ctx, list, writer)) return false;
+    writer.Finish();
+    return true;
+}
+
+bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPageWriter& writer) {
     // One read transaction for the whole step: SQLite then locks and checks
     // the file once, not around each of the walks' many statements.
     platform::db::Transaction reading(ctx.db);
-    DiagramPageWriter writer(ctx, threads);
     // Two list entries per program in the run's reckoning: a tenth of them,
     // to the nearest whole number (the count is even, so there is no tie).
     const std::size_t every = (2 * list.size() + 5) / 10;
@@ -199,7 +211,7 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threa
             return false;
         }
     }
-    writer.Finish();
+    writer.EndDrawing();
     reading.Commit();
     return true;
 }

@@ -14,6 +14,7 @@
 // threads (the layout and the painter work on the model and QImage only).
 // The files come out the same either way.
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -50,10 +51,12 @@ void SetDiagramImage(platform::xml::Document& page, const std::string& cellId, c
 class DiagramPageWriter {
 public:
     // threads: how many threads paint, encode and write; 0 takes the
-    // machine's cores, 1 does it on the calling thread. The walks' answers
-    // are kept for the writer's life, so Ents and Rels must not change
-    // while it lives.
-    explicit DiagramPageWriter(ReportContext& ctx, int threads = 0);
+    // machine's cores, 1 does it on the calling thread. share: whether the
+    // caller waits for the threads as it submits pages, or goes on with
+    // other work while they paint behind it. The walks' answers are kept
+    // until EndDrawing, so Ents and Rels must not change before it.
+    explicit DiagramPageWriter(ReportContext& ctx, int threads = 0,
+                               BackgroundJobs::Share share = BackgroundJobs::Share::Paced);
     // Drops the pages not yet begun and waits for those under way.
     ~DiagramPageWriter();
     DiagramPageWriter(const DiagramPageWriter&) = delete;
@@ -66,9 +69,14 @@ public:
     // none under its name, and its page is still written, showing it as
     // missing).
     void GenerateDiagramPage(const std::string& id, const std::string& name);
+    // No more pages are drawn: what the walks kept is released, the
+    // images and pages already drawn are still written.
+    void EndDrawing();
     // Waits until every image and page is written. Raises ReportError
     // naming the first file that could not be written.
     void Finish();
+    // Finish, waiting at most for the time given; true when it finished.
+    bool FinishWithin(std::chrono::milliseconds wait) { return m_jobs.FinishWithin(wait); }
     // Drops the pages not yet begun and waits for those under way; what
     // failed is forgotten. Nothing is written after it returns.
     void Abandon();
@@ -99,5 +107,9 @@ void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::s
 // under way are awaited, the diagrams folder is deleted with everything in
 // it, and the result is false. True when every page and image is written.
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads = 0);
+// The same step with the writer's threads still writing when it returns
+// true: the caller goes on and awaits them with writer.Finish(). After a
+// cancel the folder is deleted as above.
+bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPageWriter& writer);
 
 }  // namespace mdlReports

@@ -1,5 +1,6 @@
 #include "reports/ReportRun.h"
 
+#include <chrono>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -58,10 +59,58 @@ private:
     bool m_open = true;
 };
 
+// The diagrams, painted behind the steps after theirs on the processor
+// time those leave. A run that ends before they are all written, by a
+// cancel, ends as a cancel inside their step does: without the diagrams
+// folder. A failure leaves what was written.
+class DiagramsBehind {
+public:
+    DiagramsBehind(ReportContext& ctx, int threads)
+        : m_ctx(ctx), m_writer(ctx, threads, BackgroundJobs::Share::Behind) {}
+    ~DiagramsBehind() {
+        if (!m_cancelled) return;
+        m_writer.Abandon();
+        Discard(m_ctx.paths, m_ctx.paths.g_DiagramsFolder);
+    }
+    DiagramsBehind(const DiagramsBehind&) = delete;
+    DiagramsBehind& operator=(const DiagramsBehind&) = delete;
+
+    // The diagram step; false when the analyst cancelled inside it.
+    bool Draw(const DiagramList& programs) {
+        if (!GenerateDiagramPages(m_ctx, programs, m_writer)) return false;
+        m_drawn = true;
+        return true;
+    }
+    // The run was cancelled: unless every page drawn is written, the
+    // diagrams go.
+    void Cancelled() { m_cancelled = m_drawn && !m_finished; }
+    // Waits for the last pages with the window's events running; false
+    // when the analyst cancels meanwhile.
+    bool Finish() {
+        if (!m_drawn) return true;
+        while (!m_writer.FinishWithin(std::chrono::milliseconds(40))) {
+            m_ctx.progress.StartStep("");
+            if (m_ctx.progress.Cancelled()) {
+                m_cancelled = true;
+                return false;
+            }
+        }
+        m_finished = true;
+        return true;
+    }
+
+private:
+    ReportContext& m_ctx;
+    DiagramPageWriter m_writer;
+    bool m_drawn = false;      // the diagram step ended without a cancel
+    bool m_finished = false;   // and its pages are all written
+    bool m_cancelled = false;
+};
+
 // Every step of the run into index; true when the last one finished
 // without a cancel.
-bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
-                ReportRunResult& result) {
+bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
+                           ReportRunResult& result, DiagramsBehind& diagrams) {
     common::IProgress& progress = run.progress;
     const auto entry = [&](std::string_view caption, const std::string& count) {
         SetIndexEntry(index, run.paths, caption, count);
@@ -86,7 +135,7 @@ bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& ana
 
     // The list lives for this step only.
     const DiagramList programs = std::exchange(g_DiagramList, {});
-    if (!GenerateDiagramPages(ctx, programs, run.threads)) return false;
+    if (!diagrams.Draw(programs)) return false;
 
     progress.StartStep("Data Stores");
     entry("Data Stores", std::to_string(GenerateDataStoresReport(ctx)));
@@ -118,12 +167,22 @@ bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& ana
         entry(caption, found.text);
     }
 
+    if (!diagrams.Finish()) return false;
+
     Level queues(progress, "Queues", 1);
     progress.StartStep("");
     entry("Queues", std::to_string(CountQueues()));
     progress.FinishStep(1);
     queues.Close();
     return !progress.Cancelled();
+}
+
+bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
+                ReportRunResult& result) {
+    DiagramsBehind diagrams(ctx, run.threads);
+    const bool done = WritePagesAndDiagrams(run, ctx, analyses, index, result, diagrams);
+    if (!done) diagrams.Cancelled();
+    return done;
 }
 
 // The run's index document. Until the run's last one, the tree holds an
