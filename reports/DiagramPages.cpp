@@ -105,11 +105,15 @@ std::string DiagramPageWriter::PageText(const Job& job) const {
 
 void DiagramPageWriter::Write(Job& job) const {
     // Laid out here, on the writing thread: the layout costs as much as the
-    // walks that made the diagram.
+    // walks that made the diagram. Each side's geometry is worked out once,
+    // for its width and both its pictures.
+    std::vector<platform::diagram::DrawingGeometry> drawings;
+    drawings.reserve(job.sides.size());
     for (Job::Side& side : job.sides) {
         platform::diagram::AutoLayout(*side.model);
+        drawings.push_back(platform::diagram::MeasureDrawing(*side.model));
         side.previewZoom =
-            views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(*side.model)));
+            views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawings.back())));
         job.preview[side.mode - 1] = side.previewZoom.has_value();
     }
     // A picture that cannot be written must not stop its page: the page
@@ -117,15 +121,17 @@ void DiagramPageWriter::Write(Job& job) const {
     // is written. Nothing of another program of the same name stays under
     // the picture's name.
     std::optional<std::string> failed;
-    auto exportImage = [&failed](const DiagramModel& model, const fs::path& file, int zoom) {
-        if (platform::diagram::ExportImage(model, file, zoom)) return;
+    auto exportImage = [&failed](const DiagramModel& model, const platform::diagram::DrawingGeometry& drawing,
+                                 const fs::path& file, int zoom) {
+        if (platform::diagram::ExportImage(model, drawing, file, zoom)) return;
         std::error_code ec;
         fs::remove(file, ec);
         if (!failed) failed = "Cannot write the image \"" + file.string() + "\"";
     };
-    for (const Job::Side& side : job.sides) {
-        exportImage(*side.model, side.full, 100);
-        if (side.previewZoom) exportImage(*side.model, side.preview, *side.previewZoom);
+    for (std::size_t i = 0; i < job.sides.size(); ++i) {
+        const Job::Side& side = job.sides[i];
+        exportImage(*side.model, drawings[i], side.full, 100);
+        if (side.previewZoom) exportImage(*side.model, drawings[i], side.preview, *side.previewZoom);
     }
     try {
         common::ReplaceFileContents(job.page, PageText(job));

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
-#include <QFontMetricsF>
 #include <QImageWriter>
 #include <QLineF>
 #include <QPainter>
@@ -17,10 +16,12 @@
 #include <exception>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "common/FileReplace.h"
+#include "platform/diagram/TextMeasure.h"
 
 namespace platform::diagram {
 
@@ -45,21 +46,6 @@ const QColor kSelectionColour(0, 120, 215);
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
 QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-QSizeF TextSize(const std::string& text, bool bold) {
-    if (text.empty()) return {0, 0};
-    QFontMetricsF fm(DiagramFont(bold));
-    return fm.boundingRect(QRectF(), Qt::AlignCenter, ToQString(text)).size();
-}
-
-// A label breaks between words; only a word wider than the whole width is
-// broken inside. Measured against the width a label gets, and drawn in the
-// rectangle measured so, the choice is the same both times.
-int LabelFlags(const QString& text, double width, const QFontMetricsF& fm) {
-    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        if (fm.horizontalAdvance(word) > width + 0.5) return Qt::AlignCenter | Qt::TextWrapAnywhere;
-    return Qt::AlignCenter | Qt::TextWordWrap;
-}
 
 QRectF CentredRect(QPointF centre, QSizeF size) {
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
@@ -223,12 +209,68 @@ double BendAroundBoxes(const DiagramModel& model, const Link& l) {
 
 double BorderPen(const Shape& s) { return s.heavyBorder ? kHeavyPen : 1.0; }
 
+// A label breaks between words; only a word wider than the whole width is
+// broken inside. Measured against the width a label gets (LabelSize), and
+// drawn in the rectangle measured so, the choice is the same both times.
 void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
     if (r.isNull()) return;
     // A light backing keeps a label readable where it crosses a line.
     p.fillRect(r, QColor(255, 255, 255, 200));
-    const QString label = ToQString(text);
-    p.drawText(r, LabelFlags(label, r.width(), QFontMetricsF(p.font())), label);
+    p.drawText(r, TextMeasure::ForThread().LabelFlags(text, r.width()), ToQString(text));
+}
+
+// The painter's font is the diagram font: a link's line, arrowheads and
+// labels.
+void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) {
+    if (g.path.isEmpty()) return;
+    p.setBrush(Qt::NoBrush);
+    if (selected) {
+        p.setPen(QPen(kSelectionColour, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(g.path);
+    }
+    QColor colour = ToQColor(l.color);
+    p.setPen(QPen(colour, 1));
+    p.drawPath(g.path);
+    p.setBrush(colour);
+    if (!g.fromHead.isEmpty()) p.drawPolygon(g.fromHead);
+    if (!g.toHead.isEmpty()) p.drawPolygon(g.toHead);
+    p.setPen(Qt::black);
+    DrawLabel(p, g.textRect, l.text);
+    DrawLabel(p, g.fromRect, l.fromLabel);
+    DrawLabel(p, g.toRect, l.toLabel);
+}
+
+// A box with its caption. Setting the painter's font costs a font of its
+// own each time: it is set only where the face changes (fontBold holds the
+// face the painter has, or none).
+void DrawShape(QPainter& p, const Shape& s, bool selected, std::optional<bool>& fontBold) {
+    QRectF r = ShapeRect(s);
+    QPen pen(ToQColor(s.lineColor), BorderPen(s));
+    if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(ToQColor(s.fillColor));
+    p.drawRoundedRect(r, kCornerRadius, kCornerRadius);
+    if (!s.text.empty()) {
+        if (fontBold != s.boldText) {
+            p.setFont(TextMeasure::ForThread().Font(s.boldText));
+            fontBold = s.boldText;
+        }
+        p.setPen(ToQColor(s.textColor));
+        p.drawText(r, Qt::AlignCenter, ToQString(s.text));
+    }
+    if (selected) {
+        p.setPen(QPen(kSelectionColour, 2));
+        p.setBrush(Qt::NoBrush);
+        double gap = kSelectionGap + BorderPen(s) / 2;
+        p.drawRect(r.adjusted(-gap, -gap, gap, gap));
+    }
+}
+
+// Whole pixels, so the image width and the preview rule's width agree.
+QRectF WholePixels(const QRectF& bounds) {
+    if (bounds.isNull()) return {};
+    double left = std::floor(bounds.left()), top = std::floor(bounds.top());
+    return QRectF(left, top, std::ceil(bounds.right()) - left, std::ceil(bounds.bottom()) - top);
 }
 
 }  // namespace
@@ -242,17 +284,15 @@ QFont DiagramFont(bool bold) {
 }
 
 QSizeF TextBoxSize(const std::string& text) {
-    QSizeF t = TextSize(text, true);
-    if (t.isEmpty()) t = QSizeF(0, QFontMetricsF(DiagramFont(true)).height());
+    TextMeasure& measure = TextMeasure::ForThread();
+    QSizeF t = measure.Line(text, true);
+    if (t.isEmpty()) t = QSizeF(0, measure.Metrics(true).height());
     return QSizeF(std::ceil(t.width() + 2 * kPadX), std::ceil(t.height() + 2 * kPadY));
 }
 
 QSizeF LabelSize(const std::string& text, double maxWidth) {
     if (text.empty()) return {0, 0};
-    QFontMetricsF fm(DiagramFont(false));
-    const QString label = ToQString(text);
-    const double width = std::max(maxWidth, 1.0);
-    QSizeF size = fm.boundingRect(QRectF(0, 0, width, 1e6), LabelFlags(label, width, fm), label).size();
+    QSizeF size = TextMeasure::ForThread().Label(text, std::max(maxWidth, 1.0));
     return QSizeF(std::ceil(size.width()), std::ceil(size.height()));
 }
 
@@ -285,7 +325,14 @@ LinkGeometry LinkShape(const Link& l, const LinkSlot& slot) {
     return ComputeLink(l, slot.index, slot.count, slot.bend);
 }
 
-QRectF DrawingBounds(const DiagramModel& model) {
+DrawingGeometry MeasureDrawing(const DiagramModel& model) {
+    DrawingGeometry d;
+    const std::vector<LinkSlot> linkSlots = LinkSlots(model);
+    const auto& links = model.Links();
+    d.links.reserve(links.size());
+    for (std::size_t i = 0; i < links.size(); ++i)
+        d.links.push_back(ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count, linkSlots[i].bend));
+
     QRectF bounds;
     auto add = [&bounds](const QRectF& r) {
         if (r.isNull()) return;
@@ -295,10 +342,7 @@ QRectF DrawingBounds(const DiagramModel& model) {
         double half = BorderPen(*s) / 2;
         add(ShapeRect(*s).adjusted(-half, -half, half, half));
     }
-    std::vector<LinkSlot> linkSlots = LinkSlots(model);
-    const auto& links = model.Links();
-    for (std::size_t i = 0; i < links.size(); ++i) {
-        LinkGeometry g = ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count, linkSlots[i].bend);
+    for (const LinkGeometry& g : d.links) {
         add(g.path.boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
         add(g.fromHead.boundingRect());
         add(g.toHead.boundingRect());
@@ -306,35 +350,19 @@ QRectF DrawingBounds(const DiagramModel& model) {
         add(g.fromRect);
         add(g.toRect);
     }
-    if (bounds.isNull()) return {};
-    // Whole pixels, so the image width and the preview rule's width agree.
-    double left = std::floor(bounds.left()), top = std::floor(bounds.top());
-    return QRectF(left, top, std::ceil(bounds.right()) - left, std::ceil(bounds.bottom()) - top);
+    d.bounds = WholePixels(bounds);
+    return d;
 }
 
-double DrawingWidth(const DiagramModel& model) {
-    return DrawingBounds(model).width() * kTwipsPerPixelX / 100.0;
-}
+QRectF DrawingBounds(const DiagramModel& model) { return MeasureDrawing(model).bounds; }
+
+double DrawingWidth(const DiagramModel& model) { return DrawingWidth(MeasureDrawing(model)); }
+double DrawingWidth(const DrawingGeometry& drawing) { return drawing.bounds.width() * kTwipsPerPixelX / 100.0; }
 
 void PaintShape(QPainter& p, const Shape& s, bool selected) {
     p.save();
-    QRectF r = ShapeRect(s);
-    QPen pen(ToQColor(s.lineColor), BorderPen(s));
-    if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
-    p.setPen(pen);
-    p.setBrush(ToQColor(s.fillColor));
-    p.drawRoundedRect(r, kCornerRadius, kCornerRadius);
-    if (!s.text.empty()) {
-        p.setFont(DiagramFont(s.boldText));
-        p.setPen(ToQColor(s.textColor));
-        p.drawText(r, Qt::AlignCenter, ToQString(s.text));
-    }
-    if (selected) {
-        p.setPen(QPen(kSelectionColour, 2));
-        p.setBrush(Qt::NoBrush);
-        double gap = kSelectionGap + BorderPen(s) / 2;
-        p.drawRect(r.adjusted(-gap, -gap, gap, gap));
-    }
+    std::optional<bool> fontBold;
+    DrawShape(p, s, selected, fontBold);
     p.restore();
 }
 
@@ -346,35 +374,30 @@ void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected) 
     LinkGeometry g = ComputeLink(l, slot.index, slot.count, slot.bend);
     if (g.path.isEmpty()) return;
     p.save();
-    p.setBrush(Qt::NoBrush);
-    if (selected) {
-        p.setPen(QPen(kSelectionColour, 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(g.path);
-    }
-    QColor colour = ToQColor(l.color);
-    p.setPen(QPen(colour, 1));
-    p.drawPath(g.path);
-    p.setBrush(colour);
-    if (!g.fromHead.isEmpty()) p.drawPolygon(g.fromHead);
-    if (!g.toHead.isEmpty()) p.drawPolygon(g.toHead);
-    p.setFont(DiagramFont(false));
-    p.setPen(Qt::black);
-    DrawLabel(p, g.textRect, l.text);
-    DrawLabel(p, g.fromRect, l.fromLabel);
-    DrawLabel(p, g.toRect, l.toLabel);
+    p.setFont(TextMeasure::ForThread().Font(false));
+    DrawLink(p, l, g, selected);
     p.restore();
 }
 
-void PaintDiagram(QPainter& p, const DiagramModel& model) {
-    std::vector<LinkSlot> linkSlots = LinkSlots(model);
+void PaintDiagram(QPainter& p, const DiagramModel& model) { PaintDiagram(p, model, MeasureDrawing(model)); }
+
+void PaintDiagram(QPainter& p, const DiagramModel& model, const DrawingGeometry& drawing) {
     const auto& links = model.Links();
-    for (std::size_t i = 0; i < links.size(); ++i)
-        PaintLink(p, *links[i], linkSlots[i], false);
-    for (const auto& s : model.Shapes()) PaintShape(p, *s, false);
+    p.save();
+    std::optional<bool> fontBold = false;
+    p.setFont(TextMeasure::ForThread().Font(false));
+    for (std::size_t i = 0; i < links.size() && i < drawing.links.size(); ++i)
+        DrawLink(p, *links[i], drawing.links[i], false);
+    for (const auto& s : model.Shapes()) DrawShape(p, *s, false, fontBold);
+    p.restore();
 }
 
 QImage RenderImage(const DiagramModel& model, int zoomPercent) {
-    QRectF bounds = DrawingBounds(model);
+    return RenderImage(model, MeasureDrawing(model), zoomPercent);
+}
+
+QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, int zoomPercent) {
+    const QRectF& bounds = drawing.bounds;
     double z = std::max(zoomPercent, 1) / 100.0;
     long long w = std::llround(bounds.width() * z) + 2 * kImageMargin;
     long long h = std::llround(bounds.height() * z) + 2 * kImageMargin;
@@ -390,12 +413,17 @@ QImage RenderImage(const DiagramModel& model, int zoomPercent) {
     p.translate(kImageMargin, kImageMargin);
     p.scale(z, z);
     p.translate(-bounds.topLeft());
-    PaintDiagram(p, model);
+    PaintDiagram(p, model, drawing);
     p.end();
     return img;
 }
 
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent) {
+    return ExportImage(model, MeasureDrawing(model), file, zoomPercent);
+}
+
+bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
+                 int zoomPercent) {
     std::string ext = file.extension().string();
     if (!ext.empty()) ext.erase(0, 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -406,7 +434,7 @@ bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, i
         QImageWriter::supportedImageFormats().contains(QByteArray::fromStdString(ext)))
         format = QByteArray::fromStdString(ext);
 
-    QImage img = RenderImage(model, zoomPercent);
+    QImage img = RenderImage(model, drawing, zoomPercent);
     if (img.isNull()) return false;
     // Encoded in memory first: the image writer does not report a write
     // that the disk refused, so the file is written where every write is

@@ -69,6 +69,15 @@ struct LinkGeometry {
 };
 LinkGeometry LinkShape(const Link& l, const LinkSlot& slot);
 
+// What painting a drawing and sizing its image take, worked out once: an
+// image and its reduced copy, and the preview rule's width, share it. It
+// holds while the model's boxes and links stay as they were.
+struct DrawingGeometry {
+    std::vector<LinkGeometry> links;  // in the order of model.Links()
+    QRectF bounds;                    // as DrawingBounds
+};
+DrawingGeometry MeasureDrawing(const DiagramModel& model);
+
 // Bounds of everything drawn (boxes, links, labels, self-link arcs) at
 // zoom 100, in model coordinates, widened to whole pixels. Empty for an
 // empty model.
@@ -77,6 +86,7 @@ QRectF DrawingBounds(const DiagramModel& model);
 // round(DrawingWidth * 100 / kTwipsPerPixelX) is the width in pixels at
 // zoom 100.
 double DrawingWidth(const DiagramModel& model);
+double DrawingWidth(const DrawingGeometry& drawing);
 
 // One box or one link, in model coordinates (the caller sets the zoom on
 // the painter). A link is one of count links between the same two boxes
@@ -86,15 +96,19 @@ void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected);
 void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected);
 // The whole model, links under boxes.
 void PaintDiagram(QPainter& p, const DiagramModel& model);
+void PaintDiagram(QPainter& p, const DiagramModel& model, const DrawingGeometry& drawing);
 
 // The drawing at zoomPercent on a white image: its width is the bounds'
 // width times zoom / 100, rounded, plus kImageMargin on each side. A null
 // image when the picture is too large to allocate.
 QImage RenderImage(const DiagramModel& model, int zoomPercent);
+QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, int zoomPercent);
 // Writes RenderImage as a JPEG (or by the file's extension where Qt knows
 // it), under the path's own bytes. False unless every byte reached the file
 // (a full disk at the last write included); a missing folder is not
 // created, and a failed write leaves an earlier file as it was.
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent);
+bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
+                 int zoomPercent);
 
 }  // namespace platform::diagram

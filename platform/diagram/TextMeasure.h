@@ -1,0 +1,81 @@
+#pragma once
+// Text in the diagram font, measured once per thread. Making the font and
+// its metrics and shaping a caption cost far more than drawing a box, and a
+// report run measures the same captions (a program's name, "Links") again
+// and again: in the layout, in the bounds, for every label it paints. Each
+// thread keeps its own fonts and sizes (the painter runs on several threads
+// at once, and Qt's fonts are not to be shared between threads); a size is
+// kept under everything it depends on, its text, width and face, and the
+// sizes are forgotten all at once when a thread holds too many.
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QSizeF>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace platform::diagram {
+
+class TextMeasure {
+public:
+    // The calling thread's.
+    static TextMeasure& ForThread();
+
+    // The diagram font (DiagramFont) and its metrics.
+    const QFont& Font(bool bold) const { return m_font[bold ? 1 : 0]; }
+    const QFontMetricsF& Metrics(bool bold) const { return m_metrics[bold ? 1 : 0]; }
+
+    // The bounding size of text drawn centred on one line; 0 by 0 for none.
+    QSizeF Line(const std::string& text, bool bold);
+    // The bounding size of a label in the regular face broken to width
+    // with its LabelFlags, not rounded.
+    QSizeF Label(const std::string& text, double width);
+    // How a label breaks at width (see DiagramPainter's LabelSize): between
+    // words, or anywhere when one word is wider than the width.
+    int LabelFlags(const std::string& text, double width);
+
+    // Sizes kept per thread before they are all forgotten.
+    static constexpr std::size_t kMaxKept = 8192;
+
+private:
+    TextMeasure();
+
+    enum class Kind : unsigned char { Line, BoldLine, Label, Flags };
+    struct KeyView {
+        std::string_view text;
+        double width;
+        Kind kind;
+    };
+    struct Key {
+        std::string text;
+        double width;
+        Kind kind;
+        operator KeyView() const { return {text, width, kind}; }
+    };
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(const KeyView& k) const noexcept;
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(const KeyView& a, const KeyView& b) const noexcept {
+            return a.kind == b.kind && a.width == b.width && a.text == b.text;
+        }
+    };
+    struct Measured {
+        QSizeF size;
+        int flags = 0;
+    };
+
+    template <class Compute>
+    Measured Find(const std::string& text, double width, Kind kind, Compute compute);
+
+    QFont m_font[2];
+    QFontMetricsF m_metrics[2];
+    std::unordered_map<Key, Measured, Hash, Equal> m_kept;
+};
+
+}  // namespace platform::diagram
