@@ -34,6 +34,9 @@ struct AnalysisRun {
     // Between the whole and the fractional part of a number on a page: the
     // user's regional setting, which the window side knows.
     std::string decimalSeparator = ".";
+    // Threads that read the programs' code models: 0 takes the machine's
+    // cores, 1 reads them on the calling thread.
+    int threads = 0;
 };
 
 struct AnalysisResult {

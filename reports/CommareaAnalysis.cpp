@@ -9,9 +9,10 @@
 #include "common/AsciiCase.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
+#include "platform/workbench/ReadTransaction.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/ListPage.h"
-#include "reports/ProgramModel.h"
+#include "reports/ModelReadAhead.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
 
@@ -169,17 +170,25 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
     common::ProgressScope level(run.progress, "Compute I/O size", steps, true);
 
     const wb::EntityStore store = run.session.GetEntityStore();
-    wb::ModelLoader loader;
-    loader.SetSession(&run.session);
     auto insert = db.Prepare("INSERT INTO Commarea (ID, vnid, Caption, RemedyType, size) VALUES (?, ?, ?, 'C', ?)");
 
-    const bool completed = StepThroughPrograms(run, tx, programs, [&](const Program& program) {
-        std::vector<CommareaItem> items;
-        const auto skipped =
-            ReadProgramModel(store, loader, program.id, [&](wb::CodeModel& model) { items = ReadItems(model); });
-        if (skipped) result.skipped.push_back(SkippedProgramLine(program.name, program.id, *skipped));
-        for (const CommareaItem& item : items) insert.Run({program.id, item.vnid, item.caption, item.size});
-    });
+    bool completed = false;
+    bool anyModel = false;
+    {
+        // The models are read ahead on other threads; the repository is
+        // asked here, inside one read transaction instead of a lock per look-up.
+        wb::ReadTransaction repository(store);
+        ModelReadAhead<std::vector<CommareaItem>> models(store, run.session.GetWorkspaceFolder(), run.threads,
+                                                         ReadItems);
+        size_t queued = 0;
+        completed = StepThroughPrograms(run, tx, programs, [&](const Program& program) {
+            for (; queued < programs.size() && models.HasRoom(); ++queued)
+                anyModel = models.Queue(programs[queued].id) || anyModel;
+            const auto read = models.Take();
+            if (read.skipped) result.skipped.push_back(SkippedProgramLine(program.name, program.id, *read.skipped));
+            for (const CommareaItem& item : read.result) insert.Run({program.id, item.vnid, item.caption, item.size});
+        });
+    }
     if (!completed) {
         result.text = "0";
         return result;
@@ -187,7 +196,8 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
 
     run.progress.StartStep("Saving Commarea Info");
     WritePage(run);
-    result.anyCodeModel = AnyProgramHasCodeModel(db, store);
+    // Every program was located above: the page's note needs no second look.
+    result.anyCodeModel = anyModel;
     run.progress.FinishStep(1);
     result.text = run.progress.Cancelled() ? "0" : "-1";
     return result;

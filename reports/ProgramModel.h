@@ -4,8 +4,13 @@
 // ("Vornic") and the code model built from it. A program without a model is
 // not an error; a model that is named but missing, empty or damaged is, and
 // the analyses skip that one program and say why instead of ending the run.
-// The model (and with it its database) is closed when the value goes.
+//
+// Finding the model and reading it are two steps: the repository is one
+// connection with statements it reuses, so it is asked only on the thread
+// that owns it, while a model is a database file of its own that any thread
+// may open and read.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,45 +25,35 @@ class Database;
 
 namespace mdlReports {
 
-class ProgramModel {
-public:
+// Where the repository says a program's model is.
+struct ModelLocation {
     enum class State {
-        Open,             // Model() is the program's code model
+        Named,            // carrier names a model file, vornic; it is not looked at yet
         NotInRepository,  // the repository has no entity of that id (a stub, a stale row)
         NoModel,          // the program names no model file (no "Sid" or no "Vornic")
-        Broken,           // a model is named but cannot be used; Reason() says why
+        Broken,           // the "Sid" leads nowhere; reason says so
     };
+    State state = State::NoModel;
+    std::string reason;
+    std::string carrier;  // the key of the entity that carries the model
+    std::string vornic;
 
-    // Never raises for a problem of this one program's model; errors of the
-    // repository as a whole (a closed session) still raise.
-    static ProgramModel Open(const platform::workbench::EntityStore& store,
-                             const platform::workbench::ModelLoader& loader, std::string_view programId);
-
-    ProgramModel(ProgramModel&&) noexcept = default;
-    ProgramModel& operator=(ProgramModel&&) noexcept;
-    ~ProgramModel();
-
-    State GetState() const { return m_state; }
-    const std::string& Reason() const { return m_reason; }
-    // Only in state Open.
-    platform::workbench::CodeModel& Model() { return *m_model; }
-
-private:
-    ProgramModel() = default;
-    void Close() noexcept;
-
-    State m_state = State::NoModel;
-    std::string m_reason;
-    std::optional<platform::workbench::CodeModel> m_model;
+    // Whether the program names a code model, usable or not.
+    bool NamesModel() const { return state == State::Named || state == State::Broken; }
 };
 
-// Opens the program's model and hands it to read; the model is closed again
+// Reads the repository: the thread that owns it only. Errors of the
+// repository as a whole (a closed session) raise.
+ModelLocation LocateProgramModel(const platform::workbench::EntityStore& store, std::string_view programId);
+
+// Opens the located model and hands it to read; the model is closed again
 // before this returns. What comes back is why the program is skipped, if it
-// is: a model that is named but cannot be used, or one that read raised
-// WorkbenchError or DbError for. A program without a model is neither read
-// nor skipped.
-std::optional<std::string> ReadProgramModel(const platform::workbench::EntityStore& store,
-                                            const platform::workbench::ModelLoader& loader, std::string_view programId,
+// is: a model that is named but missing, outside the workspace folder or
+// unusable, or one that read raised WorkbenchError or DbError for. A program
+// without a model is neither read nor skipped. Touches no repository, so a
+// worker thread may run it.
+std::optional<std::string> ReadProgramModel(const ModelLocation& where, const platform::workbench::EntityStore& store,
+                                            const std::filesystem::path& workspaceFolder,
                                             const std::function<void(platform::workbench::CodeModel&)>& read);
 
 // Whether any program of the workspace (stubs aside) names a code model,

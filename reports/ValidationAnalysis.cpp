@@ -1,5 +1,6 @@
 #include "reports/ValidationAnalysis.h"
 
+#include <deque>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -9,9 +10,10 @@
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/CodeModel.h"
+#include "platform/workbench/ReadTransaction.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/ListPage.h"
-#include "reports/ProgramModel.h"
+#include "reports/ModelReadAhead.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
 
@@ -30,56 +32,69 @@ std::vector<std::string> Column0(platform::db::Statement& st, const std::string&
     return out;
 }
 
+// The walk of CollectScreenCallers with its statements prepared once, for
+// an analysis that searches from every program in turn.
+class ScreenCallerSearch {
+public:
+    // Programs with a relationship towards the program that converse with a
+    // map themselves; failing those, every program with a relationship
+    // towards it. Both in the order the relationships were recorded.
+    explicit ScreenCallerSearch(Database& db)
+        : m_conversing(db.Prepare(
+              "SELECT E.ID FROM Rels R INNER JOIN Ents E ON R.Id1 = E.ID "
+              "WHERE R.EntName1 = 'PROGRAM' AND R.Id2 = ?1 "
+              "AND EXISTS (SELECT 1 FROM Rels R2 WHERE R2.Id1 = E.ID AND R2.EntName2 = 'MAP') ORDER BY R.RelID")),
+          m_related(db.Prepare(
+              "SELECT E.ID FROM Rels R INNER JOIN Ents E ON R.Id1 = E.ID "
+              "WHERE R.EntName1 = 'PROGRAM' AND R.Id2 = ?1 ORDER BY R.RelID")),
+          m_converses(db.Prepare("SELECT 1 FROM Rels WHERE EntName2 = 'MAP' AND Id1 = ?1 LIMIT 1")) {}
+
+    void Collect(const std::string& program, common::Collection<std::string>& collected, bool search) {
+        struct Level {
+            std::vector<std::string> ids;
+            size_t next = 0;
+            bool searchOn = false;  // whether the ids found here are searched further
+        };
+        std::vector<Level> stack;
+        auto enter = [&](const std::string& id, bool searchHere) {
+            collected.Add(id, id);
+            if (!searchHere) return;
+            // A program that converses with a screen contributes only itself.
+            m_converses.Reset().Bind(1, id);
+            const bool screen = m_converses.Step();
+            m_converses.Reset();
+            if (screen) return;
+            Level level;
+            level.ids = Column0(m_conversing, id);
+            // Conversing neighbours end the search; other neighbours go on.
+            level.searchOn = level.ids.empty();
+            if (level.ids.empty()) level.ids = Column0(m_related, id);
+            stack.push_back(std::move(level));
+        };
+
+        if (collected.Contains(program)) return;
+        enter(program, search);
+        while (!stack.empty()) {
+            Level& top = stack.back();
+            if (top.next == top.ids.size()) {
+                stack.pop_back();
+                continue;
+            }
+            const std::string id = top.ids[top.next++];
+            const bool searchOn = top.searchOn;
+            if (!collected.Contains(id)) enter(id, searchOn);  // may grow the stack: top is not used after this
+        }
+    }
+
+private:
+    platform::db::Statement m_conversing, m_related, m_converses;
+};
+
 }  // namespace
 
 void CollectScreenCallers(Database& db, const std::string& program, common::Collection<std::string>& collected,
                           bool search) {
-    // Programs with a relationship towards the program that converse with a
-    // map themselves; failing those, every program with a relationship
-    // towards it. Both in the order the relationships were recorded.
-    auto conversing = db.Prepare(
-        "SELECT E.ID FROM Rels R INNER JOIN Ents E ON R.Id1 = E.ID "
-        "WHERE R.EntName1 = 'PROGRAM' AND R.Id2 = ?1 "
-        "AND EXISTS (SELECT 1 FROM Rels R2 WHERE R2.Id1 = E.ID AND R2.EntName2 = 'MAP') ORDER BY R.RelID");
-    auto related = db.Prepare(
-        "SELECT E.ID FROM Rels R INNER JOIN Ents E ON R.Id1 = E.ID "
-        "WHERE R.EntName1 = 'PROGRAM' AND R.Id2 = ?1 ORDER BY R.RelID");
-    auto converses = db.Prepare("SELECT 1 FROM Rels WHERE EntName2 = 'MAP' AND Id1 = ?1 LIMIT 1");
-
-    struct Level {
-        std::vector<std::string> ids;
-        size_t next = 0;
-        bool searchOn = false;  // whether the ids found here are searched further
-    };
-    std::vector<Level> stack;
-    auto enter = [&](const std::string& id, bool searchHere) {
-        collected.Add(id, id);
-        if (!searchHere) return;
-        // A program that converses with a screen contributes only itself.
-        converses.Reset().Bind(1, id);
-        const bool screen = converses.Step();
-        converses.Reset();
-        if (screen) return;
-        Level level;
-        level.ids = Column0(conversing, id);
-        // Conversing neighbours end the search; other neighbours go on.
-        level.searchOn = level.ids.empty();
-        if (level.ids.empty()) level.ids = Column0(related, id);
-        stack.push_back(std::move(level));
-    };
-
-    if (collected.Contains(program)) return;
-    enter(program, search);
-    while (!stack.empty()) {
-        Level& top = stack.back();
-        if (top.next == top.ids.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const std::string id = top.ids[top.next++];
-        const bool searchOn = top.searchOn;
-        if (!collected.Contains(id)) enter(id, searchOn);  // may grow the stack: top is not used after this
-    }
+    ScreenCallerSearch(db).Collect(program, collected, search);
 }
 
 common::Collection<std::string> FlattenDeclarations(const wb::CodeModel& model, const std::string& declarationId) {
@@ -122,11 +137,6 @@ struct ConditionHit {
     std::string declId, declName;
     std::string subId, subName;
     std::string condId, condName;
-};
-
-struct ProgramFindings {
-    std::vector<ConditionHit> hits;
-    std::optional<std::string> skipped;  // why the model could not be walked
 };
 
 bool IsScreenInput(const wb::CodeModelConstruct& port) {
@@ -174,13 +184,6 @@ std::vector<ConditionHit> WalkScreenInputs(wb::CodeModel& model) {
     }
     read.Commit();
     return hits;
-}
-
-ProgramFindings FindConditions(const wb::EntityStore& store, const wb::ModelLoader& loader, const std::string& id) {
-    ProgramFindings found;
-    found.skipped =
-        ReadProgramModel(store, loader, id, [&](wb::CodeModel& model) { found.hits = WalkScreenInputs(model); });
-    return found;
 }
 
 // A pair of texts as one key, folded as the tables' NOCASE keys compare.
@@ -257,32 +260,65 @@ AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
         level.emplace(run.progress, "Find validations", static_cast<long>(programs.size()) + 1, true);
 
     const wb::EntityStore store = run.session.GetEntityStore();
-    wb::ModelLoader loader;
-    loader.SetSession(&run.session);
     FindingRows rows(db);
-    // A screen program reached from many server programs is walked once:
-    // what its model holds does not depend on who reached it.
-    std::unordered_map<std::string, ProgramFindings> walked;
+    Globals::ScreenCallerSearch callers(db);
     // Ids and names of the programs whose model was skipped, for the log.
     auto nameOf = db.Prepare("SELECT Name FROM Ents WHERE ID = ? LIMIT 1");
+    // A screen program reached from many server programs is walked once:
+    // what its model holds does not depend on who reached it. Keyed by the
+    // folded id; an entry is filled when the program that first reached it
+    // takes its walk back.
+    std::unordered_map<std::string, std::vector<ConditionHit>> walked;
 
-    const bool completed = StepThroughPrograms(run, tx, programs, [&](const std::string& program) {
-        common::Collection<std::string> collected;
-        Globals::CollectScreenCallers(db, program, collected, true);
-        for (const auto& entry : collected) {
-            const std::string& id = entry.item;
-            auto [at, isNew] = walked.try_emplace(common::AsciiFold(id));
-            if (isNew) {
-                at->second = FindConditions(store, loader, id);
-                if (at->second.skipped) {
+    // The programs whose screen programs are collected and whose new walks
+    // are queued, ahead of the one whose rows are written.
+    struct Searched {
+        std::vector<std::string> collected;
+        std::vector<std::string> walks;  // the collected ids first reached here, in order
+    };
+    std::deque<Searched> ahead;
+    size_t searched = 0;
+
+    bool completed = false;
+    {
+        wb::ReadTransaction repository(store);
+        ModelReadAhead<std::vector<ConditionHit>> models(store, run.session.GetWorkspaceFolder(), run.threads,
+                                                         WalkScreenInputs);
+        // A program that reaches many new screen programs may queue more
+        // walks than the room; one whose screens are walked already queues
+        // none, so the programs searched ahead are bounded as well.
+        auto searchAhead = [&] {
+            while (searched < programs.size() && models.HasRoom() && ahead.size() < models.Capacity()) {
+                common::Collection<std::string> collected;
+                callers.Collect(programs[searched++], collected, true);
+                Searched next;
+                for (const auto& entry : collected) {
+                    next.collected.push_back(entry.item);
+                    if (walked.try_emplace(common::AsciiFold(entry.item)).second) {
+                        next.walks.push_back(entry.item);
+                        models.Queue(entry.item);
+                    }
+                }
+                ahead.push_back(std::move(next));
+            }
+        };
+        completed = StepThroughPrograms(run, tx, programs, [&](const std::string& program) {
+            searchAhead();
+            Searched mine = std::move(ahead.front());
+            ahead.pop_front();
+            for (const std::string& id : mine.walks) {
+                auto read = models.Take();
+                if (read.skipped) {
                     nameOf.Reset().Bind(1, id);
                     const std::string name = nameOf.Step() ? nameOf.Text(0) : id;
-                    result.skipped.push_back(SkippedProgramLine(name, id, *at->second.skipped));
+                    result.skipped.push_back(SkippedProgramLine(name, id, *read.skipped));
                 }
+                walked[common::AsciiFold(id)] = std::move(read.result);
             }
-            for (const ConditionHit& hit : at->second.hits) rows.Add(program, hit);
-        }
-    });
+            for (const std::string& id : mine.collected)
+                for (const ConditionHit& hit : walked.at(common::AsciiFold(id))) rows.Add(program, hit);
+        });
+    }
     if (!completed) {
         result.text = "0";
         return result;

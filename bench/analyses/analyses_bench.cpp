@@ -1,6 +1,6 @@
 // The COMMAREA size and validation rules analyses on a large workspace.
 //
-//   analyses_bench [programs | workspace.hxp] [--models=K] [--dir=DIR]
+//   analyses_bench [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR]
 //
 // Without a workspace file, generates a repository of the given number of
 // programs (default 20,000) in which every K-th COBOL program has a code
@@ -8,7 +8,8 @@
 // timed apart). Then each analysis runs once into a fresh report tree, and
 // its time and the peak resident memory during the run are printed with
 // what it found: the programs it measured or searched, the rows it wrote,
-// the programs it had to skip.
+// the programs it had to skip. --threads is handed to the analyses (the
+// threads that read the code models; default: the machine's cores).
 
 #include <unistd.h>
 
@@ -65,12 +66,15 @@ int64_t Count(const char* sql) { return Globals::g_Database->Scalar(sql).AsInt()
 int main(int argc, char** argv) {
     int programs = 20000;
     int models = 1;
+    int threads = 0;
     fs::path workspaceFile;
     fs::path base = fs::temp_directory_path();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--models=", 0) == 0)
             models = std::atoi(arg.c_str() + 9);
+        else if (arg.rfind("--threads=", 0) == 0)
+            threads = std::atoi(arg.c_str() + 10);
         else if (arg.rfind("--dir=", 0) == 0)
             base = arg.substr(6);
         else if (arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp")
@@ -78,7 +82,7 @@ int main(int argc, char** argv) {
         else if (std::atoi(arg.c_str()) > 0)
             programs = std::atoi(arg.c_str());
         else {
-            std::fprintf(stderr, "usage: %s [programs | workspace.hxp] [--models=K] [--dir=DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR]\n", argv[0]);
             return 2;
         }
     }
@@ -117,7 +121,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     ReportBuilder builder;
-    const AnalysisRun run{*Globals::g_Database, *Globals::g_Workbench, paths, builder, quiet, prompt, "."};
+    const AnalysisRun run{*Globals::g_Database, *Globals::g_Workbench, paths, builder, quiet, prompt, ".", threads};
 
     auto measure = [](const char* what, auto&& analysis, auto&& found) {
         const double before = MemoryMb("VmRSS:");

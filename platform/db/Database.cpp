@@ -73,6 +73,13 @@ void JetCInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
 }
 
+// SQLite counts every allocation under one process-wide lock unless told
+// otherwise before its first connection. Nothing here reads those counts,
+// and threads that each read a database of their own would queue on it.
+void ConfigureOnce() {
+    [[maybe_unused]] static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
+
 void RegisterJetFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db, "Asc", 1, flags, nullptr, JetAsc, nullptr, nullptr, nullptr);
@@ -320,6 +327,7 @@ void CheckDatabaseFile(const std::filesystem::path& file) {
 }
 
 sqlite3* OpenConnection(const std::filesystem::path& file, int flags) {
+    ConfigureOnce();
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.string().c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -372,6 +380,7 @@ std::unique_ptr<Database> Database::OpenCopyInMemory(const std::filesystem::path
 }
 
 std::unique_ptr<Database> Database::Create(const std::filesystem::path& file) {
+    ConfigureOnce();
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
@@ -383,6 +392,7 @@ std::unique_ptr<Database> Database::Create(const std::filesystem::path& file) {
 }
 
 std::unique_ptr<Database> Database::InMemory() {
+    ConfigureOnce();
     sqlite3* db = nullptr;
     int rc = sqlite3_open(":memory:", &db);
     if (rc != SQLITE_OK) {

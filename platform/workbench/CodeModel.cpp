@@ -175,13 +175,18 @@ std::pair<std::string, std::string> ModelLoader::LookupSid(std::string_view id) 
     RepositoryEntity entity = m_session->GetEntityStore().Item(id);
     std::string vornic = entity.GetAttribute("Vornic");
     if (vornic.empty()) throw WorkbenchError("'" + std::string(id) + "' names no code model.");
+    return {LocateModelFile(m_session->GetWorkspaceFolder(), vornic, id), entity.GetId()};
+}
+
+std::string LocateModelFile(const std::filesystem::path& workspaceFolder, std::string_view vornic,
+                            std::string_view id) {
     // A model belongs to the workspace only inside its folder: a value that
     // is absolute, climbs out or leads out through a link names none.
-    const auto file = screenmap::WorkspaceFile(m_session->GetWorkspaceFolder(), ModelFileName(vornic));
+    const auto file = screenmap::WorkspaceFile(workspaceFolder, ModelFileName(vornic));
     if (!file)
-        throw WorkbenchError("The model file '" + vornic + "' of '" + std::string(id) +
+        throw WorkbenchError("The model file '" + std::string(vornic) + "' of '" + std::string(id) +
                              "' lies outside the workspace folder.");
-    return {file->string(), entity.GetId()};
+    return file->string();
 }
 
 CodeModel CodeModelFactory::CreateCodeModel(const EntityStore&, const std::string& modelFile, const std::string& key) const {

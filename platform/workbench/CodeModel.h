@@ -127,6 +127,14 @@ private:
 // (letter case ignored), relative to the workspace folder.
 std::filesystem::path ModelDatabasePath(const std::filesystem::path& workspaceFolder, std::string_view vornic);
 
+// The model database that the "Vornic" value of the entity id names inside
+// the workspace folder (letter case resolved as on the disk). Raises
+// WorkbenchError for a value that lies outside the folder (absolute,
+// climbing out with "..", or through a symbolic link). It reads only the
+// file system, so a worker thread may call it while the repository is busy.
+std::string LocateModelFile(const std::filesystem::path& workspaceFolder, std::string_view vornic,
+                            std::string_view id);
+
 class ModelLoader {
 public:
     // The session whose repository and workspace folder the loader uses;
