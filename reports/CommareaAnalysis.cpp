@@ -64,12 +64,8 @@ struct CommareaItem {
 // WorkbenchError or DbError for a model that cannot be read.
 std::vector<CommareaItem> ReadItems(wb::CodeModel& model) {
     std::vector<CommareaItem> items;
-    // The sizes live beside the constructs in the model database. One read
-    // transaction for the program: the file is locked and checked once,
-    // not at every statement.
-    Database& modelDb = model.GetDatabase();
-    platform::db::Transaction read(modelDb);
-    auto sizeOf = modelDb.Prepare("SELECT size FROM Constructs WHERE VNID = ?");
+    // The sizes live beside the constructs in the model database.
+    auto sizeOf = model.GetDatabase().Prepare("SELECT size FROM Constructs WHERE VNID = ?");
     for (auto ports = model.GetObjects("", "PORT"); !ports.AtEnd(); ports.MoveNext()) {
         const wb::CodeModelConstruct& port = ports.Current();
         if (!common::AsciiEqualNoCase(port.GetProperty("PORTTYPE"), "USING")) continue;
@@ -90,7 +86,6 @@ std::vector<CommareaItem> ReadItems(wb::CodeModel& model) {
             items.push_back(std::move(item));
         }
     }
-    read.Commit();
     return items;
 }
 

@@ -56,7 +56,7 @@ std::optional<std::string> ReadProgramModel(const ModelLocation& where, const wb
         const std::string file = wb::LocateModelFile(workspaceFolder, where.vornic, where.carrier);
         std::error_code ec;
         if (!fs::is_regular_file(file, ec)) return "the model file " + file + " is missing";
-        model.emplace(wb::CodeModelFactory().CreateCodeModel(store, file, where.carrier));
+        model.emplace(wb::CodeModelFactory().CreateCodeModel(store, file, where.carrier, true));
         read(*model);
     } catch (const wb::WorkbenchError& e) {
         return e.what();

@@ -46,8 +46,9 @@ struct ModelLocation {
 // repository as a whole (a closed session) raise.
 ModelLocation LocateProgramModel(const platform::workbench::EntityStore& store, std::string_view programId);
 
-// Opens the located model and hands it to read; the model is closed again
-// before this returns. What comes back is why the program is skipped, if it
+// Opens the located model and hands it to read, inside one read transaction
+// (read opens none of its own); the model is closed again before this
+// returns. What comes back is why the program is skipped, if it
 // is: a model that is named but missing, outside the workspace folder or
 // unusable, or one that read raised WorkbenchError or DbError for. A program
 // without a model is neither read nor skipped. Touches no repository, so a

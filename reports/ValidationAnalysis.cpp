@@ -148,9 +148,6 @@ bool IsScreenInput(const wb::CodeModelConstruct& port) {
 // Raises WorkbenchError or DbError when the model cannot be read.
 std::vector<ConditionHit> WalkScreenInputs(wb::CodeModel& model) {
     std::vector<ConditionHit> hits;
-    // One read transaction for the walk: the file is locked and checked
-    // once, not at every statement.
-    platform::db::Transaction read(model.GetDatabase());
     for (auto ports = model.GetObjects("", "PORT"); !ports.AtEnd(); ports.MoveNext()) {
         const wb::CodeModelConstruct& port = ports.Current();
         if (!IsScreenInput(port)) continue;
@@ -182,7 +179,6 @@ std::vector<ConditionHit> WalkScreenInputs(wb::CodeModel& model) {
             }
         }
     }
-    read.Commit();
     return hits;
 }
 

@@ -189,12 +189,18 @@ std::string LocateModelFile(const std::filesystem::path& workspaceFolder, std::s
     return file->string();
 }
 
-CodeModel CodeModelFactory::CreateCodeModel(const EntityStore&, const std::string& modelFile, const std::string& key) const {
+CodeModel CodeModelFactory::CreateCodeModel(const EntityStore&, const std::string& modelFile, const std::string& key,
+                                            bool readWhole) const {
     auto core = std::make_shared<CodeModelCore>();
     try {
         core->db = db::Database::Open(modelFile);
-        if (!core->db->TableExists("ModelInfo") || !core->db->TableExists("Constructs"))
-            throw WorkbenchError("'" + modelFile + "' is not a code model.");
+        // Closing the connection ends the transaction: nothing is written.
+        if (readWhole) core->db->Begin();
+        // Both tables in one look at the schema (names are unique in any letter case).
+        const auto tables = core->db->Scalar(
+            "SELECT count(*) FROM sqlite_master WHERE type IN ('table', 'view') "
+            "AND name COLLATE NOCASE IN ('ModelInfo', 'Constructs')");
+        if (tables.AsInt() != 2) throw WorkbenchError("'" + modelFile + "' is not a code model.");
         std::string stored = core->db->Scalar("SELECT Value FROM ModelInfo WHERE Name = ?", {"ProgramKey"}).AsText();
         if (!detail::SameText(stored, key))
             throw WorkbenchError("The code model '" + modelFile + "' belongs to '" + stored + "', not to '" + key + "'.");

@@ -155,8 +155,13 @@ class CodeModelFactory {
 public:
     // Opens the model database named by the first value (the model of the
     // program entity whose key is the second value). Raises WorkbenchError
-    // when the file is missing or is not a model of that key.
-    CodeModel CreateCodeModel(const EntityStore& store, const std::string& modelFile, const std::string& key) const;
+    // when the file is missing or is not a model of that key. With
+    // readWhole, the model stays inside one read transaction from its checks
+    // to its close, for a caller that reads it at once and writes nothing:
+    // the file is locked and its journal looked for once, not at every
+    // statement (the caller opens no transaction of its own on it).
+    CodeModel CreateCodeModel(const EntityStore& store, const std::string& modelFile, const std::string& key,
+                              bool readWhole = false) const;
 };
 
 }  // namespace platform::workbench
