@@ -90,22 +90,35 @@ TEST(CommareaAnalysis, WithoutProgramsTheProgressHasOneStepAndThePageNoRow) {
     EXPECT_TRUE(AnalysisWorkspace::PageRows(w.paths.g_CommareaReportPath).empty());
 }
 
+// Models are read ahead on other threads: rows and skipped lines still come
+// in program order, each program with its own items, and a cancel drops
+// what was read ahead.
 TEST(CommareaAnalysis, CancelAfterAProgramKeepsItsRowsAndWritesNoPage) {
-    AnalysisWorkspace w;
-    std::vector<std::string> ids;
-    for (const char* name : {"P1", "P2", "P3", "P4"}) {
-        ids.push_back(w.Program(name));
-        OneItem(w, name, 8);
+    for (const int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        AnalysisWorkspace w;
+        std::vector<std::string> expected;
+        for (int i = 1; i <= 12; ++i) {
+            const std::string name = "P" + std::to_string(i);
+            const std::string id = w.Program(name);
+            if (i == 5) continue;  // its model file is missing
+            OneItem(w, name, 8 * i);
+            if (i <= 9) expected.push_back(id + " | " + std::to_string(8 * i));
+        }
+        testsupport::RecordingProgress progress;
+        progress.cancelAfterSteps = 9;  // Cancel pressed while the ninth program runs
+        auto run = w.Run(progress);
+        run.threads = threads;
+        const auto result = GetCOMMAREASizeReport(run);
+        EXPECT_EQ(result.text, "0");
+        EXPECT_EQ(w.Rows("SELECT ID, size FROM Commarea ORDER BY rowid"), expected);
+        ASSERT_EQ(result.skipped.size(), 1u);
+        EXPECT_EQ(result.skipped[0].rfind("Program P5 (", 0), 0u) << result.skipped[0];
+        EXPECT_FALSE(std::filesystem::exists(w.paths.g_CommareaReportPath));
+        EXPECT_EQ(progress.calls.back(), "FinishProgress");
+        EXPECT_EQ(progress.level, 0);
+        EXPECT_EQ(w.OpenModelFiles(), 0u);
     }
-    testsupport::RecordingProgress progress;
-    progress.cancelAfterSteps = 3;  // Cancel pressed while the third program runs
-    const auto result = GetCOMMAREASizeReport(w.Run(progress));
-    EXPECT_EQ(result.text, "0");
-    EXPECT_EQ(w.Rows("SELECT DISTINCT ID FROM Commarea ORDER BY rowid"),
-              (std::vector<std::string>{ids[0], ids[1], ids[2]}));
-    EXPECT_FALSE(std::filesystem::exists(w.paths.g_CommareaReportPath));
-    EXPECT_EQ(progress.calls.back(), "FinishProgress");
-    EXPECT_EQ(progress.level, 0);
 }
 
 // Each way a model can fail costs its own program only, says so, and leaves
