@@ -7,6 +7,7 @@
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/DiagramPack.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/diagram/DiagramPainter.h"
 #include "reports/AsideRemoval.h"
@@ -62,6 +63,9 @@ void SetDiagramImage(Document& page, const std::string& cellId, const std::strin
 struct DiagramPageWriter::Job {
     struct Side {
         std::unique_ptr<DiagramModel> model = std::make_unique<DiagramModel>();
+        // The model while the page waits for a writing thread: a run may
+        // queue thousands of pages.
+        std::optional<platform::diagram::DiagramPack> waiting;
         fs::path full;
         fs::path preview;
         std::optional<int> previewZoom;   // none: the image needs no preview
@@ -110,6 +114,9 @@ void DiagramPageWriter::Write(Job& job) const {
     std::vector<platform::diagram::DrawingGeometry> drawings;
     drawings.reserve(job.sides.size());
     for (Job::Side& side : job.sides) {
+        side.model = std::make_unique<DiagramModel>();
+        side.waiting->Unpack(*side.model);
+        side.waiting.reset();
         platform::diagram::AutoLayout(*side.model);
         drawings.push_back(platform::diagram::MeasureDrawing(*side.model));
         side.previewZoom =
@@ -172,6 +179,8 @@ void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::st
         side.full = m_ctx.paths.g_DiagramsFolder / (file + "." + std::to_string(mode) + ".jpg");
         side.preview = views::PreviewPath(side.full);
         side.mode = mode;
+        side.waiting.emplace(*side.model);
+        side.model.reset();
         job->sides.push_back(std::move(side));
     }
 

@@ -108,6 +108,7 @@ public:
     struct Mark {
         std::string phase;
         Clock::time_point at;
+        double residentMb = 0;   // at its start
     };
     std::vector<Mark> marks;
     std::optional<Clock::time_point> cancelAt;
@@ -140,7 +141,7 @@ private:
     void Begin(const std::string& phase) {
         if (phase == m_phase) return;
         m_phase = phase;
-        marks.push_back({phase, Clock::now()});
+        marks.push_back({phase, Clock::now(), MemoryMb("VmRSS:")});
     }
     void Step() {
         const auto now = Clock::now();
@@ -310,8 +311,8 @@ int main(int argc, char** argv) {
 
     for (size_t i = 0; i < progress.marks.size(); ++i) {
         const auto until = i + 1 < progress.marks.size() ? progress.marks[i + 1].at : end;
-        std::printf("  %-17s %7.2f s\n", progress.marks[i].phase.c_str(),
-                    std::chrono::duration<double>(until - progress.marks[i].at).count());
+        std::printf("  %-17s %7.2f s  (%4.0f MB at its start)\n", progress.marks[i].phase.c_str(),
+                    std::chrono::duration<double>(until - progress.marks[i].at).count(), progress.marks[i].residentMb);
     }
     std::printf("report run: %.2f s (cpu %.2f s), peak %.0f MB%s (%.0f MB before), %s, %zu files, %zu skipped\n",
                 seconds, CpuSeconds() - cpu, peak, reset ? "" : " since start", before,

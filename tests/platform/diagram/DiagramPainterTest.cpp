@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/DiagramPack.h"
 #include "platform/diagram/DiagramPainter.h"
 #include "tests/support/TestSupport.h"
 
@@ -226,4 +227,40 @@ TEST(DiagramPainter, ALinkAlongAColumnBendsAroundTheBoxesBetween) {
     EXPECT_TRUE(crosses(LinkPath(across, LinkSlot{0, 1, 0})));
     EXPECT_FALSE(crosses(LinkPath(across, linkSlots[0])));
     EXPECT_FALSE(crosses(LinkPath(free, linkSlots[1])));
+}
+
+// A drawing queued packed comes back whole: laid out and painted, it is the
+// same picture, and what is not painted (hints, tags, keys) is kept too.
+TEST(DiagramPainter, APackedDrawingUnpacksToTheSamePicture) {
+    DiagramModel original;
+    Shape& a = original.AddShape("ORDENTR", 0, 0, 3, 3, "P:ORDENTR");
+    Shape& b = original.AddShape("CUSTOMER-FILE", 0, 0, 3, 3, "");
+    a.hint = "order entry";
+    a.tag = "E42";
+    a.fillColor = Rgb(200, 230, 255);
+    a.lineColor = Rgb(0, 0, 128);
+    a.textColor = Rgb(128, 0, 0);
+    a.lineStyle = kLineDashed;
+    a.side = kSideBefore;
+    b.boldText = b.heavyBorder = true;
+    original.AddLink(a, b, "access Read", "k1", "from", true, "to", false).color = Rgb(0, 128, 0);
+    original.AddLink(b, b, "", "");
+
+    const DiagramPack pack(original);
+    DiagramModel copy;
+    copy.AddShape("stale", 0, 0, 1, 1, "stale");
+    pack.Unpack(copy);
+    ASSERT_EQ(copy.ShapeCount(), 2u);
+    ASSERT_EQ(copy.LinkCount(), 2u);
+    const Shape& s = *copy.FindShape("P:ORDENTR");
+    EXPECT_EQ(s.hint, "order entry");
+    EXPECT_EQ(s.tag, "E42");
+    EXPECT_EQ(s.side, kSideBefore);
+    EXPECT_EQ(copy.FindLink("k1")->to, copy.Shapes()[1].get());
+    EXPECT_FALSE(copy.FindShape("stale"));
+
+    AutoLayout(original);
+    AutoLayout(copy);
+    EXPECT_EQ(RenderImage(original, 100), RenderImage(copy, 100));
+    EXPECT_THROW(DiagramPack{original}, std::invalid_argument) << "routes are the layout's";
 }
