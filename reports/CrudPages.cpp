@@ -132,25 +132,31 @@ void FillComparePage(Document& page, const fs::path& source, const std::string& 
 
 // The comparison pages of a step: the template read and checked once, the
 // client information read once, and each page made and written on another
-// thread (the pages are many, and each replaces its file safely).
+// thread (the pages are many, and each replaces its file safely), by the
+// step's own threads or, when the run gives them, by threads that go on
+// after the step.
 class ComparePages {
 public:
-    explicit ComparePages(ReportContext& ctx)
-        : m_source(ctx.paths.g_TemplateCRUD),
-          m_client(GetClientName(ctx.db)),
-          m_application(GetApplicationName(ctx.db)) {
+    explicit ComparePages(ReportContext& ctx) {
+        auto shared = std::make_shared<Shared>();
+        shared->source = ctx.paths.g_TemplateCRUD;
+        shared->client = GetClientName(ctx.db);
+        shared->application = GetApplicationName(ctx.db);
         // Loaded once through the page rules, so an ill-formed template is
         // reported as any page is.
-        LoadPage(m_source, PageSource::Template, ctx.prompt);
-        m_text = TemplateFixUps(ReadTemplate(m_source));
+        LoadPage(shared->source, PageSource::Template, ctx.prompt);
+        shared->text = TemplateFixUps(ReadTemplate(shared->source));
+        m_shared = std::move(shared);
+        m_jobs = ctx.pagesBehind ? ctx.pagesBehind : &m_own.emplace();
     }
 
     void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,
                const fs::path& file) {
-        m_jobs.Submit([this, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
-            Document page = Document::Parse(m_text);
-            FillClientInfo(page, m_client, m_application);
-            FillComparePage(page, m_source, name1, name2, table1->DocumentElement(), table2->DocumentElement());
+        // Jobs may outlive this object: each holds what it reads.
+        m_jobs->Submit([shared = m_shared, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
+            Document page = Document::Parse(shared->text);
+            FillClientInfo(page, shared->client, shared->application);
+            FillComparePage(page, shared->source, name1, name2, table1->DocumentElement(), table2->DocumentElement());
             try {
                 common::ReplaceFileContents(file, PageText(page));
             } catch (const std::exception& e) {
@@ -158,10 +164,19 @@ public:
             }
         });
     }
-    void Finish() { m_jobs.Finish(); }
-    void Abandon() { m_jobs.Abandon(); }
+    // Waits for the pages when the step's own threads write them.
+    void Finish() {
+        if (m_own) m_own->Finish();
+    }
+    void Abandon() { m_jobs->Abandon(); }
 
 private:
+    struct Shared {
+        fs::path source;
+        std::string text;
+        std::string client, application;
+    };
+
     static std::string ReadTemplate(const fs::path& file) {
         std::ifstream in(file, std::ios::binary);
         std::ostringstream text;
@@ -170,10 +185,9 @@ private:
         return text.str();
     }
 
-    fs::path m_source;
-    std::string m_text;
-    std::string m_client, m_application;
-    BackgroundJobs m_jobs;
+    std::shared_ptr<const Shared> m_shared;
+    std::optional<BackgroundJobs> m_own;
+    BackgroundJobs* m_jobs = nullptr;
 };
 
 }  // namespace

@@ -37,7 +37,8 @@ platform::xml::Document GetProgramCRUDTable(ReportContext& ctx, const std::strin
 // the overlap page and every comparison page, under a progress level of two
 // steps per pair. A cancel, in the analysis or after a pair, gives "0": the
 // signatures folder is removed, and the overlap page, when already made, is
-// written without links. "-1" when done.
+// written without links. "-1" when done; with ctx.pagesBehind set, the
+// comparison pages may then still be being written there.
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict);
 
 }  // namespace mdlReports

@@ -19,6 +19,8 @@ namespace platform::db { class Database; }
 
 namespace mdlReports {
 
+class BackgroundJobs;
+
 struct ReportContext {
     platform::db::Database& db;
     // The repository: a screen's listing is found through its "Source", a
@@ -30,6 +32,10 @@ struct ReportContext {
     ReportBuilder& builder;
     common::IProgress& progress;
     common::IPrompt& prompt;
+    // Where the CRUD comparison pages go to be written after their step has
+    // returned, on the time the later steps leave; whoever set it awaits
+    // them. Null: the step writes every page before it returns.
+    BackgroundJobs* pagesBehind = nullptr;
 };
 
 }  // namespace mdlReports

@@ -59,41 +59,50 @@ private:
     bool m_open = true;
 };
 
-// The diagrams, painted behind the steps after theirs on the processor
-// time those leave. A run that ends before they are all written, by a
-// cancel, ends as a cancel inside their step does: without the diagrams
-// folder. A failure leaves what was written.
-class DiagramsBehind {
+// The pages that are still written behind the steps after theirs, on the
+// processor time those leave: the diagrams and the CRUD comparison pages.
+// A run that ends by a cancel before they are all written ends as a cancel
+// inside their own step does: without their folder. A failure leaves what
+// was written.
+class PagesBehind {
 public:
-    DiagramsBehind(ReportContext& ctx, int threads)
-        : m_ctx(ctx), m_writer(ctx, threads, BackgroundJobs::Share::Behind) {}
-    ~DiagramsBehind() {
-        if (!m_cancelled) return;
-        m_writer.Abandon();
-        Discard(m_ctx.paths, m_ctx.paths.g_DiagramsFolder);
+    PagesBehind(ReportContext& ctx, int threads)
+        : m_ctx(ctx),
+          m_diagrams(ctx, threads, BackgroundJobs::Share::Behind),
+          m_comparisons(threads, BackgroundJobs::Share::Behind) {
+        m_ctx.pagesBehind = &m_comparisons;
     }
-    DiagramsBehind(const DiagramsBehind&) = delete;
-    DiagramsBehind& operator=(const DiagramsBehind&) = delete;
+    ~PagesBehind() {
+        m_ctx.pagesBehind = nullptr;
+        if (!m_cancelled) return;
+        m_diagrams.Abandon();
+        m_comparisons.Abandon();
+        if (m_diagramsDrawn) Discard(m_ctx.paths, m_ctx.paths.g_DiagramsFolder);
+        if (m_comparisonsMade) Discard(m_ctx.paths, m_ctx.paths.g_CrudSignaturesFolder);
+    }
+    PagesBehind(const PagesBehind&) = delete;
+    PagesBehind& operator=(const PagesBehind&) = delete;
 
     // The diagram step; false when the analyst cancelled inside it.
     bool Draw(const DiagramList& programs) {
-        if (!GenerateDiagramPages(m_ctx, programs, m_writer)) return false;
-        m_drawn = true;
+        if (!GenerateDiagramPages(m_ctx, programs, m_diagrams)) return false;
+        m_diagramsDrawn = true;
         return true;
     }
-    // The run was cancelled: unless every page drawn is written, the
-    // diagrams go.
-    void Cancelled() { m_cancelled = m_drawn && !m_finished; }
+    // The CRUD step returned done: its comparison pages may be pending.
+    void ComparisonsMade() { m_comparisonsMade = true; }
+    // The run was cancelled: unless every page is written, the pages go.
+    void Cancelled() { m_cancelled = !m_finished; }
     // Waits for the last pages with the window's events running; false
     // when the analyst cancels meanwhile.
     bool Finish() {
-        if (!m_drawn) return true;
-        while (!m_writer.FinishWithin(std::chrono::milliseconds(40))) {
+        const auto written = [this] {
+            return m_diagrams.FinishWithin(std::chrono::milliseconds(20)) &&
+                   m_comparisons.FinishWithin(std::chrono::milliseconds(20));
+        };
+        while (!written()) {
             m_ctx.progress.StartStep("");
-            if (m_ctx.progress.Cancelled()) {
-                m_cancelled = true;
-                return false;
-            }
+            if (m_ctx.progress.Cancelled()) return false;
         }
         m_finished = true;
         return true;
@@ -101,16 +110,18 @@ public:
 
 private:
     ReportContext& m_ctx;
-    DiagramPageWriter m_writer;
-    bool m_drawn = false;      // the diagram step ended without a cancel
-    bool m_finished = false;   // and its pages are all written
+    DiagramPageWriter m_diagrams;
+    BackgroundJobs m_comparisons;
+    bool m_diagramsDrawn = false;     // the diagram step ended without a cancel
+    bool m_comparisonsMade = false;   // and the CRUD step
+    bool m_finished = false;          // and every page of both is written
     bool m_cancelled = false;
 };
 
 // Every step of the run into index; true when the last one finished
 // without a cancel.
-bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
-                           ReportRunResult& result, DiagramsBehind& diagrams) {
+bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
+                           ReportRunResult& result, PagesBehind& behind) {
     common::IProgress& progress = run.progress;
     const auto entry = [&](std::string_view caption, const std::string& count) {
         SetIndexEntry(index, run.paths, caption, count);
@@ -135,7 +146,7 @@ bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const Analy
 
     // The list lives for this step only.
     const DiagramList programs = std::exchange(g_DiagramList, {});
-    if (!diagrams.Draw(programs)) return false;
+    if (!behind.Draw(programs)) return false;
 
     progress.StartStep("Data Stores");
     entry("Data Stores", std::to_string(GenerateDataStoresReport(ctx)));
@@ -155,6 +166,7 @@ bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const Analy
     // Each analysis polls Cancel itself and then gives "0".
     const std::string crud = GenerateCRUDOverlapReport(ctx, run.restrict);
     if (crud == "0") return false;
+    behind.ComparisonsMade();
     entry("CRUD Overlap", crud);
     const std::pair<const char*, AnalysisResult (*)(const AnalysisRun&)> special[] = {
         {"COMMAREA Size", GetCOMMAREASizeReport},
@@ -167,7 +179,7 @@ bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const Analy
         entry(caption, found.text);
     }
 
-    if (!diagrams.Finish()) return false;
+    if (!behind.Finish()) return false;
 
     Level queues(progress, "Queues", 1);
     progress.StartStep("");
@@ -179,9 +191,9 @@ bool WritePagesAndDiagrams(const ReportRun& run, ReportContext& ctx, const Analy
 
 bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
                 ReportRunResult& result) {
-    DiagramsBehind diagrams(ctx, run.threads);
-    const bool done = WritePagesAndDiagrams(run, ctx, analyses, index, result, diagrams);
-    if (!done) diagrams.Cancelled();
+    PagesBehind behind(ctx, run.threads);
+    const bool done = WriteEveryStep(run, ctx, analyses, index, result, behind);
+    if (!done) behind.Cancelled();
     return done;
 }
 
