@@ -21,6 +21,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/db/Database.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ProgramModel.h"
 
@@ -38,11 +39,14 @@ public:
         std::optional<std::string> skipped;  // why the program was skipped, if it was
     };
 
-    // threads: 0 takes the machine's cores; 1 reads each model on the
-    // calling thread as it is queued.
+    // threads: 0 takes the machine's cores; 1 (and an SQLite built without
+    // threads) reads each model on the calling thread as it is queued.
     ModelReadAhead(const platform::workbench::EntityStore& store, std::filesystem::path workspaceFolder, int threads,
                    Read read)
-        : m_store(store), m_folder(std::move(workspaceFolder)), m_read(std::move(read)), m_jobs(threads) {
+        : m_store(store),
+          m_folder(std::move(workspaceFolder)),
+          m_read(std::move(read)),
+          m_jobs(platform::db::Database::ThreadsAllowed() ? threads : 1) {
         m_capacity = m_jobs.Threads() == 1 ? 1 : kAheadPerThread * static_cast<std::size_t>(m_jobs.Threads());
     }
     // Drops the reads not begun (a cancel) and waits for those under way.

@@ -402,6 +402,8 @@ std::unique_ptr<Database> Database::InMemory() {
     return std::unique_ptr<Database>(new Database(db, ":memory:"));
 }
 
+bool Database::ThreadsAllowed() { return sqlite3_threadsafe() != 0; }
+
 void Database::ExecuteScript(std::string_view sql) {
     std::string text(sql);
     RefuseWhilePumping(m_db, text);

@@ -139,6 +139,9 @@ public:
     // Creates the file when missing (used for new repositories and templates).
     static std::unique_ptr<Database> Create(const std::filesystem::path& file);
     static std::unique_ptr<Database> InMemory();
+    // Whether connections may be used on several threads at once, each by
+    // one thread at a time: false only for an SQLite built without threads.
+    static bool ThreadsAllowed();
 
     ~Database();
     Database(const Database&) = delete;
