@@ -575,22 +575,31 @@ private:
         }
     }
 
-    // Crossings among the edges of u and v toward one side: uFirst when u
-    // stands left of v, vFirst when they are swapped.
-    void PairCrossings(int u, int v, const Adjacency& nb, long long& uFirst, long long& vFirst) {
-        m_a.clear();
-        m_b.clear();
-        for (int k = nb.Begin(u); k < nb.End(u); ++k) m_a.push_back(m_pos[nb.list[k]]);
-        for (int k = nb.Begin(v); k < nb.End(v); ++k) m_b.push_back(m_pos[nb.list[k]]);
-        if (m_a.empty() || m_b.empty()) return;
-        std::sort(m_a.begin(), m_a.end());
-        std::sort(m_b.begin(), m_b.end());
-        std::size_t below = 0, atMost = 0;
-        for (int a : m_a) {
-            while (below < m_b.size() && m_b[below] < a) ++below;
-            while (atMost < m_b.size() && m_b[atMost] <= a) ++atMost;
-            uFirst += static_cast<long long>(below);
-            vFirst += static_cast<long long>(m_b.size() - atMost);
+    // The positions of every node's neighbours above and below, sorted,
+    // for the nodes of layer l. They hold while only layer l is reordered:
+    // its nodes' neighbours all lie in the layers beside it.
+    void SortNeighbourPositions(int l) {
+        m_sorted.clear();
+        for (int v : m_order[l])
+            for (const Adjacency* nb : {&m_up, &m_down}) {
+                const std::size_t begin = m_sorted.size();
+                for (int k = nb->Begin(v); k < nb->End(v); ++k) m_sorted.push_back(m_pos[nb->list[k]]);
+                std::sort(m_sorted.begin() + static_cast<std::ptrdiff_t>(begin), m_sorted.end());
+                (nb == &m_up ? m_upAt : m_downAt)[v] = static_cast<int>(begin);
+            }
+    }
+
+    // Crossings among the edges of u and v toward one side (their sorted
+    // neighbour positions a and b): uFirst when u stands left of v, vFirst
+    // when they are swapped.
+    static void PairCrossings(const int* a, int aSize, const int* b, int bSize, long long& uFirst, long long& vFirst) {
+        if (aSize == 0 || bSize == 0) return;
+        int below = 0, atMost = 0;
+        for (const int* p = a; p != a + aSize; ++p) {
+            while (below < bSize && b[below] < *p) ++below;
+            while (atMost < bSize && b[atMost] <= *p) ++atMost;
+            uFirst += below;
+            vFirst += bSize - atMost;
         }
     }
 
@@ -600,13 +609,19 @@ private:
     // total worse. True when a swap removed crossings.
     bool TransposePass(bool equalToo = false) {
         bool improved = false;
+        m_upAt.resize(m_nodes);
+        m_downAt.resize(m_nodes);
         for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
+            if (ord.size() < 2) continue;
+            SortNeighbourPositions(l);
+            const int* sorted = m_sorted.data();
             for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
                 int u = ord[i], v = ord[i + 1];
                 long long uFirst = 0, vFirst = 0;
-                PairCrossings(u, v, m_up, uFirst, vFirst);
-                PairCrossings(u, v, m_down, uFirst, vFirst);
+                PairCrossings(sorted + m_upAt[u], m_up.Degree(u), sorted + m_upAt[v], m_up.Degree(v), uFirst, vFirst);
+                PairCrossings(sorted + m_downAt[u], m_down.Degree(u), sorted + m_downAt[v], m_down.Degree(v), uFirst,
+                              vFirst);
                 if (vFirst < uFirst || (equalToo && vFirst == uFirst && uFirst > 0)) {
                     std::swap(ord[i], ord[i + 1]);
                     m_pos[u] = i + 1;
@@ -854,7 +869,8 @@ private:
     std::vector<double> m_centre;
     // Scratch space reused by the passes.
     std::vector<long long> m_tree;
-    std::vector<int> m_buf, m_a, m_b, m_slots;
+    std::vector<int> m_buf, m_slots;
+    std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<Keyed> m_keyed;
 };
 
