@@ -147,6 +147,12 @@ TEST(DiagramPainter, LabelsBreakBetweenWords) {
             EXPECT_GE(size.width(), std::floor(std::min(whole, kMaxLabelWidth))) << text;
     }
     EXPECT_LE(LabelSize(std::string(200, 'x')).width(), kMaxLabelWidth);
+    // A size measured once answers only for the same text, width and face.
+    const std::string caption = "Interprogram Relationship";
+    const QSizeF wide = LabelSize(caption, 1000);
+    EXPECT_GT(LabelSize(caption, 90).height(), wide.height());
+    EXPECT_EQ(LabelSize(caption, 1000), wide);
+    EXPECT_GT(TextBoxSize(caption).width(), wide.width() + 16);   // bold, padded
 }
 
 // A box is filled with its own colour, unpacked red + 256 green + 65536 blue.
