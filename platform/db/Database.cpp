@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -469,7 +470,8 @@ bool Database::InTransaction() const { return m_db && sqlite3_get_autocommit(m_d
 // called from another one nests instead of failing to begin.
 Transaction::Transaction(Database& db) : m_db(db) {
     if (m_db.InTransaction()) {
-        static int s_counter = 0;
+        // Connections on other threads nest their own transactions too.
+        static std::atomic<unsigned> s_counter{0};
         m_savepoint = "qa_sp" + std::to_string(++s_counter);
         m_db.ExecuteScript("SAVEPOINT " + m_savepoint);
     } else {
