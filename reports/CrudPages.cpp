@@ -1,8 +1,10 @@
 #include "reports/CrudPages.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <system_error>
 #include <unordered_map>
@@ -21,6 +23,7 @@
 #include "reports/CrudSignature.h"
 #include "reports/PageDocument.h"
 #include "reports/PageFixUps.h"
+#include "platform/xml/HtmlMarkup.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -59,9 +62,9 @@ Document SignatureTable(ReportContext& ctx, const std::string& name, const Globa
     return ctx.builder.RenderPage();
 }
 
-// A program's signature table, the root of a document of its own, which
-// the pages of its pairs copy on other threads at once: they only read it.
-using SharedTable = std::shared_ptr<const Document>;
+// A program's signature table as the markup its pairs' pages hold, which
+// they copy on other threads at once: they only read it.
+using SharedTable = std::shared_ptr<const std::string>;
 
 // The tables of the programs met so far: a program in many pairs has its
 // signature read and laid out once.
@@ -75,9 +78,9 @@ public:
         if (found == m_tables.end()) {
             const Document page = SignatureTable(ctx, name, m_signatures.Program(id));
             const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
-            auto holder = std::make_shared<Document>();
-            holder->SetDocumentElement(holder->ImportNode(table, true));
-            found = m_tables.emplace(key, std::move(holder)).first;
+            auto markup = std::make_shared<const std::string>(
+                RestoreProtectedEntities(platform::xml::ToHtmlMarkup(table)));
+            found = m_tables.emplace(key, std::move(markup)).first;
         }
         ctx.progress.FinishStep(1);
         return found->second;
@@ -121,14 +124,62 @@ std::string UniquePageName(const std::string& joined, std::unordered_set<std::st
     return name;
 }
 
-// The template's titles and table cells filled with one pair.
-void FillComparePage(Document& page, const fs::path& source, const std::string& name1, const std::string& name2,
-                     const Node& table1, const Node& table2) {
-    ReplaceFirstChild(RequireElement(page, "div", "title1", source), page.CreateTextNode(name1));
-    ReplaceFirstChild(RequireElement(page, "div", "title2", source), page.CreateTextNode(name2));
-    ReplaceFirstChild(RequireElement(page, "td", "table1", source), page.ImportNode(table1, true));
-    ReplaceFirstChild(RequireElement(page, "td", "table2", source), page.ImportNode(table2, true));
-}
+// A comparison page as pieces of text: the template with the client
+// information, laid out once with a marker where each of the pair's names
+// and tables goes, and cut at the markers. A page is the pieces joined with
+// its pair's own markup, the same text as the template filled and written
+// whole, since the page writer writes a node the same wherever it stands.
+class ComparePageText {
+public:
+    ComparePageText(const std::string& templateText, const fs::path& source, const std::string& client,
+                    const std::string& application) {
+        // Markers no template holds: a random number of the run's.
+        std::random_device random;
+        const std::string marker = "qa-splice-" + std::to_string(random()) + std::to_string(random()) + "-";
+        Document page = Document::Parse(templateText);
+        FillClientInfo(page, client, application);
+        const char* const places[kPlaces][2] = {{"div", "title1"}, {"div", "title2"}, {"td", "table1"}, {"td", "table2"}};
+        for (int i = 0; i < kPlaces; ++i)
+            ReplaceFirstChild(RequireElement(page, places[i][0], places[i][1], source),
+                              page.CreateTextNode(marker + std::to_string(i)));
+        const std::string text = PageText(page);
+        // Where each marker stands, in the text's order.
+        std::vector<std::pair<std::size_t, int>> found;
+        for (int i = 0; i < kPlaces; ++i) {
+            const std::string m = marker + std::to_string(i);
+            const std::size_t at = text.find(m);
+            if (at == std::string::npos || text.find(m, at + 1) != std::string::npos)
+                throw ReportError("\"" + source.string() + "\" cannot be filled");
+            found.emplace_back(at, i);
+        }
+        std::sort(found.begin(), found.end());
+        std::size_t from = 0;
+        for (std::size_t k = 0; k < found.size(); ++k) {
+            m_pieces.push_back(text.substr(from, found[k].first - from));
+            m_order[k] = found[k].second;
+            from = found[k].first + marker.size() + 1;
+        }
+        m_pieces.push_back(text.substr(from));
+    }
+
+    std::string Page(const std::string& name1, const std::string& name2, const std::string& table1,
+                     const std::string& table2) const {
+        const std::string title1 = RestoreProtectedEntities(platform::xml::ToHtmlText(name1));
+        const std::string title2 = RestoreProtectedEntities(platform::xml::ToHtmlText(name2));
+        const std::string* const filling[kPlaces] = {&title1, &title2, &table1, &table2};
+        std::string page = m_pieces[0];
+        for (int k = 0; k < kPlaces; ++k) {
+            page += *filling[m_order[k]];
+            page += m_pieces[static_cast<std::size_t>(k) + 1];
+        }
+        return page;
+    }
+
+private:
+    static constexpr int kPlaces = 4;
+    std::vector<std::string> m_pieces;   // kPlaces + 1
+    int m_order[kPlaces] = {};           // which filling follows each piece
+};
 
 // The comparison pages of a step: the template read and checked once, the
 // client information read once, and each page made and written on another
@@ -138,27 +189,21 @@ void FillComparePage(Document& page, const fs::path& source, const std::string& 
 class ComparePages {
 public:
     explicit ComparePages(ReportContext& ctx) {
-        auto shared = std::make_shared<Shared>();
-        shared->source = ctx.paths.g_TemplateCRUD;
-        shared->client = GetClientName(ctx.db);
-        shared->application = GetApplicationName(ctx.db);
+        const fs::path source = ctx.paths.g_TemplateCRUD;
         // Loaded once through the page rules, so an ill-formed template is
         // reported as any page is.
-        LoadPage(shared->source, PageSource::Template, ctx.prompt);
-        shared->text = TemplateFixUps(ReadTemplate(shared->source));
-        m_shared = std::move(shared);
+        LoadPage(source, PageSource::Template, ctx.prompt);
+        m_text = std::make_shared<const ComparePageText>(TemplateFixUps(ReadTemplate(source)), source,
+                                                         GetClientName(ctx.db), GetApplicationName(ctx.db));
         m_jobs = ctx.pagesBehind ? ctx.pagesBehind : &m_own.emplace();
     }
 
     void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,
                const fs::path& file) {
         // Jobs may outlive this object: each holds what it reads.
-        m_jobs->Submit([shared = m_shared, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
-            Document page = Document::Parse(shared->text);
-            FillClientInfo(page, shared->client, shared->application);
-            FillComparePage(page, shared->source, name1, name2, table1->DocumentElement(), table2->DocumentElement());
+        m_jobs->Submit([text = m_text, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
             try {
-                common::ReplaceFileContents(file, PageText(page));
+                common::ReplaceFileContents(file, text->Page(name1, name2, *table1, *table2));
             } catch (const std::exception& e) {
                 throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
             }
@@ -171,12 +216,6 @@ public:
     void Abandon() { m_jobs->Abandon(); }
 
 private:
-    struct Shared {
-        fs::path source;
-        std::string text;
-        std::string client, application;
-    };
-
     static std::string ReadTemplate(const fs::path& file) {
         std::ifstream in(file, std::ios::binary);
         std::ostringstream text;
@@ -185,7 +224,7 @@ private:
         return text.str();
     }
 
-    std::shared_ptr<const Shared> m_shared;
+    std::shared_ptr<const ComparePageText> m_text;
     std::optional<BackgroundJobs> m_own;
     BackgroundJobs* m_jobs = nullptr;
 };

@@ -157,6 +157,18 @@ std::string ToHtmlPage(const Document& document) {
     return out;
 }
 
+std::string ToHtmlMarkup(const Node& node) {
+    std::string out;
+    if (node) WriteNode(out, node.Raw());
+    return out;
+}
+
+std::string ToHtmlText(const std::string& text) {
+    std::string out;
+    EscapeText(out, text);
+    return out;
+}
+
 NodeList ParseHtmlFragment(Document& into, std::string_view markup) {
     InitLibrary();
     // The markup goes inside an element of its own, so text at its start is

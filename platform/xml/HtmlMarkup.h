@@ -21,6 +21,12 @@ namespace platform::xml {
 // declaration is written.
 std::string ToHtmlPage(const Document& document);
 
+// A node with all it holds, and a text, written as ToHtmlPage writes them
+// inside a page: what it writes for a node never depends on where the node
+// stands, so pieces of a page may be written apart and joined.
+std::string ToHtmlMarkup(const Node& node);
+std::string ToHtmlText(const std::string& text);
+
 // Parses a piece of HTML markup ("<img src='a.gif'>PGM1<br>", entities such
 // as &nbsp; included) the way a browser would and returns its top-level
 // nodes as detached nodes of `into`, in order. Markup that is not HTML is
