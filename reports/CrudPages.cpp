@@ -1,8 +1,11 @@
 #include "reports/CrudPages.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -50,7 +53,8 @@ Node RequireElement(const Document& page, std::string_view tag, std::string_view
 }
 
 // A signature laid out as a program's table (see GetProgramCRUDTable).
-Document SignatureTable(ReportContext& ctx, const std::string& name, const Globals::CrudSignature& signature) {
+Document SignatureTable(ReportBuilder& builder, const ReportPaths& paths, const std::string& name,
+                        const Globals::CrudSignature& signature) {
     ReportList list;
     list.headers = {"Store Name", "Inserts", "Reads", "Updates", "Deletes"};
     for (const Globals::CrudSignatureRow& row : signature.Rows()) {
@@ -58,36 +62,80 @@ Document SignatureTable(ReportContext& ctx, const std::string& name, const Globa
         for (bool mark : row.marks) cells.push_back(mark ? "Y" : "");
         list.rows.push_back(std::move(cells));
     }
-    ctx.builder.PageFromList(list, name, ctx.paths.g_TemplateLevel2);
-    return ctx.builder.RenderPage();
+    builder.PageFromList(list, name, paths.g_TemplateLevel2);
+    return builder.RenderPage();
 }
 
 // A program's signature table as the markup its pairs' pages hold, which
 // they copy on other threads at once: they only read it.
 using SharedTable = std::shared_ptr<const std::string>;
 
-// The tables of the programs met so far: a program in many pairs has its
-// signature read and laid out once.
-class ProgramTables {
+// Report engines for threads that lay out pages at once: each thread takes
+// one for a page and gives it back, so every stylesheet is parsed once per
+// engine.
+class Builders {
 public:
-    explicit ProgramTables(platform::db::Database& db) : m_signatures(db) {}
-    SharedTable Table(ReportContext& ctx, const std::string& name, const std::string& id) {
-        ctx.progress.StartStep("CRUD for " + name);
-        const std::string key = common::AsciiFold(id);   // ids compare as the database compares them
-        auto found = m_tables.find(key);
-        if (found == m_tables.end()) {
-            const Document page = SignatureTable(ctx, name, m_signatures.Program(id));
-            const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
-            auto markup = std::make_shared<const std::string>(
-                RestoreProtectedEntities(platform::xml::ToHtmlMarkup(table)));
-            found = m_tables.emplace(key, std::move(markup)).first;
-        }
-        ctx.progress.FinishStep(1);
-        return found->second;
+    std::unique_ptr<ReportBuilder> Take() {
+        std::lock_guard lock(m_mutex);
+        if (m_free.empty()) return std::make_unique<ReportBuilder>();
+        std::unique_ptr<ReportBuilder> builder = std::move(m_free.back());
+        m_free.pop_back();
+        return builder;
+    }
+    void Give(std::unique_ptr<ReportBuilder> builder) {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(builder));
     }
 
 private:
-    Globals::CrudSignatureReader m_signatures;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<ReportBuilder>> m_free;
+};
+
+// The tables of every program of the pairs: each signature read once, on
+// this thread (the database is its), and laid out on worker threads. The
+// step then takes them pair by pair.
+class ProgramTables {
+public:
+    // False when the analyst cancelled meanwhile.
+    bool Make(ReportContext& ctx, const std::vector<CrudComparisonRow>& pairs) {
+        Globals::CrudSignatureReader signatures(ctx.db);
+        BackgroundJobs layout;   // after the engines: it ends first
+        const auto make = [&](const std::string& name, const std::string& id) {
+            // Ids compare as the database compares them; a program keeps
+            // the name its first pair gives it.
+            auto [at, isNew] = m_tables.try_emplace(common::AsciiFold(id));
+            if (!isNew) return;
+            auto signature = std::make_shared<const Globals::CrudSignature>(signatures.Program(id));
+            auto markup = std::make_shared<std::string>();
+            at->second = markup;
+            layout.Submit([this, &ctx, name, signature, markup] {
+                std::unique_ptr<ReportBuilder> builder = m_builders.Take();
+                const Document page = SignatureTable(*builder, ctx.paths, name, *signature);
+                m_builders.Give(std::move(builder));
+                const Node table = RequireElement(page, "table", "result", ctx.paths.g_TemplateLevel2);
+                *markup = RestoreProtectedEntities(platform::xml::ToHtmlMarkup(table));
+            });
+        };
+        for (const CrudComparisonRow& pair : pairs) {
+            make(pair.program1, pair.p1Id);
+            make(pair.program2, pair.p2Id);
+            ctx.progress.StartStep("");
+            if (ctx.progress.Cancelled()) return false;
+        }
+        layout.Finish();
+        return true;
+    }
+
+    SharedTable Table(ReportContext& ctx, const std::string& name, const std::string& id) const {
+        ctx.progress.StartStep("CRUD for " + name);
+        const SharedTable& table = m_tables.at(common::AsciiFold(id));
+        ctx.progress.FinishStep(1);
+        return table;
+    }
+
+private:
+    Builders m_builders;
     std::unordered_map<std::string, SharedTable> m_tables;
 };
 
@@ -240,7 +288,7 @@ std::string GetCRUDSignatureLink(const ReportPaths& paths, const fs::path& file)
 }
 
 Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id) {
-    return SignatureTable(ctx, name, Globals::ProgramCRUDSignature(ctx.db, id));
+    return SignatureTable(ctx.builder, ctx.paths, name, Globals::ProgramCRUDSignature(ctx.db, id));
 }
 
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
@@ -252,21 +300,21 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     // a while: the window repaints meanwhile, or between them.
     const auto repaint = [&ctx] { ctx.progress.StartStep(""); };
     std::vector<CrudComparisonRow> pairs;
-    ReportList list;
     common::WhileStepping(ctx.progress, [&] {
         if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
+    });
+    // The overlap list is laid out and written on a thread of its own while
+    // this one makes the comparison pages; the run's engine is that
+    // thread's until it is done.
+    const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
+    std::future<void> listing = std::async(std::launch::async, [&] {
+        ReportList list;
         list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
         for (const CrudComparisonRow& pair : pairs)
             list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
         ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+        ctx.builder.WritePage(overlapPath);
     });
-    const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
-    common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(overlapPath); });
-    Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
-    FillClientInfo(overlap, ctx.db);
-    const std::vector<Node> rows = DataRows(overlap, overlapPath);
-    repaint();
-    if (rows.size() != pairs.size()) throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
 
     bool cancelled = false;
     std::vector<std::string> links;   // per row, its comparison page
@@ -276,10 +324,15 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         fs::create_directories(ctx.paths.g_CrudSignaturesFolder, ec);
         if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
             throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
-        ProgramTables tables(ctx.db);
+        ProgramTables tables;
+        cancelled = !tables.Make(ctx, pairs);
         std::optional<ComparePages> pages;   // made for the first pair
         std::unordered_set<std::string> used;
         for (const CrudComparisonRow& pair : pairs) {
+            if (cancelled) {
+                Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
+                break;
+            }
             SharedTable table1 = tables.Table(ctx, pair.program1, pair.p1Id);
             SharedTable table2 = tables.Table(ctx, pair.program2, pair.p2Id);
             const fs::path file =
@@ -296,6 +349,13 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         }
         if (pages && !cancelled) pages->Finish();
     }
+    while (listing.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) repaint();
+    listing.get();
+    Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
+    FillClientInfo(overlap, ctx.db);
+    const std::vector<Node> rows = DataRows(overlap, overlapPath);
+    repaint();
+    if (rows.size() != pairs.size()) throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
     // After a cancel the comparison pages are gone: no link would lead anywhere.
     if (!cancelled) {
         for (size_t i = 0; i < rows.size(); ++i) {
