@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 
@@ -91,10 +92,16 @@ void WritePage(const fs::path& file, const std::string& text) {
     }
 }
 
-void SetTitle(Document& page, const std::string& title) {
+// The heading in the template's cell "title".
+Node TitleHeading(const Document& page) {
     const Node cell = FindElementById(page, "td", "title");
     Node heading = cell ? cell.FirstChild() : Node();
     if (!heading) throw ReportError("The screen template has no title in its cell \"title\"");
+    return heading;
+}
+
+void SetTitle(Document& page, const std::string& title) {
+    Node heading = TitleHeading(page);
     if (Node text = heading.FirstChild()) heading.RemoveChild(text);
     heading.AppendText(title);
 }
@@ -183,23 +190,27 @@ std::string ScreenGrid(const std::vector<GridField>& fields, int64_t width) {
     return grid;
 }
 
-std::string ScreenTable(Database& db, const std::string& name) {
+ScreenFields ReadScreenFields(Database& db, const std::string& name) {
     // Each read that fails is passed over: the page is written all the same.
-    int64_t width = kDefaultWidth;
+    ScreenFields screen;
+    screen.width = kDefaultWidth;
     try {
         const platform::db::Value maximum = db.Scalar(kWidthSql, {name});
-        if (!maximum.IsNull()) width = maximum.AsInt();
+        if (!maximum.IsNull()) screen.width = maximum.AsInt();
     } catch (const std::exception&) {
     }
-    std::vector<GridField> fields;
     try {
         for (Recordset rs = db.OpenRecordset(kFieldsSql, {name}); !rs.IsEOF(); rs.MoveNext())
-            fields.push_back({rs.Text("FldName"), rs.Int("row"), rs.Int("col"), rs.Int("Length"),
-                              rs.Text("InitialValue"), rs.Int("Attrib")});
+            screen.fields.push_back({rs.Text("FldName"), rs.Int("row"), rs.Int("col"), rs.Int("Length"),
+                                     rs.Text("InitialValue"), rs.Int("Attrib")});
     } catch (const std::exception&) {
-        fields.clear();
+        screen.fields.clear();
     }
-    return "<table align=\"center\">\n<tr><td><pre width=\"80\">\n" + ScreenGrid(fields, width) +
+    return screen;
+}
+
+std::string ScreenTable(const ScreenFields& screen) {
+    return "<table align=\"center\">\n<tr><td><pre width=\"80\">\n" + ScreenGrid(screen.fields, screen.width) +
            "\n</pre></td></tr></table></body></html>\n";
 }
 
@@ -209,16 +220,18 @@ namespace {
 
 // The screen template with the client information: read from its file
 // and the database for the first page of a step, and parsed again from
-// that for each further page.
+// that text for each page, on whichever thread makes it.
 class ScreenTemplate {
 public:
     explicit ScreenTemplate(ReportContext& ctx) : m_ctx(ctx) {}
-    Document Page() {
-        if (!m_text.empty()) return Document::Parse(m_text);
-        Document page = LoadPage(m_ctx.paths.g_TemplateScreen, PageSource::Template, m_ctx.prompt);
-        FillClientInfo(page, m_ctx.db);
-        m_text = page.ToString();
-        return page;
+    const std::string& Text() {
+        if (m_text.empty()) {
+            Document page = LoadPage(m_ctx.paths.g_TemplateScreen, PageSource::Template, m_ctx.prompt);
+            FillClientInfo(page, m_ctx.db);
+            TitleHeading(page);   // a template without its title cell fails here, once
+            m_text = page.ToString();
+        }
+        return m_text;
     }
 
 private:
@@ -226,29 +239,40 @@ private:
     std::string m_text;
 };
 
+// The page of a screen titled name, with the table given (none: the title
+// alone).
+std::string ScreenPageText(const std::string& templateText, const std::string& name,
+                           const std::optional<ScreenFields>& screen) {
+    Document page = Document::Parse(templateText);
+    SetTitle(page, name);
+    const std::string titled = PageText(page, PageSaveOptions{true});
+    return screen ? UpToBody(titled) + ScreenTable(*screen) + "\n" : titled;
+}
+
 // The page of one screen; its file is written at once, or by jobs when given.
 void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::string& id, const std::string& name,
                      BackgroundJobs* jobs) {
-    Document page = screen.Page();
-    SetTitle(page, name);
+    const std::string& templateText = screen.Text();
     std::error_code ec;
     fs::create_directories(ctx.paths.g_ScreensFolder, ec);
     const fs::path file = GetScreenPagePath(ctx.paths, name);
-    const std::string titled = PageText(page, PageSaveOptions{true});
 
     // The page is written once, with its screen; when the fields cannot be
     // read at all, it is written with its title alone before the error goes on.
     try {
         LoadMapFields(ctx.db, ctx.store.Item(id), name, ctx.workspaceFolder);
     } catch (...) {
-        WritePage(file, titled);
+        WritePage(file, ScreenPageText(templateText, name, std::nullopt));
         throw;
     }
-    std::string text = UpToBody(titled) + ScreenTable(ctx.db, name) + "\n";
+    // The database is read here; the page is made and written by the jobs.
+    auto make = [templateText, name, file, fields = ReadScreenFields(ctx.db, name)] {
+        WritePage(file, ScreenPageText(templateText, name, fields));
+    };
     if (jobs)
-        jobs->Submit([file, text = std::move(text)] { WritePage(file, text); });
+        jobs->Submit(std::move(make));
     else
-        WritePage(file, text);
+        make();
 }
 
 }  // namespace

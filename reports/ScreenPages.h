@@ -61,9 +61,19 @@ struct GridField {
 std::string ScreenGrid(const std::vector<GridField>& fields, int64_t width);
 inline constexpr std::size_t kMaxGridBytes = 4u << 20;
 
+// What a screen's drawing is made of: the fields Fields holds for the map
+// and the drawing's width, its widest field's end (80 without fields).
+struct ScreenFields {
+    std::vector<GridField> fields;
+    int64_t width = 80;
+};
+ScreenFields ReadScreenFields(platform::db::Database& db, const std::string& name);
+
 // The centred table of a screen's page, from <table> to the closing body
-// and html tags: the grid of the fields Fields holds for the map, as wide
-// as its widest field's end (80 without fields).
-std::string ScreenTable(platform::db::Database& db, const std::string& name);
+// and html tags: the grid of the fields.
+std::string ScreenTable(const ScreenFields& screen);
+inline std::string ScreenTable(platform::db::Database& db, const std::string& name) {
+    return ScreenTable(ReadScreenFields(db, name));
+}
 
 }  // namespace mdlReports
