@@ -78,12 +78,13 @@ void DeferredSync::Sync() {
 
 ReplacementFile::ReplacementFile(const fs::path& file) {
     std::error_code ec;
-    const fs::file_status named = fs::symlink_status(file, ec);
-    if (named.type() == fs::file_type::not_found && SyncDeferred(file)) {
+    if (SyncDeferred(file)) {
         // A new file below a folder whose files count only after its Sync:
         // there is nothing earlier to keep, so it is written under its own
         // name, created exclusively (a link planted meanwhile is never
-        // followed), and removed again unless it is committed.
+        // followed), and removed again unless it is committed. Whatever
+        // stands under the name already, a link included, is replaced as
+        // below.
         m_fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             m_target = file;
