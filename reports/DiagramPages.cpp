@@ -151,13 +151,38 @@ void DiagramPageWriter::Write(Job& job) const {
 void DiagramPageWriter::EndDrawing() {
     m_source.reset();
     m_files.clear();
+    m_ahead.clear();
 }
 
 void DiagramPageWriter::Finish() { m_jobs.Finish(); }
 
 void DiagramPageWriter::Abandon() { m_jobs.Abandon(); }
 
+void DiagramPageWriter::DrawAhead(DiagramList programs) {
+    m_ahead = std::move(programs);
+    m_aheadDrawn = m_aheadTaken = 0;
+}
+
+void DiagramPageWriter::WalkAhead(std::size_t programs) {
+    for (; programs > 0 && m_aheadDrawn < m_ahead.size(); --programs, ++m_aheadDrawn)
+        Draw(m_ahead[m_aheadDrawn].id, m_ahead[m_aheadDrawn].name);
+}
+
 void DiagramPageWriter::GenerateDiagramPage(const std::string& id, const std::string& name) {
+    if (m_aheadTaken < m_aheadDrawn) {
+        const DiagramListEntry& drawn = m_ahead[m_aheadTaken];
+        if (drawn.id == id && drawn.name == name) {
+            ++m_aheadTaken;
+            return;
+        }
+        // Another list than the one drawn ahead: the rest of it is drawn
+        // in its turn.
+        m_aheadDrawn = m_aheadTaken;
+    }
+    Draw(id, name);
+}
+
+void DiagramPageWriter::Draw(const std::string& id, const std::string& name) {
     if (!m_source) throw ReportError("The diagram pages are drawn already");
     if (m_template.empty()) {
         Document page = LoadPage(m_ctx.paths.g_TemplateDiagram, PageSource::Template, m_ctx.prompt);

@@ -69,6 +69,15 @@ public:
     // none under its name, and its page is still written, showing it as
     // missing).
     void GenerateDiagramPage(const std::string& id, const std::string& name);
+    // Programs whose pages are drawn ahead of their turn, a few at a time
+    // by WalkAhead: GenerateDiagramPage then finds a program drawn already
+    // when it comes in the same place of its list, and draws it only when
+    // it does not.
+    void DrawAhead(DiagramList programs);
+    // Draws the next few programs of that list, if any are left.
+    void WalkAhead(std::size_t programs);
+    // Whether any page was drawn ahead.
+    bool DrewAhead() const { return m_aheadDrawn > 0; }
     // No more pages are drawn: what the walks kept is released, the
     // images and pages already drawn are still written.
     void EndDrawing();
@@ -85,12 +94,16 @@ public:
 
 private:
     struct Job;
+    void Draw(const std::string& id, const std::string& name);
     void Write(Job& job) const;
     std::string PageText(const Job& job) const;
 
     ReportContext& m_ctx;
     std::unique_ptr<views::FlowContextSource> m_source;
     std::unordered_set<std::string> m_files;   // file names of the pages submitted
+    DiagramList m_ahead;
+    std::size_t m_aheadDrawn = 0;   // of m_ahead, drawn
+    std::size_t m_aheadTaken = 0;   // of those, met in their turn
     // The page template with the client information, read at the first
     // page, as the text each page is parsed from.
     std::string m_template;

@@ -119,6 +119,13 @@ std::string GenerateProgramsReport(ReportContext& ctx) {
         &g_DiagramList);
 }
 
+DiagramList ProgramsWithDiagrams(platform::db::Database& db) {
+    DiagramList list;
+    for (Recordset rs = db.OpenRecordset(kProgramsSql, {"PROGRAM"}); !rs.IsEOF(); rs.MoveNext())
+        if (!rs.Field("Stub").AsBool()) list.push_back({rs.Text("Id"), rs.Text("Name")});
+    return list;
+}
+
 std::string GenerateCategoryReport(ReportContext& ctx, int16_t code, const std::string& caption,
                                    const fs::path& page, const std::string& legendImage) {
     Recordset rs = ctx.db.OpenRecordset(kCategorySql, {"PROGRAM", static_cast<int>(code)});

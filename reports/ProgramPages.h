@@ -44,6 +44,9 @@ extern const std::array<CategoryPage, 16> kCategoryPages;
 // and no page when no program is classified.
 std::string GenerateProgramsReport(ReportContext& ctx);
 
+// The list GenerateProgramsReport makes, read without writing a page.
+DiagramList ProgramsWithDiagrams(platform::db::Database& db);
+
 // Writes the page of one category to page: its programs, those that are
 // not stubs first, each group by name, under the title caption +
 // " Programs"; legendImage is the whole image element put before each name.

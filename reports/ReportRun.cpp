@@ -10,6 +10,7 @@
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "common/WhileStepping.h"
+#include "platform/db/Database.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/AnalysisRun.h"
 #include "reports/AsideRemoval.h"
@@ -59,6 +60,34 @@ private:
     bool m_open = true;
 };
 
+// The run's progress as its steps see it. While the steps before the
+// diagrams run, each pause of theirs (the step between two rows of a list)
+// also draws the diagrams of a few programs ahead of their turn, so that
+// their painting starts with the run instead of after those steps.
+class DrawingAheadProgress : public common::IProgress {
+public:
+    explicit DrawingAheadProgress(common::IProgress& inner) : m_inner(inner) {}
+    // Draws with writer at every pause; null stops.
+    void DrawWith(DiagramPageWriter* writer) { m_writer = writer; }
+
+    void StartProgress(const std::string& action, long totalLength, bool withCancel) override {
+        m_inner.StartProgress(action, totalLength, withCancel);
+    }
+    void StartStep(const std::string& action) override {
+        m_inner.StartStep(action);
+        // A few, so the window's events wait no longer than between rows.
+        if (m_writer) m_writer->WalkAhead(2);
+    }
+    void FinishStep(long length) override { m_inner.FinishStep(length); }
+    void FinishProgress() override { m_inner.FinishProgress(); }
+    bool Cancelled() const override { return m_inner.Cancelled(); }
+    void Action(const std::string& caption) override { m_inner.Action(caption); }
+
+private:
+    common::IProgress& m_inner;
+    DiagramPageWriter* m_writer = nullptr;
+};
+
 // The pages that are still written behind the steps after theirs, on the
 // processor time those leave: the diagrams and the CRUD comparison pages.
 // A run that ends by a cancel before they are all written ends as a cancel
@@ -66,25 +95,44 @@ private:
 // was written.
 class PagesBehind {
 public:
-    PagesBehind(ReportContext& ctx, int threads)
+    PagesBehind(ReportContext& ctx, DrawingAheadProgress& progress, int threads)
         : m_ctx(ctx),
+          m_progress(progress),
           m_diagrams(ctx, threads, BackgroundJobs::Share::Behind),
           m_comparisons(threads, BackgroundJobs::Share::Behind) {
         m_ctx.pagesBehind = &m_comparisons;
     }
     ~PagesBehind() {
+        m_progress.DrawWith(nullptr);
         m_ctx.pagesBehind = nullptr;
         if (!m_cancelled) return;
         m_diagrams.Abandon();
         m_comparisons.Abandon();
-        if (m_diagramsDrawn) Discard(m_ctx.paths, m_ctx.paths.g_DiagramsFolder);
+        const fs::path& diagrams = m_ctx.paths.g_DiagramsFolder;
+        if (m_diagramsDrawn) {
+            Discard(m_ctx.paths, diagrams);
+        } else if (m_diagrams.DrewAhead()) {
+            // Before their step the folder is as the tree was made: empty,
+            // unless a cancel has taken it already.
+            std::error_code ec;
+            const bool there = fs::exists(diagrams, ec);
+            Discard(m_ctx.paths, diagrams);
+            if (there) fs::create_directories(diagrams, ec);
+        }
         if (m_comparisonsMade) Discard(m_ctx.paths, m_ctx.paths.g_CrudSignaturesFolder);
     }
     PagesBehind(const PagesBehind&) = delete;
     PagesBehind& operator=(const PagesBehind&) = delete;
 
+    // The programs' diagrams are drawn ahead in the pauses of the steps
+    // until their own.
+    void DrawAhead() {
+        m_diagrams.DrawAhead(ProgramsWithDiagrams(m_ctx.db));
+        m_progress.DrawWith(&m_diagrams);
+    }
     // The diagram step; false when the analyst cancelled inside it.
     bool Draw(const DiagramList& programs) {
+        m_progress.DrawWith(nullptr);
         if (!GenerateDiagramPages(m_ctx, programs, m_diagrams)) return false;
         m_diagramsDrawn = true;
         return true;
@@ -110,6 +158,7 @@ public:
 
 private:
     ReportContext& m_ctx;
+    DrawingAheadProgress& m_progress;
     DiagramPageWriter m_diagrams;
     BackgroundJobs m_comparisons;
     bool m_diagramsDrawn = false;     // the diagram step ended without a cancel
@@ -122,7 +171,7 @@ private:
 // without a cancel.
 bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
                            ReportRunResult& result, PagesBehind& behind) {
-    common::IProgress& progress = run.progress;
+    common::IProgress& progress = ctx.progress;
     const auto entry = [&](std::string_view caption, const std::string& count) {
         SetIndexEntry(index, run.paths, caption, count);
     };
@@ -130,6 +179,7 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     progress.Action("Generating Reports");
     Level level(progress, "Screens", kRunSteps);
     FillClientInfo(index, run.db);
+    behind.DrawAhead();
 
     progress.StartStep("");
     entry("Screens", GenerateScreensReport(ctx));
@@ -137,7 +187,14 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     if (progress.Cancelled()) return false;
 
     progress.StartStep("Programs");
-    entry("Programs", GenerateProgramsReport(ctx));
+    {
+        // One read transaction for the step and the diagrams drawn in its
+        // pauses: SQLite locks and checks the file once, not at each of
+        // their many statements.
+        platform::db::Transaction reading(run.db);
+        entry("Programs", GenerateProgramsReport(ctx));
+        reading.Commit();
+    }
     progress.FinishStep(1);
     if (progress.Cancelled()) {
         Discard(run.paths, run.paths.g_DiagramsFolder);
@@ -189,9 +246,9 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     return !progress.Cancelled();
 }
 
-bool WritePages(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
-                ReportRunResult& result) {
-    PagesBehind behind(ctx, run.threads);
+bool WritePages(const ReportRun& run, ReportContext& ctx, DrawingAheadProgress& progress,
+                const AnalysisRun& analyses, Document& index, ReportRunResult& result) {
+    PagesBehind behind(ctx, progress, run.threads);
     const bool done = WriteEveryStep(run, ctx, analyses, index, result, behind);
     if (!done) behind.Cancelled();
     return done;
@@ -241,11 +298,12 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     RemoveSetAside(run.paths);
 
     ReportBuilder builder;
-    ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, run.progress,
+    DrawingAheadProgress progress(run.progress);
+    ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, progress,
                       run.prompt};
     const AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
     try {
-        result.incomplete = !WritePages(run, ctx, analyses, index, result);
+        result.incomplete = !WritePages(run, ctx, progress, analyses, index, result);
     } catch (...) {
         // What was written stays, with an index that says the set is
         // incomplete; the failure itself goes on to the caller.

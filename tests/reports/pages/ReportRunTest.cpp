@@ -266,6 +266,8 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIncompleteIndexOfTheStepsDoneAndSti
         EXPECT_THAT(Note(), HasSubstr(kIncomplete));
         const bool diagrams = fs::exists(paths.g_DiagramsFolder);
         if (kept != kWholeOrGone) EXPECT_EQ(diagrams, kept == kKept);
+        // Diagrams drawn ahead of their step go with a cancel before it.
+        if (kept == kKept) EXPECT_TRUE(fs::is_empty(paths.g_DiagramsFolder));
         // Only the removed pages are missing: the programs page, and the
         // pages written while they were, still name them.
         const bool comparisons = fs::exists(paths.g_CrudSignaturesFolder);
