@@ -1,6 +1,7 @@
 #include "reports/DiagramPages.h"
 
 #include <exception>
+#include <future>
 #include <optional>
 
 #include "common/FileReplace.h"
@@ -211,10 +212,23 @@ void DiagramPageWriter::Draw(const std::string& id, const std::string& name) {
 
     job->page = GetDiagramPagePath(m_ctx.paths, name);
     // Two programs of the same name share their files: the later one's must
-    // win, as when the pages are written one after the other.
-    if (!m_files.insert(file).second) m_jobs.Finish();
+    // win, as when the pages are written one after the other. The later
+    // page waits for the earlier one, which its thread took first, the
+    // jobs being begun in the order they came.
+    std::shared_future<void> earlier;
+    auto written = std::make_shared<std::promise<void>>();
+    auto [last, first] = m_files.try_emplace(file);
+    if (!first) earlier = last->second;
+    last->second = written->get_future().share();
     std::shared_ptr<Job> shared(std::move(job));
-    m_jobs.Submit([this, shared] { Write(*shared); });
+    m_jobs.Submit([this, shared, earlier, written] {
+        struct Signal {
+            std::promise<void>& done;
+            ~Signal() { done.set_value(); }
+        } signal{*written};
+        if (earlier.valid()) earlier.wait();
+        Write(*shared);
+    });
 }
 
 void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::string& name) {

@@ -17,7 +17,8 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <future>
+#include <unordered_map>
 #include <vector>
 
 #include "reports/BackgroundJobs.h"
@@ -100,7 +101,9 @@ private:
 
     ReportContext& m_ctx;
     std::unique_ptr<views::FlowContextSource> m_source;
-    std::unordered_set<std::string> m_files;   // file names of the pages submitted
+    // The file names of the pages submitted, each with the moment its last
+    // page is written.
+    std::unordered_map<std::string, std::shared_future<void>> m_files;
     DiagramList m_ahead;
     std::size_t m_aheadDrawn = 0;   // of m_ahead, drawn
     std::size_t m_aheadTaken = 0;   // of those, met in their turn
