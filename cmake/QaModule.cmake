@@ -62,3 +62,9 @@ function(qa_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# qa_use_allocator(<executable>): the tool's allocator in place of glibc's
+# for the whole process (the executable and every library it loads).
+function(qa_use_allocator name)
+  target_link_libraries(${name} PRIVATE PkgConfig::JEMALLOC)
+endfunction()
