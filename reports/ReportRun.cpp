@@ -170,7 +170,7 @@ private:
 // Every step of the run into index; true when the last one finished
 // without a cancel.
 bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
-                           ReportRunResult& result, PagesBehind& behind) {
+                    ReportRunResult& result, PagesBehind& behind) {
     common::IProgress& progress = ctx.progress;
     const auto entry = [&](std::string_view caption, const std::string& count) {
         SetIndexEntry(index, run.paths, caption, count);
