@@ -66,5 +66,6 @@ endfunction()
 # qa_use_allocator(<executable>): the tool's allocator in place of glibc's
 # for the whole process (the executable and every library it loads).
 function(qa_use_allocator name)
+  target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/AllocatorSettings.cpp)
   target_link_libraries(${name} PRIVATE PkgConfig::JEMALLOC)
 endfunction()
