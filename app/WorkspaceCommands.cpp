@@ -190,6 +190,8 @@ void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
 
 void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w) {
     if (!session::ConfirmRefresh(w)) return;
+    // A workspace that cannot be rebuilt keeps its windows too.
+    if (!session::RefreshPossible(w)) return;
     UnloadWindows(OtherWindows(w));
     RunLoad(w, [&] { return session::RefreshWorkspace(Environment(w), w, w); });
 }

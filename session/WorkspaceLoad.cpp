@@ -205,16 +205,19 @@ bool ConfirmRefresh(common::IPrompt& prompt) {
                       common::Buttons::YesNo, Icon::Question) == common::Answer::Yes;
 }
 
-View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
-    if (g_WorkspaceFile.empty()) return Unchanged();
+bool RefreshPossible(common::IPrompt& prompt) {
     // A rebuild writes a new database: where it cannot, the workspace stays
     // open as it is.
+    if (g_WorkspaceFile.empty()) return true;   // nothing open: the refresh does nothing
     const fs::path folder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
-    if (workspace::DatabaseIsReadOnly(folder)) {
-        prompt.Message(ReadOnlyText(folder) + "the workspace cannot be rebuilt, and stays open as it is.",
-                       ApplicationTitle(), Icon::Exclamation);
-        return Unchanged();
-    }
+    if (!workspace::DatabaseIsReadOnly(folder)) return true;
+    prompt.Message(ReadOnlyText(folder) + "the workspace cannot be rebuilt, and stays open as it is.",
+                   ApplicationTitle(), Icon::Exclamation);
+    return false;
+}
+
+View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
+    if (g_WorkspaceFile.empty() || !RefreshPossible(prompt)) return Unchanged();
     CloseWorkspace();
     SessionResult opened;
     try {

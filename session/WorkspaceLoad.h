@@ -87,6 +87,10 @@ WorkspaceView OpenWorkspace(const std::filesystem::path& workspaceFile, const Lo
 
 // The refresh question (513, titled 1007); true for Yes.
 bool ConfirmRefresh(common::IPrompt& prompt);
+// Whether the open workspace can be rebuilt: not when its database or
+// folder cannot be written, which a message then says. Asked before the
+// window closes anything for a refresh.
+bool RefreshPossible(common::IPrompt& prompt);
 // File > Refresh Workspace after Yes: closes the workspace, deletes its
 // database and builds it again from the repository. The database is deleted
 // only once the workspace's session has opened again, so a repository that

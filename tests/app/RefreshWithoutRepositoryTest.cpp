@@ -40,4 +40,24 @@ TEST_F(WorkspaceSampleTest, RefreshWithoutTheRepositoryKeepsTheDatabaseAndFreesT
     EXPECT_EQ(main->trWebOperations->topLevelItemCount(), 1);
 }
 
+// A workspace that cannot be written is not rebuilt, and says so before
+// anything closes: the analyst's open windows stay.
+TEST_F(WorkspaceSampleTest, RefreshOfAReadOnlyWorkspaceKeepsItsWindows) {
+    Open(sample);
+    ASSERT_TRUE(Globals::g_Database);
+    QWidget other;
+    other.setProperty("Tag", "ORDENTR-CRUDSig");
+    other.show();
+    const fs::path folder = dir / "OrderEntry", file = folder / "QuarvelAnalyzer.mdb";
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    for (const fs::path& p : {file, folder}) fs::permissions(p, writable, fs::perm_options::remove);
+    prompt.answers = {Answer::Yes};
+    main->mnuFileRefreshWorkspace->trigger();
+    for (const fs::path& p : {file, folder}) fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_NE(prompt.asked[1].find("cannot be rebuilt"), std::string::npos) << prompt.asked[1];
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_TRUE(Globals::g_Database);
+}
+
 }  // namespace
