@@ -235,10 +235,7 @@ void ClassifyAndReport(std::unique_ptr<Database>& handle, const char* fillCaptio
 int ImportedRepository(int programs, const fs::path& work) {
     bench::generator::Options options;
     options.programs = programs;
-    options.writeFiles = false;
-    const auto generated = bench::generator::GenerateRepository(work / "gen", options);
-
-    auto opened = bench::generator::OpenGeneratedWorkspace(generated, work, fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
     if (!opened.db) return 1;
     auto& session = *opened.session;
     auto& db = opened.db;
@@ -250,7 +247,7 @@ int ImportedRepository(int programs, const fs::path& work) {
         std::fprintf(stderr, "import incomplete: %s\n", result.error.c_str());
         return 1;
     }
-    std::printf("generated repository, imported (generation %.2f s):\n", generated.seconds);
+    std::printf("generated repository, imported (generation %.2f s):\n", opened.generated.seconds);
     ClassifyAndReport(db, "import", import);
     session.Close();
     return 0;

@@ -17,6 +17,7 @@ namespace bench::generator {
 struct GeneratedWorkspace {
     std::unique_ptr<platform::workbench::WorkbenchSession> session;
     std::unique_ptr<platform::db::Database> db;
+    Summary generated;   // what GenerateAndOpenWorkspace generated
 };
 
 // Opens the repository of generated (made below work) and copies the
@@ -36,5 +37,18 @@ inline GeneratedWorkspace OpenGeneratedWorkspace(const Summary& generated, const
     out.db = platform::db::Database::Open(dbFile);
     return out;
 }
+
+#ifdef QA_APP_DIR
+// A repository of the options generated below work (without its files),
+// opened over a copy of the build's template database.
+inline GeneratedWorkspace GenerateAndOpenWorkspace(Options options, const std::filesystem::path& work) {
+    options.writeFiles = false;
+    const Summary generated = GenerateRepository(work / "gen", options);
+    GeneratedWorkspace out =
+        OpenGeneratedWorkspace(generated, work, std::filesystem::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    out.generated = generated;
+    return out;
+}
+#endif
 
 }  // namespace bench::generator

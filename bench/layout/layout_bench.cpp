@@ -409,9 +409,7 @@ void RunGraph(const char* kind, const Graph& g, bool haveDot, const fs::path& di
 int RunFlowContexts(int programs, const fs::path& work) {
     bench::generator::Options options;
     options.programs = programs;
-    options.writeFiles = false;
-    const auto generated = bench::generator::GenerateRepository(work / "gen", options);
-    auto opened = bench::generator::OpenGeneratedWorkspace(generated, work, fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
     if (!opened.db) return 1;
     auto& session = *opened.session;
     auto& db = opened.db;

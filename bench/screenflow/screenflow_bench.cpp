@@ -80,10 +80,7 @@ int main(int argc, char** argv) {
     bench::generator::Options options;
     options.programs = apps * 50;
     options.screensPerApp = screensPerApp;
-    options.writeFiles = false;
-    const auto generated = bench::generator::GenerateRepository(work / "gen", options);
-
-    auto opened = bench::generator::OpenGeneratedWorkspace(generated, work, fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
     if (!opened.db) return 1;
     auto& session = *opened.session;
     auto& db = opened.db;
@@ -97,7 +94,7 @@ int main(int argc, char** argv) {
     db->Execute("ANALYZE");
 
     std::printf("workspace: %d programs, %lld screens (%lld stubs), %lld screen programs, %lld transfers\n",
-                generated.programs, Count(*db, "SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP'"),
+                opened.generated.programs, Count(*db, "SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP'"),
                 Count(*db, "SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP' AND Stub <> 0"),
                 Count(*db,
                       "SELECT COUNT(DISTINCT Id1) FROM Rels WHERE RelName = 'converse' AND EntName2 = 'MAP'"),
