@@ -79,16 +79,6 @@ struct DiagramPageWriter::Job {
     fs::path page;
 };
 
-namespace {
-
-// The heading inside the template's cell "title"; null when it has none.
-Node TitleHeading(const Document& page) {
-    const Node title = FindElementById(page, "td", "title");
-    return title ? title.FirstChild() : Node();
-}
-
-}  // namespace
-
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads, BackgroundJobs::Share share)
     : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads, share) {
     // Neighbouring programs share most of their diagrams: each entity's
@@ -100,9 +90,7 @@ DiagramPageWriter::~DiagramPageWriter() = default;
 
 std::string DiagramPageWriter::PageText(const Job& job) const {
     Document page = Document::Parse(m_template);
-    Node heading = TitleHeading(page);
-    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
-    heading.AppendText("Context - " + job.name);
+    SetTitleText(TitleHeading(page), "Context - " + job.name);
     SetDiagramImage(page, "image1", job.file + ".1", job.preview[0]);
     SetDiagramImage(page, "image2", job.file + ".2", job.preview[1]);
     return mdlReports::PageText(page, PageSaveOptions{true});

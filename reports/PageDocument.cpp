@@ -100,4 +100,14 @@ Node FindElementById(const Document& page, std::string_view tag, std::string_vie
     return {};
 }
 
+Node TitleHeading(const Document& page) {
+    const Node cell = FindElementById(page, "td", "title");
+    return cell ? cell.FirstChild() : Node();
+}
+
+void SetTitleText(Node heading, const std::string& title) {
+    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
+    heading.AppendText(title);
+}
+
 }  // namespace mdlReports

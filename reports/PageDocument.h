@@ -50,4 +50,10 @@ void FillClientInfo(platform::xml::Document& page, platform::db::Database& db);
 // attribute (no XPath is built from the text); a null node when none.
 platform::xml::Node FindElementById(const platform::xml::Document& page, std::string_view tag, std::string_view id);
 
+// The heading of a page template: the first child of its cell
+// <td id="title">; null when it has none.
+platform::xml::Node TitleHeading(const platform::xml::Document& page);
+// Replaces the heading's first child (its text) by title.
+void SetTitleText(platform::xml::Node heading, const std::string& title);
+
 }  // namespace mdlReports

@@ -93,17 +93,10 @@ void WritePage(const fs::path& file, const std::string& text) {
 }
 
 // The heading in the template's cell "title".
-Node TitleHeading(const Document& page) {
-    const Node cell = FindElementById(page, "td", "title");
-    Node heading = cell ? cell.FirstChild() : Node();
+Node ScreenHeading(const Document& page) {
+    const Node heading = TitleHeading(page);
     if (!heading) throw ReportError("The screen template has no title in its cell \"title\"");
     return heading;
-}
-
-void SetTitle(Document& page, const std::string& title) {
-    Node heading = TitleHeading(page);
-    if (Node text = heading.FirstChild()) heading.RemoveChild(text);
-    heading.AppendText(title);
 }
 
 }  // namespace
@@ -228,7 +221,7 @@ public:
         if (m_text.empty()) {
             Document page = LoadPage(m_ctx.paths.g_TemplateScreen, PageSource::Template, m_ctx.prompt);
             FillClientInfo(page, m_ctx.db);
-            TitleHeading(page);   // a template without its title cell fails here, once
+            ScreenHeading(page);   // a template without its title cell fails here, once
             m_text = page.ToString();
         }
         return m_text;
@@ -244,7 +237,7 @@ private:
 std::string ScreenPageText(const std::string& templateText, const std::string& name,
                            const std::optional<ScreenFields>& screen) {
     Document page = Document::Parse(templateText);
-    SetTitle(page, name);
+    SetTitleText(ScreenHeading(page), name);
     const std::string titled = PageText(page, PageSaveOptions{true});
     return screen ? UpToBody(titled) + ScreenTable(*screen) + "\n" : titled;
 }
