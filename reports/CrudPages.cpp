@@ -1,7 +1,6 @@
 #include "reports/CrudPages.h"
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <future>
 #include <memory>
@@ -349,8 +348,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         }
         if (pages && !cancelled) pages->Finish();
     }
-    while (listing.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) repaint();
-    listing.get();
+    common::AwaitStepping(ctx.progress, listing);
     Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
     FillClientInfo(overlap, ctx.db);
     const std::vector<Node> rows = DataRows(overlap, overlapPath);
