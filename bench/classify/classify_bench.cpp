@@ -235,18 +235,11 @@ void ClassifyAndReport(std::unique_ptr<Database>& handle, const char* fillCaptio
 int ImportedRepository(int programs, const fs::path& work) {
     bench::generator::Options options;
     options.programs = programs;
-    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
+    auto opened = bench::generator::GenerateAndImportWorkspace(options, work);
     if (!opened.db) return 1;
     auto& session = *opened.session;
     auto& db = opened.db;
-    common::NullProgress progress;
-    const auto t0 = Clock::now();
-    const auto result = workspace::ImportRepositoryEntities(*db, session, progress);
-    const double import = Seconds(t0);
-    if (!result.done) {
-        std::fprintf(stderr, "import incomplete: %s\n", result.error.c_str());
-        return 1;
-    }
+    const double import = opened.importSeconds;
     std::printf("generated repository, imported (generation %.2f s):\n", opened.generated.seconds);
     ClassifyAndReport(db, "import", import);
     session.Close();

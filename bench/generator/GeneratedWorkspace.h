@@ -3,21 +3,25 @@
 // session, and a fresh workspace database copied from the build's template.
 // Header only: the generator library itself links no database.
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "bench/generator/SyntheticRepository.h"
+#include "common/Progress.h"
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkbenchSession.h"
+#include "workspace/RepositoryImport.h"
 
 namespace bench::generator {
 
 struct GeneratedWorkspace {
     std::unique_ptr<platform::workbench::WorkbenchSession> session;
     std::unique_ptr<platform::db::Database> db;
-    Summary generated;   // what GenerateAndOpenWorkspace generated
+    Summary generated;          // what GenerateAndImportWorkspace generated
+    double importSeconds = 0;   // and how long its import took
 };
 
 // Opens the repository of generated (made below work) and copies the
@@ -40,13 +44,23 @@ inline GeneratedWorkspace OpenGeneratedWorkspace(const Summary& generated, const
 
 #ifdef QA_APP_DIR
 // A repository of the options generated below work (without its files),
-// opened over a copy of the build's template database.
-inline GeneratedWorkspace GenerateAndOpenWorkspace(Options options, const std::filesystem::path& work) {
+// opened over a copy of the build's template database and imported into it
+// as the workspace load does; an empty result after saying why.
+inline GeneratedWorkspace GenerateAndImportWorkspace(Options options, const std::filesystem::path& work) {
     options.writeFiles = false;
     const Summary generated = GenerateRepository(work / "gen", options);
     GeneratedWorkspace out =
         OpenGeneratedWorkspace(generated, work, std::filesystem::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    if (!out.db) return out;
     out.generated = generated;
+    common::NullProgress progress;
+    const auto start = std::chrono::steady_clock::now();
+    const auto imported = workspace::ImportRepositoryEntities(*out.db, *out.session, progress);
+    out.importSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!imported.done) {
+        std::fprintf(stderr, "import incomplete: %s\n", imported.error.c_str());
+        return {};
+    }
     return out;
 }
 #endif

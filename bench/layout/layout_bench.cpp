@@ -409,16 +409,10 @@ void RunGraph(const char* kind, const Graph& g, bool haveDot, const fs::path& di
 int RunFlowContexts(int programs, const fs::path& work) {
     bench::generator::Options options;
     options.programs = programs;
-    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
+    auto opened = bench::generator::GenerateAndImportWorkspace(options, work);
     if (!opened.db) return 1;
     auto& session = *opened.session;
     auto& db = opened.db;
-    common::NullProgress progress;
-    const auto imported = workspace::ImportRepositoryEntities(*db, session, progress);
-    if (!imported.done) {
-        std::fprintf(stderr, "import incomplete: %s\n", imported.error.c_str());
-        return 1;
-    }
     db->Execute("ANALYZE");
     std::printf("\nflow contexts (both sides) on a generated workspace of %d programs\n", programs);
     std::printf("%-8s %6s %6s %8s %8s %5s %5s\n", "program", "boxes", "links", "layout s", "check s", "ovl", "under");

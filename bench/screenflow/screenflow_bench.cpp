@@ -80,17 +80,10 @@ int main(int argc, char** argv) {
     bench::generator::Options options;
     options.programs = apps * 50;
     options.screensPerApp = screensPerApp;
-    auto opened = bench::generator::GenerateAndOpenWorkspace(options, work);
+    auto opened = bench::generator::GenerateAndImportWorkspace(options, work);
     if (!opened.db) return 1;
-    auto& session = *opened.session;
+    opened.session->Close();
     auto& db = opened.db;
-    common::NullProgress progress;
-    const auto result = workspace::ImportRepositoryEntities(*db, session, progress);
-    session.Close();
-    if (!result.done) {
-        std::fprintf(stderr, "import incomplete: %s\n", result.error.c_str());
-        return 1;
-    }
     db->Execute("ANALYZE");
 
     std::printf("workspace: %d programs, %lld screens (%lld stubs), %lld screen programs, %lld transfers\n",
