@@ -15,9 +15,9 @@
 // The files come out the same either way.
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
-#include <future>
 #include <unordered_map>
 #include <vector>
 
