@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
+#include <QSize>
 #include <QString>
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 #include <cmath>
 #include <exception>
 #include <map>
+#include <memory>
+#include <new>
 #include <numbers>
 #include <optional>
 #include <string_view>
@@ -396,25 +399,61 @@ QImage RenderImage(const DiagramModel& model, int zoomPercent) {
     return RenderImage(model, MeasureDrawing(model), zoomPercent);
 }
 
-QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, int zoomPercent) {
-    const QRectF& bounds = drawing.bounds;
-    double z = std::max(zoomPercent, 1) / 100.0;
-    long long w = std::llround(bounds.width() * z) + 2 * kImageMargin;
-    long long h = std::llround(bounds.height() * z) + 2 * kImageMargin;
-    // QImage refuses sizes past its limits by returning a null image; keep
-    // the arithmetic out of int overflow before it gets there.
-    if (w > 1'000'000 || h > 1'000'000) return {};
-    QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    if (img.isNull()) return img;
+namespace {
+
+// The image's size at a zoom, or none where it is past what an image can
+// hold (kept out of int overflow before QImage would refuse it).
+std::optional<QSize> ImageSize(const DrawingGeometry& drawing, double z) {
+    long long w = std::llround(drawing.bounds.width() * z) + 2 * kImageMargin;
+    long long h = std::llround(drawing.bounds.height() * z) + 2 * kImageMargin;
+    if (w > 1'000'000 || h > 1'000'000) return std::nullopt;
+    return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+
+void PaintOnWhite(QImage& img, const DiagramModel& model, const DrawingGeometry& drawing, double z) {
     img.fill(Qt::white);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.translate(kImageMargin, kImageMargin);
     p.scale(z, z);
-    p.translate(-bounds.topLeft());
+    p.translate(-drawing.bounds.topLeft());
     PaintDiagram(p, model, drawing);
     p.end();
+}
+
+// The pixels an exported picture is painted into, kept by each thread from
+// one picture to the next: a report run paints thousands, and a fresh
+// image each time costs the system a page fault for every 4 KB of it.
+// Pictures larger than kKeptBytes get memory of their own, which goes
+// when they are written.
+class ExportPixels {
+public:
+    static constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
+
+    static QImage For(QSize size) {
+        const std::size_t bytes = static_cast<std::size_t>(size.width()) * 4 * static_cast<std::size_t>(size.height());
+        if (bytes > kKeptBytes) return QImage(size, QImage::Format_RGB32);
+        thread_local std::unique_ptr<uchar[]> kept;
+        thread_local std::size_t keptBytes = 0;
+        if (bytes > keptBytes) {
+            kept.reset(new (std::nothrow) uchar[bytes]);
+            keptBytes = kept ? bytes : 0;
+            if (!kept) return {};
+        }
+        // Valid until the thread's next picture; the export writes it first.
+        return QImage(kept.get(), size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
+    }
+};
+
+}  // namespace
+
+QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, int zoomPercent) {
+    const double z = std::max(zoomPercent, 1) / 100.0;
+    const std::optional<QSize> size = ImageSize(drawing, z);
+    if (!size) return {};
+    QImage img(*size, QImage::Format_RGB32);
+    if (!img.isNull()) PaintOnWhite(img, model, drawing, z);
     return img;
 }
 
@@ -434,14 +473,20 @@ bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, cons
         QImageWriter::supportedImageFormats().contains(QByteArray::fromStdString(ext)))
         format = QByteArray::fromStdString(ext);
 
-    QImage img = RenderImage(model, drawing, zoomPercent);
+    const double z = std::max(zoomPercent, 1) / 100.0;
+    const std::optional<QSize> size = ImageSize(drawing, z);
+    if (!size) return false;
+    QImage img = ExportPixels::For(*size);
     if (img.isNull()) return false;
+    PaintOnWhite(img, model, drawing, z);
     // Encoded in memory first: the image writer does not report a write
     // that the disk refused, so the file is written where every write is
     // checked, beside the target and renamed over it (a failure keeps an
     // earlier picture; a missing folder fails without being created). The
     // path goes to the file system as its bytes, whatever their encoding.
     QByteArray encoded;
+    // Room for a typical picture's bytes, so the buffer is not copied as it grows.
+    encoded.reserve(static_cast<qsizetype>(std::min<long long>(img.sizeInBytes() / 16, 64 << 20)));
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
