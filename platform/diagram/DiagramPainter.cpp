@@ -48,8 +48,6 @@ const QColor kSelectionColour(0, 120, 215);
 
 QColor ToQColor(Colour c) { return QColor(Red(c), Green(c), Blue(c)); }
 
-QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 QRectF CentredRect(QPointF centre, QSizeF size) {
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(),
                   size.height());
@@ -219,11 +217,11 @@ void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
     if (r.isNull()) return;
     // A light backing keeps a label readable where it crosses a line.
     p.fillRect(r, QColor(255, 255, 255, 200));
-    p.drawText(r, TextMeasure::ForThread().LabelFlags(text, r.width()), ToQString(text));
+    TextMeasure& measure = TextMeasure::ForThread();
+    measure.Draw(p, r, measure.LabelFlags(text, r.width()), text, false);
 }
 
-// The painter's font is the diagram font: a link's line, arrowheads and
-// labels.
+// A link's line, arrowheads and labels.
 void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) {
     if (g.path.isEmpty()) return;
     p.setBrush(Qt::NoBrush);
@@ -243,10 +241,8 @@ void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) 
     DrawLabel(p, g.toRect, l.toLabel);
 }
 
-// A box with its caption. Setting the painter's font costs a font of its
-// own each time: it is set only where the face changes (fontBold holds the
-// face the painter has, or none).
-void DrawShape(QPainter& p, const Shape& s, bool selected, std::optional<bool>& fontBold) {
+// A box with its caption.
+void DrawShape(QPainter& p, const Shape& s, bool selected) {
     QRectF r = ShapeRect(s);
     QPen pen(ToQColor(s.lineColor), BorderPen(s));
     if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
@@ -254,12 +250,8 @@ void DrawShape(QPainter& p, const Shape& s, bool selected, std::optional<bool>& 
     p.setBrush(ToQColor(s.fillColor));
     p.drawRoundedRect(r, kCornerRadius, kCornerRadius);
     if (!s.text.empty()) {
-        if (fontBold != s.boldText) {
-            p.setFont(TextMeasure::ForThread().Font(s.boldText));
-            fontBold = s.boldText;
-        }
         p.setPen(ToQColor(s.textColor));
-        p.drawText(r, Qt::AlignCenter, ToQString(s.text));
+        TextMeasure::ForThread().Draw(p, r, Qt::AlignCenter, s.text, s.boldText);
     }
     if (selected) {
         p.setPen(QPen(kSelectionColour, 2));
@@ -364,8 +356,7 @@ double DrawingWidth(const DrawingGeometry& drawing) { return drawing.bounds.widt
 
 void PaintShape(QPainter& p, const Shape& s, bool selected) {
     p.save();
-    std::optional<bool> fontBold;
-    DrawShape(p, s, selected, fontBold);
+    DrawShape(p, s, selected);
     p.restore();
 }
 
@@ -377,7 +368,6 @@ void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected) 
     LinkGeometry g = ComputeLink(l, slot.index, slot.count, slot.bend);
     if (g.path.isEmpty()) return;
     p.save();
-    p.setFont(TextMeasure::ForThread().Font(false));
     DrawLink(p, l, g, selected);
     p.restore();
 }
@@ -387,11 +377,9 @@ void PaintDiagram(QPainter& p, const DiagramModel& model) { PaintDiagram(p, mode
 void PaintDiagram(QPainter& p, const DiagramModel& model, const DrawingGeometry& drawing) {
     const auto& links = model.Links();
     p.save();
-    std::optional<bool> fontBold = false;
-    p.setFont(TextMeasure::ForThread().Font(false));
     for (std::size_t i = 0; i < links.size() && i < drawing.links.size(); ++i)
         DrawLink(p, *links[i], drawing.links[i], false);
-    for (const auto& s : model.Shapes()) DrawShape(p, *s, false, fontBold);
+    for (const auto& s : model.Shapes()) DrawShape(p, *s, false);
     p.restore();
 }
 

@@ -1,9 +1,13 @@
 #include "platform/diagram/TextMeasure.h"
 
+#include <QPainter>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <QTextOption>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "platform/diagram/DiagramPainter.h"
@@ -63,6 +67,86 @@ int TextMeasure::LabelFlags(const std::string& text, double width) {
                        return Measured{{}, Qt::AlignCenter | Qt::TextWrapAnywhere};
                return Measured{{}, Qt::AlignCenter | Qt::TextWordWrap};
            }).flags;
+}
+
+// Lines laid out as QPainter::drawText lays them out: each line on a whole
+// pixel below the one before with the font's leading between them, left
+// aligned (the drawing centres each one), broken only when the flags wrap.
+const TextMeasure::Laid& TextMeasure::LaidOut(const std::string& text, double width, int flags, bool bold) {
+    const bool wraps = (flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) != 0;
+    const double lineWidth = wraps ? std::max(0.0, width) : double{0x01000000};
+    const Kind kind = bold ? Kind::BoldLine : Kind::Line;
+    const double keyWidth = wraps ? lineWidth : 0;
+    if (auto it = m_laid.find(KeyView{text, keyWidth, kind}); it != m_laid.end()) return it->second;
+
+    QString line = ToQString(text);
+    for (QChar& c : line) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\t')) c = QLatin1Char(' ');
+        else if (c == QLatin1Char('\n')) c = QChar::LineSeparator;
+    }
+    Laid laid;
+    laid.layout = std::make_unique<QTextLayout>(line, Font(bold));
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft);
+    if (flags & Qt::TextWrapAnywhere) option.setWrapMode(QTextOption::WrapAnywhere);
+    laid.layout->setTextOption(option);
+    laid.layout->setCacheEnabled(true);
+    const double leading = Metrics(bold).leading();
+    double height = -leading;
+    laid.layout->beginLayout();
+    for (QTextLine l = laid.layout->createLine(); l.isValid(); l = laid.layout->createLine()) {
+        l.setLineWidth(lineWidth);
+        height = std::ceil(height + leading);
+        l.setPosition(QPointF(0, height));
+        height += l.ascent() + l.descent();
+        laid.bottom.push_back(height);
+        laid.width.push_back(l.naturalTextWidth());
+    }
+    laid.layout->endLayout();
+    if (m_laid.size() >= kMaxLaid) m_laid.clear();
+    return m_laid.emplace(Key{text, keyWidth, kind}, std::move(laid)).first->second;
+}
+
+void TextMeasure::Draw(QPainter& p, const QRectF& r, int flags, const std::string& text, bool bold) {
+    if (text.empty()) return;
+    // A text of several length variants is the painter's to choose from.
+    if (text.find("\xc2\x9c") != std::string::npos) {
+        p.save();
+        p.setFont(Font(bold));
+        p.drawText(r, flags, ToQString(text));
+        p.restore();
+        return;
+    }
+    const Laid& laid = LaidOut(text, r.width(), flags, bold);
+    // The painter stops at the first line that reaches the rectangle's
+    // bottom, and clips what then stands out of it.
+    std::size_t lines = 0;
+    double height = 0, width = 0;
+    while (lines < laid.bottom.size()) {
+        height = laid.bottom[lines];
+        width = std::max(width, laid.width[lines]);
+        ++lines;
+        if (height >= r.height()) break;
+    }
+    double yoff = 0;
+    if (flags & Qt::AlignBottom) yoff = r.height() - height;
+    else if (flags & Qt::AlignVCenter) yoff = (r.height() - height) / 2;
+    double xoff = 0;
+    if (flags & Qt::AlignRight) xoff = r.width() - width;
+    else if (flags & Qt::AlignHCenter) xoff = (r.width() - width) / 2;
+    const bool clip = !r.contains(QRectF(r.x() + xoff, r.y() + yoff, width, height));
+    if (clip) {
+        p.save();
+        p.setClipRect(r, Qt::IntersectClip);
+    }
+    for (std::size_t i = 0; i < lines; ++i) {
+        const QTextLine line = laid.layout->lineAt(static_cast<int>(i));
+        const double advance = line.horizontalAdvance();
+        xoff = (flags & Qt::AlignHCenter) ? (r.width() - advance) / 2 : 0;
+        line.draw(&p, QPointF(r.x() + xoff, r.y() + yoff));
+    }
+    if (clip) p.restore();
 }
 
 }  // namespace platform::diagram

@@ -1,8 +1,9 @@
 #pragma once
-// Text in the diagram font, measured once per thread. Making the font and
-// its metrics and shaping a caption cost far more than drawing a box, and a
-// report run measures the same captions (a program's name, "Links") again
-// and again: in the layout, in the bounds, for every label it paints. Each
+// Text in the diagram font, measured and laid out once per thread. Making
+// the font and its metrics and shaping a caption cost far more than drawing
+// a box, and a report run measures and draws the same captions (a
+// program's name, "Links") again and again: in the layout, in the bounds,
+// in every picture and its preview. Each
 // thread keeps its own fonts and sizes (the painter runs on several threads
 // at once, and Qt's fonts are not to be shared between threads); a size is
 // kept under everything it depends on, its text, width and face, and the
@@ -11,11 +12,17 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QSizeF>
+#include <QTextLayout>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
+
+class QPainter;
+class QRectF;
 
 namespace platform::diagram {
 
@@ -37,8 +44,17 @@ public:
     // words, or anywhere when one word is wider than the width.
     int LabelFlags(const std::string& text, double width);
 
+    // Draws text in rectangle r as QPainter::drawText(r, flags, text) does
+    // in the diagram font (a centred caption, or a label broken to the
+    // rectangle's width by its LabelFlags), from lines laid out once per
+    // thread: every picture of a run paints the same captions again, its
+    // preview all of them a second time.
+    void Draw(QPainter& p, const QRectF& r, int flags, const std::string& text, bool bold);
+
     // Sizes kept per thread before they are all forgotten.
     static constexpr std::size_t kMaxKept = 8192;
+    // Laid-out texts kept per thread: each holds its shaped glyphs.
+    static constexpr std::size_t kMaxLaid = 4096;
 
 private:
     TextMeasure();
@@ -70,12 +86,24 @@ private:
         int flags = 0;
     };
 
+    // A text's lines as QPainter lays them out for drawing: where each
+    // ends (down from the first's top) and how wide it is.
+    struct Laid {
+        std::unique_ptr<QTextLayout> layout;
+        std::vector<double> bottom, width;
+    };
+    const Laid& LaidOut(const std::string& text, double width, int flags, bool bold);
+
     template <class Compute>
     Measured Find(const std::string& text, double width, Kind kind, Compute compute);
 
     QFont m_font[2];
     QFontMetricsF m_metrics[2];
     std::unordered_map<Key, Measured, Hash, Equal> m_kept;
+    // Under the text, the wrapping width (0 for none) and Kind::Line or
+    // Kind::BoldLine for the face; the flags choose the wrapping too, and
+    // a label keeps one set of flags for each width.
+    std::unordered_map<Key, Laid, Hash, Equal> m_laid;
 };
 
 }  // namespace platform::diagram

@@ -3,15 +3,19 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QPainterPath>
 #include <QString>
 
 #include <cmath>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/DiagramPack.h"
 #include "platform/diagram/DiagramPainter.h"
+#include "platform/diagram/TextMeasure.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::diagram;
@@ -153,6 +157,49 @@ TEST(DiagramPainter, LabelsBreakBetweenWords) {
     EXPECT_GT(LabelSize(caption, 90).height(), wide.height());
     EXPECT_EQ(LabelSize(caption, 1000), wide);
     EXPECT_GT(TextBoxSize(caption).width(), wide.width() + 16);   // bold, padded
+}
+
+// Captions are drawn from lines laid out once per thread; they must land
+// exactly where the painter's own drawText puts them, or a caption would
+// stand off its box or out of the size measured for it: centred, broken
+// between words or anywhere, over several lines, clipped to a rectangle too
+// small for it, bold, and at a preview's zoom.
+TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
+    TextMeasure& measure = TextMeasure::ForThread();
+    struct Case {
+        std::string text;
+        QRectF rect;
+        int flags;
+        bool bold;
+    };
+    const std::vector<Case> cases = {
+        {"ORDPROC", QRectF(3.5, 2, 90, 24), Qt::AlignCenter, true},
+        {"Interprogram Relationship", QRectF(10, 40, 90, 40), Qt::AlignCenter | Qt::TextWordWrap, false},
+        {std::string(40, 'W'), QRectF(0, 90, 120, 60), Qt::AlignCenter | Qt::TextWrapAnywhere, false},
+        {"two\nlines\tand a tab", QRectF(130, 0, 150, 50), Qt::AlignCenter, false},
+        {"Much too long for its rectangle", QRectF(130, 60, 60, 8), Qt::AlignCenter | Qt::TextWordWrap, false},
+        {"caf\xC3\xA9 \xE2\x82\xAC & \xE6\x97\xA5\xE6\x9C\xAC", QRectF(130, 80, 150, 30), Qt::AlignCenter, true},
+    };
+    for (double zoom : {1.0, 0.37}) {
+        QImage ours(300, 160, QImage::Format_RGB32), qts(300, 160, QImage::Format_RGB32);
+        ours.fill(Qt::white);
+        qts.fill(Qt::white);
+        QPainter a(&ours), b(&qts);
+        for (QPainter* p : {&a, &b}) {
+            p->setRenderHint(QPainter::Antialiasing);
+            p->setRenderHint(QPainter::TextAntialiasing);
+            p->scale(zoom, zoom);
+        }
+        for (const Case& c : cases) {
+            measure.Draw(a, c.rect, c.flags, c.text, c.bold);
+            b.setFont(measure.Font(c.bold));
+            b.drawText(c.rect, c.flags, QString::fromStdString(c.text));
+        }
+        a.end();
+        b.end();
+        EXPECT_EQ(ours, qts) << "zoom " << zoom;
+        EXPECT_NE(ours, [] { QImage w(300, 160, QImage::Format_RGB32); w.fill(Qt::white); return w; }());
+    }
 }
 
 // A box is filled with its own colour, unpacked red + 256 green + 65536 blue.
