@@ -15,11 +15,11 @@
 //     resident memory during the run, and how many files it wrote.
 //  2. The floor, measured in the same process on the tree the run wrote:
 //     every page's bytes written once more into a fresh folder and every
-//     image encoded once more (JPEG, the run's quality), on as many threads
-//     as the run's images. Reading the run's files and decoding its images
-//     are left out: each thread adds up its own encoding and writing, and
-//     the floor is the busiest thread's sum, the less of two passes. The
-//     run's time is printed as a multiple of it.
+//     image encoded once more (with the run's JPEG encoder and quality), on
+//     as many threads as the run's images. Reading the run's files and
+//     decoding its images are left out: each thread adds up its own
+//     encoding and writing, and the floor is the busiest thread's sum, the
+//     less of two passes. The run's time is printed as a multiple of it.
 //  3. The run again over that set, topped up to 50,000 files, as the main
 //     window runs it: the window's events run only when the run reports a
 //     step, so the longest time between two steps (or from the start to the
@@ -33,10 +33,8 @@
 // --dir puts the workspace and its report tree in DIR (default: the
 // system's temporary folder); --keep keeps them.
 
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageWriter>
 #include <QThread>
 
 #include <sys/resource.h>
@@ -61,6 +59,8 @@
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
+#include "platform/diagram/DiagramPainter.h"
+#include "platform/diagram/JpegEncode.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ReportRun.h"
 #include "session/WorkspaceLoad.h"
@@ -194,13 +194,7 @@ double Floor(const fs::path& tree, const fs::path& into, int threads, double& me
                 text = ReadAll(file);
             auto start = Clock::now();
             if (image) {
-                QByteArray encoded;
-                QBuffer buffer(&encoded);
-                buffer.open(QIODevice::WriteOnly);
-                QImageWriter writer(&buffer, "JPEG");
-                writer.setQuality(90);
-                writer.write(*image);
-                text.assign(encoded.constData(), static_cast<size_t>(encoded.size()));
+                text = platform::diagram::EncodeJpeg(*image, platform::diagram::kJpegQuality).value_or(std::string());
                 const double encoding = Seconds(start);
                 busy[thread] += encoding;
                 encodingSum += encoding;

@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "common/FileReplace.h"
+#include "platform/diagram/JpegEncode.h"
 #include "platform/diagram/TextMeasure.h"
 
 namespace platform::diagram {
@@ -472,16 +473,20 @@ bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, cons
     // checked, beside the target and renamed over it (a failure keeps an
     // earlier picture; a missing folder fails without being created). The
     // path goes to the file system as its bytes, whatever their encoding.
-    QByteArray encoded;
-    // Room for a typical picture's bytes, so the buffer is not copied as it grows.
-    encoded.reserve(static_cast<qsizetype>(std::min<long long>(img.sizeInBytes() / 16, 64 << 20)));
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (format == "JPEG") writer.setQuality(90);
-    if (!writer.write(img)) return false;
+    std::string encoded;
+    if (format == "JPEG") {
+        std::optional<std::string> jpeg = EncodeJpeg(img, kJpegQuality);
+        if (!jpeg) return false;
+        encoded = std::move(*jpeg);
+    } else {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!QImageWriter(&buffer, format).write(img)) return false;
+        encoded.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
     try {
-        common::ReplaceFileContents(file, std::string_view(encoded.constData(), static_cast<size_t>(encoded.size())));
+        common::ReplaceFileContents(file, encoded);
     } catch (const std::exception&) {
         return false;
     }

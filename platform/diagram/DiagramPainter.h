@@ -22,6 +22,8 @@ namespace platform::diagram {
 
 // Margin in pixels around the drawing in an exported image (each side).
 constexpr int kImageMargin = 2;
+// The quality of an exported JPEG picture (1 to 100).
+constexpr int kJpegQuality = 90;
 // Twips per pixel along x of the reference screen (96 dpi).
 constexpr int kTwipsPerPixelX = 15;
 
