@@ -125,7 +125,7 @@ void WritePage(const AnalysisRun& run) {
     }
     flush();
     builder.FinishPage();
-    WriteListPage(builder, run.db, run.prompt, run.paths.g_CommareaReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.progress, run.paths.g_CommareaReportPath);
 }
 
 }  // namespace

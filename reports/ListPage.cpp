@@ -66,22 +66,19 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
 }
 
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
-    // A page of thousands of rows takes a while each way: the window
-    // repaints meanwhile.
-    common::WhileStepping(ctx.progress, [&] { ctx.builder.WritePage(file); });
-    ctx.progress.StartStep("");
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, ctx.prompt);
-    FillClientInfo(page, ctx.db);
-    ctx.progress.StartStep("");
-    common::WhileStepping(ctx.progress, [&] { SavePage(page, file); });
+    WriteListPage(ctx.builder, ctx.db, ctx.prompt, ctx.progress, file);
 }
 
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
-                   const std::filesystem::path& file) {
-    builder.WritePage(file);
+                   common::IProgress& progress, const std::filesystem::path& file) {
+    // A page of thousands of rows takes a while each way: the window
+    // repaints meanwhile.
+    common::WhileStepping(progress, [&] { builder.WritePage(file); });
+    progress.StartStep("");
     platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
     FillClientInfo(page, db);
-    SavePage(page, file);
+    progress.StartStep("");
+    common::WhileStepping(progress, [&] { SavePage(page, file); });
 }
 
 }  // namespace mdlReports

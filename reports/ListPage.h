@@ -66,8 +66,9 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
 // itself. An ill-formed page has been shown to the analyst when
 // IllFormedPage is raised.
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
-// The same for a page made outside a report run (the COMMAREA and validation analyses).
+// The same for a page made outside a report run (the COMMAREA and validation
+// analyses): the window's events run on progress's empty steps meanwhile.
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
-                   const std::filesystem::path& file);
+                   common::IProgress& progress, const std::filesystem::path& file);
 
 }  // namespace mdlReports

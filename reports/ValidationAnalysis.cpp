@@ -229,7 +229,7 @@ void WritePage(const AnalysisRun& run) {
         builder.EndRow();
     }
     builder.FinishPage();
-    WriteListPage(builder, run.db, run.prompt, run.paths.g_ValidationReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.progress, run.paths.g_ValidationReportPath);
 }
 
 }  // namespace
