@@ -75,7 +75,9 @@ int TextMeasure::LabelFlags(const std::string& text, double width) {
 const TextMeasure::Laid& TextMeasure::LaidOut(const std::string& text, double width, int flags, bool bold) {
     const bool wraps = (flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) != 0;
     const double lineWidth = wraps ? std::max(0.0, width) : double{0x01000000};
-    const Kind kind = bold ? Kind::BoldLine : Kind::Line;
+    const bool anywhere = (flags & Qt::TextWrapAnywhere) != 0;
+    const Kind kind = anywhere ? (bold ? Kind::LaidBoldAnywhere : Kind::LaidAnywhere)
+                               : (bold ? Kind::LaidBold : Kind::Laid);
     const double keyWidth = wraps ? lineWidth : 0;
     if (auto it = m_laid.find(KeyView{text, keyWidth, kind}); it != m_laid.end()) return it->second;
 
@@ -89,7 +91,7 @@ const TextMeasure::Laid& TextMeasure::LaidOut(const std::string& text, double wi
     QTextOption option;
     option.setTextDirection(Qt::LeftToRight);
     option.setAlignment(Qt::AlignLeft);
-    if (flags & Qt::TextWrapAnywhere) option.setWrapMode(QTextOption::WrapAnywhere);
+    if (anywhere) option.setWrapMode(QTextOption::WrapAnywhere);
     laid.layout->setTextOption(option);
     laid.layout->setCacheEnabled(true);
     const double leading = Metrics(bold).leading();

@@ -3,11 +3,11 @@
 // the font and its metrics and shaping a caption cost far more than drawing
 // a box, and a report run measures and draws the same captions (a
 // program's name, "Links") again and again: in the layout, in the bounds,
-// in every picture and its preview. Each
-// thread keeps its own fonts and sizes (the painter runs on several threads
-// at once, and Qt's fonts are not to be shared between threads); a size is
-// kept under everything it depends on, its text, width and face, and the
-// sizes are forgotten all at once when a thread holds too many.
+// in every picture and its preview. Each thread keeps its own fonts, sizes
+// and laid-out lines (the painter runs on several threads at once, and
+// Qt's fonts are not to be shared between threads); each is kept under
+// everything it depends on (text, width, face, how it breaks) and they are
+// forgotten all at once when a thread holds too many.
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -59,7 +59,9 @@ public:
 private:
     TextMeasure();
 
-    enum class Kind : unsigned char { Line, BoldLine, Label, Flags };
+    // What a kept value is; the laid-out kinds also say the face and how
+    // the lines break.
+    enum class Kind : unsigned char { Line, BoldLine, Label, Flags, Laid, LaidBold, LaidAnywhere, LaidBoldAnywhere };
     struct KeyView {
         std::string_view text;
         double width;
@@ -100,9 +102,7 @@ private:
     QFont m_font[2];
     QFontMetricsF m_metrics[2];
     std::unordered_map<Key, Measured, Hash, Equal> m_kept;
-    // Under the text, the wrapping width (0 for none) and Kind::Line or
-    // Kind::BoldLine for the face; the flags choose the wrapping too, and
-    // a label keeps one set of flags for each width.
+    // Under the text, the wrapping width (0 for none) and a Laid kind.
     std::unordered_map<Key, Laid, Hash, Equal> m_laid;
 };
 

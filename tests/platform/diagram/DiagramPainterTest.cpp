@@ -177,7 +177,8 @@ TEST(DiagramPainter, LabelsBreakBetweenWords) {
 // exactly where the painter's own drawText puts them, or a caption would
 // stand off its box or out of the size measured for it: centred, broken
 // between words or anywhere, over several lines, clipped to a rectangle too
-// small for it, bold, and at a preview's zoom.
+// small for it, bold, and at a preview's zoom; one text and width broken
+// both ways.
 TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
     TextMeasure& measure = TextMeasure::ForThread();
     struct Case {
@@ -189,6 +190,9 @@ TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
     const std::vector<Case> cases = {
         {"ORDPROC", QRectF(3.5, 2, 90, 24), Qt::AlignCenter, true},
         {"Interprogram Relationship", QRectF(10, 40, 90, 40), Qt::AlignCenter | Qt::TextWordWrap, false},
+        // One text and width broken between words and anywhere: lines of their own.
+        {"Reads Table Twice", QRectF(200, 100, 60, 56), Qt::AlignCenter | Qt::TextWordWrap, false},
+        {"Reads Table Twice", QRectF(240, 100, 60, 56), Qt::AlignCenter | Qt::TextWrapAnywhere, false},
         {std::string(40, 'W'), QRectF(0, 90, 120, 60), Qt::AlignCenter | Qt::TextWrapAnywhere, false},
         {"two\nlines\tand a tab", QRectF(130, 0, 150, 50), Qt::AlignCenter, false},
         {"Much too long for its rectangle", QRectF(130, 60, 60, 8), Qt::AlignCenter | Qt::TextWordWrap, false},
