@@ -411,29 +411,26 @@ void PaintOnWhite(QImage& img, const DiagramModel& model, const DrawingGeometry&
     p.end();
 }
 
+// Pictures up to this size are painted into pixels their thread keeps.
+constexpr std::size_t kKeptPixelBytes = std::size_t{16} << 20;
+
 // The pixels an exported picture is painted into, kept by each thread from
 // one picture to the next: a report run paints thousands, and a fresh
 // image each time costs the system a page fault for every 4 KB of it.
-// Pictures larger than kKeptBytes get memory of their own, which goes
-// when they are written.
-class ExportPixels {
-public:
-    static constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
-
-    static QImage For(QSize size) {
-        const std::size_t bytes = static_cast<std::size_t>(size.width()) * 4 * static_cast<std::size_t>(size.height());
-        if (bytes > kKeptBytes) return QImage(size, QImage::Format_RGB32);
-        thread_local std::unique_ptr<uchar[]> kept;
-        thread_local std::size_t keptBytes = 0;
-        if (bytes > keptBytes) {
-            kept.reset(new (std::nothrow) uchar[bytes]);
-            keptBytes = kept ? bytes : 0;
-            if (!kept) return {};
-        }
-        // Valid until the thread's next picture; the export writes it first.
-        return QImage(kept.get(), size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
+// Larger pictures get memory of their own, which goes when they are
+// written. The image is valid until the thread's next picture.
+QImage ExportPixels(QSize size) {
+    const std::size_t bytes = static_cast<std::size_t>(size.width()) * 4 * static_cast<std::size_t>(size.height());
+    if (bytes > kKeptPixelBytes) return QImage(size, QImage::Format_RGB32);
+    thread_local std::unique_ptr<uchar[]> kept;
+    thread_local std::size_t keptBytes = 0;
+    if (bytes > keptBytes) {
+        kept.reset(new (std::nothrow) uchar[bytes]);
+        keptBytes = kept ? bytes : 0;
+        if (!kept) return {};
     }
-};
+    return QImage(kept.get(), size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
+}
 
 }  // namespace
 
@@ -465,7 +462,7 @@ bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, cons
     const double z = std::max(zoomPercent, 1) / 100.0;
     const std::optional<QSize> size = ImageSize(drawing, z);
     if (!size) return false;
-    QImage img = ExportPixels::For(*size);
+    QImage img = ExportPixels(*size);
     if (img.isNull()) return false;
     PaintOnWhite(img, model, drawing, z);
     // Encoded in memory first: the image writer does not report a write

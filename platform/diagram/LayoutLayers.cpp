@@ -458,12 +458,11 @@ private:
         m_order.assign(m_levels, {});
         m_pos.assign(m_nodes, 0);
         std::vector<char> seen(m_nodes, 0);
-        std::vector<std::pair<int, int>> stack;
-        auto visit = [&](int v) {
+        // A node is placed at the end of its layer when the walk first meets it.
+        auto place = [&](int v) {
             seen[v] = 1;
             m_pos[v] = static_cast<int>(m_order[m_layer[v]].size());
             m_order[m_layer[v]].push_back(v);
-            stack.emplace_back(v, 0);
         };
         if (m_breadthFirst) {
             // Breadth first from the boxes in their order.
@@ -476,24 +475,25 @@ private:
                 for (int root = 0; root < m_nodes; ++root) {
                     if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
                     queue.assign(1, root);
-                    seen[root] = 1;
-                    m_pos[root] = static_cast<int>(m_order[m_layer[root]].size());
-                    m_order[m_layer[root]].push_back(root);
+                    place(root);
                     for (std::size_t q = 0; q < queue.size(); ++q) {
                         const int v = queue[q];
                         for (const Adjacency* nb : {&first, &second})
                             for (int k = nb->Begin(v); k < nb->End(v); ++k) {
                                 const int w = nb->list[k];
                                 if (seen[w]) continue;
-                                seen[w] = 1;
-                                m_pos[w] = static_cast<int>(m_order[m_layer[w]].size());
-                                m_order[m_layer[w]].push_back(w);
+                                place(w);
                                 queue.push_back(w);
                             }
                     }
                 }
             return;
         }
+        std::vector<std::pair<int, int>> stack;
+        auto visit = [&](int v) {
+            place(v);
+            stack.emplace_back(v, 0);
+        };
         for (int root = 0; root < m_nodes; ++root) {
             if (seen[root]) continue;
             visit(root);
