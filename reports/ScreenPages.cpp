@@ -161,13 +161,12 @@ std::string ScreenGrid(const std::vector<GridField>& fields, int64_t width) {
             c = f.col;
         }
         const int64_t length = std::max<int64_t>(f.length, 0);
-        const bool entry = !f.name.empty() && (f.attrib & sm::kAttribTextMask) != sm::kAttribTextMask;
-        if (entry) {
+        if (sm::IsEntryField(f.name, f.attrib)) {
             // A browser draws a box of size N wider than N characters; the
             // width in character cells keeps what follows it in its column.
             const std::string box = "<input type=\"text\" size=\"" + std::to_string(f.length) + "\" maxlength=\"" +
                                     std::to_string(f.length) + "\" value=\"" + HtmlText(f.initialValue) + "\" " +
-                                    ((f.attrib & sm::kAttribProtected) != 0 ? "readonly" : "class=\"Edited\"") +
+                                    (sm::IsProtectedEntry(f.name, f.attrib) ? "readonly" : "class=\"Edited\"") +
                                     " style=\"width:" + std::to_string(length) + "ch\">";
             if (!room(static_cast<int64_t>(box.size()))) return grid;
             grid += box;

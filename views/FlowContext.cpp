@@ -146,6 +146,12 @@ std::optional<int> PreviewZoom(int imageWidth) {
     return static_cast<int>(std::max<int64_t>(zoom - 1, 1));
 }
 
+Shape* FlowContextCentre(DiagramModel& diagram) {
+    for (const auto& s : diagram.Shapes())
+        if (s->heavyBorder) return s.get();
+    return nullptr;
+}
+
 // ---- boxes and links -----------------------------------------------------
 
 namespace detail {

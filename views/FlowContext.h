@@ -116,6 +116,10 @@ int ImageWidthPixels(double drawingWidth);
 // fits as it is.
 std::optional<int> PreviewZoom(int imageWidth);
 
+// The centre box of a drawing BuildFlowContext made (the box with the
+// centre's heavy border), or nullptr.
+platform::diagram::Shape* FlowContextCentre(platform::diagram::DiagramModel& diagram);
+
 }  // namespace views
 
 namespace Globals {

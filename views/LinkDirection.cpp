@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <stdexcept>
 
-#include <QFontMetricsF>
-
-#include <cmath>
+#include <QRectF>
 
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramPainter.h"
@@ -41,16 +40,30 @@ constexpr double kWidth = 25, kHeight = 8, kMargin = 1, kGap = 6;
 constexpr char kMiddleCaption[] = "Interprogram Relationship";
 // Line left visible on each side of the middle link's caption.
 constexpr double kLineShown = 2;
+// Wide enough for any caption of the dialog on one line.
+constexpr double kOneLine = 1e6;
 
 // The gap between the left and the right boxes: the middle link runs
 // across it with its caption centred, so the caption and some line on
 // either side of it must fit, or the boxes paint over both.
 double ColumnGap() {
-    // Measured as the painter lays a link caption out.
-    const double caption = QFontMetricsF(platform::diagram::DiagramFont())
-                               .boundingRect(QRectF(), Qt::AlignCenter, QString::fromLatin1(kMiddleCaption))
-                               .width();
+    const double caption = dg::LabelSize(kMiddleCaption, kOneLine).width();
     return std::max(kGap, std::ceil(caption / kRelationshipUnit) + 2 * kLineShown);
+}
+
+// A link straight from the middle of one box's side to the facing side of
+// the other, its caption on one line at its middle. The painter would break
+// a caption as wide as these, which then stands in two lines with a single
+// word on the second.
+void StraightLink(dg::Link& link) {
+    const QRectF a = dg::ShapeRect(*link.from), b = dg::ShapeRect(*link.to);
+    const bool below = b.top() >= a.bottom();
+    const QPointF start = below ? QPointF(a.center().x(), a.bottom()) : QPointF(a.right(), a.center().y());
+    const QPointF end = below ? QPointF(b.center().x(), b.top()) : QPointF(b.left(), b.center().y());
+    link.route = {{start.x(), start.y()}, {end.x(), end.y()}};
+    const QSizeF size = dg::LabelSize(link.text, kOneLine);
+    const QPointF middle = (start + end) / 2;
+    link.textRect = {middle.x() - size.width() / 2, middle.y() - size.height() / 2, size.width(), size.height()};
 }
 
 struct Party {
@@ -100,7 +113,7 @@ void DrawRelationshipDiagram(dg::DiagramModel& model, platform::db::Database& db
         box.tag = read.Text(4);
     }
     auto link = [&model](const char* key, const char* from, const char* to, const char* text) {
-        model.AddLink(*model.FindShape(from), *model.FindShape(to), text, key, "", false, "", false);
+        StraightLink(model.AddLink(*model.FindShape(from), *model.FindShape(to), text, key, "", false, "", false));
     };
     link("LSLP", "LeftScreen", "LeftProgram", "Left Program/Screen Pair");
     link("LPRP", "LeftProgram", "RightProgram", kMiddleCaption);

@@ -35,7 +35,8 @@ namespace Globals {
 // text: the role, not the entity, decides), "LeftProgram", "RightProgram"
 // (black text) and the links "LSLP", "LPRP", "RSRP". The left and right
 // boxes stand far enough apart for the middle link's caption and some of
-// its line to show between them. A box is filled by the
+// its line to show between them; each link runs straight between the
+// facing sides of its boxes with its caption on one line. A box is filled by the
 // entity's kind and Ents.Nature (an empty Nature counts as 0), marked when
 // the entity is a stub, and tagged with its SerialID. An identifier that
 // Ents does not hold raises std::runtime_error and leaves the model empty.

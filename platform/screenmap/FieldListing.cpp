@@ -75,11 +75,15 @@ std::string At(int line, const std::string& what) { return "line " + std::to_str
 
 }  // namespace
 
-bool IsEntryField(const MapField& field) {
-    return !field.name.empty() && (field.attrib & kAttribTextMask) != kAttribTextMask;
+bool IsEntryField(std::string_view name, int64_t attrib) {
+    return !name.empty() && (attrib & kAttribTextMask) != kAttribTextMask;
 }
 
-bool IsProtectedEntry(const MapField& field) { return IsEntryField(field) && (field.attrib & kAttribProtected) != 0; }
+bool IsProtectedEntry(std::string_view name, int64_t attrib) {
+    return IsEntryField(name, attrib) && (attrib & kAttribProtected) != 0;
+}
+
+bool TakesInput(const MapField& field) { return IsEntryField(field) && !IsProtectedEntry(field); }
 
 bool ParseWholeNumber(std::string_view text, int bits, int32_t& out) {
     const size_t first = text.find_first_not_of(' ');

@@ -26,15 +26,24 @@ struct MapField {
     int32_t attrib = 0;
 };
 
-// Attribute bits: 1 alone makes a named field a protected entry area; 1
-// and 2 together make it plain text like an unnamed field.
+// Attribute bits: 1 protects a field from the operator (the program alone
+// writes it); 1 and 2 together make a named field plain text like an
+// unnamed one on a report's screen page.
 constexpr int32_t kAttribProtected = 1;
 constexpr int32_t kAttribTextMask = 3;
 
-// A named field whose attribute does not carry both bits shows as an entry
-// area of its length; every other field shows its initial text.
-bool IsEntryField(const MapField& field);
-bool IsProtectedEntry(const MapField& field);
+// The report's screen page shows a named field whose attribute does not
+// carry both bits as a text box of its length (read-only when protected)
+// and every other field as its initial text. Fields read back from the
+// database are classed by their name and attribute alone.
+bool IsEntryField(std::string_view name, int64_t attrib);
+bool IsProtectedEntry(std::string_view name, int64_t attrib);
+inline bool IsEntryField(const MapField& field) { return IsEntryField(field.name, field.attrib); }
+inline bool IsProtectedEntry(const MapField& field) { return IsProtectedEntry(field.name, field.attrib); }
+// Whether the operator types into the field: an entry field that is not
+// protected. A protected one is an output area the program fills, whatever
+// its initial text, and the map viewer draws it as one.
+bool TakesInput(const MapField& field);
 
 struct FieldListing {
     // False for an empty text; the report writes its pseudo fields only

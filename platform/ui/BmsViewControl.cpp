@@ -24,13 +24,12 @@ const QColor kScreen(16, 16, 16);
 const QColor kText(64, 200, 220);
 const QColor kEntryText(80, 255, 80);
 const QColor kEntryBack(24, 64, 24);
-const QColor kProtectedText(230, 230, 230);
-const QColor kProtectedBack(64, 64, 64);
 // An output area the program fills at run time, in the text's colour.
 const QColor kOutputBack(24, 64, 72);
 
-// A named field the program writes to: its whole length is drawn.
-bool IsOutputField(const sm::MapField& f) { return !f.name.empty() && !sm::IsEntryField(f); }
+// A named field the operator cannot type into (protected, or text the
+// program may change): the program writes it, and its whole length is drawn.
+bool IsOutputField(const sm::MapField& f) { return !f.name.empty() && !sm::TakesInput(f); }
 
 }  // namespace
 
@@ -105,9 +104,7 @@ const sm::MapField* BmsViewControl::FieldAt(int row, int col) const {
 
 QString BmsViewControl::ToolTipText(const sm::MapField& f) {
     QString kind;
-    if (sm::IsProtectedEntry(f))
-        kind = QStringLiteral("protected entry field");
-    else if (sm::IsEntryField(f))
+    if (sm::TakesInput(f))
         kind = QStringLiteral("entry field");
     else if (IsOutputField(f))
         kind = QStringLiteral("output field");
@@ -148,10 +145,9 @@ void BmsViewControl::paintEvent(QPaintEvent* e) {
             const sm::MapField& f = m_listing.fields[static_cast<size_t>(c.field)];
             const QRect box(kMargin + (col - 1) * cell.width(), y, cell.width(), cell.height());
             QColor ink = kText;
-            if (sm::IsEntryField(f)) {
-                const bool prot = sm::IsProtectedEntry(f);
-                p.fillRect(box, prot ? kProtectedBack : kEntryBack);
-                ink = prot ? kProtectedText : kEntryText;
+            if (sm::TakesInput(f)) {
+                p.fillRect(box, kEntryBack);
+                ink = kEntryText;
                 p.setPen(ink);
                 p.drawLine(box.left(), box.bottom(), box.right(), box.bottom());
             } else if (IsOutputField(f)) {

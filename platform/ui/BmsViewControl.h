@@ -1,11 +1,11 @@
 #pragma once
 // The screen-map control: a map drawn from its field listing as a
 // character grid of the listing's screen width and height (80 by 24 when
-// the listing gives none), taller when a field lies below it. Named input
-// fields are entry areas of their length holding their initial value
-// (protected ones drawn apart); named fields with both attribute bits 1 and
-// 2 are output areas of their length, their initial text over a
-// placeholder; unnamed fields are their initial text cut to their length. A
+// the listing gives none), taller when a field lies below it. Named fields
+// the operator types into are entry areas of their length holding their
+// initial value; the other named fields (protected, or autoskip) are output
+// areas of their length, their initial text over a placeholder; unnamed
+// fields are their initial text cut to their length. A
 // field's tooltip gives its name, position and attributes. Later fields are
 // drawn over earlier ones; what lies outside the grid is not drawn.
 

@@ -231,6 +231,11 @@ void TDiagram::UpdateScrollBars() {
     int contentW = static_cast<int>(std::ceil(m_bounds.width() * z)) + 2 * kViewMargin;
     int contentH = static_cast<int>(std::ceil(m_bounds.height() * z)) + 2 * kViewMargin;
     QSize view = viewport()->size();
+    // Scroll bars shown while the control was smaller take room from the
+    // viewport; a drawing that fits once they are gone needs none, and
+    // would otherwise keep both, each because of the other.
+    const QSize whole = maximumViewportSize();
+    if (contentW <= whole.width() && contentH <= whole.height()) view = whole;
     horizontalScrollBar()->setPageStep(view.width());
     verticalScrollBar()->setPageStep(view.height());
     horizontalScrollBar()->setRange(0, std::max(0, contentW - view.width()));
@@ -328,6 +333,17 @@ QPoint TDiagram::MenuPoint(const TDiagramShape& shape) {
     const QRect view = viewport()->rect();
     return viewport()->mapToGlobal(QPoint(std::clamp(centre.x(), view.left(), view.right()),
                                           std::clamp(centre.y(), view.top(), view.bottom())));
+}
+
+void TDiagram::CentreOn(const TDiagramShape& shape) {
+    UpdateScrollBars();
+    const QPointF at = ToViewport(dg::ShapeRect(shape).center());
+    // The scroll bars keep their values within the drawing.
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                    static_cast<int>(std::lround(at.x() - viewport()->width() / 2.0)));
+    verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                  static_cast<int>(std::lround(at.y() - viewport()->height() / 2.0)));
+    viewport()->update();
 }
 
 void TDiagram::EnsureVisible(const TDiagramShape& shape) {

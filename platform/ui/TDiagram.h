@@ -124,6 +124,10 @@ public:
     // coordinates: the box is scrolled into view and the point is its
     // centre, kept inside the viewport.
     QPoint MenuPoint(const TDiagramShape& shape);
+    // Scrolls the box to the middle of the viewport, as far as the drawing
+    // reaches: a box picked out after a redraw is shown with what lies
+    // around it on every side.
+    void CentreOn(const TDiagramShape& shape);
 
     // The topmost box or link under a point of the viewport, or nullptr.
     TDiagramShape* ShapeAt(QPoint viewportPos);

@@ -29,14 +29,24 @@ protected:
         ASSERT_TRUE(Globals::g_Database);
     }
 
-    // Brings a node into view and clicks it with one button.
+    // Brings a node into view and clicks it with one button; without a
+    // node, clicks the space below the last one.
     void Click(QTreeWidgetItem* item, Qt::MouseButton button) {
         QTreeWidget* tree = main->trSummary;
-        QPoint at(10, tree->viewport()->height() - 3);   // below every node
+        QPoint at;
         if (item) {
             for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) p->setExpanded(true);
             tree->scrollToItem(item);
             at = tree->visualItemRect(item).center();
+        } else {
+            // The tree's height depends on when the panes got their sizes
+            // and its rows on the fonts: with branches open, whatever node
+            // stands at the bottom would be clicked. Folded, the few top
+            // nodes leave room below them.
+            tree->collapseAll();
+            tree->scrollToTop();
+            at = QPoint(10, tree->visualItemRect(tree->topLevelItem(tree->topLevelItemCount() - 1)).bottom() + 4);
+            ASSERT_TRUE(tree->viewport()->rect().contains(at) && !tree->itemAt(at)) << at.y();
         }
         const QPoint global = tree->viewport()->mapToGlobal(at);
         QMouseEvent press(QEvent::MouseButtonPress, at, global, button, button, Qt::NoModifier);

@@ -10,6 +10,7 @@
 
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramPainter.h"
@@ -179,6 +180,14 @@ TEST_F(ScreenFlowPlotTest, RelationshipDialogDrawsFourBoxesAndThreeLinksColoured
     EXPECT_THAT(links, ::testing::ElementsAre("LSLP:LeftScreen-LeftProgram:Left Program/Screen Pair",
                                               "LPRP:LeftProgram-RightProgram:Interprogram Relationship",
                                               "RSRP:RightScreen-RightProgram:Right Program/Screen Pair"));
+    // Each caption on one line whatever the font's widths, on its own line.
+    const std::vector<dg::LinkSlot> linkSlots = dg::LinkSlots(model);
+    for (std::size_t i = 0; i < model.LinkCount(); ++i) {
+        const dg::Link& l = *model.Links()[i];
+        const dg::LinkGeometry g = dg::LinkShape(l, linkSlots[i]);
+        EXPECT_EQ(g.textRect.height(), dg::LabelSize("Pair").height()) << l.key;
+        EXPECT_TRUE(g.textRect.contains(g.path.pointAtPercent(0.5))) << l.key;
+    }
 }
 
 TEST_F(ScreenFlowPlotTest, RelationshipDialogTakesAnEmptyNatureAsZeroAndRefusesAnUnknownEntity) {

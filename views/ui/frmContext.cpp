@@ -64,7 +64,6 @@ void Build(TDiagram& diagram, int mode, const std::string& id) {
 TDiagram* PaneDiagram(QWidget* parent, const char* name, const QString& pane) {
     TDiagram* d = platform::ui::NewDiagram(parent, name);
     d->setProperty("Tag", pane);
-    d->viewport()->setBackgroundRole(QPalette::Window);
     return d;
 }
 
@@ -256,6 +255,9 @@ void frmContext::mnuBCExpand_Click() {
         if (!box) return;
         const std::string id = box->tag;  // the box goes with the redraw
         Build(*diagram, views::kFlowBothSides, id);
+        // The expanded box may stand anywhere in the new drawing.
+        if (const platform::diagram::Shape* centre = views::FlowContextCentre(diagram->Model()))
+            diagram->CentreOn(*centre);
     } catch (const std::exception&) {}
 }
 

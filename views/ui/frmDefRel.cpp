@@ -129,10 +129,10 @@ void ShowDefineRelationship(const std::string& linkKey, int64_t relId, int64_t l
     dialog->SetLink(relId, leftProgId, rightProgId, leftScrId, rightScrId);
     dialog->dgmDefRel->Redraw(true);
     dialog->dgmDefRel->FinishLayout();
-    // The drawing is small and fixed: the dialog shows all of it, also when
-    // a smaller size was saved; the placement keeps it on the screen.
-    const QSize drawing = dialog->dgmDefRel->DrawingSize();
-    dialog->resize(dialog->size().expandedTo(drawing));
+    // The drawing is small and fixed: the dialog is its size, whatever size
+    // was saved, so it shows all of it and no empty band; the placement
+    // keeps it on the screen.
+    dialog->resize(dialog->dgmDefRel->DrawingSize());
     platform::ui::BringToFront(*dialog);
 }
 

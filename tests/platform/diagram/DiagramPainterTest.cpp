@@ -178,7 +178,7 @@ TEST(DiagramPainter, LabelsBreakBetweenWords) {
 // stand off its box or out of the size measured for it: centred, broken
 // between words or anywhere, over several lines, clipped to a rectangle too
 // small for it, bold, and at a preview's zoom; one text and width broken
-// both ways.
+// both ways; one text at two widths.
 TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
     TextMeasure& measure = TextMeasure::ForThread();
     struct Case {
@@ -197,9 +197,11 @@ TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
         {"two\nlines\tand a tab", QRectF(130, 0, 150, 50), Qt::AlignCenter, false},
         {"Much too long for its rectangle", QRectF(130, 60, 60, 8), Qt::AlignCenter | Qt::TextWordWrap, false},
         {"caf\xC3\xA9 \xE2\x82\xAC & \xE6\x97\xA5\xE6\x9C\xAC", QRectF(130, 80, 150, 30), Qt::AlignCenter, true},
+        // The text broken at 90 above, on one line here.
+        {"Interprogram Relationship", QRectF(0, 165, 300, 30), Qt::AlignCenter | Qt::TextWordWrap, false},
     };
     for (double zoom : {1.0, 0.37}) {
-        QImage ours(300, 160, QImage::Format_RGB32), qts(300, 160, QImage::Format_RGB32);
+        QImage ours(300, 200, QImage::Format_RGB32), qts(300, 200, QImage::Format_RGB32);
         ours.fill(Qt::white);
         qts.fill(Qt::white);
         QPainter a(&ours), b(&qts);
@@ -216,7 +218,7 @@ TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
         a.end();
         b.end();
         EXPECT_EQ(ours, qts) << "zoom " << zoom;
-        EXPECT_NE(ours, [] { QImage w(300, 160, QImage::Format_RGB32); w.fill(Qt::white); return w; }());
+        EXPECT_NE(ours, [] { QImage w(300, 200, QImage::Format_RGB32); w.fill(Qt::white); return w; }());
     }
 }
 

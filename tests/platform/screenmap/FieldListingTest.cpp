@@ -192,14 +192,17 @@ TEST(FieldListing, WholeNumbersFitTheirWidth) {
     }
 }
 
+// The page's text boxes: named fields without both attribute bits; of
+// them only the unprotected ones take the operator's input.
 TEST(FieldListing, EntryAreasAreNamedFieldsWithoutBothAttributeBits) {
     const struct {
         const char* name;
         int attrib;
-        bool entry, protectedEntry;
+        bool entry, protectedEntry, input;
     } cases[] = {
-        {"OPT", 0, true, false},   {"OPT", 1, true, true},   {"OPT", 2, true, false}, {"OPT", 3, false, false},
-        {"OPT", 11, false, false}, {"OPT", 96, true, false}, {"", 0, false, false},   {"", 1, false, false},
+        {"OPT", 0, true, false, true},    {"OPT", 1, true, true, false},  {"OPT", 2, true, false, true},
+        {"OPT", 3, false, false, false},  {"OPT", 11, false, false, false}, {"OPT", 96, true, false, true},
+        {"OPT", 97, true, true, false},   {"", 0, false, false, false},   {"", 1, false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.attrib));
@@ -208,6 +211,7 @@ TEST(FieldListing, EntryAreasAreNamedFieldsWithoutBothAttributeBits) {
         f.attrib = c.attrib;
         EXPECT_EQ(IsEntryField(f), c.entry);
         EXPECT_EQ(IsProtectedEntry(f), c.protectedEntry);
+        EXPECT_EQ(TakesInput(f), c.input);
     }
 }
 

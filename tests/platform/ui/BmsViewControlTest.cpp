@@ -87,31 +87,35 @@ TEST(BmsViewControl, WidthsAndPositionsOutsideTheGridAreSafe) {
     EXPECT_FALSE(bms.grab().isNull());
 }
 
-TEST(BmsViewControl, EntryAreasProtectedAreasAndTextLookApart) {
+// Nobody types into a protected field: it is an output area like a named
+// autoskip field, drawn and named as one, with or without initial text.
+TEST(BmsViewControl, EntryAreasLookApartFromOutputAreasProtectedOnesIncluded) {
     BmsViewControl bms;
-    bms.SetListing(
-        Listing(20, {Field("IN", 1, 1, 4, "", 0), Field("PROT", 2, 1, 4, "", 1), Field("TXT", 3, 1, 4, "", 3)}));
+    bms.SetListing(Listing(20, {Field("IN", 1, 1, 4, "", 0), Field("PROT", 2, 1, 4, "", 1),
+                                Field("TXT", 3, 1, 4, "", 3), Field("PRTX", 4, 1, 4, "AB", 1),
+                                Field("TXTX", 5, 1, 4, "AB", 3)}));
     bms.resize(bms.sizeHint());
     const QImage img = bms.grab().toImage();
-    // The middle of the first cell of each line.
     const int cellW = (bms.sizeHint().width() - 12) / bms.Columns();
     const int cellH = (bms.sizeHint().height() - 12) / bms.Rows();
-    auto at = [&](int row) { return img.pixelColor(6 + cellW / 2, 6 + (row - 1) * cellH + cellH / 2); };
-    const QColor entry = at(1), prot = at(2), text = at(3);
-    EXPECT_NE(entry, prot);
-    EXPECT_NE(entry, text);
-    EXPECT_NE(prot, text);
+    // A field's four cells as drawn, band, underline and text.
+    auto field = [&](int row) { return img.copy(6, 6 + (row - 1) * cellH, 4 * cellW, cellH); };
+    EXPECT_EQ(field(2), field(3));
+    EXPECT_EQ(field(4), field(5));
+    EXPECT_NE(field(1), field(3));
+    EXPECT_NE(field(3), field(5));
     // An output field without initial text still shows where it is.
-    EXPECT_NE(text, at(10));
-    EXPECT_EQ(bms.FieldAt(3, 4)->name, "TXT");
-    EXPECT_TRUE(BmsViewControl::ToolTipText(*bms.FieldAt(3, 4)).endsWith("(output field)"));
+    EXPECT_NE(img.pixelColor(6 + cellW / 2, 6 + cellH + cellH / 2), img.pixelColor(6 + cellW / 2, 6 + 9 * cellH));
+    for (int row = 2; row <= 5; ++row)
+        EXPECT_TRUE(BmsViewControl::ToolTipText(*bms.FieldAt(row, 4)).endsWith("(output field)")) << row;
+    EXPECT_TRUE(BmsViewControl::ToolTipText(*bms.FieldAt(1, 4)).endsWith("(entry field)"));
 }
 
 TEST(BmsViewControl, TooltipsNameTheFieldItsPlaceAndAttributes) {
     EXPECT_EQ(BmsViewControl::ToolTipText(Field("QCUSTNO", 3, 17, 8, "", 96)).toStdString(),
               "QCUSTNO\nRow 3, column 17, length 8\nAttributes 96 (entry field)");
     EXPECT_EQ(BmsViewControl::ToolTipText(Field("QCREDIT", 9, 17, 12, "", 1)).toStdString(),
-              "QCREDIT\nRow 9, column 17, length 12\nAttributes 1 (protected entry field)");
+              "QCREDIT\nRow 9, column 17, length 12\nAttributes 1 (output field)");
     EXPECT_EQ(BmsViewControl::ToolTipText(Field("", 1, 2, 7, "CUSTMAP", 11)).toStdString(),
               "(unnamed)\nRow 1, column 2, length 7\nAttributes 11 (text)");
 }

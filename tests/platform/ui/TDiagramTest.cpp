@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -291,6 +292,34 @@ TEST(TDiagram, ZoomByWheelAndKeysAndExportAtTheZoomShown) {
     double w = platform::diagram::DrawingBounds(s.d.Model()).width();
     EXPECT_EQ(img.width(), std::lround(w * 0.5) + 2 * platform::diagram::kImageMargin);
     EXPECT_FALSE(s.d.ExportImage(dir / "missing" / "half.jpg"));
+}
+
+// A control grown to the drawing's size drops the scroll bars it showed
+// while smaller (each would otherwise keep the other); a box asked for is
+// scrolled to the middle of the viewport.
+TEST(TDiagram, ScrollBarsGoWhenTheDrawingFitsAndABoxIsCentredOn) {
+    Shown s;
+    QScrollBar* bars[] = {s.d.horizontalScrollBar(), s.d.verticalScrollBar()};
+    s.d.resize(60, 40);
+    Settle();
+    for (QScrollBar* bar : bars) ASSERT_TRUE(bar->isVisible());
+    s.d.resize(s.d.DrawingSize());
+    Settle();
+    for (QScrollBar* bar : bars) {
+        EXPECT_FALSE(bar->isVisible());
+        EXPECT_EQ(bar->maximum(), 0);
+    }
+    EXPECT_EQ(s.d.viewport()->size(), s.d.contentsRect().size());
+
+    // Enlarged beyond a small control, each box can stand in its middle.
+    s.d.resize(200, 80);
+    s.d.SetZoom(400);
+    Settle();
+    for (TDiagramShape* box : {s.callee, s.caller}) {
+        s.d.CentreOn(*box);
+        Settle();
+        EXPECT_EQ(s.d.ShapeAt(s.d.viewport()->rect().center()), box) << box->key;
+    }
 }
 
 // A builder that clears and refills Model() inside a RedrawScope leaves no

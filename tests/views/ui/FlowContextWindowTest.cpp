@@ -66,6 +66,14 @@ TEST_F(FlowContextWindowTest, OneWindowPerProgramRestoredWhenMinimised) {
     EXPECT_TRUE(Keys(w->dgmDataFacing).contains("ORDPROC"));
     EXPECT_FALSE(Keys(w->dgmDataFacing).contains("ORDENT"));
     EXPECT_EQ(Box(w->dgmDataFacing, "ORDENTR")->fillColor, platform::diagram::Rgb(255, 0, 0));
+    // Both panes are white like the plot and the report's pictures: the
+    // palette's base colour, not the window's grey.
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, QColor(250, 250, 235));
+    palette.setColor(QPalette::Window, QColor(160, 160, 160));
+    w->setPalette(palette);
+    for (TDiagram* d : {w->dgmClientFacing, w->dgmDataFacing})
+        EXPECT_EQ(d->viewport()->grab().toImage().pixelColor(2, 2), QColor(250, 250, 235)) << d->objectName().toStdString();
 
     w->showMinimized();
     QApplication::processEvents();
@@ -194,12 +202,16 @@ TEST_F(FlowContextWindowTest, ExpandRedrawsOnlyTheCurrentSide) {
     ASSERT_TRUE(w);
     const QStringList clientBefore = Keys(w->dgmClientFacing);
     TDiagram* data = w->dgmDataFacing;
+    // Enlarged, the new drawing reaches far beyond the pane.
+    ASSERT_TRUE(SettleUntil([&] { return data->isVisible() && data->viewport()->width() > 200; }));
+    data->SetZoom(400);
     emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 2);
     w->mnuBoxContext->hide();
     w->mnuBCExpand->trigger();
     // ORDPROC in the middle with both its sides: its caller ORDENTR and
-    // its callees.
+    // its callees; the pane shows it, wherever the layout put it.
     EXPECT_EQ(Box(data, "ORDPROC")->fillColor, platform::diagram::Rgb(255, 0, 0));
+    EXPECT_EQ(data->ShapeAt(data->viewport()->rect().center()), Box(data, "ORDPROC"));
     EXPECT_NE(Box(data, "ORDENTR")->fillColor, platform::diagram::Rgb(255, 0, 0));
     EXPECT_TRUE(Keys(data).contains("STOCKCHK"));
     EXPECT_EQ(Keys(w->dgmClientFacing), clientBefore);

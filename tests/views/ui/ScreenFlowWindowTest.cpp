@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 
 #include <set>
@@ -175,6 +176,12 @@ TEST_F(ScreenFlowWindowTest, BoxesOpenTheViewerAndLinksOneDialogEachUntilTheNext
     EXPECT_EQ(boxes.LinkCount(), 3u);
     EXPECT_EQ(boxes.FindShape("LeftScreen")->text, "ORDMENU");
     EXPECT_EQ(boxes.FindShape("LeftScreen")->textColor, platform::diagram::Rgb(0, 255, 0));
+    // The dialog is as large as its drawing, whatever size it was given at
+    // first, and shows all of it without scrolling.
+    EXPECT_EQ(dialog->size(), dialog->dgmDefRel->DrawingSize());
+    Settle();
+    EXPECT_EQ(dialog->dgmDefRel->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(dialog->dgmDefRel->verticalScrollBar()->maximum(), 0);
 
     // Another link, another dialog; a redraw numbers the links afresh and
     // closes both.
