@@ -65,9 +65,9 @@ WorkspaceClaim ClaimWorkspace(const fs::path& workspaceFolder) {
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);
-            claim.viewOnly = error == EWOULDBLOCK
-                                 ? OpenElsewhere(workspaceFolder)
-                                 : LockFileUnusable(file, std::string("cannot be locked (") + std::strerror(error) + ")");
+            claim.viewOnly = error == EWOULDBLOCK ? OpenElsewhere(workspaceFolder)
+                                                  : LockFileUnusable(file, std::string("cannot be locked (") +
+                                                                               std::strerror(error) + ")");
             return claim;
         }
         struct stat named {};

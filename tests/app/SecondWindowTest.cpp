@@ -71,7 +71,9 @@ protected:
         for (const std::string& message : prompt.asked) EXPECT_FALSE(CarriesSqliteText(message)) << message;
     }
     std::string Log() const { return main->LogBox()->toPlainText().toStdString(); }
-    bool Writable() const { return Globals::g_Database && !Globals::g_Database->IsMemoryCopy() && !Globals::g_ViewOnly; }
+    bool Writable() const {
+        return Globals::g_Database && !Globals::g_Database->IsMemoryCopy() && !Globals::g_ViewOnly;
+    }
 
     std::unique_ptr<crashtest::HoldingChild> holder;
 };
