@@ -129,7 +129,7 @@ void CrudOverlap(IMainWindow& w, const ToolServices& s) {
             BringToFront(window);
         }
     } catch (const std::exception& e) {
-        ReportFailure(w, "CRUD Overlap", e);
+        ReportFailure(w, kCrudCaption, e);
         return;
     }
     HoldCommandWhileOpen(w, "mnuToolsCRUD", window);
@@ -141,7 +141,7 @@ void GenerateReports(IMainWindow& w, const ToolServices& s) {
         BusyScope busy(w);
         s.generateReports(w);
     } catch (const std::exception& e) {
-        ReportFailure(w, "Generate Reports", e);
+        ReportFailure(w, kGenerateReportsCaption, e);
     }
 }
 
@@ -149,7 +149,7 @@ void EnterClientInformation(IMainWindow& w) {
     try {
         dialogs::EnterClientInformation(w.Window(), Globals::g_Database.get(), w);
     } catch (const std::exception& e) {
-        ReportFailure(w, "Enter Client Information", e);
+        ReportFailure(w, kClientInformationCaption, e);
     }
 }
 
@@ -167,18 +167,28 @@ void InstallToolCommands(IMainWindow& w, const ToolServices& more) {
 
     // Each run takes the services as they are then.
     auto services = [&w] { return HolderOf(w).services; };
+    // The commands that write the workspace (its tables, the comparison
+    // file, the report tree): in a workspace open for viewing only each is
+    // refused with one message before it touches anything.
+    const auto writing = [&w](const char* command, std::function<void()> run) {
+        return [&w, command, run = std::move(run)] {
+            if (!Globals::RefuseWhileViewOnly(w, command)) run();
+        };
+    };
     w.SetCommand("mnuToolsScreenFlow", [&w, services] { ScreenFlow(w, services()); });
-    w.SetCommand("mnuToolsCRUD", [&w, services] { CrudOverlap(w, services()); });
-    w.SetCommand("mnuToolsCOMMAREA", [&w, services] {
-        const ToolServices s = services();
-        IssuesAnalysis(w, s, kCommareaCaption, s.resolveCOMMAREASize);
-    });
-    w.SetCommand("mnuToolsValidation", [&w, services] {
-        const ToolServices s = services();
-        IssuesAnalysis(w, s, kValidationCaption, s.resolveValidationRules);
-    });
-    w.SetCommand("mnuToolsGenerateReports", [&w, services] { GenerateReports(w, services()); });
-    w.SetCommand("mnuToolsEnterClientInformation", [&w] { EnterClientInformation(w); });
+    w.SetCommand("mnuToolsCRUD", writing(kCrudCaption, [&w, services] { CrudOverlap(w, services()); }));
+    w.SetCommand("mnuToolsCOMMAREA", writing(kCommareaCaption, [&w, services] {
+                     const ToolServices s = services();
+                     IssuesAnalysis(w, s, kCommareaCaption, s.resolveCOMMAREASize);
+                 }));
+    w.SetCommand("mnuToolsValidation", writing(kValidationCaption, [&w, services] {
+                     const ToolServices s = services();
+                     IssuesAnalysis(w, s, kValidationCaption, s.resolveValidationRules);
+                 }));
+    w.SetCommand("mnuToolsGenerateReports",
+                 writing(kGenerateReportsCaption, [&w, services] { GenerateReports(w, services()); }));
+    w.SetCommand("mnuToolsEnterClientInformation",
+                 writing(kClientInformationCaption, [&w] { EnterClientInformation(w); }));
 
     SetCommandBacked(w, "mnuToolsScreenFlow", bool(s.showScreenFlow));
     SetCommandBacked(w, "mnuToolsCRUD", s.getCRUDReport && s.crudComparisonWindow);

@@ -5,8 +5,9 @@
 // their own subsystems, which hand their entry points over in ToolServices;
 // a command whose service is not connected stays unavailable, menu item and
 // toolbar button alike. This side keeps what every such command shares: the
-// busy bracket, the messages, the single CRUD comparison window and the
-// availability rules.
+// busy bracket, the messages, the single CRUD comparison window, the
+// availability rules, and the refusal of every command that writes while
+// the workspace is open for viewing only (Globals::RefuseWhileViewOnly).
 
 #include <QString>
 
@@ -44,6 +45,9 @@ inline constexpr char kCrudIssuesTitle[] = "CRUD Issues";
 inline constexpr char kCrudComparisonTag[] = "CRUDComp";
 inline constexpr char kCommareaCaption[] = "COMMAREA Size";
 inline constexpr char kValidationCaption[] = "Validation Rules";
+inline constexpr char kCrudCaption[] = "CRUD Overlap";
+inline constexpr char kGenerateReportsCaption[] = "Generate Reports";
+inline constexpr char kClientInformationCaption[] = "Enter Client Information";
 
 // The entry points of the other subsystems. Progress, cancel and questions
 // of the long ones go through the main window they are given.

@@ -52,6 +52,27 @@ bool AwaitsItsWindow(NodeMenuItem item) {
     }
 }
 
+// The items whose commands change the workspace's web operations,
+// services, messages or processes.
+bool ChangesWorkspace(NodeMenuItem item) {
+    switch (item) {
+    case NodeMenuItem::NewWebService:
+    case NodeMenuItem::SetWebSvc:
+    case NodeMenuItem::DefineMessages:
+    case NodeMenuItem::DeleteNode:
+    case NodeMenuItem::Key: return true;
+    default: return false;
+    }
+}
+
+// "Set as &Web Operation" -> "Set as Web Operation", "&New Web Service..." -> "New Web Service".
+std::string CommandName(NodeMenuItem item) {
+    std::string name;
+    for (const char* c = services::NodeMenu::Caption(item); *c; ++c)
+        if (*c != '&' && *c != '.') name += *c;
+    return name;
+}
+
 QAction* ActionOf(platform::ui::IMainWindow& w, NodeMenuItem item) {
     const QString name = services::NodeMenu::ObjectName(item);
     for (QAction* a : w.NodeMenu()->actions())
@@ -118,7 +139,8 @@ services::NodeMenu& SharedNodeMenu(platform::ui::IMainWindow& w) { return StateO
 
 void SetNodeCommand(platform::ui::IMainWindow& w, NodeMenuItem item, std::function<void()> handler) {
     platform::ui::IMainWindow* main = &w;
-    w.SetCommand(services::NodeMenu::ObjectName(item), [main, handler = std::move(handler)] {
+    w.SetCommand(services::NodeMenu::ObjectName(item), [main, item, handler = std::move(handler)] {
+        if (RefuseWhileViewOnly(*main, item)) return;
         try {
             if (handler) handler();
         } catch (const std::exception& e) {
@@ -126,6 +148,10 @@ void SetNodeCommand(platform::ui::IMainWindow& w, NodeMenuItem item, std::functi
         }
     });
     StateOf(w).commands.insert(item);
+}
+
+bool RefuseWhileViewOnly(platform::ui::IMainWindow& w, NodeMenuItem item) {
+    return ChangesWorkspace(item) && Globals::RefuseWhileViewOnly(w, CommandName(item));
 }
 
 bool HasNodeCommand(platform::ui::IMainWindow& w, NodeMenuItem item) { return StateOf(w).commands.count(item) > 0; }

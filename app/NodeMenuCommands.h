@@ -32,8 +32,15 @@ services::NodeMenu& SharedNodeMenu(platform::ui::IMainWindow& w);
 
 // Runs handler when the item is chosen; a view item waiting for its window
 // shows from now on. Errors a handler raises are reported in a message box.
+// An item whose command changes the workspace (web services, operations,
+// messages, a process's criteria) is refused while the workspace is open
+// for viewing only (Globals::RefuseWhileViewOnly).
 void SetNodeCommand(platform::ui::IMainWindow& w, services::NodeMenuItem item, std::function<void()> handler);
 bool HasNodeCommand(platform::ui::IMainWindow& w, services::NodeMenuItem item);
+// For an item whose command changes the workspace, while it is open for
+// viewing only: says so and returns true. Keys and drops that run such a
+// command without the menu ask this too.
+bool RefuseWhileViewOnly(platform::ui::IMainWindow& w, services::NodeMenuItem item);
 
 // Copies the shared model onto mnuProgContext's actions. Availability goes
 // through the busy bracket's rules (IMainWindow::SetControlEnabled).

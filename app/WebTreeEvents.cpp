@@ -138,7 +138,7 @@ void WebTreeEvents::DeleteKey(QTreeWidget* tree, bool operations) {
     try {
         const auto prep = operations ? ShowWebOperationNodeMenu(node, 1, {}) : ShowWebServiceNodeMenu(node, 1, {});
         if (node && !NodeKey(node).empty()) neighbourKey = NodeKey(Neighbour(tree, node));
-        if (!prep.deleteTag) return;
+        if (!prep.deleteTag || RefuseWhileViewOnly(m_w, services::NodeMenuItem::DeleteNode)) return;
         DeleteNodeCommand(m_w, *prep.deleteTag);
     } catch (...) {
         return;
@@ -184,6 +184,8 @@ bool WebTreeEvents::DropOnServices(const QMimeData* data, QTreeWidgetItem* targe
     std::optional<DroppedOperation> source;
     if (QTreeWidgetItem* node = key.empty() ? nullptr : FindNode(*m_operations, key, false))
         source = DroppedOperation{key, node->data(0, kNodeImageRole).toString().toStdString()};
+    // A drop adds the operation to a service, and may make the service.
+    if (source && Globals::RefuseWhileViewOnly(m_w, "Adding a web operation to a web service")) return false;
     const WebTreeNode ref = WebTreeNodeOf(target);
     DropResult result = DropResult::Ignored;
     Guarded([&] {

@@ -17,6 +17,7 @@
 #include "views/ContextLayouts.h"
 #include "workspace/RepositoryImport.h"
 #include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceLock.h"
 
 namespace session {
 
@@ -33,12 +34,31 @@ constexpr int kRefreshTitle = 1007;
 constexpr int kApplicationTitle = 1006;
 
 fs::path g_WorkspaceFile;
+// Held from the open of a workspace that may be written to its close, and
+// through a refresh: no other window opens it for writing meanwhile.
+std::unique_ptr<workspace::WorkspaceLock> g_Lock;
 
-std::string ReadOnlyText(const fs::path& folder) {
-    return "The workspace folder " + folder.string() + " is read-only: ";
+// What the Log pane says about a workspace open for viewing only.
+std::string ViewOnlyText(const Globals::ViewOnlyReason& viewOnly) {
+    return viewOnly.reason + ", so the workspace is open for viewing only: commands that would change it are " +
+           "refused. " + viewOnly.remedy;
+}
+
+// Decides, unless a refresh kept the lock, whether this process is the
+// workspace's writer or may only view it.
+void ClaimWorkspace() {
+    if (g_Lock) return;
+    workspace::WorkspaceClaim claim = workspace::ClaimWorkspace(Globals::g_WorkspaceFolder);
+    g_Lock = std::move(claim.lock);
+    Globals::g_ViewOnly = std::move(claim.viewOnly);
 }
 
 View Unchanged() { return View{}; }
+
+void RefuseRefresh(const Globals::ViewOnlyReason& why, common::IPrompt& prompt) {
+    prompt.Message(Globals::ViewOnlyRefusal(why, ResModule::LoadResString(kRefreshTitle)), ApplicationTitle(),
+                   Icon::Exclamation);
+}
 
 // Nothing is open any more; the message has been shown.
 View Closed(std::string message) {
@@ -74,7 +94,8 @@ View SetupError(const SessionResult& opened, common::IPrompt& prompt) {
 // It opens no progress level; the Summary tree's steps let the window's
 // events through while a large tree is read.
 std::string ReopenDatabase(View& view, common::IProgress& progress) {
-    auto& db = *(Globals::g_Database = workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceFolder));
+    auto& db = *(Globals::g_Database =
+                     workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceFolder, bool(Globals::g_ViewOnly)));
     view.summary = classify::BuildSummaryTree(db, progress);
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
@@ -123,15 +144,19 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
     try {
         view.caption = WorkspaceCaption(Globals::g_WorkspaceFolder);
         if (env.sessionOpened) env.sessionOpened(view.caption);
+        ClaimWorkspace();
         const bool reopen = !refresh && workspace::DatabaseExists(Globals::g_WorkspaceFolder);
+        // A workspace open for viewing is never built: another window may be building it.
+        if (Globals::g_ViewOnly && !reopen)
+            throw std::runtime_error(Globals::g_ViewOnly.reason + ": it has no workspace database to view yet. " +
+                                     Globals::g_ViewOnly.remedy);
         const std::string message = reopen ? ReopenDatabase(view, progress) : BuildDatabase(view, *session, progress);
         view.reportPaths = mdlReports::InitReportPaths();
         workspace::WriteLoadMessage(*Globals::g_Database, message);
         view.logText = message;
         view.showLog = !message.empty();
-        if (Globals::g_Database->IsMemoryCopy()) {
-            view.logText += (message.empty() ? "" : "\n") + ReadOnlyText(Globals::g_WorkspaceFolder) +
-                            "the workspace is open for viewing, and changes made to it cannot be saved.";
+        if (Globals::g_ViewOnly) {
+            view.logText += (message.empty() ? "" : "\n") + ViewOnlyText(Globals::g_ViewOnly);
             view.showLog = true;
         }
         view.workspaceCommandsEnabled = true;
@@ -206,18 +231,31 @@ bool ConfirmRefresh(common::IPrompt& prompt) {
 }
 
 bool RefreshPossible(common::IPrompt& prompt) {
-    // A rebuild writes a new database: where it cannot, the workspace stays
+    // A rebuild writes a new database: where it may not, the workspace stays
     // open as it is.
     if (g_WorkspaceFile.empty()) return true;   // nothing open: the refresh does nothing
-    const fs::path folder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
-    if (!workspace::DatabaseIsReadOnly(folder)) return true;
-    prompt.Message(ReadOnlyText(folder) + "the workspace cannot be rebuilt, and stays open as it is.",
-                   ApplicationTitle(), Icon::Exclamation);
+    // The folder or the file may have become read-only since the open.
+    Globals::ViewOnlyReason why = Globals::g_ViewOnly;
+    if (!why) why = workspace::ReadOnlyReason(WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path()));
+    if (!why) return true;
+    RefuseRefresh(why, prompt);
     return false;
 }
 
 View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt) {
     if (g_WorkspaceFile.empty() || !RefreshPossible(prompt)) return Unchanged();
+    // The rebuild deletes the database: only while this process holds the
+    // workspace's lock, which it keeps through the close below.
+    std::unique_ptr<workspace::WorkspaceLock> lock = std::move(g_Lock);
+    if (!lock) {
+        workspace::WorkspaceClaim claim =
+            workspace::ClaimWorkspace(WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path()));
+        if (claim.viewOnly) {
+            RefuseRefresh(claim.viewOnly, prompt);
+            return Unchanged();
+        }
+        lock = std::move(claim.lock);
+    }
     CloseWorkspace();
     SessionResult opened;
     try {
@@ -237,6 +275,7 @@ View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, c
     // analyst's work stays on disk. The template is copied over a database
     // that could not be deleted.
     Globals::g_WorkspaceFolder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
+    g_Lock = std::move(lock);
     workspace::DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
     return LoadWithSession(std::move(opened.session), true, env, progress, prompt);
 }
@@ -253,6 +292,9 @@ void CloseWorkspace() noexcept {
         }
         Globals::g_Database.reset();
     }
+    // Released only once the database is closed.
+    g_Lock.reset();
+    Globals::g_ViewOnly = {};
     Globals::g_ContextLayouts.reset();
     Globals::g_WorkspaceFolder.clear();
 }

@@ -79,28 +79,32 @@ struct WorkspaceView {
 // File > Open Workspace with the chosen file. A file that is not a
 // workspace file or whose session cannot open gives message 511 and
 // changes nothing; only then is the current workspace closed and the new one
-// loaded. A database that cannot be written is opened as a copy in memory
-// (workspace::OpenWorkspaceDatabase), and the Log pane says that changes
-// cannot be saved.
+// loaded. The load claims the workspace (workspace::ClaimWorkspace): a
+// workspace whose folder or database cannot be written, or that another
+// window holds, is opened for viewing only (Globals::g_ViewOnly), its
+// database as a copy in memory, and the Log pane says why; one without a
+// database to view is not opened.
 WorkspaceView OpenWorkspace(const std::filesystem::path& workspaceFile, const LoadEnvironment& env,
                             common::IProgress& progress, common::IPrompt& prompt);
 
 // The refresh question (513, titled 1007); true for Yes.
 bool ConfirmRefresh(common::IPrompt& prompt);
-// Whether the open workspace can be rebuilt: not when its database or
-// folder cannot be written, which a message then says. Asked before the
-// window closes anything for a refresh.
+// Whether the open workspace can be rebuilt: not when it is open for
+// viewing only or its database or folder cannot be written (any more),
+// which a message then says. Asked before the window closes anything for a
+// refresh.
 bool RefreshPossible(common::IPrompt& prompt);
 // File > Refresh Workspace after Yes: closes the workspace, deletes its
 // database and builds it again from the repository. The database is deleted
 // only once the workspace's session has opened again, so a repository that
-// cannot be reached leaves the database as it was. A workspace whose
-// database or folder cannot be written is not rebuilt: a message says so
-// and nothing changes.
+// cannot be reached leaves the database as it was. A workspace that may
+// not be written (RefreshPossible) is not rebuilt: a message says so and
+// nothing changes. The workspace's lock stays held throughout.
 WorkspaceView RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, common::IPrompt& prompt);
 
-// Releases the session and the database, drops the flow-context layouts
-// and empties the workspace folder; every step's errors are ignored. The
+// Releases the session, the database and then the workspace's lock, drops
+// the flow-context layouts and empties the workspace folder; every step's
+// errors are ignored. The
 // window clears its trees and unloads the screen-flow window.
 void CloseWorkspace() noexcept;
 

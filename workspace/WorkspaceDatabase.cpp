@@ -3,12 +3,16 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/AsciiCase.h"
 #include "common/ResModule.h"
+#include "platform/screenmap/WorkspaceFiles.h"
 
 namespace fs = std::filesystem;
 using platform::db::Database;
@@ -18,21 +22,42 @@ namespace workspace {
 
 namespace {
 
-// The files SQLite keeps beside a database while it writes to it.
-const char* const kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
-
-fs::path WithSuffix(const fs::path& file, const char* suffix) {
-    fs::path p = file;
-    p += suffix;
-    return p;
+// Removes the journal files beside a database (a link among them goes, not
+// what it leads to).
+void RemoveSideFiles(const fs::path& file) {
+    for (const fs::path& side : platform::db::SideFiles(file)) {
+        std::error_code ec;
+        fs::remove(side, ec);
+        if (ec) throw DbError("Cannot remove the stale file '" + side.string() + "': " + ec.message());
+    }
 }
 
-void RemoveSideFiles(const fs::path& file) {
-    for (const char* suffix : kSideFileSuffixes) {
-        std::error_code ec;
-        fs::remove(WithSuffix(file, suffix), ec);
-        if (ec) throw DbError("Cannot remove the stale file '" + WithSuffix(file, suffix).string() + "': " + ec.message());
+// Copies the template into a file of the copy's name that this creates:
+// whatever already has that name, a planted link included, is never
+// written through.
+void CopyTemplate(const fs::path& templ, const fs::path& copy) {
+    const auto fail = [&](const std::string& why) {
+        return DbError("Cannot copy the template database to '" + copy.string() + "': " + why);
+    };
+    std::ifstream in(templ, std::ios::binary);
+    if (!in) throw fail("the template cannot be read.");
+    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) throw fail(std::strerror(errno));
+    char buffer[1 << 16];
+    bool written = true;
+    while (written && in) {
+        in.read(buffer, sizeof buffer);
+        for (std::streamsize done = 0; written && done < in.gcount();) {
+            const ssize_t n = ::write(fd, buffer + done, static_cast<size_t>(in.gcount() - done));
+            if (n < 0 && errno == EINTR) continue;
+            written = n > 0;
+            done += written ? n : 0;
+        }
     }
+    const int error = written ? 0 : errno;
+    if (::close(fd) != 0 && written) throw fail(std::strerror(errno));
+    if (!written) throw fail(std::strerror(error));
+    if (in.bad()) throw fail("the template cannot be read.");
 }
 
 constexpr int kIncompleteMessage = 510;
@@ -110,18 +135,58 @@ bool DatabaseExists(const fs::path& workspaceFolder) {
     return fs::is_regular_file(DatabasePath(workspaceFolder), ec);
 }
 
+namespace {
+
+bool Unwritable(const fs::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return false;   // a missing file is Open's to report
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+}
+
+// The database is never written through a link that leads out of the
+// workspace folder, nor read through it: what lies outside is not the
+// workspace's.
+void RefuseLinkLeadingOutside(const fs::path& workspaceFolder, const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_symlink(file, ec) || platform::screenmap::InsideFolder(workspaceFolder, file)) return;
+    throw DbError("The workspace database " + file.string() + " is a link to " +
+                  fs::weakly_canonical(file, ec).string() +
+                  ", outside the workspace folder; such a link is not followed. Put the database itself in its "
+                  "place (or remove the link to have the workspace built again), then open the workspace again.");
+}
+
+}  // namespace
+
 bool DatabaseIsReadOnly(const fs::path& workspaceFolder) {
-    const auto unwritable = [](const fs::path& p) {
-        struct stat st {};
-        if (::stat(p.c_str(), &st) != 0) return false;   // a missing file is Open's to report
-        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
-    };
-    return unwritable(DatabasePath(workspaceFolder)) || unwritable(workspaceFolder);
+    return Unwritable(DatabasePath(workspaceFolder)) || Unwritable(workspaceFolder);
+}
+
+Globals::ViewOnlyReason ReadOnlyReason(const fs::path& workspaceFolder) {
+    if (!DatabaseIsReadOnly(workspaceFolder)) return {};
+    if (Unwritable(workspaceFolder))
+        return {"The workspace folder " + workspaceFolder.string() + " is read-only",
+                "To work in the workspace, make the folder writable and open the workspace again."};
+    return {"The workspace database " + DatabasePath(workspaceFolder).string() + " is read-only",
+            "To work in the workspace, make the file writable and open the workspace again."};
+}
+
+std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder, bool viewOnly) {
+    const fs::path file = DatabasePath(workspaceFolder);
+    RefuseLinkLeadingOutside(workspaceFolder, file);
+    if (!viewOnly) return Database::Open(file);
+    try {
+        return Database::OpenCopyInMemory(file);
+    } catch (const DbError& e) {
+        if (!e.InterruptedWrite()) throw;
+        throw DbError("The workspace was interrupted while being written: its database " + file.string() +
+                          " still holds the unfinished change, which only a window that may write it can undo. "
+                          "Open the workspace once with write access to its folder and database to recover it.",
+                      {}, e.Code());
+    }
 }
 
 std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder) {
-    const fs::path file = DatabasePath(workspaceFolder);
-    return DatabaseIsReadOnly(workspaceFolder) ? Database::OpenCopyInMemory(file) : Database::Open(file);
+    return OpenWorkspaceDatabase(workspaceFolder, DatabaseIsReadOnly(workspaceFolder));
 }
 
 std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const fs::path& workspaceFolder) {
@@ -136,8 +201,11 @@ std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const
     RemoveStaleCopies(target);
     const fs::path temp = TemporaryName(target);
     try {
-        fs::copy_file(templ, temp, fs::copy_options::overwrite_existing, ec);
-        if (ec) throw DbError("Cannot copy the template database to '" + temp.string() + "': " + ec.message());
+        // Nothing of this name belongs to the build yet: journals planted
+        // beside it would be taken for the copy's.
+        fs::remove(temp, ec);
+        RemoveSideFiles(temp);
+        CopyTemplate(templ, temp);
         CheckAndMarkCopy(temp, templ);
         RemoveSideFiles(temp);
         // Journals of the old database would be taken for the new one's.
@@ -149,7 +217,7 @@ std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const
     } catch (...) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        for (const char* suffix : kSideFileSuffixes) fs::remove(WithSuffix(temp, suffix), ignored);
+        for (const fs::path& side : platform::db::SideFiles(temp)) fs::remove(side, ignored);
         throw;
     }
     return Database::Open(target);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/db/Database.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 
 namespace workspace {
 
@@ -25,16 +26,24 @@ bool DatabaseExists(const std::filesystem::path& workspaceFolder);
 // has no write permission bit at all (which only an administrator would
 // write through).
 bool DatabaseIsReadOnly(const std::filesystem::path& workspaceFolder);
+// Why, when DatabaseIsReadOnly: the folder is named when it cannot be
+// written, else the database file. Empty when the database can be written.
+Globals::ViewOnlyReason ReadOnlyReason(const std::filesystem::path& workspaceFolder);
 
-// Opens the workspace's existing database unchanged. A database that is read
-// only (DatabaseIsReadOnly) is opened as a copy in memory
-// (Database::IsMemoryCopy): the workspace can be viewed and worked with,
-// and nothing of it is saved. Raises DbError for a missing, unreadable or
-// damaged file.
+// Opens the workspace's existing database unchanged; for viewing only
+// (viewOnly) as a copy in memory (Database::IsMemoryCopy), of which nothing
+// is saved. Raises DbError for a missing, unreadable or damaged file, for a
+// database that is a link leading out of the workspace folder (never
+// followed), and, for viewing, for a database that a writer left in the
+// middle of a change: that needs one opening with write access.
+std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder,
+                                                              bool viewOnly);
+// For viewing only when DatabaseIsReadOnly.
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
 // Copies the template over the workspace's database and opens the copy.
-// The copy is written to a temporary file in the workspace folder, marked
+// The copy is written to a new temporary file in the workspace folder
+// (created by this copy: a link planted at its name is not followed), marked
 // incomplete there (IncompleteLoadMessage) and only then renamed into place,
 // so a build stopped at any moment (a kill, a full disk) never leaves a
 // database that reopens as complete; journal, WAL and shared-memory files

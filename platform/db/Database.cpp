@@ -21,10 +21,16 @@ std::string Describe(sqlite3* db, int rc) {
     return sqlite3_errstr(rc);
 }
 
-// The message is SQLite's alone: it may reach the analyst, who has no use
-// for the statement; Sql() keeps that for the developer.
+// The file a connection works on; empty for a database in memory.
+std::string FileOf(sqlite3* db) {
+    const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return file ? file : "";
+}
+
+// The message may reach the analyst, who has no use for the statement;
+// Sql() keeps that for the developer.
 [[noreturn]] void Raise(sqlite3* db, int rc, std::string_view sql) {
-    throw DbError(Describe(db, rc), std::string(sql), rc);
+    throw DbError(ExplainFailure(rc, FileOf(db), Describe(db, rc)), std::string(sql), rc);
 }
 
 // The connection whose statement is handing control to a ProgressPump on
@@ -91,6 +97,52 @@ void RegisterJetFunctions(sqlite3* db) {
 
 DbError::DbError(const std::string& message, std::string sql, int code)
     : std::runtime_error(message), m_sql(std::move(sql)), m_code(code) {}
+
+bool DbError::InterruptedWrite() const { return m_code == SQLITE_READONLY_ROLLBACK; }
+
+std::vector<std::filesystem::path> SideFiles(const std::filesystem::path& file) {
+    std::vector<std::filesystem::path> files;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        files.push_back(file);
+        files.back() += suffix;
+    }
+    return files;
+}
+
+std::string ExplainFailure(int code, const std::string& file, const std::string& sqliteText) {
+    const std::string what = file.empty() ? "the database" : "'" + file + "'";
+    switch (code) {
+    case SQLITE_READONLY_ROLLBACK:
+        return "Cannot read " + what + ": it was interrupted while being written, and the journal of that change "
+               "lies beside it. It must be opened once with write access to recover.";
+    case SQLITE_READONLY_DBMOVED:
+        return "Cannot write " + what + ": it was removed or replaced while it was open (a refresh in another "
+               "window does that). Close the workspace and open it again.";
+    case SQLITE_CANTOPEN_SYMLINK:
+        return "Cannot open " + what + ": its path leads through a link, which is not followed here.";
+    default: break;
+    }
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "Cannot use " + what + ": another program or window is using it and it stayed busy. Try again "
+               "once it has finished there.";
+    case SQLITE_READONLY:
+        return "Cannot write " + what + ": the file or its folder is read-only. Make both writable and try again.";
+    case SQLITE_FULL: return "Cannot write " + what + ": the disk is full. Free some space and try again.";
+    case SQLITE_IOERR:
+        return "Cannot read or write " + what + ": the disk reported an error, or another program removed or "
+               "changed the file. Check the disk and try again.";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return (file.empty() ? "The database" : what) + " is not a database file or is damaged.";
+    case SQLITE_CANTOPEN:
+        return "Cannot open " + what + " or its journal: check that the file and its folder exist and may be read "
+               "and written, and that no link stands where its journal goes.";
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return "Cannot use " + what + ": access was denied.";
+    default: return sqliteText;
+    }
+}
 
 // ---- Value ---------------------------------------------------------------
 
@@ -292,8 +344,13 @@ const Value& Recordset::Field(size_t column) const {
 
 // ---- Database ------------------------------------------------------------
 
+namespace {
+// How long a statement waits for a database another connection is using.
+constexpr int kBusyTimeoutMs = 2000;
+}  // namespace
+
 Database::Database(sqlite3* db, std::filesystem::path path) : m_db(db), m_path(std::move(path)) {
-    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
     RegisterJetFunctions(m_db);
 }
@@ -309,15 +366,35 @@ void Database::Close() {
 
 namespace {
 
-// A missing file, a folder, and a file that does not start as an SQLite
-// database are refused before SQLite sees them.
-void CheckDatabaseFile(const std::filesystem::path& file) {
+// A missing file, a folder or anything else that is not a file, and a file
+// that does not start as an SQLite database are refused before SQLite sees
+// them; so is anything but a file where SQLite keeps its journal (SQLite
+// never writes through a link there, and only says that it cannot open the
+// database). Returns the path SQLite is to open: every link resolved, so the
+// journal lies beside the file itself and no link is followed once the file
+// is open (SQLITE_OPEN_NOFOLLOW).
+std::filesystem::path CheckDatabaseFile(const std::filesystem::path& file) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec))
+    if (!fs::exists(file, ec))
         throw DbError("Could not find file '" + file.string() + "'.");
-    if (std::filesystem::is_directory(file, ec))
+    if (fs::is_directory(file, ec))
         throw DbError("'" + file.string() + "' is a folder, not a database file.");
-    std::ifstream probe(file, std::ios::binary);
+    const fs::path resolved = fs::canonical(file, ec);
+    if (ec) throw DbError("Cannot read the database file '" + file.string() + "': " + ec.message() + ".");
+    // A pipe or a device would keep the probe below waiting, or read forever.
+    if (!fs::is_regular_file(resolved, ec))
+        throw DbError("'" + file.string() + "' is not a file, so it cannot be a database.");
+    for (const fs::path& side : SideFiles(resolved)) {
+        const fs::file_status st = fs::symlink_status(side, ec);
+        if (!fs::exists(st) || fs::is_regular_file(st)) continue;
+        throw DbError(fs::is_symlink(st)
+                          ? "'" + side.string() + "' is a link where the journal of '" + file.string() +
+                                "' should be; a link is not followed there. Remove it and try again."
+                          : "'" + side.string() + "' stands where the journal of '" + file.string() +
+                                "' should be, and is not a file. Remove it and try again.");
+    }
+    std::ifstream probe(resolved, std::ios::binary);
     if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
     // SQLite writes a 16-byte header; an empty file is a valid empty database
     // to SQLite but never one of ours, so refuse it as well.
@@ -325,54 +402,78 @@ void CheckDatabaseFile(const std::filesystem::path& file) {
     probe.read(header, sizeof header);
     if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
         throw DbError("'" + file.string() + "' is not a database file or is damaged.");
+    return resolved;
 }
 
-sqlite3* OpenConnection(const std::filesystem::path& file, int flags) {
+sqlite3* OpenConnection(const std::filesystem::path& file, const std::filesystem::path& resolved, int flags) {
     ConfigureOnce();
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.string().c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(resolved.string().c_str(), &db, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
-        std::string msg = Describe(db, rc);
+        std::string msg = ExplainFailure(rc, file.string(), Describe(db, rc));
         sqlite3_close_v2(db);
-        throw DbError("Cannot open the database file '" + file.string() + "': " + msg, {}, rc);
+        throw DbError(msg, {}, rc);
     }
     return db;
 }
 
+// What reading a database that opened but cannot be read means: damaged
+// when SQLite finds no database in it, else what ExplainFailure says.
+[[noreturn]] void RaiseUnreadable(int code, const std::filesystem::path& file, const std::string& sqliteText) {
+    if ((code & 0xFF) == SQLITE_ERROR)
+        throw DbError("'" + file.string() + "' is not a database file or is damaged: " + sqliteText, {}, code);
+    throw DbError(ExplainFailure(code, file.string(), sqliteText), {}, code);
+}
+
 // A damaged file may still carry a good header: make SQLite read its schema now.
 void CheckSchema(Database& db) {
-    try {
-        db.Scalar("SELECT count(*) FROM sqlite_master");
-    } catch (const DbError& e) {
-        throw DbError("'" + db.Path().string() + "' is not a database file or is damaged: " + e.what(), {}, e.Code());
-    }
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db.Handle(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
+    if (rc == SQLITE_OK) return;
+    const std::string text = err ? err : sqlite3_errstr(rc);
+    sqlite3_free(err);
+    RaiseUnreadable(sqlite3_extended_errcode(db.Handle()), db.Path(), text);
+}
+
+// The pages a copy into memory reads at a time: between two steps a writer
+// in another process may commit instead of waiting for the whole copy.
+constexpr int kCopyPages = 1024;
+
+// Copies the source's main database into memory; SQLITE_OK or the failure.
+int CopyDatabase(sqlite3* source, sqlite3* memory) {
+    sqlite3_backup* backup = sqlite3_backup_init(memory, "main", source, "main");
+    if (!backup) return sqlite3_extended_errcode(memory);
+    int rc = sqlite3_backup_step(backup, kCopyPages);
+    // A write from another process between two steps starts the copy again;
+    // one that never lets it finish is treated as a database kept busy.
+    const long limit = 16L * (sqlite3_backup_pagecount(backup) / kCopyPages + 1);
+    for (long steps = 1; rc == SQLITE_OK; ++steps)
+        rc = steps > limit ? SQLITE_BUSY : sqlite3_backup_step(backup, kCopyPages);
+    sqlite3_backup_finish(backup);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 }  // namespace
 
 std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
-    CheckDatabaseFile(file);
-    std::unique_ptr<Database> result(new Database(OpenConnection(file, SQLITE_OPEN_READWRITE), file));
+    const std::filesystem::path resolved = CheckDatabaseFile(file);
+    std::unique_ptr<Database> result(new Database(OpenConnection(file, resolved, SQLITE_OPEN_READWRITE), file));
     CheckSchema(*result);
     return result;
 }
 
 std::unique_ptr<Database> Database::OpenCopyInMemory(const std::filesystem::path& file) {
-    CheckDatabaseFile(file);
-    sqlite3* source = OpenConnection(file, SQLITE_OPEN_READONLY);
+    const std::filesystem::path resolved = CheckDatabaseFile(file);
+    sqlite3* source = OpenConnection(file, resolved, SQLITE_OPEN_READONLY);
+    sqlite3_extended_result_codes(source, 1);
+    sqlite3_busy_timeout(source, kBusyTimeoutMs);
     sqlite3* memory = nullptr;
     int rc = sqlite3_open(":memory:", &memory);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* backup = sqlite3_backup_init(memory, "main", source, "main");
-        rc = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(memory);
-        if (backup) sqlite3_backup_finish(backup);
-        if (rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    const std::string msg = rc == SQLITE_OK ? std::string() : Describe(source, rc);
+    if (rc == SQLITE_OK) rc = CopyDatabase(source, memory);
     sqlite3_close_v2(source);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(memory);
-        throw DbError("'" + file.string() + "' is not a database file or is damaged: " + msg, {}, rc);
+        RaiseUnreadable(rc, file, sqlite3_errstr(rc));
     }
     std::unique_ptr<Database> result(new Database(memory, file));
     result->m_memoryCopy = true;
@@ -413,7 +514,7 @@ void Database::ExecuteScript(std::string_view sql) {
     if (rc != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
-        throw DbError(msg, text, rc);
+        throw DbError(ExplainFailure(sqlite3_extended_errcode(m_db), FileOf(m_db), msg), text, rc);
     }
 }
 

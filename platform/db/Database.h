@@ -20,16 +20,32 @@ namespace common { class IProgress; }
 
 namespace platform::db {
 
-// An error raised by the database: SQLite's message, plus the statement that failed.
+// An error raised by the database: a message for the analyst, plus the
+// statement that failed and SQLite's result code for the developer.
 class DbError : public std::runtime_error {
 public:
     DbError(const std::string& message, std::string sql = {}, int code = 0);
     const std::string& Sql() const { return m_sql; }
     int Code() const { return m_code; }
+    // The file was left by a writer that stopped in the middle of a change
+    // (a hot journal lies beside it), and could not be read without one.
+    bool InterruptedWrite() const;
 private:
     std::string m_sql;
     int m_code;
 };
+
+// The message of a failure whose SQLite result code (extended or not) is
+// code on file (empty for a database in memory). SQLite's own words for a
+// failure that comes from outside the program ("database is locked", "disk
+// I/O error", "attempt to write a readonly database") say neither what
+// happened to the analyst's file nor what to do: for those the message
+// says both. A statement's own fault keeps sqliteText.
+std::string ExplainFailure(int code, const std::string& file, const std::string& sqliteText);
+
+// The files SQLite keeps beside a database file while it writes to it (the
+// rollback journal, and the log and shared memory of WAL mode).
+std::vector<std::filesystem::path> SideFiles(const std::filesystem::path& file);
 
 // One field value. Jet's Yes/No is an integer holding -1 (True) or 0.
 class Value {
@@ -129,12 +145,17 @@ private:
 class Database {
 public:
     // Opens an existing database file. A missing, unreadable or non-database
-    // file raises DbError with a message that says which.
+    // file raises DbError with a message that says which, as does anything
+    // but a file where its journal goes (a link there is never followed).
+    // The file is opened where its links lead, and no link is followed after.
     static std::unique_ptr<Database> Open(const std::filesystem::path& file);
     // Reads an existing database file (refused as Open refuses it) into a
     // database in memory and closes the file: what is written afterwards
     // stays in memory until the database closes and the file is never
     // written. For a database where it cannot be written. Path() is the file.
+    // A writer in another process is let in between a few pages at a time;
+    // a file it keeps busy, or one interrupted while being written (whose
+    // journal only a writer can roll back), raises DbError saying so.
     static std::unique_ptr<Database> OpenCopyInMemory(const std::filesystem::path& file);
     // Creates the file when missing (used for new repositories and templates).
     static std::unique_ptr<Database> Create(const std::filesystem::path& file);

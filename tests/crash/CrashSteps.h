@@ -11,6 +11,8 @@ namespace crashtest {
 
 // The exit code of a child that stopped itself at the chosen step.
 constexpr int kStopped = 77;
+// The line a child writes where it holds.
+constexpr const char* kHeld = "held";
 
 // Writes a workspace of the given number of programs (each with an entry,
 // a call, a table and a screen) with its repository; the same arguments

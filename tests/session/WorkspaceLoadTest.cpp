@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -18,6 +21,7 @@
 #include "tests/support/TestSupport.h"
 #include "views/ContextLayouts.h"
 #include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceLock.h"
 
 namespace {
 
@@ -229,33 +233,106 @@ TEST_F(WorkspaceLoadTest, RefreshAsksFirstAndRebuildsFromScratch) {
     EXPECT_TRUE(view.webOperations.Empty());
 }
 
-// A workspace whose folder and database are read-only (as root reads them:
-// no write bit) opens for viewing: what the load and the analyst write stays
-// in memory, the Log pane says so, and a refresh is refused before anything
-// closes.
-TEST_F(WorkspaceLoadTest, AReadOnlyWorkspaceOpensForViewingAndIsNotRebuilt) {
+// Leaves a hot journal beside the database, as a writer killed in the
+// middle of a change does.
+void InterruptAChange(const fs::path& database) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        auto db = platform::db::Database::Open(database);
+        // A small cache writes the journal before the commit.
+        db->ExecuteScript(
+            "PRAGMA cache_size = 1; BEGIN; CREATE TABLE Unfinished (x); "
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+            "INSERT INTO Unfinished SELECT randomblob(4000) FROM n; UPDATE Status SET StatusVal = 'half';");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+// A workspace that may not be written opens for viewing: its database as a
+// copy in memory, the Log pane saying why and naming what cannot be
+// written, every write refused before anything changes, a refresh
+// included. Read-only here means without a write bit, as root reads it.
+TEST_F(WorkspaceLoadTest, AWorkspaceThatCannotBeWrittenOpensForViewingOnly) {
     ASSERT_EQ(Open(shop).status, Status::Loaded);
     session::CloseWorkspace();
     const fs::path folder = dir / "Shop", file = workspace::DatabasePath(folder);
     const auto bytes = [&] { return (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str(); };
     const std::string before = bytes();
-    for (const fs::path& p : {file, folder}) fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const auto viewOnly = [](const std::string& what) {
+        return what + ", so the workspace is open for viewing only: commands that would change it are refused. ";
+    };
 
-    const WorkspaceView view = Open(shop);
-    EXPECT_EQ(view.status, Status::Loaded) << view.error;
-    EXPECT_TRUE(view.showLog);
-    EXPECT_EQ(view.logText, "The workspace folder " + folder.string() +
-                                " is read-only: the workspace is open for viewing, and changes made to it cannot be saved.");
-    EXPECT_FALSE(view.summary.Empty());
-    EXPECT_EQ(services::SetAsWebOperation(*Globals::g_Database, PayrollTag()), services::SetWebOperationResult::Added);
-    EXPECT_EQ(session::RefreshWorkspace({}, progress, prompt).status, Status::Unchanged);
-    for (const fs::path& p : {file, folder}) fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
-    ASSERT_EQ(prompt.asked.size(), 1u);
-    EXPECT_NE(prompt.asked[0].find("read-only: the workspace cannot be rebuilt"), std::string::npos);
-    EXPECT_TRUE(Globals::g_WorkspaceOpen);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM ucUseCases"), 1);
+    struct Case {
+        std::vector<fs::path> readOnly;
+        std::string log;
+    };
+    const std::vector<Case> cases = {
+        {{file, folder},
+         viewOnly("The workspace folder " + folder.string() + " is read-only") +
+             "To work in the workspace, make the folder writable and open the workspace again."},
+        {{file},
+         viewOnly("The workspace database " + file.string() + " is read-only") +
+             "To work in the workspace, make the file writable and open the workspace again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.log);
+        for (const fs::path& p : c.readOnly) fs::permissions(p, writable, fs::perm_options::remove);
+        prompt.asked.clear();
+        const WorkspaceView view = Open(shop);
+        EXPECT_EQ(view.status, Status::Loaded) << view.error;
+        EXPECT_TRUE(view.showLog);
+        EXPECT_EQ(view.logText, c.log);
+        EXPECT_FALSE(view.summary.Empty());
+        ASSERT_TRUE(Globals::g_Database);
+        EXPECT_TRUE(Globals::g_Database->IsMemoryCopy());
+        EXPECT_TRUE(Globals::RefuseWhileViewOnly(prompt, "Generate Reports"));
+        EXPECT_EQ(session::RefreshWorkspace({}, progress, prompt).status, Status::Unchanged);
+        ASSERT_EQ(prompt.asked.size(), 2u);
+        const std::string refused = " was refused: nothing in the workspace was changed.\n";
+        EXPECT_EQ(prompt.asked[0].rfind("Generate Reports" + refused, 0), 0u);
+        EXPECT_EQ(prompt.asked[1].rfind("Refresh Workspace" + refused, 0), 0u);
+        EXPECT_NE(prompt.asked[1].find(c.readOnly.back().string() + " is read-only"), std::string::npos);
+        EXPECT_TRUE(Globals::g_WorkspaceOpen);
+        session::CloseWorkspace();
+        EXPECT_FALSE(Globals::g_ViewOnly);
+        for (const fs::path& p : c.readOnly) fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
+        EXPECT_TRUE(bytes() == before) << "nothing reached the file";
+    }
+
+    // A link planted where the lock file goes is not followed: the
+    // workspace cannot be locked, so it is only viewed.
+    const fs::path lock = folder / workspace::kLockFileName, outside = dir / "elsewhere";
+    fs::remove(lock);
+    fs::create_symlink(outside, lock);
+    WorkspaceView view = Open(shop);
+    EXPECT_EQ(view.logText,
+              viewOnly("The workspace's lock file " + lock.string() + " is a link, which is not followed") +
+                  "To work in the workspace, remove that file and open the workspace again.");
+    EXPECT_FALSE(fs::exists(outside));
     session::CloseWorkspace();
-    EXPECT_EQ(bytes(), before) << "nothing reached the file";
+    fs::remove(lock);
+
+    // A writer killed in the middle of a change, in a folder that cannot be
+    // written: said as what it is, and recovered by the next open that may write.
+    InterruptAChange(file);
+    ASSERT_TRUE(fs::exists(fs::path(file.string() + "-journal")));
+    fs::permissions(folder, writable, fs::perm_options::remove);
+    prompt.asked.clear();
+    view = Open(shop);
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(view.status, Status::Failed);
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0], "The workspace was interrupted while being written: its database " + file.string() +
+                                   " still holds the unfinished change, which only a window that may write it can "
+                                   "undo. Open the workspace once with write access to its folder and database to "
+                                   "recover it.");
+    view = Open(shop);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_EQ(view.logText, "");
+    EXPECT_FALSE(Globals::g_Database->TableExists("Unfinished"));
 }
 
 TEST_F(WorkspaceLoadTest, UnreadableWorkspaceGives511AndKeepsTheOpenOne) {

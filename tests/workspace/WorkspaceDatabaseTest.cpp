@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "platform/db/Database.h"
 #include "tests/support/TestSupport.h"
@@ -164,7 +165,9 @@ TEST(WorkspaceDatabase, MissingOrForeignTemplateLeavesTheOldDatabase) {
     EXPECT_EQ(db->Scalar("SELECT ID FROM Ents").AsText(), "PROGRAM#9");
 }
 
-TEST(WorkspaceDatabase, DamagedDatabaseGivesAClearError) {
+// A damaged database, and a database or journal that is a link: each is
+// said as what it is, and nothing is ever written through a link.
+TEST(WorkspaceDatabase, DamagedOrLinkedDatabaseGivesAClearError) {
     testsupport::TempDir dir;
     fs::path folder = dir / "Shop";
     fs::create_directories(folder);
@@ -184,6 +187,58 @@ TEST(WorkspaceDatabase, DamagedDatabaseGivesAClearError) {
     // The refresh path replaces it with a clean copy.
     auto db = FreshDb(dir);
     EXPECT_EQ(db->Scalar("PRAGMA integrity_check").AsText(), "ok");
+    db.reset();
+
+    // Why the database does not open, for writing and for viewing.
+    const auto refusals = [&] {
+        std::vector<std::string> why;
+        for (const bool viewOnly : {false, true}) {
+            try {
+                workspace::OpenWorkspaceDatabase(folder, viewOnly);
+                why.push_back("opened");
+            } catch (const DbError& e) {
+                why.push_back(e.what());
+            }
+        }
+        return why;
+    };
+
+    // A link where the journal goes leaves an intact database unopened,
+    // says so, and leads nowhere; a build removes the link itself.
+    const fs::path file = workspace::DatabasePath(folder), journal = file.string() + "-journal";
+    const fs::path victim = dir / "victim.txt";
+    WriteText(victim, "not the workspace's");
+    fs::create_symlink(victim, journal);
+    const std::string journalLink = "'" + journal.string() + "' is a link where the journal of '" + file.string() +
+                                    "' should be; a link is not followed there. Remove it and try again.";
+    EXPECT_EQ(refusals(), (std::vector<std::string>{journalLink, journalLink}));
+    FreshDb(dir)->Execute("INSERT INTO Ents (ID, Name) VALUES ('MAP#1', 'NEW')");
+    EXPECT_FALSE(fs::is_symlink(journal));
+
+    // A database that is a link out of the workspace folder is neither read
+    // nor written; one that stays inside it works as the file it leads to.
+    const fs::path away = dir / "away.mdb";
+    fs::rename(file, away);
+    fs::create_symlink(away, file);
+    for (const std::string& why : refusals())
+        EXPECT_EQ(why.rfind("The workspace database " + file.string() + " is a link to " + away.string() +
+                                ", outside the workspace folder; such a link is not followed.",
+                            0),
+                  0u)
+            << why;
+    fs::remove(file);
+    fs::rename(away, folder / "kept.mdb");
+    fs::create_symlink("kept.mdb", file);
+    workspace::OpenWorkspaceDatabase(folder)->Execute("INSERT INTO Ents (ID, Name) VALUES ('MAP#2', 'KEPT')");
+    EXPECT_EQ(Database::Open(folder / "kept.mdb")->Scalar("SELECT count(*) FROM Ents").AsInt(), 2);
+
+    // A rebuild puts a database of its own where a link leading outside was.
+    fs::remove(file);
+    fs::create_symlink(victim, file);
+    FreshDb(dir).reset();
+    EXPECT_FALSE(fs::is_symlink(file));
+    std::ifstream in(victim, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "not the workspace's");
 }
 
 TEST(WorkspaceDatabase, DeleteForRefresh) {

@@ -72,6 +72,8 @@ std::string frmDesc::EntityId() const {
 }
 
 void frmDesc::cmdOK_Click() {
+    // The editor stays open, so the text is not lost.
+    if (Globals::RefuseWhileViewOnly(m_prompt, "Storing the description")) return;
     const std::string text = txtDescription->toPlainText().toStdString();
     std::string error;
     try {

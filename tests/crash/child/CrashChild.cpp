@@ -5,13 +5,15 @@
 //   STOP  "never"; "step:<name>" at a build step of workspace/WorkspaceDatabase.h
 //         or a report step of reports/AsideRemoval.h; "progress:<caption>:<n>"
 //         at the n-th step of that progress bar; "caption:<start>:<n>" at the
-//         n-th step whose caption starts so
+//         n-th step whose caption starts so; "hold:<name>" waits at that build
+//         step instead, and "hold:loaded" once the open or refresh has loaded
 //
 // The process ends with _exit(kStopped) where it stops: no destructor runs,
-// no database is closed, as after a kill. "refresh" opens the workspace
-// first (never stopping) and stops in the refresh; "reports" opens it and
-// stops in a report run. Exits 0 when the load or run finished, 1 when it
-// failed.
+// no database is closed, as after a kill. Where it holds, it writes "held"
+// and a line end to its output and waits until its input ends (or a kill),
+// then ends in the same way. "refresh" opens the workspace first (never
+// stopping) and stops in the refresh; "reports" opens it and stops in a
+// report run. Exits 0 when the load or run finished, 1 when it failed.
 
 #include <QGuiApplication>
 #include <QSettings>
@@ -35,9 +37,21 @@
 namespace {
 
 std::string g_step;   // the build step to stop at, when STOP names one
+bool g_hold = false;  // wait there instead of stopping at once
+
+// Says so, then waits for the parent to close this one's input or kill it.
+[[noreturn]] void Hold() {
+    std::cout << crashtest::kHeld << std::endl;
+    char c;
+    while (::read(STDIN_FILENO, &c, 1) > 0) {
+    }
+    ::_exit(crashtest::kStopped);
+}
 
 void StopAtStep(const char* step) {
-    if (g_step == step) ::_exit(crashtest::kStopped);
+    if (g_step != step) return;
+    if (g_hold) Hold();
+    ::_exit(crashtest::kStopped);
 }
 
 class StoppingProgress : public common::IProgress {
@@ -99,7 +113,8 @@ int main(int argc, char** argv) {
         if (session::OpenWorkspace(argv[1], {}, quiet, prompt).status != session::WorkspaceView::Status::Loaded)
             return 1;
     }
-    if (stop.rfind("step:", 0) == 0) {
+    if (stop.rfind("step:", 0) == 0 || stop.rfind("hold:", 0) == 0) {
+        g_hold = stop[0] == 'h';
         g_step = stop.substr(5);
         workspace::SetBuildStepHook(StopAtStep);
         mdlReports::SetReportStepHook(StopAtStep);
@@ -118,6 +133,7 @@ int main(int argc, char** argv) {
     const session::WorkspaceView view = mode == "refresh" ? session::RefreshWorkspace({}, progress, prompt)
                                                           : session::OpenWorkspace(argv[1], {}, progress, prompt);
     const bool loaded = view.status == session::WorkspaceView::Status::Loaded;
+    if (loaded && g_hold && g_step == "loaded") Hold();
     session::CloseWorkspace();
     return loaded ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "platform/db/Database.h"
 #include "tests/support/TestSupport.h"
@@ -65,6 +66,36 @@ TEST(Database, ErrorsCarryMessageAndStatement) {
         EXPECT_EQ(std::string(e.what()).find("WHERE"), std::string::npos) << "the analyst sees no SQL";
     }
     EXPECT_THROW(db->Execute("INSERT INTO T (Name) VALUES (?)", {}), DbError);
+}
+
+// A failure that comes from outside the program is said with the file, what
+// happened and what to do, never in SQLite's own words.
+TEST(Database, FailuresFromOutsideTheProgramAreSaidPlainly) {
+    testsupport::TempDir dir;
+    const std::filesystem::path file = dir / "shared.mdb";
+    Database::Create(file)->ExecuteScript("CREATE TABLE T (x)");
+    const std::string name = "'" + std::filesystem::canonical(file).string() + "'";
+    auto holder = Database::Open(file), other = Database::Open(file);
+    const auto failure = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const DbError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no failure");
+    };
+
+    holder->ExecuteScript("BEGIN EXCLUSIVE");
+    EXPECT_EQ(failure([&] { other->Execute("INSERT INTO T VALUES (1)"); }),
+              "Cannot use " + name + ": another program or window is using it and it stayed busy. Try again once "
+              "it has finished there.");
+    holder->Rollback();
+
+    other->ExecuteScript("PRAGMA query_only = 1");
+    const std::string readOnly =
+        "Cannot write " + name + ": the file or its folder is read-only. Make both writable and try again.";
+    EXPECT_EQ(failure([&] { other->Execute("INSERT INTO T VALUES (1)"); }), readOnly);
+    EXPECT_EQ(failure([&] { other->ExecuteScript("INSERT INTO T VALUES (1); INSERT INTO T VALUES (2)"); }), readOnly);
 }
 
 TEST(Database, TextWithASecondStatementIsRefusedNotHalfRun) {
