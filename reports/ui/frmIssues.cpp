@@ -116,12 +116,12 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
                         const std::string& page) {
     m_skipped.clear();
     if (!Globals::g_Database || !Globals::g_Workbench) return false;
-    mdlReports::ReportBuilder builder;
+    auto builder = std::make_unique<mdlReports::ReportBuilder>();
     // Sizes are shown with the decimal separator of the user's regional settings.
     mdlReports::AnalysisRun run{*Globals::g_Database,
                                 *Globals::g_Workbench,
                                 mdlReports::g_ReportPaths,
-                                builder,
+                                *builder,
                                 progress,
                                 prompt,
                                 platform::ui::S(QLocale().decimalPoint())};
@@ -134,14 +134,20 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
     m_skipped = std::move(result.skipped);
     if (!result.Done()) return false;
     lblNoModel->setVisible(!result.anyCodeModel);
-    return ShowPage(progress, prompt, page);
+    return ShowPage(progress, prompt, page, std::move(builder));
 }
 
-bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, const std::string& page) {
+bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, const std::string& page,
+                         std::unique_ptr<mdlReports::ReportBuilder> builder) {
     common::ProgressScope level(progress, "Showing " + platform::ui::S(windowTitle()), 2, true);
     progress.StartStep("");
     LaterPrompt later;
-    auto reading = std::async(std::launch::async, [&page, &later] { return mdlReports::ReadPageRows(page, later); });
+    // The builder still holds the page's rows as the template read them:
+    // they are freed on the reading thread too.
+    auto reading = std::async(std::launch::async, [&page, &later, builder = std::move(builder)]() mutable {
+        builder.reset();
+        return mdlReports::ReadPageRows(page, later);
+    });
     mdlReports::PageRows rows;
     try {
         rows = common::AwaitStepping(progress, reading);

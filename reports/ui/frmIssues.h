@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ class IPrompt;
 namespace mdlReports {
 struct AnalysisResult;
 struct AnalysisRun;
+class ReportBuilder;
 }  // namespace mdlReports
 
 namespace platform::ui {
@@ -67,7 +69,9 @@ private:
                  const std::string& page);
     // Reads the written page on another thread, under a progress level of
     // its own, and shows it; false when the analyst cancelled meanwhile.
-    bool ShowPage(common::IProgress& progress, common::IPrompt& prompt, const std::string& page);
+    // The analysis' builder is freed on that thread.
+    bool ShowPage(common::IProgress& progress, common::IPrompt& prompt, const std::string& page,
+                  std::unique_ptr<mdlReports::ReportBuilder> builder);
     // The list beside the browser only while it shows the page, the
     // browser then as tall as the page's header.
     void FitToSource();
