@@ -27,14 +27,10 @@
 // run makes it there first. Without --report-set the set lies beside the
 // generated workspace and goes with it. With QA_BENCH_WAITS set, every wait
 // over 0.1 s is printed with its caption.
-// Settings and home go to a throw-away folder, as in the tests.
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -53,6 +49,7 @@
 #include "app/InstallCommands.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
+#include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
 #include "common/Progress.h"
@@ -248,17 +245,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;
-    setenv("HOME", home.path().toUtf8().constData(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8().constData(), 1);
-    setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8().constData(), 1);
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName("QuarvelAnalyzer");
-    QApplication::setApplicationName("QuarvelAnalyzer");
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/settings");
+    bench::WindowApplication application(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
     const fs::path scratch = base / ("analyses_bench." + std::to_string(::getpid()));
