@@ -2,7 +2,7 @@
 // headless and in the main window.
 //
 //   analyses_bench [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR]
-//                  [--report-set=DIR] [--runs=R]
+//                  [--report-set=DIR] [--copy-set] [--runs=R]
 //
 // Without a workspace file, generates a repository of the given number of
 // programs (default 20,000) in which every K-th COBOL program has a code
@@ -23,8 +23,9 @@
 // how late it fires), with the progress caption shown when that wait
 // ended; the worst of the runs. The report set is --report-set, hard-linked
 // into the report root before each run (untimed, the disk synced and the
-// earlier deletion finished); without the folder there, a headless report
-// run makes it there first. Without --report-set the set lies beside the
+// earlier deletion finished; --copy-set copies its files instead, so that
+// deleting them frees their blocks as deleting a real set does); without
+// the folder there, a headless report run makes it there first. Without --report-set the set lies beside the
 // generated workspace and goes with it. With QA_BENCH_WAITS set, every wait
 // over 0.1 s is printed with its caption.
 
@@ -157,13 +158,14 @@ protected:
     }
 };
 
-// Puts a copy of the kept report set (hard links) in the report root, after
-// the earlier deletion has ended, and lets the disk settle.
-void PlaceReportSet(const fs::path& kept, const ReportPaths& paths) {
+// Puts the kept report set in the report root (hard links, or copies of
+// its files), after the earlier deletion has ended, and lets the disk settle.
+void PlaceReportSet(const fs::path& kept, const ReportPaths& paths, bool copies) {
     common::NullProgress quiet;
     WaitForRemovals(quiet);
     fs::remove_all(paths.g_ReportRoot);
-    fs::copy(kept, paths.g_ReportRoot, fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    fs::copy(kept, paths.g_ReportRoot,
+             copies ? fs::copy_options::recursive : fs::copy_options::recursive | fs::copy_options::create_hard_links);
     ::sync();
 }
 
@@ -220,6 +222,7 @@ int main(int argc, char** argv) {
     fs::path workspaceFile;
     fs::path base = fs::temp_directory_path();
     fs::path reportSet;
+    bool copySet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--models=", 0) == 0)
@@ -230,6 +233,8 @@ int main(int argc, char** argv) {
             base = arg.substr(6);
         else if (arg.rfind("--report-set=", 0) == 0)
             reportSet = fs::absolute(arg.substr(13));
+        else if (arg == "--copy-set")
+            copySet = true;
         else if (arg.rfind("--runs=", 0) == 0 && std::atoi(arg.c_str() + 7) > 0)
             runs = std::atoi(arg.c_str() + 7);
         else if (arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp")
@@ -239,7 +244,7 @@ int main(int argc, char** argv) {
         else {
             std::fprintf(stderr,
                          "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR] "
-                         "[--report-set=DIR] [--runs=R]\n",
+                         "[--report-set=DIR] [--copy-set] [--runs=R]\n",
                          argv[0]);
             return 2;
         }
@@ -341,12 +346,12 @@ int main(int argc, char** argv) {
         fs::rename(g_ReportPaths.g_ReportRoot, reportSet);
         std::printf("report set: %.2f s (a headless report run, kept in %s)\n", Seconds(t), reportSet.c_str());
     }
-    std::printf("window, with a report set of %zu files in the report root; the worst of %d run%s:\n",
-                FilesBelow(reportSet), runs, runs == 1 ? "" : "s");
+    std::printf("window, with a report set of %zu files (%s) in the report root; the worst of %d run%s:\n",
+                FilesBelow(reportSet), copySet ? "copies" : "hard links", runs, runs == 1 ? "" : "s");
     for (QAction* command : {window.mnuToolsCOMMAREA, window.mnuToolsValidation}) {
         WindowRun worst;
         for (int i = 0; i < runs; ++i) {
-            PlaceReportSet(reportSet, g_ReportPaths);
+            PlaceReportSet(reportSet, g_ReportPaths, copySet);
             const WindowRun run = RunCommand(window, *command);
             if (!run.shown) std::printf("            the window did not show its rows\n");
             worst.showSeconds = std::max(worst.showSeconds, run.showSeconds);
