@@ -26,7 +26,6 @@ void PageBrowser::ShowFrame(const QUrl& page, const QString& frame) {
     setSource(page);
 }
 
-
 QVariant PageBrowser::loadResource(int type, const QUrl& name) {
     if (!m_page.isEmpty() && name.adjusted(QUrl::RemoveFragment) == m_page) return m_frame;
     return QTextBrowser::loadResource(type, name);
@@ -40,9 +39,9 @@ void PageBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
             m_ownPrompt = std::make_unique<platform::ui::MessageBoxPrompt>(this);
             m_prompt = m_ownPrompt.get();
         }
-        m_prompt->Message("The report set is not there: \"" + platform::ui::S(target.toLocalFile()) +
-                              "\" does not exist.",
-                          platform::ui::S(window()->windowTitle()), common::Icon::Information);
+        m_prompt->Message(
+            "The report set is not there: \"" + platform::ui::S(target.toLocalFile()) + "\" does not exist.",
+            platform::ui::S(window()->windowTitle()), common::Icon::Information);
         return;
     }
     QTextBrowser::doSetSource(target, type);

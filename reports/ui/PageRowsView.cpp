@@ -96,7 +96,8 @@ void PageRowsView::SetRows(mdlReports::PageRows rows) {
     const auto& list = model->Rows().rows;
     for (size_t r = 0; r < list.size(); ++r) {
         size_t lines = 1;
-        for (const std::string& cell : list[r]) lines = std::max(lines, 1 + static_cast<size_t>(std::count(cell.begin(), cell.end(), '\n')));
+        for (const std::string& cell : list[r])
+            lines = std::max(lines, 1 + static_cast<size_t>(std::count(cell.begin(), cell.end(), '\n')));
         if (lines > 1) heights->resizeSection(static_cast<int>(r), kPadding + static_cast<int>(lines) * line);
     }
     heights->setUpdatesEnabled(true);

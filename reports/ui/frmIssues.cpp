@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
