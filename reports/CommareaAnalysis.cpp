@@ -122,6 +122,8 @@ void WritePage(const AnalysisRun& run) {
         if (!bits) continue;
         captions += kBreak + HtmlText(rows.Text(2));
         sizes += kBreak + SizeInBytes(*bits, run.decimalSeparator);
+        // Tens of thousands of rows: the window repaints between them.
+        run.progress.StartStep("");
     }
     flush();
     builder.FinishPage();
@@ -179,7 +181,7 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
         completed = StepThroughPrograms(run, tx, programs, [&](const Program& program) {
             for (; queued < programs.size() && models.HasRoom(); ++queued)
                 anyModel = models.Queue(programs[queued].id) || anyModel;
-            const auto read = models.Take();
+            const auto read = models.Take(run.progress);
             if (read.skipped) result.skipped.push_back(SkippedProgramLine(program.name, program.id, *read.skipped));
             for (const CommareaItem& item : read.result) insert.Run({program.id, item.vnid, item.caption, item.size});
         });

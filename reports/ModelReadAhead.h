@@ -9,6 +9,7 @@
 // a few programs per thread.
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -21,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ProgramModel.h"
@@ -73,14 +75,19 @@ public:
         return named;
     }
 
-    // Waits for the earliest program queued and not yet taken. A failure
-    // other than the model's own raises here.
-    Outcome Take() {
+    // Waits for the earliest program queued and not yet taken, reporting
+    // an empty step every few tens of milliseconds meanwhile: on a busy
+    // machine a worker may take a while, and the window's events run in the
+    // steps. A failure other than the model's own raises here.
+    Outcome Take(common::IProgress& progress) {
         const std::shared_ptr<Job> job = std::move(m_queue.front());
         m_queue.pop_front();
-        {
-            std::unique_lock lock(m_mutex);
-            m_done.wait(lock, [&] { return job->done; });
+        for (;;) {
+            {
+                std::unique_lock lock(m_mutex);
+                if (m_done.wait_for(lock, std::chrono::milliseconds(40), [&] { return job->done; })) break;
+            }
+            progress.StartStep("");
         }
         if (job->failure) std::rethrow_exception(job->failure);
         return std::move(job->outcome);

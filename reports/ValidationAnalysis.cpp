@@ -227,6 +227,8 @@ void WritePage(const AnalysisRun& run) {
         builder.AddCell("Name", programs.Text(1));
         builder.AddCell("Validations", remedies.Text(0));
         builder.EndRow();
+        // Thousands of rows: the window repaints between them.
+        run.progress.StartStep("");
     }
     builder.FinishPage();
     WriteListPage(builder, run.db, run.prompt, run.progress, run.paths.g_ValidationReportPath);
@@ -303,7 +305,7 @@ AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
             Searched mine = std::move(ahead.front());
             ahead.pop_front();
             for (const std::string& id : mine.walks) {
-                auto read = models.Take();
+                auto read = models.Take(run.progress);
                 if (read.skipped) {
                     nameOf.Reset().Bind(1, id);
                     const std::string name = nameOf.Step() ? nameOf.Text(0) : id;

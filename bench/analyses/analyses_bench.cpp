@@ -1,6 +1,8 @@
-// The COMMAREA size and validation rules analyses on a large workspace.
+// The COMMAREA size and validation rules analyses on a large workspace,
+// headless and in the main window.
 //
 //   analyses_bench [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR]
+//                  [--report-set=DIR] [--copy-set] [--runs=R]
 //
 // Without a workspace file, generates a repository of the given number of
 // programs (default 20,000) in which every K-th COBOL program has a code
@@ -11,17 +13,44 @@
 // or searched, the rows it wrote, the programs it had to skip. --threads is
 // handed to the analyses (the threads that read the code models; default:
 // the machine's cores).
+//
+// Then the commands as the analyst meets them: the workspace opened in the
+// main window (offscreen unless QT_QPA_PLATFORM says otherwise), a report
+// set in its report root, and Tools > COMMAREA Size and Tools > Validation
+// Rules chosen, each R times (default 1). Printed per command: the time
+// from the command until its window has painted its rows, and the longest
+// time the window's events waited meanwhile (a timer due every 5 ms notes
+// how late it fires), with the progress caption shown when that wait
+// ended; the worst of the runs. The report set is --report-set, hard-linked
+// into the report root before each run (untimed, the disk synced and the
+// earlier deletion finished; --copy-set copies its files instead, so that
+// deleting them frees their blocks as deleting a real set does); without
+// the folder there, a headless report run makes it there first. Without --report-set the set lies beside the
+// generated workspace and goes with it. With QA_BENCH_WAITS set, every wait
+// over 0.1 s is printed with its caption.
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <string>
 
+#include "app/InstallCommands.h"
+#include "app/WorkspaceCommands.h"
+#include "app/frmMain.h"
+#include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
 #include "common/Progress.h"
@@ -29,10 +58,14 @@
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
 #include "reports/ReportBuilder.h"
+#include "reports/ReportRun.h"
 #include "reports/ValidationAnalysis.h"
+#include "reports/ui/PageRowsView.h"
+#include "reports/ui/frmIssues.h"
 #include "session/WorkspaceLoad.h"
 
 namespace fs = std::filesystem;
@@ -71,14 +104,125 @@ bool ResetPeak() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs
 
 int64_t Count(const char* sql) { return Globals::g_Database->Scalar(sql).AsInt(); }
 
+// How long the window's events wait: a timer due every 5 ms notes how late
+// it fires, and what the progress strip said when the longest wait ended.
+class EventWaits {
+public:
+    explicit EventWaits(QLabel& caption) : m_caption(caption) {
+        m_ticks.setInterval(5);
+        QObject::connect(&m_ticks, &QTimer::timeout, [this] { Turn(); });
+    }
+    void Start() {
+        m_last = Clock::now();
+        m_longestMs = 0;
+        m_longestCaption.clear();
+        m_ticks.start();
+    }
+    void Stop() {
+        Turn();
+        m_ticks.stop();
+    }
+    double LongestMs() const { return m_longestMs; }
+    const std::string& LongestCaption() const { return m_longestCaption; }
+
+private:
+    void Turn() {
+        const auto now = Clock::now();
+        const double waited = std::chrono::duration<double, std::milli>(now - m_last).count();
+        m_last = now;
+        const std::string caption = m_caption.text().toStdString();
+        if (waited > m_longestMs) {
+            m_longestMs = waited;
+            m_longestCaption = caption;
+        }
+        if (waited > 100 && std::getenv("QA_BENCH_WAITS"))
+            std::printf("            wait %6.0f ms, then \"%s\"\n", waited, caption.c_str());
+    }
+
+    QLabel& m_caption;
+    QTimer m_ticks;
+    Clock::time_point m_last;
+    double m_longestMs = 0;
+    std::string m_longestCaption;
+};
+
+// Notes the first paint of a widget.
+class FirstPaint : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Puts the kept report set in the report root (hard links, or copies of
+// its files), after the earlier deletion has ended, and lets the disk settle.
+void PlaceReportSet(const fs::path& kept, const ReportPaths& paths, bool copies) {
+    common::NullProgress quiet;
+    WaitForRemovals(quiet);
+    fs::remove_all(paths.g_ReportRoot);
+    fs::copy(kept, paths.g_ReportRoot,
+             copies ? fs::copy_options::recursive : fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    ::sync();
+}
+
+size_t FilesBelow(const fs::path& folder) {
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) ++files;
+    return files;
+}
+
+struct WindowRun {
+    double showSeconds = 0;
+    double longestWaitMs = 0;
+    std::string longestCaption;
+    bool shown = false;
+};
+
+// Chooses the command and waits until the window it opens has painted its rows.
+WindowRun RunCommand(frmMain& window, QAction& command) {
+    std::set<QWidget*> before;
+    for (QWidget* w : QApplication::topLevelWidgets()) before.insert(w);
+    EventWaits waits(*window.lblProgress);
+    WindowRun run;
+    const auto start = Clock::now();
+    waits.Start();
+    command.trigger();
+    reports::ui::frmIssues* issues = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* x = qobject_cast<reports::ui::frmIssues*>(w); x && !before.count(w) && x->isVisible()) issues = x;
+    if (issues) {
+        FirstPaint paint;
+        issues->tblRows->viewport()->installEventFilter(&paint);
+        const auto limit = Clock::now() + std::chrono::seconds(60);
+        while (!paint.painted && Clock::now() < limit) QApplication::processEvents(QEventLoop::AllEvents, 5);
+        issues->tblRows->viewport()->removeEventFilter(&paint);
+        run.shown = paint.painted;
+    }
+    run.showSeconds = Seconds(start);
+    waits.Stop();
+    run.longestWaitMs = waits.LongestMs();
+    run.longestCaption = waits.LongestCaption();
+    if (issues) issues->close();
+    QApplication::processEvents();
+    return run;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int programs = 20000;
     int models = 1;
     int threads = 0;
+    int runs = 1;
     fs::path workspaceFile;
     fs::path base = fs::temp_directory_path();
+    fs::path reportSet;
+    bool copySet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--models=", 0) == 0)
@@ -87,16 +231,26 @@ int main(int argc, char** argv) {
             threads = std::atoi(arg.c_str() + 10);
         else if (arg.rfind("--dir=", 0) == 0)
             base = arg.substr(6);
+        else if (arg.rfind("--report-set=", 0) == 0)
+            reportSet = fs::absolute(arg.substr(13));
+        else if (arg == "--copy-set")
+            copySet = true;
+        else if (arg.rfind("--runs=", 0) == 0 && std::atoi(arg.c_str() + 7) > 0)
+            runs = std::atoi(arg.c_str() + 7);
         else if (arg.size() > 4 && arg.substr(arg.size() - 4) == ".hxp")
-            workspaceFile = arg;
+            workspaceFile = fs::absolute(arg);
         else if (std::atoi(arg.c_str()) > 0)
             programs = std::atoi(arg.c_str());
         else {
-            std::fprintf(stderr, "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [programs | workspace.hxp] [--models=K] [--threads=N] [--dir=DIR] "
+                         "[--report-set=DIR] [--copy-set] [--runs=R]\n",
+                         argv[0]);
             return 2;
         }
     }
 
+    bench::WindowApplication application(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
     const fs::path scratch = base / ("analyses_bench." + std::to_string(::getpid()));
@@ -169,6 +323,51 @@ int main(int argc, char** argv) {
         });
 
     session::CloseWorkspace();
+
+    // The commands in the main window, with a report set to replace.
+    frmMain window(QA_APP_DIR);
+    app::InstallCommands(window);
+    window.SetPrompt(&prompt);
+    app::SetWorkspaceFileChooser([&](QWidget*) { return std::optional<fs::path>(workspaceFile); });
+    window.resize(1000, 700);
+    window.show();
+    window.mnuFileOpenWorkspace->trigger();
+    if (!Globals::g_Database) {
+        std::fprintf(stderr, "the window did not open the workspace\n");
+        return 1;
+    }
+    if (reportSet.empty()) reportSet = scratch / "report-set";
+    if (!fs::exists(reportSet)) {
+        t = Clock::now();
+        const ReportRun reports{*Globals::g_Database, *Globals::g_Workbench, Globals::g_WorkspaceFolder,
+                                g_ReportPaths, quiet, prompt, {}, false, ".", threads};
+        GenerateReports(reports);
+        fs::create_directories(reportSet.parent_path());
+        fs::rename(g_ReportPaths.g_ReportRoot, reportSet);
+        std::printf("report set: %.2f s (a headless report run, kept in %s)\n", Seconds(t), reportSet.c_str());
+    }
+    std::printf("window, with a report set of %zu files (%s) in the report root; the worst of %d run%s:\n",
+                FilesBelow(reportSet), copySet ? "copies" : "hard links", runs, runs == 1 ? "" : "s");
+    for (QAction* command : {window.mnuToolsCOMMAREA, window.mnuToolsValidation}) {
+        WindowRun worst;
+        for (int i = 0; i < runs; ++i) {
+            PlaceReportSet(reportSet, g_ReportPaths, copySet);
+            const WindowRun run = RunCommand(window, *command);
+            if (!run.shown) std::printf("            the window did not show its rows\n");
+            worst.showSeconds = std::max(worst.showSeconds, run.showSeconds);
+            if (run.longestWaitMs > worst.longestWaitMs) {
+                worst.longestWaitMs = run.longestWaitMs;
+                worst.longestCaption = run.longestCaption;
+            }
+        }
+        std::printf("%-22s shown in %6.2f s, longest wait %5.0f ms (then \"%s\")\n",
+                    command->text().remove('&').toStdString().c_str(), worst.showSeconds, worst.longestWaitMs,
+                    worst.longestCaption.c_str());
+    }
+    WaitForRemovals(quiet);
+    app::CloseWorkspace(window);
+    app::SetWorkspaceFileChooser({});
+    window.close();
     fs::remove_all(scratch);
     return 0;
 }

@@ -1,14 +1,18 @@
 #include "reports/ui/frmIssues.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cmath>
+#include <future>
+
 #include "common/Globals.h"
+#include "common/WhileStepping.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/RichTextTables.h"
@@ -19,26 +23,61 @@
 #include "reports/AsideRemoval.h"
 #include "reports/CommareaAnalysis.h"
 #include "reports/OutputTree.h"
+#include "reports/PageRows.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportError.h"
 #include "reports/ReportPaths.h"
 #include "reports/ValidationAnalysis.h"
+#include "reports/ui/PageBrowser.h"
+#include "reports/ui/PageRowsView.h"
 
 namespace reports::ui {
 
 using platform::ui::Q;
+
+namespace {
+
+// Takes the messages of work done on another thread, to be shown on the
+// window's thread once it is done.
+class LaterPrompt : public common::IPrompt {
+public:
+    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
+                       common::Icon icon) override {
+        m_asked.push_back({text, title, buttons, icon});
+        return common::Answer::OK;
+    }
+    void AskNow(common::IPrompt& prompt) const {
+        for (const Question& q : m_asked) prompt.Ask(q.text, q.title, q.buttons, q.icon);
+    }
+
+private:
+    struct Question {
+        std::string text, title;
+        common::Buttons buttons;
+        common::Icon icon;
+    };
+    std::vector<Question> m_asked;
+};
+
+}  // namespace
 
 frmIssues::frmIssues(QWidget* owner) : QWidget(owner, Qt::Window) {
     setObjectName("frmIssues");
     setWindowTitle("Issues");
     resize(720, 520);
     UIUtility::PrepareForm(this);
-    browser = new QTextBrowser(this);
+    browser = new PageBrowser(this);
     browser->setObjectName("browser");
-    browser->setOpenLinks(true);
     // The pages' header is light text on a dark table.
-    connect(browser, &QTextBrowser::sourceChanged, this,
-            [this] { platform::ui::PaintTableBackgrounds(*browser->document()); });
+    connect(browser, &QTextBrowser::sourceChanged, this, [this] {
+        platform::ui::PaintTableBackgrounds(*browser->document());
+        FitToSource();
+    });
+    connect(browser->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &frmIssues::FitToSource);
+    tblRows = new PageRowsView(this);
+    tblRows->setObjectName("tblRows");
+    tblRows->hide();
     lblNoModel = new QLabel("No program of this workspace has a code model, so the analysis has nothing to list.",
                             this);
     lblNoModel->setObjectName("lblNoModel");
@@ -50,10 +89,12 @@ frmIssues::frmIssues(QWidget* owner) : QWidget(owner, Qt::Window) {
     layout->setSpacing(0);
     layout->addWidget(lblNoModel);
     layout->addWidget(browser);
+    layout->addWidget(tblRows, 1);
     WindowSettings::PlaceWhenShown(this);
 
-    // The earlier tree is moved aside at once and deleted on another thread
-    // while the analysis runs; Resolve waits for the rest.
+    // The earlier tree is moved aside at once and deleted on another
+    // thread, while the analysis runs and after; what is left when the
+    // program ends is swept by the next preparation.
     if (!Globals::g_WorkspaceFolder.empty()) {
         mdlReports::PrepareOutputTree(mdlReports::g_ReportPaths);
         mdlReports::RemoveSetAside(mdlReports::g_ReportPaths);
@@ -74,12 +115,12 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
                         const std::string& page) {
     m_skipped.clear();
     if (!Globals::g_Database || !Globals::g_Workbench) return false;
-    mdlReports::ReportBuilder builder;
+    auto builder = std::make_unique<mdlReports::ReportBuilder>();
     // Sizes are shown with the decimal separator of the user's regional settings.
     mdlReports::AnalysisRun run{*Globals::g_Database,
                                 *Globals::g_Workbench,
                                 mdlReports::g_ReportPaths,
-                                builder,
+                                *builder,
                                 progress,
                                 prompt,
                                 platform::ui::S(QLocale().decimalPoint())};
@@ -89,12 +130,55 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
     } catch (const mdlReports::IllFormedPage&) {
         return false;  // the analyst has been told
     }
-    mdlReports::WaitForRemovals(progress);
     m_skipped = std::move(result.skipped);
     if (!result.Done()) return false;
     lblNoModel->setVisible(!result.anyCodeModel);
-    browser->setSource(QUrl::fromLocalFile(Q(page)));
+    return ShowPage(progress, prompt, page, std::move(builder));
+}
+
+bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, const std::string& page,
+                         std::unique_ptr<mdlReports::ReportBuilder> builder) {
+    common::ProgressScope level(progress, "Showing " + platform::ui::S(windowTitle()), 2, true);
+    progress.StartStep("");
+    LaterPrompt later;
+    // The builder still holds the page's rows as the template read them:
+    // they are freed on the reading thread too.
+    auto reading = std::async(std::launch::async, [&page, &later, builder = std::move(builder)]() mutable {
+        builder.reset();
+        return mdlReports::ReadPageRows(page, later);
+    });
+    mdlReports::PageRows rows;
+    try {
+        rows = common::AwaitStepping(progress, reading);
+    } catch (const mdlReports::IllFormedPage&) {
+        later.AskNow(prompt);
+        return false;
+    }
+    progress.FinishStep(1);
+    if (progress.Cancelled()) return false;
+
+    progress.StartStep("");
+    browser->SetPrompt(&prompt);
+    const QString frame = Q(rows.frame);
+    tblRows->SetRows(std::move(rows));
+    browser->ShowFrame(QUrl::fromLocalFile(Q(page)), frame);
+    progress.FinishStep(1);
     return true;
+}
+
+void frmIssues::FitToSource() {
+    const bool rows = browser->ShowsFrame();
+    tblRows->setVisible(rows);
+    if (!rows) {
+        browser->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        browser->setMinimumHeight(0);
+        browser->setMaximumHeight(QWIDGETSIZE_MAX);
+        return;
+    }
+    // The header is short: shown whole, it leaves the rest to the list.
+    browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int height = static_cast<int>(std::ceil(browser->document()->size().height()));
+    browser->setFixedHeight(height + 2 * browser->frameWidth());
 }
 
 void frmIssues::closeEvent(QCloseEvent* event) {

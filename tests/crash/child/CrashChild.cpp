@@ -1,7 +1,7 @@
 // A workspace build or report run that stops dead at a chosen step, for
 // the crash tests.
 //
-// usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh|reports STOP
+// usage: qa_crash_child WORKSPACE.hxp APPDIR open|refresh|reports|aside STOP
 //   STOP  "never"; "step:<name>" at a build step of workspace/WorkspaceDatabase.h
 //         or a report step of reports/AsideRemoval.h; "progress:<caption>:<n>"
 //         at the n-th step of that progress bar; "caption:<start>:<n>" at the
@@ -14,13 +14,19 @@
 // then ends in the same way. "refresh" opens the workspace first (never
 // stopping) and stops in the refresh; "reports" opens it and stops in a
 // report run. Exits 0 when the load or run finished, 1 when it failed.
+// "aside" opens it, sets the report set aside as an analysis window does,
+// and ends the program normally while the set is being deleted (the
+// deleting thread held at its first file until then).
 
 #include <QGuiApplication>
 #include <QSettings>
 
 #include <unistd.h>
 
+#include <condition_variable>
+#include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <string>
 
 #include "common/Globals.h"
@@ -28,6 +34,7 @@
 #include "common/ResModule.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/AsideRemoval.h"
+#include "reports/OutputTree.h"
 #include "reports/ReportPaths.h"
 #include "reports/ReportRun.h"
 #include "session/WorkspaceLoad.h"
@@ -78,6 +85,23 @@ private:
     long m_steps = 0;
 };
 
+std::mutex g_exitMutex;
+std::condition_variable g_exitChanged;
+bool g_exiting = false;
+
+void HoldUntilExit(const char*) {
+    std::unique_lock lock(g_exitMutex);
+    g_exitChanged.wait(lock, [] { return g_exiting; });
+}
+
+void BeginExit() {
+    {
+        std::lock_guard lock(g_exitMutex);
+        g_exiting = true;
+    }
+    g_exitChanged.notify_all();
+}
+
 class SilentPrompt : public common::IPrompt {
 public:
     common::Answer Ask(const std::string& text, const std::string&, common::Buttons, common::Icon) override {
@@ -108,7 +132,7 @@ int main(int argc, char** argv) {
     const std::string stop = argv[4];
     StoppingProgress progress;
     SilentPrompt prompt;
-    if (mode == "refresh" || mode == "reports") {
+    if (mode == "refresh" || mode == "reports" || mode == "aside") {
         common::NullProgress quiet;
         if (session::OpenWorkspace(argv[1], {}, quiet, prompt).status != session::WorkspaceView::Status::Loaded)
             return 1;
@@ -122,6 +146,16 @@ int main(int argc, char** argv) {
         const size_t kind = stop.find(':'), colon = stop.rfind(':');
         (stop[0] == 'p' ? progress.caption : progress.stepStart) = stop.substr(kind + 1, colon - kind - 1);
         progress.at = std::stol(stop.substr(colon + 1));
+    }
+    if (mode == "aside") {
+        mdlReports::SetReportStepHook(HoldUntilExit);
+        mdlReports::PrepareOutputTree(mdlReports::g_ReportPaths);
+        mdlReports::RemoveSetAside(mdlReports::g_ReportPaths);
+        // Registered after the deleting thread's start, so it runs before
+        // that thread is stopped at the program's end.
+        std::atexit(BeginExit);
+        session::CloseWorkspace();
+        return 0;
     }
     if (mode == "reports") {
         const mdlReports::ReportRun run{*Globals::g_Database, *Globals::g_Workbench, Globals::g_WorkspaceFolder,
