@@ -58,8 +58,9 @@ struct Component {
     };
     std::vector<Drawn> drawn;
     int centre = -1;
-    // Result, relative to the component's top-left corner.
-    std::vector<double> left, top;
+    // Result, relative to the component's top-left corner, and each box's
+    // extent inside its layer (grown where its links' ends need room).
+    std::vector<double> left, top, alongSize;
     double width = 0, height = 0;
     std::vector<layout::Route> routes;  // one per drawn link, in along / across
     bool leftToRight = false;
@@ -263,6 +264,72 @@ std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) 
     return dist;
 }
 
+// A link between two boxes of one column would turn back through the gap
+// before the column, its caption among the captions of the boxes there
+// (the centre's, in its first column). As a layered drawing does, such a
+// link's outer end (the callee on the data side, the caller on the client
+// side) moves one column further out, and what it leads on to with it:
+// every link between two boxes of one side binds its end that stands
+// further out (by distance; by direction between equals) to a column
+// beyond its other end, and each box takes the longest path from the
+// centre over those bonds, starting from its distance. A cycle of links
+// between boxes of one distance is broken where a depth-first walk meets
+// it.
+void SpreadOneColumnLinks(const Component& c, std::vector<int>& column) {
+    const int n = static_cast<int>(c.boxes.size());
+    std::vector<std::vector<int>> outward(n), level(n);  // nearer end -> further end
+    std::vector<int> waiting(n, 0);
+    for (auto [a, b] : c.links) {
+        if (a == c.centre || b == c.centre || (column[a] < 0) != (column[b] < 0)) continue;
+        const int oa = std::abs(column[a]), ob = std::abs(column[b]);
+        if (oa != ob) {
+            const int near = oa < ob ? a : b, far = near == a ? b : a;
+            outward[near].push_back(far);
+            ++waiting[far];
+        } else {
+            const int outer = column[a] > 0 ? b : a;
+            level[outer == a ? b : a].push_back(outer);
+        }
+    }
+    // One-column links, except those that close a cycle of them.
+    std::vector<char> state(n, 0);  // 0 unseen, 1 on the walk, 2 done
+    std::vector<std::pair<int, std::size_t>> walk;
+    for (int root = 0; root < n; ++root) {
+        if (state[root] || level[root].empty()) continue;
+        state[root] = 1;
+        walk.emplace_back(root, 0);
+        while (!walk.empty()) {
+            auto& [v, i] = walk.back();
+            if (i == level[v].size()) {
+                state[v] = 2;
+                walk.pop_back();
+                continue;
+            }
+            const int w = level[v][i++];
+            if (state[w] == 1) continue;
+            outward[v].push_back(w);
+            ++waiting[w];
+            if (state[w] == 0) {
+                state[w] = 1;
+                walk.emplace_back(w, 0);
+            }
+        }
+    }
+    // Longest paths in a topological order; the bonds form no cycle, since
+    // those between different distances all lead further from the centre.
+    std::vector<int> ready;
+    for (int v = 0; v < n; ++v)
+        if (waiting[v] == 0) ready.push_back(v);
+    for (std::size_t k = 0; k < ready.size(); ++k) {
+        const int v = ready[k];
+        for (int w : outward[v]) {
+            const int further = std::abs(column[v]) + 1;
+            if (std::abs(column[w]) < further) column[w] = column[w] < 0 ? -further : further;
+            if (--waiting[w] == 0) ready.push_back(w);
+        }
+    }
+}
+
 // Columns around the centre box: what reaches the centre stands left of it
 // by its distance, what the centre reaches stands right of it by its depth.
 // A box on both sides (a cycle through the centre) goes to the nearer side,
@@ -271,7 +338,10 @@ std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) 
 // column further out: a screen a caller sends to sits with that caller's
 // screens, left of the caller. A box whose side hint is set goes to that
 // side whatever its links say (the centre's own screens, which it both
-// sends to and receives from, stand left of it with its callers).
+// sends to and receives from, stand left of it with its callers). Then no
+// link may join two boxes of one column (SpreadOneColumnLinks): a box
+// stands at least as far out as its distance, and beyond every box that
+// links to it from nearer the centre.
 std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> downstream = Distances(c.out, c.centre);
@@ -309,6 +379,7 @@ std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side
                     queue.push_back(w);
                 }
     }
+    SpreadOneColumnLinks(c, column);
     int low = *std::min_element(column.begin(), column.end());
     for (int& k : column) k -= low;
     return column;
@@ -350,6 +421,8 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
         measure(l.fromLabel, labels.fromAlong, labels.fromAcross);
         measure(l.toLabel, labels.toAlong, labels.toAcross);
         in.labels.push_back(labels);
+        in.arrows.push_back(static_cast<unsigned char>((l.fromArrow ? layout::kArrowFrom : 0) |
+                                                       (l.toArrow ? layout::kArrowTo : 0)));
     }
     if (!labelled) in.labels.clear();
     std::vector<int> side(n);
@@ -357,6 +430,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     bool cyclic = false;
     in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, false, &cyclic);
     if (c.centre >= 0) in.pivotLayer = in.layer[c.centre];
+    in.captionNearFrom = c.centre >= 0;
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
     // the component's area, and wider than twice a 4:3 page as deep as the
     // component's layers already make it.
@@ -392,6 +466,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     }
     c.left = leftToRight ? p.across : p.along;
     c.top = leftToRight ? p.along : p.across;
+    c.alongSize = std::move(p.alongSize);
     c.width = leftToRight ? p.acrossExtent : p.alongExtent;
     c.height = leftToRight ? p.alongExtent : p.acrossExtent;
     c.routes = std::move(p.routes);
@@ -522,6 +597,8 @@ void LayeredLayout::Layout(DiagramModel& model) {
             Shape& s = *shapes[c.boxes[v]];
             s.left = x + c.left[v];
             s.top = y + c.top[v];
+            double& along = c.leftToRight ? s.height : s.width;
+            along = std::max(along, c.alongSize[v]);
         }
         for (std::size_t k = 0; k < c.drawn.size(); ++k)
             StoreRoute(*modelLinks[c.drawn[k].link], c.routes[k], c.leftToRight, x, y);

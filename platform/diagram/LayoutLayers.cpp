@@ -33,6 +33,25 @@ constexpr long long kRoutedPerOrdered = 10;
 // labels of one link stacked across the row of labels.
 constexpr double kLabelGap = 3;
 constexpr double kLabelStack = 4;
+// Room between a row's labels and the row's edges, where other links'
+// lines arrive from their boxes: twice as far from a label as its own line
+// beside it, so that each label reads as its own line's.
+constexpr double kLabelPad = 6;
+// Least distance between the ends of links on one side of a box, and where
+// one of them has an arrowhead, wide enough that two heads stay apart.
+constexpr double kPortSpacing = 6;
+constexpr double kArrowPortSpacing = 12;
+// An end with an arrowhead runs straight into its box for this long at
+// least, so that the heads of neighbouring ends point the same way.
+constexpr double kArrowStub = 8;
+// Lines that fan out from one side of a box turn this much further out
+// each, from the outermost inward.
+constexpr double kFanStep = 2;
+// Lines between two levels run at most this many times as far along the
+// levels as across the gap, unless the gap would grow past this multiple of
+// its usual width.
+constexpr double kSteepest = 4;
+constexpr double kWidestGap = 3;
 // A wrapped layer is tried in at most this many rows.
 constexpr int kMaxWrapRows = 400;
 // A link from a box to itself is a loop beyond the box's far side along
@@ -72,7 +91,7 @@ bool HasLabels(const LinkLabels& l) {
 
 class Engine {
 public:
-    explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())) {}
+    explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along) {}
 
     Placement Run() {
         MeasureLoops();
@@ -81,6 +100,7 @@ public:
         BuildProperGraph();
         OrderLayers();
         RouteLeftOut();
+        SizeForPorts();
         const long long crossings = Crossings();
         PlaceAlong();
         Placement p = Output();
@@ -92,8 +112,8 @@ private:
     bool IsDummy(int v) const { return v >= m_real; }
     // A box stands centred on its anchor; a dummy's line runs at its anchor
     // with its labels (if any) beside it, toward the end of the layer.
-    double Lo(int v) const { return IsDummy(v) ? 0.0 : m_in.along[v] / 2; }
-    double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_in.along[v] / 2 + m_loopRoom[v]; }
+    double Lo(int v) const { return IsDummy(v) ? 0.0 : m_along[v] / 2; }
+    double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_along[v] / 2 + m_loopRoom[v]; }
     double Gap(int a, int b) const {
         int dummies = IsDummy(a) + IsDummy(b);
         return dummies == 0 ? kBoxGap : dummies == 1 ? kBoxGap / 2 : kBoxGap / 4;
@@ -103,6 +123,13 @@ private:
     const LinkLabels* Labels(int e) const {
         return m_in.labels.empty() || !HasLabels(m_in.labels[e]) ? nullptr : &m_in.labels[e];
     }
+    bool Arrow(int e, bool toEnd) const {
+        const unsigned char a = m_in.arrows.empty() ? static_cast<unsigned char>(kArrowTo) : m_in.arrows[e];
+        return (a & (toEnd ? kArrowTo : kArrowFrom)) != 0;
+    }
+    // The side of a box (0 toward the first layer, 1 away from it) where a
+    // link leaves it for the node next; as an index, 2 * box + side.
+    int SideOf(int box, int next) const { return 2 * box + (m_layer[next] > m_layer[box] ? 1 : 0); }
 
     // Loops and their labels: the room they take beyond each box.
     void MeasureLoops() {
@@ -113,19 +140,22 @@ private:
             if (m_in.edges[e].first == m_in.edges[e].second) m_loops[m_in.edges[e].first].push_back(e);
         for (int v = 0; v < m_real; ++v) {
             if (m_loops[v].empty()) continue;
-            // Their labels side by side along the layer, so that they widen
-            // the layer and never the gap between layers.
-            m_loopRoom[v] = LoopReach(static_cast<int>(m_loops[v].size()) - 1);
+            // Their labels stacked across the layer just beyond the
+            // outermost loop, each beside the loop's line, kept off the
+            // level's edges where other lines arrive.
+            double widest = 0, stack = 0;
             for (int e : m_loops[v]) {
                 const LinkLabels* l = Labels(e);
                 if (!l) continue;
                 for (auto [along, across] : {std::pair{l->fromAlong, l->fromAcross}, {l->captionAlong, l->captionAcross},
                                              {l->toAlong, l->toAcross}})
                     if (along > 0) {
-                        m_loopRoom[v] += kLabelGap + along;
-                        m_loopStack[v] = std::max(m_loopStack[v], across);
+                        widest = std::max(widest, along);
+                        stack += across + (stack > 0 ? kLabelStack : 0);
                     }
             }
+            m_loopRoom[v] = LoopReach(static_cast<int>(m_loops[v].size()) - 1) + (widest > 0 ? kLabelGap + widest : 0);
+            m_loopStack[v] = stack > 0 ? stack + 2 * kLabelPad : 0;
         }
     }
     static double LoopReach(int k) { return kLoopReach + kLoopStep * k; }
@@ -273,9 +303,9 @@ private:
             const LinkLabels* labels = Labels(e);
             if (!labels) continue;
             const int lo = std::min(lf, lt), hi = std::max(lf, lt);
-            r.captionRank = 2 * (lo + (hi - lo + 1) / 2);
             r.fromRank = lf < lt ? 2 * lo + 2 : 2 * hi;
             r.toRank = lf < lt ? 2 * hi : 2 * lo + 2;
+            r.captionRank = m_in.captionNearFrom ? r.fromRank : 2 * (lo + (hi - lo + 1) / 2);
             if (labels->captionAlong > 0) active[r.captionRank] = 1;
             if (labels->fromAlong > 0) active[r.fromRank] = 1;
             if (labels->toAlong > 0) active[r.toRank] = 1;
@@ -355,7 +385,7 @@ private:
                 if (rank == r.toRank) take(labels->toAlong, labels->toAcross);
                 if (along > 0) {
                     m_extent.back() = kLabelGap + along;
-                    m_thick.back() = across;
+                    m_thick.back() = across + 2 * kLabelPad;
                 }
             }
             r.chain.push_back(d);
@@ -664,6 +694,33 @@ private:
         }
     }
 
+    // The ends of the routed links on each side of each box: (edge, 0 for
+    // its from end or 1 for its to end), by 2 * box + side.
+    std::vector<std::vector<std::pair<int, int>>> EndsBySide() const {
+        std::vector<std::vector<std::pair<int, int>>> ends(2 * m_real);
+        for (int e = 0; e < static_cast<int>(m_route.size()); ++e) {
+            const auto& c = m_route[e].chain;
+            if (c.size() < 2) continue;
+            ends[SideOf(c.front(), c[1])].emplace_back(e, 0);
+            ends[SideOf(c.back(), c[c.size() - 2])].emplace_back(e, 1);
+        }
+        return ends;
+    }
+    double Spacing(const std::vector<std::pair<int, int>>& ends) const {
+        for (const auto& [e, end] : ends)
+            if (Arrow(e, end == 1)) return kArrowPortSpacing;
+        return kPortSpacing;
+    }
+
+    // A box with more ends on one side than fit there apart grows along
+    // its layer: many links between two boxes (one per relationship) then
+    // run apart, each to an arrowhead of its own.
+    void SizeForPorts() {
+        const auto ends = EndsBySide();
+        for (int s = 0; s < 2 * m_real; ++s)
+            m_along[s / 2] = std::max(m_along[s / 2], static_cast<double>(ends[s].size()) * Spacing(ends[s]));
+    }
+
     // Along the layers: long links straight through their dummies, each
     // box over or under a median neighbour (see LayoutAlign.h).
     void PlaceAlong() {
@@ -682,19 +739,88 @@ private:
         Placement p;
         p.along.assign(m_real, 0);
         p.across.assign(m_real, 0);
+        // Ports: the ends on one side of a box, in the order of the
+        // neighbours they lead to, spread evenly around its middle; at
+        // least their spacing apart (SizeForPorts made room for that).
+        const int edges = static_cast<int>(m_route.size());
+        const std::vector<std::vector<std::pair<int, int>>> ends = EndsBySide();
+        std::vector<double> port(2 * edges, 0);
+        // Of every end, how many steps its line goes straight out of its
+        // box before it turns toward its next node; of every side, the most
+        // steps and whether an arrowhead ends there.
+        std::vector<int> turn(2 * edges, 0), fan(2 * m_real, 0);
+        std::vector<char> arrowSide(2 * m_real, 0);
+        for (int s = 0; s < 2 * m_real; ++s) {
+            std::vector<std::pair<int, int>> list = ends[s];
+            auto next = [&](const std::pair<int, int>& end) {
+                const auto& c = m_route[end.first].chain;
+                return m_centre[end.second == 0 ? c[1] : c[c.size() - 2]];
+            };
+            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+                const double x = next(a), y = next(b);
+                return x != y ? x < y : a < b;
+            });
+            const int box = s / 2;
+            const double n = static_cast<double>(list.size()), width = m_along[box];
+            const double pitch = std::min(width / n, std::max(width / (n + 1), Spacing(list)));
+            for (std::size_t i = 0; i < list.size(); ++i)
+                port[2 * list[i].first + list[i].second] =
+                    m_centre[box] + (static_cast<double>(i) - (n - 1) / 2) * pitch;
+            // The lines fan out from the side: those that lead furthest
+            // along it (the outermost, toward either end) turn first, each
+            // next one inward a step later, so that lines from neighbouring
+            // ports never run together however steeply they leave.
+            int ahead = 0;
+            for (const auto& end : list) ahead += next(end) >= port[2 * end.first + end.second];
+            int behind = 0;
+            for (const auto& end : list) {
+                const int at = 2 * end.first + end.second;
+                turn[at] = next(end) >= port[at] ? --ahead : behind++;
+                fan[s] = std::max(fan[s], turn[at]);
+            }
+            for (const auto& [e, end] : list) arrowSide[s] = arrowSide[s] || Arrow(e, end == 1);
+        }
+
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
         // labels keeps the label margin from the boxes on either side and
-        // makes the two at least a layer gap apart.
-        std::vector<double> top(m_levels, 0), thick(m_levels, 0);
+        // makes the two at least a layer gap apart. A gap that lines cross
+        // far along the layers widens (within a bound): lines that run
+        // steeply beside one another there would merge into one.
+        std::vector<double> top(m_levels, 0), thick(m_levels, 0), reach(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
             thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_in.across[v], m_loopStack[v]));
+        // How far lines go straight out of a box beyond its level's band.
+        auto beyondBand = [&](int s) {
+            const int box = s / 2;
+            const double inside = (thick[m_layer[box]] - m_in.across[box]) / 2;
+            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside) + kFanStep * fan[s];
+        };
+        std::vector<double> fromAbove(m_levels, 0), fromBelow(m_levels, 0);  // by gap, after its level
+        for (int s = 0; s < 2 * m_real; ++s) {
+            const int k = m_layer[s / 2];
+            if (s % 2 == 1)
+                fromAbove[k] = std::max(fromAbove[k], beyondBand(s));
+            else if (k > 0)
+                fromBelow[k - 1] = std::max(fromBelow[k - 1], beyondBand(s));
+        }
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
+                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
+                double& r = reach[std::min(m_layer[c[i]], m_layer[c[i + 1]])];
+                r = std::max(r, std::abs(a - b));
+            }
+        }
         double at = 0;
         for (int k = 0; k < m_levels; ++k) {
             if (k > 0) {
                 const int labelRow = !m_boxLevel[k] ? k : !m_boxLevel[k - 1] ? k - 1 : -1;
-                at += labelRow < 0 ? m_in.layerGap
-                                   : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
+                const double gap = labelRow < 0 ? m_in.layerGap
+                                                : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
+                at += std::max(std::clamp(kArrowStub + reach[k - 1] / kSteepest, gap, kWidestGap * gap),
+                               fromAbove[k - 1] + fromBelow[k - 1] + kFanStep * 4);
             }
             top[k] = at;
             at += thick[k];
@@ -714,41 +840,14 @@ private:
         }
         p.alongExtent = maxAlong - minAlong;
         p.acrossExtent = at;
-
-        // Ports: the ends on one side of a box spread evenly along it, in
-        // the order of the neighbours they lead to.
-        const int edges = static_cast<int>(m_route.size());
-        std::vector<std::vector<std::pair<int, int>>> ends(2 * m_real);  // (edge, 0 from / 1 to) by box and side
-        auto sideOf = [&](int box, int next) { return 2 * box + (m_layer[next] > m_layer[box] ? 1 : 0); };
-        for (int e = 0; e < edges; ++e) {
-            const auto& c = m_route[e].chain;
-            if (c.size() < 2) continue;
-            ends[sideOf(c.front(), c[1])].emplace_back(e, 0);
-            ends[sideOf(c.back(), c[c.size() - 2])].emplace_back(e, 1);
-        }
-        std::vector<double> port(2 * edges, 0);
-        for (int s = 0; s < 2 * m_real; ++s) {
-            auto& list = ends[s];
-            auto next = [&](const std::pair<int, int>& end) {
-                const auto& c = m_route[end.first].chain;
-                return m_centre[end.second == 0 ? c[1] : c[c.size() - 2]];
-            };
-            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
-                const double x = next(a), y = next(b);
-                return x != y ? x < y : a < b;
-            });
-            const int box = s / 2;
-            const double left = m_centre[box] - Lo(box), width = m_in.along[box];
-            for (std::size_t i = 0; i < list.size(); ++i)
-                port[2 * list[i].first + list[i].second] =
-                    left + width * static_cast<double>(i + 1) / static_cast<double>(list.size() + 1);
-        }
+        p.alongSize.assign(m_along.begin(), m_along.end());
 
         p.routes.resize(edges);
         for (int v = 0; v < m_real; ++v) {
-            const double side = m_centre[v] + m_in.along[v] / 2 - minAlong;
+            const double side = m_centre[v] + m_along[v] / 2 - minAlong;
             const double middle = p.across[v] + m_in.across[v] / 2;
-            double x = side + LoopReach(static_cast<int>(m_loops[v].size()) - 1);
+            const double x = side + LoopReach(static_cast<int>(m_loops[v].size()) - 1) + kLabelGap;
+            double y = middle - (m_loopStack[v] - 2 * kLabelPad) / 2;
             for (int k = 0; k < static_cast<int>(m_loops[v].size()); ++k) {
                 const int e = m_loops[v][k];
                 const double reach = side + LoopReach(k);
@@ -760,8 +859,8 @@ private:
                                                    {&p.routes[e].caption, l->captionAlong, l->captionAcross},
                                                    {&p.routes[e].toLabel, l->toAlong, l->toAcross}})
                     if (along > 0) {
-                        *rect = Rect{x + kLabelGap, middle - across / 2, along, across};
-                        x += kLabelGap + along;
+                        *rect = Rect{x, y, along, across};
+                        y += across + kLabelStack;
                     }
             }
         }
@@ -779,7 +878,11 @@ private:
                 const int k = m_layer[box];
                 const bool below = m_layer[next] > k;
                 const double side = below ? p.across[box] + m_in.across[box] : p.across[box];
-                const double band = below ? top[k] + thick[k] : top[k];
+                const int s = SideOf(box, next);
+                const double stub = arrowSide[s] ? kArrowStub : 0;
+                const double out = kFanStep * turn[2 * e + (leaving ? 0 : 1)];
+                const double band = below ? std::max(top[k] + thick[k], side + stub) + out
+                                          : std::min(top[k], side - stub) - out;
                 if (leaving) {
                     add(along, side);
                     add(along, band);
@@ -819,7 +922,7 @@ private:
                 push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
                 push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
                 push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2;
+                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2 + kLabelPad;
                 for (const Item& item : stack) {
                     *item.rect = Rect{x + kLabelGap - minAlong, y, item.along, item.across};
                     y += item.across + kLabelStack;
@@ -846,6 +949,7 @@ private:
 
     const LayerInput& m_in;
     const int m_real;
+    std::vector<double> m_along;  // of every box, grown for its ports
     int m_nodes = 0;
     int m_layers = 0;  // layers of boxes
     int m_levels = 0;  // layers of boxes and rows of labels
