@@ -260,7 +260,10 @@ DrawingFaults CheckDrawing(const DiagramModel& model) {
     for (const Segment& s : segments) segmentRects.push_back(QRectF(s.p, s.q).normalized());
     RectGrid lines(segmentRects);
 
-    // A label belongs, to the eye, to the line nearest it.
+    // A label belongs, to the eye, to the line nearest it. The loops of one
+    // box nest, their labels beyond the outermost: those stand by the box's
+    // loops, not each by its own.
+    auto loopOf = [&](int link) { return links[link]->from == links[link]->to ? links[link]->from : nullptr; };
     faults.labels = static_cast<long long>(labels.size());
     for (const Label& label : labels) {
         double own = 1e300;
@@ -270,7 +273,8 @@ DrawingFaults CheckDrawing(const DiagramModel& model) {
         int nearer = -1;
         lines.Near(label.rect.adjusted(-own, -own, own, own), [&](int k) {
             const Segment& s = segments[k];
-            if (nearer < 0 && s.link != label.link && SegmentToRect(s.p, s.q, label.rect) + kTolerance < own)
+            if (nearer < 0 && s.link != label.link && SegmentToRect(s.p, s.q, label.rect) + kTolerance < own &&
+                (loopOf(s.link) == nullptr || loopOf(s.link) != loopOf(label.link)))
                 nearer = s.link;
         });
         if (nearer < 0) continue;

@@ -19,7 +19,9 @@ struct DrawingFaults {
     long long labelOverlaps = 0;    // pairs of labels, and label and box, that overlap
     long long linksUnderBoxes = 0;  // pairs of a link and a box it runs under
     long long boxOverlaps = 0;      // pairs of boxes that overlap
-    long long labelsAstray = 0;     // labels nearer another link's line than their own
+    // Labels nearer another link's line than their own (a box's loops,
+    // nested, count as one line).
+    long long labelsAstray = 0;
     long long linksOnTop = 0;       // pairs of links drawn on top of each other
     long long labels = 0;           // labels drawn, astray or not
     // The first few faults in words, for a failing test's message.

@@ -36,7 +36,6 @@ constexpr double kPageRatio = 4.0 / 3.0;
 // The other way of turning cycles round is tried only while its layering's
 // links are at most this many times as long.
 constexpr long long kLongerLayering = 4;
-constexpr std::size_t kSparseLinksPerBox = 2;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
@@ -60,7 +59,7 @@ struct Component {
     int centre = -1;
     // Result, relative to the component's top-left corner, and each box's
     // extent inside its layer (grown where its links' ends need room).
-    std::vector<double> left, top, alongSize;
+    std::vector<double> left, top, alongSize, acrossSize;
     double width = 0, height = 0;
     std::vector<layout::Route> routes;  // one per drawn link, in along / across
     bool leftToRight = false;
@@ -446,12 +445,13 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
     layout::Placement p = layout::PlaceLayers(in);
-    if (cyclic && c.links.size() <= kSparseLinksPerBox * c.boxes.size()) {
+    if (cyclic) {
         // Cycles can be turned round another way too: as a depth-first walk
-        // meets them. In a sparse component, where that choice decides
-        // most, that drawing is tried as well unless its links would be far
-        // longer (more dummies, more time, rarely fewer crossings), and the
-        // one with fewer crossings is kept.
+        // meets them. That drawing is tried as well unless its links would
+        // be far longer (more dummies, more time, rarely fewer crossings),
+        // and the one with fewer crossings is kept: where a few boxes are
+        // called from everywhere (a call graph's utilities), the walk's
+        // deeper layers cross far less.
         auto length = [&](const std::vector<int>& layer) {
             long long total = 0;
             for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
@@ -467,6 +467,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     c.left = leftToRight ? p.across : p.along;
     c.top = leftToRight ? p.along : p.across;
     c.alongSize = std::move(p.alongSize);
+    c.acrossSize = std::move(p.acrossSize);
     c.width = leftToRight ? p.acrossExtent : p.alongExtent;
     c.height = leftToRight ? p.alongExtent : p.acrossExtent;
     c.routes = std::move(p.routes);
@@ -598,7 +599,9 @@ void LayeredLayout::Layout(DiagramModel& model) {
             s.left = x + c.left[v];
             s.top = y + c.top[v];
             double& along = c.leftToRight ? s.height : s.width;
+            double& across = c.leftToRight ? s.width : s.height;
             along = std::max(along, c.alongSize[v]);
+            across = std::max(across, c.acrossSize[v]);
         }
         for (std::size_t k = 0; k < c.drawn.size(); ++k)
             StoreRoute(*modelLinks[c.drawn[k].link], c.routes[k], c.leftToRight, x, y);

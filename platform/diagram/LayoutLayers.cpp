@@ -17,6 +17,10 @@ namespace {
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
+// Sifting passes after them, and the pair comparisons they may make, per
+// node and link of the proper graph.
+constexpr int kMaxSiftPasses = 4;
+constexpr long long kSiftWorkPerElement = 200;
 // A sparse graph (at most this many links per box) is ordered from a third
 // first order too: with few links to pin them, where the boxes start
 // decides more.
@@ -91,7 +95,8 @@ bool HasLabels(const LinkLabels& l) {
 
 class Engine {
 public:
-    explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along) {}
+    explicit Engine(const LayerInput& in)
+        : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along), m_across(in.across) {}
 
     Placement Run() {
         MeasureLoops();
@@ -154,11 +159,17 @@ private:
                         stack += across + (stack > 0 ? kLabelStack : 0);
                     }
             }
-            m_loopRoom[v] = LoopReach(static_cast<int>(m_loops[v].size()) - 1) + (widest > 0 ? kLabelGap + widest : 0);
+            const int loops = static_cast<int>(m_loops[v].size());
+            m_loopRoom[v] = LoopReach(loops - 1) + (widest > 0 ? kLabelGap + widest : 0);
+            // The loops' ends stand apart on the box's side, room for an
+            // arrowhead each.
+            m_across[v] = std::max(m_across[v], 2 * LoopSpread(loops - 1) + 2);
             m_loopStack[v] = stack > 0 ? stack + 2 * kLabelPad : 0;
         }
     }
     static double LoopReach(int k) { return kLoopReach + kLoopStep * k; }
+    // How far the ends of a box's k-th loop stand from the middle of its side.
+    static double LoopSpread(int k) { return 4 + kArrowPortSpacing * k; }
 
     // Layers made consecutive.
     void CompressLayers() {
@@ -201,7 +212,7 @@ private:
         for (int l = 0; l < m_layers; ++l) {
             for (int v : members[l]) {
                 width[l] += m_in.along[v] + (width[l] > 0 ? kBoxGap : 0);
-                thick[l] = std::max(thick[l], m_in.across[v]);
+                thick[l] = std::max(thick[l], m_across[v]);
             }
             depth += thick[l] + (l > 0 ? m_in.layerGap : 0);
         }
@@ -464,9 +475,11 @@ private:
         long long best = -1;
         std::vector<std::vector<int>> kept;
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
-        for (int start = 0; start < (sparse ? 3 : 2) && best != 0; ++start) {
-            m_breadthFirst = start >= 1;
-            m_fromSinks = start == 2;
+        const int starts = sparse ? 3 : 2;
+        for (int start = 0; start < starts && best != 0; ++start) {
+            m_breadthFirst = start % 3 >= 1;
+            m_fromSinks = start % 3 == 2;
+            m_lastFirst = start >= 3;
             InitialOrder();
             ReduceCrossings();
             const long long c = Crossings();
@@ -502,7 +515,8 @@ private:
             // Pass 0 (from the sinks only) takes the nodes with nothing
             // below them as roots, pass 1 any node not yet reached.
             for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
-                for (int root = 0; root < m_nodes; ++root) {
+                for (int r = 0; r < m_nodes; ++r) {
+                    const int root = m_lastFirst ? m_nodes - 1 - r : r;
                     if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
                     queue.assign(1, root);
                     place(root);
@@ -524,7 +538,8 @@ private:
             place(v);
             stack.emplace_back(v, 0);
         };
-        for (int root = 0; root < m_nodes; ++root) {
+        for (int r = 0; r < m_nodes; ++r) {
+            const int root = m_lastFirst ? m_nodes - 1 - r : r;
             if (seen[root]) continue;
             visit(root);
             while (!stack.empty()) {
@@ -692,6 +707,74 @@ private:
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
         for (int pass = 0; pass < kMaxTransposePasses && TransposePass(); ++pass) {
         }
+        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        }
+    }
+
+    // Sifting: each node of a layer, the most linked first, moves to the
+    // place in its layer where its links cross the fewest others, counted
+    // toward both neighbouring layers. Where the median sweeps look at one
+    // side at a time and the swaps at one neighbour, this weighs a node
+    // against its whole layer; it never makes the total worse. Layers
+    // past a budget of pair comparisons are left as they are. True when a
+    // move removed crossings.
+    bool SiftPass() {
+        bool improved = false;
+        m_upAt.resize(m_nodes);
+        m_downAt.resize(m_nodes);
+        std::vector<int> nodes;
+        long long work = 0;
+        const long long budget = kSiftWorkPerElement * (static_cast<long long>(m_nodes) + static_cast<long long>(m_edges.size()));
+        for (int l = 0; l < m_levels; ++l) {
+            auto& ord = m_order[l];
+            const int n = static_cast<int>(ord.size());
+            if (n < 2) continue;
+            long long degrees = 0;
+            for (int v : ord) degrees += m_up.Degree(v) + m_down.Degree(v);
+            const long long cost = static_cast<long long>(n) * (degrees + n);
+            if (work + cost > budget) continue;
+            work += cost;
+            SortNeighbourPositions(l);
+            const int* sorted = m_sorted.data();
+            // The crossings between the links of a and b: with a before b,
+            // and with b before a.
+            auto pair = [&](int a, int b, long long& aFirst, long long& bFirst) {
+                aFirst = bFirst = 0;
+                PairCrossings(sorted + m_upAt[a], m_up.Degree(a), sorted + m_upAt[b], m_up.Degree(b), aFirst, bFirst);
+                PairCrossings(sorted + m_downAt[a], m_down.Degree(a), sorted + m_downAt[b], m_down.Degree(b), aFirst,
+                              bFirst);
+            };
+            nodes.assign(ord.begin(), ord.end());
+            std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) {
+                return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
+            });
+            for (int v : nodes) {
+                const int at = m_pos[v];
+                long long change = 0, best = 0;
+                int bestAt = at;
+                for (int j = at - 1; j >= 0; --j) {
+                    long long wFirst = 0, vFirst = 0;
+                    pair(ord[j], v, wFirst, vFirst);
+                    change += vFirst - wFirst;
+                    if (change < best) best = change, bestAt = j;
+                }
+                change = 0;
+                for (int j = at + 1; j < n; ++j) {
+                    long long vFirst = 0, wFirst = 0;
+                    pair(v, ord[j], vFirst, wFirst);
+                    change += wFirst - vFirst;
+                    if (change < best) best = change, bestAt = j;
+                }
+                if (bestAt == at) continue;
+                improved = true;
+                if (bestAt < at)
+                    std::rotate(ord.begin() + bestAt, ord.begin() + at, ord.begin() + at + 1);
+                else
+                    std::rotate(ord.begin() + at, ord.begin() + at + 1, ord.begin() + bestAt + 1);
+                for (int k = std::min(at, bestAt); k <= std::max(at, bestAt); ++k) m_pos[ord[k]] = k;
+            }
+        }
+        return improved;
     }
 
     // The ends of the routed links on each side of each box: (edge, 0 for
@@ -789,11 +872,11 @@ private:
         // steeply beside one another there would merge into one.
         std::vector<double> top(m_levels, 0), thick(m_levels, 0), reach(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
-            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_in.across[v], m_loopStack[v]));
+            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
         // How far lines go straight out of a box beyond its level's band.
         auto beyondBand = [&](int s) {
             const int box = s / 2;
-            const double inside = (thick[m_layer[box]] - m_in.across[box]) / 2;
+            const double inside = (thick[m_layer[box]] - m_across[box]) / 2;
             return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside) + kFanStep * fan[s];
         };
         std::vector<double> fromAbove(m_levels, 0), fromBelow(m_levels, 0);  // by gap, after its level
@@ -836,23 +919,29 @@ private:
         for (int v = 0; v < m_real; ++v) {
             const int k = m_layer[v];
             p.along[v] = m_centre[v] - Lo(v) - minAlong;
-            p.across[v] = top[k] + (thick[k] - m_in.across[v]) / 2;
+            p.across[v] = top[k] + (thick[k] - m_across[v]) / 2;
         }
         p.alongExtent = maxAlong - minAlong;
         p.acrossExtent = at;
         p.alongSize.assign(m_along.begin(), m_along.end());
+        p.acrossSize.assign(m_across.begin(), m_across.end());
 
         p.routes.resize(edges);
         for (int v = 0; v < m_real; ++v) {
             const double side = m_centre[v] + m_along[v] / 2 - minAlong;
-            const double middle = p.across[v] + m_in.across[v] / 2;
-            const double x = side + LoopReach(static_cast<int>(m_loops[v].size()) - 1) + kLabelGap;
-            double y = middle - (m_loopStack[v] - 2 * kLabelPad) / 2;
-            for (int k = 0; k < static_cast<int>(m_loops[v].size()); ++k) {
+            const double middle = p.across[v] + m_across[v] / 2;
+            const int loops = static_cast<int>(m_loops[v].size());
+            const double x = side + LoopReach(loops - 1) + kLabelGap;
+            const double stack = std::max(0.0, m_loopStack[v] - 2 * kLabelPad);
+            double y = middle - stack / 2;
+            for (int k = 0; k < loops; ++k) {
                 const int e = m_loops[v][k];
                 const double reach = side + LoopReach(k);
-                const double d = std::min(m_in.across[v] / 2 - 1, 4.0 + 3 * k);
-                p.routes[e].points = {{side, middle - d}, {reach, middle - d}, {reach, middle + d}, {side, middle + d}};
+                const double d = LoopSpread(k);
+                // The outermost loop's far side reaches along the whole
+                // stack of labels beside it, so that each stands by a line.
+                const double far = k + 1 == loops ? std::max(d, stack / 2) : d;
+                p.routes[e].points = {{side, middle - d}, {reach, middle - far}, {reach, middle + far}, {side, middle + d}};
                 const LinkLabels* l = Labels(e);
                 if (!l) continue;
                 for (auto [rect, along, across] : {std::tuple{&p.routes[e].fromLabel, l->fromAlong, l->fromAcross},
@@ -877,7 +966,7 @@ private:
             auto boxEnd = [&](int box, int next, double along, bool leaving) {
                 const int k = m_layer[box];
                 const bool below = m_layer[next] > k;
-                const double side = below ? p.across[box] + m_in.across[box] : p.across[box];
+                const double side = below ? p.across[box] + m_across[box] : p.across[box];
                 const int s = SideOf(box, next);
                 const double stub = arrowSide[s] ? kArrowStub : 0;
                 const double out = kFanStep * turn[2 * e + (leaving ? 0 : 1)];
@@ -949,7 +1038,8 @@ private:
 
     const LayerInput& m_in;
     const int m_real;
-    std::vector<double> m_along;  // of every box, grown for its ports
+    std::vector<double> m_along;   // of every box, grown for its ports
+    std::vector<double> m_across;  // of every box, grown for its loops' ends
     int m_nodes = 0;
     int m_layers = 0;  // layers of boxes
     int m_levels = 0;  // layers of boxes and rows of labels
@@ -961,6 +1051,7 @@ private:
     std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
+    bool m_lastFirst = false;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;

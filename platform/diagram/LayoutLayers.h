@@ -77,9 +77,10 @@ struct Route {
 struct Placement {
     std::vector<double> along;   // offset of each box's near side, >= 0
     std::vector<double> across;  // offset of its side toward the first layer, >= 0
-    // Each box's extent inside its layer: as given, or more where the ends
-    // of its links on one side need more room to stand apart.
-    std::vector<double> alongSize;
+    // Each box's extent inside its layer and across it: as given, or more
+    // where the ends of its links on one side (or of its loops) need more
+    // room to stand apart.
+    std::vector<double> alongSize, acrossSize;
     double alongExtent = 0, acrossExtent = 0;
     std::vector<Route> routes;  // one per edge
     long long crossings = 0;    // of the routed links, between the layers
