@@ -35,7 +35,7 @@ constexpr double kComponentGap = 40;
 constexpr double kPageRatio = 4.0 / 3.0;
 // The other way of turning cycles round is tried only while its layering's
 // links are at most this many times as long.
-constexpr long long kLongerLayering = 4;
+constexpr long long kLongerLayering = 10;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
@@ -190,13 +190,18 @@ void DepthFirstOrder(const std::vector<int>& members, const std::vector<std::vec
     for (auto it = finished.rbegin(); it != finished.rend(); ++it) rank[*it] = r++;
 }
 
+// How cycles are turned round: greedily, or as a depth-first walk meets
+// them, from the boxes in their order or from the ones that call more than
+// they are called first.
+enum class TurnCycles { kGreedy, kDepthFirst, kDepthFirstFromCallers };
+
 // Layers for an ordinary diagram, callers first. Only links inside a cycle
-// are turned round: inside each strongly connected part the boxes get a
-// greedy order (see GreedyOrder) and the links against it are reversed;
-// links between parts keep their direction. The longest path from the
-// sources gives a first layering, which the network simplex then turns
-// into one of least total link length (short links, fewer dummies).
-std::vector<int> FlowLayers(const Component& c, bool depthFirst, bool* cyclic = nullptr) {
+// are turned round: inside each strongly connected part the boxes get an
+// order (see GreedyOrder, DepthFirstOrder) and the links against it are
+// reversed; links between parts keep their direction. The longest path
+// from the sources gives a first layering, which the network simplex then
+// turns into one of least total link length (short links, fewer dummies).
+std::vector<int> FlowLayers(const Component& c, TurnCycles how, bool* cyclic = nullptr) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> part = StrongParts(c.out);
     std::vector<std::vector<int>> members(*std::max_element(part.begin(), part.end()) + 1);
@@ -206,10 +211,19 @@ std::vector<int> FlowLayers(const Component& c, bool depthFirst, bool* cyclic = 
     for (const auto& m : members)
         if (m.size() > 1) {
             if (cyclic) *cyclic = true;
-            if (depthFirst)
-                DepthFirstOrder(m, c.out, part, gone, rank);
-            else
+            if (how == TurnCycles::kGreedy) {
                 GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
+            } else if (how == TurnCycles::kDepthFirst) {
+                DepthFirstOrder(m, c.out, part, gone, rank);
+            } else {
+                std::vector<int> callersFirst(m);
+                auto balance = [&](int v) {
+                    return static_cast<long>(c.in[v].size()) - static_cast<long>(c.out[v].size());
+                };
+                std::stable_sort(callersFirst.begin(), callersFirst.end(),
+                                 [&](int a, int b) { return balance(a) < balance(b); });
+                DepthFirstOrder(callersFirst, c.out, part, gone, rank);
+            }
         }
 
     std::vector<std::vector<int>> down(n), up(n);
@@ -427,7 +441,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     std::vector<int> side(n);
     for (int v = 0; v < n; ++v) side[v] = shapes[c.boxes[v]]->side;
     bool cyclic = false;
-    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, false, &cyclic);
+    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, TurnCycles::kGreedy, &cyclic);
     if (c.centre >= 0) in.pivotLayer = in.layer[c.centre];
     in.captionNearFrom = c.centre >= 0;
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
@@ -446,20 +460,22 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
 
     layout::Placement p = layout::PlaceLayers(in);
     if (cyclic) {
-        // Cycles can be turned round another way too: as a depth-first walk
-        // meets them. That drawing is tried as well unless its links would
-        // be far longer (more dummies, more time, rarely fewer crossings),
-        // and the one with fewer crossings is kept: where a few boxes are
-        // called from everywhere (a call graph's utilities), the walk's
-        // deeper layers cross far less.
+        // Cycles can be turned round other ways too: as a depth-first walk
+        // meets them, from the boxes in their order or from those that
+        // call more than they are called. Those drawings are tried as well
+        // unless their links would be far longer (more dummies, more time,
+        // rarely fewer crossings), and the one with the fewest crossings is
+        // kept: where a few boxes are called from everywhere (a call
+        // graph's utilities), a walk's deeper layers cross far less.
         auto length = [&](const std::vector<int>& layer) {
             long long total = 0;
             for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
             return total;
         };
         const long long greedy = length(in.layer);
-        in.layer = FlowLayers(c, true);
-        if (length(in.layer) <= kLongerLayering * greedy) {
+        for (TurnCycles how : {TurnCycles::kDepthFirst, TurnCycles::kDepthFirstFromCallers}) {
+            in.layer = FlowLayers(c, how);
+            if (length(in.layer) > kLongerLayering * greedy) continue;
             layout::Placement q = layout::PlaceLayers(in);
             if (q.crossings < p.crossings) p = std::move(q);
         }

@@ -19,7 +19,7 @@ constexpr int kStaleSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
 // Sifting passes after them, and the pair comparisons they may make, per
 // node and link of the proper graph.
-constexpr int kMaxSiftPasses = 4;
+constexpr int kMaxSiftPasses = 2;
 constexpr long long kSiftWorkPerElement = 200;
 // A sparse graph (at most this many links per box) is ordered from a third
 // first order too: with few links to pin them, where the boxes start
