@@ -159,15 +159,21 @@ Graph Generate(int boxes, double linksPerBox, int backPercent, unsigned seed) {
     return g;
 }
 
+// The boxes in a random order.
+std::vector<int> Shuffled(int boxes, std::mt19937& rng) {
+    std::vector<int> order(boxes);
+    for (int v = 0; v < boxes; ++v) order[v] = v;
+    std::shuffle(order.begin(), order.end(), rng);
+    return order;
+}
+
 // Random graphs: links between two different boxes drawn at random, no
 // pair twice; acyclic ones point along a random order of the boxes.
 Graph GenerateRandom(int boxes, double linksPerBox, bool acyclic, unsigned seed) {
     std::mt19937 rng(seed);
     Graph g;
     g.boxes = boxes;
-    std::vector<int> order(boxes);
-    for (int v = 0; v < boxes; ++v) order[v] = v;
-    std::shuffle(order.begin(), order.end(), rng);
+    const std::vector<int> order = Shuffled(boxes, rng);
     const long long target = std::min(static_cast<long long>(std::llround(linksPerBox * boxes)),
                                       static_cast<long long>(boxes) * (boxes - 1) / 2);
     std::unordered_set<std::uint64_t> seen;
@@ -190,9 +196,7 @@ Graph GenerateCallGraph(int boxes, unsigned seed) {
     std::mt19937 rng(seed);
     Graph g;
     g.boxes = boxes;
-    std::vector<int> order(boxes);
-    for (int v = 0; v < boxes; ++v) order[v] = v;
-    std::shuffle(order.begin(), order.end(), rng);
+    const std::vector<int> order = Shuffled(boxes, rng);
     const int hubs = std::max(3, boxes / 50);
     const int window = std::max(4, boxes / 8);
     std::unordered_set<std::uint64_t> seen;
