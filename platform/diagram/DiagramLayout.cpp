@@ -36,6 +36,10 @@ constexpr double kPageRatio = 4.0 / 3.0;
 // The other way of turning cycles round is tried only while its layering's
 // links are at most this many times as long.
 constexpr long long kLongerLayering = 10;
+// They are tried in components of at most this many links per box: in
+// denser ones they rarely cross less, and their many more dummies cost
+// several times the time.
+constexpr std::size_t kOtherLayeringsLinksPerBox = 3;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
@@ -459,7 +463,7 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
     layout::Placement p = layout::PlaceLayers(in);
-    if (cyclic) {
+    if (cyclic && c.links.size() <= kOtherLayeringsLinksPerBox * c.boxes.size()) {
         // Cycles can be turned round other ways too: as a depth-first walk
         // meets them, from the boxes in their order or from those that
         // call more than they are called. Those drawings are tried as well
