@@ -39,7 +39,7 @@ constexpr long long kLongerLayering = 10;
 // They are tried in components of at most this many links per box: in
 // denser ones they rarely cross less, and their many more dummies cost
 // several times the time.
-constexpr std::size_t kOtherLayeringsLinksPerBox = 3;
+constexpr std::size_t kOtherLayeringsLinksPerBox = 4;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
