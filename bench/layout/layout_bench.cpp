@@ -2,41 +2,55 @@
 // dot on the same graphs.
 //
 //   layout_bench [--keep] [--no-dot] [--dot-cache DIR] [--dot-timeout SECONDS]
-//                [--back PERCENT]
-//                [--links PER_BOX] [--only layered|dag|cyclic|flow]
-//                [--programs N] [boxes ...]
+//                [--seeds N] [--back PERCENT] [--links PER_BOX]
+//                [--only layered|dag|cyclic|callgraph|flow] [--programs N]
+//                [--contexts N] [boxes ...]
 //
-// Four classes of graph, each run unless --only names one:
-//   layered: synthetic and seeded, several connected components, each of
-//     boxes in levels with five links per box on average (or --links), most
-//     of them to the next level, some skipping levels and some going one or
-//     two levels back (--back percent, default 8: short cycles, as recursion
-//     in a call graph tends to be). Sizes default to 200 2000 5000.
+// Five families of graph, each run unless --only names one, each size and
+// density of a family (a class) with --seeds seeds (default 5):
+//   layered: synthetic, several connected components, each of boxes in
+//     levels with five links per box on average (or --links), most of them
+//     to the next level, some skipping levels and some going one or two
+//     levels back (--back percent, default 8: short cycles, as recursion
+//     in a call graph tends to be); 200 boxes.
 //   dag: random acyclic graphs, each link between two boxes drawn at random
-//     and pointing along a random order of the boxes, 1.5 and 3 links per
-//     box. Sizes default to 500 1000 2000.
+//     and pointing along a random order of the boxes: 500 boxes with 1.5
+//     and 3 links per box, 1000 with 1.5.
 //   cyclic: the same with each link pointing either way, so cycles of any
-//     length.
-//   flow: the flow contexts (both sides) of two applications' programs,
-//     A3P10 among them, on a generated workspace of --programs programs
-//     (default 20,000; 0 leaves the class out), without dot.
-// Every box is 80 x 30 in the first three. Our time is the wall time of
-// LayeredLayout::Layout, the best of a few runs for the smaller graphs. dot
-// gets the same graph as a DOT file (fixed node sizes in inches,
-// rankdir=TB) and runs as `dot -Tplain` under a timeout (--dot-timeout,
-// default 300 s per graph); its time includes reading and writing the
-// files, which is small beside its layout. Crossings are counted the same
-// way for both drawings: pairs of straight segments between the centres of
-// linked boxes that properly cross, pairs sharing a box left out ("crs");
-// and again along the lines as drawn ("drn": pairs of links whose lines
-// cross at least once, ours along their routes, dot's along the control
-// points of its splines). The
-// drawing check (CheckDrawing) counts, on our drawing as painted, labels
-// over labels or boxes ("overlaps") and links under a box they do not join
-// ("under"). --keep leaves the DOT files and dot's output in the temporary
-// folder it names. --dot-cache keeps them in DIR instead and reads dot's
-// drawing (and its time) from there when the same graph comes again, so
-// graphs dot needs minutes for are drawn once.
+//     length: 200 boxes with 1.5 and 3 links per box, 500 with 1.5.
+//   callgraph: programs calling mostly programs a little further down a
+//     random order, a few hubs (utilities) called by many, and short
+//     cycles (two programs calling each other, triangles); 200 and 300
+//     boxes, about 2.5 links per box.
+// (Larger and denser graphs take dot minutes each on a busy machine.)
+//   flow: every program's three flow contexts (client side, data side,
+//     both) on a generated workspace of --programs programs (default
+//     20,000; 0 leaves the class out; --contexts N draws only the first N
+//     programs'), drawn as the window draws them, with the drawing check,
+//     its screen interaction plot, and the busiest 30 flow contexts beside
+//     dot (the same boxes and links without labels, left to right).
+// Sizes given on the command line replace the default classes: each size
+// in every family, at 1.5 and 3 links per box for the random ones. Every
+// box is 80 x 30 in the first four. Our
+// time is the wall time of LayeredLayout::Layout, the best of a few runs
+// for the smaller graphs. dot gets the same graph as a DOT file (fixed node
+// sizes in inches, rankdir=TB) and runs as `dot -Tplain` under a timeout
+// (--dot-timeout, default 300 s per graph); its time includes reading and
+// writing the files, which is small beside its layout. Crossings are
+// counted the same way for both drawings: pairs of straight segments
+// between the centres of linked boxes that properly cross, pairs sharing a
+// box left out ("crs"); and again along the lines as drawn ("drn": pairs of
+// links whose lines cross at least once, ours as the painter draws them,
+// dot's along the control points of its splines). The drawing check
+// (CheckDrawing) counts, on our drawing as painted, labels over labels or
+// boxes ("ovl"), links under a box they do not join ("und"), overlapping
+// boxes ("box"), labels nearer another link's line than their own ("ast")
+// and pairs of links drawn on top of each other ("top"). After the graphs,
+// each class's worst ratio of our crossings to dot's, straight and drawn,
+// over its seeds. --keep leaves the DOT files and dot's output in the
+// temporary folder it names. --dot-cache keeps them in DIR instead and
+// reads dot's drawing (and its time) from there when the same graph comes
+// again, so graphs dot needs minutes for are drawn once.
 
 #include <unistd.h>
 
@@ -48,9 +62,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -66,11 +82,15 @@
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "views/FlowContext.h"
+#include "views/ScreenFlowPlot.h"
 #include "workspace/RepositoryImport.h"
 
 namespace fs = std::filesystem;
 using platform::diagram::DiagramModel;
+using platform::diagram::DrawingFaults;
+using platform::diagram::DrawnLine;
 using platform::diagram::LayeredLayout;
+using platform::diagram::Point;
 
 namespace {
 
@@ -84,6 +104,9 @@ double Seconds(Clock::time_point since) { return std::chrono::duration<double>(C
 struct Graph {
     int boxes = 0;
     std::vector<std::pair<int, int>> links;
+    // Empty: every box kBoxWidth x kBoxHeight.
+    std::vector<std::pair<double, double>> sizes;
+    bool leftToRight = false;
 };
 
 int Pick(std::mt19937& rng, int lo, int hi) {  // lo..hi inclusive
@@ -136,15 +159,21 @@ Graph Generate(int boxes, double linksPerBox, int backPercent, unsigned seed) {
     return g;
 }
 
+// The boxes in a random order.
+std::vector<int> Shuffled(int boxes, std::mt19937& rng) {
+    std::vector<int> order(boxes);
+    for (int v = 0; v < boxes; ++v) order[v] = v;
+    std::shuffle(order.begin(), order.end(), rng);
+    return order;
+}
+
 // Random graphs: links between two different boxes drawn at random, no
 // pair twice; acyclic ones point along a random order of the boxes.
 Graph GenerateRandom(int boxes, double linksPerBox, bool acyclic, unsigned seed) {
     std::mt19937 rng(seed);
     Graph g;
     g.boxes = boxes;
-    std::vector<int> order(boxes);
-    for (int v = 0; v < boxes; ++v) order[v] = v;
-    std::shuffle(order.begin(), order.end(), rng);
+    const std::vector<int> order = Shuffled(boxes, rng);
     const long long target = std::min(static_cast<long long>(std::llround(linksPerBox * boxes)),
                                       static_cast<long long>(boxes) * (boxes - 1) / 2);
     std::unordered_set<std::uint64_t> seen;
@@ -159,89 +188,58 @@ Graph GenerateRandom(int boxes, double linksPerBox, bool acyclic, unsigned seed)
     return g;
 }
 
-struct Point {
-    double x, y;
-};
-
-double Cross(const Point& o, const Point& a, const Point& b) {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+// Call graphs: each program calls one to four others, most a little further
+// down a random order of the programs (callers above callees, calls kept
+// near), about a third a hub (a utility called from everywhere); some calls
+// are answered by a call back (mutual recursion) and some close a triangle.
+Graph GenerateCallGraph(int boxes, unsigned seed) {
+    std::mt19937 rng(seed);
+    Graph g;
+    g.boxes = boxes;
+    const std::vector<int> order = Shuffled(boxes, rng);
+    const int hubs = std::max(3, boxes / 50);
+    const int window = std::max(4, boxes / 8);
+    std::unordered_set<std::uint64_t> seen;
+    auto add = [&](int a, int b) {
+        if (a == b || !seen.insert(static_cast<std::uint64_t>(a) * boxes + b).second) return false;
+        g.links.emplace_back(a, b);
+        return true;
+    };
+    // The hubs stand last in the order: they call nothing but one another.
+    for (int i = 0; i + hubs < boxes; ++i) {
+        const int calls = Pick(rng, 1, 4);
+        for (int c = 0; c < calls; ++c) {
+            int j = Pick(rng, 0, 99) < 30 ? Pick(rng, boxes - hubs, boxes - 1)
+                                          : std::min(boxes - hubs - 1, i + Pick(rng, 1, window));
+            if (j == i) continue;
+            const int a = order[i], b = order[j];
+            if (!add(a, b)) continue;
+            const int r = Pick(rng, 0, 99);
+            if (r < 6) {
+                add(b, a);
+            } else if (r < 10 && j + 1 < boxes) {
+                const int k = order[std::min(boxes - 1, j + Pick(rng, 1, window))];
+                if (k != a && k != b && add(b, k)) add(k, a);
+            }
+        }
+    }
+    for (int h = boxes - hubs; h + 1 < boxes; ++h)
+        if (Pick(rng, 0, 2) == 0) add(order[h], order[h + 1]);
+    return g;
 }
 
-// Proper crossings among the straight links between box centres. The links
-// are swept by their left end; a pair is tested only when their x ranges
-// overlap.
-long long CountCrossings(const Graph& g, const std::vector<Point>& centre) {
-    struct Segment {
-        int a, b;
-        double minX, maxX, minY, maxY;
-    };
-    std::vector<Segment> segs;
+// Proper crossings among the straight links between box centres, each pair
+// of boxes once, pairs sharing a box left out.
+long long StraightCrossings(int boxes, const std::vector<std::pair<int, int>>& links, const std::vector<Point>& centre) {
+    std::vector<DrawnLine> lines;
     std::unordered_set<std::uint64_t> seen;
-    for (auto [a, b] : g.links) {
+    for (auto [a, b] : links) {
         if (a == b) continue;
         if (a > b) std::swap(a, b);
-        if (!seen.insert(static_cast<std::uint64_t>(a) * g.boxes + b).second) continue;
-        const Point& p = centre[a];
-        const Point& q = centre[b];
-        segs.push_back({a, b, std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y), std::max(p.y, q.y)});
+        if (!seen.insert(static_cast<std::uint64_t>(a) * boxes + b).second) continue;
+        lines.push_back({a, b, {centre[a], centre[b]}});
     }
-    std::sort(segs.begin(), segs.end(), [](const Segment& s, const Segment& t) { return s.minX < t.minX; });
-    long long crossings = 0;
-    for (std::size_t i = 0; i < segs.size(); ++i) {
-        const Segment& s = segs[i];
-        for (std::size_t j = i + 1; j < segs.size() && segs[j].minX <= s.maxX; ++j) {
-            const Segment& t = segs[j];
-            if (t.maxY < s.minY || t.minY > s.maxY) continue;
-            if (s.a == t.a || s.a == t.b || s.b == t.a || s.b == t.b) continue;
-            const Point &p = centre[s.a], &q = centre[s.b], &u = centre[t.a], &v = centre[t.b];
-            double d1 = Cross(p, q, u), d2 = Cross(p, q, v), d3 = Cross(u, v, p), d4 = Cross(u, v, q);
-            if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
-                ++crossings;
-        }
-    }
-    return crossings;
-}
-
-// A link as drawn: its boxes and its line through the points.
-struct Drawn {
-    int a, b;
-    std::vector<Point> points;
-};
-
-// Pairs of drawn links, pairs sharing a box left out, whose lines properly
-// cross at least once. The segments are swept by their left end as above.
-long long CountDrawnCrossings(const std::vector<Drawn>& links) {
-    struct Segment {
-        int link;
-        Point p, q;
-        double minX, maxX, minY, maxY;
-    };
-    std::vector<Segment> segs;
-    for (int k = 0; k < static_cast<int>(links.size()); ++k) {
-        const Drawn& d = links[k];
-        if (d.a == d.b) continue;
-        for (std::size_t i = 1; i < d.points.size(); ++i) {
-            const Point &p = d.points[i - 1], &q = d.points[i];
-            segs.push_back({k, p, q, std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y), std::max(p.y, q.y)});
-        }
-    }
-    std::sort(segs.begin(), segs.end(), [](const Segment& s, const Segment& t) { return s.minX < t.minX; });
-    std::unordered_set<std::uint64_t> pairs;
-    for (std::size_t i = 0; i < segs.size(); ++i) {
-        const Segment& s = segs[i];
-        for (std::size_t j = i + 1; j < segs.size() && segs[j].minX <= s.maxX; ++j) {
-            const Segment& t = segs[j];
-            if (t.maxY < s.minY || t.minY > s.maxY || s.link == t.link) continue;
-            const Drawn &x = links[s.link], &y = links[t.link];
-            if (x.a == y.a || x.a == y.b || x.b == y.a || x.b == y.b) continue;
-            double d1 = Cross(s.p, s.q, t.p), d2 = Cross(s.p, s.q, t.q), d3 = Cross(t.p, t.q, s.p),
-                   d4 = Cross(t.p, t.q, s.q);
-            if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
-                pairs.insert(static_cast<std::uint64_t>(std::min(s.link, t.link)) * links.size() +
-                             static_cast<std::uint64_t>(std::max(s.link, t.link)));
-        }
-    }
-    return static_cast<long long>(pairs.size());
+    return platform::diagram::CrossingPairs(lines, false);
 }
 
 struct Result {
@@ -250,19 +248,42 @@ struct Result {
     long long drawnCrossings = -1;  // along the lines as drawn
     double width = 0, height = 0;
     std::string note;
-    platform::diagram::DrawingFaults faults;
+    DrawingFaults faults;
 };
 
-void Extent(const std::vector<Point>& centre, Result& r) {
+// Page size from the boxes' centres and sizes.
+void Extent(const std::vector<Point>& centre, const Graph& g, Result& r) {
     double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
-    for (const Point& p : centre) {
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
+    for (std::size_t v = 0; v < centre.size(); ++v) {
+        const auto [w, h] = g.sizes.empty() ? std::pair{kBoxWidth, kBoxHeight} : g.sizes[v];
+        const Point& p = centre[v];
+        minX = std::min(minX, p.x - w / 2);
+        maxX = std::max(maxX, p.x + w / 2);
+        minY = std::min(minY, p.y - h / 2);
+        maxY = std::max(maxY, p.y + h / 2);
     }
-    r.width = maxX - minX + kBoxWidth;
-    r.height = maxY - minY + kBoxHeight;
+    r.width = maxX - minX;
+    r.height = maxY - minY;
+}
+
+// The graph of a laid-out model, with its boxes' sizes.
+Graph GraphOf(const DiagramModel& model) {
+    Graph g;
+    g.boxes = static_cast<int>(model.ShapeCount());
+    for (const auto& s : model.Shapes()) g.sizes.emplace_back(s->width, s->height);
+    for (const auto& l : model.Links()) g.links.emplace_back(model.IndexOf(*l->from), model.IndexOf(*l->to));
+    return g;
+}
+
+// Crossings, page and faults of a laid-out model.
+void MeasureOurs(const DiagramModel& model, Result& r) {
+    const Graph g = GraphOf(model);
+    std::vector<Point> centre;
+    for (const auto& s : model.Shapes()) centre.push_back({s->left + s->width / 2, s->top + s->height / 2});
+    r.crossings = StraightCrossings(g.boxes, g.links, centre);
+    r.drawnCrossings = platform::diagram::CrossingPairs(platform::diagram::DrawnLines(model), false);
+    Extent(centre, g, r);
+    r.faults = platform::diagram::CheckDrawing(model);
 }
 
 Result RunOurs(const Graph& g, int runs) {
@@ -279,22 +300,7 @@ Result RunOurs(const Graph& g, int runs) {
         layout.Layout(model);
         r.seconds = std::min(r.seconds, Seconds(start));
     }
-    std::vector<Point> centre;
-    for (auto* s : box) centre.push_back({s->left + s->width / 2, s->top + s->height / 2});
-    r.crossings = CountCrossings(g, centre);
-    // A link the layout did not route is painted straight.
-    std::vector<Drawn> drawn;
-    for (std::size_t k = 0; k < g.links.size(); ++k) {
-        const auto& route = model.Links()[k]->route;
-        auto [a, b] = g.links[k];
-        Drawn d{a, b, {}};
-        for (const auto& p : route) d.points.push_back({p.x, p.y});
-        if (d.points.empty()) d.points = {centre[a], centre[b]};
-        drawn.push_back(std::move(d));
-    }
-    r.drawnCrossings = CountDrawnCrossings(drawn);
-    Extent(centre, r);
-    r.faults = platform::diagram::CheckDrawing(model);
+    MeasureOurs(model, r);
     return r;
 }
 
@@ -304,9 +310,14 @@ Result RunDot(const Graph& g, const fs::path& dir, const std::string& name) {
     const fs::path out = dir / (name + ".plain");
     const fs::path time = dir / (name + ".seconds");
     std::ostringstream text;
-    text << "digraph G {\n  rankdir=TB;\n  node [shape=box, fixedsize=true, label=\"\", width=" << kBoxWidth / 72
+    text << "digraph G {\n  rankdir=" << (g.leftToRight ? "LR" : "TB")
+         << ";\n  node [shape=box, fixedsize=true, label=\"\", width=" << kBoxWidth / 72
          << ", height=" << kBoxHeight / 72 << "];\n";
-    for (int v = 0; v < g.boxes; ++v) text << "  n" << v << ";\n";
+    for (int v = 0; v < g.boxes; ++v) {
+        text << "  n" << v;
+        if (!g.sizes.empty()) text << " [width=" << g.sizes[v].first / 72 << ", height=" << g.sizes[v].second / 72 << "]";
+        text << ";\n";
+    }
     for (auto [a, b] : g.links) text << "  n" << a << " -> n" << b << ";\n";
     text << "}\n";
     // A cached drawing of the very same graph is read instead of running
@@ -334,7 +345,7 @@ Result RunDot(const Graph& g, const fs::path& dir, const std::string& name) {
     }
     std::vector<Point> centre(g.boxes, Point{0, 0});
     std::vector<char> found(g.boxes, 0);
-    std::vector<Drawn> drawn;
+    std::vector<DrawnLine> drawn;
     std::ifstream f(out);
     std::string line;
     auto box = [&](const std::string& name) { return name.size() < 2 ? -1 : std::atoi(name.c_str() + 1); };
@@ -348,7 +359,7 @@ Result RunDot(const Graph& g, const fs::path& dir, const std::string& name) {
             std::string tail, head;
             int n = 0;
             if (!(s >> tail >> head >> n)) continue;
-            Drawn d{box(tail), box(head), {}};
+            DrawnLine d{box(tail), box(head), {}};
             for (int i = 0; i < n && s >> x >> y; ++i) d.points.push_back({x * 72, y * 72});
             drawn.push_back(std::move(d));
             continue;
@@ -363,19 +374,32 @@ Result RunDot(const Graph& g, const fs::path& dir, const std::string& name) {
         r.note = "dot's output lacks some nodes";
         return r;
     }
-    r.crossings = CountCrossings(g, centre);
-    r.drawnCrossings = CountDrawnCrossings(drawn);
-    Extent(centre, r);
+    r.crossings = StraightCrossings(g.boxes, g.links, centre);
+    r.drawnCrossings = platform::diagram::CrossingPairs(drawn, false);
+    Extent(centre, g, r);
     return r;
 }
 
-// One graph of a class: ours, dot's, and the line comparing them.
-void RunGraph(const char* kind, const Graph& g, bool haveDot, const fs::path& dir) {
-    Result ours = RunOurs(g, g.boxes <= 500 ? 5 : g.boxes <= 2000 ? 3 : 1);
-    Result dot;
-    char name[64];
-    std::snprintf(name, sizeof name, "%s-%d-%zu", kind, g.boxes, g.links.size());
-    if (haveDot) dot = RunDot(g, dir, name);
+// Ours over dot's; 0 over 0 is 1, anything over 0 counts as that many.
+double Ratio(long long ours, long long dot) {
+    if (dot > 0) return static_cast<double>(ours) / static_cast<double>(dot);
+    return ours == 0 ? 1.0 : static_cast<double>(ours);
+}
+
+// A class's worst figures over its seeds.
+struct ClassSummary {
+    int graphs = 0, compared = 0;
+    double worstStraight = 0, worstDrawn = 0, slowestRatio = 1e300;
+    long long overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0, labels = 0;
+};
+
+void PrintHeader() {
+    std::printf("%-14s %6s %6s %8s %9s %8s %9s %9s %8s %9s %9s %8s   %-13s %-13s %4s %4s %4s %4s %4s\n", "class", "boxes",
+                "links", "ours s", "dot s", "dot/ours", "ours crs", "dot crs", "ours/dot", "ours drn", "dot drn",
+                "ours/dot", "ours w x h", "dot w x h", "ovl", "und", "box", "ast", "top");
+}
+
+void PrintLine(const std::string& kind, const Graph& g, const Result& ours, const Result& dot, bool haveDot) {
     auto size = [](const Result& r) {
         char b[32];
         std::snprintf(b, sizeof b, "%.0f x %.0f", r.width, r.height);
@@ -387,26 +411,98 @@ void RunGraph(const char* kind, const Graph& g, bool haveDot, const fs::path& di
         std::snprintf(dotTime, sizeof dotTime, "%.3f", dot.seconds);
         std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / ours.seconds);
         std::snprintf(dotCross, sizeof dotCross, "%lld", dot.crossings);
-        std::snprintf(ratio, sizeof ratio, "%.2f",
-                      dot.crossings > 0 ? static_cast<double>(ours.crossings) / dot.crossings : 0.0);
+        std::snprintf(ratio, sizeof ratio, "%.2f", Ratio(ours.crossings, dot.crossings));
         std::snprintf(dotDrawn, sizeof dotDrawn, "%lld", dot.drawnCrossings);
-        std::snprintf(drawnRatio, sizeof drawnRatio, "%.2f",
-                      dot.drawnCrossings > 0 ? static_cast<double>(ours.drawnCrossings) / dot.drawnCrossings : 0.0);
+        std::snprintf(drawnRatio, sizeof drawnRatio, "%.2f", Ratio(ours.drawnCrossings, dot.drawnCrossings));
     } else if (haveDot) {
         std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
     }
-    std::printf("%-8s %6d %6zu %8.3f %9s %8s %9lld %9s %8s %9lld %9s %8s   %-13s %-13s %5lld %5lld\n", kind,
-                g.boxes, g.links.size(), ours.seconds, dotTime, speed, ours.crossings, dotCross, ratio,
-                ours.drawnCrossings, dotDrawn, drawnRatio, size(ours).c_str(), size(dot).c_str(),
-                ours.faults.labelOverlaps, ours.faults.linksUnderBoxes);
+    const DrawingFaults& f = ours.faults;
+    std::printf("%-14s %6d %6zu %8.3f %9s %8s %9lld %9s %8s %9lld %9s %8s   %-13s %-13s %4lld %4lld %4lld %4lld %4lld\n",
+                kind.c_str(), g.boxes, g.links.size(), ours.seconds, dotTime, speed, ours.crossings, dotCross, ratio,
+                ours.drawnCrossings, dotDrawn, drawnRatio, size(ours).c_str(), size(dot).c_str(), f.labelOverlaps,
+                f.linksUnderBoxes, f.boxOverlaps, f.labelsAstray, f.linksOnTop);
     if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
+    for (std::size_t k = 0; k < f.examples.size() && k < 3; ++k) std::printf("         %s\n", f.examples[k].c_str());
     std::fflush(stdout);
 }
 
-// Flow contexts of a generated workspace: the programs of two applications,
-// each laid out as the window and the report draw it, with the drawing
-// check.
-int RunFlowContexts(int programs, const fs::path& work) {
+void Tally(ClassSummary& c, const Result& ours, const Result& dot, bool haveDot) {
+    ++c.graphs;
+    const DrawingFaults& f = ours.faults;
+    c.overlaps += f.labelOverlaps;
+    c.under += f.linksUnderBoxes;
+    c.boxes += f.boxOverlaps;
+    c.astray += f.labelsAstray;
+    c.onTop += f.linksOnTop;
+    c.labels += f.labels;
+    if (!haveDot || !dot.note.empty()) return;
+    ++c.compared;
+    c.worstStraight = std::max(c.worstStraight, Ratio(ours.crossings, dot.crossings));
+    c.worstDrawn = std::max(c.worstDrawn, Ratio(ours.drawnCrossings, dot.drawnCrossings));
+    c.slowestRatio = std::min(c.slowestRatio, dot.seconds / ours.seconds);
+}
+
+// One graph of a class: ours, dot's, the line comparing them, and the tally.
+void RunGraph(const std::string& kind, const std::string& name, const Graph& g, bool haveDot, const fs::path& dir,
+              ClassSummary& summary) {
+    Result ours = RunOurs(g, g.boxes <= 500 ? 5 : g.boxes <= 2000 ? 3 : 1);
+    Result dot;
+    if (haveDot) dot = RunDot(g, dir, name);
+    PrintLine(kind, g, ours, dot, haveDot);
+    Tally(summary, ours, dot, haveDot);
+}
+
+void PrintSummaries(const std::vector<std::pair<std::string, ClassSummary>>& classes) {
+    std::printf("\nper class, over its seeds: the worst ratio of our crossings to dot's (straight, drawn), the least "
+                "speed-up over dot, and the drawing check's totals\n");
+    std::printf("%-22s %6s %9s %9s %9s %6s %6s %6s %6s %6s %7s\n", "class", "graphs", "crs <=", "drn <=", "dot/ours",
+                "ovl", "und", "box", "ast", "top", "labels");
+    for (const auto& [name, c] : classes) {
+        char straight[16] = "-", drawn[16] = "-", speed[16] = "-";
+        if (c.compared > 0) {
+            std::snprintf(straight, sizeof straight, "%.2f", c.worstStraight);
+            std::snprintf(drawn, sizeof drawn, "%.2f", c.worstDrawn);
+            std::snprintf(speed, sizeof speed, "%.1f", c.slowestRatio);
+        }
+        std::printf("%-22s %6d %9s %9s %9s %6lld %6lld %6lld %6lld %6lld %7lld\n", name.c_str(), c.graphs, straight, drawn,
+                    speed, c.overlaps, c.under, c.boxes, c.astray, c.onTop, c.labels);
+    }
+    std::fflush(stdout);
+}
+
+
+// Totals of the drawing check over many drawings.
+struct CheckTotals {
+    long long drawings = 0, labels = 0, overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0;
+    long long crossings = 0, drawnCrossings = 0;
+    void Add(const Result& r) {
+        ++drawings;
+        labels += r.faults.labels;
+        overlaps += r.faults.labelOverlaps;
+        under += r.faults.linksUnderBoxes;
+        boxes += r.faults.boxOverlaps;
+        astray += r.faults.labelsAstray;
+        onTop += r.faults.linksOnTop;
+        crossings += r.crossings;
+        drawnCrossings += r.drawnCrossings;
+    }
+    void Print(const char* what) const {
+        std::printf("%s: %lld drawings, %lld labels; %lld label overlaps, %lld links under boxes, %lld overlapping "
+                    "boxes, %lld labels nearer another link's line (%.3f%%), %lld pairs of links on top of each "
+                    "other; crossings %lld straight, %lld drawn\n",
+                    what, drawings, labels, overlaps, under, boxes, astray,
+                    labels ? 100.0 * static_cast<double>(astray) / static_cast<double>(labels) : 0.0, onTop, crossings,
+                    drawnCrossings);
+    }
+};
+
+// Flow contexts of a generated workspace: every program's three, each
+// laid out as the window and the report draw it, with the drawing check;
+// the workspace's screen interaction plot; the busiest flow contexts
+// beside dot.
+int RunFlowContexts(int programs, int contexts, bool haveDot, const fs::path& work,
+                    std::vector<std::pair<std::string, ClassSummary>>& classes) {
     bench::generator::Options options;
     options.programs = programs;
     auto opened = bench::generator::GenerateAndImportWorkspace(options, work);
@@ -414,43 +510,96 @@ int RunFlowContexts(int programs, const fs::path& work) {
     auto& session = *opened.session;
     auto& db = opened.db;
     db->Execute("ANALYZE");
-    std::printf("\nflow contexts (both sides) on a generated workspace of %d programs\n", programs);
-    std::printf("%-8s %6s %6s %8s %8s %5s %5s\n", "program", "boxes", "links", "layout s", "check s", "ovl", "under");
-    long long drawn = 0, overlaps = 0, under = 0, boxes = 0, maxBoxes = 0;
-    double slowest = 0, total = 0;
+    std::printf("\nflow contexts (each side and both) on a generated workspace of %d programs\n", programs);
+    std::vector<std::pair<std::string, std::string>> ids;  // (ID, Name)
+    for (auto rs = db->OpenRecordset("SELECT ID, Name FROM Ents WHERE EntName = 'PROGRAM' ORDER BY SerialID");
+         !rs.IsEOF() && (contexts <= 0 || static_cast<int>(ids.size()) < contexts); rs.MoveNext())
+        ids.emplace_back(rs.Text("ID"), rs.Text("Name"));
     views::FlowContextSource source(*db, session.GetEntityStore());
-    for (int app : {3, 7}) {
-        for (int k = 0; k < 50; ++k) {
-            const std::string program = "A" + std::to_string(app) + "P" + std::to_string(k);
-            const auto id = db->Scalar("SELECT ID FROM Ents WHERE Name = ? AND EntName = 'PROGRAM'", {program});
-            if (id.IsNull()) continue;
-            platform::diagram::DiagramModel model;
-            fs::path none;
-            Globals::BuildFlowContext(model, source, views::kFlowBothSides, id.AsText(), none, 4);
-            // The layout again, timed alone (the build reads the database).
+    source.KeepAnswers();
+    const int modes[] = {views::kFlowClientSide, views::kFlowDataSide, views::kFlowBothSides};
+    auto build = [&](const std::string& id, int mode, DiagramModel& model) {
+        fs::path none;
+        Globals::BuildFlowContext(model, source, mode, id, none, 4, false);
+    };
+    CheckTotals totals;
+    double slowest = 0, total = 0, checking = 0;
+    long long boxes = 0, maxBoxes = 0, printed = 0;
+    // The busiest drawings by links: (links, index into ids, mode).
+    std::vector<std::tuple<std::size_t, std::size_t, int>> busiest;
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        for (int mode : modes) {
+            DiagramModel model;
+            build(ids[i].first, mode, model);
             auto start = Clock::now();
             platform::diagram::AutoLayout(model);
             const double seconds = Seconds(start);
             start = Clock::now();
-            const auto faults = platform::diagram::CheckDrawing(model);
-            const double checkSeconds = Seconds(start);
-            ++drawn;
+            Result r;
+            MeasureOurs(model, r);
+            checking += Seconds(start);
+            totals.Add(r);
             boxes += static_cast<long long>(model.ShapeCount());
             maxBoxes = std::max(maxBoxes, static_cast<long long>(model.ShapeCount()));
-            overlaps += faults.labelOverlaps;
-            under += faults.linksUnderBoxes;
             slowest = std::max(slowest, seconds);
             total += seconds;
-            if (program == "A3P10" || !faults.None())
-                std::printf("%-8s %6zu %6zu %8.4f %8.4f %5lld %5lld\n", program.c_str(), model.ShapeCount(),
-                            model.LinkCount(), seconds, checkSeconds, faults.labelOverlaps, faults.linksUnderBoxes);
-            for (const auto& e : faults.examples) std::printf("         %s\n", e.c_str());
+            busiest.emplace_back(model.LinkCount(), i, mode);
+            if (!r.faults.None() && printed++ < 10) {
+                std::printf("%s mode %d: %zu boxes, %zu links\n", ids[i].second.c_str(), mode, model.ShapeCount(),
+                            model.LinkCount());
+                for (std::size_t k = 0; k < r.faults.examples.size() && k < 3; ++k)
+                    std::printf("         %s\n", r.faults.examples[k].c_str());
+            }
         }
-    }
+    const double drawn = static_cast<double>(std::max(1LL, totals.drawings));
     std::printf("%lld flow contexts: %.1f boxes on average, at most %lld; layout %.4f s on average, at most %.4f s; "
-                "%lld label overlaps, %lld links under boxes\n",
-                drawn, drawn ? static_cast<double>(boxes) / drawn : 0.0, maxBoxes, drawn ? total / drawn : 0.0,
-                slowest, overlaps, under);
+                "check %.4f s on average\n",
+                totals.drawings, static_cast<double>(boxes) / drawn, maxBoxes, total / drawn, slowest,
+                checking / drawn);
+    totals.Print("flow contexts");
+
+    for (bool stubs : {false, true}) {
+        DiagramModel plot;
+        auto start = Clock::now();
+        views::BuildScreenFlow(plot, *db, stubs);
+        const double seconds = Seconds(start);
+        Result r;
+        MeasureOurs(plot, r);
+        CheckTotals one;
+        one.Add(r);
+        std::printf("screen interaction plot %s stub screens: %zu boxes, %zu links, table and layout %.3f s\n",
+                    stubs ? "with" : "without", plot.ShapeCount(), plot.LinkCount(), seconds);
+        one.Print("  its drawing");
+        for (std::size_t k = 0; k < r.faults.examples.size() && k < 3; ++k)
+            std::printf("         %s\n", r.faults.examples[k].c_str());
+    }
+
+    // The busiest 30 beside dot, given the same boxes and links without
+    // labels, left to right as ours.
+    std::sort(busiest.begin(), busiest.end(), [](const auto& a, const auto& b) {
+        return std::get<0>(a) != std::get<0>(b) ? std::get<0>(a) > std::get<0>(b) : a < b;
+    });
+    busiest.resize(std::min<std::size_t>(busiest.size(), 30));
+    std::printf("\nthe %zu busiest flow contexts beside dot\n", busiest.size());
+    PrintHeader();
+    ClassSummary summary;
+    for (const auto& [links, i, mode] : busiest) {
+        DiagramModel model;
+        build(ids[i].first, mode, model);
+        Result ours;
+        auto start = Clock::now();
+        platform::diagram::AutoLayout(model);
+        ours.seconds = Seconds(start);
+        MeasureOurs(model, ours);
+        Graph g = GraphOf(model);
+        g.leftToRight = true;
+        const std::string name = "flow-" + ids[i].second + "-" + std::to_string(mode);
+        Result dot;
+        if (haveDot) dot = RunDot(g, work, name);
+        PrintLine(ids[i].second + " " + std::to_string(mode), g, ours, dot, haveDot);
+        Tally(summary, ours, dot, haveDot);
+    }
+    classes.emplace_back("flow (30 busiest)", summary);
     session.Close();
     return 0;
 }
@@ -468,7 +617,7 @@ int main(int argc, char** argv) {
     bool noDot = false;
     std::string dotCache;
     std::string only;
-    int programs = 20000;
+    int programs = 20000, contexts = 0, seeds = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--keep") {
@@ -484,10 +633,14 @@ int main(int argc, char** argv) {
             linksPerBox = std::max(1.0, std::atof(argv[++i]));
         } else if (arg == "--back" && i + 1 < argc) {
             backPercent = std::atoi(argv[++i]);
+        } else if (arg == "--seeds" && i + 1 < argc) {
+            seeds = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
         } else if (arg == "--programs" && i + 1 < argc) {
             programs = std::max(0, std::atoi(argv[++i]));
+        } else if (arg == "--contexts" && i + 1 < argc) {
+            contexts = std::max(0, std::atoi(argv[++i]));
         } else {
             char* end = nullptr;
             long v = std::strtol(argv[i], &end, 10);
@@ -495,13 +648,15 @@ int main(int argc, char** argv) {
             sizes.push_back(static_cast<int>(v));
         }
     }
-    if (!(only.empty() || only == "layered" || only == "dag" || only == "cyclic" || only == "flow")) {
+    const std::vector<std::string> families{"layered", "dag", "cyclic", "callgraph", "flow"};
+    if (!only.empty() && std::find(families.begin(), families.end(), only) == families.end()) {
         std::fprintf(stderr,
-                     "usage: layout_bench [--keep] [--no-dot] [--dot-cache DIR] [--dot-timeout SECONDS] "
-                     "[--back PERCENT] [--links PER_BOX] [--only layered|dag|cyclic|flow] [--programs N] [boxes ...]\n");
+                     "usage: layout_bench [--keep] [--no-dot] [--dot-cache DIR] [--dot-timeout SECONDS] [--seeds N] "
+                     "[--back PERCENT] [--links PER_BOX] [--only layered|dag|cyclic|callgraph|flow] [--programs N] "
+                     "[--contexts N] [boxes ...]\n");
         return 2;
     }
-    auto runs = [&](const char* kind) { return only.empty() || only == kind; };
+    auto runs = [&](const std::string& kind) { return only.empty() || only == kind; };
 
     const bool haveDot = !noDot && std::system("command -v dot >/dev/null 2>&1") == 0;
     if (!noDot && !haveDot) std::printf("dot not found: Graphviz columns skipped\n");
@@ -509,24 +664,50 @@ int main(int argc, char** argv) {
         !dotCache.empty() ? fs::path(dotCache) : fs::temp_directory_path() / ("layout_bench." + std::to_string(getpid()));
     fs::create_directories(dir);
 
-    std::printf("%-8s %6s %6s %8s %9s %8s %9s %9s %8s %9s %9s %8s   %-13s %-13s %5s %5s\n", "class", "boxes", "links",
-                "ours s", "dot s", "dot/ours", "ours crs", "dot crs", "ours/dot", "ours drn", "dot drn", "ours/dot",
-                "ours w x h", "dot w x h", "ovl", "under");
-    if (runs("layered"))
-        for (int boxes : sizes.empty() ? std::vector<int>{200, 2000, 5000} : sizes)
-            RunGraph("layered", Generate(boxes, linksPerBox, backPercent, 20240601u + static_cast<unsigned>(boxes)),
-                     haveDot, dir);
-    for (const char* kind : {"dag", "cyclic"}) {
-        if (!runs(kind)) continue;
-        for (int boxes : sizes.empty() ? std::vector<int>{500, 1000, 2000} : sizes)
-            for (double perBox : {1.5, 3.0})
-                RunGraph(kind,
-                         GenerateRandom(boxes, perBox, kind[0] == 'd',
-                                        20240701u + static_cast<unsigned>(boxes) + (perBox > 2 ? 1 : 0)),
-                         haveDot, dir);
+    // The classes: (family, boxes, links per box).
+    struct Spec {
+        std::string family;
+        int boxes;
+        double perBox;
+    };
+    std::vector<Spec> specs;
+    if (sizes.empty()) {
+        specs = {{"layered", 200, linksPerBox}, {"dag", 500, 1.5},   {"dag", 500, 3.0},       {"dag", 1000, 1.5},
+                 {"cyclic", 200, 1.5},          {"cyclic", 200, 3.0}, {"cyclic", 500, 1.5},    {"callgraph", 200, 2.5},
+                 {"callgraph", 300, 2.5}};
+    } else {
+        for (int boxes : sizes) {
+            specs.push_back({"layered", boxes, linksPerBox});
+            for (const char* family : {"dag", "cyclic"})
+                for (double perBox : {1.5, 3.0}) specs.push_back({family, boxes, perBox});
+            specs.push_back({"callgraph", boxes, 2.5});
+        }
+    }
+
+    std::vector<std::pair<std::string, ClassSummary>> classes;
+    bool header = false;
+    for (const Spec& spec : specs) {
+        if (!runs(spec.family)) continue;
+        if (!header) PrintHeader();
+        header = true;
+        char name[64];
+        std::snprintf(name, sizeof name, "%s %d x%.1f", spec.family.c_str(), spec.boxes, spec.perBox);
+        ClassSummary summary;
+        for (int k = 0; k < seeds; ++k) {
+            const unsigned seed = 20240601u + static_cast<unsigned>(spec.boxes) + 7919u * static_cast<unsigned>(k) +
+                                  (spec.perBox > 2 ? 1u : 0u);
+            Graph g = spec.family == "layered"     ? Generate(spec.boxes, spec.perBox, backPercent, seed)
+                      : spec.family == "callgraph" ? GenerateCallGraph(spec.boxes, seed)
+                                                   : GenerateRandom(spec.boxes, spec.perBox, spec.family == "dag", seed);
+            char file[96];
+            std::snprintf(file, sizeof file, "%s-%d-%zu-s%d", spec.family.c_str(), g.boxes, g.links.size(), k);
+            RunGraph(spec.family, file, g, haveDot, dir, summary);
+        }
+        classes.emplace_back(name, summary);
     }
     int status = 0;
-    if (runs("flow") && programs > 0) status = RunFlowContexts(programs, dir / "flow");
+    if (runs("flow") && programs > 0) status = RunFlowContexts(programs, contexts, haveDot, dir / "flow", classes);
+    PrintSummaries(classes);
     if (keep || g_dotCached) {
         std::printf("files kept in %s\n", dir.c_str());
     } else {

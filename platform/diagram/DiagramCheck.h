@@ -1,8 +1,12 @@
 #pragma once
 // A check of a drawing as the painter makes it: labels (link captions and
-// end labels) that overlap one another or a box, and links whose line runs
-// under a box other than its two ends. Reads the painter's own geometry of
-// every link, so what it checks is what is drawn.
+// end labels) that overlap one another or a box, links whose line runs
+// under a box other than its two ends, boxes that overlap, labels that
+// stand nearer another link's line than their own (a reader takes a label
+// for the line it stands by), and links drawn on top of each other (lines
+// that run together, or arrowheads that merge, so that neither can be
+// followed). Reads the painter's own geometry of every link, so what it
+// checks is what is drawn.
 
 #include <string>
 #include <vector>
@@ -14,11 +18,32 @@ namespace platform::diagram {
 struct DrawingFaults {
     long long labelOverlaps = 0;    // pairs of labels, and label and box, that overlap
     long long linksUnderBoxes = 0;  // pairs of a link and a box it runs under
+    long long boxOverlaps = 0;      // pairs of boxes that overlap
+    // Labels nearer another link's line than their own (a box's loops,
+    // nested, count as one line).
+    long long labelsAstray = 0;
+    long long linksOnTop = 0;       // pairs of links drawn on top of each other
+    long long labels = 0;           // labels drawn, astray or not
     // The first few faults in words, for a failing test's message.
     std::vector<std::string> examples;
-    bool None() const { return labelOverlaps == 0 && linksUnderBoxes == 0; }
+    bool None() const {
+        return labelOverlaps == 0 && linksUnderBoxes == 0 && boxOverlaps == 0 && labelsAstray == 0 && linksOnTop == 0;
+    }
 };
 
 DrawingFaults CheckDrawing(const DiagramModel& model);
+
+// A link's line as drawn, with the boxes it joins (indices into the model's
+// boxes, or any numbers that name them).
+struct DrawnLine {
+    int from = -1, to = -1;
+    std::vector<Point> points;
+};
+// Pairs of lines that properly cross at least once. With sharedBoxes false
+// the pairs that join a common box are left out (where lines meet at a
+// box's border, as another layout's lines do, they do not cross).
+long long CrossingPairs(const std::vector<DrawnLine>& lines, bool sharedBoxes);
+// The model's links as drawn (curves flattened), in the order of its links.
+std::vector<DrawnLine> DrawnLines(const DiagramModel& model);
 
 }  // namespace platform::diagram

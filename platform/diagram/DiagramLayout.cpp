@@ -35,8 +35,11 @@ constexpr double kComponentGap = 40;
 constexpr double kPageRatio = 4.0 / 3.0;
 // The other way of turning cycles round is tried only while its layering's
 // links are at most this many times as long.
-constexpr long long kLongerLayering = 4;
-constexpr std::size_t kSparseLinksPerBox = 2;
+constexpr long long kLongerLayering = 10;
+// They are tried in components of at most this many links per box: in
+// denser ones they rarely cross less, and their many more dummies cost
+// several times the time.
+constexpr std::size_t kOtherLayeringsLinksPerBox = 4;
 // Bound on the exchanges of the layering's network simplex; it usually
 // ends long before.
 constexpr int kSimplexIterationsPerBox = 4;
@@ -58,8 +61,9 @@ struct Component {
     };
     std::vector<Drawn> drawn;
     int centre = -1;
-    // Result, relative to the component's top-left corner.
-    std::vector<double> left, top;
+    // Result, relative to the component's top-left corner, and each box's
+    // extent inside its layer (grown where its links' ends need room).
+    std::vector<double> left, top, alongSize, acrossSize;
     double width = 0, height = 0;
     std::vector<layout::Route> routes;  // one per drawn link, in along / across
     bool leftToRight = false;
@@ -190,13 +194,18 @@ void DepthFirstOrder(const std::vector<int>& members, const std::vector<std::vec
     for (auto it = finished.rbegin(); it != finished.rend(); ++it) rank[*it] = r++;
 }
 
+// How cycles are turned round: greedily, or as a depth-first walk meets
+// them, from the boxes in their order or from the ones that call more than
+// they are called first.
+enum class TurnCycles { kGreedy, kDepthFirst, kDepthFirstFromCallers };
+
 // Layers for an ordinary diagram, callers first. Only links inside a cycle
-// are turned round: inside each strongly connected part the boxes get a
-// greedy order (see GreedyOrder) and the links against it are reversed;
-// links between parts keep their direction. The longest path from the
-// sources gives a first layering, which the network simplex then turns
-// into one of least total link length (short links, fewer dummies).
-std::vector<int> FlowLayers(const Component& c, bool depthFirst, bool* cyclic = nullptr) {
+// are turned round: inside each strongly connected part the boxes get an
+// order (see GreedyOrder, DepthFirstOrder) and the links against it are
+// reversed; links between parts keep their direction. The longest path
+// from the sources gives a first layering, which the network simplex then
+// turns into one of least total link length (short links, fewer dummies).
+std::vector<int> FlowLayers(const Component& c, TurnCycles how, bool* cyclic = nullptr) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> part = StrongParts(c.out);
     std::vector<std::vector<int>> members(*std::max_element(part.begin(), part.end()) + 1);
@@ -206,10 +215,19 @@ std::vector<int> FlowLayers(const Component& c, bool depthFirst, bool* cyclic = 
     for (const auto& m : members)
         if (m.size() > 1) {
             if (cyclic) *cyclic = true;
-            if (depthFirst)
-                DepthFirstOrder(m, c.out, part, gone, rank);
-            else
+            if (how == TurnCycles::kGreedy) {
                 GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
+            } else if (how == TurnCycles::kDepthFirst) {
+                DepthFirstOrder(m, c.out, part, gone, rank);
+            } else {
+                std::vector<int> callersFirst(m);
+                auto balance = [&](int v) {
+                    return static_cast<long>(c.in[v].size()) - static_cast<long>(c.out[v].size());
+                };
+                std::stable_sort(callersFirst.begin(), callersFirst.end(),
+                                 [&](int a, int b) { return balance(a) < balance(b); });
+                DepthFirstOrder(callersFirst, c.out, part, gone, rank);
+            }
         }
 
     std::vector<std::vector<int>> down(n), up(n);
@@ -263,6 +281,72 @@ std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) 
     return dist;
 }
 
+// A link between two boxes of one column would turn back through the gap
+// before the column, its caption among the captions of the boxes there
+// (the centre's, in its first column). As a layered drawing does, such a
+// link's outer end (the callee on the data side, the caller on the client
+// side) moves one column further out, and what it leads on to with it:
+// every link between two boxes of one side binds its end that stands
+// further out (by distance; by direction between equals) to a column
+// beyond its other end, and each box takes the longest path from the
+// centre over those bonds, starting from its distance. A cycle of links
+// between boxes of one distance is broken where a depth-first walk meets
+// it.
+void SpreadOneColumnLinks(const Component& c, std::vector<int>& column) {
+    const int n = static_cast<int>(c.boxes.size());
+    std::vector<std::vector<int>> outward(n), level(n);  // nearer end -> further end
+    std::vector<int> waiting(n, 0);
+    for (auto [a, b] : c.links) {
+        if (a == c.centre || b == c.centre || (column[a] < 0) != (column[b] < 0)) continue;
+        const int oa = std::abs(column[a]), ob = std::abs(column[b]);
+        if (oa != ob) {
+            const int near = oa < ob ? a : b, far = near == a ? b : a;
+            outward[near].push_back(far);
+            ++waiting[far];
+        } else {
+            const int outer = column[a] > 0 ? b : a;
+            level[outer == a ? b : a].push_back(outer);
+        }
+    }
+    // One-column links, except those that close a cycle of them.
+    std::vector<char> state(n, 0);  // 0 unseen, 1 on the walk, 2 done
+    std::vector<std::pair<int, std::size_t>> walk;
+    for (int root = 0; root < n; ++root) {
+        if (state[root] || level[root].empty()) continue;
+        state[root] = 1;
+        walk.emplace_back(root, 0);
+        while (!walk.empty()) {
+            auto& [v, i] = walk.back();
+            if (i == level[v].size()) {
+                state[v] = 2;
+                walk.pop_back();
+                continue;
+            }
+            const int w = level[v][i++];
+            if (state[w] == 1) continue;
+            outward[v].push_back(w);
+            ++waiting[w];
+            if (state[w] == 0) {
+                state[w] = 1;
+                walk.emplace_back(w, 0);
+            }
+        }
+    }
+    // Longest paths in a topological order; the bonds form no cycle, since
+    // those between different distances all lead further from the centre.
+    std::vector<int> ready;
+    for (int v = 0; v < n; ++v)
+        if (waiting[v] == 0) ready.push_back(v);
+    for (std::size_t k = 0; k < ready.size(); ++k) {
+        const int v = ready[k];
+        for (int w : outward[v]) {
+            const int further = std::abs(column[v]) + 1;
+            if (std::abs(column[w]) < further) column[w] = column[w] < 0 ? -further : further;
+            if (--waiting[w] == 0) ready.push_back(w);
+        }
+    }
+}
+
 // Columns around the centre box: what reaches the centre stands left of it
 // by its distance, what the centre reaches stands right of it by its depth.
 // A box on both sides (a cycle through the centre) goes to the nearer side,
@@ -271,7 +355,10 @@ std::vector<int> Distances(const std::vector<std::vector<int>>& next, int from) 
 // column further out: a screen a caller sends to sits with that caller's
 // screens, left of the caller. A box whose side hint is set goes to that
 // side whatever its links say (the centre's own screens, which it both
-// sends to and receives from, stand left of it with its callers).
+// sends to and receives from, stand left of it with its callers). Then no
+// link may join two boxes of one column (SpreadOneColumnLinks): a box
+// stands at least as far out as its distance, and beyond every box that
+// links to it from nearer the centre.
 std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side) {
     const int n = static_cast<int>(c.boxes.size());
     std::vector<int> downstream = Distances(c.out, c.centre);
@@ -309,6 +396,7 @@ std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side
                     queue.push_back(w);
                 }
     }
+    SpreadOneColumnLinks(c, column);
     int low = *std::min_element(column.begin(), column.end());
     for (int& k : column) k -= low;
     return column;
@@ -350,13 +438,16 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
         measure(l.fromLabel, labels.fromAlong, labels.fromAcross);
         measure(l.toLabel, labels.toAlong, labels.toAcross);
         in.labels.push_back(labels);
+        in.arrows.push_back(static_cast<unsigned char>((l.fromArrow ? layout::kArrowFrom : 0) |
+                                                       (l.toArrow ? layout::kArrowTo : 0)));
     }
     if (!labelled) in.labels.clear();
     std::vector<int> side(n);
     for (int v = 0; v < n; ++v) side[v] = shapes[c.boxes[v]]->side;
     bool cyclic = false;
-    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, false, &cyclic);
+    in.layer = c.centre >= 0 ? CentredColumns(c, side) : FlowLayers(c, TurnCycles::kGreedy, &cyclic);
     if (c.centre >= 0) in.pivotLayer = in.layer[c.centre];
+    in.captionNearFrom = c.centre >= 0;
     // Only a very wide layer is wrapped: one wider than a 4:3 page holding
     // the component's area, and wider than twice a 4:3 page as deep as the
     // component's layers already make it.
@@ -372,26 +463,31 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
     layout::Placement p = layout::PlaceLayers(in);
-    if (cyclic && c.links.size() <= kSparseLinksPerBox * c.boxes.size()) {
-        // Cycles can be turned round another way too: as a depth-first walk
-        // meets them. In a sparse component, where that choice decides
-        // most, that drawing is tried as well unless its links would be far
-        // longer (more dummies, more time, rarely fewer crossings), and the
-        // one with fewer crossings is kept.
+    if (cyclic && c.links.size() <= kOtherLayeringsLinksPerBox * c.boxes.size()) {
+        // Cycles can be turned round other ways too: as a depth-first walk
+        // meets them, from the boxes in their order or from those that
+        // call more than they are called. Those drawings are tried as well
+        // unless their links would be far longer (more dummies, more time,
+        // rarely fewer crossings), and the one with the fewest crossings is
+        // kept: where a few boxes are called from everywhere (a call
+        // graph's utilities), a walk's deeper layers cross far less.
         auto length = [&](const std::vector<int>& layer) {
             long long total = 0;
             for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
             return total;
         };
         const long long greedy = length(in.layer);
-        in.layer = FlowLayers(c, true);
-        if (length(in.layer) <= kLongerLayering * greedy) {
+        for (TurnCycles how : {TurnCycles::kDepthFirst, TurnCycles::kDepthFirstFromCallers}) {
+            in.layer = FlowLayers(c, how);
+            if (length(in.layer) > kLongerLayering * greedy) continue;
             layout::Placement q = layout::PlaceLayers(in);
             if (q.crossings < p.crossings) p = std::move(q);
         }
     }
     c.left = leftToRight ? p.across : p.along;
     c.top = leftToRight ? p.along : p.across;
+    c.alongSize = std::move(p.alongSize);
+    c.acrossSize = std::move(p.acrossSize);
     c.width = leftToRight ? p.acrossExtent : p.alongExtent;
     c.height = leftToRight ? p.alongExtent : p.acrossExtent;
     c.routes = std::move(p.routes);
@@ -522,6 +618,10 @@ void LayeredLayout::Layout(DiagramModel& model) {
             Shape& s = *shapes[c.boxes[v]];
             s.left = x + c.left[v];
             s.top = y + c.top[v];
+            double& along = c.leftToRight ? s.height : s.width;
+            double& across = c.leftToRight ? s.width : s.height;
+            along = std::max(along, c.alongSize[v]);
+            across = std::max(across, c.acrossSize[v]);
         }
         for (std::size_t k = 0; k < c.drawn.size(); ++k)
             StoreRoute(*modelLinks[c.drawn[k].link], c.routes[k], c.leftToRight, x, y);

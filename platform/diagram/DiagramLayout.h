@@ -11,27 +11,33 @@ class ILayoutEngine {
 public:
     virtual ~ILayoutEngine() = default;
     // Sets left and top of every box of the model; widths and heights are
-    // taken as they are.
+    // taken as they are, or grown where the box's link ends need room.
     virtual void Layout(DiagramModel& model) = 0;
 };
 
 // Layered layout: only links inside a cycle are turned round (a greedy
 // order, insertion order breaking ties), layers of least total link length
 // (network simplex, bounded), callers above or before callees, crossings
-// reduced by median sweeps with neighbour swaps from two first orders (in
-// a sparse component with cycles, both for the greedy way of turning them
-// round and for the depth-first one, keeping the fewer crossings), each connected
-// component laid out apart and the components packed toward a 4:3 page,
-// the far ends of a very wide layer moved into layers of their own. Every
-// link is routed: from a port on its box's side, between the boxes of the
-// layers it passes, with its caption and end labels in a row of labels
-// between two layers (a self-link loops beside its box with its labels
-// beyond the loop), so that no label covers another or a box and no line
-// runs under a box it does not join. A model whose one centre box carries both
-// emphasis switches is laid out around it, left to right: upstream boxes
-// (and their screens) in columns to its left, downstream boxes in columns
-// by depth to its right; a box's side hint decides where the links alone
-// cannot.
+// reduced by median sweeps with neighbour swaps and then sifting (each box
+// to its best place in its layer) from two first orders (three in a sparse
+// graph; in a component with cycles and few links, also for two
+// depth-first ways of turning them round, keeping the fewest crossings),
+// each connected component laid out apart and the components packed
+// toward a 4:3 page, the far ends of a very wide layer moved into layers
+// of their own. Every link is routed: from a port on its box's side (the
+// ends on one side spread apart, the box growing along its layer where
+// they need the room), between the boxes of the layers it passes, with its
+// caption and end labels in a row of labels between two layers (a
+// self-link loops beside its box with its labels beyond the loop), so that
+// no label covers another or a box, each label stands nearer its own line
+// than any other, and no line runs under a box it does not join. A model
+// whose one centre box carries both emphasis switches is laid out around
+// it, left to right: upstream boxes (and their screens) in columns to its
+// left, downstream boxes in columns to its right, each at least as far out
+// as its distance and beyond the boxes of its side it is linked with from
+// nearer the centre, so that no link joins two boxes of one column; a
+// link's caption stands next to its from box; a box's side hint decides
+// where the links alone cannot.
 class LayeredLayout : public ILayoutEngine {
 public:
     void Layout(DiagramModel& model) override;

@@ -17,6 +17,10 @@ namespace {
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
+// Sifting passes after them, and the pair comparisons they may make, per
+// node and link of the proper graph.
+constexpr int kMaxSiftPasses = 2;
+constexpr long long kSiftWorkPerElement = 200;
 // A sparse graph (at most this many links per box) is ordered from a third
 // first order too: with few links to pin them, where the boxes start
 // decides more.
@@ -33,6 +37,25 @@ constexpr long long kRoutedPerOrdered = 10;
 // labels of one link stacked across the row of labels.
 constexpr double kLabelGap = 3;
 constexpr double kLabelStack = 4;
+// Room between a row's labels and the row's edges, where other links'
+// lines arrive from their boxes: twice as far from a label as its own line
+// beside it, so that each label reads as its own line's.
+constexpr double kLabelPad = 6;
+// Least distance between the ends of links on one side of a box, and where
+// one of them has an arrowhead, wide enough that two heads stay apart.
+constexpr double kPortSpacing = 6;
+constexpr double kArrowPortSpacing = 12;
+// An end with an arrowhead runs straight into its box for this long at
+// least, so that the heads of neighbouring ends point the same way.
+constexpr double kArrowStub = 8;
+// Lines that fan out from one side of a box turn this much further out
+// each, from the outermost inward.
+constexpr double kFanStep = 2;
+// Lines between two levels run at most this many times as far along the
+// levels as across the gap, unless the gap would grow past this multiple of
+// its usual width.
+constexpr double kSteepest = 4;
+constexpr double kWidestGap = 3;
 // A wrapped layer is tried in at most this many rows.
 constexpr int kMaxWrapRows = 400;
 // A link from a box to itself is a loop beyond the box's far side along
@@ -72,7 +95,8 @@ bool HasLabels(const LinkLabels& l) {
 
 class Engine {
 public:
-    explicit Engine(const LayerInput& in) : m_in(in), m_real(static_cast<int>(in.along.size())) {}
+    explicit Engine(const LayerInput& in)
+        : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along), m_across(in.across) {}
 
     Placement Run() {
         MeasureLoops();
@@ -81,6 +105,7 @@ public:
         BuildProperGraph();
         OrderLayers();
         RouteLeftOut();
+        SizeForPorts();
         const long long crossings = Crossings();
         PlaceAlong();
         Placement p = Output();
@@ -92,8 +117,8 @@ private:
     bool IsDummy(int v) const { return v >= m_real; }
     // A box stands centred on its anchor; a dummy's line runs at its anchor
     // with its labels (if any) beside it, toward the end of the layer.
-    double Lo(int v) const { return IsDummy(v) ? 0.0 : m_in.along[v] / 2; }
-    double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_in.along[v] / 2 + m_loopRoom[v]; }
+    double Lo(int v) const { return IsDummy(v) ? 0.0 : m_along[v] / 2; }
+    double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_along[v] / 2 + m_loopRoom[v]; }
     double Gap(int a, int b) const {
         int dummies = IsDummy(a) + IsDummy(b);
         return dummies == 0 ? kBoxGap : dummies == 1 ? kBoxGap / 2 : kBoxGap / 4;
@@ -103,6 +128,13 @@ private:
     const LinkLabels* Labels(int e) const {
         return m_in.labels.empty() || !HasLabels(m_in.labels[e]) ? nullptr : &m_in.labels[e];
     }
+    bool Arrow(int e, bool toEnd) const {
+        const unsigned char a = m_in.arrows.empty() ? static_cast<unsigned char>(kArrowTo) : m_in.arrows[e];
+        return (a & (toEnd ? kArrowTo : kArrowFrom)) != 0;
+    }
+    // The side of a box (0 toward the first layer, 1 away from it) where a
+    // link leaves it for the node next; as an index, 2 * box + side.
+    int SideOf(int box, int next) const { return 2 * box + (m_layer[next] > m_layer[box] ? 1 : 0); }
 
     // Loops and their labels: the room they take beyond each box.
     void MeasureLoops() {
@@ -113,22 +145,31 @@ private:
             if (m_in.edges[e].first == m_in.edges[e].second) m_loops[m_in.edges[e].first].push_back(e);
         for (int v = 0; v < m_real; ++v) {
             if (m_loops[v].empty()) continue;
-            // Their labels side by side along the layer, so that they widen
-            // the layer and never the gap between layers.
-            m_loopRoom[v] = LoopReach(static_cast<int>(m_loops[v].size()) - 1);
+            // Their labels stacked across the layer just beyond the
+            // outermost loop, each beside the loop's line, kept off the
+            // level's edges where other lines arrive.
+            double widest = 0, stack = 0;
             for (int e : m_loops[v]) {
                 const LinkLabels* l = Labels(e);
                 if (!l) continue;
                 for (auto [along, across] : {std::pair{l->fromAlong, l->fromAcross}, {l->captionAlong, l->captionAcross},
                                              {l->toAlong, l->toAcross}})
                     if (along > 0) {
-                        m_loopRoom[v] += kLabelGap + along;
-                        m_loopStack[v] = std::max(m_loopStack[v], across);
+                        widest = std::max(widest, along);
+                        stack += across + (stack > 0 ? kLabelStack : 0);
                     }
             }
+            const int loops = static_cast<int>(m_loops[v].size());
+            m_loopRoom[v] = LoopReach(loops - 1) + (widest > 0 ? kLabelGap + widest : 0);
+            // The loops' ends stand apart on the box's side, room for an
+            // arrowhead each.
+            m_across[v] = std::max(m_across[v], 2 * LoopSpread(loops - 1) + 2);
+            m_loopStack[v] = stack > 0 ? stack + 2 * kLabelPad : 0;
         }
     }
     static double LoopReach(int k) { return kLoopReach + kLoopStep * k; }
+    // How far the ends of a box's k-th loop stand from the middle of its side.
+    static double LoopSpread(int k) { return 4 + kArrowPortSpacing * k; }
 
     // Layers made consecutive.
     void CompressLayers() {
@@ -171,7 +212,7 @@ private:
         for (int l = 0; l < m_layers; ++l) {
             for (int v : members[l]) {
                 width[l] += m_in.along[v] + (width[l] > 0 ? kBoxGap : 0);
-                thick[l] = std::max(thick[l], m_in.across[v]);
+                thick[l] = std::max(thick[l], m_across[v]);
             }
             depth += thick[l] + (l > 0 ? m_in.layerGap : 0);
         }
@@ -273,9 +314,9 @@ private:
             const LinkLabels* labels = Labels(e);
             if (!labels) continue;
             const int lo = std::min(lf, lt), hi = std::max(lf, lt);
-            r.captionRank = 2 * (lo + (hi - lo + 1) / 2);
             r.fromRank = lf < lt ? 2 * lo + 2 : 2 * hi;
             r.toRank = lf < lt ? 2 * hi : 2 * lo + 2;
+            r.captionRank = m_in.captionNearFrom ? r.fromRank : 2 * (lo + (hi - lo + 1) / 2);
             if (labels->captionAlong > 0) active[r.captionRank] = 1;
             if (labels->fromAlong > 0) active[r.fromRank] = 1;
             if (labels->toAlong > 0) active[r.toRank] = 1;
@@ -355,7 +396,7 @@ private:
                 if (rank == r.toRank) take(labels->toAlong, labels->toAcross);
                 if (along > 0) {
                     m_extent.back() = kLabelGap + along;
-                    m_thick.back() = across;
+                    m_thick.back() = across + 2 * kLabelPad;
                 }
             }
             r.chain.push_back(d);
@@ -434,9 +475,11 @@ private:
         long long best = -1;
         std::vector<std::vector<int>> kept;
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
-        for (int start = 0; start < (sparse ? 3 : 2) && best != 0; ++start) {
-            m_breadthFirst = start >= 1;
-            m_fromSinks = start == 2;
+        const int starts = sparse ? 3 : 2;
+        for (int start = 0; start < starts && best != 0; ++start) {
+            m_breadthFirst = start % 3 >= 1;
+            m_fromSinks = start % 3 == 2;
+            m_lastFirst = start >= 3;
             InitialOrder();
             ReduceCrossings();
             const long long c = Crossings();
@@ -472,7 +515,8 @@ private:
             // Pass 0 (from the sinks only) takes the nodes with nothing
             // below them as roots, pass 1 any node not yet reached.
             for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
-                for (int root = 0; root < m_nodes; ++root) {
+                for (int r = 0; r < m_nodes; ++r) {
+                    const int root = m_lastFirst ? m_nodes - 1 - r : r;
                     if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
                     queue.assign(1, root);
                     place(root);
@@ -494,7 +538,8 @@ private:
             place(v);
             stack.emplace_back(v, 0);
         };
-        for (int root = 0; root < m_nodes; ++root) {
+        for (int r = 0; r < m_nodes; ++r) {
+            const int root = m_lastFirst ? m_nodes - 1 - r : r;
             if (seen[root]) continue;
             visit(root);
             while (!stack.empty()) {
@@ -662,6 +707,101 @@ private:
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
         for (int pass = 0; pass < kMaxTransposePasses && TransposePass(); ++pass) {
         }
+        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        }
+    }
+
+    // Sifting: each node of a layer, the most linked first, moves to the
+    // place in its layer where its links cross the fewest others, counted
+    // toward both neighbouring layers. Where the median sweeps look at one
+    // side at a time and the swaps at one neighbour, this weighs a node
+    // against its whole layer; it never makes the total worse. Layers
+    // past a budget of pair comparisons are left as they are. True when a
+    // move removed crossings.
+    bool SiftPass() {
+        bool improved = false;
+        m_upAt.resize(m_nodes);
+        m_downAt.resize(m_nodes);
+        std::vector<int> nodes;
+        long long work = 0;
+        const long long budget = kSiftWorkPerElement * (static_cast<long long>(m_nodes) + static_cast<long long>(m_edges.size()));
+        for (int l = 0; l < m_levels; ++l) {
+            auto& ord = m_order[l];
+            const int n = static_cast<int>(ord.size());
+            if (n < 2) continue;
+            long long degrees = 0;
+            for (int v : ord) degrees += m_up.Degree(v) + m_down.Degree(v);
+            const long long cost = static_cast<long long>(n) * (degrees + n);
+            if (work + cost > budget) continue;
+            work += cost;
+            SortNeighbourPositions(l);
+            const int* sorted = m_sorted.data();
+            // The crossings between the links of a and b: with a before b,
+            // and with b before a.
+            auto pair = [&](int a, int b, long long& aFirst, long long& bFirst) {
+                aFirst = bFirst = 0;
+                PairCrossings(sorted + m_upAt[a], m_up.Degree(a), sorted + m_upAt[b], m_up.Degree(b), aFirst, bFirst);
+                PairCrossings(sorted + m_downAt[a], m_down.Degree(a), sorted + m_downAt[b], m_down.Degree(b), aFirst,
+                              bFirst);
+            };
+            nodes.assign(ord.begin(), ord.end());
+            std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) {
+                return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
+            });
+            for (int v : nodes) {
+                const int at = m_pos[v];
+                long long change = 0, best = 0;
+                int bestAt = at;
+                for (int j = at - 1; j >= 0; --j) {
+                    long long wFirst = 0, vFirst = 0;
+                    pair(ord[j], v, wFirst, vFirst);
+                    change += vFirst - wFirst;
+                    if (change < best) best = change, bestAt = j;
+                }
+                change = 0;
+                for (int j = at + 1; j < n; ++j) {
+                    long long vFirst = 0, wFirst = 0;
+                    pair(v, ord[j], vFirst, wFirst);
+                    change += wFirst - vFirst;
+                    if (change < best) best = change, bestAt = j;
+                }
+                if (bestAt == at) continue;
+                improved = true;
+                if (bestAt < at)
+                    std::rotate(ord.begin() + bestAt, ord.begin() + at, ord.begin() + at + 1);
+                else
+                    std::rotate(ord.begin() + at, ord.begin() + at + 1, ord.begin() + bestAt + 1);
+                for (int k = std::min(at, bestAt); k <= std::max(at, bestAt); ++k) m_pos[ord[k]] = k;
+            }
+        }
+        return improved;
+    }
+
+    // The ends of the routed links on each side of each box: (edge, 0 for
+    // its from end or 1 for its to end), by 2 * box + side.
+    std::vector<std::vector<std::pair<int, int>>> EndsBySide() const {
+        std::vector<std::vector<std::pair<int, int>>> ends(2 * m_real);
+        for (int e = 0; e < static_cast<int>(m_route.size()); ++e) {
+            const auto& c = m_route[e].chain;
+            if (c.size() < 2) continue;
+            ends[SideOf(c.front(), c[1])].emplace_back(e, 0);
+            ends[SideOf(c.back(), c[c.size() - 2])].emplace_back(e, 1);
+        }
+        return ends;
+    }
+    double Spacing(const std::vector<std::pair<int, int>>& ends) const {
+        for (const auto& [e, end] : ends)
+            if (Arrow(e, end == 1)) return kArrowPortSpacing;
+        return kPortSpacing;
+    }
+
+    // A box with more ends on one side than fit there apart grows along
+    // its layer: many links between two boxes (one per relationship) then
+    // run apart, each to an arrowhead of its own.
+    void SizeForPorts() {
+        const auto ends = EndsBySide();
+        for (int s = 0; s < 2 * m_real; ++s)
+            m_along[s / 2] = std::max(m_along[s / 2], static_cast<double>(ends[s].size()) * Spacing(ends[s]));
     }
 
     // Along the layers: long links straight through their dummies, each
@@ -682,19 +822,88 @@ private:
         Placement p;
         p.along.assign(m_real, 0);
         p.across.assign(m_real, 0);
+        // Ports: the ends on one side of a box, in the order of the
+        // neighbours they lead to, spread evenly around its middle; at
+        // least their spacing apart (SizeForPorts made room for that).
+        const int edges = static_cast<int>(m_route.size());
+        const std::vector<std::vector<std::pair<int, int>>> ends = EndsBySide();
+        std::vector<double> port(2 * edges, 0);
+        // Of every end, how many steps its line goes straight out of its
+        // box before it turns toward its next node; of every side, the most
+        // steps and whether an arrowhead ends there.
+        std::vector<int> turn(2 * edges, 0), fan(2 * m_real, 0);
+        std::vector<char> arrowSide(2 * m_real, 0);
+        for (int s = 0; s < 2 * m_real; ++s) {
+            std::vector<std::pair<int, int>> list = ends[s];
+            auto next = [&](const std::pair<int, int>& end) {
+                const auto& c = m_route[end.first].chain;
+                return m_centre[end.second == 0 ? c[1] : c[c.size() - 2]];
+            };
+            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+                const double x = next(a), y = next(b);
+                return x != y ? x < y : a < b;
+            });
+            const int box = s / 2;
+            const double n = static_cast<double>(list.size()), width = m_along[box];
+            const double pitch = std::min(width / n, std::max(width / (n + 1), Spacing(list)));
+            for (std::size_t i = 0; i < list.size(); ++i)
+                port[2 * list[i].first + list[i].second] =
+                    m_centre[box] + (static_cast<double>(i) - (n - 1) / 2) * pitch;
+            // The lines fan out from the side: those that lead furthest
+            // along it (the outermost, toward either end) turn first, each
+            // next one inward a step later, so that lines from neighbouring
+            // ports never run together however steeply they leave.
+            int ahead = 0;
+            for (const auto& end : list) ahead += next(end) >= port[2 * end.first + end.second];
+            int behind = 0;
+            for (const auto& end : list) {
+                const int at = 2 * end.first + end.second;
+                turn[at] = next(end) >= port[at] ? --ahead : behind++;
+                fan[s] = std::max(fan[s], turn[at]);
+            }
+            for (const auto& [e, end] : list) arrowSide[s] = arrowSide[s] || Arrow(e, end == 1);
+        }
+
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
         // labels keeps the label margin from the boxes on either side and
-        // makes the two at least a layer gap apart.
-        std::vector<double> top(m_levels, 0), thick(m_levels, 0);
+        // makes the two at least a layer gap apart. A gap that lines cross
+        // far along the layers widens (within a bound): lines that run
+        // steeply beside one another there would merge into one.
+        std::vector<double> top(m_levels, 0), thick(m_levels, 0), reach(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
-            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_in.across[v], m_loopStack[v]));
+            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
+        // How far lines go straight out of a box beyond its level's band.
+        auto beyondBand = [&](int s) {
+            const int box = s / 2;
+            const double inside = (thick[m_layer[box]] - m_across[box]) / 2;
+            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside) + kFanStep * fan[s];
+        };
+        std::vector<double> fromAbove(m_levels, 0), fromBelow(m_levels, 0);  // by gap, after its level
+        for (int s = 0; s < 2 * m_real; ++s) {
+            const int k = m_layer[s / 2];
+            if (s % 2 == 1)
+                fromAbove[k] = std::max(fromAbove[k], beyondBand(s));
+            else if (k > 0)
+                fromBelow[k - 1] = std::max(fromBelow[k - 1], beyondBand(s));
+        }
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
+                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
+                double& r = reach[std::min(m_layer[c[i]], m_layer[c[i + 1]])];
+                r = std::max(r, std::abs(a - b));
+            }
+        }
         double at = 0;
         for (int k = 0; k < m_levels; ++k) {
             if (k > 0) {
                 const int labelRow = !m_boxLevel[k] ? k : !m_boxLevel[k - 1] ? k - 1 : -1;
-                at += labelRow < 0 ? m_in.layerGap
-                                   : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
+                const double gap = labelRow < 0 ? m_in.layerGap
+                                                : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
+                at += std::max(std::clamp(kArrowStub + reach[k - 1] / kSteepest, gap, kWidestGap * gap),
+                               fromAbove[k - 1] + fromBelow[k - 1] + kFanStep * 4);
             }
             top[k] = at;
             at += thick[k];
@@ -710,58 +919,37 @@ private:
         for (int v = 0; v < m_real; ++v) {
             const int k = m_layer[v];
             p.along[v] = m_centre[v] - Lo(v) - minAlong;
-            p.across[v] = top[k] + (thick[k] - m_in.across[v]) / 2;
+            p.across[v] = top[k] + (thick[k] - m_across[v]) / 2;
         }
         p.alongExtent = maxAlong - minAlong;
         p.acrossExtent = at;
-
-        // Ports: the ends on one side of a box spread evenly along it, in
-        // the order of the neighbours they lead to.
-        const int edges = static_cast<int>(m_route.size());
-        std::vector<std::vector<std::pair<int, int>>> ends(2 * m_real);  // (edge, 0 from / 1 to) by box and side
-        auto sideOf = [&](int box, int next) { return 2 * box + (m_layer[next] > m_layer[box] ? 1 : 0); };
-        for (int e = 0; e < edges; ++e) {
-            const auto& c = m_route[e].chain;
-            if (c.size() < 2) continue;
-            ends[sideOf(c.front(), c[1])].emplace_back(e, 0);
-            ends[sideOf(c.back(), c[c.size() - 2])].emplace_back(e, 1);
-        }
-        std::vector<double> port(2 * edges, 0);
-        for (int s = 0; s < 2 * m_real; ++s) {
-            auto& list = ends[s];
-            auto next = [&](const std::pair<int, int>& end) {
-                const auto& c = m_route[end.first].chain;
-                return m_centre[end.second == 0 ? c[1] : c[c.size() - 2]];
-            };
-            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
-                const double x = next(a), y = next(b);
-                return x != y ? x < y : a < b;
-            });
-            const int box = s / 2;
-            const double left = m_centre[box] - Lo(box), width = m_in.along[box];
-            for (std::size_t i = 0; i < list.size(); ++i)
-                port[2 * list[i].first + list[i].second] =
-                    left + width * static_cast<double>(i + 1) / static_cast<double>(list.size() + 1);
-        }
+        p.alongSize.assign(m_along.begin(), m_along.end());
+        p.acrossSize.assign(m_across.begin(), m_across.end());
 
         p.routes.resize(edges);
         for (int v = 0; v < m_real; ++v) {
-            const double side = m_centre[v] + m_in.along[v] / 2 - minAlong;
-            const double middle = p.across[v] + m_in.across[v] / 2;
-            double x = side + LoopReach(static_cast<int>(m_loops[v].size()) - 1);
-            for (int k = 0; k < static_cast<int>(m_loops[v].size()); ++k) {
+            const double side = m_centre[v] + m_along[v] / 2 - minAlong;
+            const double middle = p.across[v] + m_across[v] / 2;
+            const int loops = static_cast<int>(m_loops[v].size());
+            const double x = side + LoopReach(loops - 1) + kLabelGap;
+            const double stack = std::max(0.0, m_loopStack[v] - 2 * kLabelPad);
+            double y = middle - stack / 2;
+            for (int k = 0; k < loops; ++k) {
                 const int e = m_loops[v][k];
                 const double reach = side + LoopReach(k);
-                const double d = std::min(m_in.across[v] / 2 - 1, 4.0 + 3 * k);
-                p.routes[e].points = {{side, middle - d}, {reach, middle - d}, {reach, middle + d}, {side, middle + d}};
+                const double d = LoopSpread(k);
+                // The outermost loop's far side reaches along the whole
+                // stack of labels beside it, so that each stands by a line.
+                const double far = k + 1 == loops ? std::max(d, stack / 2) : d;
+                p.routes[e].points = {{side, middle - d}, {reach, middle - far}, {reach, middle + far}, {side, middle + d}};
                 const LinkLabels* l = Labels(e);
                 if (!l) continue;
                 for (auto [rect, along, across] : {std::tuple{&p.routes[e].fromLabel, l->fromAlong, l->fromAcross},
                                                    {&p.routes[e].caption, l->captionAlong, l->captionAcross},
                                                    {&p.routes[e].toLabel, l->toAlong, l->toAcross}})
                     if (along > 0) {
-                        *rect = Rect{x + kLabelGap, middle - across / 2, along, across};
-                        x += kLabelGap + along;
+                        *rect = Rect{x, y, along, across};
+                        y += across + kLabelStack;
                     }
             }
         }
@@ -778,8 +966,12 @@ private:
             auto boxEnd = [&](int box, int next, double along, bool leaving) {
                 const int k = m_layer[box];
                 const bool below = m_layer[next] > k;
-                const double side = below ? p.across[box] + m_in.across[box] : p.across[box];
-                const double band = below ? top[k] + thick[k] : top[k];
+                const double side = below ? p.across[box] + m_across[box] : p.across[box];
+                const int s = SideOf(box, next);
+                const double stub = arrowSide[s] ? kArrowStub : 0;
+                const double out = kFanStep * turn[2 * e + (leaving ? 0 : 1)];
+                const double band = below ? std::max(top[k] + thick[k], side + stub) + out
+                                          : std::min(top[k], side - stub) - out;
                 if (leaving) {
                     add(along, side);
                     add(along, band);
@@ -819,7 +1011,7 @@ private:
                 push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
                 push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
                 push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2;
+                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2 + kLabelPad;
                 for (const Item& item : stack) {
                     *item.rect = Rect{x + kLabelGap - minAlong, y, item.along, item.across};
                     y += item.across + kLabelStack;
@@ -846,6 +1038,8 @@ private:
 
     const LayerInput& m_in;
     const int m_real;
+    std::vector<double> m_along;   // of every box, grown for its ports
+    std::vector<double> m_across;  // of every box, grown for its loops' ends
     int m_nodes = 0;
     int m_layers = 0;  // layers of boxes
     int m_levels = 0;  // layers of boxes and rows of labels
@@ -857,6 +1051,7 @@ private:
     std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
+    bool m_lastFirst = false;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;

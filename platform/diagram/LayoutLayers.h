@@ -6,9 +6,11 @@
 // dummy positions, each layer is ordered to reduce crossings, the boxes are
 // placed in line with their neighbours (long links straight) without
 // overlapping, and every link is routed from a port on its box's side
-// through its dummies. Axes are abstract so the same code serves rows (top
-// to bottom) and columns (left to right): "along" runs inside a layer,
-// "across" from one layer to the next.
+// through its dummies. A box grows inside its layer where the ends of its
+// links on one side would otherwise stand too close to tell apart. Axes
+// are abstract so the same code serves rows (top to bottom) and columns
+// (left to right): "along" runs inside a layer, "across" from one layer to
+// the next.
 
 #include <utility>
 #include <vector>
@@ -28,6 +30,8 @@ struct LinkLabels {
     double toAlong = 0, toAcross = 0;
 };
 
+enum : unsigned char { kArrowFrom = 1, kArrowTo = 2 };
+
 struct LayerInput {
     std::vector<double> along;   // extent of each box inside its layer
     std::vector<double> across;  // extent of each box along the flow
@@ -38,6 +42,13 @@ struct LayerInput {
     std::vector<std::pair<int, int>> edges;
     // Empty, or one per edge.
     std::vector<LinkLabels> labels;
+    // Empty (an arrowhead at every to end), or one per edge: kArrowFrom,
+    // kArrowTo or both. Arrowheads need their ends further apart.
+    std::vector<unsigned char> arrows;
+    // A caption in the row of labels next to its link's from box, instead
+    // of the row nearest the link's middle (around a centre, where the
+    // rows next to the centre are its own links').
+    bool captionNearFrom = false;
     // A layer whose boxes need more room than this along the layer is
     // spread over several layers (0: never).
     double wrapLimit = 0;
@@ -66,6 +77,10 @@ struct Route {
 struct Placement {
     std::vector<double> along;   // offset of each box's near side, >= 0
     std::vector<double> across;  // offset of its side toward the first layer, >= 0
+    // Each box's extent inside its layer and across it: as given, or more
+    // where the ends of its links on one side (or of its loops) need more
+    // room to stand apart.
+    std::vector<double> alongSize, acrossSize;
     double alongExtent = 0, acrossExtent = 0;
     std::vector<Route> routes;  // one per edge
     long long crossings = 0;    // of the routed links, between the layers
