@@ -49,7 +49,7 @@ bool Enters(QPointF p, QPointF q, const QRectF& r) {
 
 class BoxGrid {
 public:
-    explicit BoxGrid(const std::vector<QRectF>& boxes) : m_boxes(boxes), m_seen(boxes.size(), 0) {
+    explicit BoxGrid(const std::vector<QRectF>& boxes) : m_seen(boxes.size(), 0) {
         for (std::size_t i = 0; i < boxes.size(); ++i)
             ForCells(boxes[i], [&](std::int64_t cell) { m_cells[cell].push_back(static_cast<int>(i)); });
     }
@@ -78,7 +78,6 @@ private:
         for (auto x = x0; x <= x1; ++x)
             for (auto y = y0; y <= y1; ++y) each(x * 4'000'003 + y);
     }
-    const std::vector<QRectF>& m_boxes;
     std::unordered_map<std::int64_t, std::vector<int>> m_cells;
     std::vector<unsigned> m_seen;
     unsigned m_stamp = 0;

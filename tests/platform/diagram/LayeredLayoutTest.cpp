@@ -516,12 +516,12 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
         std::string selfLink;  // the caption of a link from A to itself, which stands beside A
     };
     const Case cases[] = {
-        {false, "", "", 20, 45},
-        {false, "Calls", "", 50, 70},
-        {false, "", "Returns", 80, 100},
-        {true, "Calls", "", 60, 70},
-        {true, "WritesDataPort", "", 120, 130},
-        {true, std::string(200, 'x'), "", 180, 190},
+        {false, "", "", 20, 45, ""},
+        {false, "Calls", "", 50, 70, ""},
+        {false, "", "Returns", 80, 100, ""},
+        {true, "Calls", "", 60, 70, ""},
+        {true, "WritesDataPort", "", 120, 130, ""},
+        {true, std::string(200, 'x'), "", 180, 190, ""},
         {false, "", "", 20, 45, std::string(200, 'x')},
         {true, "Calls", "", 60, 70, std::string(200, 'x')},
     };
