@@ -10,10 +10,6 @@
 // open it, the rows it lists and the peak resident memory are printed.
 // Settings and home go to a throw-away folder, as in the tests.
 
-#include <QApplication>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <chrono>
@@ -23,6 +19,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/support/ThrowAwayApplication.h"
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "reports/ui/frmCRUDComp.h"
@@ -67,16 +64,7 @@ int main(int argc, char** argv) {
     const fs::path file = argv[1];
     if (argc > 2) WriteComparisonFile(file, std::atof(argv[2]));
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;
-    setenv("HOME", home.path().toUtf8().constData(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8().constData(), 1);
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName("QuarvelAnalyzer");
-    QApplication::setApplicationName("QuarvelAnalyzer");
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/settings");
+    bench::ThrowAwayApplication app(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
 

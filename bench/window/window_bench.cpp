@@ -21,9 +21,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -47,6 +44,7 @@
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 #include "bench/generator/SyntheticRepository.h"
+#include "bench/support/ThrowAwayApplication.h"
 #include "common/Globals.h"
 #include "common/Progress.h"
 #include "common/ResModule.h"
@@ -156,21 +154,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;
-    setenv("HOME", home.path().toUtf8().constData(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8().constData(), 1);
-    setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8().constData(), 1);
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName("QuarvelAnalyzer");
-    QApplication::setApplicationName("QuarvelAnalyzer");
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/settings");
+    bench::ThrowAwayApplication app(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
 
-    const fs::path work = fs::path(home.path().toStdString()) / "work";
+    const fs::path work = fs::path(app.Home().toStdString()) / "work";
     bench::generator::Options options;
     options.programs = programs;
     options.writeFiles = false;   // opening reads the repository only
