@@ -1,5 +1,7 @@
 #include "common/FileReplace.h"
 
+#include "common/InsideFolder.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,14 +11,23 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
 
 namespace common {
 
 namespace fs = std::filesystem;
+
+struct WriteBoundary::Registered {
+    fs::path folder;
+    fs::path resolved;
+    // Folders below found to stay inside, by name: each is resolved once.
+    std::unordered_set<std::string> inside;
+};
 
 namespace {
 
@@ -42,28 +53,56 @@ int CreateTemporary(const fs::path& target, fs::path& temporary) {
     throw std::runtime_error("no unused temporary name was found");
 }
 
-// The folders of the DeferredSync objects alive.
-std::mutex g_deferredMutex;
+// The folders of the DeferredSync and WriteBoundary objects alive.
+std::mutex g_registryMutex;
 std::vector<fs::path> g_deferred;
+std::vector<std::unique_ptr<WriteBoundary::Registered>> g_boundaries;
+
+// Whether file lies below folder, by their names.
+bool Below(const fs::path& folder, const fs::path& file) {
+    const auto [inFolder, inFile] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
+    return inFolder == folder.end() && inFile != file.end();
+}
 
 bool SyncDeferred(const fs::path& file) {
-    std::lock_guard lock(g_deferredMutex);
-    for (const fs::path& folder : g_deferred) {
-        const auto [inFolder, inFile] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
-        if (inFolder == folder.end() && inFile != file.end()) return true;
-    }
+    std::lock_guard lock(g_registryMutex);
+    for (const fs::path& folder : g_deferred)
+        if (Below(folder, file)) return true;
     return false;
+}
+
+// The resolved folder of the innermost WriteBoundary that file lies below
+// (empty: none), once the folder file is written into is known to stay
+// inside it; raises when that folder leads out.
+fs::path BoundaryOf(const fs::path& file) {
+    std::lock_guard lock(g_registryMutex);
+    WriteBoundary::Registered* innermost = nullptr;
+    for (const auto& boundary : g_boundaries)
+        if (Below(boundary->folder, file) &&
+            (!innermost || std::distance(boundary->folder.begin(), boundary->folder.end()) >
+                               std::distance(innermost->folder.begin(), innermost->folder.end())))
+            innermost = boundary.get();
+    if (!innermost) return {};
+    const fs::path folder = file.parent_path();
+    if (folder != innermost->folder && !innermost->inside.count(folder.native())) {
+        std::error_code ec;
+        const fs::path resolved = fs::weakly_canonical(folder, ec);
+        if (ec || (resolved != innermost->resolved && !InsideResolvedFolder(innermost->resolved, resolved)))
+            throw std::runtime_error("its folder leads out of " + innermost->folder.string() + " through a link");
+        innermost->inside.insert(folder.native());
+    }
+    return innermost->resolved;
 }
 
 }  // namespace
 
 DeferredSync::DeferredSync(fs::path folder) : m_folder(std::move(folder)) {
-    std::lock_guard lock(g_deferredMutex);
+    std::lock_guard lock(g_registryMutex);
     g_deferred.push_back(m_folder);
 }
 
 DeferredSync::~DeferredSync() {
-    std::lock_guard lock(g_deferredMutex);
+    std::lock_guard lock(g_registryMutex);
     g_deferred.erase(std::find(g_deferred.begin(), g_deferred.end(), m_folder));
 }
 
@@ -76,7 +115,27 @@ void DeferredSync::Sync() {
     if (synced != 0) throw std::runtime_error(std::strerror(error));
 }
 
+WriteBoundary::WriteBoundary(const fs::path& folder) : m_registered(nullptr) {
+    if (folder.empty()) return;
+    auto registered = std::make_unique<Registered>();
+    registered->folder = folder;
+    std::error_code ec;
+    registered->resolved = fs::weakly_canonical(folder, ec);
+    if (ec) registered->resolved = folder.lexically_normal();
+    m_registered = registered.get();
+    std::lock_guard lock(g_registryMutex);
+    g_boundaries.push_back(std::move(registered));
+}
+
+WriteBoundary::~WriteBoundary() {
+    if (!m_registered) return;
+    std::lock_guard lock(g_registryMutex);
+    g_boundaries.erase(std::find_if(g_boundaries.begin(), g_boundaries.end(),
+                                    [this](const auto& registered) { return registered.get() == m_registered; }));
+}
+
 ReplacementFile::ReplacementFile(const fs::path& file) {
+    const fs::path boundary = BoundaryOf(file);
     std::error_code ec;
     if (SyncDeferred(file)) {
         // A new file below a folder whose files count only after its Sync:
@@ -89,20 +148,37 @@ ReplacementFile::ReplacementFile(const fs::path& file) {
         if (m_fd >= 0) {
             m_target = file;
             m_created = true;
+            m_deferred = true;
             return;
         }
         if (errno != EEXIST) RaiseErrno();
     }
-    m_target = fs::is_symlink(fs::symlink_status(file, ec)) ? fs::weakly_canonical(file, ec) : file;
-    if (ec) m_target = file;
-    const fs::file_status existing = fs::status(m_target, ec);
+    m_target = file;
+    fs::file_status existing = fs::symlink_status(file, ec);
+    if (fs::is_symlink(existing)) {
+        const fs::path resolved = fs::weakly_canonical(file, ec);
+        const fs::file_status there = fs::status(file, ec);
+        const bool regularOrNone = !fs::exists(there) || fs::is_regular_file(there);
+        if (resolved.empty() || (!boundary.empty() && !(regularOrNone && InsideResolvedFolder(boundary, resolved)))) {
+            // The link itself is replaced.
+            existing = fs::file_status(fs::file_type::not_found);
+        } else {
+            m_target = resolved;
+            existing = there;
+        }
+    }
     if (fs::exists(existing) && !fs::is_regular_file(existing)) {
-        m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (m_fd < 0) RaiseErrno();
-        return;
+        if (boundary.empty()) {
+            m_fd = ::open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (m_fd < 0) RaiseErrno();
+            return;
+        }
+        // Replaced, as a link leading out is (a folder makes the rename fail).
+        existing = fs::file_status(fs::file_type::not_found);
     }
     m_keepMode = fs::exists(existing);
     m_mode = existing.permissions();
+    m_deferred = SyncDeferred(m_target);
     m_fd = CreateTemporary(m_target, m_temporary);
 }
 
@@ -131,7 +207,7 @@ void ReplacementFile::Commit() {
     // disk, unless a DeferredSync answers for it; a device or pipe may
     // refuse the sync and needs none.
     if (!m_temporary.empty()) {
-        if (!SyncDeferred(m_target) && ::fsync(m_fd) != 0) RaiseErrno();
+        if (!m_deferred && ::fsync(m_fd) != 0) RaiseErrno();
         if (m_keepMode && ::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) RaiseErrno();
     }
     const int fd = m_fd;

@@ -19,7 +19,8 @@ inline constexpr std::size_t kTemporarySuffixBytes = 16;
 // is written to a new file of a unique name beside it, created exclusively
 // (a link planted under any name is never followed), and renamed over it on
 // Commit (keeping its permissions); a link is written through to the file
-// it names; a device or pipe is written in place. Without Commit the
+// it names; a device or pipe is written in place. Below a WriteBoundary's
+// folder the boundary's rule comes first (see there). Without Commit the
 // temporary is removed and the file keeps its earlier content. A file that
 // does not exist yet below a DeferredSync's folder is created exclusively
 // under its own name instead (nothing below counts before the Sync), and
@@ -45,6 +46,7 @@ private:
     std::filesystem::perms m_mode{};
     int m_fd = -1;
     bool m_created = false;              // written under its own name, new
+    bool m_deferred = false;             // a DeferredSync answers for the target
 };
 
 // While one lives, files written below its folder are not synced one by
@@ -65,6 +67,28 @@ public:
 
 private:
     std::filesystem::path m_folder;
+};
+
+// While one lives, every ReplacementFile below its folder writes only to a
+// place inside that folder once links are resolved (the folder itself may
+// be a link: it is resolved once, here). A link at the file's name is
+// followed only to a regular file inside, or to none yet; any other link,
+// and a pipe or device under the name, is replaced by the new file, so
+// whatever lies outside stays as it was. A file whose folder leads out
+// through a link is not written (ReplacementFile raises). Where two nest,
+// the inner folder's holds: a folder inside may be a link on purpose. An
+// empty folder bounds nothing.
+class WriteBoundary {
+public:
+    explicit WriteBoundary(const std::filesystem::path& folder);
+    ~WriteBoundary();
+    WriteBoundary(const WriteBoundary&) = delete;
+    WriteBoundary& operator=(const WriteBoundary&) = delete;
+
+    struct Registered;
+
+private:
+    Registered* m_registered;
 };
 
 // Replaces the content of file with text, as one ReplacementFile.

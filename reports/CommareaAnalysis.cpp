@@ -91,6 +91,7 @@ std::vector<CommareaItem> ReadItems(wb::CodeModel& model) {
 
 void WritePage(const AnalysisRun& run) {
     ReportBuilder& builder = run.builder;
+    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     builder.StartPage(kRecordFormat, "COMMAREA Size Report", run.paths.g_TemplateLevel1);
     // One program after the other by name (then id, so two programs of one
     // name keep an order), each program's items in the order they were found.

@@ -2,13 +2,15 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <unordered_set>
 
 #include "common/AsciiCase.h"
 #include "common/FileReplace.h"
+#include "common/InsideFolder.h"
+#include "platform/xml/ElementStream.h"
 #include "platform/xml/XmlChars.h"
-#include "platform/xml/XmlDocument.h"
 
 namespace mdlReports {
 
@@ -35,7 +37,7 @@ std::string_view Trim(std::string_view s) {
 
 fs::path CrudComparisonPath(const fs::path& workspaceFolder) { return workspaceFolder / kCrudComparisonFileName; }
 
-CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)) {
+CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)), m_inside(m_file.parent_path()) {
     try {
         m_out = std::make_unique<common::ReplacementFile>(m_file);
     } catch (const std::exception& e) {
@@ -109,28 +111,40 @@ std::string SimilarityText(std::string_view level) {
     return std::to_string(static_cast<int>(percent)) + "%";
 }
 
-std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file) {
+std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file, std::size_t maxRows, bool& more) {
+    more = false;
     std::vector<CrudComparisonRow> rows;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return rows;
-    platform::xml::Document doc;
-    if (!doc.LoadFile(file)) return rows;
-    const platform::xml::Node root = doc.DocumentElement();
-    if (!root) return rows;
-    // The two names with a separator no attribute can hold, so that AB with
-    // C and A with BC stay two pairs.
-    std::unordered_set<std::string> keys;
-    for (const platform::xml::Node& pair : root.ChildElements()) {
-        CrudComparisonRow row{pair.GetAttribute("Program1"), pair.GetAttribute("P1ID"),
-                              pair.GetAttribute("Program2"), pair.GetAttribute("P2ID"),
-                              SimilarityText(pair.GetAttribute("Level")), pair.GetAttribute("Cap")};
-        std::string key = common::AsciiFold(row.program1);
-        key += '\0';
-        key += common::AsciiFold(row.program2);
-        if (!keys.insert(std::move(key)).second) continue;
-        rows.push_back(std::move(row));
+    if (!fs::is_regular_file(file, ec) || !common::InsideFolder(file.parent_path(), file)) return rows;
+    try {
+        platform::xml::ElementStream pairs(file);
+        // The two names with a separator no attribute can hold, so that AB
+        // with C and A with BC stay two pairs.
+        std::unordered_set<std::string> keys;
+        while (pairs.Next()) {
+            if (rows.size() == maxRows) {
+                more = true;
+                break;
+            }
+            CrudComparisonRow row{pairs.GetAttribute("Program1"), pairs.GetAttribute("P1ID"),
+                                  pairs.GetAttribute("Program2"), pairs.GetAttribute("P2ID"),
+                                  SimilarityText(pairs.GetAttribute("Level")), pairs.GetAttribute("Cap")};
+            std::string key = common::AsciiFold(row.program1);
+            key += '\0';
+            key += common::AsciiFold(row.program2);
+            if (!keys.insert(std::move(key)).second) continue;
+            rows.push_back(std::move(row));
+        }
+    } catch (const platform::xml::XmlError&) {
+        more = false;
+        rows.clear();
     }
     return rows;
+}
+
+std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file) {
+    bool more = false;
+    return ReadCRUDComparison(file, std::numeric_limits<std::size_t>::max(), more);
 }
 
 }  // namespace mdlReports

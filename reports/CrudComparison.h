@@ -5,6 +5,7 @@
 // analysis writes it element by element (a large workspace has millions of
 // pairs); the overlap window and the report read it back as rows.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -12,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace common { class ReplacementFile; }
+#include "common/FileReplace.h"
 
 namespace mdlReports {
 
@@ -25,8 +26,10 @@ std::filesystem::path CrudComparisonPath(const std::filesystem::path& workspaceF
 // Writes the file through an exclusively created temporary beside its final
 // place (common::ReplacementFile) and moves it there on Finish, so a run
 // that is cancelled or fails keeps the earlier file as it was, and a link
-// planted beside the file is never followed. Texts become characters XML
-// can carry, so the file always loads again.
+// planted beside the file is never followed. The file is written only
+// inside its folder, the workspace folder (common::WriteBoundary): a link
+// at its name leading elsewhere is replaced, not written through. Texts
+// become characters XML can carry, so the file always loads again.
 class CrudComparisonWriter {
 public:
     explicit CrudComparisonWriter(std::filesystem::path file);
@@ -61,6 +64,7 @@ private:
     void Flush();
 
     std::filesystem::path m_file;
+    common::WriteBoundary m_inside;
     std::unique_ptr<common::ReplacementFile> m_out;
     std::string m_buffer;
     size_t m_pairs = 0;
@@ -84,7 +88,14 @@ struct CrudComparisonRow {
 
 // The rows of a comparison file, in file order, one per pair of names
 // (compared as the database compares names): a later element with the same
-// two names is left out. A missing or unreadable file gives no rows.
+// two names is left out. The file is read element by element, so it costs
+// no memory beyond the rows however large it is. A missing or unreadable
+// file, one that is not well-formed where it is read, and one that leads
+// out of its folder (the workspace folder) through a link give no rows.
 std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& file);
+// At most maxRows rows: the file is read no further, and more says whether
+// it holds anything after them.
+std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& file, std::size_t maxRows,
+                                                  bool& more);
 
 }  // namespace mdlReports

@@ -17,7 +17,9 @@ bool PrepareOutputTree(const ReportPaths& paths) {
     else
         SetAside(paths, paths.g_ReportRoot);
 
-    fs::create_directory(paths.g_ReportRoot, ec);
+    // Only a root made here is written into: one that could not be set
+    // aside may hold links planted among its folders and pages.
+    if (!fs::create_directory(paths.g_ReportRoot, ec)) return false;
     fs::copy(paths.g_TemplateImagesFolder, paths.g_ReportRoot / "images",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
     fs::create_directory(paths.g_DiagramsFolder, ec);

@@ -62,6 +62,10 @@ ReportPaths ComputeReportPaths(const fs::path& appPath, const fs::path& workspac
     return p;
 }
 
+common::WriteBoundary OutputFolderBoundary(const ReportPaths& paths) {
+    return common::WriteBoundary(paths.g_ReportRoot.parent_path());
+}
+
 const ReportPaths& InitReportPaths() {
     g_ReportPaths = ComputeReportPaths(Globals::g_AppPath, Globals::g_WorkspaceFolder);
     return g_ReportPaths;

@@ -61,6 +61,11 @@ struct ReportPaths {
 // workspaceFolder/Output/QuarvelReports. Touches no file and does not fail.
 ReportPaths ComputeReportPaths(const std::filesystem::path& appPath, const std::filesystem::path& workspaceFolder);
 
+// What writes the report tree holds this while it writes: below the Output
+// folder, which may itself lead to another disk on purpose, nothing is
+// written through a link leading out of it (common::WriteBoundary).
+common::WriteBoundary OutputFolderBoundary(const ReportPaths& paths);
+
 // The report paths of the open workspace, set by InitReportPaths.
 extern ReportPaths g_ReportPaths;
 

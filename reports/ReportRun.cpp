@@ -282,6 +282,7 @@ ReportRunResult GenerateReports(const ReportRun& run) {
         RemoveSetAside(run.paths);
         throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
     }
+    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     // Tens of thousands of new files: each waits for the disk only in the
     // page cache, and the whole tree once, before its index says it is
     // complete.

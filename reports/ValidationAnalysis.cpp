@@ -212,6 +212,7 @@ private:
 
 void WritePage(const AnalysisRun& run) {
     ReportBuilder& builder = run.builder;
+    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     builder.StartPage(kRecordFormat, "Validation Rules Report", run.paths.g_TemplateLevel1);
     auto programs = run.db.Prepare(
         "SELECT P.ProgID, MIN(E.Name) AS Name FROM (SELECT DISTINCT ProgID FROM Ports) P "

@@ -101,7 +101,7 @@ frmParameters::frmParameters(QWidget* parent) : QDialog(parent) {
     folder->addWidget(Drive1);
     folder->addWidget(Dir1, 1);
 
-    auto listColumn = [this](QLabel* label, QTreeWidget* tree, QLineEdit* box, QPushButton* add, QPushButton* del) {
+    auto listColumn = [](QLabel* label, QTreeWidget* tree, QLineEdit* box, QPushButton* add, QPushButton* del) {
         auto* column = new QVBoxLayout;
         column->addWidget(label);
         column->addWidget(tree, 1);

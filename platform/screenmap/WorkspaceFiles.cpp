@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
 #include "common/AsciiCase.h"
+#include "common/InsideFolder.h"
 #include "common/Utf8.h"
 #include "platform/screenmap/FieldListing.h"
 
@@ -52,20 +52,8 @@ std::optional<fs::path> WorkspaceFile(const fs::path& workspaceFolder, std::stri
     if (relative.empty() || relative.has_root_path() || relative == ".") return std::nullopt;
     if (*relative.begin() == "..") return std::nullopt;
     fs::path found = ResolveLetterCase(workspaceFolder / relative);
-    if (!InsideFolder(workspaceFolder, found)) return std::nullopt;
+    if (!common::InsideFolder(workspaceFolder, found)) return std::nullopt;
     return found;
-}
-
-bool InsideFolder(const fs::path& folder, const fs::path& file) {
-    std::error_code ec;
-    const fs::path root = fs::weakly_canonical(folder, ec);
-    if (ec || root.empty()) return false;
-    const fs::path target = fs::weakly_canonical(file, ec);
-    if (ec) return false;
-    auto [r, t] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
-    // A trailing separator of the folder reads as an empty last name.
-    if (r != root.end() && r->empty() && std::next(r) == root.end()) r = root.end();
-    return r == root.end() && t != target.end() && !t->empty();
 }
 
 fs::path ResolveLetterCase(const fs::path& path) {

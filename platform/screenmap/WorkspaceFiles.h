@@ -29,16 +29,10 @@ constexpr std::uintmax_t kMaxTextFileBytes = 64u * 1024u * 1024u;
 // that does not exist as written is looked up again without regard to ASCII
 // letter case. Nothing for an empty value, an absolute path, one whose
 // ".." parts climb out of the folder, or one that leads out of it through a
-// symbolic link (InsideFolder): such a value names no file of the
+// symbolic link (common::InsideFolder): such a value names no file of the
 // workspace. The file itself need not exist.
 std::optional<std::filesystem::path> WorkspaceFile(const std::filesystem::path& workspaceFolder,
                                                    std::string_view source);
-
-// Whether file lies inside folder once both are resolved: every symbolic
-// link and ".." followed (weakly_canonical), so a link that leads out of the
-// folder is outside it however its name reads. The folder itself is not
-// inside.
-bool InsideFolder(const std::filesystem::path& folder, const std::filesystem::path& file);
 
 // The path with every name that does not exist as written replaced by the
 // entry of its folder that differs from it only in ASCII letter case (the

@@ -209,61 +209,27 @@ void StripBlankText(xmlNodePtr node) {
     settle(nullptr);
 }
 
-// What one parse learns beside libxml2's own error record (reached from the
-// parser context's _private).
-struct ParseWatch {
-    std::string refusedEntity;      // the first external entity the document asked for
-    bool entityLoop = false;        // entity text beyond the parser's limits, or a loop
-    bool attributeTooLong = false;  // an attribute value beyond the parser's limit
-};
-
 void WatchErrors(void* data, xmlErrorPtr error) {
     auto* ctxt = static_cast<xmlParserCtxtPtr>(data);
     if (!ctxt || !ctxt->_private || !error) return;
-    auto* watch = static_cast<ParseWatch*>(ctxt->_private);
-    // libxml2 reports entity text beyond its limits as a loop, or as an
-    // attribute value that is too long.
-    if (error->code == XML_ERR_ENTITY_LOOP) watch->entityLoop = true;
-    if (error->code == XML_ERR_ATTRIBUTE_NOT_FINISHED && error->message && std::strstr(error->message, "too long"))
-        watch->attributeTooLong = true;
-}
-
-xmlParserInputPtr RefuseExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
-    if (ctxt && ctxt->_private) {
-        auto* watch = static_cast<ParseWatch*>(ctxt->_private);
-        if (watch->refusedEntity.empty()) watch->refusedEntity = url ? url : id ? id : "?";
-    }
-    return nullptr;
+    static_cast<ParseWatch*>(ctxt->_private)->Note(*error);
 }
 
 // libxml2 has one entity loader for the whole process. Swapping it for each
 // parse would let a parse on one thread refuse what another thread loads
 // (a stylesheet's include) and, when two swaps cross, leave the refusing
 // loader in place for good; so one loader is installed once and asks
-// whether its own thread is inside a parse.
+// whether its own thread is inside a parse. The parse's watch is the
+// thread's too: a reader's parser context keeps the reader in _private.
 thread_local int t_refusing = 0;
+thread_local ParseWatch* t_watch = nullptr;
 xmlExternalEntityLoader g_loadExternalEntity = nullptr;
 
 xmlParserInputPtr LoadExternalEntity(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
-    if (t_refusing > 0) return RefuseExternalEntity(url, id, ctxt);
-    return g_loadExternalEntity(url, id, ctxt);
+    if (t_refusing == 0) return g_loadExternalEntity(url, id, ctxt);
+    if (t_watch && t_watch->refusedEntity.empty()) t_watch->refusedEntity = url ? url : id ? id : "?";
+    return nullptr;
 }
-
-// External entities are refused on this thread for the length of one parse.
-class ExternalEntitiesRefused {
-public:
-    ExternalEntitiesRefused() {
-        static std::once_flag once;
-        std::call_once(once, [] {
-            g_loadExternalEntity = xmlGetExternalEntityLoader();
-            xmlSetExternalEntityLoader(LoadExternalEntity);
-        });
-        ++t_refusing;
-    }
-    ~ExternalEntitiesRefused() { --t_refusing; }
-    ExternalEntitiesRefused(const ExternalEntitiesRefused&) = delete;
-    ExternalEntitiesRefused& operator=(const ExternalEntitiesRefused&) = delete;
-};
 
 // Declarations of an internal subset are dropped once the document is
 // read; the document type itself (name, public and system identifiers)
@@ -308,7 +274,7 @@ xmlDocPtr ParseText(std::string_view text, const std::string& url, const ParseOp
     int flags = XML_PARSE_NONET | XML_PARSE_NOENT;
     xmlDocPtr doc = nullptr;
     {
-        ExternalEntitiesRefused guard;
+        ExternalEntitiesRefused guard(watch);
         doc = xmlCtxtReadMemory(ctxt, text.data(), static_cast<int>(text.size()), url.empty() ? nullptr : url.c_str(),
                                 nullptr, flags);
     }
@@ -319,14 +285,7 @@ xmlDocPtr ParseText(std::string_view text, const std::string& url, const ParseOp
         error.reason = last && last->message ? last->message : "The document is not well-formed";
         while (!error.reason.empty() && (error.reason.back() == '\n' || error.reason.back() == ' '))
             error.reason.pop_back();
-        if (!watch.refusedEntity.empty()) {
-            error.errorCode = XML_IO_LOAD_ERROR;
-            error.reason = "The document refers to the external entity \"" + watch.refusedEntity +
-                           "\"; files outside the document are not read";
-        } else if (watch.entityLoop || (watch.attributeTooLong && ctxt->nbentities > 0)) {
-            error.reason = "The entities of the document refer to themselves or stand for far more text than "
-                           "the document holds";
-        }
+        watch.Explain(error, ctxt->nbentities > 0);
         error.line = last ? last->line : 0;
         error.linePos = last ? last->int2 : 0;
         error.srcText = LineOf(text, error.line);
@@ -357,6 +316,40 @@ bool ReadFile(const std::filesystem::path& file, std::string& text, ParseError& 
 }
 
 }  // namespace
+
+void detail::ParseWatch::Note(const xmlError& error) {
+    // libxml2 reports entity text beyond its limits as a loop, or as an
+    // attribute value that is too long.
+    if (error.code == XML_ERR_ENTITY_LOOP) entityLoop = true;
+    if (error.code == XML_ERR_ATTRIBUTE_NOT_FINISHED && error.message && std::strstr(error.message, "too long"))
+        attributeTooLong = true;
+}
+
+void detail::ParseWatch::Explain(ParseError& error, bool entitiesUsed) const {
+    if (!refusedEntity.empty()) {
+        error.errorCode = XML_IO_LOAD_ERROR;
+        error.reason = "The document refers to the external entity \"" + refusedEntity +
+                       "\"; files outside the document are not read";
+    } else if (entityLoop || (attributeTooLong && entitiesUsed)) {
+        error.reason = "The entities of the document refer to themselves or stand for far more text than "
+                       "the document holds";
+    }
+}
+
+detail::ExternalEntitiesRefused::ExternalEntitiesRefused(ParseWatch& watch) : m_outer(t_watch) {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        g_loadExternalEntity = xmlGetExternalEntityLoader();
+        xmlSetExternalEntityLoader(LoadExternalEntity);
+    });
+    ++t_refusing;
+    t_watch = &watch;
+}
+
+detail::ExternalEntitiesRefused::~ExternalEntitiesRefused() {
+    --t_refusing;
+    t_watch = m_outer;
+}
 
 Document::Document() : Document(xmlNewDoc(BAD_CAST "1.0")) {}
 

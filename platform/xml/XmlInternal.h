@@ -3,6 +3,7 @@
 // libxml2 tree (reached from any node through xmlDoc::_private).
 
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <string>
 #include <string_view>
@@ -36,6 +37,33 @@ void InitLibrary();
 
 // XPath over a document, with the document's registered prefixes.
 std::vector<xmlNodePtr> Select(xmlDocPtr doc, xmlNodePtr context, std::string_view expression);
+
+// What one parse learns beside libxml2's own error record.
+struct ParseWatch {
+    std::string refusedEntity;      // the first external entity the document asked for
+    bool entityLoop = false;        // entity text beyond the parser's limits, or a loop
+    bool attributeTooLong = false;  // an attribute value beyond the parser's limit
+
+    // Notes what an error of the parse says beyond its words.
+    void Note(const xmlError& error);
+    // The reason of a failed parse said plainly where libxml2's words
+    // mislead: an external entity refused, or entity text beyond the
+    // limits (entitiesUsed: the document used entities of its own).
+    void Explain(ParseError& error, bool entitiesUsed) const;
+};
+
+// External entities are refused on this thread while one lives (a parse);
+// the first one asked for is noted in the watch.
+class ExternalEntitiesRefused {
+public:
+    explicit ExternalEntitiesRefused(ParseWatch& watch);
+    ~ExternalEntitiesRefused();
+    ExternalEntitiesRefused(const ExternalEntitiesRefused&) = delete;
+    ExternalEntitiesRefused& operator=(const ExternalEntitiesRefused&) = delete;
+
+private:
+    ParseWatch* m_outer;
+};
 
 // Serialises a node or document with libxml2's save options.
 std::string Serialise(xmlNodePtr node, bool pretty, bool declaration, bool expandEmpty);

@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeWidget>
@@ -78,8 +80,15 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     lvCRUDComp->setHeaderLabels({"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"});
     lvCRUDComp->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lvCRUDComp->header()->setStretchLastSection(false);
+    lblMore = new QLabel(this);
+    lblMore->setObjectName("lblMore");
+    lblMore->setWordWrap(true);
+    lblMore->setMargin(6);
+    lblMore->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(lblMore);
     layout->addWidget(lvCRUDComp);
     lvCRUDComp->viewport()->installEventFilter(this);
     lvCRUDComp->installEventFilter(this);
@@ -125,7 +134,8 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
 
 void frmCRUDComp::Load(const std::filesystem::path& comparisonFile) {
     QList<QTreeWidgetItem*> items;
-    for (const auto& row : mdlReports::ReadCRUDComparison(comparisonFile)) {
+    bool more = false;
+    for (const auto& row : mdlReports::ReadCRUDComparison(comparisonFile, kMaxRows, more)) {
         auto* item = new QTreeWidgetItem(
             QStringList{Q(row.program1), Q(row.similarity), Q(row.program2), Q(row.cap)});
         item->setData(0, kTagRole, Q(services::JoinTag(row.program1, row.p1Id)));
@@ -135,6 +145,11 @@ void frmCRUDComp::Load(const std::filesystem::path& comparisonFile) {
         items << item;
     }
     lvCRUDComp->addTopLevelItems(items);
+    if (more) {
+        lblMore->setText(Q(comparisonFile.filename().string()) + " holds more similar pairs than this window lists: the first " +
+                         QLocale().toString(static_cast<qulonglong>(kMaxRows)) + " are shown.");
+        lblMore->show();
+    }
 }
 
 bool frmCRUDComp::RowMenu(int button, QTreeWidgetItem* row, const QPoint& globalPos) {

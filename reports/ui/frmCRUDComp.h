@@ -4,11 +4,13 @@
 // similarity as a percentage and the pair's comparison points. A row's menu
 // (right click, or Shift+F10 on the selected row) opens the CRUD signature
 // or the source of either program, or of both. The list is read once, when
-// the window opens.
+// the window opens, up to kMaxRows pairs: a file that holds more (a large
+// workspace has millions) shows the first ones and says so.
 
 #include <QString>
 #include <QWidget>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,6 +18,7 @@
 #include "platform/ui/EntityWindow.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -29,6 +32,10 @@ public:
     // unreadable file leaves only the column headers).
     explicit frmCRUDComp(QWidget* owner);
     frmCRUDComp(QWidget* owner, const std::filesystem::path& comparisonFile);
+
+    // The most pairs the window lists: beyond them a list is of no use to
+    // read through, and its rows would take gigabytes.
+    static constexpr std::size_t kMaxRows = 100000;
 
     // Where each row keeps its program's "<name>", NUL, "<id>": the row
     // (program one) in column 0, program two in column 2.
@@ -45,6 +52,7 @@ public:
     void ShowCRUDSignature(const std::string& tag);
     void ShowSource(const std::string& tag);
 
+    QLabel* lblMore = nullptr;   // shown when the file holds more than kMaxRows pairs
     QTreeWidget* lvCRUDComp = nullptr;
     QMenu* mnuRowOptions = nullptr;
     QMenu* mnuP1 = nullptr;

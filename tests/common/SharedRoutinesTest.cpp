@@ -154,3 +154,25 @@ TEST(ReplacementFile, BelowADeferredSyncAFileAppearsWholeOrNotAtAllAndAnEarlierO
     EXPECT_EQ(read(dir / "new.html"), "whole");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);   // no temporary left
 }
+
+// What a run's report tree cannot meet once it is made anew, a folder
+// below the boundary that leads out, is refused outright, new files (below
+// a DeferredSync) and replacements alike; out of the boundary's life the
+// same link is followed as any link is.
+TEST(ReplacementFile, BelowAWriteBoundaryNothingIsWrittenIntoAFolderThatLeadsOut) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir, outside;
+    fs::create_directory(dir / "Output");
+    fs::create_directory_symlink(outside.Path(), dir / "Output" / "diagrams");
+    {
+        common::WriteBoundary inside(dir / "Output");
+        common::DeferredSync deferred(dir / "Output");
+        EXPECT_THROW(common::ReplaceFileContents(dir / "Output" / "diagrams" / "new.html", "x"), std::runtime_error);
+        std::ofstream(outside / "old.html") << "old";
+        EXPECT_THROW(common::ReplaceFileContents(dir / "Output" / "diagrams" / "old.html", "x"), std::runtime_error);
+        common::ReplaceFileContents(dir / "Output" / "index.html", "inside");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside.Path()), {}), 1);
+    common::ReplaceFileContents(dir / "Output" / "diagrams" / "new.html", "followed");
+    EXPECT_TRUE(fs::exists(outside / "new.html"));
+}

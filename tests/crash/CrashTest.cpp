@@ -165,7 +165,7 @@ TEST(ReportCrashTest, AKilledRunLeavesAnIndexThatNeverClaimsTooMuchAndTheNextRun
                std::string::npos;
     };
     ASSERT_EQ(RunChild(workspace, "reports", "never"), 0) << "a complete set to delete";
-    for (const std::string stop : {std::string("step:") + mdlReports::kStepRemoving, std::string("caption:Programs:1"),
+    for (const std::string& stop : {std::string("step:") + mdlReports::kStepRemoving, std::string("caption:Programs:1"),
                                    std::string("caption:Diagram for :3"), std::string("caption:CRUD for :3"),
                                    std::string("progress:Queues:1")}) {
         SCOPED_TRACE(stop);

@@ -537,12 +537,12 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
         std::string selfLink;  // the caption of a link from A to itself, which stands beside A
     };
     const Case cases[] = {
-        {false, "", "", 20, 45},
-        {false, "Calls", "", 50, 80},
-        {false, "", "Returns", 80, 100},
-        {true, "Calls", "", 60, 80},
-        {true, "WritesDataPort", "", 120, 140},
-        {true, std::string(200, 'x'), "", 180, 200},
+        {false, "", "", 20, 45, ""},
+        {false, "Calls", "", 50, 80, ""},
+        {false, "", "Returns", 80, 100, ""},
+        {true, "Calls", "", 60, 80, ""},
+        {true, "WritesDataPort", "", 120, 140, ""},
+        {true, std::string(200, 'x'), "", 180, 200, ""},
         {false, "", "", 20, 45, std::string(200, 'x')},
         {true, "Calls", "", 60, 80, std::string(200, 'x')},
     };

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/xml/ElementStream.h"
 #include "platform/xml/XmlDocument.h"
 #include "tests/support/TestSupport.h"
 
@@ -32,9 +33,10 @@ std::string ReadAll(const fs::path& file) {
 
 // One large entity referenced many times is no nesting, so the parser's
 // nesting checks never see it; 200 KB stand for 2.5 GB of text. Every
-// document fails as it is read, with a reason that says what is wrong, and
-// no external file is ever read.
+// document fails as it is read, whole or element by element, with a reason
+// that says what is wrong, and no external file is ever read.
 TEST(HostileXml, EntitiesThatStandForTooMuchTextOrForFilesAreRefused) {
+    testsupport::TempDir dir;
     const std::string big = "<!DOCTYPE r [<!ENTITY e \"" + std::string(50000, 'a') + "\">]>";
     struct Case {
         const char* what;
@@ -60,13 +62,30 @@ TEST(HostileXml, EntitiesThatStandForTooMuchTextOrForFilesAreRefused) {
         EXPECT_NE(doc.LastParseError().errorCode, 0);
         EXPECT_NE(doc.LastParseError().reason.find(c.reason), std::string::npos) << doc.LastParseError().reason;
         EXPECT_FALSE(doc.DocumentElement());
+
+        { std::ofstream(dir / "hostile.xml", std::ios::binary) << c.text; }
+        ElementStream stream(dir / "hostile.xml");
+        try {
+            while (stream.Next()) {
+            }
+            ADD_FAILURE() << "read element by element";
+        } catch (const XmlError& e) {
+            EXPECT_NE(e.Parse().reason.find(c.reason), std::string::npos) << e.Parse().reason;
+        }
     }
     // Declared entities of a sensible size still read as their text.
+    const std::string sensible = "<!DOCTYPE r [<!ENTITY e \"" + std::string(100, 'b') + "\">]><r a=\"&e;\">" +
+                                 Repeat("&e;", 100) + "<c a=\"&e;\"/></r>";
     Document fine;
-    ASSERT_TRUE(fine.LoadXml("<!DOCTYPE r [<!ENTITY e \"" + std::string(100, 'b') + "\">]><r a=\"&e;\">" +
-                             Repeat("&e;", 100) + "</r>"));
+    ASSERT_TRUE(fine.LoadXml(sensible));
     EXPECT_EQ(fine.DocumentElement().Text().size(), 10000u);
     EXPECT_EQ(fine.DocumentElement().GetAttribute("a").size(), 100u);
+    { std::ofstream(dir / "fine.xml", std::ios::binary) << sensible; }
+    ElementStream stream(dir / "fine.xml");
+    ASSERT_TRUE(stream.Next());
+    EXPECT_EQ(stream.Name(), "c");
+    EXPECT_EQ(stream.GetAttribute("a"), std::string(100, 'b'));
+    EXPECT_FALSE(stream.Next());
 }
 
 // What was read with an internal subset is written so that it reads again,

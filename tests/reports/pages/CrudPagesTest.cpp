@@ -60,7 +60,8 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
     // A program named as the pair page above, in a pair of its own, with
     // one whose name holds markup, a CDATA end and a no-break space.
     Program(3, "ALPHA-BETA", {"R:S3"});
-    Program(4, "GAMMA & <DELTA> ]]> \xC2\xA0end", {"R:S3"});
+    const std::string marked = "GAMMA & <DELTA> ]]> \xC2\xA0" "end";
+    Program(4, marked, {"R:S3"});
     // Two pairs whose names join to the same text.
     Program(5, "ORD-A", {"D:S4"});
     Program(6, "B", {"D:S4"});
@@ -70,7 +71,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
     EXPECT_EQ(Run(), "-1");
     const Rows rows = Listed();
     ASSERT_THAT(rows, SizeIs(4));
-    std::set<std::string> pages;
+    std::set<std::string> pages, names;
     for (const auto& row : rows) {
         // "{crudsignatures/<page>|<name>}" in both name cells, to the same page.
         ASSERT_EQ(row[0].front(), '{') << row[0];
@@ -84,6 +85,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
         const std::string two = row[2].substr(href.size() + 2, row[2].size() - href.size() - 3);
         EXPECT_EQ(Title(page, "title1"), one);
         EXPECT_EQ(Title(page, "title2"), two);
+        names.insert({one, two});
         EXPECT_EQ(FindElementById(page, "td", "Client").Text(), "Client & Co");
         if (one == "ALPHA") {
             Rows table;
@@ -96,6 +98,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
         }
     }
     EXPECT_THAT(pages, SizeIs(4));
+    EXPECT_EQ(names.count(marked), 1u) << "the name is listed and titled as written";
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(paths.g_CrudSignaturesFolder)) files += e.is_regular_file();
     EXPECT_EQ(files, 4u) << "no table page is left beside the pair pages";

@@ -13,10 +13,14 @@
 #include <QProcess>
 #include <set>
 
+#include <sys/stat.h>
+
 #include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/CrudAnalysis.h"
+#include "reports/CrudComparison.h"
 #include "reports/ProgramPages.h"
 #include "reports/ReportError.h"
 #include "reports/ReportRun.h"
@@ -35,6 +39,7 @@ using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 const char kIncomplete[] = "! Generation of reports was incomplete.";
 
@@ -309,6 +314,75 @@ TEST_F(ReportRunTest, AFailingStepLeavesAnIncompleteIndexAndNoOpenProgressAndANo
     EXPECT_THAT(prompt.asked, IsEmpty());
 }
 
+// A workspace folder received from someone else, with links planted where
+// the tool writes: nothing outside the folder is written or read through
+// them, a link that stays inside still works, and the Output folder as a
+// whole may lead elsewhere.
+TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFolderMay) {
+    testsupport::TempDir outside;
+    const fs::path workspace = dir / "OrderEntry";
+    const fs::path comparison = CrudComparisonPath(workspace);
+    const std::string victim = "<Pairs><Pair Program1=\"A\" P1ID=\"1\" Program2=\"B\" P2ID=\"2\" Level=\"1\" Cap=\"2\"/></Pairs>";
+    reporttest::WriteText(outside / "victim.xml", victim);
+    const auto overlap = [&] {
+        testsupport::RecordingProgress crud;
+        return GetCRUDReport(*Globals::g_Database, workspace, crud, false);
+    };
+    const auto isLink = [](const fs::path& p) { return fs::is_symlink(fs::symlink_status(p)); };
+
+    // Read, the comparison file leading out gives no rows; written, by the
+    // overlap or by a report run, it becomes a file of its own.
+    fs::create_symlink(outside / "victim.xml", comparison);
+    EXPECT_THAT(ReadCRUDComparison(comparison), IsEmpty());
+    ASSERT_GT(overlap().similarPairs, 0u);
+    EXPECT_FALSE(isLink(comparison));
+    EXPECT_GT(ReadCRUDComparison(comparison).size(), 0u);
+    fs::remove(comparison);
+    fs::create_symlink(outside / "victim.xml", comparison);
+    EXPECT_FALSE(Run().incomplete);
+    EXPECT_FALSE(isLink(comparison));
+    EXPECT_EQ(reporttest::ReadText(outside / "victim.xml"), victim);
+
+    // A pipe under the name is replaced too, instead of the write waiting
+    // for a reader.
+    fs::remove(comparison);
+    ASSERT_EQ(::mkfifo(comparison.c_str(), 0600), 0);
+    overlap();
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(comparison)));
+
+    // A link that stays inside the workspace is written through.
+    fs::remove(comparison);
+    reporttest::WriteText(workspace / "kept" / "pairs.xml", "<Pairs/>");
+    fs::create_symlink(fs::path("kept") / "pairs.xml", comparison);
+    const size_t pairs = overlap().similarPairs;
+    EXPECT_TRUE(isLink(comparison));
+    EXPECT_EQ(ReadCRUDComparison(workspace / "kept" / "pairs.xml").size(), pairs);
+
+    // The report tree is set aside whole before a page is written: links
+    // planted among its pages and folders, and an aside folder that is a
+    // link, are moved or removed without being followed.
+    reporttest::WriteText(outside / "pages" / "index.html", "not ours");
+    fs::remove(paths.g_IndexPagePath);
+    fs::create_symlink(outside / "pages" / "index.html", paths.g_IndexPagePath);
+    fs::remove_all(paths.g_DiagramsFolder);
+    fs::create_directory_symlink(outside / "pages", paths.g_DiagramsFolder);
+    fs::create_directory_symlink(outside / "pages", paths.g_ReportRoot.parent_path() / "QuarvelReports.removing-1-dead");
+    EXPECT_FALSE(Run().incomplete);
+    EXPECT_EQ(reporttest::ReadText(outside / "pages" / "index.html"), "not ours");
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside / "pages"), fs::directory_iterator()), 1);
+    EXPECT_FALSE(isLink(paths.g_IndexPagePath));
+    EXPECT_FALSE(isLink(paths.g_DiagramsFolder));
+
+    // The Output folder as a link is followed: the set is written there.
+    fs::remove_all(paths.g_ReportRoot.parent_path());
+    fs::create_directory(outside / "disk");
+    fs::create_directory_symlink(outside / "disk", paths.g_ReportRoot.parent_path());
+    EXPECT_FALSE(Run().incomplete);
+    EXPECT_THAT(Note(), Not(HasSubstr(kIncomplete)));
+    EXPECT_TRUE(fs::is_regular_file(outside / "disk" / "QuarvelReports" / "index.html"));
+    EXPECT_THAT(BrokenReferences(paths.g_ReportRoot), IsEmpty());
+}
+
 TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPreviewSwitchesToItsDiagram) {
     const QString chromium = reporttest::Chromium();
     if (chromium.isEmpty()) GTEST_SKIP() << "no Chromium installed (scripts/setup installs it)";
@@ -393,7 +467,7 @@ TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree)
     db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + program + "ORDER BY SerialID LIMIT 1)", {latin1});
     db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + program + "ORDER BY SerialID DESC LIMIT 1)",
                {std::string(300, 'Z')});
-    const std::vector<std::string> screens = {"", "\xC9cran", std::string(300, 'S')};
+    const std::vector<std::string> screens = {"", "\xC9" "cran", std::string(300, 'S')};
     for (size_t i = 0; i < screens.size(); ++i)
         db.Execute("UPDATE Ents SET Name = ?1 WHERE SerialID = (" + screen + "ORDER BY SerialID LIMIT 1 OFFSET " +
                        std::to_string(i) + ")",
@@ -422,7 +496,7 @@ TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree)
     EXPECT_EQ(pairPages + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
     EXPECT_GT(pairPages, 0u);
     EXPECT_TRUE(fs::is_regular_file(paths.g_DiagramsFolder / (latin1 + ".1.jpg")));
-    EXPECT_TRUE(fs::is_regular_file(paths.g_ScreensFolder / "\xC9cran.html"));
+    EXPECT_TRUE(fs::is_regular_file(paths.g_ScreensFolder / "\xC9" "cran.html"));
     bool noName = false;
     for (const auto& row : pagetest::Rows(paths.g_ScreensPagePath))
         for (const std::string& cell : row) noName = noName || cell.find("|(no name)}") != std::string::npos;

@@ -119,6 +119,7 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(Row(list, 0), (QStringList{QString::fromStdString(name1), "12%", QString::fromStdString(name2), "16"}));
     EXPECT_EQ(Row(list, 1), (QStringList{"A", "34%", "BC", "200"}));
+    EXPECT_FALSE(window.lblMore->isVisible());
 
     const auto click = [&](Qt::MouseButton button, int row) {
         const QPoint at = row >= 0 ? list->visualItemRect(list->topLevelItem(row)).center()
@@ -165,6 +166,21 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
             EXPECT_TRUE(s->rtf->isVisible() && !s->rtf->toPlainText().isEmpty()) << s->lblMessage->text().toStdString();
         }
     }
+
+    // A file of more pairs than the window lists: the first ones, and a word that there are more.
+    const fs::path large = *s_dir / "large.xml";
+    {
+        using P = mdlReports::CrudComparisonWriter::Program;
+        mdlReports::CrudComparisonWriter writer(large);
+        for (std::size_t n = 0; n <= frmCRUDComp::kMaxRows; ++n)
+            writer.AddPair(P("P" + std::to_string(n), "PROGRAM#1"), P("Q", "PROGRAM#2"), 0.5, 4);
+        writer.Finish();
+    }
+    frmCRUDComp capped(nullptr, large);
+    capped.show();
+    EXPECT_EQ(static_cast<std::size_t>(capped.lvCRUDComp->topLevelItemCount()), frmCRUDComp::kMaxRows);
+    EXPECT_TRUE(capped.lblMore->isVisible());
+    EXPECT_TRUE(capped.lblMore->text().startsWith("large.xml holds more")) << capped.lblMore->text().toStdString();
 }
 
 }  // namespace

@@ -41,13 +41,6 @@ const char* kSampleWsdl =
 
 QString Label(QTreeWidgetItem* item) { return item->text(0); }
 
-std::string Read(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A window created on the heap (it deletes itself on close), with scripted seams.
 struct Viewer {
     Viewer() : form(new frmWSDL) {
