@@ -148,7 +148,11 @@ void UnloadWindows(const std::vector<QWidget*>& windows) {
     for (const QPointer<QWidget>& window : guarded) {
         if (!window) continue;
         window->close();
-        if (window) window->deleteLater();
+        if (!window) continue;
+        // Deleted only when the events next run: until then neither the
+        // look-up by Tag nor the question about open windows may find it.
+        window->setProperty("Tag", QVariant());
+        window->deleteLater();
     }
 }
 

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include "common/AsciiCase.h"
+#include "common/InsideFolder.h"
 #include "common/ResModule.h"
-#include "platform/screenmap/WorkspaceFiles.h"
 
 namespace fs = std::filesystem;
 using platform::db::Database;
@@ -148,7 +148,7 @@ bool Unwritable(const fs::path& p) {
 // workspace's.
 void RefuseLinkLeadingOutside(const fs::path& workspaceFolder, const fs::path& file) {
     std::error_code ec;
-    if (!fs::is_symlink(file, ec) || platform::screenmap::InsideFolder(workspaceFolder, file)) return;
+    if (!fs::is_symlink(file, ec) || common::InsideFolder(workspaceFolder, file)) return;
     throw DbError("The workspace database " + file.string() + " is a link to " +
                   fs::weakly_canonical(file, ec).string() +
                   ", outside the workspace folder; such a link is not followed. Put the database itself in its "
