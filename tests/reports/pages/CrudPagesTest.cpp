@@ -60,7 +60,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
     // A program named as the pair page above, in a pair of its own, with
     // one whose name holds markup, a CDATA end and a no-break space.
     Program(3, "ALPHA-BETA", {"R:S3"});
-    Program(4, "GAMMA & <DELTA> ]]> \xC2\xA0end", {"R:S3"});
+    Program(4, "GAMMA & <DELTA> ]]> \xC2\xA0" "end", {"R:S3"});
     // Two pairs whose names join to the same text.
     Program(5, "ORD-A", {"D:S4"});
     Program(6, "B", {"D:S4"});
