@@ -2,11 +2,13 @@
 // Work a page writer hands to other threads: writing files, and painting
 // and encoding images, which wait on the disk or the processor while the
 // calling thread goes on with the database and the next page. Jobs may run
-// in any order; each must touch only what it was given.
+// in any order; each must touch only what it was given. They are begun in
+// the order they came.
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +16,8 @@
 #include <string>
 
 class QThreadPool;
+
+namespace common { class IProgress; }
 
 namespace mdlReports {
 
@@ -43,6 +47,10 @@ public:
     // next Submit or by Finish. When paced, waits while a few jobs per
     // thread are queued, so that what the queued jobs hold stays small.
     void Submit(std::function<void()> job);
+    // Jobs behind the caller are now awaited: the rest, and those submitted
+    // later, are run by threads of normal priority, so that a busy machine
+    // does not leave them only its spare time. Nothing for paced jobs.
+    void Hurry();
     // Waits until every job has run; raises the first failure.
     void Finish();
     // Waits at most for the time given; true when every job has run, then
@@ -53,19 +61,39 @@ public:
     void Abandon();
 
     int Threads() const { return m_threads; }
+    // How many jobs have run so far, failed ones included.
+    std::size_t Ran() const;
 
 private:
     void Run(const std::function<void()>& job);
+    void RunNext(bool behind);
+    void Start(QThreadPool& pool, bool behind);
     void RaiseFailure();
 
     int m_threads = 1;
     Share m_share = Share::Paced;
     std::unique_ptr<QThreadPool> m_pool;
-    std::mutex m_mutex;
+    std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
+    mutable std::mutex m_mutex;
     std::condition_variable m_done;
+    std::deque<std::function<void()>> m_queue;   // submitted, not yet begun
     std::size_t m_inFlight = 0;   // submitted and not yet done
-    bool m_abandon = false;       // jobs not yet begun are skipped
+    std::size_t m_ran = 0;
     std::optional<std::string> m_failure;
 };
+
+// Waits until finished(wait) says the work is done, the window's events
+// running every few tens of milliseconds meanwhile: a progress step showing
+// caption first, then empty ones, after each of which moved() may advance
+// the bar. False as soon as the analyst cancels, also before the work is
+// done or looked at (the work itself goes on: stopping it is the caller's).
+bool AwaitShown(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<void()>& moved = {});
+// The same under a progress level of its own whose bar follows share(),
+// the part of the work done, from 0 to 1.
+bool AwaitShare(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<double()>& share);
 
 }  // namespace mdlReports
