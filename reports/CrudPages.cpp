@@ -311,8 +311,8 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     if (ctx.progress.Cancelled()) return "0";
 
     // The overlap list is laid out, written and read back on a thread of its
-    // own while this one makes the comparison pages; the run's engine is
-    // that thread's until it is done.
+    // own while this one makes the comparison pages, by an engine of its
+    // own, which takes its rows with it when it ends there.
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
     const std::string client = GetClientName(ctx.db);
     const std::string application = GetApplicationName(ctx.db);
@@ -322,8 +322,9 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
         for (const CrudComparisonRow& pair : pairs)
             list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
-        ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
-        OverlapPage made{FinishedListPage(ctx.builder, overlapPath, client, application, held), {}};
+        ReportBuilder builder;
+        builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+        OverlapPage made{FinishedListPage(builder, overlapPath, client, application, held), {}};
         made.rows = DataRows(made.page, overlapPath);
         return made;
     });
@@ -392,7 +393,14 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             ctx.progress.StartStep("");
         }
     }
-    common::WhileStepping(ctx.progress, [&] { SavePage(overlap.page, overlapPath); });
+    // The page and the lists are let go there too: freeing a hundred
+    // thousand rows takes a while.
+    common::WhileStepping(ctx.progress, [&] {
+        SavePage(overlap.page, overlapPath);
+        overlap = {};
+        std::vector<CrudComparisonRow>().swap(pairs);
+        std::vector<std::string>().swap(links);
+    });
     ctx.progress.FinishStep(1);
     return cancelled ? "0" : "-1";
 }
