@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <thread>
 
 #include "common/Progress.h"
 #include "reports/ReportError.h"
@@ -48,6 +49,7 @@ BackgroundJobs::BackgroundJobs(int threads, Share share) : m_share(share) {
 }
 
 BackgroundJobs::~BackgroundJobs() {
+    m_stepping = nullptr;
     Abandon();
     // Joins the threads.
     m_hurried.reset();
@@ -60,6 +62,7 @@ void BackgroundJobs::Run(const std::function<void()>& job) {
     } catch (const std::exception& e) {
         std::lock_guard lock(m_mutex);
         if (!m_failure) m_failure = e.what();
+        m_failed = true;
     }
 }
 
@@ -78,33 +81,32 @@ void BackgroundJobs::RunNext(bool behind) {
     }
     Run(job);
     job = nullptr;   // what it held goes before the next job is let in
-    std::lock_guard lock(m_mutex);
-    --m_inFlight;
     ++m_ran;
-    m_done.notify_all();
+    --m_inFlight;
 }
 
 void BackgroundJobs::Start(QThreadPool& pool, bool behind) {
     pool.start([this, behind] { RunNext(behind); });
 }
 
+void BackgroundJobs::WaitForInFlight(std::size_t jobs) {
+    const auto few = [&] { return m_inFlight <= jobs; };
+    while (!AwaitCheaply(few, std::chrono::milliseconds(40)))
+        if (m_stepping) m_stepping->StartStep("");
+}
+
 void BackgroundJobs::Submit(std::function<void()> job) {
     RaiseFailure();
     if (!m_pool) {
         Run(job);
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_ran;
-        }
+        ++m_ran;
         RaiseFailure();
         return;
     }
+    if (m_share == Share::Paced) WaitForInFlight(kQueuedPerThread * static_cast<std::size_t>(m_threads) - 1);
     QThreadPool* pool = nullptr;
     {
-        std::unique_lock lock(m_mutex);
-        if (m_share == Share::Paced)
-            m_done.wait(lock,
-                        [this] { return m_inFlight < kQueuedPerThread * static_cast<std::size_t>(m_threads); });
+        std::lock_guard lock(m_mutex);
         m_queue.push_back(std::move(job));
         ++m_inFlight;
         pool = m_hurried ? m_hurried.get() : m_pool.get();
@@ -127,33 +129,41 @@ void BackgroundJobs::Hurry() {
 }
 
 void BackgroundJobs::RaiseFailure() {
+    if (!m_failed) return;
     std::lock_guard lock(m_mutex);
     if (m_failure) throw ReportError(*m_failure);
 }
 
 void BackgroundJobs::Finish() {
-    {
-        std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_inFlight == 0; });
-    }
+    WaitForInFlight(0);
     RaiseFailure();
 }
 
 bool BackgroundJobs::FinishWithin(std::chrono::milliseconds wait) {
-    {
-        std::unique_lock lock(m_mutex);
-        if (!m_done.wait_for(lock, wait, [this] { return m_inFlight == 0; })) return false;
-    }
+    if (!AwaitCheaply([this] { return m_inFlight == 0; }, wait)) return false;
     RaiseFailure();
     return true;
 }
 
 void BackgroundJobs::Abandon() {
-    std::unique_lock lock(m_mutex);
-    m_inFlight -= m_queue.size();
-    m_queue.clear();
-    m_done.wait(lock, [this] { return m_inFlight == 0; });
+    {
+        std::lock_guard lock(m_mutex);
+        m_inFlight -= m_queue.size();
+        m_queue.clear();
+    }
+    WaitForInFlight(0);
+    std::lock_guard lock(m_mutex);
     m_failure.reset();
+    m_failed = false;
+}
+
+bool AwaitCheaply(const std::function<bool()>& done, std::chrono::milliseconds wait) {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 bool AwaitShown(common::IProgress& progress, const std::string& caption,
@@ -183,9 +193,6 @@ bool AwaitShare(common::IProgress& progress, const std::string& caption,
     });
 }
 
-std::size_t BackgroundJobs::Ran() const {
-    std::lock_guard lock(m_mutex);
-    return m_ran;
-}
+std::size_t BackgroundJobs::Ran() const { return m_ran; }
 
 }  // namespace mdlReports

@@ -5,8 +5,8 @@
 // in any order; each must touch only what it was given. They are begun in
 // the order they came.
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -35,12 +35,19 @@ public:
     };
 
     // threads: 0 takes the machine's cores; 1 runs every job at once on the
-    // calling thread.
+    // calling thread. The calling thread never waits on a lock the jobs'
+    // threads hold: a busy machine may leave one of those without the
+    // processor for a while.
     explicit BackgroundJobs(int threads = 0, Share share = Share::Paced);
     // Drops the jobs not yet begun and waits for those under way.
     ~BackgroundJobs();
     BackgroundJobs(const BackgroundJobs&) = delete;
     BackgroundJobs& operator=(const BackgroundJobs&) = delete;
+
+    // For jobs submitted from the window's thread: while Submit, Finish or
+    // Abandon wait, the window's events run on empty progress steps, every
+    // few tens of milliseconds. Not from the destructor.
+    void StepWhileWaiting(common::IProgress& progress) { m_stepping = &progress; }
 
     // Runs the job, on another thread when there are several. A job that
     // throws is a failure: the first one is raised as ReportError by the
@@ -69,18 +76,26 @@ private:
     void RunNext(bool behind);
     void Start(QThreadPool& pool, bool behind);
     void RaiseFailure();
+    // Waits until no more than jobs are in flight, stepping when asked to.
+    void WaitForInFlight(std::size_t jobs);
 
     int m_threads = 1;
     Share m_share = Share::Paced;
     std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
-    mutable std::mutex m_mutex;
-    std::condition_variable m_done;
+    common::IProgress* m_stepping = nullptr;
+    std::mutex m_mutex;                          // the queue, the failure and m_hurried
     std::deque<std::function<void()>> m_queue;   // submitted, not yet begun
-    std::size_t m_inFlight = 0;   // submitted and not yet done
-    std::size_t m_ran = 0;
+    std::atomic<std::size_t> m_inFlight{0};      // submitted and not yet done
+    std::atomic<std::size_t> m_ran{0};
+    std::atomic<bool> m_failed{false};
     std::optional<std::string> m_failure;
 };
+
+// Waits until done() says so, at most for the time given, looking every
+// few milliseconds: for the window's thread, which must not wait on a lock
+// another thread may hold while the machine keeps it from running.
+bool AwaitCheaply(const std::function<bool()>& done, std::chrono::milliseconds wait);
 
 // Waits until finished(wait) says the work is done, the window's events
 // running every few tens of milliseconds meanwhile: a progress step showing

@@ -101,6 +101,7 @@ public:
     bool Make(ReportContext& ctx, const std::vector<CrudComparisonRow>& pairs) {
         Globals::CrudSignatureReader signatures(ctx.db);
         BackgroundJobs layout;   // after the engines: it ends first
+        layout.StepWhileWaiting(ctx.progress);
         const auto make = [&](const std::string& name, const std::string& id) {
             // Ids compare as the database compares them; a program keeps
             // the name its first pair gives it.
@@ -241,6 +242,7 @@ public:
         LoadPage(source, PageSource::Template, ctx.prompt);
         m_text = std::make_shared<const ComparePageText>(TemplateFixUps(ReadTemplate(source)), source,
                                                          GetClientName(ctx.db), GetApplicationName(ctx.db));
+        m_jobs.StepWhileWaiting(ctx.progress);
     }
 
     void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,

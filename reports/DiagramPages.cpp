@@ -82,6 +82,7 @@ struct DiagramPageWriter::Job {
 
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads, BackgroundJobs::Share share)
     : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads, share) {
+    m_jobs.StepWhileWaiting(ctx.progress);
     // Neighbouring programs share most of their diagrams: each entity's
     // callers, callees and screens are read once for all the pages.
     m_source->KeepAnswers();
