@@ -187,10 +187,13 @@ bool AwaitShare(common::IProgress& progress, const std::string& caption,
     constexpr long kSteps = 100;
     common::ProgressScope level(progress, caption, kSteps, true);
     long shown = 0;
-    return AwaitShown(progress, caption, finished, [&] {
-        for (const long due = std::lround(std::clamp(share(), 0.0, 1.0) * kSteps); shown < due; ++shown)
+    const auto showUpTo = [&](double part) {
+        for (const long due = std::lround(std::clamp(part, 0.0, 1.0) * kSteps); shown < due; ++shown)
             progress.FinishStep(1);
-    });
+    };
+    if (!AwaitShown(progress, caption, finished, [&] { showUpTo(share()); })) return false;
+    showUpTo(1.0);
+    return true;
 }
 
 std::size_t BackgroundJobs::Ran() const { return m_ran; }

@@ -1,6 +1,5 @@
 #include "reports/ReportRun.h"
 
-#include <chrono>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -9,6 +8,7 @@
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
+#include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "reports/AnalysisRun.h"
@@ -110,13 +110,13 @@ public:
     // is written any more, and the folder goes with what was, or stays
     // as the tree was made, empty.
     void CancelledBefore(bool removeFolder) {
-        m_progress.DrawWith(nullptr);
-        m_writer->Abandon();
+        const bool drewAhead = m_writer->DrewAhead();
+        Release();
         const fs::path& diagrams = m_ctx.paths.g_DiagramsFolder;
         if (removeFolder) {
             Discard(m_ctx.paths, diagrams);
-        } else if (m_writer->DrewAhead()) {
-            // Unless the tree could not make it.
+        } else if (drewAhead) {
+            // Empty again, as the tree made it (if it could).
             std::error_code ec;
             const bool there = fs::exists(diagrams, ec);
             Discard(m_ctx.paths, diagrams);
@@ -129,11 +129,19 @@ public:
     bool Draw(const DiagramList& programs) {
         m_progress.DrawWith(nullptr);
         const bool drawn = GenerateDiagramPages(m_ctx, programs, *m_writer);
-        m_writer.reset();
+        Release();
         return drawn;
     }
 
 private:
+    // The writer goes, with the pages it has not begun. Its threads of low
+    // priority may wait a while on a busy machine before they get to end:
+    // the window's events run meanwhile.
+    void Release() {
+        m_progress.DrawWith(nullptr);
+        common::WhileStepping(m_ctx.progress, [this] { m_writer.reset(); });
+    }
+
     ReportContext& m_ctx;
     DrawingAheadProgress& m_progress;
     std::optional<DiagramPageWriter> m_writer;
