@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <thread>
 
 #include "common/Progress.h"
 #include "reports/ReportError.h"
@@ -81,17 +80,25 @@ void BackgroundJobs::RunNext(bool behind) {
     }
     Run(job);
     job = nullptr;   // what it held goes before the next job is let in
-    ++m_ran;
-    --m_inFlight;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_ran;
+        --m_inFlight;
+    }
+    m_done.notify_all();
 }
 
 void BackgroundJobs::Start(QThreadPool& pool, bool behind) {
     pool.start([this, behind] { RunNext(behind); });
 }
 
+bool BackgroundJobs::InFlightWithin(std::size_t jobs, std::chrono::milliseconds wait) {
+    std::unique_lock lock(m_mutex);
+    return m_done.wait_for(lock, wait, [&] { return m_inFlight <= jobs; });
+}
+
 void BackgroundJobs::WaitForInFlight(std::size_t jobs) {
-    const auto few = [&] { return m_inFlight <= jobs; };
-    while (!AwaitCheaply(few, std::chrono::milliseconds(40)))
+    while (!InFlightWithin(jobs, std::chrono::milliseconds(40)))
         if (m_stepping) m_stepping->StartStep("");
 }
 
@@ -99,7 +106,10 @@ void BackgroundJobs::Submit(std::function<void()> job) {
     RaiseFailure();
     if (!m_pool) {
         Run(job);
-        ++m_ran;
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_ran;
+        }
         RaiseFailure();
         return;
     }
@@ -140,7 +150,7 @@ void BackgroundJobs::Finish() {
 }
 
 bool BackgroundJobs::FinishWithin(std::chrono::milliseconds wait) {
-    if (!AwaitCheaply([this] { return m_inFlight == 0; }, wait)) return false;
+    if (!InFlightWithin(0, wait)) return false;
     RaiseFailure();
     return true;
 }
@@ -155,15 +165,6 @@ void BackgroundJobs::Abandon() {
     std::lock_guard lock(m_mutex);
     m_failure.reset();
     m_failed = false;
-}
-
-bool AwaitCheaply(const std::function<bool()>& done, std::chrono::milliseconds wait) {
-    const auto until = std::chrono::steady_clock::now() + wait;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 bool AwaitShown(common::IProgress& progress, const std::string& caption,
@@ -196,6 +197,9 @@ bool AwaitShare(common::IProgress& progress, const std::string& caption,
     return true;
 }
 
-std::size_t BackgroundJobs::Ran() const { return m_ran; }
+std::size_t BackgroundJobs::Ran() const {
+    std::lock_guard lock(m_mutex);
+    return m_ran;
+}
 
 }  // namespace mdlReports

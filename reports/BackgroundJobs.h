@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -35,9 +36,7 @@ public:
     };
 
     // threads: 0 takes the machine's cores; 1 runs every job at once on the
-    // calling thread. The calling thread never waits on a lock the jobs'
-    // threads hold: a busy machine may leave one of those without the
-    // processor for a while.
+    // calling thread.
     explicit BackgroundJobs(int threads = 0, Share share = Share::Paced);
     // Drops the jobs not yet begun and waits for those under way.
     ~BackgroundJobs();
@@ -76,6 +75,9 @@ private:
     void RunNext(bool behind);
     void Start(QThreadPool& pool, bool behind);
     void RaiseFailure();
+    // Whether no more than jobs are in flight, waiting at most for the time
+    // given; woken as each job ends.
+    bool InFlightWithin(std::size_t jobs, std::chrono::milliseconds wait);
     // Waits until no more than jobs are in flight, stepping when asked to.
     void WaitForInFlight(std::size_t jobs);
 
@@ -84,18 +86,14 @@ private:
     std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
     common::IProgress* m_stepping = nullptr;
-    std::mutex m_mutex;                          // the queue, the failure and m_hurried
+    mutable std::mutex m_mutex;
+    std::condition_variable m_done;
     std::deque<std::function<void()>> m_queue;   // submitted, not yet begun
-    std::atomic<std::size_t> m_inFlight{0};      // submitted and not yet done
-    std::atomic<std::size_t> m_ran{0};
-    std::atomic<bool> m_failed{false};
+    std::size_t m_inFlight = 0;                  // submitted and not yet done
+    std::size_t m_ran = 0;
+    std::atomic<bool> m_failed{false};           // m_failure is set
     std::optional<std::string> m_failure;
 };
-
-// Waits until done() says so, at most for the time given, looking every
-// few milliseconds: for the window's thread, which must not wait on a lock
-// another thread may hold while the machine keeps it from running.
-bool AwaitCheaply(const std::function<bool()>& done, std::chrono::milliseconds wait);
 
 // Waits until finished(wait) says the work is done, the window's events
 // running every few tens of milliseconds meanwhile: a progress step showing
