@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/Progress.h"
+#include "reports/BackgroundJobs.h"
 
 namespace mdlReports {
 
@@ -29,10 +30,22 @@ void Step(const char* step) {
     if (ReportStepHook hook = g_hook.load()) hook(step);
 }
 
+// How many files and folders RemoveTree deletes from path: path itself and
+// everything below it, no link followed.
+std::size_t CountTree(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(path, ec))) return 0;
+    std::size_t entries = 1;
+    for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec))
+        ++entries;
+    return entries;
+}
+
 // Deletes path with everything below it, read-only files and folders too;
 // a link is removed, never followed. Gives up on what cannot be deleted and
 // stops early when stop is set (the rest waits for the next sweep).
-void RemoveTree(const fs::path& path, const std::atomic<bool>& stop) {
+void RemoveTree(const fs::path& path, const std::atomic<bool>& stop, std::atomic<std::size_t>& removed) {
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(path, ec);
     if (ec || !fs::exists(status)) return;
@@ -46,10 +59,12 @@ void RemoveTree(const fs::path& path, const std::atomic<bool>& stop) {
             entries.push_back(it->path());
         for (const fs::path& entry : entries) {
             if (stop) return;
-            RemoveTree(entry, stop);
+            RemoveTree(entry, stop, removed);
         }
     }
     if (fs::remove(path, ec)) Step(kStepRemoving);
+    // What could not be deleted counts too: the share is of the work done.
+    ++removed;
 }
 
 // The one thread that deletes what was set aside, in the order handed in.
@@ -74,6 +89,12 @@ public:
         return m_idle.wait_for(lock, timeout, [this] { return m_known.empty(); });
     }
 
+    // The part deleted of what was handed in since the thread was last idle.
+    double Share() const {
+        const std::size_t total = m_total;
+        return total == 0 ? 0.0 : static_cast<double>(m_removed) / static_cast<double>(total);
+    }
+
     // At the end of the process the rest is left for the next sweep.
     ~Remover() {
         {
@@ -92,13 +113,23 @@ private:
         for (;;) {
             m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
             if (m_stop) return;
+            // Everything handed in is counted before anything is deleted, so
+            // the share of it done only grows.
+            std::deque<fs::path> uncounted(m_queue.begin() + static_cast<std::ptrdiff_t>(m_counted), m_queue.end());
+            m_counted = m_queue.size();
             const fs::path folder = m_queue.front();
             lock.unlock();
-            RemoveTree(folder, m_stop);
+            for (const fs::path& more : uncounted) m_total += CountTree(more);
+            RemoveTree(folder, m_stop, m_removed);
             lock.lock();
             m_queue.pop_front();
+            --m_counted;
             m_known.erase(folder);
-            if (m_known.empty()) m_idle.notify_all();
+            if (m_known.empty()) {
+                m_total = 0;
+                m_removed = 0;
+                m_idle.notify_all();
+            }
         }
     }
 
@@ -106,6 +137,9 @@ private:
     std::condition_variable m_work, m_idle;
     std::deque<fs::path> m_queue;
     std::set<fs::path> m_known;   // queued or being deleted
+    std::size_t m_counted = 0;    // of the queue, those counted into m_total
+    std::atomic<std::size_t> m_total{0};     // files and folders handed in
+    std::atomic<std::size_t> m_removed{0};   // of them, done
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -135,7 +169,8 @@ bool SetAside(const ReportPaths& paths, const fs::path& folder) {
         if (errno != EEXIST && errno != ENOTEMPTY) break;
     }
     const std::atomic<bool> never{false};
-    RemoveTree(folder, never);
+    std::atomic<std::size_t> removed{0};
+    RemoveTree(folder, never, removed);
     return !fs::exists(fs::symlink_status(folder, ec));
 }
 
@@ -156,13 +191,9 @@ bool WaitForRemovals(common::IProgress& progress) {
     Remover& remover = Remover::Instance();
     if (remover.WaitIdle(0ms)) return true;
     if (progress.Cancelled()) return false;
-    common::ProgressScope level(progress, "Removing the earlier reports", 1, true);
-    while (!remover.WaitIdle(40ms)) {
-        progress.StartStep("");
-        if (progress.Cancelled()) return false;
-    }
-    progress.FinishStep(1);
-    return true;
+    return AwaitShare(
+        progress, kRemovingEarlierReports, [&remover](std::chrono::milliseconds wait) { return remover.WaitIdle(wait); },
+        [&remover] { return remover.Share(); });
 }
 
 void SetReportStepHook(ReportStepHook hook) { g_hook = hook; }

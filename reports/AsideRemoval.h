@@ -34,10 +34,13 @@ void RemoveSetAside(const ReportPaths& paths);
 void Discard(const ReportPaths& paths, const std::filesystem::path& folder);
 
 // Waits until the removing thread has nothing left, under a progress level
-// of its own when there is anything to wait for, so the window repaints and
-// Cancel can be pressed. A cancel (also one made before the call) stops the
-// wait, not the removal: false then, and the rest goes on in the background.
+// of its own when there is anything to wait for, captioned
+// kRemovingEarlierReports, so the window repaints and Cancel can be pressed;
+// the bar follows the files and folders deleted. A cancel (also one made
+// before the call) stops the wait, not the removal: false then, and the
+// rest goes on in the background.
 bool WaitForRemovals(common::IProgress& progress);
+inline constexpr const char* kRemovingEarlierReports = "Removing the earlier reports";
 
 // Named point for the crash tests: called on the removing thread after
 // each file or folder it deleted.

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
+#include "common/Progress.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -32,86 +34,172 @@ void YieldToOtherThreads() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
 }
 
+std::unique_ptr<QThreadPool> MakePool(int threads) {
+    auto pool = std::make_unique<QThreadPool>();
+    pool->setMaxThreadCount(threads);
+    return pool;
+}
+
 }  // namespace
 
 BackgroundJobs::BackgroundJobs(int threads, Share share) : m_share(share) {
     m_threads = threads > 0 ? threads : std::max(1, QThread::idealThreadCount());
-    if (m_threads > 1) {
-        m_pool = std::make_unique<QThreadPool>();
-        m_pool->setMaxThreadCount(m_threads);
-    }
+    if (m_threads > 1) m_pool = MakePool(m_threads);
 }
 
 BackgroundJobs::~BackgroundJobs() {
+    m_stepping = nullptr;
     Abandon();
-    m_pool.reset();   // joins the threads
+    // Joins the threads.
+    m_hurried.reset();
+    m_pool.reset();
 }
 
 void BackgroundJobs::Run(const std::function<void()>& job) {
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_abandon) return;
-    }
     try {
         job();
     } catch (const std::exception& e) {
         std::lock_guard lock(m_mutex);
         if (!m_failure) m_failure = e.what();
+        m_failed = true;
     }
+}
+
+// Each submitted job starts one of these on a pool; it takes the oldest
+// job waiting, if there still is one for its kind of thread.
+void BackgroundJobs::RunNext(bool behind) {
+    if (behind) YieldToOtherThreads();
+    std::function<void()> job;
+    {
+        std::lock_guard lock(m_mutex);
+        // Once hurried, the jobs are left to the threads of normal priority,
+        // which were started one for each.
+        if (m_queue.empty() || (behind && m_hurried)) return;
+        job = std::move(m_queue.front());
+        m_queue.pop_front();
+    }
+    Run(job);
+    job = nullptr;   // what it held goes before the next job is let in
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_ran;
+        --m_inFlight;
+    }
+    m_done.notify_all();
+}
+
+void BackgroundJobs::Start(QThreadPool& pool, bool behind) {
+    pool.start([this, behind] { RunNext(behind); });
+}
+
+bool BackgroundJobs::InFlightWithin(std::size_t jobs, std::chrono::milliseconds wait) {
+    std::unique_lock lock(m_mutex);
+    return m_done.wait_for(lock, wait, [&] { return m_inFlight <= jobs; });
+}
+
+void BackgroundJobs::WaitForInFlight(std::size_t jobs) {
+    while (!InFlightWithin(jobs, std::chrono::milliseconds(40)))
+        if (m_stepping) m_stepping->StartStep("");
 }
 
 void BackgroundJobs::Submit(std::function<void()> job) {
     RaiseFailure();
     if (!m_pool) {
         Run(job);
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_ran;
+        }
         RaiseFailure();
         return;
     }
+    if (m_share == Share::Paced) WaitForInFlight(kQueuedPerThread * static_cast<std::size_t>(m_threads) - 1);
+    QThreadPool* pool = nullptr;
     {
-        std::unique_lock lock(m_mutex);
-        if (m_share == Share::Paced)
-            m_done.wait(lock,
-                        [this] { return m_inFlight < kQueuedPerThread * static_cast<std::size_t>(m_threads); });
-        ++m_inFlight;
-    }
-    m_pool->start([this, job = std::move(job)]() mutable {
-        if (m_share == Share::Behind) YieldToOtherThreads();
-        Run(job);
-        job = nullptr;   // what it held goes before the next job is let in
         std::lock_guard lock(m_mutex);
-        --m_inFlight;
-        m_done.notify_all();
-    });
+        m_queue.push_back(std::move(job));
+        ++m_inFlight;
+        pool = m_hurried ? m_hurried.get() : m_pool.get();
+    }
+    Start(*pool, pool == m_pool.get() && m_share == Share::Behind);
+}
+
+void BackgroundJobs::Hurry() {
+    if (!m_pool || m_share != Share::Behind) return;
+    std::size_t waiting = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_hurried) return;
+        m_hurried = MakePool(m_threads);
+        waiting = m_queue.size();
+    }
+    // The threads of lower priority finish the jobs they have begun and
+    // take no more.
+    for (std::size_t i = 0; i < waiting; ++i) Start(*m_hurried, false);
 }
 
 void BackgroundJobs::RaiseFailure() {
+    if (!m_failed) return;
     std::lock_guard lock(m_mutex);
     if (m_failure) throw ReportError(*m_failure);
 }
 
 void BackgroundJobs::Finish() {
-    {
-        std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_inFlight == 0; });
-    }
+    WaitForInFlight(0);
     RaiseFailure();
 }
 
 bool BackgroundJobs::FinishWithin(std::chrono::milliseconds wait) {
-    {
-        std::unique_lock lock(m_mutex);
-        if (!m_done.wait_for(lock, wait, [this] { return m_inFlight == 0; })) return false;
-    }
+    if (!InFlightWithin(0, wait)) return false;
     RaiseFailure();
     return true;
 }
 
 void BackgroundJobs::Abandon() {
-    std::unique_lock lock(m_mutex);
-    m_abandon = true;
-    m_done.wait(lock, [this] { return m_inFlight == 0; });
-    m_abandon = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_inFlight -= m_queue.size();
+        m_queue.clear();
+    }
+    WaitForInFlight(0);
+    std::lock_guard lock(m_mutex);
     m_failure.reset();
+    m_failed = false;
+}
+
+bool AwaitShown(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<void()>& moved) {
+    // The caption goes up at once: the wait may be long.
+    progress.StartStep(caption);
+    for (;;) {
+        if (moved) moved();
+        if (progress.Cancelled()) return false;
+        if (finished(std::chrono::milliseconds(40))) break;
+        progress.StartStep("");
+    }
+    if (moved) moved();
+    return true;
+}
+
+bool AwaitShare(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<double()>& share) {
+    constexpr long kSteps = 100;
+    common::ProgressScope level(progress, caption, kSteps, true);
+    long shown = 0;
+    const auto showUpTo = [&](double part) {
+        for (const long due = std::lround(std::clamp(part, 0.0, 1.0) * kSteps); shown < due; ++shown)
+            progress.FinishStep(1);
+    };
+    if (!AwaitShown(progress, caption, finished, [&] { showUpTo(share()); })) return false;
+    showUpTo(1.0);
+    return true;
+}
+
+std::size_t BackgroundJobs::Ran() const {
+    std::lock_guard lock(m_mutex);
+    return m_ran;
 }
 
 }  // namespace mdlReports

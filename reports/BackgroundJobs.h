@@ -2,11 +2,14 @@
 // Work a page writer hands to other threads: writing files, and painting
 // and encoding images, which wait on the disk or the processor while the
 // calling thread goes on with the database and the next page. Jobs may run
-// in any order; each must touch only what it was given.
+// in any order; each must touch only what it was given. They are begun in
+// the order they came.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +17,8 @@
 #include <string>
 
 class QThreadPool;
+
+namespace common { class IProgress; }
 
 namespace mdlReports {
 
@@ -38,11 +43,20 @@ public:
     BackgroundJobs(const BackgroundJobs&) = delete;
     BackgroundJobs& operator=(const BackgroundJobs&) = delete;
 
+    // For jobs submitted from the window's thread: while Submit, Finish or
+    // Abandon wait, the window's events run on empty progress steps, every
+    // few tens of milliseconds. Not from the destructor.
+    void StepWhileWaiting(common::IProgress& progress) { m_stepping = &progress; }
+
     // Runs the job, on another thread when there are several. A job that
     // throws is a failure: the first one is raised as ReportError by the
     // next Submit or by Finish. When paced, waits while a few jobs per
     // thread are queued, so that what the queued jobs hold stays small.
     void Submit(std::function<void()> job);
+    // Jobs behind the caller are now awaited: the rest, and those submitted
+    // later, are run by threads of normal priority, so that a busy machine
+    // does not leave them only its spare time. Nothing for paced jobs.
+    void Hurry();
     // Waits until every job has run; raises the first failure.
     void Finish();
     // Waits at most for the time given; true when every job has run, then
@@ -53,19 +67,46 @@ public:
     void Abandon();
 
     int Threads() const { return m_threads; }
+    // How many jobs have run so far, failed ones included.
+    std::size_t Ran() const;
 
 private:
     void Run(const std::function<void()>& job);
+    void RunNext(bool behind);
+    void Start(QThreadPool& pool, bool behind);
     void RaiseFailure();
+    // Whether no more than jobs are in flight, waiting at most for the time
+    // given; woken as each job ends.
+    bool InFlightWithin(std::size_t jobs, std::chrono::milliseconds wait);
+    // Waits until no more than jobs are in flight, stepping when asked to.
+    void WaitForInFlight(std::size_t jobs);
 
     int m_threads = 1;
     Share m_share = Share::Paced;
     std::unique_ptr<QThreadPool> m_pool;
-    std::mutex m_mutex;
+    std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
+    common::IProgress* m_stepping = nullptr;
+    mutable std::mutex m_mutex;
     std::condition_variable m_done;
-    std::size_t m_inFlight = 0;   // submitted and not yet done
-    bool m_abandon = false;       // jobs not yet begun are skipped
+    std::deque<std::function<void()>> m_queue;   // submitted, not yet begun
+    std::size_t m_inFlight = 0;                  // submitted and not yet done
+    std::size_t m_ran = 0;
+    std::atomic<bool> m_failed{false};           // m_failure is set
     std::optional<std::string> m_failure;
 };
+
+// Waits until finished(wait) says the work is done, the window's events
+// running every few tens of milliseconds meanwhile: a progress step showing
+// caption first, then empty ones, after each of which moved() may advance
+// the bar. False as soon as the analyst cancels, also before the work is
+// done or looked at (the work itself goes on: stopping it is the caller's).
+bool AwaitShown(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<void()>& moved = {});
+// The same under a progress level of its own whose bar follows share(),
+// the part of the work done, from 0 to 1.
+bool AwaitShare(common::IProgress& progress, const std::string& caption,
+                const std::function<bool(std::chrono::milliseconds wait)>& finished,
+                const std::function<double()>& share);
 
 }  // namespace mdlReports

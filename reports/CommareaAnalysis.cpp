@@ -99,6 +99,8 @@ void WritePage(const AnalysisRun& run) {
         "SELECT E.ID, E.Name, R.Caption, R.size FROM Commarea R "
         "INNER JOIN (SELECT ID, MIN(Name) AS Name FROM Ents GROUP BY ID) E ON R.ID = E.ID "
         "WHERE R.RemedyType = 'C' ORDER BY E.Name COLLATE NOCASE, E.ID COLLATE NOCASE, R.rowid");
+    // Tens of thousands of rows, sorted first: the window's events run meanwhile.
+    const platform::db::ProgressPump pump(run.db, run.progress);
     std::string id, name, captions, sizes;
     bool open = false;
     auto flush = [&] {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -205,6 +206,9 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
     if (progress.Cancelled()) return stop();
 
     progress.StartStep("Tracing CRUD operations");
+    // The statements up to the pair loop read and write every access of the
+    // workspace: the window's events run meanwhile.
+    std::optional<platform::db::ProgressPump> pump(std::in_place, db, progress);
     db.Execute("DELETE FROM ProgCRUD");
     std::string trace =
         "INSERT INTO ProgCRUD (ProgSID, CRUDID, Immediate, Degree) SELECT DISTINCT E.SerialID, C.SerialID, E.Id, 0 "
@@ -240,6 +244,7 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
     ReadNames(db, links, named);
     CrudComparisonWriter file(CrudComparisonPath(workspaceFolder));
     PairRows rows(db);
+    pump.reset();
 
     // The pair loop: a caption counting down the pairs left, one progress
     // step per tenth of the pairs (halves rounded to even: none for five

@@ -23,6 +23,7 @@
 #include "reports/CrudAnalysis.h"
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
+#include "reports/ListPage.h"
 #include "reports/PageDocument.h"
 #include "reports/PageFixUps.h"
 #include "platform/xml/HtmlMarkup.h"
@@ -100,6 +101,7 @@ public:
     bool Make(ReportContext& ctx, const std::vector<CrudComparisonRow>& pairs) {
         Globals::CrudSignatureReader signatures(ctx.db);
         BackgroundJobs layout;   // after the engines: it ends first
+        layout.StepWhileWaiting(ctx.progress);
         const auto make = [&](const std::string& name, const std::string& id) {
             // Ids compare as the database compares them; a program keeps
             // the name its first pair gives it.
@@ -230,9 +232,7 @@ private:
 
 // The comparison pages of a step: the template read and checked once, the
 // client information read once, and each page made and written on another
-// thread (the pages are many, and each replaces its file safely), by the
-// step's own threads or, when the run gives them, by threads that go on
-// after the step.
+// thread (the pages are many, and each replaces its file safely).
 class ComparePages {
 public:
     explicit ComparePages(ReportContext& ctx) {
@@ -242,13 +242,12 @@ public:
         LoadPage(source, PageSource::Template, ctx.prompt);
         m_text = std::make_shared<const ComparePageText>(TemplateFixUps(ReadTemplate(source)), source,
                                                          GetClientName(ctx.db), GetApplicationName(ctx.db));
-        m_jobs = ctx.pagesBehind ? ctx.pagesBehind : &m_own.emplace();
+        m_jobs.StepWhileWaiting(ctx.progress);
     }
 
     void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,
                const fs::path& file) {
-        // Jobs may outlive this object: each holds what it reads.
-        m_jobs->Submit([text = m_text, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
+        m_jobs.Submit([text = m_text, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
             try {
                 common::ReplaceFileContents(file, text->Page(name1, name2, *table1, *table2));
             } catch (const std::exception& e) {
@@ -256,11 +255,9 @@ public:
             }
         });
     }
-    // Waits for the pages when the step's own threads write them.
-    void Finish() {
-        if (m_own) m_own->Finish();
-    }
-    void Abandon() { m_jobs->Abandon(); }
+    bool FinishWithin(std::chrono::milliseconds wait) { return m_jobs.FinishWithin(wait); }
+    std::size_t Written() const { return m_jobs.Ran(); }
+    void Abandon() { m_jobs.Abandon(); }
 
 private:
     static std::string ReadTemplate(const fs::path& file) {
@@ -272,8 +269,14 @@ private:
     }
 
     std::shared_ptr<const ComparePageText> m_text;
-    std::optional<BackgroundJobs> m_own;
-    BackgroundJobs* m_jobs = nullptr;
+    BackgroundJobs m_jobs;
+};
+
+// The overlap page as the engine lays it out, with the client information,
+// and its data rows in list order.
+struct OverlapPage {
+    Document page;
+    std::vector<Node> rows;
 };
 
 }  // namespace
@@ -293,32 +296,47 @@ Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const 
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     const CrudAnalysisResult analysis = GetCRUDReport(ctx.db, ctx.workspaceFolder, ctx.progress, restrict);
     if (analysis.cancelled) return "0";
-    // Without a written file the analysis found no sharing pair (and has
-    // removed any file an earlier run left): the list is empty.
     // With tens of thousands of pairs each piece of the overlap page takes
-    // a while: the window repaints meanwhile, or between them.
-    const auto repaint = [&ctx] { ctx.progress.StartStep(""); };
+    // a while: it is made on other threads while the window shows what is
+    // awaited, and repaints.
     std::vector<CrudComparisonRow> pairs;
-    common::WhileStepping(ctx.progress, [&] {
-        if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
-    });
-    // The overlap list is laid out and written on a thread of its own while
-    // this one makes the comparison pages; the run's engine is that
-    // thread's until it is done.
+    {
+        // Without a written file the analysis found no sharing pair (and has
+        // removed any file an earlier run left): the list is empty.
+        common::ProgressScope reading(ctx.progress, kReadingPairs, 1, true);
+        common::WhileStepping(ctx.progress, [&] {
+            if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
+        });
+        ctx.progress.FinishStep(1);
+    }
+    // Cancelled before anything was made: no page, as in the analysis.
+    if (ctx.progress.Cancelled()) return "0";
+
+    // The overlap list is laid out, written and read back on a thread of its
+    // own while this one makes the comparison pages, by an engine of its
+    // own, which takes its rows with it when it ends there.
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
-    std::future<void> listing = std::async(std::launch::async, [&] {
+    const std::string client = GetClientName(ctx.db);
+    const std::string application = GetApplicationName(ctx.db);
+    HeldPrompt held;
+    std::future<OverlapPage> listing = std::async(std::launch::async, [&] {
         ReportList list;
         list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
         for (const CrudComparisonRow& pair : pairs)
             list.rows.push_back({pair.program1, pair.similarity, pair.program2, pair.cap});
-        ctx.builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
-        ctx.builder.WritePage(overlapPath);
+        ReportBuilder builder;
+        builder.PageFromList(list, "CRUD Overlap", ctx.paths.g_TemplateLevel11);
+        OverlapPage made{FinishedListPage(builder, overlapPath, client, application, held), {}};
+        made.rows = DataRows(made.page, overlapPath);
+        return made;
     });
 
+    // Two steps per pair for its tables, one for its page written, and two
+    // for the overlap page, laid out and saved.
+    common::ProgressScope level(ctx.progress, "", static_cast<long>(3 * pairs.size() + 2), true);
     bool cancelled = false;
     std::vector<std::string> links;   // per row, its comparison page
     {
-        common::ProgressScope level(ctx.progress, "", static_cast<long>(2 * pairs.size()), true);
         std::error_code ec;
         fs::create_directories(ctx.paths.g_CrudSignaturesFolder, ec);
         if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
@@ -326,12 +344,14 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         ProgramTables tables;
         cancelled = !tables.Make(ctx, pairs);
         std::optional<ComparePages> pages;   // made for the first pair
+        std::size_t shown = 0;               // of the pages written
+        const auto advance = [&] {
+            for (const std::size_t written = pages ? pages->Written() : 0; shown < written; ++shown)
+                ctx.progress.FinishStep(1);
+        };
         std::unordered_set<std::string> used;
         for (const CrudComparisonRow& pair : pairs) {
-            if (cancelled) {
-                Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
-                break;
-            }
+            if (cancelled) break;
             SharedTable table1 = tables.Table(ctx, pair.program1, pair.p1Id);
             SharedTable table2 = tables.Table(ctx, pair.program2, pair.p2Id);
             const fs::path file =
@@ -339,32 +359,51 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             if (!pages) pages.emplace(ctx);
             pages->Write(pair.program1, pair.program2, std::move(table1), std::move(table2), file);
             links.push_back(GetCRUDSignatureLink(ctx.paths, file));
-            if (ctx.progress.Cancelled()) {
-                pages->Abandon();
-                Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
-                cancelled = true;
-                break;
-            }
+            advance();
+            cancelled = ctx.progress.Cancelled();
         }
-        if (pages && !cancelled) pages->Finish();
+        // The step ends with its last page written, so that a cancel in a
+        // later step finds every page its links lead to.
+        if (pages && !cancelled)
+            cancelled = !AwaitShown(
+                ctx.progress, kWritingComparisons, [&](auto wait) { return pages->FinishWithin(wait); }, advance);
+        if (cancelled) {
+            if (pages) pages->Abandon();
+            Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
+        }
     }
-    common::AwaitStepping(ctx.progress, listing);
-    Document overlap = LoadPage(overlapPath, PageSource::GeneratedPage, ctx.prompt);
-    FillClientInfo(overlap, ctx.db);
-    const std::vector<Node> rows = DataRows(overlap, overlapPath);
-    repaint();
-    if (rows.size() != pairs.size()) throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
+    // Past the pairs the page is finished whatever comes, with the links of
+    // the pages made or none: a cancel now is for the run to see next.
+    OverlapPage overlap;
+    try {
+        ctx.progress.StartStep(kWritingOverlap);
+        overlap = common::AwaitStepping(ctx.progress, listing);
+    } catch (const IllFormedPage&) {
+        held.AskThrough(ctx.prompt);
+        throw;
+    }
+    ctx.progress.FinishStep(1);
+    if (overlap.rows.size() != pairs.size())
+        throw ReportError("\"" + overlapPath.string() + "\" does not list every pair");
     // After a cancel the comparison pages are gone: no link would lead anywhere.
     if (!cancelled) {
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const std::vector<Node> cells = rows[i].ChildElements();
+        for (size_t i = 0; i < overlap.rows.size(); ++i) {
+            const std::vector<Node> cells = overlap.rows[i].ChildElements();
             if (cells.size() < 3) throw ReportError("\"" + overlapPath.string() + "\" has a row without both programs");
-            LinkCell(overlap, cells[0], links[i]);
-            LinkCell(overlap, cells[2], links[i]);
-            repaint();
+            LinkCell(overlap.page, cells[0], links[i]);
+            LinkCell(overlap.page, cells[2], links[i]);
+            ctx.progress.StartStep("");
         }
     }
-    common::WhileStepping(ctx.progress, [&] { SavePage(overlap, overlapPath); });
+    // The page and the lists are let go there too: freeing a hundred
+    // thousand rows takes a while.
+    common::WhileStepping(ctx.progress, [&] {
+        SavePage(overlap.page, overlapPath);
+        overlap = {};
+        std::vector<CrudComparisonRow>().swap(pairs);
+        std::vector<std::string>().swap(links);
+    });
+    ctx.progress.FinishStep(1);
     return cancelled ? "0" : "-1";
 }
 

@@ -34,11 +34,19 @@ std::string GetCRUDSignatureLink(const ReportPaths& paths, const std::filesystem
 platform::xml::Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id);
 
 // The step "CRUD Overlap": the analysis (restrict as the Options give it),
-// the overlap page and every comparison page, under a progress level of two
-// steps per pair. A cancel, in the analysis or after a pair, gives "0": the
-// signatures folder is removed, and the overlap page, when already made, is
-// written without links. "-1" when done; with ctx.pagesBehind set, the
-// comparison pages may then still be being written there.
+// the overlap page and every comparison page, under a progress level of
+// two steps per pair for the tables, one per page written and two for the
+// overlap page. A cancel in the analysis, or while the pairs are read,
+// gives "0" and no page; one after a pair or while the last pages are
+// written gives "0" too: the signatures folder is removed, and the overlap
+// page is written without links. "-1" when done: every page is written.
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict);
+
+// The captions of the step's waits: its own progress level while the pairs
+// are read, then steps while the last comparison pages are written and
+// while the overlap page is made.
+inline constexpr const char* kReadingPairs = "Reading the similar programs";
+inline constexpr const char* kWritingComparisons = "Writing the CRUD comparison pages";
+inline constexpr const char* kWritingOverlap = "Writing the CRUD overlap page";
 
 }  // namespace mdlReports

@@ -1,5 +1,6 @@
 #include "reports/DiagramPages.h"
 
+#include <algorithm>
 #include <exception>
 #include <future>
 #include <optional>
@@ -81,6 +82,7 @@ struct DiagramPageWriter::Job {
 
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads, BackgroundJobs::Share share)
     : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads, share) {
+    m_jobs.StepWhileWaiting(ctx.progress);
     // Neighbouring programs share most of their diagrams: each entity's
     // callers, callees and screens are read once for all the pages.
     m_source->KeepAnswers();
@@ -227,34 +229,45 @@ void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::s
 
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads) {
     DiagramPageWriter writer(ctx, threads);
-    if (!GenerateDiagramPages(ctx, list, writer)) return false;
-    writer.Finish();
-    return true;
+    return GenerateDiagramPages(ctx, list, writer);
 }
 
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPageWriter& writer) {
-    // One read transaction for the whole step: SQLite then locks and checks
-    // the file once, not around each of the walks' many statements.
-    platform::db::Transaction reading(ctx.db);
+    // The step's pages are awaited from now on, also those drawn ahead.
+    writer.Hurry();
     // Two list entries per program in the run's reckoning: a tenth of them,
     // to the nearest whole number (the count is even, so there is no tie).
+    // The bar follows the pages written, so it goes on moving while the
+    // last ones are.
     const std::size_t every = (2 * list.size() + 5) / 10;
-    std::size_t counter = 0;
-    for (const DiagramListEntry& program : list) {
-        ctx.progress.StartStep("Diagram for " + program.name);
-        writer.GenerateDiagramPage(program.id, program.name);
-        if (++counter == every) {
+    std::size_t advanced = 0;
+    const auto advance = [&] {
+        if (every == 0) return;
+        for (const std::size_t due = std::min(writer.Written(), list.size()) / every; advanced < due; ++advanced)
             ctx.progress.FinishStep(1);
-            counter = 0;
+    };
+    const auto cancelled = [&] {
+        writer.Abandon();
+        Discard(ctx.paths, ctx.paths.g_DiagramsFolder);
+        return false;
+    };
+    {
+        // One read transaction for the walks: SQLite then locks and checks
+        // the file once, not around each of their many statements.
+        platform::db::Transaction reading(ctx.db);
+        for (const DiagramListEntry& program : list) {
+            ctx.progress.StartStep("Diagram for " + program.name);
+            writer.GenerateDiagramPage(program.id, program.name);
+            advance();
+            if (ctx.progress.Cancelled()) return cancelled();
         }
-        if (ctx.progress.Cancelled()) {
-            writer.Abandon();
-            Discard(ctx.paths, ctx.paths.g_DiagramsFolder);
-            return false;
-        }
+        writer.EndDrawing();
+        reading.Commit();
     }
-    writer.EndDrawing();
-    reading.Commit();
+    // Pages that stay behind the step would be lost to a cancel in a later
+    // one: the step ends with the last page written.
+    if (!AwaitShown(ctx.progress, kWritingDiagrams, [&](auto wait) { return writer.FinishWithin(wait); }, advance))
+        return cancelled();
     return true;
 }
 

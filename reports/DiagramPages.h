@@ -87,6 +87,10 @@ public:
     void Finish();
     // Finish, waiting at most for the time given; true when it finished.
     bool FinishWithin(std::chrono::milliseconds wait) { return m_jobs.FinishWithin(wait); }
+    // The pages are now awaited: see BackgroundJobs::Hurry.
+    void Hurry() { m_jobs.Hurry(); }
+    // How many pages have been written (or failed) so far.
+    std::size_t Written() const { return m_jobs.Ran(); }
     // Drops the pages not yet begun and waits for those under way; what
     // failed is forgotten. Nothing is written after it returns.
     void Abandon();
@@ -118,14 +122,17 @@ void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::s
 
 // The diagram step of a report run: one page per program of the list, in
 // order, each announced as "Diagram for <name>", the progress advanced by
-// one after every tenth of the list (not at all for fewer than three
-// programs). After each program a cancel is looked for: then the images
-// under way are awaited, the diagrams folder is deleted with everything in
-// it, and the result is false. True when every page and image is written.
+// one after every tenth of the list is written (not at all for fewer than
+// three programs). The pages the threads are still writing after the last
+// program are awaited under the caption kWritingDiagrams, the window's
+// events running. After each program, and while waiting, a cancel is looked
+// for: then the images under way are awaited, the diagrams folder is
+// deleted with everything in it, and the result is false. True when every
+// page and image is written.
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, int threads = 0);
-// The same step with the writer's threads still writing when it returns
-// true: the caller goes on and awaits them with writer.Finish(). After a
-// cancel the folder is deleted as above.
+// The same step through a writer that may hold pages drawn ahead.
 bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPageWriter& writer);
+
+inline constexpr const char* kWritingDiagrams = "Writing the diagram pages";
 
 }  // namespace mdlReports

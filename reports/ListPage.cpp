@@ -1,10 +1,14 @@
 #include "reports/ListPage.h"
 
+#include <utility>
+
 #include "common/AsciiCase.h"
 #include "common/Progress.h"
 #include "common/WhileStepping.h"
 #include "platform/db/Database.h"
+#include "reports/ClientInfo.h"
 #include "reports/PageDocument.h"
+#include "reports/ReportError.h"
 
 namespace mdlReports {
 
@@ -71,14 +75,42 @@ void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
 
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    common::IProgress& progress, const std::filesystem::path& file) {
-    // A page of thousands of rows takes a while each way: the window
-    // repaints meanwhile.
-    common::WhileStepping(progress, [&] { builder.WritePage(file); });
+    // A page of thousands of rows takes a while each way, a second and more
+    // on a busy machine: the window repaints meanwhile.
+    const std::string client = GetClientName(db);
+    const std::string application = GetApplicationName(db);
+    HeldPrompt held;
     progress.StartStep("");
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
-    FillClientInfo(page, db);
+    try {
+        common::WhileStepping(progress, [&] {
+            SavePage(FinishedListPage(builder, file, client, application, held), file);
+        });
+    } catch (const IllFormedPage&) {
+        held.AskThrough(prompt);
+        throw;
+    }
     progress.StartStep("");
-    common::WhileStepping(progress, [&] { SavePage(page, file); });
+}
+
+common::Answer HeldPrompt::Ask(const std::string& text, const std::string& title, common::Buttons buttons,
+                               common::Icon icon) {
+    if (!m_question) m_question = Question{text, title, buttons, icon};
+    return common::Answer::OK;
+}
+
+void HeldPrompt::AskThrough(common::IPrompt& prompt) {
+    if (!m_question) return;
+    const Question question = *std::exchange(m_question, std::nullopt);
+    prompt.Ask(question.text, question.title, question.buttons, question.icon);
+}
+
+platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
+                                         const std::string& client, const std::string& application,
+                                         HeldPrompt& held) {
+    builder.WritePage(file);
+    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, held);
+    FillClientInfo(page, client, application);
+    return page;
 }
 
 }  // namespace mdlReports

@@ -10,8 +10,11 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <optional>
 #include <vector>
 
+#include "common/Prompt.h"
+#include "platform/xml/XmlDocument.h"
 #include "reports/ReportContext.h"
 
 namespace platform::db {
@@ -63,12 +66,39 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
 
 // Writes the finished engine page to file, reloads it with the
 // generated-page fix-ups, writes the client information and saves it over
-// itself. An ill-formed page has been shown to the analyst when
-// IllFormedPage is raised.
+// itself, all on another thread while the window's events run on
+// progress's empty steps. An ill-formed page has been shown to the analyst
+// when IllFormedPage is raised.
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
 // The same for a page made outside a report run (the COMMAREA and validation
-// analyses): the window's events run on progress's empty steps meanwhile.
+// analyses).
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    common::IProgress& progress, const std::filesystem::path& file);
+
+// Message 502 of a page read on another thread, kept for the window's
+// thread: it answers OK there and asks the question later through the
+// window's own prompt.
+class HeldPrompt : public common::IPrompt {
+public:
+    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
+                       common::Icon icon) override;
+    // Asks the question kept, if any.
+    void AskThrough(common::IPrompt& prompt);
+
+private:
+    struct Question {
+        std::string text, title;
+        common::Buttons buttons;
+        common::Icon icon;
+    };
+    std::optional<Question> m_question;
+};
+
+// The engine's finished page written to file and read back with the
+// generated-page fix-ups and the given client information, on any thread
+// (nothing of the database): an ill-formed page's message goes to held.
+platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
+                                         const std::string& client, const std::string& application,
+                                         HeldPrompt& held);
 
 }  // namespace mdlReports

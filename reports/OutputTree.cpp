@@ -1,13 +1,57 @@
 #include "reports/OutputTree.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <thread>
 
 #include "common/Progress.h"
 #include "reports/AsideRemoval.h"
+#include "reports/BackgroundJobs.h"
+#include "reports/ReportError.h"
 
 namespace mdlReports {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Bytes the system has yet to write to its disks: its dirty pages and
+// those under writeback. None when it does not say.
+std::optional<double> UnwrittenBytes() {
+    std::ifstream meminfo("/proc/meminfo");
+    double kilobytes = 0;
+    int found = 0;
+    for (std::string line; std::getline(meminfo, line);) {
+        for (const char* field : {"Dirty:", "Writeback:"}) {
+            if (line.rfind(field, 0) != 0) continue;
+            kilobytes += std::strtod(line.c_str() + std::strlen(field), nullptr);
+            ++found;
+        }
+    }
+    if (found != 2) return std::nullopt;
+    return kilobytes * 1024;
+}
+
+// What the syncing thread tells the waiting one.
+struct SyncState {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    int error = 0;
+};
+
+}  // namespace
 
 bool PrepareOutputTree(const ReportPaths& paths) {
     std::error_code ec;
@@ -34,6 +78,37 @@ bool RebuildOutputTree(const ReportPaths& paths) {
     common::NullProgress waiting;
     WaitForRemovals(waiting);
     return made;
+}
+
+bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress) {
+    auto state = std::make_shared<SyncState>();
+    // Left to itself after a cancel: it holds nothing but its own state.
+    std::thread([state, root = paths.g_ReportRoot] {
+        int error = 0;
+        const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 || ::syncfs(fd) != 0) error = errno;
+        if (fd >= 0) ::close(fd);
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        state->error = error;
+        state->done.notify_all();
+    }).detach();
+
+    const std::optional<double> before = UnwrittenBytes();
+    const bool synced = AwaitShare(
+        progress, kSyncingTree,
+        [&](std::chrono::milliseconds wait) {
+            std::unique_lock lock(state->mutex);
+            return state->done.wait_for(lock, wait, [&] { return state->finished; });
+        },
+        [&] {
+            const std::optional<double> now = UnwrittenBytes();
+            return before && now && *before > 0 ? 1.0 - *now / *before : 0.0;
+        });
+    if (!synced) return false;
+    if (state->error != 0)
+        throw ReportError("The reports cannot be written to the disk: " + std::string(std::strerror(state->error)));
+    return true;
 }
 
 }  // namespace mdlReports

@@ -3,6 +3,8 @@
 
 #include "reports/ReportPaths.h"
 
+namespace common { class IProgress; }
+
 namespace mdlReports {
 
 // Makes <workspace folder>/Output when it is missing, otherwise sets the
@@ -19,5 +21,15 @@ bool PrepareOutputTree(const ReportPaths& paths);
 // PrepareOutputTree, and the earlier tree deleted before it returns (for
 // callers without a window to keep responsive).
 bool RebuildOutputTree(const ReportPaths& paths);
+
+// Brings the report tree to the disk, so that its index may then say the
+// set is complete: the file system is synced on a thread of its own while
+// the window shows the wait, captioned kSyncingTree, its bar following the
+// pages the system has yet to write. A cancel ends the wait at once, not
+// the sync, which goes on by itself and only flushes: false then. Raises
+// ReportError when the sync fails.
+bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress);
+
+inline constexpr const char* kSyncingTree = "Writing the reports to the disk";
 
 }  // namespace mdlReports

@@ -19,8 +19,6 @@ namespace platform::db { class Database; }
 
 namespace mdlReports {
 
-class BackgroundJobs;
-
 struct ReportContext {
     platform::db::Database& db;
     // The repository: a screen's listing is found through its "Source", a
@@ -32,10 +30,6 @@ struct ReportContext {
     ReportBuilder& builder;
     common::IProgress& progress;
     common::IPrompt& prompt;
-    // Where the CRUD comparison pages go to be written after their step has
-    // returned, on the time the later steps leave; whoever set it awaits
-    // them. Null: the step writes every page before it returns.
-    BackgroundJobs* pagesBehind = nullptr;
 };
 
 }  // namespace mdlReports

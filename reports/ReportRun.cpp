@@ -1,6 +1,5 @@
 #include "reports/ReportRun.h"
 
-#include <chrono>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -88,89 +87,70 @@ private:
     DiagramPageWriter* m_writer = nullptr;
 };
 
-// The pages that are still written behind the steps after theirs, on the
-// processor time those leave: the diagrams and the CRUD comparison pages.
-// A run that ends by a cancel before they are all written ends as a cancel
-// inside their own step does: without their folder. A failure leaves what
-// was written.
-class PagesBehind {
+// The programs' diagrams, drawn ahead of their step in the pauses of the
+// steps before it, so that their painting starts with the run, on threads
+// that leave the run's own work first. The diagram step itself ends with
+// every page written, so a cancel in a later step keeps them all; one
+// before it takes away what was drawn ahead.
+class Diagrams {
 public:
-    PagesBehind(ReportContext& ctx, DrawingAheadProgress& progress, int threads)
-        : m_ctx(ctx),
-          m_progress(progress),
-          m_diagrams(ctx, threads, BackgroundJobs::Share::Behind),
-          m_comparisons(threads, BackgroundJobs::Share::Behind) {
-        m_ctx.pagesBehind = &m_comparisons;
+    Diagrams(ReportContext& ctx, DrawingAheadProgress& progress, int threads)
+        : m_ctx(ctx), m_progress(progress) {
+        m_writer.emplace(ctx, threads, BackgroundJobs::Share::Behind);
     }
-    ~PagesBehind() {
-        m_progress.DrawWith(nullptr);
-        m_ctx.pagesBehind = nullptr;
-        if (!m_cancelled) return;
-        m_diagrams.Abandon();
-        m_comparisons.Abandon();
+    ~Diagrams() { m_progress.DrawWith(nullptr); }
+    Diagrams(const Diagrams&) = delete;
+    Diagrams& operator=(const Diagrams&) = delete;
+
+    void DrawAhead() {
+        m_writer->DrawAhead(ProgramsWithDiagrams(m_ctx.db));
+        m_progress.DrawWith(&*m_writer);
+    }
+    // The run was cancelled before the diagram step: nothing drawn ahead
+    // is written any more, and the folder goes with what was, or stays
+    // as the tree was made, empty.
+    void CancelledBefore(bool removeFolder) {
+        const bool drewAhead = m_writer->DrewAhead();
+        Release();
         const fs::path& diagrams = m_ctx.paths.g_DiagramsFolder;
-        if (m_diagramsDrawn) {
+        if (removeFolder) {
             Discard(m_ctx.paths, diagrams);
-        } else if (m_diagrams.DrewAhead()) {
-            // Before their step the folder is as the tree was made: empty,
-            // unless a cancel has taken it already.
+        } else if (drewAhead) {
+            // Empty again, as the tree made it (if it could).
             std::error_code ec;
             const bool there = fs::exists(diagrams, ec);
             Discard(m_ctx.paths, diagrams);
             if (there) fs::create_directories(diagrams, ec);
         }
-        if (m_comparisonsMade) Discard(m_ctx.paths, m_ctx.paths.g_CrudSignaturesFolder);
     }
-    PagesBehind(const PagesBehind&) = delete;
-    PagesBehind& operator=(const PagesBehind&) = delete;
-
-    // The programs' diagrams are drawn ahead in the pauses of the steps
-    // until their own.
-    void DrawAhead() {
-        m_diagrams.DrawAhead(ProgramsWithDiagrams(m_ctx.db));
-        m_progress.DrawWith(&m_diagrams);
-    }
-    // The diagram step; false when the analyst cancelled inside it.
+    // The diagram step; false when the analyst cancelled inside it (then the
+    // folder is gone). The writer's threads end with it, and what they kept
+    // for their pictures with them.
     bool Draw(const DiagramList& programs) {
         m_progress.DrawWith(nullptr);
-        if (!GenerateDiagramPages(m_ctx, programs, m_diagrams)) return false;
-        m_diagramsDrawn = true;
-        return true;
-    }
-    // The CRUD step returned done: its comparison pages may be pending.
-    void ComparisonsMade() { m_comparisonsMade = true; }
-    // The run was cancelled: unless every page is written, the pages go.
-    void Cancelled() { m_cancelled = !m_finished; }
-    // Waits for the last pages with the window's events running; false
-    // when the analyst cancels meanwhile.
-    bool Finish() {
-        const auto written = [this] {
-            return m_diagrams.FinishWithin(std::chrono::milliseconds(20)) &&
-                   m_comparisons.FinishWithin(std::chrono::milliseconds(20));
-        };
-        while (!written()) {
-            m_ctx.progress.StartStep("");
-            if (m_ctx.progress.Cancelled()) return false;
-        }
-        m_finished = true;
-        return true;
+        const bool drawn = GenerateDiagramPages(m_ctx, programs, *m_writer);
+        Release();
+        return drawn;
     }
 
 private:
+    // The writer goes, with the pages it has not begun. Its threads of low
+    // priority may wait a while on a busy machine before they get to end:
+    // the window's events run meanwhile.
+    void Release() {
+        m_progress.DrawWith(nullptr);
+        common::WhileStepping(m_ctx.progress, [this] { m_writer.reset(); });
+    }
+
     ReportContext& m_ctx;
     DrawingAheadProgress& m_progress;
-    DiagramPageWriter m_diagrams;
-    BackgroundJobs m_comparisons;
-    bool m_diagramsDrawn = false;     // the diagram step ended without a cancel
-    bool m_comparisonsMade = false;   // and the CRUD step
-    bool m_finished = false;          // and every page of both is written
-    bool m_cancelled = false;
+    std::optional<DiagramPageWriter> m_writer;
 };
 
 // Every step of the run into index; true when the last one finished
 // without a cancel.
-bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun& analyses, Document& index,
-                    ReportRunResult& result, PagesBehind& behind) {
+bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgress& drawing,
+                    const AnalysisRun& analyses, Document& index, ReportRunResult& result) {
     common::IProgress& progress = ctx.progress;
     const auto entry = [&](std::string_view caption, const std::string& count) {
         SetIndexEntry(index, run.paths, caption, count);
@@ -179,12 +159,16 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     progress.Action("Generating Reports");
     Level level(progress, "Screens", kRunSteps);
     FillClientInfo(index, run.db);
-    behind.DrawAhead();
+    Diagrams diagrams(ctx, drawing, run.threads);
+    diagrams.DrawAhead();
 
     progress.StartStep("");
     entry("Screens", GenerateScreensReport(ctx));
     progress.FinishStep(1);
-    if (progress.Cancelled()) return false;
+    if (progress.Cancelled()) {
+        diagrams.CancelledBefore(false);
+        return false;
+    }
 
     progress.StartStep("Programs");
     {
@@ -197,13 +181,13 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     }
     progress.FinishStep(1);
     if (progress.Cancelled()) {
-        Discard(run.paths, run.paths.g_DiagramsFolder);
+        diagrams.CancelledBefore(true);
         return false;
     }
 
     // The list lives for this step only.
     const DiagramList programs = std::exchange(g_DiagramList, {});
-    if (!behind.Draw(programs)) return false;
+    if (!diagrams.Draw(programs)) return false;
 
     progress.StartStep("Data Stores");
     entry("Data Stores", std::to_string(GenerateDataStoresReport(ctx)));
@@ -223,7 +207,6 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
     // Each analysis polls Cancel itself and then gives "0".
     const std::string crud = GenerateCRUDOverlapReport(ctx, run.restrict);
     if (crud == "0") return false;
-    behind.ComparisonsMade();
     entry("CRUD Overlap", crud);
     const std::pair<const char*, AnalysisResult (*)(const AnalysisRun&)> special[] = {
         {"COMMAREA Size", GetCOMMAREASizeReport},
@@ -236,22 +219,12 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, const AnalysisRun&
         entry(caption, found.text);
     }
 
-    if (!behind.Finish()) return false;
-
     Level queues(progress, "Queues", 1);
     progress.StartStep("");
     entry("Queues", std::to_string(CountQueues()));
     progress.FinishStep(1);
     queues.Close();
     return !progress.Cancelled();
-}
-
-bool WritePages(const ReportRun& run, ReportContext& ctx, DrawingAheadProgress& progress,
-                const AnalysisRun& analyses, Document& index, ReportRunResult& result) {
-    PagesBehind behind(ctx, progress, run.threads);
-    const bool done = WriteEveryStep(run, ctx, analyses, index, result, behind);
-    if (!done) behind.Cancelled();
-    return done;
 }
 
 // The run's index document. Until the run's last one, the tree holds an
@@ -304,7 +277,7 @@ ReportRunResult GenerateReports(const ReportRun& run) {
                       run.prompt};
     const AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
     try {
-        result.incomplete = !WritePages(run, ctx, progress, analyses, index, result);
+        result.incomplete = !WriteEveryStep(run, ctx, progress, analyses, index, result);
     } catch (...) {
         // What was written stays, with an index that says the set is
         // incomplete; the failure itself goes on to the caller.
@@ -318,14 +291,13 @@ ReportRunResult GenerateReports(const ReportRun& run) {
         throw;
     }
 
+    // The set may say it is complete only once it is on the disk; a cancel
+    // meanwhile leaves it saying otherwise.
+    if (!result.incomplete && !SyncOutputTree(run.paths, run.progress)) result.incomplete = true;
+    deferred.reset();
     // The earlier set is gone when the run ends, unless the analyst
-    // cancelled: then the deletion goes on behind the window.
+    // cancels: then its deletion goes on behind the window.
     WaitForRemovals(run.progress);
-    if (!result.incomplete) {
-        // The window repaints while the disk catches up.
-        common::WhileStepping(run.progress, [&deferred] { deferred->Sync(); });
-        deferred.reset();
-    }
     run.progress.Action("");
     WriteReportNote(index, result.incomplete, g_StubsPresent);
     SavePage(index, run.paths.g_IndexPagePath, indexSaving);

@@ -8,7 +8,9 @@
 // to open it.
 //
 // A cancel ends the run after the current step (after the current program
-// among the diagrams); an analysis that was cancelled ends it too.
+// among the diagrams); an analysis that was cancelled ends it too. The pages
+// of every step that finished are kept whole: a step that has pages written
+// on other threads ends with the last of them.
 // The index page is written as soon as the tree exists, saying the set is
 // incomplete, and again at the end, saying whether the run was. A failure
 // on the way ends the run the same way and is then raised to the caller.

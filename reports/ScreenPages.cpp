@@ -281,6 +281,7 @@ std::string GenerateScreensReport(ReportContext& ctx) {
     // screen; the pages' files are written by other threads meanwhile.
     platform::db::Transaction transaction(ctx.db);
     BackgroundJobs files;
+    files.StepWhileWaiting(ctx.progress);
     ScreenTemplate screen(ctx);
     std::unordered_set<std::string> written;   // file names of the pages submitted
     const ListedRows listed = ListEntities(

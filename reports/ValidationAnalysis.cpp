@@ -221,6 +221,8 @@ void WritePage(const AnalysisRun& run) {
     auto remedies = run.db.Prepare(
         "SELECT count(*) AS Remedies FROM (Ports SFVP INNER JOIN Subdecls SFVS ON SFVP.DeclVNID = SFVS.DeclVNID) "
         "INNER JOIN Conds SFVC ON SFVS.SubdeclVNID = SFVC.SubdeclVNID WHERE SFVP.ProgID = ?");
+    // Tens of thousands of rows, sorted first: the window's events run meanwhile.
+    const platform::db::ProgressPump pump(run.db, run.progress);
     while (programs.Step()) {
         remedies.Reset().Bind(1, programs.Text(0));
         remedies.Step();

@@ -26,7 +26,11 @@
 //     first, the preparation of the tree, or from the last to the end) is
 //     the longest the window waits.
 //  4. C runs (default 4; 0 skips 3 and 4) cancelled at random moments of
-//     the first run's length: the delay from the cancel to the run's end.
+//     the first run's length, then one cancelled at a random moment of each
+//     of the run's waits (the last diagram pages, the last comparison pages,
+//     the sync of the tree, and the deletion of an earlier set topped up to
+//     200,000 files): the delay from the cancel to the run's end, and the
+//     longest the window waited in each of these runs.
 // With QA_BENCH_WAITS set, every wait of the window over 0.1 s is printed
 // with the phase and the step caption before it.
 // --threads is handed to the diagram pages (default: the machine's cores).
@@ -62,6 +66,10 @@
 #include "platform/diagram/DiagramPainter.h"
 #include "platform/diagram/JpegEncode.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
+#include "reports/CrudPages.h"
+#include "reports/DiagramPages.h"
+#include "reports/OutputTree.h"
 #include "reports/ReportRun.h"
 #include "session/WorkspaceLoad.h"
 
@@ -102,7 +110,8 @@ public:
 
 // Marks the start of each phase by the captions the run reports, and the
 // gaps between the steps, where the main window lets its events run. Says
-// Cancelled from cancelAt on.
+// Cancelled from cancelAt on, or from cancelAfter seconds into the phase
+// cancelIn.
 class PhaseProgress : public common::NullProgress {
 public:
     struct Mark {
@@ -112,6 +121,8 @@ public:
     };
     std::vector<Mark> marks;
     std::optional<Clock::time_point> cancelAt;
+    std::string cancelIn;
+    double cancelAfter = 0;
     double firstWait = -1;     // from the start to the first step: the tree's preparation
     double longestWait = 0;
     std::string longestIn;     // the phase where it began
@@ -121,19 +132,22 @@ public:
     void StartProgress(const std::string& action, long, bool) override {
         if (action == "Screens") Begin("screens");
         else if (action == "Categorizing CRUD operations") Begin("CRUD analysis");
-        else if (action.empty() && m_phase == "CRUD analysis") Begin("CRUD pages");
+        else if (action == kReadingPairs) Begin("CRUD pages");
         else if (action == "Compute I/O size") Begin("COMMAREA size");
         else if (action == "Find validations" || (action.empty() && m_phase == "COMMAREA size")) Begin("validation rules");
-        else if (action == "Queues") Begin("queues and index");
-        else if (action == "Removing the earlier reports") Begin("earlier set");
+        else if (action == "Queues") Begin("queues");
+        else if (action == kSyncingTree) Begin("sync");
+        else if (action == kRemovingEarlierReports) Begin("earlier set");
     }
     void StartStep(const std::string& action) override {
         Step();
         if (!action.empty()) m_caption = action;
         if (action == "Programs") Begin("programs");
         else if (action.rfind("Diagram for ", 0) == 0) Begin("diagrams");
+        else if (action == kWritingDiagrams) Begin("last diagrams");
         else if (action == "Data Stores") Begin("data stores");
         else if (action == "Client Facing") Begin("categories");
+        else if (action == kWritingComparisons) Begin("last comparisons");
     }
     bool Cancelled() const override { return cancelAt && Clock::now() >= *cancelAt; }
 
@@ -142,6 +156,9 @@ private:
         if (phase == m_phase) return;
         m_phase = phase;
         marks.push_back({phase, Clock::now(), MemoryMb("VmRSS:")});
+        if (phase == cancelIn)
+            cancelAt = marks.back().at +
+                       std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(cancelAfter));
     }
     void Step() {
         const auto now = Clock::now();
@@ -340,23 +357,51 @@ int main(int argc, char** argv) {
                     "(in %s)\n",
                     Seconds(t2), again.firstWait, again.longestWait, again.longestIn.c_str());
         std::mt19937 random(20000);
-        std::uniform_real_distribution<double> moment(0.02 * seconds, 0.98 * seconds);
         double worst = 0;
-        for (int c = 0; c < cancels; ++c) {
-            PhaseProgress cancelled;
+        double longest = again.longestWait;
+        // A run cancelled as progress says, and how soon it ended.
+        const auto cancelled = [&](PhaseProgress& run, const std::string& when) {
             const auto t = Clock::now();
-            cancelled.cancelAt = t + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(moment(random)));
-            runWith(cancelled);
-            const double delay = std::chrono::duration<double>(Clock::now() - *cancelled.cancelAt).count();
-            const std::string in = cancelled.marks.empty() ? "preparation" : cancelled.marks.back().phase;
-            const double at = std::chrono::duration<double>(*cancelled.cancelAt - t).count();
-            if (delay < 0)
-                std::printf("cancel at %6.2f s: the run had ended %.3f s before\n", at, -delay);
-            else
-                std::printf("cancel at %6.2f s (in %s): the run ended %.3f s later\n", at, in.c_str(), delay);
+            runWith(run);
+            const auto end = Clock::now();
+            longest = std::max(longest, run.longestWait);
+            if (!run.cancelAt || *run.cancelAt > end) {
+                std::printf("cancel %s: not reached, the run ended first\n", when.c_str());
+                return;
+            }
+            const double delay = std::chrono::duration<double>(end - *run.cancelAt).count();
+            const std::string in = run.marks.empty() ? "preparation" : run.marks.back().phase;
+            std::printf("cancel %s, at %6.2f s (in %s): the run ended %.3f s later; the window waited %.3f s at most\n",
+                        when.c_str(), std::chrono::duration<double>(*run.cancelAt - t).count(), in.c_str(), delay,
+                        run.longestWait);
             worst = std::max(worst, delay);
+        };
+        std::uniform_real_distribution<double> moment(0.02 * seconds, 0.98 * seconds);
+        for (int c = 0; c < cancels; ++c) {
+            PhaseProgress run;
+            run.cancelAt = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(moment(random)));
+            cancelled(run, "at random");
         }
-        std::printf("cancel delay: %.3f s at most over %d cancels\n", worst, cancels);
+        // Each wait of the run, cancelled at a random moment of its length
+        // in the runs above.
+        const auto lengthOf = [&](const PhaseProgress& measured, const std::string& phase) {
+            for (size_t i = 0; i + 1 < measured.marks.size(); ++i)
+                if (measured.marks[i].phase == phase)
+                    return std::chrono::duration<double>(measured.marks[i + 1].at - measured.marks[i].at).count();
+            return 0.0;
+        };
+        for (const char* phase : {"last diagrams", "last comparisons", "sync", "earlier set"}) {
+            PhaseProgress run;
+            run.cancelIn = phase;
+            const double length = std::max(lengthOf(progress, phase), lengthOf(again, phase));
+            run.cancelAfter = std::uniform_real_distribution<double>(0, 0.9 * length)(random);
+            // An earlier set that takes a while to delete.
+            if (run.cancelIn == "earlier set") TopUp(g_ReportPaths.g_ReportRoot, 200000);
+            cancelled(run, std::string("in ") + phase);
+        }
+        std::printf("cancel delay: %.3f s at most over %d cancels; the window waited %.3f s at most in all these runs\n",
+                    worst, cancels + 4, longest);
     }
 
     const fs::path root = g_ReportPaths.g_ReportRoot;

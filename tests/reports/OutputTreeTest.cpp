@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
+#include "common/Progress.h"
+#include "reports/AsideRemoval.h"
 #include "reports/OutputTree.h"
 #include "tests/reports/ReportTestSupport.h"
 
@@ -73,6 +78,67 @@ TEST(OutputTree, AMissingImagesFolderDoesNotStopTheRest) {
     const ReportPaths blocked = reporttest::PathsIn(other);
     reporttest::WriteText(other / "Bank/Output", "a file");
     EXPECT_FALSE(RebuildOutputTree(blocked));
+}
+
+// The removing thread deletes one file or folder more each time the wait
+// shows a step, so the test sees the deletion under way.
+std::atomic<int> g_deletionsAllowed{0};
+std::atomic<int> g_deleted{0};
+void DeleteWhenAllowed(const char*) {
+    while (g_deleted >= g_deletionsAllowed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ++g_deleted;
+}
+class AllowingProgress : public testsupport::RecordingProgress {
+public:
+    void StartStep(const std::string& action) override {
+        RecordingProgress::StartStep(action);
+        shown.push_back(done);
+        g_deletionsAllowed += 3;
+    }
+    std::vector<long> shown;   // the bar at each step
+};
+
+TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesTheRestToTheThread) {
+    testsupport::TempDir dir;
+    const ReportPaths paths = reporttest::PathsIn(dir);
+    fs::create_directory(dir / "Bank");
+    const auto earlierSet = [&] {
+        SetReportStepHook(nullptr);
+        ASSERT_TRUE(RebuildOutputTree(paths));
+        for (int i = 0; i < 40; ++i) reporttest::WriteText(paths.g_DiagramsFolder / (std::to_string(i) + ".html"), "old");
+        g_deleted = 0;
+        g_deletionsAllowed = 0;
+        SetReportStepHook(DeleteWhenAllowed);
+        ASSERT_TRUE(PrepareOutputTree(paths));
+        RemoveSetAside(paths);
+    };
+
+    earlierSet();
+    AllowingProgress progress;
+    EXPECT_TRUE(WaitForRemovals(progress));
+    EXPECT_EQ(progress.calls.front(), "StartProgress(" + std::string(kRemovingEarlierReports) + ",100,T)");
+    EXPECT_EQ(progress.steps.front(), kRemovingEarlierReports);
+    EXPECT_EQ(progress.done, 100);
+    // The bar moved on while the files went, not only at the end.
+    std::set<long> between;
+    for (long bar : progress.shown)
+        if (bar > 0 && bar < 100) between.insert(bar);
+    EXPECT_GE(between.size(), 3u);
+    EXPECT_EQ(progress.level, 0);
+
+    // A cancel ends the wait, not the deletion.
+    earlierSet();
+    progress = {};
+    progress.cancelAfterSteps = 2;
+    EXPECT_FALSE(WaitForRemovals(progress));
+    EXPECT_EQ(progress.level, 0);
+    g_deletionsAllowed = 1 << 30;
+    common::NullProgress quiet;
+    EXPECT_TRUE(WaitForRemovals(quiet));
+    SetReportStepHook(nullptr);
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir / "Bank" / "Output")) left.insert(entry.path().filename());
+    EXPECT_EQ(left, std::set<std::string>{paths.g_ReportRoot.filename()});
 }
 
 }  // namespace

@@ -121,9 +121,15 @@ TEST_F(DiagramPagesTest, WorkerThreadsWriteTheSameFilesAsTheCallingThreadAndTheB
     EXPECT_TRUE(reporttest::ReadText(image) == alone.at("W2.2_preview.jpg"));
 }
 
-TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthAndACancelRemovesTheFolder) {
+TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenEndsWithEveryPageAndACancelRemovesTheFolder) {
     DiagramList list;
     for (int i = 1; i <= 40; ++i) list.push_back({SmallProgram("P" + std::to_string(i)), "P" + std::to_string(i)});
+    const auto captioned = [](const testsupport::RecordingProgress& p) {
+        std::vector<std::string> steps;
+        for (const std::string& step : p.steps)
+            if (!step.empty()) steps.push_back(step);
+        return steps;
+    };
     // Programs in the list, and how often the progress bar moves.
     const std::map<std::size_t, long> cases{{2, 0}, {3, 3}, {5, 5}, {7, 7}, {40, 5}};
     for (const auto& [programs, advances] : cases) {
@@ -131,15 +137,32 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthAndACancelRemovesTheFolde
         auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt};
         EXPECT_TRUE(GenerateDiagramPages(ctx, DiagramList(list.begin(), list.begin() + programs), 2));
         EXPECT_EQ(counted.done, advances) << programs;
-        EXPECT_EQ(counted.steps.size(), programs);
+        // Each program announced, then the wait for the last pages, which
+        // is over only once every page is there.
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < programs; ++i) expected.push_back("Diagram for " + list[i].name);
+        expected.push_back(kWritingDiagrams);
+        EXPECT_EQ(captioned(counted), expected);
+        for (std::size_t i = 0; i < programs; ++i)
+            EXPECT_TRUE(fs::is_regular_file(GetDiagramPagePath(paths, list[i].name))) << list[i].name;
     }
     EXPECT_EQ(progress.steps.size(), 0u);
 
-    progress.cancelAfterSteps = 3;
-    auto ctx = Context();
-    EXPECT_FALSE(GenerateDiagramPages(ctx, list));
-    EXPECT_THAT(progress.steps, ElementsAre("Diagram for P1", "Diagram for P2", "Diagram for P3"));
-    EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
+    // Cancelled after a program, or while the last pages are written: the
+    // folder goes, pages written before the cancel included.
+    for (const bool waiting : {false, true}) {
+        SCOPED_TRACE(waiting ? "in the wait" : "after a program");
+        progress = {};
+        if (waiting)
+            progress.cancelAtStep = kWritingDiagrams;
+        else
+            progress.cancelAfterSteps = 3;
+        auto ctx = Context();
+        EXPECT_FALSE(GenerateDiagramPages(ctx, list, 4));
+        if (!waiting) EXPECT_THAT(captioned(progress), ElementsAre("Diagram for P1", "Diagram for P2", "Diagram for P3"));
+        EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
+        fs::create_directories(paths.g_DiagramsFolder);
+    }
 }
 
 }  // namespace

@@ -11,16 +11,25 @@
 #include <sstream>
 
 #include <QProcess>
+
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include <sys/stat.h>
 
 #include "common/Globals.h"
+#include "common/Progress.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "platform/workbench/WorkspaceGlobals.h"
+#include "reports/AsideRemoval.h"
 #include "reports/CrudAnalysis.h"
 #include "reports/CrudComparison.h"
+#include "reports/CrudPages.h"
+#include "reports/DiagramPages.h"
+#include "reports/OutputTree.h"
 #include "reports/ProgramPages.h"
 #include "reports/ReportError.h"
 #include "reports/ReportRun.h"
@@ -231,55 +240,121 @@ TEST_F(ReportRunTest, TwoRunsWriteTheSameFilesAndTheSecondStartsFromNothing) {
     EXPECT_EQ(opened.size(), 1u) << "No opens nothing";
 }
 
-TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIncompleteIndexOfTheStepsDoneAndStillAsks) {
+// Holds the deletion of the earlier set while set, so that the run must
+// wait for it.
+std::atomic<bool> g_holdRemoval{false};
+void HoldRemoval(const char*) {
+    while (g_holdRemoval) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePagesOfEveryFinishedStep) {
     const std::string firstProgram = Globals::g_Database
                                          ->Scalar("SELECT Name FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 "
                                                   "AND Stub = 0 ORDER BY SOAType, Name LIMIT 1")
                                          .AsText();
-    std::set<std::string> beforeAnalyses = {"Screens", "Programs", "Data Stores"};
-    for (int code : {1, 2, 3, 4, 10, 11, 20, 21, 22, 23, 30, 31, 32, 33, 60, 90})
-        if (Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType = " + std::to_string(code)))
-            beforeAnalyses.insert(LegendOf(code).caption);
+    const std::string firstCategory = LegendOf(kCategoryPages.front().code).caption;
+    const std::set<std::string> beforeCategories = {"Screens", "Programs", "Data Stores"};
+    std::set<std::string> atFirstCategory = beforeCategories;
+    std::set<std::string> beforeAnalyses = beforeCategories;
+    for (const CategoryPage& category : kCategoryPages) {
+        if (!Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType = " + std::to_string(category.code)))
+            continue;
+        beforeAnalyses.insert(LegendOf(category.code).caption);
+        if (&category == &kCategoryPages.front()) atFirstCategory.insert(firstCategory);
+    }
     std::set<std::string> beforeCommarea = beforeAnalyses;
     beforeCommarea.insert("CRUD Overlap");
+    std::set<std::string> every = beforeCommarea;
+    every.insert({"COMMAREA Size", "Validation Rules"});
+    // The program of the first similar pair, as a whole run lists it
+    // ("{link|name}").
+    Run();
+    const std::string pairCell = pagetest::Rows(paths.g_CrudOverlapPagePath).at(1).at(0);
+    const std::string firstPaired = pairCell.substr(pairCell.find('|') + 1, pairCell.size() - pairCell.find('|') - 2);
 
-    // Diagrams and comparison pages still being written behind a later
-    // step when it is cancelled go as after a cancel in their own step:
-    // each folder holds every page or is gone.
-    enum Diagrams { kKept, kGone, kWholeOrGone };
-    const std::vector<std::tuple<const char*, std::string, std::set<std::string>, Diagrams>> cases = {
-        {"at Screens", "", {"Screens"}, kKept},
-        {"at the first diagram", "Diagram for " + firstProgram, {"Screens", "Programs"}, kGone},
-        {"in the CRUD analysis", "Tracing CRUD operations", beforeAnalyses, kWholeOrGone},
-        {"as the COMMAREA page is saved", "Saving Commarea Info", beforeCommarea, kWholeOrGone},
+    // Where the cancel comes (a step caption; empty: the first step), the
+    // index entries it leaves linked, and which pages are kept. A cancel
+    // before the diagram step keeps their folder empty, one inside it
+    // removes it, and one after it keeps every diagram page; the same for
+    // the comparison pages and the CRUD pair loop.
+    enum Pages { kNone, kGone, kKept };
+    struct Case {
+        const char* name;
+        std::string step;
+        std::set<std::string> linked;
+        Pages diagrams, comparisons;
     };
-    for (const auto& [name, step, linked, kept] : cases) {
-        SCOPED_TRACE(name);
+    const std::vector<Case> cases = {
+        {"at Screens", "", {"Screens"}, kNone, kNone},
+        {"at the first diagram", "Diagram for " + firstProgram, {"Screens", "Programs"}, kGone, kNone},
+        {"while the last diagram pages are written", kWritingDiagrams, {"Screens", "Programs"}, kGone, kNone},
+        {"at Data Stores", "Data Stores", beforeCategories, kKept, kNone},
+        {"at the first category", firstCategory, atFirstCategory, kKept, kNone},
+        {"in the CRUD analysis", "Tracing CRUD operations", beforeAnalyses, kKept, kNone},
+        {"in the CRUD pairs", "CRUD for " + firstPaired, beforeAnalyses, kKept, kGone},
+        {"while the last comparison pages are written", kWritingComparisons, beforeAnalyses, kKept, kGone},
+        {"as the COMMAREA page is saved", "Saving Commarea Info", beforeCommarea, kKept, kKept},
+        // The analysis has nothing left to look for Cancel: the run ends after it.
+        {"as the validation page is saved", "Saving Validation Rules", every, kKept, kKept},
+        {"while the set is written to the disk", kSyncingTree, every, kKept, kKept},
+        {"while the earlier set is removed", kRemovingEarlierReports, every, kKept, kKept},
+    };
+    const auto isEmpty = [](const fs::path& folder) { return fs::is_directory(folder) && fs::is_empty(folder); };
+    // The pages in a folder; none when it is missing.
+    const auto pagesIn = [](const fs::path& folder) {
+        std::error_code ec;
+        size_t pages = 0;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            pages += it->path().extension() == ".html";
+        return pages;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         progress = {};
-        if (step.empty())
+        if (c.step.empty())
             progress.cancelAfterSteps = 1;
         else
-            progress.cancelAtStep = step;
+            progress.cancelAtStep = c.step;
         prompt.asked.clear();
+        const bool removal = c.step == kRemovingEarlierReports;
+        if (removal) {
+            // The earlier set is deleted as soon as the run begins, unless held.
+            g_holdRemoval = true;
+            SetReportStepHook(HoldRemoval);
+        }
         const ReportRunResult result = Run();
-        EXPECT_TRUE(result.incomplete);
+        g_holdRemoval = false;
+        if (removal) {
+            common::NullProgress quiet;
+            WaitForRemovals(quiet);
+            SetReportStepHook(nullptr);
+        }
+        ASSERT_THAT(progress.steps, ::testing::Contains(c.step.empty() ? "" : c.step)) << "the cancel came";
+
+        // Only the removal goes on after the set is complete and on the disk.
+        EXPECT_EQ(result.incomplete, !removal);
+        EXPECT_EQ(Note().find(kIncomplete) != std::string::npos, !removal);
         std::set<std::string> withLink;
         for (const auto& [caption, entry] : IndexEntries(paths.g_IndexPagePath))
             if (entry.link != "-") withLink.insert(caption);
-        EXPECT_EQ(withLink, linked);
-        if (step.empty()) EXPECT_EQ(IndexEntries(paths.g_IndexPagePath).at("Screens").count, "1") << "ends at the cancel";
-        EXPECT_THAT(Note(), HasSubstr(kIncomplete));
-        const bool diagrams = fs::exists(paths.g_DiagramsFolder);
-        if (kept != kWholeOrGone) EXPECT_EQ(diagrams, kept == kKept);
+        EXPECT_EQ(withLink, c.linked);
+        if (c.step.empty()) EXPECT_EQ(IndexEntries(paths.g_IndexPagePath).at("Screens").count, "1") << "ends at the cancel";
+
         // Diagrams drawn ahead of their step go with a cancel before it.
-        if (kept == kKept) EXPECT_TRUE(fs::is_empty(paths.g_DiagramsFolder));
-        // Only the removed pages are missing: the programs page, and the
-        // pages written while they were, still name them.
-        const bool comparisons = fs::exists(paths.g_CrudSignaturesFolder);
+        if (c.diagrams == kNone) EXPECT_TRUE(isEmpty(paths.g_DiagramsFolder));
+        if (c.diagrams == kGone) EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
+        if (c.diagrams == kKept)
+            EXPECT_EQ(pagesIn(paths.g_DiagramsFolder),
+                      static_cast<size_t>(Count("SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' "
+                                                "AND SOAType <> 0 AND Stub = 0")));
+        if (c.comparisons == kNone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
+        if (c.comparisons == kGone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
+        if (c.comparisons == kKept)
+            EXPECT_EQ(pagesIn(paths.g_CrudSignaturesFolder) + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
+        // Every link resolves, but for the programs page and the category
+        // pages, which still name the diagrams a cancel in their step took.
         for (const std::string& link : BrokenReferences(paths.g_ReportRoot))
-            EXPECT_TRUE((!diagrams && link.find(" -> ../diagrams/") != std::string::npos) ||
-                        (!comparisons && link.rfind("special/crudoverlap.html -> crudsignatures/", 0) == 0))
-                << link;
+            EXPECT_TRUE(c.diagrams == kGone && link.find(" -> ../diagrams/") != std::string::npos) << link;
         EXPECT_EQ(progress.level, 0);
         EXPECT_EQ(prompt.asked.size(), 1u);
     }
