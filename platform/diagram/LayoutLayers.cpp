@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
+#include "platform/diagram/LayoutTracks.h"
 
 namespace platform::diagram::layout {
 
@@ -48,10 +49,7 @@ constexpr double kArrowPortSpacing = 12;
 // An end with an arrowhead runs straight into its box for this long at
 // least, so that the heads of neighbouring ends point the same way.
 constexpr double kArrowStub = 8;
-// Lines that fan out from one side of a box turn this much further out
-// each, from the outermost inward.
-constexpr double kFanStep = 2;
-// Lines between two levels run at most this many times as far along the
+// Lines between two levels turn at most this many times as far along the
 // levels as across the gap, unless the gap would grow past this multiple of
 // its usual width.
 constexpr double kSteepest = 4;
@@ -261,7 +259,9 @@ private:
                     rowWidth[r] += (kBoxGap / 4) * beyond;
                 }
                 const double widest = std::max(others, *std::max_element(rowWidth.begin(), rowWidth.end()));
-                const double deep = depth + (rows - 1) * (thick[l] + m_in.layerGap);
+                // The fanning lines turn on tracks of their own before the
+                // first row, about one for each of a quarter of them.
+                const double deep = depth + (rows - 1) * (thick[l] + m_in.layerGap) + kTrackPitch * m / 4;
                 const double score = std::abs(std::log(widest / deep / m_in.pageRatio));
                 if (score < bestScore) {
                     bestScore = score;
@@ -810,29 +810,24 @@ private:
         std::vector<char> dummy(m_nodes, 0), lone(m_nodes, 0);
         for (int v = m_real; v < m_nodes; ++v) dummy[v] = 1;
         // The rows of a wrapped layer stand packed side by side with their
-        // links fanning out between them: aligning those would spread the
-        // rows as wide as the layer was.
+        // links fanning out between them: aligning their boxes would spread
+        // the rows as wide as the layer was. The lines passing a row on to
+        // the rows beyond run straight down between its boxes.
         if (!m_wrapRow.empty())
-            for (int v = 0; v < m_nodes; ++v) lone[v] = m_wrapRow[RankOf(m_layer[v]) / 2];
+            for (int v = 0; v < m_real; ++v) lone[v] = m_wrapRow[RankOf(m_layer[v]) / 2];
         m_centre = AlignedPositions(m_order, {m_up.start, m_up.list}, {m_down.start, m_down.list}, dummy, lone,
                                     [this](int a, int b) { return Separation(a, b); });
     }
 
-    Placement Output() {
-        Placement p;
-        p.along.assign(m_real, 0);
-        p.across.assign(m_real, 0);
-        // Ports: the ends on one side of a box, in the order of the
-        // neighbours they lead to, spread evenly around its middle; at
-        // least their spacing apart (SizeForPorts made room for that).
+    // Ports: the ends on one side of a box, in the order of the neighbours
+    // they lead to, spread evenly around its middle; at least their
+    // spacing apart (SizeForPorts made room for that). Sets port (by 2 *
+    // edge + end) and, of every side, whether an arrowhead ends there.
+    void PlacePorts(std::vector<double>& port, std::vector<char>& arrowSide) const {
         const int edges = static_cast<int>(m_route.size());
         const std::vector<std::vector<std::pair<int, int>>> ends = EndsBySide();
-        std::vector<double> port(2 * edges, 0);
-        // Of every end, how many steps its line goes straight out of its
-        // box before it turns toward its next node; of every side, the most
-        // steps and whether an arrowhead ends there.
-        std::vector<int> turn(2 * edges, 0), fan(2 * m_real, 0);
-        std::vector<char> arrowSide(2 * m_real, 0);
+        port.assign(2 * edges, 0);
+        arrowSide.assign(2 * m_real, 0);
         for (int s = 0; s < 2 * m_real; ++s) {
             std::vector<std::pair<int, int>> list = ends[s];
             auto next = [&](const std::pair<int, int>& end) {
@@ -849,35 +844,73 @@ private:
             for (std::size_t i = 0; i < list.size(); ++i)
                 port[2 * list[i].first + list[i].second] =
                     m_centre[box] + (static_cast<double>(i) - (n - 1) / 2) * pitch;
-            // The lines fan out from the side: those that lead furthest
-            // along it (the outermost, toward either end) turn first, each
-            // next one inward a step later, so that lines from neighbouring
-            // ports never run together however steeply they leave.
-            int ahead = 0;
-            for (const auto& end : list) ahead += next(end) >= port[2 * end.first + end.second];
-            int behind = 0;
-            for (const auto& end : list) {
-                const int at = 2 * end.first + end.second;
-                turn[at] = next(end) >= port[at] ? --ahead : behind++;
-                fan[s] = std::max(fan[s], turn[at]);
-            }
             for (const auto& [e, end] : list) arrowSide[s] = arrowSide[s] || Arrow(e, end == 1);
         }
+    }
+
+    // Every link's runs across the gaps between consecutive levels (one per
+    // pair of neighbours in its chain, from runStart[e] on) and their ways
+    // across, and of every gap (gap k lies after level k) how far along
+    // the levels its longest run goes; returns the tracks each gap needs.
+    std::vector<int> TrackRuns(const std::vector<double>& port, std::vector<int>& runStart,
+                               std::vector<RunTrack>& runWay, std::vector<double>& reach) const {
+        const int edges = static_cast<int>(m_route.size());
+        runStart.assign(edges + 1, 0);
+        for (int e = 0; e < edges; ++e)
+            runStart[e + 1] = runStart[e] + std::max(0, static_cast<int>(m_route[e].chain.size()) - 1);
+        runWay.assign(runStart[edges], {});
+        std::vector<std::vector<GapRun>> runs(std::max(0, m_levels - 1));
+        std::vector<std::vector<int>> which(runs.size());
+        reach.assign(runs.size(), 0);
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
+                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
+                const bool down = m_layer[c[i]] < m_layer[c[i + 1]];
+                const int gap = std::min(m_layer[c[i]], m_layer[c[i + 1]]);
+                runs[gap].push_back(down ? GapRun{a, b} : GapRun{b, a});
+                reach[gap] = std::max(reach[gap], std::abs(a - b));
+                which[gap].push_back(runStart[e] + static_cast<int>(i));
+            }
+        }
+        std::vector<int> tracks(runs.size(), 0);
+        std::vector<RunTrack> way;
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            tracks[k] = AssignTracks(runs[k], way);
+            for (std::size_t r = 0; r < way.size(); ++r) runWay[which[k][r]] = way[r];
+        }
+        return tracks;
+    }
+
+    Placement Output() {
+        Placement p;
+        p.along.assign(m_real, 0);
+        p.across.assign(m_real, 0);
+        const int edges = static_cast<int>(m_route.size());
+        std::vector<double> port;
+        std::vector<char> arrowSide;
+        PlacePorts(port, arrowSide);
+        std::vector<int> runStart;
+        std::vector<RunTrack> runWay;
+        std::vector<double> reach;
+        const std::vector<int> tracks = TrackRuns(port, runStart, runWay, reach);
 
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
         // labels keeps the label margin from the boxes on either side and
         // makes the two at least a layer gap apart. A gap that lines cross
-        // far along the layers widens (within a bound): lines that run
-        // steeply beside one another there would merge into one.
-        std::vector<double> top(m_levels, 0), thick(m_levels, 0), reach(m_levels, 0);
+        // far along the layers widens (within a bound), so that they turn
+        // steeply and fan out, and grows where its tracks need room between
+        // the straight stubs of the arrowheads beside it.
+        std::vector<double> top(m_levels, 0), thick(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
             thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
-        // How far lines go straight out of a box beyond its level's band.
+        // How far an arrowhead's stub reaches out of its level's band.
         auto beyondBand = [&](int s) {
             const int box = s / 2;
             const double inside = (thick[m_layer[box]] - m_across[box]) / 2;
-            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside) + kFanStep * fan[s];
+            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside);
         };
         std::vector<double> fromAbove(m_levels, 0), fromBelow(m_levels, 0);  // by gap, after its level
         for (int s = 0; s < 2 * m_real; ++s) {
@@ -887,15 +920,6 @@ private:
             else if (k > 0)
                 fromBelow[k - 1] = std::max(fromBelow[k - 1], beyondBand(s));
         }
-        for (int e = 0; e < edges; ++e) {
-            const auto& c = m_route[e].chain;
-            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
-                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
-                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
-                double& r = reach[std::min(m_layer[c[i]], m_layer[c[i + 1]])];
-                r = std::max(r, std::abs(a - b));
-            }
-        }
         double at = 0;
         for (int k = 0; k < m_levels; ++k) {
             if (k > 0) {
@@ -903,7 +927,7 @@ private:
                 const double gap = labelRow < 0 ? m_in.layerGap
                                                 : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
                 at += std::max(std::clamp(kArrowStub + reach[k - 1] / kSteepest, gap, kWidestGap * gap),
-                               fromAbove[k - 1] + fromBelow[k - 1] + kFanStep * 4);
+                               fromAbove[k - 1] + fromBelow[k - 1] + kTrackPitch * tracks[k - 1]);
             }
             top[k] = at;
             at += thick[k];
@@ -927,6 +951,75 @@ private:
         p.acrossSize.assign(m_across.begin(), m_across.end());
 
         p.routes.resize(edges);
+        PlaceLoops(p, minAlong);
+
+        // A run on track t of a gap turns along it between two distances
+        // across, its tracks sharing the gap between the stubs.
+        auto turn = [&](int gap, int t) {
+            return TrackTurn(top[gap] + thick[gap] + fromAbove[gap], top[gap + 1] - fromBelow[gap], tracks[gap], t);
+        };
+        for (int e = 0; e < edges; ++e) {
+            const EdgeRoute& r = m_route[e];
+            const auto& c = r.chain;
+            if (c.size() < 2) continue;
+            auto& pts = p.routes[e].points;
+            auto add = [&](double along, double across) {
+                along -= minAlong;
+                if (pts.empty() || pts.back() != std::pair{along, across}) pts.emplace_back(along, across);
+            };
+            // A box end on its border, where the line leaves or enters it.
+            auto boxSide = [&](int box, int next) {
+                return m_layer[next] > m_layer[box] ? p.across[box] + m_across[box] : p.across[box];
+            };
+            const double first = port[2 * e], last = port[2 * e + 1];
+            add(first, boxSide(c.front(), c[1]));
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                // The run to the next node: straight out, along its track,
+                // straight on.
+                const int u = c[i], w = c[i + 1];
+                const double a = i == 0 ? first : m_centre[u];
+                const double b = i + 2 == c.size() ? last : m_centre[w];
+                const RunTrack& way = runWay[runStart[e] + static_cast<int>(i)];
+                if (way.track >= 0) {
+                    // Turns from its upper end to its lower one, the jog
+                    // first where there is one.
+                    const bool down = m_layer[u] < m_layer[w];
+                    const int gap = std::min(m_layer[u], m_layer[w]);
+                    double from = down ? a : b;
+                    std::pair<double, double> bends[6];
+                    int count = 0;
+                    const double lower = down ? b : a;
+                    for (const auto& [t, to] : {std::pair{way.jogTrack, way.jogTo},
+                                                {way.track, way.lowJogTrack >= 0 ? way.lowJogFrom : lower},
+                                                {way.lowJogTrack, lower}}) {
+                        if (t < 0) continue;
+                        const auto [upper, lower] = turn(gap, t);
+                        bends[count++] = {from, upper};
+                        bends[count++] = {to, lower};
+                        from = to;
+                    }
+                    for (int k = 0; k < count; ++k) {
+                        const auto& [along, across] = bends[down ? k : count - 1 - k];
+                        add(along, across);
+                    }
+                }
+                if (i + 2 == c.size()) break;
+                // Through the dummy's level, or round it for a link inside
+                // one layer.
+                const int k = m_layer[w];
+                const bool fromAbove = m_layer[u] < k, toBelow = m_layer[c[i + 2]] > k;
+                add(b, fromAbove ? top[k] : top[k] + thick[k]);
+                if (fromAbove == toBelow) add(b, fromAbove ? top[k] + thick[k] : top[k]);
+                if (m_extent[w - m_real] > 0) PlaceLabels(p, e, w, b - minAlong, top[k], thick[k]);
+            }
+            add(last, boxSide(c.back(), c[c.size() - 2]));
+        }
+        return p;
+    }
+
+    // A box's loops beyond its far side along its layer, each further out,
+    // their labels stacked beyond the outermost.
+    void PlaceLoops(Placement& p, double minAlong) const {
         for (int v = 0; v < m_real; ++v) {
             const double side = m_centre[v] + m_along[v] / 2 - minAlong;
             const double middle = p.across[v] + m_across[v] / 2;
@@ -953,73 +1046,35 @@ private:
                     }
             }
         }
+    }
 
-        for (int e = 0; e < edges; ++e) {
-            const EdgeRoute& r = m_route[e];
-            const auto& c = r.chain;
-            if (c.size() < 2) continue;
-            auto& pts = p.routes[e].points;
-            auto add = [&](double along, double across) {
-                along -= minAlong;
-                if (pts.empty() || pts.back() != std::pair{along, across}) pts.emplace_back(along, across);
-            };
-            auto boxEnd = [&](int box, int next, double along, bool leaving) {
-                const int k = m_layer[box];
-                const bool below = m_layer[next] > k;
-                const double side = below ? p.across[box] + m_across[box] : p.across[box];
-                const int s = SideOf(box, next);
-                const double stub = arrowSide[s] ? kArrowStub : 0;
-                const double out = kFanStep * turn[2 * e + (leaving ? 0 : 1)];
-                const double band = below ? std::max(top[k] + thick[k], side + stub) + out
-                                          : std::min(top[k], side - stub) - out;
-                if (leaving) {
-                    add(along, side);
-                    add(along, band);
-                } else {
-                    add(along, band);
-                    add(along, side);
-                }
-            };
-            boxEnd(c.front(), c[1], port[2 * e], true);
-            for (std::size_t i = 1; i + 1 < c.size(); ++i) {
-                const int d = c[i], k = m_layer[d];
-                const bool fromAbove = m_layer[c[i - 1]] < k, toBelow = m_layer[c[i + 1]] > k;
-                const double x = m_centre[d];
-                if (fromAbove == toBelow) {
-                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
-                    add(x, fromAbove ? top[k] + thick[k] : top[k]);
-                } else {
-                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
-                }
-                if (m_extent[d - m_real] <= 0) continue;
-                // Its labels beside the line, stacked across the row with
-                // the upper end's label first.
-                const LinkLabels& l = m_in.labels[e];
-                const int rank = RankOf(k);
-                const bool fromUpper = m_layer[c.front()] <= m_layer[c.back()];
-                struct Item {
-                    Rect* rect;
-                    double along, across;
-                };
-                std::vector<Item> stack;
-                auto push = [&](bool here, Rect& rect, double along, double across) {
-                    if (here && along > 0) stack.push_back({&rect, along, across});
-                };
-                Route& out = p.routes[e];
-                push(rank == r.fromRank && fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                push(rank == r.toRank && !fromUpper, out.toLabel, l.toAlong, l.toAcross);
-                push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
-                push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
-                push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2 + kLabelPad;
-                for (const Item& item : stack) {
-                    *item.rect = Rect{x + kLabelGap - minAlong, y, item.along, item.across};
-                    y += item.across + kLabelStack;
-                }
-            }
-            boxEnd(c.back(), c[c.size() - 2], port[2 * e + 1], false);
+    // The labels a link's dummy d carries, beside its line at x, stacked
+    // across its row (top, thick) with the upper end's label first.
+    void PlaceLabels(Placement& p, int e, int d, double x, double top, double thick) const {
+        const EdgeRoute& r = m_route[e];
+        const auto& c = r.chain;
+        const LinkLabels& l = m_in.labels[e];
+        const int rank = RankOf(m_layer[d]);
+        const bool fromUpper = m_layer[c.front()] <= m_layer[c.back()];
+        struct Item {
+            Rect* rect;
+            double along, across;
+        };
+        std::vector<Item> stack;
+        auto push = [&](bool here, Rect& rect, double along, double across) {
+            if (here && along > 0) stack.push_back({&rect, along, across});
+        };
+        Route& out = p.routes[e];
+        push(rank == r.fromRank && fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+        push(rank == r.toRank && !fromUpper, out.toLabel, l.toAlong, l.toAcross);
+        push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
+        push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
+        push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+        double y = top + (thick - m_thick[d - m_real]) / 2 + kLabelPad;
+        for (const Item& item : stack) {
+            *item.rect = Rect{x + kLabelGap, y, item.along, item.across};
+            y += item.across + kLabelStack;
         }
-        return p;
     }
 
     int RankOf(int level) const { return m_rankOfLevel[level]; }

@@ -6,7 +6,8 @@
 // dummy positions, each layer is ordered to reduce crossings, the boxes are
 // placed in line with their neighbours (long links straight) without
 // overlapping, and every link is routed from a port on its box's side
-// through its dummies. A box grows inside its layer where the ends of its
+// through its dummies, turning across each gap on a track of its own (see
+// LayoutTracks.h). A box grows inside its layer where the ends of its
 // links on one side would otherwise stand too close to tell apart. Axes
 // are abstract so the same code serves rows (top to bottom) and columns
 // (left to right): "along" runs inside a layer, "across" from one layer to
