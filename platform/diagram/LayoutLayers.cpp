@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
@@ -87,6 +88,19 @@ Adjacency BuildAdjacency(int nodes, const std::vector<std::pair<int, int>>& edge
     return a;
 }
 
+// Sorts the few positions of one node's neighbours: most nodes are
+// dummies with one neighbour on each side, where a general sort costs more
+// than the work.
+void SortFew(int* begin, int* end) {
+    if (end - begin < 2) return;
+    if (end - begin > 16) {
+        std::sort(begin, end);
+        return;
+    }
+    for (int* i = begin + 1; i < end; ++i)
+        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
+}
+
 bool HasLabels(const LinkLabels& l) {
     return l.captionAlong > 0 || l.fromAlong > 0 || l.toAlong > 0;
 }
@@ -96,11 +110,25 @@ public:
     explicit Engine(const LayerInput& in)
         : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along), m_across(in.across) {}
 
-    Placement Run() {
+    // The layers ordered from the first start: their crossings (the links
+    // left out of the ordering among them), enough to tell which of several
+    // layerings crosses least.
+    long long Start() {
         MeasureLoops();
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
+        m_started = true;
+        OrderFrom(0);
+        if (m_leftOut.empty()) return m_best;
+        Engine routed(*this);
+        routed.RouteLeftOut();
+        return routed.Crossings();
+    }
+
+    // The other starts, sifting, the links left out, placement and routes.
+    Placement Finish() {
+        if (!m_started) Start();
         OrderLayers();
         RouteLeftOut();
         SizeForPorts();
@@ -470,27 +498,29 @@ private:
     // breadth first), in a sparse graph from a third (breadth first from
     // the last layers up): the sweeps end in a local optimum, and a
     // different start often finds a better one. The order with the fewest
-    // crossings is kept, the first on a tie.
+    // crossings is kept, the first on a tie, and then sifted.
     void OrderLayers() {
-        long long best = -1;
-        std::vector<std::vector<int>> kept;
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
-        const int starts = sparse ? 3 : 2;
-        for (int start = 0; start < starts && best != 0; ++start) {
-            m_breadthFirst = start % 3 >= 1;
-            m_fromSinks = start % 3 == 2;
-            m_lastFirst = start >= 3;
-            InitialOrder();
-            ReduceCrossings();
-            const long long c = Crossings();
-            if (best < 0 || c < best) {
-                best = c;
-                kept = m_order;
-            }
-        }
-        m_order = std::move(kept);
+        for (int start = 1; start < (sparse ? 3 : 2) && m_best != 0; ++start) OrderFrom(start);
+        m_order = std::move(m_kept);
         for (const auto& ord : m_order)
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        }
+    }
+
+    // The crossing reduction from one first order, kept where it crosses
+    // less than those before.
+    void OrderFrom(int start) {
+        m_breadthFirst = start >= 1;
+        m_fromSinks = start == 2;
+        InitialOrder();
+        ReduceCrossings();
+        const long long c = Crossings();
+        if (m_best < 0 || c < m_best) {
+            m_best = c;
+            m_kept = m_order;
+        }
     }
 
     // A depth-first (or breadth-first) walk from the boxes in their order
@@ -515,8 +545,7 @@ private:
             // Pass 0 (from the sinks only) takes the nodes with nothing
             // below them as roots, pass 1 any node not yet reached.
             for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
-                for (int r = 0; r < m_nodes; ++r) {
-                    const int root = m_lastFirst ? m_nodes - 1 - r : r;
+                for (int root = 0; root < m_nodes; ++root) {
                     if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
                     queue.assign(1, root);
                     place(root);
@@ -538,8 +567,7 @@ private:
             place(v);
             stack.emplace_back(v, 0);
         };
-        for (int r = 0; r < m_nodes; ++r) {
-            const int root = m_lastFirst ? m_nodes - 1 - r : r;
+        for (int root = 0; root < m_nodes; ++root) {
             if (seen[root]) continue;
             visit(root);
             while (!stack.empty()) {
@@ -567,7 +595,7 @@ private:
         for (int u : m_order[l]) {
             m_buf.clear();
             for (int i = m_down.Begin(u); i < m_down.End(u); ++i) m_buf.push_back(m_pos[m_down.list[i]]);
-            std::sort(m_buf.begin(), m_buf.end());
+            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
             for (int p : m_buf) {
                 long long atMost = 0;
                 for (int k = p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
@@ -598,7 +626,7 @@ private:
             if (nb.Degree(v) == 0) continue;
             m_buf.clear();
             for (int k = nb.Begin(v); k < nb.End(v); ++k) m_buf.push_back(m_pos[nb.list[k]]);
-            std::sort(m_buf.begin(), m_buf.end());
+            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
             const std::size_t n = m_buf.size(), rm = n / 2;
             double key = m_buf[rm];
             if (n % 2 == 0) {
@@ -629,7 +657,7 @@ private:
             for (const Adjacency* nb : {&m_up, &m_down}) {
                 const std::size_t begin = m_sorted.size();
                 for (int k = nb->Begin(v); k < nb->End(v); ++k) m_sorted.push_back(m_pos[nb->list[k]]);
-                std::sort(m_sorted.begin() + static_cast<std::ptrdiff_t>(begin), m_sorted.end());
+                SortFew(m_sorted.data() + begin, m_sorted.data() + m_sorted.size());
                 (nb == &m_up ? m_upAt : m_downAt)[v] = static_cast<int>(begin);
             }
     }
@@ -651,16 +679,24 @@ private:
     // Swaps neighbours in a layer whenever that removes crossings (or, with
     // equalToo, changes nothing but the order); each swap changes only the
     // crossings among the two nodes' own edges, so a pass never makes the
-    // total worse. True when a swap removed crossings.
-    bool TransposePass(bool equalToo = false) {
+    // total worse. Only the layers marked in pending are looked at (all
+    // where it is empty); a layer where nodes were swapped marks itself and
+    // its neighbours for the next pass. With total, the crossings of the
+    // order after the pass are counted on the way. True when a swap removed
+    // crossings.
+    bool TransposePass(bool equalToo = false, std::vector<char>* pending = nullptr, long long* total = nullptr) {
         bool improved = false;
         m_upAt.resize(m_nodes);
         m_downAt.resize(m_nodes);
+        if (total) *total = 0;
         for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
-            if (ord.size() < 2) continue;
+            if (pending && !(*pending)[l]) continue;
+            if (pending) (*pending)[l] = 0;
+            if (ord.size() < 2 && !total) continue;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
+            bool swapped = false;
             for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
                 int u = ord[i], v = ord[i + 1];
                 long long uFirst = 0, vFirst = 0;
@@ -672,10 +708,34 @@ private:
                     m_pos[u] = i + 1;
                     m_pos[v] = i;
                     improved = improved || vFirst < uFirst;
+                    swapped = true;
                 }
             }
+            if (swapped && pending)
+                for (int k = std::max(0, l - 1); k <= std::min(m_levels - 1, l + 1); ++k) (*pending)[k] = 1;
+            // The layer before is settled: the links between the two cross
+            // as they will after the pass.
+            if (total && l > 0) *total += CrossingsAbove(l);
         }
         return improved;
+    }
+
+    // Crossings between layer l - 1 and l, from the sorted positions of the
+    // upper neighbours of layer l's nodes (SortNeighbourPositions(l)).
+    long long CrossingsAbove(int l) {
+        m_tree.assign(m_order[l - 1].size() + 1, 0);
+        long long crossings = 0, inserted = 0;
+        for (int v : m_order[l]) {
+            const int* at = m_sorted.data() + m_upAt[v];
+            for (const int* p = at; p != at + m_up.Degree(v); ++p) {
+                long long atMost = 0;
+                for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
+                crossings += inserted - atMost;
+                for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
+                ++inserted;
+            }
+        }
+        return crossings;
     }
 
     // Sweeps down and up the layers, each layer sorted by the weighted
@@ -694,8 +754,8 @@ private:
                 for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
             else
                 for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false, reverse);
-            TransposePass(!reverse);
-            const long long c = Crossings();
+            long long c = 0;
+            TransposePass(!reverse, nullptr, &c);
             if (c <= best) {
                 if (static_cast<double>(c) < kConvergence * static_cast<double>(best)) stale = 0;
                 best = c;
@@ -705,9 +765,8 @@ private:
         m_order = std::move(bestOrder);
         for (const auto& ord : m_order)
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
-        for (int pass = 0; pass < kMaxTransposePasses && TransposePass(); ++pass) {
-        }
-        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        std::vector<char> pending(m_levels, 1);
+        for (int pass = 0; pass < kMaxTransposePasses && TransposePass(false, &pending); ++pass) {
         }
     }
 
@@ -736,32 +795,52 @@ private:
             work += cost;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
-            // The crossings between the links of a and b: with a before b,
-            // and with b before a.
-            auto pair = [&](int a, int b, long long& aFirst, long long& bFirst) {
-                aFirst = bFirst = 0;
-                PairCrossings(sorted + m_upAt[a], m_up.Degree(a), sorted + m_upAt[b], m_up.Degree(b), aFirst, bFirst);
-                PairCrossings(sorted + m_downAt[a], m_down.Degree(a), sorted + m_downAt[b], m_down.Degree(b), aFirst,
-                              bFirst);
-            };
+            const int above = l > 0 ? static_cast<int>(m_order[l - 1].size()) : 0;
+            const int below = l + 1 < m_levels ? static_cast<int>(m_order[l + 1].size()) : 0;
             nodes.assign(ord.begin(), ord.end());
             std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) {
                 return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
             });
             for (int v : nodes) {
+                // Of every position in the layers beside, how many of v's
+                // neighbours there stand before it: then the crossings of
+                // v's links with another node's are a few look-ups.
+                auto count = [&](std::vector<int>& less, int size, const int* at, int degree) {
+                    less.assign(size + 1, 0);
+                    for (const int* p = at; p != at + degree; ++p) ++less[*p + 1];
+                    for (int q = 1; q <= size; ++q) less[q] += less[q - 1];
+                };
+                count(m_lessUp, above, sorted + m_upAt[v], m_up.Degree(v));
+                count(m_lessDown, below, sorted + m_downAt[v], m_down.Degree(v));
+                // The crossings between the links of v and w: with w before
+                // v, and with v before w.
+                const int* lessUp = m_lessUp.data();
+                const int* lessDown = m_lessDown.data();
+                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
+                auto pair = [&](int w, long long& wFirst, long long& vFirst) {
+                    wFirst = vFirst = 0;
+                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q) {
+                        wFirst += lessUp[*q];
+                        vFirst += upDegree - lessUp[*q + 1];
+                    }
+                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q) {
+                        wFirst += lessDown[*q];
+                        vFirst += downDegree - lessDown[*q + 1];
+                    }
+                };
                 const int at = m_pos[v];
                 long long change = 0, best = 0;
                 int bestAt = at;
                 for (int j = at - 1; j >= 0; --j) {
                     long long wFirst = 0, vFirst = 0;
-                    pair(ord[j], v, wFirst, vFirst);
+                    pair(ord[j], wFirst, vFirst);
                     change += vFirst - wFirst;
                     if (change < best) best = change, bestAt = j;
                 }
                 change = 0;
                 for (int j = at + 1; j < n; ++j) {
-                    long long vFirst = 0, wFirst = 0;
-                    pair(v, ord[j], vFirst, wFirst);
+                    long long wFirst = 0, vFirst = 0;
+                    pair(ord[j], wFirst, vFirst);
                     change += wFirst - vFirst;
                     if (change < best) best = change, bestAt = j;
                 }
@@ -1106,7 +1185,9 @@ private:
     std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
-    bool m_lastFirst = false;
+    bool m_started = false;
+    long long m_best = -1;                  // crossings of the best order so far
+    std::vector<std::vector<int>> m_kept;  // and that order
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;
@@ -1121,6 +1202,7 @@ private:
     std::vector<long long> m_tree;
     std::vector<int> m_buf, m_slots;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
+    std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
     std::vector<Keyed> m_keyed;
 };
 
@@ -1128,7 +1210,22 @@ private:
 
 Placement PlaceLayers(const LayerInput& in) {
     if (in.along.empty()) return {};
-    return Engine(in).Run();
+    return Engine(in).Finish();
 }
+
+struct LayeredDrawing::State {
+    explicit State(LayerInput input) : in(std::move(input)), engine(in) {}
+    LayerInput in;
+    Engine engine;
+};
+
+LayeredDrawing::LayeredDrawing(LayerInput in) : m_state(std::make_unique<State>(std::move(in))) {}
+LayeredDrawing::~LayeredDrawing() = default;
+LayeredDrawing::LayeredDrawing(LayeredDrawing&&) noexcept = default;
+LayeredDrawing& LayeredDrawing::operator=(LayeredDrawing&&) noexcept = default;
+
+long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(); }
+
+Placement LayeredDrawing::Finish() { return m_state->in.along.empty() ? Placement{} : m_state->engine.Finish(); }
 
 }  // namespace platform::diagram::layout

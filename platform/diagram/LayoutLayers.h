@@ -13,6 +13,7 @@
 // (left to right): "along" runs inside a layer, "across" from one layer to
 // the next.
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -88,5 +89,23 @@ struct Placement {
 };
 
 Placement PlaceLayers(const LayerInput& in);
+
+// PlaceLayers in two steps, to choose among several layerings of one
+// component: Start orders the layers from one first order and returns the
+// crossings, a fraction of the work; Finish does the rest (further first
+// orders, sifting, placement, routes) on the one chosen.
+class LayeredDrawing {
+public:
+    explicit LayeredDrawing(LayerInput in);
+    ~LayeredDrawing();
+    LayeredDrawing(LayeredDrawing&&) noexcept;
+    LayeredDrawing& operator=(LayeredDrawing&&) noexcept;
+    long long Start();
+    Placement Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 }  // namespace platform::diagram::layout
