@@ -652,14 +652,21 @@ private:
     // for the nodes of layer l. They hold while only layer l is reordered:
     // its nodes' neighbours all lie in the layers beside it.
     void SortNeighbourPositions(int l) {
-        m_sorted.clear();
-        for (int v : m_order[l])
-            for (const Adjacency* nb : {&m_up, &m_down}) {
-                const std::size_t begin = m_sorted.size();
-                for (int k = nb->Begin(v); k < nb->End(v); ++k) m_sorted.push_back(m_pos[nb->list[k]]);
-                SortFew(m_sorted.data() + begin, m_sorted.data() + m_sorted.size());
-                (nb == &m_up ? m_upAt : m_downAt)[v] = static_cast<int>(begin);
-            }
+        std::size_t size = 0;
+        for (int v : m_order[l]) size += static_cast<std::size_t>(m_up.Degree(v) + m_down.Degree(v));
+        if (m_sorted.size() < size) m_sorted.resize(size);
+        int* out = m_sorted.data();
+        int at = 0;
+        auto gather = [&](const Adjacency& nb, int v) {
+            const int begin = at;
+            for (int k = nb.Begin(v); k < nb.End(v); ++k) out[at++] = m_pos[nb.list[k]];
+            if (at - begin > 1) SortFew(out + begin, out + at);
+            return begin;
+        };
+        for (int v : m_order[l]) {
+            m_upAt[v] = gather(m_up, v);
+            m_downAt[v] = gather(m_down, v);
+        }
     }
 
     // Crossings among the edges of u and v toward one side (their sorted
