@@ -462,27 +462,37 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     for (double t : thickness) depth += t + in.layerGap;
     in.wrapLimit = std::max({leftToRight ? kMinWrap / kPageRatio : kMinWrap, std::sqrt(area * ratio), 2 * depth * ratio});
 
-    layout::Placement p = layout::PlaceLayers(in);
+    layout::Placement p;
     if (cyclic && c.links.size() <= kOtherLayeringsLinksPerBox * c.boxes.size()) {
         // Cycles can be turned round other ways too: as a depth-first walk
         // meets them, from the boxes in their order or from those that
-        // call more than they are called. Those drawings are tried as well
-        // unless their links would be far longer (more dummies, more time,
-        // rarely fewer crossings), and the one with the fewest crossings is
-        // kept: where a few boxes are called from everywhere (a call
-        // graph's utilities), a walk's deeper layers cross far less.
+        // call more than they are called. Those layerings are tried as
+        // well unless their links would be far longer (more dummies, more
+        // time, rarely fewer crossings), each ordered quickly, and the one
+        // with the fewest crossings is laid out: where a few boxes are
+        // called from everywhere (a call graph's utilities), a walk's
+        // deeper layers cross far less.
         auto length = [&](const std::vector<int>& layer) {
             long long total = 0;
             for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
             return total;
         };
         const long long greedy = length(in.layer);
+        layout::LayeredDrawing best(in);
+        long long fewest = best.Start();
         for (TurnCycles how : {TurnCycles::kDepthFirst, TurnCycles::kDepthFirstFromCallers}) {
             in.layer = FlowLayers(c, how);
             if (length(in.layer) > kLongerLayering * greedy) continue;
-            layout::Placement q = layout::PlaceLayers(in);
-            if (q.crossings < p.crossings) p = std::move(q);
+            layout::LayeredDrawing other(in);
+            const long long crossings = other.Start();
+            if (crossings < fewest) {
+                fewest = crossings;
+                best = std::move(other);
+            }
         }
+        p = best.Finish();
+    } else {
+        p = layout::PlaceLayers(in);
     }
     c.left = leftToRight ? p.across : p.along;
     c.top = leftToRight ? p.along : p.across;

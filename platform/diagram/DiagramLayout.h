@@ -26,7 +26,9 @@ public:
 // toward a 4:3 page, the far ends of a very wide layer moved into layers
 // of their own. Every link is routed: from a port on its box's side (the
 // ends on one side spread apart, the box growing along its layer where
-// they need the room), between the boxes of the layers it passes, with its
+// they need the room), between the boxes of the layers it passes, turning
+// across each gap between layers on a track of its own so that no two
+// lines run on top of one another, with its
 // caption and end labels in a row of labels between two layers (a
 // self-link loops beside its box with its labels beyond the loop), so that
 // no label covers another or a box, each label stands nearer its own line

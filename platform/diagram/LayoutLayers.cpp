@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
+#include "platform/diagram/LayoutTracks.h"
 
 namespace platform::diagram::layout {
 
@@ -48,10 +50,7 @@ constexpr double kArrowPortSpacing = 12;
 // An end with an arrowhead runs straight into its box for this long at
 // least, so that the heads of neighbouring ends point the same way.
 constexpr double kArrowStub = 8;
-// Lines that fan out from one side of a box turn this much further out
-// each, from the outermost inward.
-constexpr double kFanStep = 2;
-// Lines between two levels run at most this many times as far along the
+// Lines between two levels turn at most this many times as far along the
 // levels as across the gap, unless the gap would grow past this multiple of
 // its usual width.
 constexpr double kSteepest = 4;
@@ -89,6 +88,19 @@ Adjacency BuildAdjacency(int nodes, const std::vector<std::pair<int, int>>& edge
     return a;
 }
 
+// Sorts the few positions of one node's neighbours: most nodes are
+// dummies with one neighbour on each side, where a general sort costs more
+// than the work.
+void SortFew(int* begin, int* end) {
+    if (end - begin < 2) return;
+    if (end - begin > 16) {
+        std::sort(begin, end);
+        return;
+    }
+    for (int* i = begin + 1; i < end; ++i)
+        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
+}
+
 bool HasLabels(const LinkLabels& l) {
     return l.captionAlong > 0 || l.fromAlong > 0 || l.toAlong > 0;
 }
@@ -98,11 +110,25 @@ public:
     explicit Engine(const LayerInput& in)
         : m_in(in), m_real(static_cast<int>(in.along.size())), m_along(in.along), m_across(in.across) {}
 
-    Placement Run() {
+    // The layers ordered from the first start: their crossings (the links
+    // left out of the ordering among them), enough to tell which of several
+    // layerings crosses least.
+    long long Start() {
         MeasureLoops();
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
+        m_started = true;
+        OrderFrom(0);
+        if (m_leftOut.empty()) return m_best;
+        Engine routed(*this);
+        routed.RouteLeftOut();
+        return routed.Crossings();
+    }
+
+    // The other starts, sifting, the links left out, placement and routes.
+    Placement Finish() {
+        if (!m_started) Start();
         OrderLayers();
         RouteLeftOut();
         SizeForPorts();
@@ -261,7 +287,9 @@ private:
                     rowWidth[r] += (kBoxGap / 4) * beyond;
                 }
                 const double widest = std::max(others, *std::max_element(rowWidth.begin(), rowWidth.end()));
-                const double deep = depth + (rows - 1) * (thick[l] + m_in.layerGap);
+                // The fanning lines turn on tracks of their own before the
+                // first row, about one for each of a quarter of them.
+                const double deep = depth + (rows - 1) * (thick[l] + m_in.layerGap) + kTrackPitch * m / 4;
                 const double score = std::abs(std::log(widest / deep / m_in.pageRatio));
                 if (score < bestScore) {
                     bestScore = score;
@@ -470,27 +498,29 @@ private:
     // breadth first), in a sparse graph from a third (breadth first from
     // the last layers up): the sweeps end in a local optimum, and a
     // different start often finds a better one. The order with the fewest
-    // crossings is kept, the first on a tie.
+    // crossings is kept, the first on a tie, and then sifted.
     void OrderLayers() {
-        long long best = -1;
-        std::vector<std::vector<int>> kept;
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
-        const int starts = sparse ? 3 : 2;
-        for (int start = 0; start < starts && best != 0; ++start) {
-            m_breadthFirst = start % 3 >= 1;
-            m_fromSinks = start % 3 == 2;
-            m_lastFirst = start >= 3;
-            InitialOrder();
-            ReduceCrossings();
-            const long long c = Crossings();
-            if (best < 0 || c < best) {
-                best = c;
-                kept = m_order;
-            }
-        }
-        m_order = std::move(kept);
+        for (int start = 1; start < (sparse ? 3 : 2) && m_best != 0; ++start) OrderFrom(start);
+        m_order = std::move(m_kept);
         for (const auto& ord : m_order)
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        }
+    }
+
+    // The crossing reduction from one first order, kept where it crosses
+    // less than those before.
+    void OrderFrom(int start) {
+        m_breadthFirst = start >= 1;
+        m_fromSinks = start == 2;
+        InitialOrder();
+        ReduceCrossings();
+        const long long c = Crossings();
+        if (m_best < 0 || c < m_best) {
+            m_best = c;
+            m_kept = m_order;
+        }
     }
 
     // A depth-first (or breadth-first) walk from the boxes in their order
@@ -515,8 +545,7 @@ private:
             // Pass 0 (from the sinks only) takes the nodes with nothing
             // below them as roots, pass 1 any node not yet reached.
             for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
-                for (int r = 0; r < m_nodes; ++r) {
-                    const int root = m_lastFirst ? m_nodes - 1 - r : r;
+                for (int root = 0; root < m_nodes; ++root) {
                     if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
                     queue.assign(1, root);
                     place(root);
@@ -538,8 +567,7 @@ private:
             place(v);
             stack.emplace_back(v, 0);
         };
-        for (int r = 0; r < m_nodes; ++r) {
-            const int root = m_lastFirst ? m_nodes - 1 - r : r;
+        for (int root = 0; root < m_nodes; ++root) {
             if (seen[root]) continue;
             visit(root);
             while (!stack.empty()) {
@@ -567,7 +595,7 @@ private:
         for (int u : m_order[l]) {
             m_buf.clear();
             for (int i = m_down.Begin(u); i < m_down.End(u); ++i) m_buf.push_back(m_pos[m_down.list[i]]);
-            std::sort(m_buf.begin(), m_buf.end());
+            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
             for (int p : m_buf) {
                 long long atMost = 0;
                 for (int k = p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
@@ -598,7 +626,7 @@ private:
             if (nb.Degree(v) == 0) continue;
             m_buf.clear();
             for (int k = nb.Begin(v); k < nb.End(v); ++k) m_buf.push_back(m_pos[nb.list[k]]);
-            std::sort(m_buf.begin(), m_buf.end());
+            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
             const std::size_t n = m_buf.size(), rm = n / 2;
             double key = m_buf[rm];
             if (n % 2 == 0) {
@@ -624,14 +652,21 @@ private:
     // for the nodes of layer l. They hold while only layer l is reordered:
     // its nodes' neighbours all lie in the layers beside it.
     void SortNeighbourPositions(int l) {
-        m_sorted.clear();
-        for (int v : m_order[l])
-            for (const Adjacency* nb : {&m_up, &m_down}) {
-                const std::size_t begin = m_sorted.size();
-                for (int k = nb->Begin(v); k < nb->End(v); ++k) m_sorted.push_back(m_pos[nb->list[k]]);
-                std::sort(m_sorted.begin() + static_cast<std::ptrdiff_t>(begin), m_sorted.end());
-                (nb == &m_up ? m_upAt : m_downAt)[v] = static_cast<int>(begin);
-            }
+        std::size_t size = 0;
+        for (int v : m_order[l]) size += static_cast<std::size_t>(m_up.Degree(v) + m_down.Degree(v));
+        if (m_sorted.size() < size) m_sorted.resize(size);
+        int* out = m_sorted.data();
+        int at = 0;
+        auto gather = [&](const Adjacency& nb, int v) {
+            const int begin = at;
+            for (int k = nb.Begin(v); k < nb.End(v); ++k) out[at++] = m_pos[nb.list[k]];
+            if (at - begin > 1) SortFew(out + begin, out + at);
+            return begin;
+        };
+        for (int v : m_order[l]) {
+            m_upAt[v] = gather(m_up, v);
+            m_downAt[v] = gather(m_down, v);
+        }
     }
 
     // Crossings among the edges of u and v toward one side (their sorted
@@ -651,16 +686,24 @@ private:
     // Swaps neighbours in a layer whenever that removes crossings (or, with
     // equalToo, changes nothing but the order); each swap changes only the
     // crossings among the two nodes' own edges, so a pass never makes the
-    // total worse. True when a swap removed crossings.
-    bool TransposePass(bool equalToo = false) {
+    // total worse. Only the layers marked in pending are looked at (all
+    // where it is empty); a layer where nodes were swapped marks itself and
+    // its neighbours for the next pass. With total, the crossings of the
+    // order after the pass are counted on the way. True when a swap removed
+    // crossings.
+    bool TransposePass(bool equalToo = false, std::vector<char>* pending = nullptr, long long* total = nullptr) {
         bool improved = false;
         m_upAt.resize(m_nodes);
         m_downAt.resize(m_nodes);
+        if (total) *total = 0;
         for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
-            if (ord.size() < 2) continue;
+            if (pending && !(*pending)[l]) continue;
+            if (pending) (*pending)[l] = 0;
+            if (ord.size() < 2 && !total) continue;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
+            bool swapped = false;
             for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
                 int u = ord[i], v = ord[i + 1];
                 long long uFirst = 0, vFirst = 0;
@@ -672,10 +715,34 @@ private:
                     m_pos[u] = i + 1;
                     m_pos[v] = i;
                     improved = improved || vFirst < uFirst;
+                    swapped = true;
                 }
             }
+            if (swapped && pending)
+                for (int k = std::max(0, l - 1); k <= std::min(m_levels - 1, l + 1); ++k) (*pending)[k] = 1;
+            // The layer before is settled: the links between the two cross
+            // as they will after the pass.
+            if (total && l > 0) *total += CrossingsAbove(l);
         }
         return improved;
+    }
+
+    // Crossings between layer l - 1 and l, from the sorted positions of the
+    // upper neighbours of layer l's nodes (SortNeighbourPositions(l)).
+    long long CrossingsAbove(int l) {
+        m_tree.assign(m_order[l - 1].size() + 1, 0);
+        long long crossings = 0, inserted = 0;
+        for (int v : m_order[l]) {
+            const int* at = m_sorted.data() + m_upAt[v];
+            for (const int* p = at; p != at + m_up.Degree(v); ++p) {
+                long long atMost = 0;
+                for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
+                crossings += inserted - atMost;
+                for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
+                ++inserted;
+            }
+        }
+        return crossings;
     }
 
     // Sweeps down and up the layers, each layer sorted by the weighted
@@ -694,8 +761,8 @@ private:
                 for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
             else
                 for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false, reverse);
-            TransposePass(!reverse);
-            const long long c = Crossings();
+            long long c = 0;
+            TransposePass(!reverse, nullptr, &c);
             if (c <= best) {
                 if (static_cast<double>(c) < kConvergence * static_cast<double>(best)) stale = 0;
                 best = c;
@@ -705,9 +772,8 @@ private:
         m_order = std::move(bestOrder);
         for (const auto& ord : m_order)
             for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
-        for (int pass = 0; pass < kMaxTransposePasses && TransposePass(); ++pass) {
-        }
-        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
+        std::vector<char> pending(m_levels, 1);
+        for (int pass = 0; pass < kMaxTransposePasses && TransposePass(false, &pending); ++pass) {
         }
     }
 
@@ -736,32 +802,52 @@ private:
             work += cost;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
-            // The crossings between the links of a and b: with a before b,
-            // and with b before a.
-            auto pair = [&](int a, int b, long long& aFirst, long long& bFirst) {
-                aFirst = bFirst = 0;
-                PairCrossings(sorted + m_upAt[a], m_up.Degree(a), sorted + m_upAt[b], m_up.Degree(b), aFirst, bFirst);
-                PairCrossings(sorted + m_downAt[a], m_down.Degree(a), sorted + m_downAt[b], m_down.Degree(b), aFirst,
-                              bFirst);
-            };
+            const int above = l > 0 ? static_cast<int>(m_order[l - 1].size()) : 0;
+            const int below = l + 1 < m_levels ? static_cast<int>(m_order[l + 1].size()) : 0;
             nodes.assign(ord.begin(), ord.end());
             std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) {
                 return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
             });
             for (int v : nodes) {
+                // Of every position in the layers beside, how many of v's
+                // neighbours there stand before it: then the crossings of
+                // v's links with another node's are a few look-ups.
+                auto count = [&](std::vector<int>& less, int size, const int* at, int degree) {
+                    less.assign(size + 1, 0);
+                    for (const int* p = at; p != at + degree; ++p) ++less[*p + 1];
+                    for (int q = 1; q <= size; ++q) less[q] += less[q - 1];
+                };
+                count(m_lessUp, above, sorted + m_upAt[v], m_up.Degree(v));
+                count(m_lessDown, below, sorted + m_downAt[v], m_down.Degree(v));
+                // The crossings between the links of v and w: with w before
+                // v, and with v before w.
+                const int* lessUp = m_lessUp.data();
+                const int* lessDown = m_lessDown.data();
+                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
+                auto pair = [&](int w, long long& wFirst, long long& vFirst) {
+                    wFirst = vFirst = 0;
+                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q) {
+                        wFirst += lessUp[*q];
+                        vFirst += upDegree - lessUp[*q + 1];
+                    }
+                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q) {
+                        wFirst += lessDown[*q];
+                        vFirst += downDegree - lessDown[*q + 1];
+                    }
+                };
                 const int at = m_pos[v];
                 long long change = 0, best = 0;
                 int bestAt = at;
                 for (int j = at - 1; j >= 0; --j) {
                     long long wFirst = 0, vFirst = 0;
-                    pair(ord[j], v, wFirst, vFirst);
+                    pair(ord[j], wFirst, vFirst);
                     change += vFirst - wFirst;
                     if (change < best) best = change, bestAt = j;
                 }
                 change = 0;
                 for (int j = at + 1; j < n; ++j) {
-                    long long vFirst = 0, wFirst = 0;
-                    pair(v, ord[j], vFirst, wFirst);
+                    long long wFirst = 0, vFirst = 0;
+                    pair(ord[j], wFirst, vFirst);
                     change += wFirst - vFirst;
                     if (change < best) best = change, bestAt = j;
                 }
@@ -810,29 +896,24 @@ private:
         std::vector<char> dummy(m_nodes, 0), lone(m_nodes, 0);
         for (int v = m_real; v < m_nodes; ++v) dummy[v] = 1;
         // The rows of a wrapped layer stand packed side by side with their
-        // links fanning out between them: aligning those would spread the
-        // rows as wide as the layer was.
+        // links fanning out between them: aligning their boxes would spread
+        // the rows as wide as the layer was. The lines passing a row on to
+        // the rows beyond run straight down between its boxes.
         if (!m_wrapRow.empty())
-            for (int v = 0; v < m_nodes; ++v) lone[v] = m_wrapRow[RankOf(m_layer[v]) / 2];
+            for (int v = 0; v < m_real; ++v) lone[v] = m_wrapRow[RankOf(m_layer[v]) / 2];
         m_centre = AlignedPositions(m_order, {m_up.start, m_up.list}, {m_down.start, m_down.list}, dummy, lone,
                                     [this](int a, int b) { return Separation(a, b); });
     }
 
-    Placement Output() {
-        Placement p;
-        p.along.assign(m_real, 0);
-        p.across.assign(m_real, 0);
-        // Ports: the ends on one side of a box, in the order of the
-        // neighbours they lead to, spread evenly around its middle; at
-        // least their spacing apart (SizeForPorts made room for that).
+    // Ports: the ends on one side of a box, in the order of the neighbours
+    // they lead to, spread evenly around its middle; at least their
+    // spacing apart (SizeForPorts made room for that). Sets port (by 2 *
+    // edge + end) and, of every side, whether an arrowhead ends there.
+    void PlacePorts(std::vector<double>& port, std::vector<char>& arrowSide) const {
         const int edges = static_cast<int>(m_route.size());
         const std::vector<std::vector<std::pair<int, int>>> ends = EndsBySide();
-        std::vector<double> port(2 * edges, 0);
-        // Of every end, how many steps its line goes straight out of its
-        // box before it turns toward its next node; of every side, the most
-        // steps and whether an arrowhead ends there.
-        std::vector<int> turn(2 * edges, 0), fan(2 * m_real, 0);
-        std::vector<char> arrowSide(2 * m_real, 0);
+        port.assign(2 * edges, 0);
+        arrowSide.assign(2 * m_real, 0);
         for (int s = 0; s < 2 * m_real; ++s) {
             std::vector<std::pair<int, int>> list = ends[s];
             auto next = [&](const std::pair<int, int>& end) {
@@ -849,35 +930,73 @@ private:
             for (std::size_t i = 0; i < list.size(); ++i)
                 port[2 * list[i].first + list[i].second] =
                     m_centre[box] + (static_cast<double>(i) - (n - 1) / 2) * pitch;
-            // The lines fan out from the side: those that lead furthest
-            // along it (the outermost, toward either end) turn first, each
-            // next one inward a step later, so that lines from neighbouring
-            // ports never run together however steeply they leave.
-            int ahead = 0;
-            for (const auto& end : list) ahead += next(end) >= port[2 * end.first + end.second];
-            int behind = 0;
-            for (const auto& end : list) {
-                const int at = 2 * end.first + end.second;
-                turn[at] = next(end) >= port[at] ? --ahead : behind++;
-                fan[s] = std::max(fan[s], turn[at]);
-            }
             for (const auto& [e, end] : list) arrowSide[s] = arrowSide[s] || Arrow(e, end == 1);
         }
+    }
+
+    // Every link's runs across the gaps between consecutive levels (one per
+    // pair of neighbours in its chain, from runStart[e] on) and their ways
+    // across, and of every gap (gap k lies after level k) how far along
+    // the levels its longest run goes; returns the tracks each gap needs.
+    std::vector<int> TrackRuns(const std::vector<double>& port, std::vector<int>& runStart,
+                               std::vector<RunTrack>& runWay, std::vector<double>& reach) const {
+        const int edges = static_cast<int>(m_route.size());
+        runStart.assign(edges + 1, 0);
+        for (int e = 0; e < edges; ++e)
+            runStart[e + 1] = runStart[e] + std::max(0, static_cast<int>(m_route[e].chain.size()) - 1);
+        runWay.assign(runStart[edges], {});
+        std::vector<std::vector<GapRun>> runs(std::max(0, m_levels - 1));
+        std::vector<std::vector<int>> which(runs.size());
+        reach.assign(runs.size(), 0);
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
+                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
+                const bool down = m_layer[c[i]] < m_layer[c[i + 1]];
+                const int gap = std::min(m_layer[c[i]], m_layer[c[i + 1]]);
+                runs[gap].push_back(down ? GapRun{a, b} : GapRun{b, a});
+                reach[gap] = std::max(reach[gap], std::abs(a - b));
+                which[gap].push_back(runStart[e] + static_cast<int>(i));
+            }
+        }
+        std::vector<int> tracks(runs.size(), 0);
+        std::vector<RunTrack> way;
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            tracks[k] = AssignTracks(runs[k], way);
+            for (std::size_t r = 0; r < way.size(); ++r) runWay[which[k][r]] = way[r];
+        }
+        return tracks;
+    }
+
+    Placement Output() {
+        Placement p;
+        p.along.assign(m_real, 0);
+        p.across.assign(m_real, 0);
+        const int edges = static_cast<int>(m_route.size());
+        std::vector<double> port;
+        std::vector<char> arrowSide;
+        PlacePorts(port, arrowSide);
+        std::vector<int> runStart;
+        std::vector<RunTrack> runWay;
+        std::vector<double> reach;
+        const std::vector<int> tracks = TrackRuns(port, runStart, runWay, reach);
 
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
         // labels keeps the label margin from the boxes on either side and
         // makes the two at least a layer gap apart. A gap that lines cross
-        // far along the layers widens (within a bound): lines that run
-        // steeply beside one another there would merge into one.
-        std::vector<double> top(m_levels, 0), thick(m_levels, 0), reach(m_levels, 0);
+        // far along the layers widens (within a bound), so that they turn
+        // steeply and fan out, and grows where its tracks need room between
+        // the straight stubs of the arrowheads beside it.
+        std::vector<double> top(m_levels, 0), thick(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
             thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
-        // How far lines go straight out of a box beyond its level's band.
+        // How far an arrowhead's stub reaches out of its level's band.
         auto beyondBand = [&](int s) {
             const int box = s / 2;
             const double inside = (thick[m_layer[box]] - m_across[box]) / 2;
-            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside) + kFanStep * fan[s];
+            return std::max(0.0, (arrowSide[s] ? kArrowStub : 0.0) - inside);
         };
         std::vector<double> fromAbove(m_levels, 0), fromBelow(m_levels, 0);  // by gap, after its level
         for (int s = 0; s < 2 * m_real; ++s) {
@@ -887,15 +1006,6 @@ private:
             else if (k > 0)
                 fromBelow[k - 1] = std::max(fromBelow[k - 1], beyondBand(s));
         }
-        for (int e = 0; e < edges; ++e) {
-            const auto& c = m_route[e].chain;
-            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
-                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
-                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
-                double& r = reach[std::min(m_layer[c[i]], m_layer[c[i + 1]])];
-                r = std::max(r, std::abs(a - b));
-            }
-        }
         double at = 0;
         for (int k = 0; k < m_levels; ++k) {
             if (k > 0) {
@@ -903,7 +1013,7 @@ private:
                 const double gap = labelRow < 0 ? m_in.layerGap
                                                 : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
                 at += std::max(std::clamp(kArrowStub + reach[k - 1] / kSteepest, gap, kWidestGap * gap),
-                               fromAbove[k - 1] + fromBelow[k - 1] + kFanStep * 4);
+                               fromAbove[k - 1] + fromBelow[k - 1] + kTrackPitch * tracks[k - 1]);
             }
             top[k] = at;
             at += thick[k];
@@ -927,6 +1037,75 @@ private:
         p.acrossSize.assign(m_across.begin(), m_across.end());
 
         p.routes.resize(edges);
+        PlaceLoops(p, minAlong);
+
+        // A run on track t of a gap turns along it between two distances
+        // across, its tracks sharing the gap between the stubs.
+        auto turn = [&](int gap, int t) {
+            return TrackTurn(top[gap] + thick[gap] + fromAbove[gap], top[gap + 1] - fromBelow[gap], tracks[gap], t);
+        };
+        for (int e = 0; e < edges; ++e) {
+            const EdgeRoute& r = m_route[e];
+            const auto& c = r.chain;
+            if (c.size() < 2) continue;
+            auto& pts = p.routes[e].points;
+            auto add = [&](double along, double across) {
+                along -= minAlong;
+                if (pts.empty() || pts.back() != std::pair{along, across}) pts.emplace_back(along, across);
+            };
+            // A box end on its border, where the line leaves or enters it.
+            auto boxSide = [&](int box, int next) {
+                return m_layer[next] > m_layer[box] ? p.across[box] + m_across[box] : p.across[box];
+            };
+            const double first = port[2 * e], last = port[2 * e + 1];
+            add(first, boxSide(c.front(), c[1]));
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                // The run to the next node: straight out, along its track,
+                // straight on.
+                const int u = c[i], w = c[i + 1];
+                const double a = i == 0 ? first : m_centre[u];
+                const double b = i + 2 == c.size() ? last : m_centre[w];
+                const RunTrack& way = runWay[runStart[e] + static_cast<int>(i)];
+                if (way.track >= 0) {
+                    // Turns from its upper end to its lower one, the jog
+                    // first where there is one.
+                    const bool down = m_layer[u] < m_layer[w];
+                    const int gap = std::min(m_layer[u], m_layer[w]);
+                    double from = down ? a : b;
+                    std::pair<double, double> bends[6];
+                    int count = 0;
+                    const double lower = down ? b : a;
+                    for (const auto& [t, to] : {std::pair{way.jogTrack, way.jogTo},
+                                                {way.track, way.lowJogTrack >= 0 ? way.lowJogFrom : lower},
+                                                {way.lowJogTrack, lower}}) {
+                        if (t < 0) continue;
+                        const auto [upper, lower] = turn(gap, t);
+                        bends[count++] = {from, upper};
+                        bends[count++] = {to, lower};
+                        from = to;
+                    }
+                    for (int k = 0; k < count; ++k) {
+                        const auto& [along, across] = bends[down ? k : count - 1 - k];
+                        add(along, across);
+                    }
+                }
+                if (i + 2 == c.size()) break;
+                // Through the dummy's level, or round it for a link inside
+                // one layer.
+                const int k = m_layer[w];
+                const bool fromAbove = m_layer[u] < k, toBelow = m_layer[c[i + 2]] > k;
+                add(b, fromAbove ? top[k] : top[k] + thick[k]);
+                if (fromAbove == toBelow) add(b, fromAbove ? top[k] + thick[k] : top[k]);
+                if (m_extent[w - m_real] > 0) PlaceLabels(p, e, w, b - minAlong, top[k], thick[k]);
+            }
+            add(last, boxSide(c.back(), c[c.size() - 2]));
+        }
+        return p;
+    }
+
+    // A box's loops beyond its far side along its layer, each further out,
+    // their labels stacked beyond the outermost.
+    void PlaceLoops(Placement& p, double minAlong) const {
         for (int v = 0; v < m_real; ++v) {
             const double side = m_centre[v] + m_along[v] / 2 - minAlong;
             const double middle = p.across[v] + m_across[v] / 2;
@@ -953,73 +1132,35 @@ private:
                     }
             }
         }
+    }
 
-        for (int e = 0; e < edges; ++e) {
-            const EdgeRoute& r = m_route[e];
-            const auto& c = r.chain;
-            if (c.size() < 2) continue;
-            auto& pts = p.routes[e].points;
-            auto add = [&](double along, double across) {
-                along -= minAlong;
-                if (pts.empty() || pts.back() != std::pair{along, across}) pts.emplace_back(along, across);
-            };
-            auto boxEnd = [&](int box, int next, double along, bool leaving) {
-                const int k = m_layer[box];
-                const bool below = m_layer[next] > k;
-                const double side = below ? p.across[box] + m_across[box] : p.across[box];
-                const int s = SideOf(box, next);
-                const double stub = arrowSide[s] ? kArrowStub : 0;
-                const double out = kFanStep * turn[2 * e + (leaving ? 0 : 1)];
-                const double band = below ? std::max(top[k] + thick[k], side + stub) + out
-                                          : std::min(top[k], side - stub) - out;
-                if (leaving) {
-                    add(along, side);
-                    add(along, band);
-                } else {
-                    add(along, band);
-                    add(along, side);
-                }
-            };
-            boxEnd(c.front(), c[1], port[2 * e], true);
-            for (std::size_t i = 1; i + 1 < c.size(); ++i) {
-                const int d = c[i], k = m_layer[d];
-                const bool fromAbove = m_layer[c[i - 1]] < k, toBelow = m_layer[c[i + 1]] > k;
-                const double x = m_centre[d];
-                if (fromAbove == toBelow) {
-                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
-                    add(x, fromAbove ? top[k] + thick[k] : top[k]);
-                } else {
-                    add(x, fromAbove ? top[k] : top[k] + thick[k]);
-                }
-                if (m_extent[d - m_real] <= 0) continue;
-                // Its labels beside the line, stacked across the row with
-                // the upper end's label first.
-                const LinkLabels& l = m_in.labels[e];
-                const int rank = RankOf(k);
-                const bool fromUpper = m_layer[c.front()] <= m_layer[c.back()];
-                struct Item {
-                    Rect* rect;
-                    double along, across;
-                };
-                std::vector<Item> stack;
-                auto push = [&](bool here, Rect& rect, double along, double across) {
-                    if (here && along > 0) stack.push_back({&rect, along, across});
-                };
-                Route& out = p.routes[e];
-                push(rank == r.fromRank && fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                push(rank == r.toRank && !fromUpper, out.toLabel, l.toAlong, l.toAcross);
-                push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
-                push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
-                push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-                double y = top[k] + (thick[k] - m_thick[d - m_real]) / 2 + kLabelPad;
-                for (const Item& item : stack) {
-                    *item.rect = Rect{x + kLabelGap - minAlong, y, item.along, item.across};
-                    y += item.across + kLabelStack;
-                }
-            }
-            boxEnd(c.back(), c[c.size() - 2], port[2 * e + 1], false);
+    // The labels a link's dummy d carries, beside its line at x, stacked
+    // across its row (top, thick) with the upper end's label first.
+    void PlaceLabels(Placement& p, int e, int d, double x, double top, double thick) const {
+        const EdgeRoute& r = m_route[e];
+        const auto& c = r.chain;
+        const LinkLabels& l = m_in.labels[e];
+        const int rank = RankOf(m_layer[d]);
+        const bool fromUpper = m_layer[c.front()] <= m_layer[c.back()];
+        struct Item {
+            Rect* rect;
+            double along, across;
+        };
+        std::vector<Item> stack;
+        auto push = [&](bool here, Rect& rect, double along, double across) {
+            if (here && along > 0) stack.push_back({&rect, along, across});
+        };
+        Route& out = p.routes[e];
+        push(rank == r.fromRank && fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+        push(rank == r.toRank && !fromUpper, out.toLabel, l.toAlong, l.toAcross);
+        push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
+        push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
+        push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
+        double y = top + (thick - m_thick[d - m_real]) / 2 + kLabelPad;
+        for (const Item& item : stack) {
+            *item.rect = Rect{x + kLabelGap, y, item.along, item.across};
+            y += item.across + kLabelStack;
         }
-        return p;
     }
 
     int RankOf(int level) const { return m_rankOfLevel[level]; }
@@ -1051,7 +1192,9 @@ private:
     std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
-    bool m_lastFirst = false;
+    bool m_started = false;
+    long long m_best = -1;                  // crossings of the best order so far
+    std::vector<std::vector<int>> m_kept;  // and that order
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;
@@ -1066,6 +1209,7 @@ private:
     std::vector<long long> m_tree;
     std::vector<int> m_buf, m_slots;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
+    std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
     std::vector<Keyed> m_keyed;
 };
 
@@ -1073,7 +1217,22 @@ private:
 
 Placement PlaceLayers(const LayerInput& in) {
     if (in.along.empty()) return {};
-    return Engine(in).Run();
+    return Engine(in).Finish();
 }
+
+struct LayeredDrawing::State {
+    explicit State(LayerInput input) : in(std::move(input)), engine(in) {}
+    LayerInput in;
+    Engine engine;
+};
+
+LayeredDrawing::LayeredDrawing(LayerInput in) : m_state(std::make_unique<State>(std::move(in))) {}
+LayeredDrawing::~LayeredDrawing() = default;
+LayeredDrawing::LayeredDrawing(LayeredDrawing&&) noexcept = default;
+LayeredDrawing& LayeredDrawing::operator=(LayeredDrawing&&) noexcept = default;
+
+long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(); }
+
+Placement LayeredDrawing::Finish() { return m_state->in.along.empty() ? Placement{} : m_state->engine.Finish(); }
 
 }  // namespace platform::diagram::layout

@@ -6,12 +6,14 @@
 // dummy positions, each layer is ordered to reduce crossings, the boxes are
 // placed in line with their neighbours (long links straight) without
 // overlapping, and every link is routed from a port on its box's side
-// through its dummies. A box grows inside its layer where the ends of its
+// through its dummies, turning across each gap on a track of its own (see
+// LayoutTracks.h). A box grows inside its layer where the ends of its
 // links on one side would otherwise stand too close to tell apart. Axes
 // are abstract so the same code serves rows (top to bottom) and columns
 // (left to right): "along" runs inside a layer, "across" from one layer to
 // the next.
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -87,5 +89,23 @@ struct Placement {
 };
 
 Placement PlaceLayers(const LayerInput& in);
+
+// PlaceLayers in two steps, to choose among several layerings of one
+// component: Start orders the layers from one first order and returns the
+// crossings, a fraction of the work; Finish does the rest (further first
+// orders, sifting, placement, routes) on the one chosen.
+class LayeredDrawing {
+public:
+    explicit LayeredDrawing(LayerInput in);
+    ~LayeredDrawing();
+    LayeredDrawing(LayeredDrawing&&) noexcept;
+    LayeredDrawing& operator=(LayeredDrawing&&) noexcept;
+    long long Start();
+    Placement Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 }  // namespace platform::diagram::layout

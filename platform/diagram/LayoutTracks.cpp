@@ -1,0 +1,332 @@
+#include "platform/diagram/LayoutTracks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <queue>
+#include <set>
+#include <utility>
+
+namespace platform::diagram::layout {
+
+namespace {
+
+// A run whose ends lie closer than this goes straight across.
+constexpr double kStraight = 0.5;
+// Where a jog ends, its line goes on this far at least from any other end
+// (more than a pixel, so that the two are not taken for one).
+constexpr double kJogClearance = 2;
+
+// Which runs jog out of their upper ends, and which into their lower ends.
+struct Jogs {
+    std::vector<char> upper, lower;
+};
+
+// Of two overlapping runs i and j, the one that must turn first (nearer
+// the upper level), or -1 where either may; pin is set where the order
+// keeps a straight piece of one off the other's (their ends meet), and not
+// their crossings as they were. Where each leaves the upper level where
+// the other arrives at the lower one, no order keeps both apart: -2.
+int FirstToTurn(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, bool& pin) {
+    const GapRun &a = runs[i], &b = runs[j];
+    // A jog ends at least kJogClearance from every end.
+    auto meet = [&](int up, int low) {
+        return !jogs.upper[up] && !jogs.lower[low] && std::abs(runs[up].upper - runs[low].lower) < kTrackClearance;
+    };
+    const bool iOverJ = meet(i, j), jOverI = meet(j, i);
+    pin = iOverJ != jOverI;
+    if (pin) return iOverJ ? i : j;
+    if (iOverJ) return -2;
+    // Runs the same way that do not cross: the one ahead turns first.
+    const bool right = a.lower > a.upper;
+    if (right != (b.lower > b.upper) || (a.upper - b.upper) * (a.lower - b.lower) < 0) return -1;
+    const bool iAhead = a.upper != b.upper ? (a.upper > b.upper) == right : (a.lower > b.lower) == right;
+    return iAhead ? i : j;
+}
+
+double Lo(const GapRun& r) { return std::min(r.upper, r.lower); }
+double Hi(const GapRun& r) { return std::max(r.upper, r.lower); }
+
+// Which run turns before which, among the runs that turn: for each run the
+// runs that must turn after it (after[start[i]] .. after[start[i + 1] - 1],
+// pin[k] set where that rule only keeps ends apart), and the same backward.
+struct Rules {
+    std::vector<int> items;  // the runs that turn, by their left ends
+    std::vector<std::pair<int, int>> meetingTwice;  // runs whose ends meet twice
+    std::vector<int> start, after, backStart, before;
+    std::vector<char> pin, backPin;
+};
+
+Rules BuildRules(const std::vector<GapRun>& runs, const Jogs& jogs, const std::set<std::pair<int, int>>& ignored) {
+    const int n = static_cast<int>(runs.size());
+    Rules r;
+    for (int i = 0; i < n; ++i)
+        if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) r.items.push_back(i);
+    std::sort(r.items.begin(), r.items.end(), [&](int a, int b) {
+        return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b;
+    });
+    // The runs that overlap, by a sweep along the gap that keeps those
+    // reaching the next run's left end.
+    struct Rule {
+        int first, second;
+        bool pin;
+    };
+    std::vector<Rule> rules;
+    std::vector<int> active;
+    for (int j : r.items) {
+        std::erase_if(active, [&](int i) { return Hi(runs[i]) + kTrackClearance <= Lo(runs[j]); });
+        for (int i : active) {
+            bool pin = false;
+            const int first = FirstToTurn(runs, jogs, i, j, pin);
+            if (first >= 0 && !(pin && ignored.count({first, first == i ? j : i})))
+                rules.push_back({first, first == i ? j : i, pin});
+            if (first == -2 && !ignored.count({i, j})) r.meetingTwice.emplace_back(i, j);
+        }
+        active.push_back(j);
+    }
+    r.start.assign(n + 1, 0);
+    r.backStart.assign(n + 1, 0);
+    for (const Rule& x : rules) ++r.start[x.first + 1], ++r.backStart[x.second + 1];
+    for (int v = 0; v < n; ++v) r.start[v + 1] += r.start[v], r.backStart[v + 1] += r.backStart[v];
+    r.after.resize(rules.size());
+    r.before.resize(rules.size());
+    r.pin.resize(rules.size());
+    r.backPin.resize(rules.size());
+    std::vector<int> fill(r.start.begin(), r.start.end() - 1), back(r.backStart.begin(), r.backStart.end() - 1);
+    for (const Rule& x : rules) {
+        r.pin[fill[x.first]] = x.pin;
+        r.after[fill[x.first]++] = x.second;
+        r.backPin[back[x.second]] = x.pin;
+        r.before[back[x.second]++] = x.first;
+    }
+    return r;
+}
+
+// Where runs may jog: of two whose ends meet twice, or of a ring of rules
+// (found as a walk back from a run that the rules leave waiting), each
+// pair of runs (first, second) where the first must turn before the second
+// because its upper end meets the second's lower end; none where there is
+// no ring.
+std::vector<std::pair<int, int>> PlacesToJog(const Rules& r, int n) {
+    if (!r.meetingTwice.empty()) return r.meetingTwice;
+    std::vector<int> waiting(n, 0);
+    for (int v = 0; v < n; ++v) waiting[v] = r.backStart[v + 1] - r.backStart[v];
+    std::vector<int> free;
+    for (int i : r.items)
+        if (waiting[i] == 0) free.push_back(i);
+    std::vector<char> done(n, 0);
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        done[free[k]] = 1;
+        for (int e = r.start[free[k]]; e < r.start[free[k] + 1]; ++e)
+            if (--waiting[r.after[e]] == 0) free.push_back(r.after[e]);
+    }
+    if (free.size() == r.items.size()) return {};
+    int v = -1;
+    for (int i : r.items)
+        if (!done[i]) {
+            v = i;
+            break;
+        }
+    // Every run left waits for another one left: walking back from one
+    // of them comes round to a run seen before.
+    std::vector<int> seen(n, -1), walk;
+    std::vector<char> pinTo;  // whether the rule from the next run of the walk to this one is of meeting ends
+    while (seen[v] < 0) {
+        seen[v] = static_cast<int>(walk.size());
+        walk.push_back(v);
+        int e = r.backStart[v];
+        while (e < r.backStart[v + 1] && done[r.before[e]]) ++e;
+        if (e == r.backStart[v + 1]) return {};
+        pinTo.push_back(r.backPin[e]);
+        v = r.before[e];
+    }
+    std::vector<std::pair<int, int>> places;
+    for (std::size_t k = static_cast<std::size_t>(seen[v]); k < walk.size(); ++k)
+        if (pinTo[k]) places.emplace_back(k + 1 < walk.size() ? walk[k + 1] : v, walk[k]);
+    return places;
+}
+
+// Where a jog from a run's end x on its way toward "toward" ends: at the
+// first place past x (and past the ends that meet it there) where no other
+// run begins or ends within kJogClearance; NaN where there is none. A jog
+// out of an upper end runs above every track, so it may pass the lower
+// ends of other runs (their straight pieces start below it) but not an
+// upper one, nor the run's own other end; one into a lower end the other
+// way round.
+double JogPoint(const std::vector<double>& passable, const std::vector<double>& blocking, double x, double toward) {
+    const bool right = toward > x;
+    auto ahead = [&](double e) { return right ? e - x : x - e; };
+    double limit = ahead(toward), from = 0;
+    for (double e : blocking)
+        if (ahead(e) >= kTrackClearance)
+            limit = std::min(limit, ahead(e));
+        else if (ahead(e) > 0)
+            from = std::max(from, ahead(e));
+    std::vector<double> stops{limit};
+    for (double e : passable) {
+        const double d = ahead(e);
+        if (d > 0 && d < kTrackClearance) from = std::max(from, d);
+        if (d > 0 && d < limit) stops.push_back(d);
+    }
+    std::sort(stops.begin(), stops.end());
+    for (double stop : stops) {
+        if (stop <= from) continue;
+        if (stop - from >= 2 * kJogClearance) return right ? x + (from + stop) / 2 : x - (from + stop) / 2;
+        from = stop;
+    }
+    return std::nan("");
+}
+
+// A jog of a run along one of the tracks kept for jogs.
+struct Jog {
+    int run;
+    double from, to;
+    int track = 0;
+};
+
+// Tracks for jogs, each on the first where it keeps clear of the others;
+// returns how many.
+int PlaceJogs(std::vector<Jog>& jogs) {
+    auto lo = [](const Jog& j) { return std::min(j.from, j.to); };
+    std::sort(jogs.begin(), jogs.end(), [&](const Jog& a, const Jog& b) { return lo(a) < lo(b); });
+    std::vector<double> reach;  // of each track, its rightmost end
+    for (Jog& j : jogs) {
+        std::size_t t = 0;
+        while (t < reach.size() && reach[t] + kTrackClearance > lo(j)) ++t;
+        if (t == reach.size()) reach.push_back(0);
+        reach[t] = std::max(j.from, j.to);
+        j.track = static_cast<int>(t);
+    }
+    return static_cast<int>(reach.size());
+}
+
+// Tracks for the runs that turn, every rule kept (left to right among the
+// runs free to go), each on the first track at or past the ones it
+// follows where nothing overlaps it; a ring left is cut at its leftmost
+// run where only ends then meet. Returns the number of tracks.
+int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<int>& track) {
+    const int n = static_cast<int>(runs.size());
+    std::vector<int> waiting(n, 0), crossWaiting(n, 0);
+    for (int v = 0; v < n; ++v)
+        for (int e = r.backStart[v]; e < r.backStart[v + 1]; ++e) ++waiting[v], crossWaiting[v] += !r.backPin[e];
+    using Ready = std::pair<double, int>;
+    std::priority_queue<Ready, std::vector<Ready>, std::greater<>> ready;
+    for (int i : r.items)
+        if (waiting[i] == 0) ready.push({Lo(runs[i]), i});
+    std::vector<int> least(n, 0);
+    std::vector<std::map<double, double>> used;  // of each track: its runs' ends, lo -> hi
+    std::size_t placed = 0;
+    while (placed < r.items.size()) {
+        int i = -1;
+        if (!ready.empty()) {
+            i = ready.top().second;
+            ready.pop();
+            if (track[i] >= 0) continue;
+        } else {
+            for (int k : r.items)
+                if (track[k] < 0 && (i < 0 || (crossWaiting[k] == 0 && crossWaiting[i] > 0))) i = k;
+        }
+        const double from = Lo(runs[i]) - kTrackClearance, to = Hi(runs[i]) + kTrackClearance;
+        int t = least[i];
+        for (;; ++t) {
+            if (t == static_cast<int>(used.size())) used.emplace_back();
+            const auto& taken = used[t];
+            auto after = taken.lower_bound(from);
+            if (after != taken.end() && after->first < to) continue;
+            if (after != taken.begin() && std::prev(after)->second > from) continue;
+            break;
+        }
+        track[i] = t;
+        used[t].emplace(Lo(runs[i]), Hi(runs[i]));
+        ++placed;
+        for (int e = r.start[i]; e < r.start[i + 1]; ++e) {
+            const int s = r.after[e];
+            least[s] = std::max(least[s], t + 1);
+            crossWaiting[s] -= !r.pin[e];
+            if (--waiting[s] == 0 && track[s] < 0) ready.push({Lo(runs[s]), s});
+        }
+    }
+    return static_cast<int>(used.size());
+}
+
+}  // namespace
+
+int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
+    const int n = static_cast<int>(runs.size());
+    way.assign(n, {});
+    std::vector<double> uppers, lowers;
+    for (const GapRun& r : runs) uppers.push_back(r.upper), lowers.push_back(r.lower);
+    // Rings of rules are cut by jogs, one at a time, while there is room:
+    // out of the upper end of a run whose end meets another's, or else into
+    // that other's lower end.
+    std::vector<GapRun> going(runs);
+    Jogs jogs{std::vector<char>(n, 0), std::vector<char>(n, 0)};
+    std::set<std::pair<int, int>> ignored;
+    Rules rules = BuildRules(going, jogs, ignored);
+    const std::vector<double> none;
+    std::vector<double> all;
+    for (int cut = 0; cut < 2 * n; ++cut) {
+        const auto places = PlacesToJog(rules, n);
+        // Where no jog keeps every crossing as it was, one that passes
+        // other ends (and may cross their lines) still keeps the lines
+        // apart.
+        bool cutOne = false;
+        for (bool strict : {true, false}) {
+            if (!strict) {
+                all = uppers;
+                all.insert(all.end(), lowers.begin(), lowers.end());
+            }
+            for (auto [first, second] : places) {
+                double to = std::nan("");
+                if (!jogs.upper[first] &&
+                    !std::isnan(to = JogPoint(strict ? lowers : all, strict ? uppers : none, runs[first].upper,
+                                              going[first].lower))) {
+                    jogs.upper[first] = 1;
+                    going[first].upper = to;
+                    uppers.push_back(to);
+                } else if (!jogs.lower[second] &&
+                           !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none,
+                                                     runs[second].lower, going[second].upper))) {
+                    jogs.lower[second] = 1;
+                    going[second].lower = to;
+                    lowers.push_back(to);
+                } else {
+                    continue;
+                }
+                cutOne = true;
+                break;
+            }
+            if (cutOne) break;
+        }
+        // A ring no jog can cut keeps its ends close (though apart).
+        if (!cutOne && places.empty()) break;
+        if (!cutOne) ignored.insert(places.begin(), places.end());
+        rules = BuildRules(going, jogs, ignored);
+    }
+    std::vector<int> track(n, -1);
+    const int tracks = PlaceOnTracks(going, rules, track);
+    // The jogs on tracks of their own, out of upper ends before the others
+    // and into lower ends after them.
+    std::vector<Jog> up, down;
+    for (int v = 0; v < n; ++v) {
+        if (jogs.upper[v]) up.push_back({v, runs[v].upper, going[v].upper});
+        if (jogs.lower[v]) down.push_back({v, going[v].lower, runs[v].lower});
+    }
+    const int upTracks = PlaceJogs(up), downTracks = PlaceJogs(down);
+    for (const Jog& j : up) way[j.run].jogTrack = j.track, way[j.run].jogTo = j.to;
+    for (const Jog& j : down) way[j.run].lowJogTrack = upTracks + tracks + j.track, way[j.run].lowJogFrom = j.from;
+    for (int v = 0; v < n; ++v)
+        if (track[v] >= 0) way[v].track = upTracks + track[v];
+    return upTracks + tracks + downTracks;
+}
+
+std::pair<double, double> TrackTurn(double from, double to, int tracks, int t) {
+    const double pitch = (to - from) / std::max(1, tracks);
+    // Neighbouring tracks' turns stay apart by twice this.
+    const double clear = std::min(kTrackPitch - 1, pitch / 2) / 2;
+    return {from + t * pitch + clear, from + (t + 1) * pitch - clear};
+}
+
+}  // namespace platform::diagram::layout

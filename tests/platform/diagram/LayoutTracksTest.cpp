@@ -1,0 +1,98 @@
+// Tracks of the runs across one gap, on random gaps shaped as the layout
+// makes them (the ends on one level at least 5 px apart, many of the lower
+// ones straight below an upper one): drawn on their tracks, the runs cross
+// exactly where straight lines between their ends would, and no two run on
+// top of each other, however little room the gap gives them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/diagram/DiagramCheck.h"
+#include "platform/diagram/LayoutTracks.h"
+
+namespace {
+
+using namespace platform::diagram;
+using layout::GapRun;
+
+// Positions of one level's ends, left to right, at least 5 px apart; with
+// others given, some of them taken over.
+std::vector<double> Level(std::mt19937& rng, int count, const std::vector<double>& others) {
+    std::vector<double> at;
+    double x = static_cast<double>(rng() % 50);
+    while (static_cast<int>(at.size()) < count) {
+        x += 5 + static_cast<double>(rng() % 60) * (rng() % 4 == 0 ? 4.0 : 0.25);
+        if (!others.empty() && rng() % 3 == 0) {
+            auto it = std::lower_bound(others.begin(), others.end(), x);
+            if (it != others.end()) x = std::max(x, *it);
+        }
+        at.push_back(x);
+    }
+    return at;
+}
+
+TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 150; ++round) {
+        const int n = 2 + static_cast<int>(rng() % 40);
+        std::vector<double> upper = Level(rng, n, {});
+        std::vector<double> lower = Level(rng, n, upper);
+        std::shuffle(lower.begin(), lower.end(), rng);
+        std::vector<GapRun> runs;
+        for (int i = 0; i < n; ++i) runs.push_back({upper[i], lower[i]});
+        std::vector<layout::RunTrack> way;
+        const int tracks = layout::AssignTracks(runs, way);
+        ASSERT_EQ(way.size(), runs.size());
+        // The least room the layout gives the tracks, and a roomy gap.
+        for (double room : {layout::kTrackPitch * tracks, 60.0 + 2 * tracks}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", room " + std::to_string(room));
+            DiagramModel model;
+            std::vector<DrawnLine> lines;
+            for (int i = 0; i < n; ++i) {
+                const GapRun& r = runs[i];
+                const layout::RunTrack& w = way[i];
+                std::vector<Point> points{{r.upper, -10}};
+                double from = r.upper;
+                auto turn = [&](int t, double to) {
+                    ASSERT_LT(t, tracks);
+                    const auto [upper, lower] = layout::TrackTurn(0, room, tracks, t);
+                    points.push_back({from, upper});
+                    points.push_back({to, lower});
+                    from = to;
+                };
+                if (w.jogTrack >= 0) {
+                    ASSERT_LT(w.jogTrack, w.track);
+                    turn(w.jogTrack, w.jogTo);
+                }
+                if (w.track >= 0) {
+                    turn(w.track, w.lowJogTrack >= 0 ? w.lowJogFrom : r.lower);
+                } else {
+                    EXPECT_NEAR(r.upper, r.lower, 0.5);
+                }
+                if (w.lowJogTrack >= 0) {
+                    ASSERT_GT(w.lowJogTrack, w.track);
+                    turn(w.lowJogTrack, r.lower);
+                }
+                points.push_back({r.lower, room + 10});
+                Shape& a = model.AddShape("", r.upper - 2, -14, 4, 4, "u" + std::to_string(i));
+                Shape& b = model.AddShape("", r.lower - 2, room + 10, 4, 4, "l" + std::to_string(i));
+                model.AddLink(a, b, "", "", {}, false, {}, false).route = points;
+                lines.push_back({2 * i, 2 * i + 1, points});
+            }
+            EXPECT_EQ(CheckDrawing(model).linksOnTop, 0) << CheckDrawing(model).examples.front();
+            for (int i = 0; i < n; ++i)
+                for (int j = i + 1; j < n; ++j) {
+                    const bool straight = (runs[i].upper - runs[j].upper) * (runs[i].lower - runs[j].lower) < 0;
+                    ASSERT_EQ(CrossingPairs({lines[i], lines[j]}, true), straight ? 1 : 0)
+                        << runs[i].upper << " -> " << runs[i].lower << " on track " << way[i].track << ", "
+                        << runs[j].upper << " -> " << runs[j].lower << " on track " << way[j].track;
+                }
+        }
+    }
+}
+
+}  // namespace
