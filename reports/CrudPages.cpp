@@ -318,7 +318,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
     const std::string client = GetClientName(ctx.db);
     const std::string application = GetApplicationName(ctx.db);
-    HeldPrompt held;
+    common::HeldPrompt held;
     std::future<OverlapPage> listing = std::async(std::launch::async, [&] {
         ReportList list;
         list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};

@@ -79,7 +79,7 @@ void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::I
     // on a busy machine: the window repaints meanwhile.
     const std::string client = GetClientName(db);
     const std::string application = GetApplicationName(db);
-    HeldPrompt held;
+    common::HeldPrompt held;
     progress.StartStep("");
     try {
         common::WhileStepping(progress, [&] {
@@ -92,21 +92,9 @@ void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::I
     progress.StartStep("");
 }
 
-common::Answer HeldPrompt::Ask(const std::string& text, const std::string& title, common::Buttons buttons,
-                               common::Icon icon) {
-    if (!m_question) m_question = Question{text, title, buttons, icon};
-    return common::Answer::OK;
-}
-
-void HeldPrompt::AskThrough(common::IPrompt& prompt) {
-    if (!m_question) return;
-    const Question question = *std::exchange(m_question, std::nullopt);
-    prompt.Ask(question.text, question.title, question.buttons, question.icon);
-}
-
 platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
                                          const std::string& client, const std::string& application,
-                                         HeldPrompt& held) {
+                                         common::HeldPrompt& held) {
     builder.WritePage(file);
     platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, held);
     FillClientInfo(page, client, application);

@@ -10,9 +10,9 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <vector>
 
+#include "common/HeldPrompt.h"
 #include "common/Prompt.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/ReportContext.h"
@@ -75,30 +75,11 @@ void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
                    common::IProgress& progress, const std::filesystem::path& file);
 
-// Message 502 of a page read on another thread, kept for the window's
-// thread: it answers OK there and asks the question later through the
-// window's own prompt.
-class HeldPrompt : public common::IPrompt {
-public:
-    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
-                       common::Icon icon) override;
-    // Asks the question kept, if any.
-    void AskThrough(common::IPrompt& prompt);
-
-private:
-    struct Question {
-        std::string text, title;
-        common::Buttons buttons;
-        common::Icon icon;
-    };
-    std::optional<Question> m_question;
-};
-
 // The engine's finished page written to file and read back with the
 // generated-page fix-ups and the given client information, on any thread
 // (nothing of the database): an ill-formed page's message goes to held.
 platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
                                          const std::string& client, const std::string& application,
-                                         HeldPrompt& held);
+                                         common::HeldPrompt& held);
 
 }  // namespace mdlReports

@@ -12,6 +12,7 @@
 #include <future>
 
 #include "common/Globals.h"
+#include "common/HeldPrompt.h"
 #include "common/WhileStepping.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
@@ -34,32 +35,6 @@
 namespace reports::ui {
 
 using platform::ui::Q;
-
-namespace {
-
-// Takes the messages of work done on another thread, to be shown on the
-// window's thread once it is done.
-class LaterPrompt : public common::IPrompt {
-public:
-    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
-                       common::Icon icon) override {
-        m_asked.push_back({text, title, buttons, icon});
-        return common::Answer::OK;
-    }
-    void AskNow(common::IPrompt& prompt) const {
-        for (const Question& q : m_asked) prompt.Ask(q.text, q.title, q.buttons, q.icon);
-    }
-
-private:
-    struct Question {
-        std::string text, title;
-        common::Buttons buttons;
-        common::Icon icon;
-    };
-    std::vector<Question> m_asked;
-};
-
-}  // namespace
 
 frmIssues::frmIssues(QWidget* owner) : QWidget(owner, Qt::Window) {
     setObjectName("frmIssues");
@@ -140,7 +115,7 @@ bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, c
                          std::unique_ptr<mdlReports::ReportBuilder> builder) {
     common::ProgressScope level(progress, "Showing " + platform::ui::S(windowTitle()), 2, true);
     progress.StartStep("");
-    LaterPrompt later;
+    common::HeldPrompt later;
     // The builder still holds the page's rows as the template read them:
     // they are freed on the reading thread too.
     auto reading = std::async(std::launch::async, [&page, &later, builder = std::move(builder)]() mutable {
@@ -151,7 +126,7 @@ bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, c
     try {
         rows = common::AwaitStepping(progress, reading);
     } catch (const mdlReports::IllFormedPage&) {
-        later.AskNow(prompt);
+        later.AskThrough(prompt);
         return false;
     }
     progress.FinishStep(1);
