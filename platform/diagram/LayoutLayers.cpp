@@ -593,10 +593,13 @@ private:
         m_tree.assign(lower.size() + 1, 0);
         long long crossings = 0, inserted = 0;
         for (int u : m_order[l]) {
-            m_buf.clear();
-            for (int i = m_down.Begin(u); i < m_down.End(u); ++i) m_buf.push_back(m_pos[m_down.list[i]]);
-            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
-            for (int p : m_buf) {
+            const int degree = m_down.Degree(u);
+            if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
+            int* few = m_few.data();
+            for (int k = 0; k < degree; ++k) few[k] = m_pos[m_down.list[m_down.Begin(u) + k]];
+            SortFew(few, few + degree);
+            for (const int* at = few; at != few + degree; ++at) {
+                const int p = *at;
                 long long atMost = 0;
                 for (int k = p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
                 crossings += inserted - atMost;
@@ -621,20 +624,28 @@ private:
         auto& ord = m_order[l];
         m_keyed.clear();
         m_slots.clear();
+        const int* list = nb.list.data();
         for (int i = 0; i < static_cast<int>(ord.size()); ++i) {
             int v = ord[i];
-            if (nb.Degree(v) == 0) continue;
-            m_buf.clear();
-            for (int k = nb.Begin(v); k < nb.End(v); ++k) m_buf.push_back(m_pos[nb.list[k]]);
-            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
-            const std::size_t n = m_buf.size(), rm = n / 2;
-            double key = m_buf[rm];
-            if (n % 2 == 0) {
-                // Between the two middle ones, nearer the side whose
-                // neighbours lie closer together.
-                const double right = m_buf[n - 1] - m_buf[rm], left = m_buf[rm - 1] - m_buf[0];
-                key = left == right ? (m_buf[rm - 1] + m_buf[rm]) / 2.0
-                                    : (m_buf[rm - 1] * right + m_buf[rm] * left) / (left + right);
+            const int degree = nb.Degree(v);
+            if (degree == 0) continue;
+            double key = m_pos[list[nb.Begin(v)]];
+            if (degree > 1) {
+                // Most nodes are dummies with one neighbour: only the others
+                // gather and sort theirs.
+                if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
+                int* few = m_few.data();
+                for (int k = 0; k < degree; ++k) few[k] = m_pos[list[nb.Begin(v) + k]];
+                SortFew(few, few + degree);
+                const int n = degree, rm = n / 2;
+                key = few[rm];
+                if (n % 2 == 0) {
+                    // Between the two middle ones, nearer the side whose
+                    // neighbours lie closer together.
+                    const double right = few[n - 1] - few[rm], left = few[rm - 1] - few[0];
+                    key = left == right ? (few[rm - 1] + few[rm]) / 2.0
+                                        : (few[rm - 1] * right + few[rm] * left) / (left + right);
+                }
             }
             m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
@@ -674,6 +685,11 @@ private:
     // when they are swapped.
     static void PairCrossings(const int* a, int aSize, const int* b, int bSize, long long& uFirst, long long& vFirst) {
         if (aSize == 0 || bSize == 0) return;
+        if (aSize == 1 && bSize == 1) {
+            uFirst += *b < *a;
+            vFirst += *b > *a;
+            return;
+        }
         int below = 0, atMost = 0;
         for (const int* p = a; p != a + aSize; ++p) {
             while (below < bSize && b[below] < *p) ++below;
@@ -1207,7 +1223,7 @@ private:
     std::vector<double> m_centre;
     // Scratch space reused by the passes.
     std::vector<long long> m_tree;
-    std::vector<int> m_buf, m_slots;
+    std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
     std::vector<Keyed> m_keyed;
