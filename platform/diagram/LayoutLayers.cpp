@@ -18,6 +18,8 @@ namespace {
 // placement passes.
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 8;
+// Sweeps of a quick start, enough to compare several layerings.
+constexpr int kQuickSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
 // Sifting passes after them, and the pair comparisons they may make, per
 // node and link of the proper graph.
@@ -112,13 +114,15 @@ public:
 
     // The layers ordered from the first start: their crossings (the links
     // left out of the ordering among them), enough to tell which of several
-    // layerings crosses least.
-    long long Start() {
+    // layerings crosses least. A quick start stops its sweeps early; Finish
+    // then takes them up again.
+    long long Start(bool quick = false) {
         MeasureLoops();
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
         m_started = true;
+        m_quick = quick;
         OrderFrom(0);
         if (m_leftOut.empty()) return m_best;
         Engine routed(*this);
@@ -500,6 +504,18 @@ private:
     // different start often finds a better one. The order with the fewest
     // crossings is kept, the first on a tie, and then sifted.
     void OrderLayers() {
+        if (m_quick) {
+            m_quick = false;
+            m_order = m_kept;
+            for (const auto& ord : m_order)
+                for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+            ReduceCrossings();
+            const long long c = Crossings();
+            if (c < m_best) {
+                m_best = c;
+                m_kept = m_order;
+            }
+        }
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
         for (int start = 1; start < (sparse ? 3 : 2) && m_best != 0; ++start) OrderFrom(start);
         m_order = std::move(m_kept);
@@ -771,7 +787,8 @@ private:
         long long best = Crossings();
         auto bestOrder = m_order;
         int stale = 0;
-        for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
+        const int sweeps = m_quick ? kQuickSweeps : kMaxSweeps;
+        for (int sweep = 0; sweep < sweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
             const bool reverse = sweep % 4 < 2;
             if (sweep % 2 == 0)
                 for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
@@ -1209,6 +1226,7 @@ private:
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
     bool m_started = false;
+    bool m_quick = false;                   // the first start's sweeps stopped early
     long long m_best = -1;                  // crossings of the best order so far
     std::vector<std::vector<int>> m_kept;  // and that order
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
@@ -1247,7 +1265,7 @@ LayeredDrawing::~LayeredDrawing() = default;
 LayeredDrawing::LayeredDrawing(LayeredDrawing&&) noexcept = default;
 LayeredDrawing& LayeredDrawing::operator=(LayeredDrawing&&) noexcept = default;
 
-long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(); }
+long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(true); }
 
 Placement LayeredDrawing::Finish() { return m_state->in.along.empty() ? Placement{} : m_state->engine.Finish(); }
 
