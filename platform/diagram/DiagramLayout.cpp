@@ -196,8 +196,10 @@ void DepthFirstOrder(const std::vector<int>& members, const std::vector<std::vec
 
 // How cycles are turned round: greedily, or as a depth-first walk meets
 // them, from the boxes in their order or from the ones that call more than
-// they are called first.
-enum class TurnCycles { kGreedy, kDepthFirst, kDepthFirstFromCallers };
+// they are called first, inside each strongly connected part; or as one
+// walk over the whole component meets them, which enters each part where
+// the links from outside first lead it, not at the part's first box.
+enum class TurnCycles { kGreedy, kDepthFirst, kDepthFirstFromCallers, kDepthFirstWhole };
 
 // Layers for an ordinary diagram, callers first. Only links inside a cycle
 // are turned round: inside each strongly connected part the boxes get an
@@ -212,10 +214,19 @@ std::vector<int> FlowLayers(const Component& c, TurnCycles how, bool* cyclic = n
     for (int v = 0; v < n; ++v) members[part[v]].push_back(v);
     std::vector<int> rank(n, 0), outDeg(n, 0), inDeg(n, 0);
     std::vector<char> gone(n, 0);
+    if (how == TurnCycles::kDepthFirstWhole) {
+        // The finishing order of one walk orders every part as a walk
+        // entering it there would.
+        std::vector<int> all(n);
+        std::iota(all.begin(), all.end(), 0);
+        DepthFirstOrder(all, c.out, std::vector<int>(n, 0), gone, rank);
+    }
     for (const auto& m : members)
         if (m.size() > 1) {
             if (cyclic) *cyclic = true;
-            if (how == TurnCycles::kGreedy) {
+            if (how == TurnCycles::kDepthFirstWhole) {
+                continue;
+            } else if (how == TurnCycles::kGreedy) {
                 GreedyOrder(m, c.out, c.in, part, outDeg, inDeg, gone, rank);
             } else if (how == TurnCycles::kDepthFirst) {
                 DepthFirstOrder(m, c.out, part, gone, rank);
@@ -465,13 +476,14 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
     layout::Placement p;
     if (cyclic && c.links.size() <= kOtherLayeringsLinksPerBox * c.boxes.size()) {
         // Cycles can be turned round other ways too: as a depth-first walk
-        // meets them, from the boxes in their order or from those that
-        // call more than they are called. Those layerings are tried as
-        // well unless their links would be far longer (more dummies, more
-        // time, rarely fewer crossings), each ordered quickly, and the one
-        // with the fewest crossings is laid out: where a few boxes are
-        // called from everywhere (a call graph's utilities), a walk's
-        // deeper layers cross far less.
+        // meets them, inside each part from the boxes in their order or
+        // from those that call more than they are called, or over the
+        // whole component. Those layerings are tried as well unless their
+        // links would be far longer (more dummies, more time, rarely fewer
+        // crossings) or they repeat one tried already, each ordered
+        // quickly, and the one with the fewest crossings is laid out: where
+        // a few boxes are called from everywhere (a call graph's
+        // utilities), a walk's deeper layers cross far less.
         auto length = [&](const std::vector<int>& layer) {
             long long total = 0;
             for (auto [a, b] : c.links) total += std::abs(layer[a] - layer[b]);
@@ -480,9 +492,14 @@ void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) 
         const long long greedy = length(in.layer);
         layout::LayeredDrawing best(in);
         long long fewest = best.Start();
-        for (TurnCycles how : {TurnCycles::kDepthFirst, TurnCycles::kDepthFirstFromCallers}) {
+        std::vector<std::vector<int>> tried{in.layer};
+        for (TurnCycles how :
+             {TurnCycles::kDepthFirst, TurnCycles::kDepthFirstFromCallers, TurnCycles::kDepthFirstWhole}) {
             in.layer = FlowLayers(c, how);
-            if (length(in.layer) > kLongerLayering * greedy) continue;
+            if (length(in.layer) > kLongerLayering * greedy ||
+                std::find(tried.begin(), tried.end(), in.layer) != tried.end())
+                continue;
+            tried.push_back(in.layer);
             layout::LayeredDrawing other(in);
             const long long crossings = other.Start();
             if (crossings < fewest) {

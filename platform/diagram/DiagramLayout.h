@@ -20,7 +20,7 @@ public:
 // (network simplex, bounded), callers above or before callees, crossings
 // reduced by median sweeps with neighbour swaps and then sifting (each box
 // to its best place in its layer) from two first orders (three in a sparse
-// graph; in a component with cycles and few links, also for two
+// graph; in a component with cycles and few links, also for three
 // depth-first ways of turning them round, keeping the fewest crossings),
 // each connected component laid out apart and the components packed
 // toward a 4:3 page, the far ends of a very wide layer moved into layers

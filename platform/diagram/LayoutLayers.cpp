@@ -18,6 +18,8 @@ namespace {
 // placement passes.
 constexpr int kMaxSweeps = 24;
 constexpr int kStaleSweeps = 8;
+// Sweeps of a quick start, enough to compare several layerings.
+constexpr int kQuickSweeps = 8;
 constexpr int kMaxTransposePasses = 8;
 // Sifting passes after them, and the pair comparisons they may make, per
 // node and link of the proper graph.
@@ -112,13 +114,15 @@ public:
 
     // The layers ordered from the first start: their crossings (the links
     // left out of the ordering among them), enough to tell which of several
-    // layerings crosses least.
-    long long Start() {
+    // layerings crosses least. A quick start stops its sweeps early; Finish
+    // then takes them up again.
+    long long Start(bool quick = false) {
         MeasureLoops();
         CompressLayers();
         WrapWideLayers();
         BuildProperGraph();
         m_started = true;
+        m_quick = quick;
         OrderFrom(0);
         if (m_leftOut.empty()) return m_best;
         Engine routed(*this);
@@ -500,6 +504,18 @@ private:
     // different start often finds a better one. The order with the fewest
     // crossings is kept, the first on a tie, and then sifted.
     void OrderLayers() {
+        if (m_quick) {
+            m_quick = false;
+            m_order = m_kept;
+            for (const auto& ord : m_order)
+                for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
+            ReduceCrossings();
+            const long long c = Crossings();
+            if (c < m_best) {
+                m_best = c;
+                m_kept = m_order;
+            }
+        }
         const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
         for (int start = 1; start < (sparse ? 3 : 2) && m_best != 0; ++start) OrderFrom(start);
         m_order = std::move(m_kept);
@@ -593,10 +609,13 @@ private:
         m_tree.assign(lower.size() + 1, 0);
         long long crossings = 0, inserted = 0;
         for (int u : m_order[l]) {
-            m_buf.clear();
-            for (int i = m_down.Begin(u); i < m_down.End(u); ++i) m_buf.push_back(m_pos[m_down.list[i]]);
-            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
-            for (int p : m_buf) {
+            const int degree = m_down.Degree(u);
+            if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
+            int* few = m_few.data();
+            for (int k = 0; k < degree; ++k) few[k] = m_pos[m_down.list[m_down.Begin(u) + k]];
+            SortFew(few, few + degree);
+            for (const int* at = few; at != few + degree; ++at) {
+                const int p = *at;
                 long long atMost = 0;
                 for (int k = p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
                 crossings += inserted - atMost;
@@ -621,20 +640,28 @@ private:
         auto& ord = m_order[l];
         m_keyed.clear();
         m_slots.clear();
+        const int* list = nb.list.data();
         for (int i = 0; i < static_cast<int>(ord.size()); ++i) {
             int v = ord[i];
-            if (nb.Degree(v) == 0) continue;
-            m_buf.clear();
-            for (int k = nb.Begin(v); k < nb.End(v); ++k) m_buf.push_back(m_pos[nb.list[k]]);
-            SortFew(m_buf.data(), m_buf.data() + m_buf.size());
-            const std::size_t n = m_buf.size(), rm = n / 2;
-            double key = m_buf[rm];
-            if (n % 2 == 0) {
-                // Between the two middle ones, nearer the side whose
-                // neighbours lie closer together.
-                const double right = m_buf[n - 1] - m_buf[rm], left = m_buf[rm - 1] - m_buf[0];
-                key = left == right ? (m_buf[rm - 1] + m_buf[rm]) / 2.0
-                                    : (m_buf[rm - 1] * right + m_buf[rm] * left) / (left + right);
+            const int degree = nb.Degree(v);
+            if (degree == 0) continue;
+            double key = m_pos[list[nb.Begin(v)]];
+            if (degree > 1) {
+                // Most nodes are dummies with one neighbour: only the others
+                // gather and sort theirs.
+                if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
+                int* few = m_few.data();
+                for (int k = 0; k < degree; ++k) few[k] = m_pos[list[nb.Begin(v) + k]];
+                SortFew(few, few + degree);
+                const int n = degree, rm = n / 2;
+                key = few[rm];
+                if (n % 2 == 0) {
+                    // Between the two middle ones, nearer the side whose
+                    // neighbours lie closer together.
+                    const double right = few[n - 1] - few[rm], left = few[rm - 1] - few[0];
+                    key = left == right ? (few[rm - 1] + few[rm]) / 2.0
+                                        : (few[rm - 1] * right + few[rm] * left) / (left + right);
+                }
             }
             m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
@@ -674,6 +701,11 @@ private:
     // when they are swapped.
     static void PairCrossings(const int* a, int aSize, const int* b, int bSize, long long& uFirst, long long& vFirst) {
         if (aSize == 0 || bSize == 0) return;
+        if (aSize == 1 && bSize == 1) {
+            uFirst += *b < *a;
+            vFirst += *b > *a;
+            return;
+        }
         int below = 0, atMost = 0;
         for (const int* p = a; p != a + aSize; ++p) {
             while (below < bSize && b[below] < *p) ++below;
@@ -755,7 +787,8 @@ private:
         long long best = Crossings();
         auto bestOrder = m_order;
         int stale = 0;
-        for (int sweep = 0; sweep < kMaxSweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
+        const int sweeps = m_quick ? kQuickSweeps : kMaxSweeps;
+        for (int sweep = 0; sweep < sweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
             const bool reverse = sweep % 4 < 2;
             if (sweep % 2 == 0)
                 for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
@@ -1193,6 +1226,7 @@ private:
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
     bool m_started = false;
+    bool m_quick = false;                   // the first start's sweeps stopped early
     long long m_best = -1;                  // crossings of the best order so far
     std::vector<std::vector<int>> m_kept;  // and that order
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
@@ -1207,7 +1241,7 @@ private:
     std::vector<double> m_centre;
     // Scratch space reused by the passes.
     std::vector<long long> m_tree;
-    std::vector<int> m_buf, m_slots;
+    std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
     std::vector<Keyed> m_keyed;
@@ -1231,7 +1265,7 @@ LayeredDrawing::~LayeredDrawing() = default;
 LayeredDrawing::LayeredDrawing(LayeredDrawing&&) noexcept = default;
 LayeredDrawing& LayeredDrawing::operator=(LayeredDrawing&&) noexcept = default;
 
-long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(); }
+long long LayeredDrawing::Start() { return m_state->in.along.empty() ? 0 : m_state->engine.Start(true); }
 
 Placement LayeredDrawing::Finish() { return m_state->in.along.empty() ? Placement{} : m_state->engine.Finish(); }
 

@@ -91,9 +91,10 @@ struct Placement {
 Placement PlaceLayers(const LayerInput& in);
 
 // PlaceLayers in two steps, to choose among several layerings of one
-// component: Start orders the layers from one first order and returns the
-// crossings, a fraction of the work; Finish does the rest (further first
-// orders, sifting, placement, routes) on the one chosen.
+// component: Start orders the layers from one first order with a few
+// sweeps and returns the crossings, a fraction of the work; Finish does
+// the rest (the full sweeps, further first orders, sifting, placement,
+// routes) on the one chosen.
 class LayeredDrawing {
 public:
     explicit LayeredDrawing(LayerInput in);

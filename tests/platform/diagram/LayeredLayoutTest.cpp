@@ -113,10 +113,21 @@ std::vector<int> Components(const Graph& g) {
     return comp;
 }
 
-bool Acyclic(const Graph& g) {
-    for (auto [a, b] : g.links)
-        if (a >= b && a != b) return false;
-    return true;
+// Of every box, the boxes that can be reached from it along the links.
+std::vector<std::vector<char>> Reach(const Graph& g) {
+    std::vector<std::vector<int>> out(g.boxes);
+    for (auto [a, b] : g.links) out[a].push_back(b);
+    std::vector<std::vector<char>> reach(g.boxes, std::vector<char>(g.boxes, 0));
+    for (int from = 0; from < g.boxes; ++from) {
+        std::vector<int> stack{from};
+        while (!stack.empty()) {
+            const int v = stack.back();
+            stack.pop_back();
+            for (int w : out[v])
+                if (!reach[from][w]) reach[from][w] = 1, stack.push_back(w);
+        }
+    }
+    return reach;
 }
 
 struct Case {
@@ -167,12 +178,14 @@ TEST_P(RandomGraphs, PlacesEveryBoxApartCallersAboveAndComponentsApart) {
             EXPECT_EQ(faults.linksOnTop, 0) << (faults.examples.empty() ? "" : faults.examples.front());
         }
 
-        // Callers above callees: without cycles every link points down.
-        if (Acyclic(g))
-            for (auto [a, b] : g.links)
-                if (a != b) {
-                    EXPECT_LE(box[a]->top + box[a]->height, box[b]->top) << a << " -> " << b;
-                }
+        // Callers above callees: only a link on a cycle (its callee leads
+        // back to its caller) may be turned round, whichever way the
+        // cycles were broken; every other link points down.
+        const auto reach = Reach(g);
+        for (auto [a, b] : g.links)
+            if (a != b && !reach[b][a]) {
+                EXPECT_LE(box[a]->top + box[a]->height, box[b]->top) << a << " -> " << b;
+            }
 
         // The bounding boxes of two components never meet.
         std::vector<int> comp = Components(g);
@@ -627,9 +640,10 @@ TEST(LayeredLayout, CaptionsOfLinksAmongTheCentresNeighboursStandByTheirOwnBoxes
     }
 }
 
-// The crossings of a fixed acyclic and a fixed cyclic graph, as drawn
+// The crossings of a fixed acyclic and two fixed cyclic graphs, as drawn
 // (every pair of lines that crosses, joined boxes or not), held near what
-// the layout reaches: a worse drawing fails here.
+// the layout reaches: a worse drawing fails here. The sparse one has many
+// small cycles that a walk over the whole graph turns round best.
 TEST(LayeredLayout, DrawnCrossingsOfFixedGraphsStayLow) {
     struct Fixed {
         const char* name;
@@ -637,7 +651,8 @@ TEST(LayeredLayout, DrawnCrossingsOfFixedGraphsStayLow) {
         int boxes, links, backPercent;
         long long bound;
     };
-    for (const Fixed& f : {Fixed{"acyclic", 5, 120, 240, 0, 2050}, Fixed{"cyclic", 6, 120, 240, 30, 1330}}) {
+    for (const Fixed& f : {Fixed{"acyclic", 5, 120, 240, 0, 2050}, Fixed{"cyclic", 6, 120, 240, 30, 1330},
+                           Fixed{"sparse cyclic", 1, 150, 225, 50, 600}}) {
         Graph g = Random(f.seed, f.boxes, f.links, f.backPercent);
         auto laid = LayOut(g);
         const long long crossings =
