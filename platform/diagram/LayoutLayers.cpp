@@ -25,9 +25,6 @@ constexpr int kMaxTransposePasses = 8;
 // node and link of the proper graph.
 constexpr int kMaxSiftPasses = 2;
 constexpr long long kSiftWorkPerElement = 200;
-// A node with at most this many links is weighed against the others
-// without counting tables over the layers beside.
-constexpr int kSiftDirectLinks = 4;
 // A sparse graph (at most this many links per box) is ordered from a third
 // first order too: with few links to pin them, where the boxes start
 // decides more.
@@ -669,12 +666,9 @@ private:
             m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
         }
-        // Ties never remain (indices differ), so any sort gives the same
-        // order; once the sweeps settle most layers come in order already.
-        auto before = [](const Keyed& a, const Keyed& b) {
+        std::sort(m_keyed.begin(), m_keyed.end(), [](const Keyed& a, const Keyed& b) {
             return a.key != b.key ? a.key < b.key : a.index < b.index;
-        };
-        if (!std::is_sorted(m_keyed.begin(), m_keyed.end(), before)) std::sort(m_keyed.begin(), m_keyed.end(), before);
+        });
         for (std::size_t k = 0; k < m_keyed.size(); ++k) {
             ord[m_slots[k]] = m_keyed[k].node;
             m_pos[m_keyed[k].node] = m_slots[k];
@@ -848,43 +842,23 @@ private:
                 return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
             });
             for (int v : nodes) {
-                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
-                const int* vUp = sorted + m_upAt[v];
-                const int* vDown = sorted + m_downAt[v];
-                // A node with few links (most are dummies, one each way)
-                // compares its neighbours' positions with w's directly.
-                const bool few = upDegree + downDegree <= kSiftDirectLinks;
-                // Otherwise, of every position in the layers beside, how
-                // many of v's neighbours there stand before it: then the
-                // crossings of v's links with another node's are a few
-                // look-ups.
+                // Of every position in the layers beside, how many of v's
+                // neighbours there stand before it: then the crossings of
+                // v's links with another node's are a few look-ups.
                 auto count = [&](std::vector<int>& less, int size, const int* at, int degree) {
                     less.assign(size + 1, 0);
                     for (const int* p = at; p != at + degree; ++p) ++less[*p + 1];
                     for (int q = 1; q <= size; ++q) less[q] += less[q - 1];
                 };
-                if (!few) {
-                    count(m_lessUp, above, vUp, upDegree);
-                    count(m_lessDown, below, vDown, downDegree);
-                }
+                count(m_lessUp, above, sorted + m_upAt[v], m_up.Degree(v));
+                count(m_lessDown, below, sorted + m_downAt[v], m_down.Degree(v));
                 // The crossings between the links of v and w: with w before
                 // v, and with v before w.
                 const int* lessUp = m_lessUp.data();
                 const int* lessDown = m_lessDown.data();
+                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
                 auto pair = [&](int w, long long& wFirst, long long& vFirst) {
                     wFirst = vFirst = 0;
-                    if (few) {
-                        auto side = [&](const int* mine, int degree, const int* theirs, int theirDegree) {
-                            for (const int *q = theirs, *end = q + theirDegree; q != end; ++q)
-                                for (const int *p = mine, *last = p + degree; p != last; ++p) {
-                                    wFirst += *p < *q;
-                                    vFirst += *p > *q;
-                                }
-                        };
-                        side(vUp, upDegree, sorted + m_upAt[w], m_up.Degree(w));
-                        side(vDown, downDegree, sorted + m_downAt[w], m_down.Degree(w));
-                        return;
-                    }
                     for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q) {
                         wFirst += lessUp[*q];
                         vFirst += upDegree - lessUp[*q + 1];
