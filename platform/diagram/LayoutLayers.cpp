@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
+#include "platform/diagram/LayoutSort.h"
 #include "platform/diagram/LayoutTracks.h"
 
 namespace platform::diagram::layout {
@@ -666,51 +667,11 @@ private:
             m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
         }
-        const std::vector<Keyed>& sorted = SortKeyed(static_cast<int>(m_order[fromAbove ? l - 1 : l + 1].size()), reverse);
-        for (std::size_t k = 0; k < sorted.size(); ++k) {
-            ord[m_slots[k]] = sorted[k].node;
-            m_pos[sorted[k].node] = m_slots[k];
+        SortByKey(m_keyed, static_cast<int>(m_order[fromAbove ? l - 1 : l + 1].size()), reverse, m_byKey, m_bucket);
+        for (std::size_t k = 0; k < m_keyed.size(); ++k) {
+            ord[m_slots[k]] = m_keyed[k].node;
+            m_pos[m_keyed[k].node] = m_slots[k];
         }
-    }
-
-    // A node of a layer being sorted: its key, and its index in the
-    // layer's order (negated to break ties the other way round).
-    struct Keyed {
-        double key;
-        int index;
-        int node;
-    };
-
-    // m_keyed by key, then index. Keys are positions in the layer beside
-    // (or lie between two), below its size: a counting sort by their whole
-    // part, then by the fractions within each part (few share one), is
-    // the same order as a general sort at a fraction of the work. The
-    // indices come in order (descending where reversed), so taking the
-    // nodes from the right end keeps each part's ties in index order.
-    const std::vector<Keyed>& SortKeyed(int size, bool reverse) {
-        const int n = static_cast<int>(m_keyed.size());
-        auto before = [](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : a.index < b.index; };
-        for (const Keyed& k : m_keyed)
-            if (!(k.key >= 0 && k.key < size)) {
-                std::sort(m_keyed.begin(), m_keyed.end(), before);
-                return m_keyed;
-            }
-        m_bucket.assign(size + 1, 0);
-        for (const Keyed& k : m_keyed) ++m_bucket[static_cast<int>(k.key) + 1];
-        for (int b = 0; b < size; ++b) m_bucket[b + 1] += m_bucket[b];
-        m_byKey.resize(n);
-        for (int t = 0; t < n; ++t) {
-            const Keyed& k = m_keyed[reverse ? n - 1 - t : t];
-            m_byKey[m_bucket[static_cast<int>(k.key)]++] = k;
-        }
-        // Each part's keys in order, ties staying as they came.
-        for (int i = 1; i < n; ++i) {
-            const Keyed k = m_byKey[i];
-            int j = i;
-            for (; j > 0 && m_byKey[j - 1].key > k.key; --j) m_byKey[j] = m_byKey[j - 1];
-            m_byKey[j] = k;
-        }
-        return m_byKey;
     }
 
     // The positions of every node's neighbours above and below, sorted,
@@ -1277,7 +1238,7 @@ private:
     std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
-    std::vector<Keyed> m_keyed, m_byKey;  // see SweepLayer
+    std::vector<KeyedNode> m_keyed, m_byKey;  // see SweepLayer
     std::vector<int> m_bucket;
 };
 
