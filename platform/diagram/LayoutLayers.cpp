@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
+#include "platform/diagram/LayoutSort.h"
 #include "platform/diagram/LayoutTracks.h"
 
 namespace platform::diagram::layout {
@@ -666,9 +667,7 @@ private:
             m_keyed.push_back({key, reverse ? -i : i, v});
             m_slots.push_back(i);
         }
-        std::sort(m_keyed.begin(), m_keyed.end(), [](const Keyed& a, const Keyed& b) {
-            return a.key != b.key ? a.key < b.key : a.index < b.index;
-        });
+        SortByKey(m_keyed, static_cast<int>(m_order[fromAbove ? l - 1 : l + 1].size()), reverse, m_byKey, m_bucket);
         for (std::size_t k = 0; k < m_keyed.size(); ++k) {
             ord[m_slots[k]] = m_keyed[k].node;
             m_pos[m_keyed[k].node] = m_slots[k];
@@ -842,48 +841,67 @@ private:
                 return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
             });
             for (int v : nodes) {
-                // Of every position in the layers beside, how many of v's
-                // neighbours there stand before it: then the crossings of
-                // v's links with another node's are a few look-ups.
+                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
+                const int *vUp = sorted + m_upAt[v], *vDown = sorted + m_downAt[v];
+                // Where v and w cross more with v before w than with w
+                // before v, by how many: the sum over their links of those
+                // that cross only one way round.
+                //
+                // With a link each way at most (most nodes are dummies),
+                // v's neighbours' positions are compared with w's directly.
+                auto direct = [&](int w) {
+                    long long more = 0;
+                    if (upDegree > 0)
+                        for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
+                            more += (*vUp > *q) - (*vUp < *q);
+                    if (downDegree > 0)
+                        for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
+                            more += (*vDown > *q) - (*vDown < *q);
+                    return more;
+                };
+                // Otherwise, of every position in the layers beside, how
+                // many of v's neighbours there stand before it: then the
+                // crossings of v's links with another node's are a few
+                // look-ups.
                 auto count = [&](std::vector<int>& less, int size, const int* at, int degree) {
                     less.assign(size + 1, 0);
                     for (const int* p = at; p != at + degree; ++p) ++less[*p + 1];
                     for (int q = 1; q <= size; ++q) less[q] += less[q - 1];
                 };
-                count(m_lessUp, above, sorted + m_upAt[v], m_up.Degree(v));
-                count(m_lessDown, below, sorted + m_downAt[v], m_down.Degree(v));
-                // The crossings between the links of v and w: with w before
-                // v, and with v before w.
+                const bool few = upDegree <= 1 && downDegree <= 1;
+                if (!few) {
+                    count(m_lessUp, above, vUp, upDegree);
+                    count(m_lessDown, below, vDown, downDegree);
+                }
                 const int* lessUp = m_lessUp.data();
                 const int* lessDown = m_lessDown.data();
-                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
-                auto pair = [&](int w, long long& wFirst, long long& vFirst) {
-                    wFirst = vFirst = 0;
-                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q) {
-                        wFirst += lessUp[*q];
-                        vFirst += upDegree - lessUp[*q + 1];
-                    }
-                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q) {
-                        wFirst += lessDown[*q];
-                        vFirst += downDegree - lessDown[*q + 1];
-                    }
+                auto looked = [&](int w) {
+                    long long more = 0;
+                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
+                        more += upDegree - lessUp[*q + 1] - lessUp[*q];
+                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
+                        more += downDegree - lessDown[*q + 1] - lessDown[*q];
+                    return more;
                 };
+                // The place for v with the fewest crossings (the first
+                // found on a tie, looking left first): moving left past w
+                // puts v before it, moving right puts it after.
                 const int at = m_pos[v];
-                long long change = 0, best = 0;
-                int bestAt = at;
-                for (int j = at - 1; j >= 0; --j) {
-                    long long wFirst = 0, vFirst = 0;
-                    pair(ord[j], wFirst, vFirst);
-                    change += vFirst - wFirst;
-                    if (change < best) best = change, bestAt = j;
-                }
-                change = 0;
-                for (int j = at + 1; j < n; ++j) {
-                    long long wFirst = 0, vFirst = 0;
-                    pair(ord[j], wFirst, vFirst);
-                    change += wFirst - vFirst;
-                    if (change < best) best = change, bestAt = j;
-                }
+                auto bestPlace = [&](auto more) {
+                    long long change = 0, best = 0;
+                    int bestAt = at;
+                    for (int j = at - 1; j >= 0; --j) {
+                        change += more(ord[j]);
+                        if (change < best) best = change, bestAt = j;
+                    }
+                    change = 0;
+                    for (int j = at + 1; j < n; ++j) {
+                        change -= more(ord[j]);
+                        if (change < best) best = change, bestAt = j;
+                    }
+                    return bestAt;
+                };
+                const int bestAt = few ? bestPlace(direct) : bestPlace(looked);
                 if (bestAt == at) continue;
                 improved = true;
                 if (bestAt < at)
@@ -1198,11 +1216,6 @@ private:
 
     int RankOf(int level) const { return m_rankOfLevel[level]; }
 
-    struct Keyed {
-        double key;
-        int index;
-        int node;
-    };
     // A link's nodes from its from box to its to box, and the ranks of its
     // labels (meaningful only where it has them).
     struct EdgeRoute {
@@ -1244,7 +1257,8 @@ private:
     std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
-    std::vector<Keyed> m_keyed;
+    std::vector<KeyedNode> m_keyed, m_byKey;  // see SweepLayer
+    std::vector<int> m_bucket;
 };
 
 }  // namespace

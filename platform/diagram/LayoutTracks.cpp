@@ -59,32 +59,87 @@ struct Rules {
     std::vector<char> pin, backPin;
 };
 
-Rules BuildRules(const std::vector<GapRun>& runs, const Jogs& jogs, const std::set<std::pair<int, int>>& ignored) {
-    const int n = static_cast<int>(runs.size());
+// Two runs that overlap along the gap where a rule orders them or their
+// ends meet twice: i stands before j by their left ends, first is the run
+// that must turn first (-2 for ends that meet twice).
+struct Overlap {
+    int i, j, first;
+    bool pin;
+};
+
+// The overlaps of every two runs that turn, in the order of a sweep along
+// the gap (by j's place among the items, then i's). A jog moves one run's
+// end; Refresh then looks again at that run's overlaps only, the others'
+// staying as they were.
+struct Overlaps {
+    std::vector<int> items;  // the runs that turn, by their left ends
+    std::vector<Overlap> list;
+
+    void Sweep(const std::vector<GapRun>& runs, const Jogs& jogs) {
+        SortItems(runs);
+        list.clear();
+        // The sweep keeps the runs reaching the next run's left end.
+        std::vector<int> active;
+        for (int j : items) {
+            std::erase_if(active, [&](int i) { return Hi(runs[i]) + kTrackClearance <= Lo(runs[j]); });
+            for (int i : active) Look(runs, jogs, i, j, list);
+            active.push_back(j);
+        }
+    }
+
+    void Refresh(const std::vector<GapRun>& runs, const Jogs& jogs, int moved) {
+        SortItems(runs);
+        const int n = static_cast<int>(runs.size());
+        std::vector<int> place(n, -1);
+        for (int k = 0; k < static_cast<int>(items.size()); ++k) place[items[k]] = k;
+        std::vector<Overlap> mine;
+        if (place[moved] >= 0)
+            for (int other : items) {
+                if (other == moved) continue;
+                const int i = place[moved] < place[other] ? moved : other, j = i == moved ? other : moved;
+                if (Hi(runs[i]) + kTrackClearance > Lo(runs[j])) Look(runs, jogs, i, j, mine);
+            }
+        auto sweepOrder = [&](const Overlap& a, const Overlap& b) {
+            return place[a.j] != place[b.j] ? place[a.j] < place[b.j] : place[a.i] < place[b.i];
+        };
+        std::sort(mine.begin(), mine.end(), sweepOrder);
+        std::erase_if(list, [&](const Overlap& o) { return o.i == moved || o.j == moved; });
+        std::vector<Overlap> merged;
+        merged.reserve(list.size() + mine.size());
+        std::merge(list.begin(), list.end(), mine.begin(), mine.end(), std::back_inserter(merged), sweepOrder);
+        list = std::move(merged);
+    }
+
+private:
+    void SortItems(const std::vector<GapRun>& runs) {
+        items.clear();
+        for (int i = 0; i < static_cast<int>(runs.size()); ++i)
+            if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) items.push_back(i);
+        std::sort(items.begin(), items.end(), [&](int a, int b) {
+            return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b;
+        });
+    }
+    static void Look(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, std::vector<Overlap>& out) {
+        bool pin = false;
+        const int first = FirstToTurn(runs, jogs, i, j, pin);
+        if (first >= 0 || first == -2) out.push_back({i, j, first, pin});
+    }
+};
+
+// The rules of the overlaps, leaving out those kept only for ends that
+// meet where no jog could part them (ignored).
+Rules BuildRules(const Overlaps& overlaps, int n, const std::set<std::pair<int, int>>& ignored) {
     Rules r;
-    for (int i = 0; i < n; ++i)
-        if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) r.items.push_back(i);
-    std::sort(r.items.begin(), r.items.end(), [&](int a, int b) {
-        return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b;
-    });
-    // The runs that overlap, by a sweep along the gap that keeps those
-    // reaching the next run's left end.
+    r.items = overlaps.items;
     struct Rule {
         int first, second;
         bool pin;
     };
     std::vector<Rule> rules;
-    std::vector<int> active;
-    for (int j : r.items) {
-        std::erase_if(active, [&](int i) { return Hi(runs[i]) + kTrackClearance <= Lo(runs[j]); });
-        for (int i : active) {
-            bool pin = false;
-            const int first = FirstToTurn(runs, jogs, i, j, pin);
-            if (first >= 0 && !(pin && ignored.count({first, first == i ? j : i})))
-                rules.push_back({first, first == i ? j : i, pin});
-            if (first == -2 && !ignored.count({i, j})) r.meetingTwice.emplace_back(i, j);
-        }
-        active.push_back(j);
+    for (const Overlap& o : overlaps.list) {
+        const int second = o.first == o.i ? o.j : o.i;
+        if (o.first >= 0 && !(o.pin && ignored.count({o.first, second}))) rules.push_back({o.first, second, o.pin});
+        if (o.first == -2 && !ignored.count({o.i, o.j})) r.meetingTwice.emplace_back(o.i, o.j);
     }
     r.start.assign(n + 1, 0);
     r.backStart.assign(n + 1, 0);
@@ -264,7 +319,9 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     std::vector<GapRun> going(runs);
     Jogs jogs{std::vector<char>(n, 0), std::vector<char>(n, 0)};
     std::set<std::pair<int, int>> ignored;
-    Rules rules = BuildRules(going, jogs, ignored);
+    Overlaps overlaps;
+    overlaps.Sweep(going, jogs);
+    Rules rules = BuildRules(overlaps, n, ignored);
     const std::vector<double> none;
     std::vector<double> all;
     for (int cut = 0; cut < 2 * n; ++cut) {
@@ -273,6 +330,7 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         // other ends (and may cross their lines) still keeps the lines
         // apart.
         bool cutOne = false;
+        int moved = -1;
         for (bool strict : {true, false}) {
             if (!strict) {
                 all = uppers;
@@ -285,12 +343,14 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
                                               going[first].lower))) {
                     jogs.upper[first] = 1;
                     going[first].upper = to;
+                    moved = first;
                     uppers.push_back(to);
                 } else if (!jogs.lower[second] &&
                            !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none,
                                                      runs[second].lower, going[second].upper))) {
                     jogs.lower[second] = 1;
                     going[second].lower = to;
+                    moved = second;
                     lowers.push_back(to);
                 } else {
                     continue;
@@ -303,7 +363,8 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         // A ring no jog can cut keeps its ends close (though apart).
         if (!cutOne && places.empty()) break;
         if (!cutOne) ignored.insert(places.begin(), places.end());
-        rules = BuildRules(going, jogs, ignored);
+        if (moved >= 0) overlaps.Refresh(going, jogs, moved);
+        rules = BuildRules(overlaps, n, ignored);
     }
     std::vector<int> track(n, -1);
     const int tracks = PlaceOnTracks(going, rules, track);
