@@ -15,7 +15,7 @@ namespace reporttest {
 class HeldRemoval {
 public:
     // The caption of the level under which a window waits for the deletion.
-    static constexpr const char* kWaitCaption = "Removing the earlier reports";
+    static constexpr const char* kWaitCaption = mdlReports::kRemovingEarlierReports;
 
     HeldRemoval() {
         State& s = Shared();

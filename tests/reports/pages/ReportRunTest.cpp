@@ -12,15 +12,12 @@
 
 #include <QProcess>
 
-#include <atomic>
-#include <chrono>
+#include <optional>
 #include <set>
-#include <thread>
 
 #include <sys/stat.h>
 
 #include "common/Globals.h"
-#include "common/Progress.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "platform/workbench/WorkspaceGlobals.h"
@@ -35,6 +32,7 @@
 #include "reports/ReportRun.h"
 #include "session/WorkspaceLoad.h"
 #include "tests/reports/BrowserSupport.h"
+#include "tests/reports/HeldRemoval.h"
 #include "tests/reports/ReportLinks.h"
 #include "tests/reports/pages/PageTestSupport.h"
 
@@ -240,13 +238,6 @@ TEST_F(ReportRunTest, TwoRunsWriteTheSameFilesAndTheSecondStartsFromNothing) {
     EXPECT_EQ(opened.size(), 1u) << "No opens nothing";
 }
 
-// Holds the deletion of the earlier set while set, so that the run must
-// wait for it.
-std::atomic<bool> g_holdRemoval{false};
-void HoldRemoval(const char*) {
-    while (g_holdRemoval) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
 TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePagesOfEveryFinishedStep) {
     const std::string firstProgram = Globals::g_Database
                                          ->Scalar("SELECT Name FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 "
@@ -317,18 +308,11 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
             progress.cancelAtStep = c.step;
         prompt.asked.clear();
         const bool removal = c.step == kRemovingEarlierReports;
-        if (removal) {
-            // The earlier set is deleted as soon as the run begins, unless held.
-            g_holdRemoval = true;
-            SetReportStepHook(HoldRemoval);
-        }
+        // The earlier set is deleted as soon as the run begins, unless held.
+        std::optional<reporttest::HeldRemoval> held;
+        if (removal) held.emplace();
         const ReportRunResult result = Run();
-        g_holdRemoval = false;
-        if (removal) {
-            common::NullProgress quiet;
-            WaitForRemovals(quiet);
-            SetReportStepHook(nullptr);
-        }
+        held.reset();
         ASSERT_THAT(progress.steps, ::testing::Contains(c.step.empty() ? "" : c.step)) << "the cancel came";
 
         // Only the removal goes on after the set is complete and on the disk.
