@@ -43,13 +43,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <set>
 #include <string>
 
-#include "app/InstallCommands.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
+#include "bench/MainWindow.h"
 #include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
@@ -326,11 +325,7 @@ int main(int argc, char** argv) {
 
     // The commands in the main window, with a report set to replace.
     frmMain window(QA_APP_DIR);
-    app::InstallCommands(window);
-    window.SetPrompt(&prompt);
-    app::SetWorkspaceFileChooser([&](QWidget*) { return std::optional<fs::path>(workspaceFile); });
-    window.resize(1000, 700);
-    window.show();
+    bench::ShowMainWindow(window, prompt, workspaceFile);
     window.mnuFileOpenWorkspace->trigger();
     if (!Globals::g_Database) {
         std::fprintf(stderr, "the window did not open the workspace\n");

@@ -36,13 +36,12 @@
 #include <fstream>
 #include <functional>
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <tuple>
 
-#include "app/InstallCommands.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
+#include "bench/MainWindow.h"
 #include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
@@ -172,11 +171,7 @@ int main(int argc, char** argv) {
     AnsweringPrompt prompt;
     common::NullProgress nowhere;
     frmMain window(QA_APP_DIR);
-    app::InstallCommands(window);
-    window.SetPrompt(&prompt);
-    app::SetWorkspaceFileChooser([&](QWidget*) { return std::optional<fs::path>(hxp); });
-    window.resize(1000, 700);
-    window.show();
+    bench::ShowMainWindow(window, prompt, hxp);
     QApplication::processEvents();
 
     auto headlessOpen = [&] {
