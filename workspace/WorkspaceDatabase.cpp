@@ -158,12 +158,13 @@ bool DatabaseIsReadOnly(const fs::path& workspaceFolder) {
 }
 
 Globals::ViewOnlyReason ReadOnlyReason(const fs::path& workspaceFolder) {
-    if (!DatabaseIsReadOnly(workspaceFolder)) return {};
     if (Unwritable(workspaceFolder))
         return {"The workspace folder " + workspaceFolder.string() + " is read-only",
                 "To work in the workspace, make the folder writable and open the workspace again."};
-    return {"The workspace database " + DatabasePath(workspaceFolder).string() + " is read-only",
-            "To work in the workspace, make the file writable and open the workspace again."};
+    if (Unwritable(DatabasePath(workspaceFolder)))
+        return {"The workspace database " + DatabasePath(workspaceFolder).string() + " is read-only",
+                "To work in the workspace, make the file writable and open the workspace again."};
+    return {};
 }
 
 std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder, bool viewOnly) {
