@@ -189,16 +189,20 @@ ReplacementFile::~ReplacementFile() {
     if (m_created) fs::remove(m_target, ec);
 }
 
-void ReplacementFile::Write(std::string_view bytes) {
-    if (m_fd < 0) throw std::runtime_error("the file is closed");
+void WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             RaiseErrno();
         }
         bytes.remove_prefix(static_cast<size_t>(n));
     }
+}
+
+void ReplacementFile::Write(std::string_view bytes) {
+    if (m_fd < 0) throw std::runtime_error("the file is closed");
+    WriteAll(m_fd, bytes);
 }
 
 void ReplacementFile::Commit() {

@@ -91,6 +91,10 @@ private:
     Registered* m_registered;
 };
 
+// Writes every byte to an open descriptor, going on after a short write
+// or an interruption. Raises std::runtime_error with the reason on failure.
+void WriteAll(int fd, std::string_view bytes);
+
 // Replaces the content of file with text, as one ReplacementFile.
 void ReplaceFileContents(const std::filesystem::path& file, std::string_view text);
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "common/AsciiCase.h"
+#include "common/FileReplace.h"
 #include "common/InsideFolder.h"
 #include "common/ResModule.h"
 
@@ -44,19 +45,14 @@ void CopyTemplate(const fs::path& templ, const fs::path& copy) {
     const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) throw fail(std::strerror(errno));
     char buffer[1 << 16];
-    bool written = true;
-    while (written && in) {
-        in.read(buffer, sizeof buffer);
-        for (std::streamsize done = 0; written && done < in.gcount();) {
-            const ssize_t n = ::write(fd, buffer + done, static_cast<size_t>(in.gcount() - done));
-            if (n < 0 && errno == EINTR) continue;
-            written = n > 0;
-            done += written ? n : 0;
-        }
+    try {
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+            common::WriteAll(fd, std::string_view(buffer, static_cast<size_t>(in.gcount())));
+    } catch (const std::runtime_error& e) {
+        ::close(fd);
+        throw fail(e.what());
     }
-    const int error = written ? 0 : errno;
-    if (::close(fd) != 0 && written) throw fail(std::strerror(errno));
-    if (!written) throw fail(std::strerror(error));
+    if (::close(fd) != 0) throw fail(std::strerror(errno));
     if (in.bad()) throw fail("the template cannot be read.");
 }
 
@@ -162,12 +158,13 @@ bool DatabaseIsReadOnly(const fs::path& workspaceFolder) {
 }
 
 Globals::ViewOnlyReason ReadOnlyReason(const fs::path& workspaceFolder) {
-    if (!DatabaseIsReadOnly(workspaceFolder)) return {};
     if (Unwritable(workspaceFolder))
         return {"The workspace folder " + workspaceFolder.string() + " is read-only",
                 "To work in the workspace, make the folder writable and open the workspace again."};
-    return {"The workspace database " + DatabasePath(workspaceFolder).string() + " is read-only",
-            "To work in the workspace, make the file writable and open the workspace again."};
+    if (Unwritable(DatabasePath(workspaceFolder)))
+        return {"The workspace database " + DatabasePath(workspaceFolder).string() + " is read-only",
+                "To work in the workspace, make the file writable and open the workspace again."};
+    return {};
 }
 
 std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder, bool viewOnly) {

@@ -347,11 +347,17 @@ const Value& Recordset::Field(size_t column) const {
 namespace {
 // How long a statement waits for a database another connection is using.
 constexpr int kBusyTimeoutMs = 2000;
+
+// What every connection needs before its first statement: waiting a while
+// for a database in use, and the extended codes ExplainFailure tells apart.
+void ConfigureConnection(sqlite3* db) {
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+}
 }  // namespace
 
 Database::Database(sqlite3* db, std::filesystem::path path) : m_db(db), m_path(std::move(path)) {
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(m_db, 1);
+    ConfigureConnection(m_db);
     RegisterJetFunctions(m_db);
 }
 
@@ -465,8 +471,7 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
 std::unique_ptr<Database> Database::OpenCopyInMemory(const std::filesystem::path& file) {
     const std::filesystem::path resolved = CheckDatabaseFile(file);
     sqlite3* source = OpenConnection(file, resolved, SQLITE_OPEN_READONLY);
-    sqlite3_extended_result_codes(source, 1);
-    sqlite3_busy_timeout(source, kBusyTimeoutMs);
+    ConfigureConnection(source);
     sqlite3* memory = nullptr;
     int rc = sqlite3_open(":memory:", &memory);
     if (rc == SQLITE_OK) rc = CopyDatabase(source, memory);
