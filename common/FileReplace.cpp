@@ -106,13 +106,12 @@ DeferredSync::~DeferredSync() {
     g_deferred.erase(std::find(g_deferred.begin(), g_deferred.end(), m_folder));
 }
 
-void DeferredSync::Sync() {
-    const int fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) RaiseErrno();
-    const int synced = ::syncfs(fd);
-    const int error = errno;
+int SyncFileSystem(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = ::syncfs(fd) == 0 ? 0 : errno;
     ::close(fd);
-    if (synced != 0) throw std::runtime_error(std::strerror(error));
+    return error;
 }
 
 WriteBoundary::WriteBoundary(const fs::path& folder) : m_registered(nullptr) {

@@ -61,10 +61,6 @@ public:
     DeferredSync(const DeferredSync&) = delete;
     DeferredSync& operator=(const DeferredSync&) = delete;
 
-    // Everything written to the folder's file system reaches the disk.
-    // Raises std::runtime_error with the reason on failure.
-    void Sync();
-
 private:
     std::filesystem::path m_folder;
 };
@@ -94,6 +90,11 @@ private:
 // Writes every byte to an open descriptor, going on after a short write
 // or an interruption. Raises std::runtime_error with the reason on failure.
 void WriteAll(int fd, std::string_view bytes);
+
+// Brings everything written to the file system of folder to the disk (a
+// DeferredSync's folder, once its files are written): 0, or the errno of
+// the failure.
+int SyncFileSystem(const std::filesystem::path& folder);
 
 // Replaces the content of file with text, as one ReplacementFile.
 void ReplaceFileContents(const std::filesystem::path& file, std::string_view text);

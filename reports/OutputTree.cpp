@@ -1,9 +1,5 @@
 #include "reports/OutputTree.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "common/FileReplace.h"
 #include "common/Progress.h"
 #include "reports/AsideRemoval.h"
 #include "reports/BackgroundJobs.h"
@@ -84,10 +81,7 @@ bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress) {
     auto state = std::make_shared<SyncState>();
     // Left to itself after a cancel: it holds nothing but its own state.
     std::thread([state, root = paths.g_ReportRoot] {
-        int error = 0;
-        const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0 || ::syncfs(fd) != 0) error = errno;
-        if (fd >= 0) ::close(fd);
+        const int error = common::SyncFileSystem(root);
         std::lock_guard lock(state->mutex);
         state->finished = true;
         state->error = error;
