@@ -84,7 +84,7 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
                 lines.push_back({2 * i, 2 * i + 1, points});
             }
             const DrawingFaults faults = CheckDrawing(model);
-            EXPECT_EQ(faults.linksOnTop, 0) << (faults.examples.empty() ? "" : faults.examples.front());
+            EXPECT_EQ(faults.linksOnTop, 0) << faults.Summary();
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) {
                     const bool straight = (runs[i].upper - runs[j].upper) * (runs[i].lower - runs[j].lower) < 0;
