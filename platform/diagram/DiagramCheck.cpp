@@ -181,6 +181,13 @@ struct Segment {
 
 }  // namespace
 
+std::string DrawingFaults::Summary() const {
+    return std::to_string(labelOverlaps) + " label overlaps, " + std::to_string(linksUnderBoxes) +
+           " links under boxes, " + std::to_string(boxOverlaps) + " boxes overlapping, " +
+           std::to_string(labelsAstray) + " labels astray, " + std::to_string(linksOnTop) +
+           " links on top of each other; first: " + (examples.empty() ? "" : examples.front());
+}
+
 DrawingFaults CheckDrawing(const DiagramModel& model) {
     DrawingFaults faults;
     auto example = [&](std::string text) {

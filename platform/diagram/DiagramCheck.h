@@ -29,6 +29,8 @@ struct DrawingFaults {
     bool None() const {
         return labelOverlaps == 0 && linksUnderBoxes == 0 && boxOverlaps == 0 && labelsAstray == 0 && linksOnTop == 0;
     }
+    // Every count and the first fault, for a failing test's message.
+    std::string Summary() const;
 };
 
 DrawingFaults CheckDrawing(const DiagramModel& model);

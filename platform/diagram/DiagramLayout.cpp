@@ -319,30 +319,19 @@ void SpreadOneColumnLinks(const Component& c, std::vector<int>& column) {
             level[outer == a ? b : a].push_back(outer);
         }
     }
-    // One-column links, except those that close a cycle of them.
-    std::vector<char> state(n, 0);  // 0 unseen, 1 on the walk, 2 done
-    std::vector<std::pair<int, std::size_t>> walk;
-    for (int root = 0; root < n; ++root) {
-        if (state[root] || level[root].empty()) continue;
-        state[root] = 1;
-        walk.emplace_back(root, 0);
-        while (!walk.empty()) {
-            auto& [v, i] = walk.back();
-            if (i == level[v].size()) {
-                state[v] = 2;
-                walk.pop_back();
-                continue;
+    // One-column links, except those that close a cycle of them: the ones
+    // against a depth-first walk's order, which only links back up the walk
+    // run against.
+    std::vector<int> all(n), order(n);
+    std::iota(all.begin(), all.end(), 0);
+    std::vector<char> gone(n, 0);
+    DepthFirstOrder(all, level, std::vector<int>(n, 0), gone, order);
+    for (int v = 0; v < n; ++v)
+        for (int w : level[v])
+            if (order[v] < order[w]) {
+                outward[v].push_back(w);
+                ++waiting[w];
             }
-            const int w = level[v][i++];
-            if (state[w] == 1) continue;
-            outward[v].push_back(w);
-            ++waiting[w];
-            if (state[w] == 0) {
-                state[w] = 1;
-                walk.emplace_back(w, 0);
-            }
-        }
-    }
     // Longest paths in a topological order; the bonds form no cycle, since
     // those between different distances all lead further from the centre.
     std::vector<int> ready;

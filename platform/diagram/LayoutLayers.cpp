@@ -615,14 +615,22 @@ private:
             int* few = m_few.data();
             for (int k = 0; k < degree; ++k) few[k] = m_pos[m_down.list[m_down.Begin(u) + k]];
             SortFew(few, few + degree);
-            for (const int* at = few; at != few + degree; ++at) {
-                const int p = *at;
-                long long atMost = 0;
-                for (int k = p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
-                crossings += inserted - atMost;
-                for (int k = p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
-                ++inserted;
-            }
+            crossings += AddLinkEnds(few, few + degree, inserted);
+        }
+        return crossings;
+    }
+
+    // Adds the next links' ends, their positions [begin, end) in the
+    // other layer, to the Fenwick tree of the ends added before; returns
+    // how many of those stand after each: the pairs that cross.
+    long long AddLinkEnds(const int* begin, const int* end, long long& inserted) {
+        long long crossings = 0;
+        for (const int* p = begin; p != end; ++p) {
+            long long atMost = 0;
+            for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
+            crossings += inserted - atMost;
+            for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
+            ++inserted;
         }
         return crossings;
     }
@@ -765,13 +773,7 @@ private:
         long long crossings = 0, inserted = 0;
         for (int v : m_order[l]) {
             const int* at = m_sorted.data() + m_upAt[v];
-            for (const int* p = at; p != at + m_up.Degree(v); ++p) {
-                long long atMost = 0;
-                for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
-                crossings += inserted - atMost;
-                for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
-                ++inserted;
-            }
+            crossings += AddLinkEnds(at, at + m_up.Degree(v), inserted);
         }
         return crossings;
     }

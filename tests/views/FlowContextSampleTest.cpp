@@ -94,11 +94,7 @@ TEST(FlowContextSample, BothSidesOfTheOrderProgramsExportAsImagesQtReads) {
     long long labels = 0, crossings = 0;
     auto expectClean = [&](const platform::diagram::DiagramModel& dgm, const std::string& what) {
         const auto faults = platform::diagram::CheckDrawing(dgm);
-        EXPECT_TRUE(faults.None()) << what << ": " << faults.labelOverlaps << " label overlaps, "
-                                   << faults.linksUnderBoxes << " links under boxes, " << faults.boxOverlaps
-                                   << " boxes overlapping, " << faults.labelsAstray << " labels astray, "
-                                   << faults.linksOnTop << " links on top of each other; "
-                                   << (faults.examples.empty() ? "" : faults.examples.front());
+        EXPECT_TRUE(faults.None()) << what << ": " << faults.Summary();
         labels += faults.labels;
         crossings += platform::diagram::CrossingPairs(platform::diagram::DrawnLines(dgm), true);
     };

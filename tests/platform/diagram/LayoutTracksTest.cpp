@@ -83,7 +83,8 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
                 model.AddLink(a, b, "", "", {}, false, {}, false).route = points;
                 lines.push_back({2 * i, 2 * i + 1, points});
             }
-            EXPECT_EQ(CheckDrawing(model).linksOnTop, 0) << CheckDrawing(model).examples.front();
+            const DrawingFaults faults = CheckDrawing(model);
+            EXPECT_EQ(faults.linksOnTop, 0) << faults.Summary();
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) {
                     const bool straight = (runs[i].upper - runs[j].upper) * (runs[i].lower - runs[j].lower) < 0;
