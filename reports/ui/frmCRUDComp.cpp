@@ -89,7 +89,10 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     // The row menu comes from the mouse and key releases below only.
     lvCRUDComp->setContextMenuPolicy(Qt::PreventContextMenu);
     lvCRUDComp->setHeaderLabels({"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"});
-    lvCRUDComp->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Widths are fitted once the list is filled: fitted to contents at
+    // every change, a list of 100,000 rows held the window a quarter of a
+    // second each time it showed.
+    lvCRUDComp->header()->setSectionResizeMode(QHeaderView::Interactive);
     lvCRUDComp->header()->setStretchLastSection(false);
     lblMore = new QLabel(this);
     lblMore->setObjectName("lblMore");
@@ -187,6 +190,7 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
         items << item;
     }
     progress.FinishStep(kFillLength - moved);
+    for (int c = 0; c < lvCRUDComp->columnCount(); ++c) lvCRUDComp->resizeColumnToContents(c);
 
     lblMore->setVisible(list.more);
     if (list.more) {
