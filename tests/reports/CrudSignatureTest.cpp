@@ -6,6 +6,8 @@
 
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
+#include "reports/GaugedSteps.h"
+#include "tests/support/TestSupport.h"
 #include "tests/reports/CrudWorkspace.h"
 
 using crudtest::CrudWorkspace;
@@ -150,4 +152,28 @@ TEST(CrudComparison, ABoundedReadCountsEveryElementAndSaysWhereAFileIsDamaged) {
     list = mdlReports::ReadCRUDComparison(file, 100, &gauge);
     EXPECT_TRUE(list.stopped);
     EXPECT_TRUE(list.rows.empty());
+}
+
+// The bar of a read follows whichever end is nearer, the file's size or the
+// bound on elements, never moves back or past its length, and a confirmed
+// Cancel asks the read to stop.
+TEST(CrudComparison, TheReadingBarFollowsTheNearerEndAndCancelStopsTheRead) {
+    testsupport::RecordingProgress shown;
+    platform::xml::ReadGauge gauge;
+    mdlReports::GaugedSteps steps(shown, gauge, 1000, 100, 1000);
+    gauge.bytes = 250;
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 250);
+    gauge.elements = 50;
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 500);
+    gauge.bytes = 5000;   // a file that grew while it was read
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 1000);
+    steps.Complete();
+    EXPECT_EQ(shown.done, 1000);
+    EXPECT_FALSE(gauge.stop);
+    shown.cancelAfterSteps = 1;
+    steps.StartStep("");
+    EXPECT_TRUE(gauge.stop);
 }
