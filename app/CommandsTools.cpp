@@ -189,8 +189,8 @@ void InstallToolCommands(IMainWindow& w, const ToolServices& more) {
                  }));
     w.SetCommand("mnuToolsGenerateReports",
                  writing(kGenerateReportsCaption, [&w, services] { GenerateReports(w, services()); }));
-    w.SetCommand("mnuToolsEnterClientInformation",
-                 writing(kClientInformationCaption, [&w] { EnterClientInformation(w); }));
+    // The dialog shows the names in any workspace and refuses at its OK.
+    w.SetCommand("mnuToolsEnterClientInformation", [&w] { EnterClientInformation(w); });
 
     SetCommandBacked(w, "mnuToolsScreenFlow", bool(s.showScreenFlow));
     SetCommandBacked(w, "mnuToolsCRUD", s.getCRUDReport && s.crudComparisonWindow);

@@ -53,12 +53,12 @@ bool AwaitsItsWindow(NodeMenuItem item) {
 }
 
 // The items whose commands change the workspace's web operations,
-// services, messages or processes.
+// services or processes. Define Messages only opens its editor, which
+// refuses at its own stores.
 bool ChangesWorkspace(NodeMenuItem item) {
     switch (item) {
     case NodeMenuItem::NewWebService:
     case NodeMenuItem::SetWebSvc:
-    case NodeMenuItem::DefineMessages:
     case NodeMenuItem::DeleteNode:
     case NodeMenuItem::Key: return true;
     default: return false;

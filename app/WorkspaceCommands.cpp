@@ -193,9 +193,10 @@ void mnuFileOpenWorkspace_Click(platform::ui::IMainWindow& w) {
 }
 
 void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w) {
-    if (!session::ConfirmRefresh(w)) return;
-    // A workspace that cannot be rebuilt keeps its windows too.
+    // A workspace that cannot be rebuilt is refused before the question
+    // (the answer would change nothing), and keeps its windows too.
     if (!session::RefreshPossible(w)) return;
+    if (!session::ConfirmRefresh(w)) return;
     UnloadWindows(OtherWindows(w));
     RunLoad(w, [&] { return session::RefreshWorkspace(Environment(w), w, w); });
 }

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <set>
@@ -45,7 +46,9 @@ std::size_t CountTree(const fs::path& path) {
 // Deletes path with everything below it, read-only files and folders too;
 // a link is removed, never followed. Gives up on what cannot be deleted and
 // stops early when stop is set (the rest waits for the next sweep).
-void RemoveTree(const fs::path& path, const std::atomic<bool>& stop, std::atomic<std::size_t>& removed) {
+// between, when given, runs before each entry.
+void RemoveTree(const fs::path& path, const std::atomic<bool>& stop, std::atomic<std::size_t>& removed,
+                const std::function<void()>& between = {}) {
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(path, ec);
     if (ec || !fs::exists(status)) return;
@@ -59,7 +62,8 @@ void RemoveTree(const fs::path& path, const std::atomic<bool>& stop, std::atomic
             entries.push_back(it->path());
         for (const fs::path& entry : entries) {
             if (stop) return;
-            RemoveTree(entry, stop, removed);
+            if (between) between();
+            RemoveTree(entry, stop, removed, between);
         }
     }
     if (fs::remove(path, ec)) Step(kStepRemoving);
@@ -79,6 +83,7 @@ public:
         std::lock_guard lock(m_mutex);
         if (!m_known.insert(folder).second) return;
         m_queue.push_back(folder);
+        m_arrived = true;
         if (!m_thread.joinable()) m_thread = std::thread([this] { Loop(); });
         m_work.notify_one();
     }
@@ -113,14 +118,15 @@ private:
         for (;;) {
             m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
             if (m_stop) return;
-            // Everything handed in is counted before anything is deleted, so
-            // the share of it done only grows.
-            std::deque<fs::path> uncounted(m_queue.begin() + static_cast<std::ptrdiff_t>(m_counted), m_queue.end());
-            m_counted = m_queue.size();
             const fs::path folder = m_queue.front();
             lock.unlock();
-            for (const fs::path& more : uncounted) m_total += CountTree(more);
-            RemoveTree(folder, m_stop, m_removed);
+            // Everything handed in is counted before more is deleted, also
+            // what comes while a folder is being deleted: counted only after
+            // it, a second removal would find the bar already at its end.
+            CountArrivals();
+            RemoveTree(folder, m_stop, m_removed, [this] {
+                if (m_arrived) CountArrivals();
+            });
             lock.lock();
             m_queue.pop_front();
             --m_counted;
@@ -133,6 +139,19 @@ private:
         }
     }
 
+    // Adds the folders handed in and not yet counted to m_total. Called on
+    // the thread only, without the lock.
+    void CountArrivals() {
+        std::deque<fs::path> uncounted;
+        {
+            std::lock_guard lock(m_mutex);
+            m_arrived = false;
+            uncounted.assign(m_queue.begin() + static_cast<std::ptrdiff_t>(m_counted), m_queue.end());
+            m_counted = m_queue.size();
+        }
+        for (const fs::path& more : uncounted) m_total += CountTree(more);
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_work, m_idle;
     std::deque<fs::path> m_queue;
@@ -140,6 +159,7 @@ private:
     std::size_t m_counted = 0;    // of the queue, those counted into m_total
     std::atomic<std::size_t> m_total{0};     // files and folders handed in
     std::atomic<std::size_t> m_removed{0};   // of them, done
+    std::atomic<bool> m_arrived{false};      // the queue has folders not counted yet
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

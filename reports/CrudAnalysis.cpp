@@ -12,6 +12,7 @@
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "reports/CrudComparison.h"
+#include "reports/ViewOnlyGuard.h"
 
 namespace mdlReports {
 
@@ -184,6 +185,7 @@ void ReadNames(Database& db, const CrudLinks& links, std::vector<CrudComparisonW
 
 CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& workspaceFolder,
                                  common::IProgress& progress, bool restrict) {
+    RefuseViewOnlyDatabase(db, "CRUD Overlap");
     CrudAnalysisResult result;
     common::ProgressScope level(progress, "Categorizing CRUD operations", kSteps, true);
     progress.StartStep("");

@@ -38,7 +38,9 @@ struct CrudAnalysisResult {
 // cancelled. restrict keeps only the programs with ScreenDist 1, downstream
 // and without upstream access. When no two programs share a CRUD the file
 // of an earlier run is removed, so it is never taken for this run's result;
-// a cancel keeps the earlier file. Database and file errors are raised;
+// a cancel keeps the earlier file. A workspace open for viewing only is
+// refused before anything is touched (RefuseViewOnlyDatabase). Database and
+// file errors are raised;
 // the tables then keep what they held before the run.
 CrudAnalysisResult GetCRUDReport(platform::db::Database& db, const std::filesystem::path& workspaceFolder,
                                  common::IProgress& progress, bool restrict);

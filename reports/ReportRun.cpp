@@ -25,6 +25,7 @@
 #include "reports/ReportIndex.h"
 #include "reports/ScreenPages.h"
 #include "reports/ValidationAnalysis.h"
+#include "reports/ViewOnlyGuard.h"
 
 namespace mdlReports {
 
@@ -248,6 +249,7 @@ int CountQueues() { return 0; }
 ReportRunResult GenerateReports(const ReportRun& run) {
     ReportRunResult result;
     if (run.workspaceFolder.empty()) return result;
+    RefuseViewOnlyDatabase(run.db, "Generate Reports");
     g_StubsPresent = false;
     g_DiagramList.clear();
 

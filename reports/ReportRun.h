@@ -70,7 +70,9 @@ struct ReportRunResult {
     std::vector<std::string> skipped;
 };
 
-// The whole report set (see above). Raises ReportError when the report root
+// The whole report set (see above). Raises ReportError, before anything is
+// written, for a workspace open for viewing only (RefuseViewOnlyDatabase),
+// and when the report root
 // cannot be made (before any page is written) and, after the index page has
 // been written incomplete, whatever ended a page writer. IllFormedPage has
 // already been shown to the analyst.

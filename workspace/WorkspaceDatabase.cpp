@@ -175,9 +175,16 @@ std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder,
         return Database::OpenCopyInMemory(file);
     } catch (const DbError& e) {
         if (!e.InterruptedWrite()) throw;
+        // Viewing here although the folder and the file may be written: the
+        // window that held the workspace ended in the middle of its change
+        // after this one looked, and the next opening here takes its place.
+        const std::string remedy = ReadOnlyReason(workspaceFolder)
+                                       ? "Open the workspace once with write access to its folder and database to "
+                                         "recover it."
+                                       : "Open the workspace again to recover it.";
         throw DbError("The workspace was interrupted while being written: its database " + file.string() +
-                          " still holds the unfinished change, which only a window that may write it can undo. "
-                          "Open the workspace once with write access to its folder and database to recover it.",
+                          " still holds the unfinished change, which only a window that may write it can undo. " +
+                          remedy,
                       {}, e.Code());
     }
 }

@@ -35,7 +35,8 @@ Globals::ViewOnlyReason ReadOnlyReason(const std::filesystem::path& workspaceFol
 // is saved. Raises DbError for a missing, unreadable or damaged file, for a
 // database that is a link leading out of the workspace folder (never
 // followed), and, for viewing, for a database that a writer left in the
-// middle of a change: that needs one opening with write access.
+// middle of a change: that needs one opening with write access (the
+// message says to open it again when this process could write it).
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder,
                                                               bool viewOnly);
 // For viewing only when DatabaseIsReadOnly.

@@ -10,6 +10,7 @@
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
 #include "platform/ui/UIUtility.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/ClientInfo.h"
 
 namespace dialogs {
@@ -83,6 +84,9 @@ void frmClientInfo::ReportError(const std::string& what) {
 }
 
 void frmClientInfo::cmdOK_Click() {
+    // Looking is allowed in a workspace open for viewing only; the names
+    // stay as typed.
+    if (Globals::RefuseWhileViewOnly(m_prompt, "Storing the client information")) return;
     try {
         mdlReports::SaveClientInfo(m_db, txtClient->text().toStdString(), txtApp->text().toStdString());
     } catch (const std::exception& e) {

@@ -23,8 +23,9 @@ public:
 
     // Captions from resource strings 1003 (dialog), 1004, 1005, 1001, 1002.
     void LoadCaptions();
-    // Saves both names and closes; when saving fails the error is shown and
-    // the dialog stays open with the names as typed.
+    // Saves both names and closes; when saving fails, or is refused in a
+    // workspace open for viewing only, the message is shown and the dialog
+    // stays open with the names as typed.
     void cmdOK_Click();
     void cmdCancel_Click();
 

@@ -120,6 +120,11 @@ std::string ExplainFailure(int code, const std::string& file, const std::string&
                "window does that). Close the workspace and open it again.";
     case SQLITE_CANTOPEN_SYMLINK:
         return "Cannot open " + what + ": its path leads through a link, which is not followed here.";
+    case SQLITE_CANTOPEN_ISDIR:
+        return "Cannot open " + what + ": it is a folder, not a database file.";
+    case SQLITE_READONLY_DIRECTORY:
+        return "Cannot write " + what + ": its folder is read-only, so the journal of the change cannot be made "
+               "there. Make the folder writable and try again.";
     default: break;
     }
     switch (code & 0xFF) {

@@ -29,6 +29,7 @@
 #include "platform/ui/TSplitter.h"
 #include "platform/ui/UIUtility.h"
 #include "platform/ui/WindowSettings.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "platform/ui/MessageBoxPrompt.h"
 
 namespace services::ui {
@@ -506,6 +507,9 @@ void frmMessages::mnuActionsInput_Click() { SetAs(true); }
 void frmMessages::mnuActionsOutput_Click() { SetAs(false); }
 
 void frmMessages::SetAs(bool input) {
+    // The definitions are stored as they are set: a workspace open for
+    // viewing only shows them and refuses here.
+    if (Globals::RefuseWhileViewOnly(*m_prompt, input ? "Set As Input" : "Set As Output")) return;
     if (m_nodes.empty()) return;
     try {
         rtbPreview->setPlainText(Q(m_session->SetAs(input, m_nodes)));
@@ -516,6 +520,7 @@ void frmMessages::SetAs(bool input) {
 }
 
 void frmMessages::mnuActionsClearAll_Click() {
+    if (Globals::RefuseWhileViewOnly(*m_prompt, "Clear All Messages")) return;
     try {
         rtbPreview->setPlainText(Q(m_session->ClearAll()));
     } catch (const std::exception& e) {

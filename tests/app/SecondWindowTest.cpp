@@ -3,21 +3,34 @@
 // in the middle of a refresh, until it is killed. The second window only
 // views: every command that writes is refused with one plain message, and
 // the holder's database, comparison file and report set stay as they were.
-// A killed holder leaves the workspace free.
+// A killed holder leaves the workspace free. The holder's claim outlives a
+// user deleting its lock file. A dialog that opens where a refusal was due
+// fails the test at once instead of waiting for an answer.
 
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QUrl>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "app/ReportCommands.h"
+#include "app/WebTreeEvents.h"
+#include "app/dialogs/frmClientInfo.h"
 #include "reports/CrudComparison.h"
 #include "reports/ReportPaths.h"
+#include "services/NodeCommands.h"
+#include "services/ui/frmMessages.h"
 #include "tests/app/WorkspaceSampleFixture.h"
 #include "tests/crash/HoldingChild.h"
+#include "views/ui/frmDesc.h"
 #include "workspace/WorkspaceDatabase.h"
+#include "workspace/WorkspaceLock.h"
 
 namespace {
 
@@ -52,8 +65,25 @@ protected:
     void SetUp() override {
         WorkspaceSampleTest::SetUp();
         app::InstallReportCommands(*main, [](const QUrl&) { return true; });
+        // A modal dialog would wait for an answer nobody gives: it goes to
+        // onDialog when one is expected, else it fails the test and is shut.
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
+            QWidget* dialog = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowModality() != Qt::NonModal) dialog = w;
+            if (!dialog) return;
+            if (onDialog) {
+                std::exchange(onDialog, {})(dialog);
+            } else {
+                ADD_FAILURE() << "a dialog opened: " << dialog->objectName().toStdString();
+            }
+            if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+            else dialog->close();
+        });
+        dialogWatch.start(20);
     }
     void TearDown() override {
+        dialogWatch.stop();
         holder.reset();
         WorkspaceSampleTest::TearDown();
     }
@@ -76,6 +106,8 @@ protected:
     }
 
     std::unique_ptr<crashtest::HoldingChild> holder;
+    QTimer dialogWatch;
+    std::function<void(QWidget*)> onDialog;
 };
 
 const char kOtherWindow[] = "The workspace OrderEntry is open in another window of Quarvel Analyzer";
@@ -89,6 +121,9 @@ TEST_F(SecondWindowTest, ASecondWindowOnlyViewsAndRefusesEveryWriteUntilTheHolde
     // complete report set.
     OpenSample();
     ASSERT_TRUE(Writable()) << Log();
+    const std::string program = Globals::g_Database->Scalar("SELECT ID FROM Ents WHERE Name = 'ORDENTR'").AsText();
+    ASSERT_EQ(services::SetAsWebOperation(*Globals::g_Database, services::JoinTag("ORDENTR", program)),
+              services::SetWebOperationResult::Added);
     main->mnuToolsCRUD->trigger();
     prompt.answers = {Answer::No};
     main->mnuToolsGenerateReports->trigger();
@@ -111,35 +146,102 @@ TEST_F(SecondWindowTest, ASecondWindowOnlyViewsAndRefusesEveryWriteUntilTheHolde
         << Log();
     EXPECT_GT(main->trSummary->topLevelItemCount(), 0);
 
-    // Every command that writes: one message each, before anything is touched.
-    const std::vector<std::pair<QAction*, std::string>> writing = {
-        {main->mnuToolsGenerateReports, "Generate Reports"},
-        {main->mnuToolsCRUD, "CRUD Overlap"},
-        {main->mnuToolsCOMMAREA, "COMMAREA Size"},
-        {main->mnuToolsValidation, "Validation Rules"},
-        {main->mnuToolsEnterClientInformation, "Enter Client Information"},
-        {main->mnuNCNewWebService, "New Web Service"},
-        {main->mnuNCSetWebSvc, "Set as Web Operation"},
-        {main->mnuNCDefineMessages, "Define Messages"},
-        {main->mnuNCDeleteNode, "Delete Node"},
-        {main->mnuFileRefreshWorkspace, "Refresh Workspace"},
+    // Every command that writes: one message each, before anything is
+    // touched. The windows that only store at their OK open to be read.
+    QTreeWidgetItem* operation = main->trWebOperations->topLevelItem(0);
+    ASSERT_TRUE(operation);
+    const auto prepareMenu = [&] { app::WebTreeEventsOf(*main)->ShowWebOperationNodeMenu(operation, 1, {}); };
+    const auto trigger = [&](QAction* action) {
+        return [&, action] {
+            prepareMenu();
+            action->setEnabled(true);
+            action->trigger();
+        };
     };
-    for (const auto& [action, name] : writing) {
+    const std::vector<std::pair<std::string, std::function<void()>>> writing = {
+        {"Generate Reports", trigger(main->mnuToolsGenerateReports)},
+        {"CRUD Overlap", trigger(main->mnuToolsCRUD)},
+        {"COMMAREA Size", trigger(main->mnuToolsCOMMAREA)},
+        {"Validation Rules", trigger(main->mnuToolsValidation)},
+        {"New Web Service", trigger(main->mnuNCNewWebService)},
+        {"Set as Web Operation", trigger(main->mnuNCSetWebSvc)},
+        {"Delete Node", trigger(main->mnuNCDeleteNode)},
+        {"Refresh Workspace", trigger(main->mnuFileRefreshWorkspace)},
+        {"Adding a web operation to a web service",
+         [&] {
+             QMimeData dragged;
+             dragged.setText(QString::fromStdString(app::NodeKey(operation)));
+             EXPECT_FALSE(app::WebTreeEventsOf(*main)->DropOnServices(&dragged, nullptr));
+         }},
+        {"Storing the description",
+         [&] {
+             trigger(main->mnuNCDescription)();
+             auto* editor = main->findChild<views::ui::frmDesc*>();
+             ASSERT_TRUE(editor && editor->isVisible());
+             editor->txtDescription->setPlainText("Changed here");
+             editor->cmdOK_Click();
+             EXPECT_TRUE(editor->isVisible()) << "the text typed is kept";
+             editor->cmdCancel_Click();
+         }},
+        {"Storing the client information",
+         [&] {
+             bool shown = false;
+             onDialog = [&](QWidget* dialog) {
+                 auto* info = qobject_cast<dialogs::frmClientInfo*>(dialog);
+                 ASSERT_TRUE(info);
+                 shown = true;
+                 info->txtClient->setText("Changed here");
+                 info->cmdOK_Click();
+                 EXPECT_TRUE(info->isVisible()) << "the names typed are kept";
+             };
+             trigger(main->mnuToolsEnterClientInformation)();
+             EXPECT_TRUE(shown);
+         }},
+    };
+    for (const auto& [name, run] : writing) {
         SCOPED_TRACE(name);
         prompt.asked.clear();
-        prompt.answers = {Answer::Yes};   // the refresh question
-        action->setEnabled(true);
-        action->trigger();
-        EXPECT_EQ(prompt.asked.size(), action == main->mnuFileRefreshWorkspace ? 2u : 1u);
-        const std::string refusal = prompt.asked.empty() ? std::string() : prompt.asked.back();
-        EXPECT_EQ(refusal, name + " was refused: nothing in the workspace was changed.\n" + kOtherWindow +
-                               ", so the workspace can only be viewed here. To work in it here, close it there "
-                               "and open it again here.");
+        prompt.answers = {Answer::Yes};   // the refresh question, were it asked
+        run();
+        EXPECT_EQ(prompt.asked, std::vector<std::string>{name + " was refused: nothing in the workspace was "
+                                                                "changed.\n" +
+                                                         kOtherWindow +
+                                                         ", so the workspace can only be viewed here. To work in "
+                                                         "it here, close it there and open it again here."});
         EXPECT_TRUE(Globals::g_Database);
     }
+    // The message editor shows the definitions and refuses each store.
+    prompt.asked.clear();
+    trigger(main->mnuNCDefineMessages)();
+    auto* messages = main->findChild<services::ui::frmMessages*>();
+    ASSERT_TRUE(messages && messages->isVisible()) << ::testing::PrintToString(prompt.asked);
+    messages->mnuActionsInput_Click();
+    messages->mnuActionsOutput_Click();
+    messages->mnuActionsClearAll_Click();
+    ASSERT_EQ(prompt.asked.size(), 3u);
+    EXPECT_EQ(prompt.asked[0].rfind("Set As Input was refused", 0), 0u) << prompt.asked[0];
+    EXPECT_EQ(prompt.asked[1].rfind("Set As Output was refused", 0), 0u) << prompt.asked[1];
+    EXPECT_EQ(prompt.asked[2].rfind("Clear All Messages was refused", 0), 0u) << prompt.asked[2];
+    messages->close();
     EXPECT_TRUE(Bytes(database) == databaseBefore) << "the holder's database changed";
     EXPECT_TRUE(Bytes(comparison) == comparisonBefore) << "the holder's comparison file changed";
     EXPECT_TRUE(Files(reports) == reportsBefore) << "the holder's report set changed";
+    app::CloseWorkspace(*main);
+
+    // A user deletes the lock file while the holder has the workspace: the
+    // holder still holds it, and this window makes no lock file of its own.
+    const fs::path lockFile = folder / workspace::kLockFileName;
+    ASSERT_TRUE(fs::remove(lockFile));
+    OpenSample();
+    ASSERT_TRUE(Globals::g_Database);
+    EXPECT_FALSE(Writable());
+    EXPECT_NE(Log().find(kOtherWindow), std::string::npos) << Log();
+    EXPECT_FALSE(fs::exists(lockFile));
+    prompt.asked.clear();
+    main->mnuToolsCRUD->trigger();
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].rfind("CRUD Overlap was refused", 0), 0u) << prompt.asked[0];
+    EXPECT_TRUE(Bytes(comparison) == comparisonBefore) << "the holder's comparison file changed";
     app::CloseWorkspace(*main);
 
     // A holder killed outright frees the workspace for this window.
@@ -147,6 +249,7 @@ TEST_F(SecondWindowTest, ASecondWindowOnlyViewsAndRefusesEveryWriteUntilTheHolde
     OpenSample();
     EXPECT_TRUE(Writable()) << Log();
     EXPECT_EQ(Log().find("viewing"), std::string::npos) << Log();
+    EXPECT_TRUE(fs::exists(lockFile));
     app::CloseWorkspace(*main);
 
     // The holder has deleted the database for a refresh and not yet put the

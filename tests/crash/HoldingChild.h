@@ -5,6 +5,7 @@
 // a clock.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,9 +39,12 @@ public:
         ::close(in[0]);
         ::close(out[1]);
         m_input = in[1];
+        // A child stuck on the way never says so: the test goes on without
+        // it (and fails) rather than waiting for the suite's timeout.
         std::string said;
         char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n') said += c;
+        pollfd ready{out[0], POLLIN, 0};
+        while (::poll(&ready, 1, kSayWithinMs) == 1 && ::read(out[0], &c, 1) == 1 && c != '\n') said += c;
         ::close(out[0]);
         m_holding = said == kHeld;
     }
@@ -63,6 +67,7 @@ public:
     }
 
 private:
+    static constexpr int kSayWithinMs = 60000;
     pid_t m_pid = -1;
     int m_input = -1;
     bool m_holding = false;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -93,9 +95,13 @@ public:
     void StartStep(const std::string& action) override {
         RecordingProgress::StartStep(action);
         shown.push_back(done);
+        deleted.push_back(g_deleted);
+        if (shown.size() == 2 && atSecondStep) atSecondStep();
         g_deletionsAllowed += 3;
     }
-    std::vector<long> shown;   // the bar at each step
+    std::vector<long> shown;     // the bar at each step
+    std::vector<int> deleted;    // the files and folders deleted by then
+    std::function<void()> atSecondStep;
 };
 
 TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesTheRestToTheThread) {
@@ -113,18 +119,23 @@ TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesThe
         RemoveSetAside(paths);
     };
 
-    earlierSet();
+    // The second removal in the process moves its bar as the first does.
     AllowingProgress progress;
-    EXPECT_TRUE(WaitForRemovals(progress));
-    EXPECT_EQ(progress.calls.front(), "StartProgress(" + std::string(kRemovingEarlierReports) + ",100,T)");
-    EXPECT_EQ(progress.steps.front(), kRemovingEarlierReports);
-    EXPECT_EQ(progress.done, 100);
-    // The bar moved on while the files went, not only at the end.
-    std::set<long> between;
-    for (long bar : progress.shown)
-        if (bar > 0 && bar < 100) between.insert(bar);
-    EXPECT_GE(between.size(), 3u);
-    EXPECT_EQ(progress.level, 0);
+    for (const char* removal : {"first", "second"}) {
+        SCOPED_TRACE(removal);
+        earlierSet();
+        progress = {};
+        EXPECT_TRUE(WaitForRemovals(progress));
+        EXPECT_EQ(progress.calls.front(), "StartProgress(" + std::string(kRemovingEarlierReports) + ",100,T)");
+        EXPECT_EQ(progress.steps.front(), kRemovingEarlierReports);
+        EXPECT_EQ(progress.done, 100);
+        // The bar moved on while the files went, not only at the end.
+        std::set<long> between;
+        for (long bar : progress.shown)
+            if (bar > 0 && bar < 100) between.insert(bar);
+        EXPECT_GE(between.size(), 3u) << ::testing::PrintToString(progress.shown);
+        EXPECT_EQ(progress.level, 0);
+    }
 
     // A cancel ends the wait, not the deletion.
     earlierSet();
@@ -135,6 +146,30 @@ TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesThe
     g_deletionsAllowed = 1 << 30;
     common::NullProgress quiet;
     EXPECT_TRUE(WaitForRemovals(quiet));
+
+    // A second set handed in while the first is being deleted: the bar
+    // still moves while the second goes, instead of reaching its end with
+    // the first.
+    earlierSet();
+    int firstSet = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "Bank" / "Output"))
+        if (entry.path().filename().string().rfind(AsidePrefix(paths), 0) == 0)
+            firstSet += 1 + static_cast<int>(std::distance(fs::recursive_directory_iterator(entry.path()),
+                                                           fs::recursive_directory_iterator()));
+    ASSERT_GT(firstSet, 40);
+    progress = {};
+    progress.atSecondStep = [&] {
+        for (int i = 0; i < 40; ++i) reporttest::WriteText(paths.g_DiagramsFolder / (std::to_string(i) + ".html"), "old");
+        ASSERT_TRUE(PrepareOutputTree(paths));
+        RemoveSetAside(paths);
+    };
+    EXPECT_TRUE(WaitForRemovals(progress));
+    EXPECT_EQ(progress.done, 100);
+    std::set<long> duringTheSecond;
+    for (std::size_t i = 0; i < progress.shown.size(); ++i)
+        if (progress.deleted[i] > firstSet && progress.shown[i] > 0 && progress.shown[i] < 100)
+            duringTheSecond.insert(progress.shown[i]);
+    EXPECT_GE(duringTheSecond.size(), 3u) << ::testing::PrintToString(progress.shown);
     SetReportStepHook(nullptr);
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir / "Bank" / "Output")) left.insert(entry.path().filename());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -315,6 +317,19 @@ TEST_F(WorkspaceLoadTest, AWorkspaceThatCannotBeWrittenOpensForViewingOnly) {
     session::CloseWorkspace();
     fs::remove(lock);
 
+    // An earlier version of the tool locks the lock file alone: while one
+    // holds the workspace, this window only views it too.
+    {
+        const int earlier = ::open(lock.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        ASSERT_GE(earlier, 0);
+        ASSERT_EQ(::flock(earlier, LOCK_EX | LOCK_NB), 0);
+        view = Open(shop);
+        EXPECT_EQ(view.logText, viewOnly("The workspace Shop is open in another window of Quarvel Analyzer") +
+                                    "To work in it here, close it there and open it again here.");
+        session::CloseWorkspace();
+        ::close(earlier);
+    }
+
     // A writer killed in the middle of a change, in a folder that cannot be
     // written: said as what it is, and recovered by the next open that may write.
     InterruptAChange(file);
@@ -329,6 +344,22 @@ TEST_F(WorkspaceLoadTest, AWorkspaceThatCannotBeWrittenOpensForViewingOnly) {
                                    " still holds the unfinished change, which only a window that may write it can "
                                    "undo. Open the workspace once with write access to its folder and database to "
                                    "recover it.");
+
+    // The same found by a window that views only because another held the
+    // workspace, which ended before this one read it: this one may write,
+    // so it is told to open the workspace again, not to get write access.
+    {
+        const workspace::WorkspaceClaim other = workspace::ClaimWorkspace(folder);
+        ASSERT_TRUE(other.lock);
+        prompt.asked.clear();
+        view = Open(shop);
+        EXPECT_EQ(view.status, Status::Failed);
+        ASSERT_EQ(prompt.asked.size(), 1u);
+        EXPECT_EQ(prompt.asked[0], "The workspace was interrupted while being written: its database " +
+                                       file.string() +
+                                       " still holds the unfinished change, which only a window that may write it "
+                                       "can undo. Open the workspace again to recover it.");
+    }
     view = Open(shop);
     ASSERT_EQ(view.status, Status::Loaded) << view.error;
     EXPECT_EQ(view.logText, "");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <fstream>
 #include <functional>
 
@@ -96,6 +98,38 @@ TEST(Database, FailuresFromOutsideTheProgramAreSaidPlainly) {
         "Cannot write " + name + ": the file or its folder is read-only. Make both writable and try again.";
     EXPECT_EQ(failure([&] { other->Execute("INSERT INTO T VALUES (1)"); }), readOnly);
     EXPECT_EQ(failure([&] { other->ExecuteScript("INSERT INTO T VALUES (1); INSERT INTO T VALUES (2)"); }), readOnly);
+}
+
+// The extended codes of failures from outside: each message names the file
+// and what happened, never in SQLite's words, whatever SQLite said.
+TEST(Database, ExtendedCodesFromOutsideNameTheFileInPlainWords) {
+    const std::string file = "/w/Shop/QuarvelAnalyzer.mdb", named = "'" + file + "'";
+    const struct {
+        int code;
+        const char* sqliteText;
+        std::string said;
+    } cases[] = {
+        {SQLITE_IOERR_WRITE, "disk I/O error",
+         "Cannot read or write " + named + ": the disk reported an error, or another program removed or changed "
+         "the file. Check the disk and try again."},
+        {SQLITE_IOERR_FSYNC, "disk I/O error",
+         "Cannot read or write " + named + ": the disk reported an error, or another program removed or changed "
+         "the file. Check the disk and try again."},
+        {SQLITE_BUSY_TIMEOUT, "database is locked",
+         "Cannot use " + named + ": another program or window is using it and it stayed busy. Try again once it "
+         "has finished there."},
+        {SQLITE_READONLY_DIRECTORY, "attempt to write a readonly database",
+         "Cannot write " + named + ": its folder is read-only, so the journal of the change cannot be made there. "
+         "Make the folder writable and try again."},
+        {SQLITE_CANTOPEN_ISDIR, "unable to open database file",
+         "Cannot open " + named + ": it is a folder, not a database file."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        const std::string said = platform::db::ExplainFailure(c.code, file, c.sqliteText);
+        EXPECT_EQ(said, c.said);
+        EXPECT_EQ(said.find(c.sqliteText), std::string::npos);
+    }
 }
 
 TEST(Database, TextWithASecondStatementIsRefusedNotHalfRun) {

@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
 #include <iostream>
 #include <map>
 #include <regex>
@@ -35,6 +36,7 @@
 #include "tests/reports/HeldRemoval.h"
 #include "tests/reports/ReportLinks.h"
 #include "tests/reports/pages/PageTestSupport.h"
+#include "workspace/WorkspaceDatabase.h"
 
 namespace {
 
@@ -236,6 +238,44 @@ TEST_F(ReportRunTest, TwoRunsWriteTheSameFilesAndTheSecondStartsFromNothing) {
         EXPECT_TRUE(found->second == bytes) << file << " differs";
     }
     EXPECT_EQ(opened.size(), 1u) << "No opens nothing";
+}
+
+// A database copied into memory is how a workspace open for viewing only is
+// read: the run and the overlap refuse it themselves, before anything is
+// written, whoever calls them.
+TEST_F(ReportRunTest, TheRunAndTheOverlapRefuseAWorkspaceOpenForViewingOnlyThemselves) {
+    prompt.answers = {common::Answer::No};
+    Run();
+    const fs::path workspace = dir / "OrderEntry", comparison = CrudComparisonPath(workspace);
+    const auto reportsBefore = Files(paths.g_ReportRoot);
+    const std::string comparisonBefore = reporttest::ReadText(comparison);
+    ASSERT_FALSE(comparisonBefore.empty());
+    auto viewed = platform::db::Database::OpenCopyInMemory(workspace::DatabasePath(workspace));
+    const int64_t cruds = viewed->Scalar("SELECT COUNT(*) FROM CRUDs").AsInt();
+    ASSERT_GT(cruds, 0);
+    const auto refusal = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ReportError& e) {
+            return std::string(e.what());
+        }
+        return std::string("not refused");
+    };
+
+    progress = {};
+    prompt.asked.clear();
+    const ReportRun run{*viewed, *Globals::g_Workbench, workspace, paths, progress, prompt, {}};
+    EXPECT_EQ(refusal([&] { GenerateReports(run); }),
+              "Generate Reports was refused: the workspace is open for viewing only here, so nothing in it was "
+              "changed.");
+    EXPECT_EQ(refusal([&] { GetCRUDReport(*viewed, workspace, progress, false); }),
+              "CRUD Overlap was refused: the workspace is open for viewing only here, so nothing in it was "
+              "changed.");
+    EXPECT_THAT(progress.calls, IsEmpty());
+    EXPECT_THAT(prompt.asked, IsEmpty());
+    EXPECT_EQ(viewed->Scalar("SELECT COUNT(*) FROM CRUDs").AsInt(), cruds);
+    EXPECT_EQ(reporttest::ReadText(comparison), comparisonBefore);
+    EXPECT_TRUE(Files(paths.g_ReportRoot) == reportsBefore) << "the report set changed";
 }
 
 TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePagesOfEveryFinishedStep) {
