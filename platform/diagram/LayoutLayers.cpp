@@ -7,32 +7,13 @@
 #include <tuple>
 
 #include "platform/diagram/LayoutAlign.h"
-#include "platform/diagram/LayoutSort.h"
+#include "platform/diagram/LayoutCrossings.h"
 #include "platform/diagram/LayoutTracks.h"
 
 namespace platform::diagram::layout {
 
 namespace {
 
-// Bounds on the work per component: ordering sweeps (stopping early once a
-// few in a row bring nothing), transposition passes after them, and
-// placement passes.
-constexpr int kMaxSweeps = 24;
-constexpr int kStaleSweeps = 8;
-// Sweeps of a quick start, enough to compare several layerings.
-constexpr int kQuickSweeps = 8;
-constexpr int kMaxTransposePasses = 8;
-// Sifting passes after them, and the pair comparisons they may make, per
-// node and link of the proper graph.
-constexpr int kMaxSiftPasses = 2;
-constexpr long long kSiftWorkPerElement = 200;
-// A sparse graph (at most this many links per box) is ordered from a third
-// first order too: with few links to pin them, where the boxes start
-// decides more.
-constexpr std::size_t kSparseLinksPerBox = 2;
-// A sweep counts as a gain when it removes more than this share of the
-// crossings.
-constexpr double kConvergence = 0.995;
 // Dummies allowed per box and link, on average.
 constexpr long long kDummiesPerElement = 20;
 // Dummies of the links left out of the ordering, routed after it, as a
@@ -66,44 +47,6 @@ constexpr int kMaxWrapRows = 400;
 constexpr double kLoopReach = 16;
 constexpr double kLoopStep = 12;
 
-// Adjacency in one flat array: the neighbours of v are
-// list[start[v]] .. list[start[v + 1] - 1].
-struct Adjacency {
-    std::vector<int> start, list;
-    int Begin(int v) const { return start[v]; }
-    int End(int v) const { return start[v + 1]; }
-    int Degree(int v) const { return start[v + 1] - start[v]; }
-};
-
-Adjacency BuildAdjacency(int nodes, const std::vector<std::pair<int, int>>& edges, bool byFirst) {
-    Adjacency a;
-    a.start.assign(nodes + 1, 0);
-    for (const auto& [u, v] : edges) ++a.start[(byFirst ? u : v) + 1];
-    for (int v = 0; v < nodes; ++v) a.start[v + 1] += a.start[v];
-    a.list.resize(edges.size());
-    std::vector<int> fill(a.start.begin(), a.start.end() - 1);
-    for (const auto& [u, v] : edges) {
-        if (byFirst)
-            a.list[fill[u]++] = v;
-        else
-            a.list[fill[v]++] = u;
-    }
-    return a;
-}
-
-// Sorts the few positions of one node's neighbours: most nodes are
-// dummies with one neighbour on each side, where a general sort costs more
-// than the work.
-void SortFew(int* begin, int* end) {
-    if (end - begin < 2) return;
-    if (end - begin > 16) {
-        std::sort(begin, end);
-        return;
-    }
-    for (int* i = begin + 1; i < end; ++i)
-        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
-}
-
 bool HasLabels(const LinkLabels& l) {
     return l.captionAlong > 0 || l.fromAlong > 0 || l.toAlong > 0;
 }
@@ -123,9 +66,8 @@ public:
         WrapWideLayers();
         BuildProperGraph();
         m_started = true;
-        m_quick = quick;
-        OrderFrom(0);
-        if (m_leftOut.empty()) return m_best;
+        const long long crossings = m_ordering.Start(Graph(), quick);
+        if (m_leftOut.empty()) return crossings;
         Engine routed(*this);
         routed.RouteLeftOut();
         return routed.Crossings();
@@ -134,7 +76,7 @@ public:
     // The other starts, sifting, the links left out, placement and routes.
     Placement Finish() {
         if (!m_started) Start();
-        OrderLayers();
+        m_ordering.Finish(Graph(), m_real, m_in.edges.size());
         RouteLeftOut();
         SizeForPorts();
         const long long crossings = Crossings();
@@ -499,422 +441,8 @@ private:
         m_up = BuildAdjacency(m_nodes, m_edges, false);
     }
 
-    // The crossing reduction from two first orders (depth first and
-    // breadth first), in a sparse graph from a third (breadth first from
-    // the last layers up): the sweeps end in a local optimum, and a
-    // different start often finds a better one. The order with the fewest
-    // crossings is kept, the first on a tie, and then sifted.
-    void OrderLayers() {
-        if (m_quick) {
-            m_quick = false;
-            m_order = m_kept;
-            for (const auto& ord : m_order)
-                for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
-            ReduceCrossings();
-            const long long c = Crossings();
-            if (c < m_best) {
-                m_best = c;
-                m_kept = m_order;
-            }
-        }
-        const bool sparse = m_in.edges.size() <= kSparseLinksPerBox * static_cast<std::size_t>(m_real);
-        for (int start = 1; start < (sparse ? 3 : 2) && m_best != 0; ++start) OrderFrom(start);
-        m_order = std::move(m_kept);
-        for (const auto& ord : m_order)
-            for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
-        for (int pass = 0; pass < kMaxSiftPasses && SiftPass(); ++pass) {
-        }
-    }
-
-    // The crossing reduction from one first order, kept where it crosses
-    // less than those before.
-    void OrderFrom(int start) {
-        m_breadthFirst = start >= 1;
-        m_fromSinks = start == 2;
-        InitialOrder();
-        ReduceCrossings();
-        const long long c = Crossings();
-        if (m_best < 0 || c < m_best) {
-            m_best = c;
-            m_kept = m_order;
-        }
-    }
-
-    // A depth-first (or breadth-first) walk from the boxes in their order
-    // puts connected boxes near each other from the start, which the sweeps
-    // then refine. From the sinks, the breadth-first walk starts at the
-    // nodes with nothing below them and looks up before down.
-    void InitialOrder() {
-        m_order.assign(m_levels, {});
-        m_pos.assign(m_nodes, 0);
-        std::vector<char> seen(m_nodes, 0);
-        // A node is placed at the end of its layer when the walk first meets it.
-        auto place = [&](int v) {
-            seen[v] = 1;
-            m_pos[v] = static_cast<int>(m_order[m_layer[v]].size());
-            m_order[m_layer[v]].push_back(v);
-        };
-        if (m_breadthFirst) {
-            // Breadth first from the boxes in their order.
-            std::vector<int> queue;
-            const Adjacency& first = m_fromSinks ? m_up : m_down;
-            const Adjacency& second = m_fromSinks ? m_down : m_up;
-            // Pass 0 (from the sinks only) takes the nodes with nothing
-            // below them as roots, pass 1 any node not yet reached.
-            for (int pass = m_fromSinks ? 0 : 1; pass < 2; ++pass)
-                for (int root = 0; root < m_nodes; ++root) {
-                    if (seen[root] || (pass == 0 && m_down.Degree(root) > 0)) continue;
-                    queue.assign(1, root);
-                    place(root);
-                    for (std::size_t q = 0; q < queue.size(); ++q) {
-                        const int v = queue[q];
-                        for (const Adjacency* nb : {&first, &second})
-                            for (int k = nb->Begin(v); k < nb->End(v); ++k) {
-                                const int w = nb->list[k];
-                                if (seen[w]) continue;
-                                place(w);
-                                queue.push_back(w);
-                            }
-                    }
-                }
-            return;
-        }
-        std::vector<std::pair<int, int>> stack;
-        auto visit = [&](int v) {
-            place(v);
-            stack.emplace_back(v, 0);
-        };
-        for (int root = 0; root < m_nodes; ++root) {
-            if (seen[root]) continue;
-            visit(root);
-            while (!stack.empty()) {
-                auto [v, i] = stack.back();
-                int downDeg = m_down.Degree(v);
-                if (i >= downDeg + m_up.Degree(v)) {
-                    stack.pop_back();
-                    continue;
-                }
-                ++stack.back().second;
-                int w = i < downDeg ? m_down.list[m_down.Begin(v) + i] : m_up.list[m_up.Begin(v) + i - downDeg];
-                if (!seen[w]) visit(w);
-            }
-        }
-    }
-
-    // Crossings between layer l and l + 1: the edges listed by their upper
-    // end left to right (lower ends ascending within one upper end); every
-    // pair whose lower ends come in the opposite order crosses. Counted
-    // with a Fenwick tree over the lower layer.
-    long long CrossingsBelow(int l) {
-        const auto& lower = m_order[l + 1];
-        m_tree.assign(lower.size() + 1, 0);
-        long long crossings = 0, inserted = 0;
-        for (int u : m_order[l]) {
-            const int degree = m_down.Degree(u);
-            if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
-            int* few = m_few.data();
-            for (int k = 0; k < degree; ++k) few[k] = m_pos[m_down.list[m_down.Begin(u) + k]];
-            SortFew(few, few + degree);
-            crossings += AddLinkEnds(few, few + degree, inserted);
-        }
-        return crossings;
-    }
-
-    // Adds the next links' ends, their positions [begin, end) in the
-    // other layer, to the Fenwick tree of the ends added before; returns
-    // how many of those stand after each: the pairs that cross.
-    long long AddLinkEnds(const int* begin, const int* end, long long& inserted) {
-        long long crossings = 0;
-        for (const int* p = begin; p != end; ++p) {
-            long long atMost = 0;
-            for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
-            crossings += inserted - atMost;
-            for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
-            ++inserted;
-        }
-        return crossings;
-    }
-
-    long long Crossings() {
-        long long total = 0;
-        for (int l = 0; l + 1 < m_levels; ++l) total += CrossingsBelow(l);
-        return total;
-    }
-
-    // Reorders layer l by the weighted median of each node's neighbours in
-    // the layer above (fromAbove) or below. Nodes without such neighbours
-    // keep their slots; ties keep the earlier order, or reverse it.
-    void SweepLayer(int l, bool fromAbove, bool reverse = false) {
-        const Adjacency& nb = fromAbove ? m_up : m_down;
-        auto& ord = m_order[l];
-        m_keyed.clear();
-        m_slots.clear();
-        const int* list = nb.list.data();
-        for (int i = 0; i < static_cast<int>(ord.size()); ++i) {
-            int v = ord[i];
-            const int degree = nb.Degree(v);
-            if (degree == 0) continue;
-            double key = m_pos[list[nb.Begin(v)]];
-            if (degree > 1) {
-                // Most nodes are dummies with one neighbour: only the others
-                // gather and sort theirs.
-                if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
-                int* few = m_few.data();
-                for (int k = 0; k < degree; ++k) few[k] = m_pos[list[nb.Begin(v) + k]];
-                SortFew(few, few + degree);
-                const int n = degree, rm = n / 2;
-                key = few[rm];
-                if (n % 2 == 0) {
-                    // Between the two middle ones, nearer the side whose
-                    // neighbours lie closer together.
-                    const double right = few[n - 1] - few[rm], left = few[rm - 1] - few[0];
-                    key = left == right ? (few[rm - 1] + few[rm]) / 2.0
-                                        : (few[rm - 1] * right + few[rm] * left) / (left + right);
-                }
-            }
-            m_keyed.push_back({key, reverse ? -i : i, v});
-            m_slots.push_back(i);
-        }
-        SortByKey(m_keyed, static_cast<int>(m_order[fromAbove ? l - 1 : l + 1].size()), reverse, m_byKey, m_bucket);
-        for (std::size_t k = 0; k < m_keyed.size(); ++k) {
-            ord[m_slots[k]] = m_keyed[k].node;
-            m_pos[m_keyed[k].node] = m_slots[k];
-        }
-    }
-
-    // The positions of every node's neighbours above and below, sorted,
-    // for the nodes of layer l. They hold while only layer l is reordered:
-    // its nodes' neighbours all lie in the layers beside it.
-    void SortNeighbourPositions(int l) {
-        std::size_t size = 0;
-        for (int v : m_order[l]) size += static_cast<std::size_t>(m_up.Degree(v) + m_down.Degree(v));
-        if (m_sorted.size() < size) m_sorted.resize(size);
-        int* out = m_sorted.data();
-        int at = 0;
-        auto gather = [&](const Adjacency& nb, int v) {
-            const int begin = at;
-            for (int k = nb.Begin(v); k < nb.End(v); ++k) out[at++] = m_pos[nb.list[k]];
-            if (at - begin > 1) SortFew(out + begin, out + at);
-            return begin;
-        };
-        for (int v : m_order[l]) {
-            m_upAt[v] = gather(m_up, v);
-            m_downAt[v] = gather(m_down, v);
-        }
-    }
-
-    // Crossings among the edges of u and v toward one side (their sorted
-    // neighbour positions a and b): uFirst when u stands left of v, vFirst
-    // when they are swapped.
-    static void PairCrossings(const int* a, int aSize, const int* b, int bSize, long long& uFirst, long long& vFirst) {
-        if (aSize == 0 || bSize == 0) return;
-        if (aSize == 1 && bSize == 1) {
-            uFirst += *b < *a;
-            vFirst += *b > *a;
-            return;
-        }
-        int below = 0, atMost = 0;
-        for (const int* p = a; p != a + aSize; ++p) {
-            while (below < bSize && b[below] < *p) ++below;
-            while (atMost < bSize && b[atMost] <= *p) ++atMost;
-            uFirst += below;
-            vFirst += bSize - atMost;
-        }
-    }
-
-    // Swaps neighbours in a layer whenever that removes crossings (or, with
-    // equalToo, changes nothing but the order); each swap changes only the
-    // crossings among the two nodes' own edges, so a pass never makes the
-    // total worse. Only the layers marked in pending are looked at (all
-    // where it is empty); a layer where nodes were swapped marks itself and
-    // its neighbours for the next pass. With total, the crossings of the
-    // order after the pass are counted on the way. True when a swap removed
-    // crossings.
-    bool TransposePass(bool equalToo = false, std::vector<char>* pending = nullptr, long long* total = nullptr) {
-        bool improved = false;
-        m_upAt.resize(m_nodes);
-        m_downAt.resize(m_nodes);
-        if (total) *total = 0;
-        for (int l = 0; l < m_levels; ++l) {
-            auto& ord = m_order[l];
-            if (pending && !(*pending)[l]) continue;
-            if (pending) (*pending)[l] = 0;
-            if (ord.size() < 2 && !total) continue;
-            SortNeighbourPositions(l);
-            const int* sorted = m_sorted.data();
-            bool swapped = false;
-            for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
-                int u = ord[i], v = ord[i + 1];
-                long long uFirst = 0, vFirst = 0;
-                PairCrossings(sorted + m_upAt[u], m_up.Degree(u), sorted + m_upAt[v], m_up.Degree(v), uFirst, vFirst);
-                PairCrossings(sorted + m_downAt[u], m_down.Degree(u), sorted + m_downAt[v], m_down.Degree(v), uFirst,
-                              vFirst);
-                if (vFirst < uFirst || (equalToo && vFirst == uFirst && uFirst > 0)) {
-                    std::swap(ord[i], ord[i + 1]);
-                    m_pos[u] = i + 1;
-                    m_pos[v] = i;
-                    improved = improved || vFirst < uFirst;
-                    swapped = true;
-                }
-            }
-            if (swapped && pending)
-                for (int k = std::max(0, l - 1); k <= std::min(m_levels - 1, l + 1); ++k) (*pending)[k] = 1;
-            // The layer before is settled: the links between the two cross
-            // as they will after the pass.
-            if (total && l > 0) *total += CrossingsAbove(l);
-        }
-        return improved;
-    }
-
-    // Crossings between layer l - 1 and l, from the sorted positions of the
-    // upper neighbours of layer l's nodes (SortNeighbourPositions(l)).
-    long long CrossingsAbove(int l) {
-        m_tree.assign(m_order[l - 1].size() + 1, 0);
-        long long crossings = 0, inserted = 0;
-        for (int v : m_order[l]) {
-            const int* at = m_sorted.data() + m_upAt[v];
-            crossings += AddLinkEnds(at, at + m_up.Degree(v), inserted);
-        }
-        return crossings;
-    }
-
-    // Sweeps down and up the layers, each layer sorted by the weighted
-    // median of its neighbours in the layer before, then neighbour swaps
-    // that remove crossings. Every other pair of sweeps breaks ties the
-    // other way round and lets swaps that change nothing through, so the
-    // order can move across a plateau; an order at least as good as the
-    // best so far replaces it. Stops after a few sweeps without real gain.
-    void ReduceCrossings() {
-        long long best = Crossings();
-        auto bestOrder = m_order;
-        int stale = 0;
-        const int sweeps = m_quick ? kQuickSweeps : kMaxSweeps;
-        for (int sweep = 0; sweep < sweeps && best > 0 && stale++ < kStaleSweeps; ++sweep) {
-            const bool reverse = sweep % 4 < 2;
-            if (sweep % 2 == 0)
-                for (int l = 1; l < m_levels; ++l) SweepLayer(l, true, reverse);
-            else
-                for (int l = m_levels - 2; l >= 0; --l) SweepLayer(l, false, reverse);
-            long long c = 0;
-            TransposePass(!reverse, nullptr, &c);
-            if (c <= best) {
-                if (static_cast<double>(c) < kConvergence * static_cast<double>(best)) stale = 0;
-                best = c;
-                bestOrder = m_order;
-            }
-        }
-        m_order = std::move(bestOrder);
-        for (const auto& ord : m_order)
-            for (int i = 0; i < static_cast<int>(ord.size()); ++i) m_pos[ord[i]] = i;
-        std::vector<char> pending(m_levels, 1);
-        for (int pass = 0; pass < kMaxTransposePasses && TransposePass(false, &pending); ++pass) {
-        }
-    }
-
-    // Sifting: each node of a layer, the most linked first, moves to the
-    // place in its layer where its links cross the fewest others, counted
-    // toward both neighbouring layers. Where the median sweeps look at one
-    // side at a time and the swaps at one neighbour, this weighs a node
-    // against its whole layer; it never makes the total worse. Layers
-    // past a budget of pair comparisons are left as they are. True when a
-    // move removed crossings.
-    bool SiftPass() {
-        bool improved = false;
-        m_upAt.resize(m_nodes);
-        m_downAt.resize(m_nodes);
-        std::vector<int> nodes;
-        long long work = 0;
-        const long long budget = kSiftWorkPerElement * (static_cast<long long>(m_nodes) + static_cast<long long>(m_edges.size()));
-        for (int l = 0; l < m_levels; ++l) {
-            auto& ord = m_order[l];
-            const int n = static_cast<int>(ord.size());
-            if (n < 2) continue;
-            long long degrees = 0;
-            for (int v : ord) degrees += m_up.Degree(v) + m_down.Degree(v);
-            const long long cost = static_cast<long long>(n) * (degrees + n);
-            if (work + cost > budget) continue;
-            work += cost;
-            SortNeighbourPositions(l);
-            const int* sorted = m_sorted.data();
-            const int above = l > 0 ? static_cast<int>(m_order[l - 1].size()) : 0;
-            const int below = l + 1 < m_levels ? static_cast<int>(m_order[l + 1].size()) : 0;
-            nodes.assign(ord.begin(), ord.end());
-            std::stable_sort(nodes.begin(), nodes.end(), [&](int a, int b) {
-                return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
-            });
-            for (int v : nodes) {
-                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
-                const int *vUp = sorted + m_upAt[v], *vDown = sorted + m_downAt[v];
-                // Where v and w cross more with v before w than with w
-                // before v, by how many: the sum over their links of those
-                // that cross only one way round.
-                //
-                // With a link each way at most (most nodes are dummies),
-                // v's neighbours' positions are compared with w's directly.
-                auto direct = [&](int w) {
-                    long long more = 0;
-                    if (upDegree > 0)
-                        for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
-                            more += (*vUp > *q) - (*vUp < *q);
-                    if (downDegree > 0)
-                        for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
-                            more += (*vDown > *q) - (*vDown < *q);
-                    return more;
-                };
-                // Otherwise, of every position in the layers beside, how
-                // many of v's neighbours there stand before it: then the
-                // crossings of v's links with another node's are a few
-                // look-ups.
-                auto count = [&](std::vector<int>& less, int size, const int* at, int degree) {
-                    less.assign(size + 1, 0);
-                    for (const int* p = at; p != at + degree; ++p) ++less[*p + 1];
-                    for (int q = 1; q <= size; ++q) less[q] += less[q - 1];
-                };
-                const bool few = upDegree <= 1 && downDegree <= 1;
-                if (!few) {
-                    count(m_lessUp, above, vUp, upDegree);
-                    count(m_lessDown, below, vDown, downDegree);
-                }
-                const int* lessUp = m_lessUp.data();
-                const int* lessDown = m_lessDown.data();
-                auto looked = [&](int w) {
-                    long long more = 0;
-                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
-                        more += upDegree - lessUp[*q + 1] - lessUp[*q];
-                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
-                        more += downDegree - lessDown[*q + 1] - lessDown[*q];
-                    return more;
-                };
-                // The place for v with the fewest crossings (the first
-                // found on a tie, looking left first): moving left past w
-                // puts v before it, moving right puts it after.
-                const int at = m_pos[v];
-                auto bestPlace = [&](auto more) {
-                    long long change = 0, best = 0;
-                    int bestAt = at;
-                    for (int j = at - 1; j >= 0; --j) {
-                        change += more(ord[j]);
-                        if (change < best) best = change, bestAt = j;
-                    }
-                    change = 0;
-                    for (int j = at + 1; j < n; ++j) {
-                        change -= more(ord[j]);
-                        if (change < best) best = change, bestAt = j;
-                    }
-                    return bestAt;
-                };
-                const int bestAt = few ? bestPlace(direct) : bestPlace(looked);
-                if (bestAt == at) continue;
-                improved = true;
-                if (bestAt < at)
-                    std::rotate(ord.begin() + bestAt, ord.begin() + at, ord.begin() + at + 1);
-                else
-                    std::rotate(ord.begin() + at, ord.begin() + at + 1, ord.begin() + bestAt + 1);
-                for (int k = std::min(at, bestAt); k <= std::max(at, bestAt); ++k) m_pos[ord[k]] = k;
-            }
-        }
-        return improved;
-    }
+    long long Crossings() { return CountCrossings(Graph()); }
+    LayerGraph Graph() { return {m_levels, m_layer, m_edges, m_down, m_up, m_order, m_pos}; }
 
     // The ends of the routed links on each side of each box: (edge, 0 for
     // its from end or 1 for its to end), by 2 * box + side.
@@ -1238,12 +766,8 @@ private:
     std::vector<int> m_rankOfLevel, m_levelOf;
     std::vector<int> m_leftOut;  // links routed after the ordering
     std::vector<char> m_wrapRow;       // of every layer of boxes, whether it is a row of a wrapped one (empty: none)
-    bool m_breadthFirst = false;
-    bool m_fromSinks = false;
     bool m_started = false;
-    bool m_quick = false;                   // the first start's sweeps stopped early
-    long long m_best = -1;                  // crossings of the best order so far
-    std::vector<std::vector<int>> m_kept;  // and that order
+    CrossingReduction m_ordering;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
     std::vector<EdgeRoute> m_route;
@@ -1254,13 +778,6 @@ private:
     std::vector<std::vector<int>> m_order;
     std::vector<int> m_pos;
     std::vector<double> m_centre;
-    // Scratch space reused by the passes.
-    std::vector<long long> m_tree;
-    std::vector<int> m_slots, m_few;
-    std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
-    std::vector<int> m_lessUp, m_lessDown;         // see SiftPass
-    std::vector<KeyedNode> m_keyed, m_byKey;  // see SweepLayer
-    std::vector<int> m_bucket;
 };
 
 }  // namespace

@@ -124,12 +124,16 @@ TDiagram::TDiagram(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
+    // The analyst scrolled (bar, wheel or page keys): the view is theirs.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, [this] { m_centred = nullptr; });
 }
 
 TDiagram::~TDiagram() = default;
 
 void TDiagram::Clear() {
     m_selected = nullptr;
+    m_centred = nullptr;
     m_model.Clear();
     ModelChanged();
 }
@@ -152,6 +156,7 @@ void TDiagram::FinishLayout() {
     m_dirty = true;
     EnsureGeometry();
     UpdateScrollBars();
+    m_centred = nullptr;
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     viewport()->update();
@@ -164,6 +169,7 @@ void TDiagram::SetZoom(int percent) {
 void TDiagram::SetZoomAround(int percent, QPointF anchor) {
     percent = std::clamp(percent, kMinZoom, kMaxZoom);
     if (percent == m_zoom) return;
+    m_centred = nullptr;
     // Keep the point under the anchor where it is on the screen.
     QPointF modelPoint = ToModel(anchor);
     m_zoom = percent;
@@ -336,6 +342,16 @@ QPoint TDiagram::MenuPoint(const TDiagramShape& shape) {
 }
 
 void TDiagram::CentreOn(const TDiagramShape& shape) {
+    m_centred = &shape;
+    m_centredGeneration = m_model.Generation();
+    ScrollToMiddle(shape);
+}
+
+QRectF TDiagram::ViewRect(const TDiagramShape& shape) {
+    return QRectF(ToViewport(dg::ShapeRect(shape).topLeft()), ToViewport(dg::ShapeRect(shape).bottomRight()));
+}
+
+void TDiagram::ScrollToMiddle(const TDiagramShape& shape) {
     UpdateScrollBars();
     const QPointF at = ToViewport(dg::ShapeRect(shape).center());
     // The scroll bars keep their values within the drawing.
@@ -350,7 +366,9 @@ void TDiagram::EnsureVisible(const TDiagramShape& shape) {
     QRectF r = dg::ShapeRect(shape);
     QPointF tl = ToViewport(r.topLeft()), br = ToViewport(r.bottomRight());
     QSize view = viewport()->size();
-    auto adjust = [](QScrollBar* bar, double low, double high, int extent) {
+    auto adjust = [this](QScrollBar* bar, double low, double high, int extent) {
+        if (high <= extent && low >= 0) return;
+        m_centred = nullptr;
         if (high > extent) bar->setValue(bar->value() + static_cast<int>(std::ceil(high - extent)) + kViewMargin);
         if (low < 0) bar->setValue(bar->value() + static_cast<int>(std::floor(low)) - kViewMargin);
     };
@@ -414,6 +432,8 @@ void TDiagram::paintEvent(QPaintEvent* e) {
 void TDiagram::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
     UpdateScrollBars();
+    if (m_centred && m_centredGeneration == m_model.Generation() && m_model.IndexOf(*m_centred) >= 0)
+        ScrollToMiddle(*m_centred);
 }
 
 void TDiagram::scrollContentsBy(int, int) { viewport()->update(); }

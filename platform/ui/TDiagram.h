@@ -126,8 +126,13 @@ public:
     QPoint MenuPoint(const TDiagramShape& shape);
     // Scrolls the box to the middle of the viewport, as far as the drawing
     // reaches: a box picked out after a redraw is shown with what lies
-    // around it on every side.
+    // around it on every side. It stays there while the control changes
+    // size (a window still being laid out, a pane resized) until the
+    // analyst scrolls or zooms, or the drawing is redrawn.
     void CentreOn(const TDiagramShape& shape);
+    // Where the box stands in the viewport, in its pixels (outside the
+    // viewport's rectangle where it is scrolled out of sight).
+    QRectF ViewRect(const TDiagramShape& shape);
 
     // The topmost box or link under a point of the viewport, or nullptr.
     TDiagramShape* ShapeAt(QPoint viewportPos);
@@ -181,6 +186,7 @@ private:
     void SelectByTab(bool forward);
     void SelectToward(int key);
     void EnsureVisible(const TDiagramShape& shape);
+    void ScrollToMiddle(const TDiagramShape& shape);
 
     platform::diagram::DiagramModel m_model;
     TDiagramShapes m_shapes{*this};
@@ -191,6 +197,9 @@ private:
     int m_wheelRemainder = 0;
     TDiagramShape* m_selected = nullptr;
     std::uint64_t m_selectedGeneration = 0;
+    // The box CentreOn keeps in the middle, while its drawing lasts.
+    const TDiagramShape* m_centred = nullptr;
+    std::uint64_t m_centredGeneration = 0;
     bool m_dirty = true;
     bool m_refreshPosted = false;
     QRectF m_bounds;

@@ -45,8 +45,9 @@ const QString kPanes[] = {QString(kClientFacingPane), QString(kDataFacingPane)};
 
 services::LanguageLookup Languages() { return services::RepositoryLanguages(Globals::g_Workbench.get()); }
 
-// Draws the flow context of the entity into the diagram; without an open
-// workspace nothing changes.
+// Draws the flow context of the entity into the diagram, its centre box in
+// the middle of the pane: in a drawing larger than the pane the box may
+// stand anywhere. Without an open workspace nothing changes.
 void Build(TDiagram& diagram, int mode, const std::string& id) {
     if (!Globals::g_Database) return;
     platform::workbench::EntityStore store;
@@ -59,6 +60,7 @@ void Build(TDiagram& diagram, int mode, const std::string& id) {
         Globals::BuildFlowContext(diagram.Model(), source, mode, id, noImage, kDepth);
     }
     diagram.FinishLayout();
+    if (const platform::diagram::Shape* centre = views::FlowContextCentre(diagram.Model())) diagram.CentreOn(*centre);
 }
 
 TDiagram* PaneDiagram(QWidget* parent, const char* name, const QString& pane) {
@@ -255,9 +257,6 @@ void frmContext::mnuBCExpand_Click() {
         if (!box) return;
         const std::string id = box->tag;  // the box goes with the redraw
         Build(*diagram, views::kFlowBothSides, id);
-        // The expanded box may stand anywhere in the new drawing.
-        if (const platform::diagram::Shape* centre = views::FlowContextCentre(diagram->Model()))
-            diagram->CentreOn(*centre);
     } catch (const std::exception&) {}
 }
 

@@ -296,7 +296,8 @@ TEST(TDiagram, ZoomByWheelAndKeysAndExportAtTheZoomShown) {
 
 // A control grown to the drawing's size drops the scroll bars it showed
 // while smaller (each would otherwise keep the other); a box asked for is
-// scrolled to the middle of the viewport.
+// scrolled to the middle of the viewport and kept there while the control
+// is sized, until the analyst scrolls.
 TEST(TDiagram, ScrollBarsGoWhenTheDrawingFitsAndABoxIsCentredOn) {
     Shown s;
     QScrollBar* bars[] = {s.d.horizontalScrollBar(), s.d.verticalScrollBar()};
@@ -320,6 +321,15 @@ TEST(TDiagram, ScrollBarsGoWhenTheDrawingFitsAndABoxIsCentredOn) {
         Settle();
         EXPECT_EQ(s.d.ShapeAt(s.d.viewport()->rect().center()), box) << box->key;
     }
+    // It stays in the middle as the control is sized, until the analyst
+    // scrolls.
+    s.d.resize(160, 100);
+    Settle();
+    EXPECT_EQ(s.d.ShapeAt(s.d.viewport()->rect().center()), s.caller);
+    bars[0]->triggerAction(QAbstractSlider::SliderToMinimum);
+    s.d.resize(200, 80);
+    Settle();
+    EXPECT_EQ(bars[0]->value(), 0);
 }
 
 // A builder that clears and refills Model() inside a RedrawScope leaves no

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTest>
 
 #include "platform/ui/TDiagram.h"
@@ -217,6 +218,52 @@ TEST_F(FlowContextWindowTest, ExpandRedrawsOnlyTheCurrentSide) {
     EXPECT_EQ(Keys(w->dgmClientFacing), clientBefore);
     EXPECT_EQ(w->windowTitle(), "ORDENTR - Flow Context");
     EXPECT_EQ(w->Tag().toStdString(), Id("ORDENTR") + "-FlowContext");
+}
+
+// A drawing larger than its pane opens with the program asked about (the
+// red centre box) in view, not at the drawing's top-left corner, though
+// the panes are sized only after the window shows; Refocus does the same
+// for its program. Once the analyst scrolls, resizing leaves the view be.
+TEST_F(FlowContextWindowTest, TheCentreBoxIsInViewOnOpenAndAfterRefocus) {
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    // At 400% both sides reach far beyond their panes.
+    w->dgmClientFacing->SetZoom(400);
+    w->dgmDataFacing->SetZoom(400);
+    w->close();
+    Settle();
+    w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    TDiagram* client = w->dgmClientFacing;
+    TDiagram* data = w->dgmDataFacing;
+    auto shown = [&](TDiagram* d, const char* centre) {
+        const Shape* box = Box(d, centre);
+        return box && QRectF(d->viewport()->rect()).contains(d->ViewRect(*box));
+    };
+    auto settled = [&](const char* centre) {
+        return SettleUntil([&] {
+            return client->isVisible() && data->isVisible() && client->viewport()->width() > 200 &&
+                   data->viewport()->width() > 200 && shown(client, centre) && shown(data, centre);
+        });
+    };
+    ASSERT_TRUE(settled("ORDENTR"));
+    // The corner would not have shown it.
+    const QPointF scrolled(client->horizontalScrollBar()->value(), client->verticalScrollBar()->value());
+    const QRectF atCorner = client->ViewRect(*Box(client, "ORDENTR")).translated(scrolled);
+    EXPECT_FALSE(QRectF(client->viewport()->rect()).contains(atCorner));
+
+    emit data->ShapeMouseReleased(Box(data, "ORDPROC"), 2);
+    w->mnuBoxContext->hide();
+    w->mnuBCRefocus->trigger();
+    ASSERT_EQ(w->windowTitle(), "ORDPROC - Flow Context");
+    EXPECT_TRUE(settled("ORDPROC"));
+
+    client->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    client->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    w->resize(w->width() - 120, w->height() - 80);
+    Settle();
+    EXPECT_EQ(client->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(client->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(FlowContextWindowTest, DoubleClickOpensTheSourceOwnedByTheWindow) {
