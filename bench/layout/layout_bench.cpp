@@ -47,10 +47,13 @@
 // dot's along the control points of its splines). The drawing check
 // (CheckDrawing) counts, on our drawing as painted, labels over labels or
 // boxes ("ovl"), links under a box they do not join ("und"), overlapping
-// boxes ("box"), labels nearer another link's line than their own ("ast")
-// and pairs of links drawn on top of each other ("top"). After the graphs,
-// each class's worst ratio of our crossings to dot's, straight and drawn,
-// over its seeds. --keep leaves the DOT files and dot's output in the
+// boxes ("box"), labels nearer another link's line than their own ("ast"),
+// pairs of links drawn on top of each other ("top"), labels whose nearest
+// other line is less than twice as far as their own ("tight") and pairs of
+// links whose parallel lines leave less than 3 px of white between them
+// ("3px"); "area" is our page's area over dot's. After the graphs, each
+// class's worst ratio of our crossings to dot's, straight and drawn, and
+// its median ratio of areas, over its seeds. --keep leaves the DOT files and dot's output in the
 // temporary folder it names. --dot-cache keeps them in DIR instead and
 // reads dot's drawing (and its time) from there when the same graph comes
 // again, so graphs dot needs minutes for are drawn once.
@@ -407,17 +410,30 @@ double Ratio(long long ours, long long dot) {
     return ours == 0 ? 1.0 : static_cast<double>(ours);
 }
 
+double AreaRatio(const Result& ours, const Result& dot) {
+    return ours.width * ours.height / std::max(1.0, dot.width * dot.height);
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 // A class's worst figures over its seeds.
 struct ClassSummary {
     int graphs = 0, compared = 0;
     double worstStraight = 0, worstDrawn = 0, slowestRatio = 1e300;
-    long long overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0, labels = 0;
+    std::vector<double> areaRatios;
+    long long overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0, tight = 0, close = 0, labels = 0;
 };
 
 void PrintHeader() {
-    std::printf("%-14s %6s %6s %8s %9s %8s %9s %9s %8s %9s %9s %8s   %-13s %-13s %4s %4s %4s %4s %4s\n", "class", "boxes",
-                "links", "ours s", "dot s", "dot/ours", "ours crs", "dot crs", "ours/dot", "ours drn", "dot drn",
-                "ours/dot", "ours w x h", "dot w x h", "ovl", "und", "box", "ast", "top");
+    std::printf("%-14s %6s %6s %8s %9s %8s %9s %9s %8s %9s %9s %8s   %-13s %-13s %5s %4s %4s %4s %4s %4s %5s %5s\n",
+                "class", "boxes", "links", "ours s", "dot s", "dot/ours", "ours crs", "dot crs", "ours/dot", "ours drn",
+                "dot drn", "ours/dot", "ours w x h", "dot w x h", "area", "ovl", "und", "box", "ast", "top", "tight",
+                "3px");
 }
 
 void PrintLine(const std::string& kind, const Graph& g, const Result& ours, const Result& dot, bool haveDot) {
@@ -427,7 +443,7 @@ void PrintLine(const std::string& kind, const Graph& g, const Result& ours, cons
         return std::string(r.crossings >= 0 ? b : "-");
     };
     char dotTime[32] = "-", speed[32] = "-", dotCross[32] = "-", ratio[32] = "-", dotDrawn[32] = "-",
-         drawnRatio[32] = "-";
+         drawnRatio[32] = "-", area[32] = "-";
     if (haveDot && dot.note.empty()) {
         std::snprintf(dotTime, sizeof dotTime, "%.3f", dot.seconds);
         std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / ours.seconds);
@@ -435,14 +451,16 @@ void PrintLine(const std::string& kind, const Graph& g, const Result& ours, cons
         std::snprintf(ratio, sizeof ratio, "%.2f", Ratio(ours.crossings, dot.crossings));
         std::snprintf(dotDrawn, sizeof dotDrawn, "%lld", dot.drawnCrossings);
         std::snprintf(drawnRatio, sizeof drawnRatio, "%.2f", Ratio(ours.drawnCrossings, dot.drawnCrossings));
+        std::snprintf(area, sizeof area, "%.2f", AreaRatio(ours, dot));
     } else if (haveDot) {
         std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
     }
     const DrawingFaults& f = ours.faults;
-    std::printf("%-14s %6d %6zu %8.3f %9s %8s %9lld %9s %8s %9lld %9s %8s   %-13s %-13s %4lld %4lld %4lld %4lld %4lld\n",
+    std::printf("%-14s %6d %6zu %8.3f %9s %8s %9lld %9s %8s %9lld %9s %8s   %-13s %-13s %5s %4lld %4lld %4lld %4lld %4lld "
+                "%5lld %5lld\n",
                 kind.c_str(), g.boxes, g.links.size(), ours.seconds, dotTime, speed, ours.crossings, dotCross, ratio,
-                ours.drawnCrossings, dotDrawn, drawnRatio, size(ours).c_str(), size(dot).c_str(), f.labelOverlaps,
-                f.linksUnderBoxes, f.boxOverlaps, f.labelsAstray, f.linksOnTop);
+                ours.drawnCrossings, dotDrawn, drawnRatio, size(ours).c_str(), size(dot).c_str(), area, f.labelOverlaps,
+                f.linksUnderBoxes, f.boxOverlaps, f.labelsAstray, f.linksOnTop, f.labelsTight, f.runsClose);
     if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
     for (std::size_t k = 0; k < f.examples.size() && k < 3; ++k) std::printf("         %s\n", f.examples[k].c_str());
     std::fflush(stdout);
@@ -456,12 +474,15 @@ void Tally(ClassSummary& c, const Result& ours, const Result& dot, bool haveDot)
     c.boxes += f.boxOverlaps;
     c.astray += f.labelsAstray;
     c.onTop += f.linksOnTop;
+    c.tight += f.labelsTight;
+    c.close += f.runsClose;
     c.labels += f.labels;
     if (!haveDot || !dot.note.empty()) return;
     ++c.compared;
     c.worstStraight = std::max(c.worstStraight, Ratio(ours.crossings, dot.crossings));
     c.worstDrawn = std::max(c.worstDrawn, Ratio(ours.drawnCrossings, dot.drawnCrossings));
     c.slowestRatio = std::min(c.slowestRatio, dot.seconds / ours.seconds);
+    c.areaRatios.push_back(AreaRatio(ours, dot));
 }
 
 // One graph of a class: ours, dot's, the line comparing them, and the tally.
@@ -476,18 +497,20 @@ void RunGraph(const std::string& kind, const std::string& name, const Graph& g, 
 
 void PrintSummaries(const std::vector<std::pair<std::string, ClassSummary>>& classes) {
     std::printf("\nper class, over its seeds: the worst ratio of our crossings to dot's (straight, drawn), the least "
-                "speed-up over dot, and the drawing check's totals\n");
-    std::printf("%-22s %6s %9s %9s %9s %6s %6s %6s %6s %6s %7s\n", "class", "graphs", "crs <=", "drn <=", "dot/ours",
-                "ovl", "und", "box", "ast", "top", "labels");
+                "speed-up over dot, the median ratio of our area to dot's, and the drawing check's totals\n");
+    std::printf("%-22s %6s %9s %9s %9s %6s %6s %6s %6s %6s %6s %6s %6s %7s\n", "class", "graphs", "crs <=", "drn <=",
+                "dot/ours", "area", "ovl", "und", "box", "ast", "top", "tight", "3px", "labels");
     for (const auto& [name, c] : classes) {
-        char straight[16] = "-", drawn[16] = "-", speed[16] = "-";
+        char straight[16] = "-", drawn[16] = "-", speed[16] = "-", area[16] = "-";
         if (c.compared > 0) {
             std::snprintf(straight, sizeof straight, "%.2f", c.worstStraight);
             std::snprintf(drawn, sizeof drawn, "%.2f", c.worstDrawn);
             std::snprintf(speed, sizeof speed, "%.1f", c.slowestRatio);
+            std::snprintf(area, sizeof area, "%.2f", Median(c.areaRatios));
         }
-        std::printf("%-22s %6d %9s %9s %9s %6lld %6lld %6lld %6lld %6lld %7lld\n", name.c_str(), c.graphs, straight, drawn,
-                    speed, c.overlaps, c.under, c.boxes, c.astray, c.onTop, c.labels);
+        std::printf("%-22s %6d %9s %9s %9s %6s %6lld %6lld %6lld %6lld %6lld %6lld %6lld %7lld\n", name.c_str(), c.graphs,
+                    straight, drawn, speed, area, c.overlaps, c.under, c.boxes, c.astray, c.onTop, c.tight, c.close,
+                    c.labels);
     }
     std::fflush(stdout);
 }
@@ -495,7 +518,8 @@ void PrintSummaries(const std::vector<std::pair<std::string, ClassSummary>>& cla
 
 // Totals of the drawing check over many drawings.
 struct CheckTotals {
-    long long drawings = 0, labels = 0, overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0;
+    long long drawings = 0, labels = 0, overlaps = 0, under = 0, boxes = 0, astray = 0, onTop = 0, tight = 0, close = 0;
+    std::vector<double> areas;
     long long crossings = 0, drawnCrossings = 0;
     void Add(const Result& r) {
         ++drawings;
@@ -505,16 +529,21 @@ struct CheckTotals {
         boxes += r.faults.boxOverlaps;
         astray += r.faults.labelsAstray;
         onTop += r.faults.linksOnTop;
+        tight += r.faults.labelsTight;
+        close += r.faults.runsClose;
+        areas.push_back(r.width * r.height);
         crossings += r.crossings;
         drawnCrossings += r.drawnCrossings;
     }
     void Print(const char* what) const {
         std::printf("%s: %lld drawings, %lld labels; %lld label overlaps, %lld links under boxes, %lld overlapping "
                     "boxes, %lld labels nearer another link's line (%.3f%%), %lld pairs of links on top of each "
-                    "other; crossings %lld straight, %lld drawn\n",
+                    "other; %lld labels tight (nearest other line not twice as far as their own), %lld pairs of "
+                    "lines with under 3 px of white between them; crossings %lld straight, %lld drawn; median area "
+                    "%.0f\n",
                     what, drawings, labels, overlaps, under, boxes, astray,
-                    labels ? 100.0 * static_cast<double>(astray) / static_cast<double>(labels) : 0.0, onTop, crossings,
-                    drawnCrossings);
+                    labels ? 100.0 * static_cast<double>(astray) / static_cast<double>(labels) : 0.0, onTop, tight,
+                    close, crossings, drawnCrossings, Median(areas));
     }
 };
 

@@ -25,6 +25,13 @@ constexpr double kCell = 128;
 constexpr double kOnTopDistance = 1;
 constexpr double kOnTopLength = 10;
 constexpr double kOnTopSine = 0.05;  // about 3 degrees
+// Lines closer than this (centre to centre) for this long leave less than
+// kLeastWhite of white between them.
+constexpr double kCloseDistance = kLeastWhite + 1 - kTolerance;
+constexpr double kCloseLength = 10;
+// A label's nearest other line stands at least this many times as far as
+// its own.
+constexpr double kOwnLineLead = 2;
 // Arrowheads that share more than this area (square pixels) merge.
 constexpr double kMergedArea = 1;
 
@@ -185,7 +192,8 @@ std::string DrawingFaults::Summary() const {
     return std::to_string(labelOverlaps) + " label overlaps, " + std::to_string(linksUnderBoxes) +
            " links under boxes, " + std::to_string(boxOverlaps) + " boxes overlapping, " +
            std::to_string(labelsAstray) + " labels astray, " + std::to_string(linksOnTop) +
-           " links on top of each other; first: " + (examples.empty() ? "" : examples.front());
+           " links on top of each other, " + std::to_string(labelsTight) + " labels tight, " +
+           std::to_string(runsClose) + " pairs of lines close; first: " + (examples.empty() ? "" : examples.front());
 }
 
 DrawingFaults CheckDrawing(const DiagramModel& model) {
@@ -277,37 +285,55 @@ DrawingFaults CheckDrawing(const DiagramModel& model) {
         for (int k = firstSegment[label.link]; k < firstSegment[label.link + 1]; ++k)
             own = std::min(own, SegmentToRect(segments[k].p, segments[k].q, label.rect));
         if (own == 1e300 || own <= kTolerance) continue;
-        int nearer = -1;
-        lines.Near(label.rect.adjusted(-own, -own, own, own), [&](int k) {
+        // The nearest other line within twice the label's own distance.
+        const double reach = kOwnLineLead * own;
+        int nearest = -1;
+        double other = 1e300;
+        lines.Near(label.rect.adjusted(-reach, -reach, reach, reach), [&](int k) {
             const Segment& s = segments[k];
-            if (nearer < 0 && s.link != label.link && SegmentToRect(s.p, s.q, label.rect) + kTolerance < own &&
-                (loopOf(s.link) == nullptr || loopOf(s.link) != loopOf(label.link)))
-                nearer = s.link;
+            if (s.link == label.link || (loopOf(s.link) != nullptr && loopOf(s.link) == loopOf(label.link))) return;
+            const double d = SegmentToRect(s.p, s.q, label.rect);
+            if (d < other) other = d, nearest = s.link;
         });
-        if (nearer < 0) continue;
+        if (other + kTolerance >= reach) continue;
+        ++faults.labelsTight;
+        if (other + kTolerance >= own) {
+            example("label " + label.what + At(label.rect.topLeft()) + " stands " + std::to_string(std::lround(other)) +
+                    " px from the line of" + ends[nearest] + ", " + std::to_string(std::lround(own)) +
+                    " px from its own");
+            continue;
+        }
         ++faults.labelsAstray;
-        example("label " + label.what + At(label.rect.topLeft()) + " stands nearer the line of" + ends[nearer]);
+        example("label " + label.what + At(label.rect.topLeft()) + " stands nearer the line of" + ends[nearest]);
     }
 
     // Lines that run together, and arrowheads that merge.
-    std::unordered_set<std::uint64_t> onTop;
+    std::unordered_set<std::uint64_t> onTop, close;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const Segment& s = segments[i];
         const QPointF u = s.q - s.p;
         const double lu = std::hypot(u.x(), u.y());
-        lines.Near(segmentRects[i].adjusted(-kOnTopDistance, -kOnTopDistance, kOnTopDistance, kOnTopDistance),
+        lines.Near(segmentRects[i].adjusted(-kCloseDistance, -kCloseDistance, kCloseDistance, kCloseDistance),
                    [&](int k) {
                        const Segment& t = segments[k];
                        if (static_cast<std::size_t>(k) <= i || t.link == s.link) return;
                        const QPointF v = t.q - t.p;
                        const double lv = std::hypot(v.x(), v.y());
                        if (std::abs(u.x() * v.y() - u.y() * v.x()) > kOnTopSine * lu * lv) return;
-                       if (onTop.count(PairKey(s.link, t.link))) return;
-                       if (std::max(StretchWithin(s.p, s.q, t.p, t.q, kOnTopDistance),
-                                    StretchWithin(t.p, t.q, s.p, s.q, kOnTopDistance)) < kOnTopLength)
-                           return;
-                       onTop.insert(PairKey(s.link, t.link));
-                       example("link" + ends[s.link] + " runs on top of link" + ends[t.link] + At(t.p));
+                       const std::uint64_t pair = PairKey(s.link, t.link);
+                       if (onTop.count(pair)) return;
+                       auto stretch = [&](double distance) {
+                           return std::max(StretchWithin(s.p, s.q, t.p, t.q, distance),
+                                           StretchWithin(t.p, t.q, s.p, s.q, distance));
+                       };
+                       if (stretch(kOnTopDistance) >= kOnTopLength) {
+                           onTop.insert(pair);
+                           example("link" + ends[s.link] + " runs on top of link" + ends[t.link] + At(t.p));
+                       } else if (!close.count(pair) && stretch(kCloseDistance) >= kCloseLength) {
+                           close.insert(pair);
+                           example("link" + ends[s.link] + " runs with less than " + std::to_string(std::lround(kLeastWhite)) +
+                                   " px of white beside link" + ends[t.link] + At(t.p));
+                       }
                    });
     }
     std::vector<QRectF> headRects;
@@ -323,6 +349,7 @@ DrawingFaults CheckDrawing(const DiagramModel& model) {
                     At(heads[i].shape.first()));
         });
     faults.linksOnTop = static_cast<long long>(onTop.size());
+    for (std::uint64_t pair : close) faults.runsClose += onTop.count(pair) == 0;
     return faults;
 }
 

@@ -6,7 +6,10 @@
 // for the line it stands by), and links drawn on top of each other (lines
 // that run together, or arrowheads that merge, so that neither can be
 // followed). Reads the painter's own geometry of every link, so what it
-// checks is what is drawn.
+// checks is what is drawn. Two more counts are of drawings that read
+// poorly though nothing hides: labels whose nearest other line is less
+// than twice as far as their own (to the eye they belong to neither), and
+// parallel lines with less than a few pixels of white between them.
 
 #include <string>
 #include <vector>
@@ -14,6 +17,10 @@
 #include "platform/diagram/DiagramModel.h"
 
 namespace platform::diagram {
+
+// White between two neighbouring parallel lines (a pixel wide each) that
+// a reader tells apart at zoom 100 without looking twice.
+constexpr double kLeastWhite = 3;
 
 struct DrawingFaults {
     long long labelOverlaps = 0;    // pairs of labels, and label and box, that overlap
@@ -23,11 +30,18 @@ struct DrawingFaults {
     // nested, count as one line).
     long long labelsAstray = 0;
     long long linksOnTop = 0;       // pairs of links drawn on top of each other
+    // Labels whose nearest other line is not at least twice as far as
+    // their own (those astray among them).
+    long long labelsTight = 0;
+    // Pairs of links, not on top of each other, whose lines run side by
+    // side with less than kLeastWhite pixels of white between them.
+    long long runsClose = 0;
     long long labels = 0;           // labels drawn, astray or not
     // The first few faults in words, for a failing test's message.
     std::vector<std::string> examples;
     bool None() const {
-        return labelOverlaps == 0 && linksUnderBoxes == 0 && boxOverlaps == 0 && labelsAstray == 0 && linksOnTop == 0;
+        return labelOverlaps == 0 && linksUnderBoxes == 0 && boxOverlaps == 0 && labelsAstray == 0 && linksOnTop == 0 &&
+               labelsTight == 0 && runsClose == 0;
     }
     // Every count and the first fault, for a failing test's message.
     std::string Summary() const;

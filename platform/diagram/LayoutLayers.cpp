@@ -34,11 +34,6 @@ constexpr double kArrowPortSpacing = 12;
 // An end with an arrowhead runs straight into its box for this long at
 // least, so that the heads of neighbouring ends point the same way.
 constexpr double kArrowStub = 8;
-// Lines between two levels turn at most this many times as far along the
-// levels as across the gap, unless the gap would grow past this multiple of
-// its usual width.
-constexpr double kSteepest = 4;
-constexpr double kWidestGap = 3;
 // A wrapped layer is tried in at most this many rows.
 constexpr int kMaxWrapRows = 400;
 // A link from a box to itself is a loop beyond the box's far side along
@@ -94,7 +89,10 @@ private:
     double Hi(int v) const { return IsDummy(v) ? m_extent[v - m_real] : m_along[v] / 2 + m_loopRoom[v]; }
     double Gap(int a, int b) const {
         int dummies = IsDummy(a) + IsDummy(b);
-        return dummies == 0 ? kBoxGap : dummies == 1 ? kBoxGap / 2 : kBoxGap / 4;
+        const double gap = dummies == 0 ? kBoxGap : dummies == 1 ? kBoxGap / 2 : kBoxGap / 4;
+        // The next line stands more than twice as far from a dummy's labels
+        // as its own line does, so that they read as its own.
+        return IsDummy(a) && m_extent[a - m_real] > 0 ? std::max(gap, kLabelPad + 1) : gap;
     }
     // Distance between the anchors of two neighbours in a row.
     double Separation(int a, int b) const { return Hi(a) + Gap(a, b) + Lo(b); }
@@ -456,19 +454,24 @@ private:
         }
         return ends;
     }
-    double Spacing(const std::vector<std::pair<int, int>>& ends) const {
-        for (const auto& [e, end] : ends)
-            if (Arrow(e, end == 1)) return kArrowPortSpacing;
-        return kPortSpacing;
+    // The room one end takes on its box's side: an arrowhead's width and
+    // some white, or less for a plain line.
+    double Slot(const std::pair<int, int>& end) const {
+        return Arrow(end.first, end.second == 1) ? kArrowPortSpacing : kPortSpacing;
+    }
+    double Room(const std::vector<std::pair<int, int>>& ends) const {
+        double room = 0;
+        for (const auto& end : ends) room += Slot(end);
+        return room;
     }
 
     // A box with more ends on one side than fit there apart grows along
-    // its layer: many links between two boxes (one per relationship) then
-    // run apart, each to an arrowhead of its own.
+    // its layer, by the room those ends take and no more: many links
+    // between two boxes (one per relationship) then run apart, each to an
+    // arrowhead of its own.
     void SizeForPorts() {
         const auto ends = EndsBySide();
-        for (int s = 0; s < 2 * m_real; ++s)
-            m_along[s / 2] = std::max(m_along[s / 2], static_cast<double>(ends[s].size()) * Spacing(ends[s]));
+        for (int s = 0; s < 2 * m_real; ++s) m_along[s / 2] = std::max(m_along[s / 2], Room(ends[s]));
     }
 
     // Along the layers: long links straight through their dummies, each
@@ -505,22 +508,26 @@ private:
                 const double x = next(a), y = next(b);
                 return x != y ? x < y : a < b;
             });
+            // Each end in the middle of its slot, the slots side by side
+            // around the middle of the side and spread out, while the side
+            // has room, by a share of an end's slot more.
             const int box = s / 2;
-            const double n = static_cast<double>(list.size()), width = m_along[box];
-            const double pitch = std::min(width / n, std::max(width / (n + 1), Spacing(list)));
-            for (std::size_t i = 0; i < list.size(); ++i)
-                port[2 * list[i].first + list[i].second] =
-                    m_centre[box] + (static_cast<double>(i) - (n - 1) / 2) * pitch;
+            const double n = static_cast<double>(list.size()), width = m_along[box], room = Room(list);
+            const double scale = room > 0 ? std::min(width / room, std::max(width / (room + room / n), 1.0)) : 1;
+            double at = -room / 2;
+            for (const auto& end : list) {
+                port[2 * end.first + end.second] = m_centre[box] + (at + Slot(end) / 2) * scale;
+                at += Slot(end);
+            }
             for (const auto& [e, end] : list) arrowSide[s] = arrowSide[s] || Arrow(e, end == 1);
         }
     }
 
     // Every link's runs across the gaps between consecutive levels (one per
     // pair of neighbours in its chain, from runStart[e] on) and their ways
-    // across, and of every gap (gap k lies after level k) how far along
-    // the levels its longest run goes; returns the tracks each gap needs.
+    // across; returns the tracks each gap (gap k lies after level k) needs.
     std::vector<int> TrackRuns(const std::vector<double>& port, std::vector<int>& runStart,
-                               std::vector<RunTrack>& runWay, std::vector<double>& reach) const {
+                               std::vector<RunTrack>& runWay) const {
         const int edges = static_cast<int>(m_route.size());
         runStart.assign(edges + 1, 0);
         for (int e = 0; e < edges; ++e)
@@ -528,7 +535,6 @@ private:
         runWay.assign(runStart[edges], {});
         std::vector<std::vector<GapRun>> runs(std::max(0, m_levels - 1));
         std::vector<std::vector<int>> which(runs.size());
-        reach.assign(runs.size(), 0);
         for (int e = 0; e < edges; ++e) {
             const auto& c = m_route[e].chain;
             for (std::size_t i = 0; i + 1 < c.size(); ++i) {
@@ -537,7 +543,6 @@ private:
                 const bool down = m_layer[c[i]] < m_layer[c[i + 1]];
                 const int gap = std::min(m_layer[c[i]], m_layer[c[i + 1]]);
                 runs[gap].push_back(down ? GapRun{a, b} : GapRun{b, a});
-                reach[gap] = std::max(reach[gap], std::abs(a - b));
                 which[gap].push_back(runStart[e] + static_cast<int>(i));
             }
         }
@@ -560,16 +565,15 @@ private:
         PlacePorts(port, arrowSide);
         std::vector<int> runStart;
         std::vector<RunTrack> runWay;
-        std::vector<double> reach;
-        const std::vector<int> tracks = TrackRuns(port, runStart, runWay, reach);
+        const std::vector<int> tracks = TrackRuns(port, runStart, runWay);
 
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
         // labels keeps the label margin from the boxes on either side and
-        // makes the two at least a layer gap apart. A gap that lines cross
-        // far along the layers widens (within a bound), so that they turn
-        // steeply and fan out, and grows where its tracks need room between
-        // the straight stubs of the arrowheads beside it.
+        // makes the two at least a layer gap apart. A gap grows only where
+        // its tracks need more room than that between the straight stubs of
+        // the arrowheads beside it: the tracks keep lines that cross it far
+        // along the layers apart, however shallow they run.
         std::vector<double> top(m_levels, 0), thick(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
             thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
@@ -593,8 +597,7 @@ private:
                 const int labelRow = !m_boxLevel[k] ? k : !m_boxLevel[k - 1] ? k - 1 : -1;
                 const double gap = labelRow < 0 ? m_in.layerGap
                                                 : std::max(m_in.labelMargin, (m_in.layerGap - thick[labelRow]) / 2);
-                at += std::max(std::clamp(kArrowStub + reach[k - 1] / kSteepest, gap, kWidestGap * gap),
-                               fromAbove[k - 1] + fromBelow[k - 1] + kTrackPitch * tracks[k - 1]);
+                at += std::max(gap, fromAbove[k - 1] + fromBelow[k - 1] + kTrackPitch * tracks[k - 1]);
             }
             top[k] = at;
             at += thick[k];

@@ -15,9 +15,9 @@ namespace {
 
 // A run whose ends lie closer than this goes straight across.
 constexpr double kStraight = 0.5;
-// Where a jog ends, its line goes on this far at least from any other end
-// (more than a pixel, so that the two are not taken for one).
-constexpr double kJogClearance = 2;
+// Where a jog ends, its line goes on this far at least from any other end,
+// as far as lines on neighbouring tracks keep apart.
+constexpr double kJogClearance = kTrackPitch;
 
 // Which runs jog out of their upper ends, and which into their lower ends.
 struct Jogs {
@@ -385,8 +385,9 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
 
 std::pair<double, double> TrackTurn(double from, double to, int tracks, int t) {
     const double pitch = (to - from) / std::max(1, tracks);
-    // Neighbouring tracks' turns stay apart by twice this.
-    const double clear = std::min(kTrackPitch - 1, pitch / 2) / 2;
+    // Neighbouring tracks' turns stay a pitch apart: where runs on them go
+    // side by side, their pieces along the gap keep that much room.
+    const double clear = std::min(kTrackPitch, pitch) / 2;
     return {from + t * pitch + clear, from + (t + 1) * pitch - clear};
 }
 

@@ -39,12 +39,13 @@ struct RunTrack {
     double lowJogFrom = 0;
 };
 
-// Runs closer than this along the levels count as meeting.
-constexpr double kTrackClearance = 3;
 // Room across a gap for each of its tracks: lines on neighbouring tracks
-// keep a few pixels apart (at most a pixel apart the eye takes them for
-// one).
+// keep three pixels of white between them (with less the eye takes them
+// for one, or has to look twice).
 constexpr double kTrackPitch = 4;
+// Runs closer than this along the levels count as meeting: their straight
+// pieces would leave less white between them than neighbouring tracks do.
+constexpr double kTrackClearance = kTrackPitch;
 
 // The way of every run across the gap, tracks numbered from 0 nearest the
 // upper level (the jogs out of upper ends first, those into lower ends

@@ -1,6 +1,6 @@
 // The drawing check on drawings made by hand, each with one fault of one
-// kind the check counts (and one without any): each kind is seen, and
-// seen alone.
+// kind the check counts (and some without any, just short of one): each
+// kind is seen, and seen alone.
 
 #include <gtest/gtest.h>
 
@@ -38,6 +38,7 @@ struct Case {
     const char* name;
     std::function<void(Drawing&)> plant;
     long long labelOverlaps, linksUnderBoxes, boxOverlaps, labelsAstray, linksOnTop;
+    long long labelsTight = 0, runsClose = 0;
 };
 
 TEST(DiagramCheck, CountsEachKindOfFaultInAPlantedDrawing) {
@@ -60,9 +61,21 @@ TEST(DiagramCheck, CountsEachKindOfFaultInAPlantedDrawing) {
         // 2 px from the caption's right edge, which stands 3 px from its own
         // line.
         {"caption nearer another line",
-         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {85, 40}, {85, 90}, {110, 100}}); }, 0, 0, 0, 1, 0},
+         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {85, 40}, {85, 90}, {110, 100}}); }, 0, 0, 0, 1, 0, 1},
+        // 5 px from the caption's right edge: nearer its own line, but not
+        // by half, so it belongs to neither; 6 px is twice as far.
+        {"caption tight between two lines",
+         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {88, 40}, {88, 90}, {110, 100}}); }, 0, 0, 0, 0, 0, 1},
+        {"caption twice as far from the next line as from its own",
+         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {89, 40}, {89, 90}, {110, 100}}); }, 0, 0, 0, 0, 0},
+        // 3 px apart the lines leave 2 px of white; 4 px apart, 3.
+        {"lines with too little white between them",
+         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {37, 40}, {37, 90}, {110, 100}}); }, 0, 0, 0, 0, 0, 0, 1},
+        {"lines with just enough white between them",
+         [](Drawing& g) { Routed(g.m, g.c, g.d, {{110, 30}, {36, 40}, {36, 90}, {110, 100}}); }, 0, 0, 0, 0, 0},
+        // The caption then stands by both lines.
         {"lines on top of each other",
-         [](Drawing& g) { Routed(g.m, g.a, g.b, {{40.5, 30}, {40.5, 100}}); }, 0, 0, 0, 0, 1},
+         [](Drawing& g) { Routed(g.m, g.a, g.b, {{40.5, 30}, {40.5, 100}}); }, 0, 0, 0, 0, 1, 1},
         // 4 px apart at B: the lines stay apart, their arrowheads merge.
         {"arrowheads merged",
          [](Drawing& g) { Routed(g.m, g.c, g.b, {{110, 30}, {110, 80}, {44, 92}, {44, 100}}); }, 0, 0, 0, 0, 1},
@@ -77,7 +90,11 @@ TEST(DiagramCheck, CountsEachKindOfFaultInAPlantedDrawing) {
         EXPECT_EQ(f.boxOverlaps, c.boxOverlaps);
         EXPECT_EQ(f.labelsAstray, c.labelsAstray);
         EXPECT_EQ(f.linksOnTop, c.linksOnTop);
-        EXPECT_EQ(f.None(), c.labelOverlaps + c.linksUnderBoxes + c.boxOverlaps + c.labelsAstray + c.linksOnTop == 0);
+        EXPECT_EQ(f.labelsTight, c.labelsTight);
+        EXPECT_EQ(f.runsClose, c.runsClose);
+        EXPECT_EQ(f.None(), c.labelOverlaps + c.linksUnderBoxes + c.boxOverlaps + c.labelsAstray + c.linksOnTop +
+                                    c.labelsTight + c.runsClose ==
+                                0);
         long long captions = 0;
         for (const auto& l : g.m.Links()) captions += !l->text.empty();
         EXPECT_EQ(f.labels, captions);
