@@ -109,6 +109,7 @@ void IssuesAnalysis(IMainWindow& w, const ToolServices& s, const char* caption,
 void CrudOverlap(IMainWindow& w, const ToolServices& s) {
     if (!s.getCRUDReport || !s.crudComparisonWindow) return;
     QWidget* window = nullptr;
+    QWidget* made = nullptr;
     try {
         {
             BusyScope busy(w);
@@ -118,10 +119,11 @@ void CrudOverlap(IMainWindow& w, const ToolServices& s) {
             if (reaction != CrudReaction::ShowComparison) return;
             window = FindTaggedWindow(kCrudComparisonTag);
             if (window) BringToFront(window);
+            // A new window reads its list while the commands are held.
+            else if (!(made = s.crudComparisonWindow(w.Window()))) return;
         }
         if (!window) {
-            window = s.crudComparisonWindow(w.Window());
-            if (!window) return;
+            window = made;
             window->setProperty("Tag", QString(kCrudComparisonTag));
             // Closing ends this window, so the next run shows a new one that
             // reads the new comparison.

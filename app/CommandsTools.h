@@ -58,7 +58,8 @@ struct ToolServices {
     // command's busy bracket).
     std::function<CrudOutcome(platform::ui::IMainWindow&)> getCRUDReport;
     // The CRUD comparison window, owned by owner, created if needed and not
-    // shown yet; it reads the comparison file. nullptr when it cannot.
+    // shown yet; it reads the comparison file (inside the busy bracket).
+    // nullptr when it cannot, or when the analyst cancelled the reading.
     std::function<QWidget*(QWidget* owner)> crudComparisonWindow;
     // A new analysis page window, owned by owner and not shown yet.
     std::function<QWidget*(QWidget* owner)> newIssuesWindow;

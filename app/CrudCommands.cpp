@@ -1,5 +1,6 @@
 #include "app/CrudCommands.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "app/NodeMenuCommands.h"
@@ -23,7 +24,12 @@ CrudOutcome GetCRUDReport(platform::ui::IMainWindow& w) {
 void InstallCrudCommands(platform::ui::IMainWindow& w) {
     ToolServices services;
     services.getCRUDReport = [](platform::ui::IMainWindow& main) { return GetCRUDReport(main); };
-    services.crudComparisonWindow = [](QWidget* owner) -> QWidget* { return new reports::ui::frmCRUDComp(owner); };
+    // The list is read under the main window's progress, before the window
+    // shows; cancelled, there is no window.
+    services.crudComparisonWindow = [main = &w](QWidget* owner) -> QWidget* {
+        auto window = std::make_unique<reports::ui::frmCRUDComp>(owner);
+        return window->Load(*main) ? window.release() : nullptr;
+    };
     InstallToolCommands(w, services);
 
     platform::ui::IMainWindow* main = &w;

@@ -9,7 +9,6 @@
 #include "common/AsciiCase.h"
 #include "common/WriteBoundary.h"
 #include "common/InsideFolder.h"
-#include "platform/xml/ElementStream.h"
 #include "platform/xml/XmlChars.h"
 
 namespace mdlReports {
@@ -111,40 +110,46 @@ std::string SimilarityText(std::string_view level) {
     return std::to_string(static_cast<int>(percent)) + "%";
 }
 
-std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file, std::size_t maxRows, bool& more) {
-    more = false;
-    std::vector<CrudComparisonRow> rows;
+CrudComparisonList ReadCRUDComparison(const fs::path& file, std::size_t maxElements,
+                                      platform::xml::ReadGauge* gauge) {
+    CrudComparisonList list;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec) || !common::InsideFolder(file.parent_path(), file)) return rows;
+    if (!fs::is_regular_file(file, ec) || !common::InsideFolder(file.parent_path(), file)) return list;
     try {
-        platform::xml::ElementStream pairs(file);
+        platform::xml::ElementStream elements(file, gauge);
         // The two names with a separator no attribute can hold, so that AB
         // with C and A with BC stay two pairs.
         std::unordered_set<std::string> keys;
-        while (pairs.Next()) {
-            if (rows.size() == maxRows) {
-                more = true;
+        for (std::size_t read = 0; elements.Next(); ++read) {
+            if (read == maxElements) {
+                list.more = true;
                 break;
             }
-            CrudComparisonRow row{pairs.GetAttribute("Program1"), pairs.GetAttribute("P1ID"),
-                                  pairs.GetAttribute("Program2"), pairs.GetAttribute("P2ID"),
-                                  SimilarityText(pairs.GetAttribute("Level")), pairs.GetAttribute("Cap")};
+            if (elements.Name() != "Pair") continue;
+            CrudComparisonRow row{elements.GetAttribute("Program1"), elements.GetAttribute("P1ID"),
+                                  elements.GetAttribute("Program2"), elements.GetAttribute("P2ID"),
+                                  SimilarityText(elements.GetAttribute("Level")), elements.GetAttribute("Cap")};
             std::string key = common::AsciiFold(row.program1);
             key += '\0';
             key += common::AsciiFold(row.program2);
             if (!keys.insert(std::move(key)).second) continue;
-            rows.push_back(std::move(row));
+            list.rows.push_back(std::move(row));
         }
-    } catch (const platform::xml::XmlError&) {
-        more = false;
-        rows.clear();
+    } catch (const platform::xml::XmlError& e) {
+        list.stopped = gauge && gauge->stop.load();
+        list.damage = e.Parse();
+        if (!list.damage) {
+            list.damage.errorCode = -1;
+            list.damage.reason = "the file cannot be opened";
+        }
     }
-    return rows;
+    return list;
 }
 
 std::vector<CrudComparisonRow> ReadCRUDComparison(const fs::path& file) {
-    bool more = false;
-    return ReadCRUDComparison(file, std::numeric_limits<std::size_t>::max(), more);
+    CrudComparisonList list = ReadCRUDComparison(file, std::numeric_limits<std::size_t>::max());
+    if (list.damage) return {};
+    return std::move(list.rows);
 }
 
 }  // namespace mdlReports

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/WriteBoundary.h"
+#include "platform/xml/ElementStream.h"
+#include "platform/xml/XmlError.h"
 
 namespace mdlReports {
 
@@ -88,14 +90,28 @@ struct CrudComparisonRow {
 
 // The rows of a comparison file, in file order, one per pair of names
 // (compared as the database compares names): a later element with the same
-// two names is left out. The file is read element by element, so it costs
-// no memory beyond the rows however large it is. A missing or unreadable
-// file, one that is not well-formed where it is read, and one that leads
-// out of its folder (the workspace folder) through a link give no rows.
+// two names is left out, and so is an element that is not a Pair. The file
+// is read element by element, so it costs no memory beyond the rows however
+// large it is. A missing or unreadable file, one that is not well-formed
+// where it is read, and one that leads out of its folder (the workspace
+// folder) through a link give no rows.
 std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& file);
-// At most maxRows rows: the file is read no further, and more says whether
-// it holds anything after them.
-std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& file, std::size_t maxRows,
-                                                  bool& more);
+
+// What a bounded read of a comparison file found.
+struct CrudComparisonList {
+    std::vector<CrudComparisonRow> rows;   // the pairs before any damage
+    bool more = false;                     // elements after the first maxElements
+    bool stopped = false;                  // the gauge's stop ended the read
+    // Set when the file is not well-formed (or cannot be read) where it
+    // was read: its reason, line and position.
+    platform::xml::ParseError damage;
+};
+
+// At most maxElements of the root's child elements are read, each counted
+// whether it is a new pair, a repeated one or no pair at all, so the read
+// ends within a bound however the file repeats itself. gauge (optional)
+// shows the bytes read to another thread and lets it stop the read.
+CrudComparisonList ReadCRUDComparison(const std::filesystem::path& file, std::size_t maxElements,
+                                      platform::xml::ReadGauge* gauge = nullptr);
 
 }  // namespace mdlReports

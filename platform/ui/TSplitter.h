@@ -110,6 +110,10 @@ public:
     // Removes every pane; the controls they showed stay alive, hidden, as
     // children of the splitter.
     void ClearPanes();
+    // False while the sizes of splits made before the splitter showed wait
+    // to be put in (rounds of timers after its first paint, which a busy
+    // machine delays), and the panes asked to hide meanwhile still show.
+    bool SizesSettled() const { return m_pendingSplits.empty() && !m_applying; }
 
 signals:
     // After any change of pane sizes, visibility or docking.

@@ -2,9 +2,12 @@
 // The children of a document's root element read one after the other from
 // a file, without the document held whole: for a file far larger than a
 // document may take in memory (the CRUD comparison file of a large
-// workspace). Parsed under Document's rules: no network, no external
-// entity, the document's own entities within the parser's limits.
+// workspace). No network and no external entity, as for Document; unlike
+// Document, a document that declares entities of its own is refused, so a
+// small file never stands for gigabytes of text.
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,10 +16,20 @@
 
 namespace platform::xml {
 
+// Shared with another thread while a stream reads: how many bytes of the
+// file it has taken in and how many elements Next has moved to, and a
+// request to stop, seen at its next read of the file (a few kilobytes on).
+struct ReadGauge {
+    std::atomic<std::uint64_t> bytes{0};
+    std::atomic<std::uint64_t> elements{0};
+    std::atomic<bool> stop{false};
+};
+
 class ElementStream {
 public:
-    // Raises XmlError when the file cannot be opened.
-    explicit ElementStream(const std::filesystem::path& file);
+    // Raises XmlError when the file cannot be opened. gauge, when given,
+    // must outlive the stream; once its stop is set, Next raises XmlError.
+    explicit ElementStream(const std::filesystem::path& file, ReadGauge* gauge = nullptr);
     ~ElementStream();
     ElementStream(const ElementStream&) = delete;
     ElementStream& operator=(const ElementStream&) = delete;

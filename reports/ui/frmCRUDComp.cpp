@@ -11,10 +11,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <exception>
+#include <future>
 
 #include "common/Globals.h"
+#include "common/Progress.h"
 #include "common/ResModule.h"
+#include "common/WhileStepping.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MessageBoxPrompt.h"
 #include "platform/ui/QtText.h"
@@ -22,6 +26,7 @@
 #include "platform/workbench/WorkbenchSession.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
+#include "reports/GaugedSteps.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
 #include "views/SourceView.h"
@@ -35,6 +40,12 @@ using platform::ui::Q;
 using platform::ui::S;
 
 constexpr int kApplicationTitle = 1006;
+
+// The progress bar's length for reading the file and for filling the list.
+constexpr long kReadLength = 1000;
+constexpr long kFillLength = 100;
+// Rows are added for this long before the window's events run again.
+constexpr auto kFillSlice = std::chrono::milliseconds(40);
 
 // Shift 1, Ctrl 2, Alt 4, and the button numbers of the row menu.
 constexpr int kLeftButton = 1;
@@ -64,7 +75,7 @@ frmCRUDComp::frmCRUDComp(QWidget* owner)
     : frmCRUDComp(owner, mdlReports::CrudComparisonPath(Globals::g_WorkspaceFolder)) {}
 
 frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparisonFile)
-    : QWidget(owner, Qt::Window), EntityWindow(*this, owner, "Settings\\CRUDComp") {
+    : QWidget(owner, Qt::Window), EntityWindow(*this, owner, "Settings\\CRUDComp"), m_file(comparisonFile) {
     setObjectName("frmCRUDComp");
     setWindowTitle("CRUD Overlap");
     resize(640, 400);
@@ -78,16 +89,26 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     // The row menu comes from the mouse and key releases below only.
     lvCRUDComp->setContextMenuPolicy(Qt::PreventContextMenu);
     lvCRUDComp->setHeaderLabels({"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"});
-    lvCRUDComp->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Widths are fitted once the list is filled: fitted to contents at
+    // every change, a list of 100,000 rows held the window a quarter of a
+    // second each time it showed.
+    lvCRUDComp->header()->setSectionResizeMode(QHeaderView::Interactive);
     lvCRUDComp->header()->setStretchLastSection(false);
     lblMore = new QLabel(this);
     lblMore->setObjectName("lblMore");
     lblMore->setWordWrap(true);
     lblMore->setMargin(6);
     lblMore->hide();
+    lblDamaged = new QLabel(this);
+    lblDamaged->setObjectName("lblDamaged");
+    lblDamaged->setWordWrap(true);
+    lblDamaged->setMargin(6);
+    lblDamaged->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblDamaged->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(lblDamaged);
     layout->addWidget(lblMore);
     layout->addWidget(lvCRUDComp);
     lvCRUDComp->viewport()->installEventFilter(this);
@@ -129,27 +150,65 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     });
 
     RestorePlacement();
-    Load(comparisonFile);
 }
 
-void frmCRUDComp::Load(const std::filesystem::path& comparisonFile) {
+bool frmCRUDComp::Load(common::IProgress& progress) {
+    const QString fileName = Q(m_file.filename().string());
+    common::ProgressScope level(progress, "Reading " + m_file.filename().string(), kReadLength + kFillLength, true);
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(m_file, ec);
+    platform::xml::ReadGauge gauge;
+    mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, kMaxRows, kReadLength);
+    auto reading = std::async(std::launch::async,
+                              [this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
+    mdlReports::CrudComparisonList list = common::AwaitStepping(steps, reading);
+    if (list.stopped || progress.Cancelled()) return false;
+    steps.Complete();
+
+    lvCRUDComp->clear();
+    auto clock = std::chrono::steady_clock::now();
     QList<QTreeWidgetItem*> items;
-    bool more = false;
-    for (const auto& row : mdlReports::ReadCRUDComparison(comparisonFile, kMaxRows, more)) {
-        auto* item = new QTreeWidgetItem(
-            QStringList{Q(row.program1), Q(row.similarity), Q(row.program2), Q(row.cap)});
+    long moved = 0;
+    for (std::size_t r = 0; r <= list.rows.size(); ++r) {
+        if (r == list.rows.size() || std::chrono::steady_clock::now() - clock >= kFillSlice) {
+            lvCRUDComp->addTopLevelItems(items);
+            items.clear();
+            const long reached = static_cast<long>(kFillLength * r / std::max<std::size_t>(list.rows.size(), 1));
+            progress.FinishStep(reached - moved);
+            moved = reached;
+            progress.StartStep("");
+            if (progress.Cancelled()) return false;
+            clock = std::chrono::steady_clock::now();
+            if (r == list.rows.size()) break;
+        }
+        const auto& row = list.rows[r];
+        auto* item = new QTreeWidgetItem(QStringList{Q(row.program1), Q(row.similarity), Q(row.program2), Q(row.cap)});
         item->setData(0, kTagRole, Q(services::JoinTag(row.program1, row.p1Id)));
         item->setData(2, kTagRole, Q(services::JoinTag(row.program2, row.p2Id)));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         items << item;
     }
-    lvCRUDComp->addTopLevelItems(items);
-    if (more) {
-        lblMore->setText(Q(comparisonFile.filename().string()) + " holds more similar pairs than this window lists: the first " +
-                         QLocale().toString(static_cast<qulonglong>(kMaxRows)) + " are shown.");
-        lblMore->show();
+    progress.FinishStep(kFillLength - moved);
+    for (int c = 0; c < lvCRUDComp->columnCount(); ++c) lvCRUDComp->resizeColumnToContents(c);
+
+    lblMore->setVisible(list.more);
+    if (list.more) {
+        lblMore->setText(fileName + " holds more than this window reads: the similar pairs among its first " +
+                         QLocale().toString(static_cast<qulonglong>(kMaxRows)) + " entries are shown.");
     }
+    lblDamaged->setVisible(static_cast<bool>(list.damage));
+    if (list.damage) {
+        const platform::xml::ParseError& d = list.damage;
+        const QString what = d.line > 0 ? QString(" is damaged at line %1, position %2 (%3): the pairs after that "
+                                                   "point are not listed.")
+                                               .arg(d.line)
+                                               .arg(d.linePos)
+                                               .arg(Q(d.reason))
+                                         : " cannot be read (" + Q(d.reason) + ").";
+        lblDamaged->setText(Q(m_file.string()) + what + " Run CRUD Overlap again to write the file anew.");
+    }
+    return true;
 }
 
 bool frmCRUDComp::RowMenu(int button, QTreeWidgetItem* row, const QPoint& globalPos) {

@@ -3,9 +3,11 @@
 // comparison file, one row per pair with both names, the degree of
 // similarity as a percentage and the pair's comparison points. A row's menu
 // (right click, or Shift+F10 on the selected row) opens the CRUD signature
-// or the source of either program, or of both. The list is read once, when
-// the window opens, up to kMaxRows pairs: a file that holds more (a large
-// workspace has millions) shows the first ones and says so.
+// or the source of either program, or of both. The list is read once,
+// before the window is shown, up to kMaxRows elements of the file: a file
+// that holds more (a large workspace has millions of pairs) shows the pairs
+// among the first ones and says so; a damaged file shows the pairs before
+// the damage and says where it is.
 
 #include <QString>
 #include <QWidget>
@@ -23,18 +25,30 @@ class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace common {
+class IProgress;
+}
+
 namespace reports::ui {
 
 class frmCRUDComp : public QWidget, public platform::ui::EntityWindow {
     Q_OBJECT
 public:
-    // Reads the comparison file of the open workspace (a missing or
-    // unreadable file leaves only the column headers).
+    // For the comparison file of the open workspace, or another file; Load
+    // fills the list.
     explicit frmCRUDComp(QWidget* owner);
     frmCRUDComp(QWidget* owner, const std::filesystem::path& comparisonFile);
 
-    // The most pairs the window lists: beyond them a list is of no use to
-    // read through, and its rows would take gigabytes.
+    // Reads the file on another thread under a progress level of its own,
+    // with Cancel, then fills the list a slice at a time, letting the
+    // window's events run between the slices. False when the analyst
+    // cancelled: the list is then incomplete. A missing file leaves only
+    // the column headers.
+    bool Load(common::IProgress& progress);
+
+    // The most elements of the file the window reads, pairs or not,
+    // repeated or not: beyond them a list is of no use to read through, and
+    // its rows would take gigabytes.
     static constexpr std::size_t kMaxRows = 100000;
 
     // Where each row keeps its program's "<name>", NUL, "<id>": the row
@@ -52,7 +66,8 @@ public:
     void ShowCRUDSignature(const std::string& tag);
     void ShowSource(const std::string& tag);
 
-    QLabel* lblMore = nullptr;   // shown when the file holds more than kMaxRows pairs
+    QLabel* lblMore = nullptr;   // shown when the file holds more than kMaxRows elements
+    QLabel* lblDamaged = nullptr;   // shown when the file is not well-formed or cannot be read
     QTreeWidget* lvCRUDComp = nullptr;
     QMenu* mnuRowOptions = nullptr;
     QMenu* mnuP1 = nullptr;
@@ -69,7 +84,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Load(const std::filesystem::path& comparisonFile);
+    std::filesystem::path m_file;
     // Runs a menu command; what fails is reported, the window stays.
     void Run(const std::function<void()>& command);
 };

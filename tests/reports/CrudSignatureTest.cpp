@@ -6,6 +6,8 @@
 
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
+#include "reports/GaugedSteps.h"
+#include "tests/support/TestSupport.h"
 #include "tests/reports/CrudWorkspace.h"
 
 using crudtest::CrudWorkspace;
@@ -105,4 +107,73 @@ TEST(CrudComparison, RowsKeepThePairsApartAndListEachPairOnce) {
     std::ofstream(file) << "<Pairs><Pair Program1=";
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(dir / "missing.xml").empty());
+}
+
+// The bound counts what is read, not what is listed: a file of one pair
+// over and over stops at the bound as a file of distinct pairs does, and
+// an element that is not a Pair counts without being listed. A damaged
+// file keeps the pairs before the damage and says where it is.
+TEST(CrudComparison, ABoundedReadCountsEveryElementAndSaysWhereAFileIsDamaged) {
+    testsupport::TempDir dir;
+    const fs::path file = dir / "QuarvelCRUDComp.xml";
+    const std::string pair = "<Pair Program1=\"A\" P1ID=\"PROGRAM#1\" Program2=\"B\" P2ID=\"PROGRAM#2\" "
+                             "Level=\"0.5\" Cap=\"4\"/>\n";
+    const std::string other = "<Pair Program1=\"C\" P1ID=\"PROGRAM#3\" Program2=\"D\" P2ID=\"PROGRAM#4\" "
+                              "Level=\"0.25\" Cap=\"8\"/>\n";
+    {
+        std::ofstream out(file);
+        out << "<Pairs>\n<Note Program1=\"X\" Program2=\"Y\"/>\n";
+        for (int n = 0; n < 50; ++n) out << pair;
+        out << other << "</Pairs>\n";
+    }
+    auto list = mdlReports::ReadCRUDComparison(file, 51);
+    ASSERT_EQ(list.rows.size(), 1u);
+    EXPECT_EQ(list.rows[0].program1, "A");
+    EXPECT_TRUE(list.more);
+    EXPECT_FALSE(list.damage);
+    list = mdlReports::ReadCRUDComparison(file, 52);
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[1].program1, "C");
+    EXPECT_FALSE(list.more);
+
+    std::ofstream(file) << "<Pairs>\n" << pair << other << "<Pair Program1=\"E\n";
+    list = mdlReports::ReadCRUDComparison(file, 100);
+    EXPECT_EQ(list.rows.size(), 2u);
+    EXPECT_FALSE(list.more);
+    EXPECT_FALSE(list.stopped);
+    ASSERT_TRUE(list.damage);
+    EXPECT_EQ(list.damage.line, 5);
+    EXPECT_FALSE(list.damage.reason.empty());
+    EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
+
+    // Asked to stop, the read ends where it is and says it was stopped.
+    platform::xml::ReadGauge gauge;
+    gauge.stop = true;
+    list = mdlReports::ReadCRUDComparison(file, 100, &gauge);
+    EXPECT_TRUE(list.stopped);
+    EXPECT_TRUE(list.rows.empty());
+}
+
+// The bar of a read follows whichever end is nearer, the file's size or the
+// bound on elements, never moves back or past its length, and a confirmed
+// Cancel asks the read to stop.
+TEST(CrudComparison, TheReadingBarFollowsTheNearerEndAndCancelStopsTheRead) {
+    testsupport::RecordingProgress shown;
+    platform::xml::ReadGauge gauge;
+    mdlReports::GaugedSteps steps(shown, gauge, 1000, 100, 1000);
+    gauge.bytes = 250;
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 250);
+    gauge.elements = 50;
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 500);
+    gauge.bytes = 5000;   // a file that grew while it was read
+    steps.StartStep("");
+    EXPECT_EQ(shown.done, 1000);
+    steps.Complete();
+    EXPECT_EQ(shown.done, 1000);
+    EXPECT_FALSE(gauge.stop);
+    shown.cancelAfterSteps = 1;
+    steps.StartStep("");
+    EXPECT_TRUE(gauge.stop);
 }

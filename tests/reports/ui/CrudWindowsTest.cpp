@@ -11,9 +11,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fstream>
 #include <memory>
 
 #include "common/Globals.h"
+#include "common/Progress.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
@@ -111,7 +113,9 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
         writer.AddPair(P(name1, "PROGRAM#903"), P(name2, "PROGRAM#904"), 0.5, 4);   // the first pair's names
         writer.Finish();
     }
+    common::NullProgress progress;
     frmCRUDComp window(nullptr, file);
+    ASSERT_TRUE(window.Load(progress));
     window.show();
     QTreeWidget* list = window.lvCRUDComp;
     EXPECT_EQ(Headers(list),
@@ -167,20 +171,50 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
         }
     }
 
-    // A file of more pairs than the window lists: the first ones, and a word that there are more.
+    // A file of more elements than the window reads: the pairs among the
+    // first ones, and a word that there are more. Every other element
+    // repeats the one before, and they count too.
     const fs::path large = *s_dir / "large.xml";
     {
         using P = mdlReports::CrudComparisonWriter::Program;
         mdlReports::CrudComparisonWriter writer(large);
         for (std::size_t n = 0; n <= frmCRUDComp::kMaxRows; ++n)
-            writer.AddPair(P("P" + std::to_string(n), "PROGRAM#1"), P("Q", "PROGRAM#2"), 0.5, 4);
+            writer.AddPair(P("P" + std::to_string(n / 2), "PROGRAM#1"), P("Q", "PROGRAM#2"), 0.5, 4);
         writer.Finish();
     }
     frmCRUDComp capped(nullptr, large);
+    ASSERT_TRUE(capped.Load(progress));
     capped.show();
-    EXPECT_EQ(static_cast<std::size_t>(capped.lvCRUDComp->topLevelItemCount()), frmCRUDComp::kMaxRows);
+    EXPECT_EQ(static_cast<std::size_t>(capped.lvCRUDComp->topLevelItemCount()), frmCRUDComp::kMaxRows / 2);
     EXPECT_TRUE(capped.lblMore->isVisible());
+    EXPECT_FALSE(capped.lblDamaged->isVisible());
     EXPECT_TRUE(capped.lblMore->text().startsWith("large.xml holds more")) << capped.lblMore->text().toStdString();
+}
+
+// A damaged file lists the pairs before the damage, never an element that
+// is no pair, and says which file broke where and what to do; cancelled
+// while it reads, the window says it has no list to show.
+TEST_F(CrudWindows, OverlapOfADamagedFileSaysSoAndACancelledReadShowsNothing) {
+    const fs::path file = *s_dir / "damaged.xml";
+    std::ofstream(file) << "<Pairs>\n<Pair Program1=\"A\" P1ID=\"PROGRAM#1\" Program2=\"B\" P2ID=\"PROGRAM#2\" "
+                           "Level=\"0.5\" Cap=\"4\"/>\n<Program Program1=\"X\" Program2=\"Y\"/>\n<Pair Program1=\"C";
+    common::NullProgress progress;
+    frmCRUDComp window(nullptr, file);
+    ASSERT_TRUE(window.Load(progress));
+    window.show();
+    ASSERT_EQ(window.lvCRUDComp->topLevelItemCount(), 1);
+    EXPECT_EQ(window.lvCRUDComp->topLevelItem(0)->text(0), "A");
+    ASSERT_TRUE(window.lblDamaged->isVisible());
+    const QString said = window.lblDamaged->text();
+    EXPECT_TRUE(said.startsWith(QString::fromStdString(file.string()) + " is damaged at line 4")) << said.toStdString();
+    EXPECT_TRUE(said.contains("Run CRUD Overlap again")) << said.toStdString();
+    EXPECT_FALSE(window.lblMore->isVisible());
+
+    struct Cancelling : common::NullProgress {
+        bool Cancelled() const override { return true; }
+    } cancelling;
+    frmCRUDComp cancelled(nullptr, file);
+    EXPECT_FALSE(cancelled.Load(cancelling));
 }
 
 }  // namespace
