@@ -1,7 +1,7 @@
 #pragma once
 // The one test of whether a path stays inside a folder once links are
-// resolved: reads of the workspace folder's files and writes below it both
-// ask it.
+// resolved: reads of the workspace folder's files ask it. Writes below a
+// folder never follow a link at all (common/WriteBoundary.h).
 
 #include <filesystem>
 

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "common/Progress.h"
+#include "common/WriteBoundary.h"
 #include "platform/db/Database.h"
+#include "reports/ReportPaths.h"
 
 namespace common {
 class IPrompt;
@@ -21,7 +23,6 @@ class WorkbenchSession;
 namespace mdlReports {
 
 class ReportBuilder;
-struct ReportPaths;
 
 struct AnalysisRun {
     platform::db::Database& db;
@@ -37,6 +38,9 @@ struct AnalysisRun {
     // Threads that read the programs' code models: 0 takes the machine's
     // cores, 1 reads them on the calling thread.
     int threads = 0;
+    // What the page is written through: the report run's own, or one for
+    // the analysis alone.
+    common::WriteBoundary output = OutputFolderBoundary(paths);
 };
 
 struct AnalysisResult {

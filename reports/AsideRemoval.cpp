@@ -8,10 +8,11 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
-#include <functional>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <set>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -31,45 +32,14 @@ void Step(const char* step) {
     if (ReportStepHook hook = g_hook.load()) hook(step);
 }
 
-// How many files and folders RemoveTree deletes from path: path itself and
-// everything below it, no link followed.
-std::size_t CountTree(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(path, ec))) return 0;
-    std::size_t entries = 1;
-    for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec))
-        ++entries;
-    return entries;
-}
+void Removed() { Step(kStepRemoving); }
 
-// Deletes path with everything below it, read-only files and folders too;
-// a link is removed, never followed. Gives up on what cannot be deleted and
-// stops early when stop is set (the rest waits for the next sweep).
-// between, when given, runs before each entry.
-void RemoveTree(const fs::path& path, const std::atomic<bool>& stop, std::atomic<std::size_t>& removed,
-                const std::function<void()>& between = {}) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (ec || !fs::exists(status)) return;
-    if (fs::is_directory(status)) {
-        // A folder without write permission would keep its content; files
-        // need none to be deleted.
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        // Read whole before deleting, so the listing does not shift under it.
-        std::vector<fs::path> entries;
-        for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
-            entries.push_back(it->path());
-        for (const fs::path& entry : entries) {
-            if (stop) return;
-            if (between) between();
-            RemoveTree(entry, stop, removed, between);
-        }
-    }
-    if (fs::remove(path, ec)) Step(kStepRemoving);
-    // What could not be deleted counts too: the share is of the work done.
-    ++removed;
-}
+// A folder set aside: its name in the Output folder, held open.
+struct Aside {
+    std::shared_ptr<const common::HeldFolder> output;
+    std::string name;
+    std::string key;   // the folder's path, known once
+};
 
 // The one thread that deletes what was set aside, in the order handed in.
 class Remover {
@@ -79,10 +49,10 @@ public:
         return remover;
     }
 
-    void Add(const fs::path& folder) {
+    void Add(Aside folder) {
         std::lock_guard lock(m_mutex);
-        if (!m_known.insert(folder).second) return;
-        m_queue.push_back(folder);
+        if (!m_known.insert(folder.key).second) return;
+        m_queue.push_back(std::move(folder));
         m_arrived = true;
         if (!m_thread.joinable()) m_thread = std::thread([this] { Loop(); });
         m_work.notify_one();
@@ -118,19 +88,21 @@ private:
         for (;;) {
             m_work.wait(lock, [this] { return m_stop || !m_queue.empty(); });
             if (m_stop) return;
-            const fs::path folder = m_queue.front();
+            const Aside folder = m_queue.front();
             lock.unlock();
             // Everything handed in is counted before more is deleted, also
             // what comes while a folder is being deleted: counted only after
             // it, a second removal would find the bar already at its end.
             CountArrivals();
-            RemoveTree(folder, m_stop, m_removed, [this] {
-                if (m_arrived) CountArrivals();
+            common::RemoveTreeAt(folder.output->fd, folder.name, m_stop, m_removed, [] {
+                Removed();
+                Remover& remover = Instance();
+                if (remover.m_arrived) remover.CountArrivals();
             });
             lock.lock();
             m_queue.pop_front();
             --m_counted;
-            m_known.erase(folder);
+            m_known.erase(folder.key);
             if (m_known.empty()) {
                 m_total = 0;
                 m_removed = 0;
@@ -142,20 +114,20 @@ private:
     // Adds the folders handed in and not yet counted to m_total. Called on
     // the thread only, without the lock.
     void CountArrivals() {
-        std::deque<fs::path> uncounted;
+        std::deque<Aside> uncounted;
         {
             std::lock_guard lock(m_mutex);
             m_arrived = false;
             uncounted.assign(m_queue.begin() + static_cast<std::ptrdiff_t>(m_counted), m_queue.end());
             m_counted = m_queue.size();
         }
-        for (const fs::path& more : uncounted) m_total += CountTree(more);
+        for (const Aside& more : uncounted) m_total += common::CountTreeAt(more.output->fd, more.name);
     }
 
     std::mutex m_mutex;
     std::condition_variable m_work, m_idle;
-    std::deque<fs::path> m_queue;
-    std::set<fs::path> m_known;   // queued or being deleted
+    std::deque<Aside> m_queue;
+    std::set<std::string> m_known;   // queued or being deleted
     std::size_t m_counted = 0;    // of the queue, those counted into m_total
     std::atomic<std::size_t> m_total{0};     // files and folders handed in
     std::atomic<std::size_t> m_removed{0};   // of them, done
@@ -176,34 +148,35 @@ std::string RandomSuffix() {
 
 std::string AsidePrefix(const ReportPaths& paths) { return paths.g_ReportRoot.filename().string() + ".removing-"; }
 
-bool SetAside(const ReportPaths& paths, const fs::path& folder) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(folder, ec))) return true;
-    const fs::path output = paths.g_ReportRoot.parent_path();
+bool SetAside(const common::WriteBoundary& output, const ReportPaths& paths, const fs::path& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path aside = output / (AsidePrefix(paths) + RandomSuffix());
-        // An empty folder of that name would be replaced: only a fuller one
-        // sends the next try.
-        if (fs::exists(fs::symlink_status(aside, ec))) continue;
-        if (::rename(folder.c_str(), aside.c_str()) == 0) return true;
-        if (errno != EEXIST && errno != ENOTEMPTY) break;
+        const fs::path aside = paths.g_ReportRoot.parent_path() / (AsidePrefix(paths) + RandomSuffix());
+        // Never onto a name that is taken, an empty folder's either.
+        const int error = output.Rename(folder, aside);
+        if (error == 0 || error == ENOENT) return true;
+        if (error != EEXIST) break;
     }
-    const std::atomic<bool> never{false};
-    std::atomic<std::size_t> removed{0};
-    RemoveTree(folder, never, removed);
-    return !fs::exists(fs::symlink_status(folder, ec));
+    return output.RemoveAll(folder);
 }
 
-void RemoveSetAside(const ReportPaths& paths) {
+void RemoveSetAside(const common::WriteBoundary& output, const ReportPaths& paths) {
     const std::string prefix = AsidePrefix(paths);
-    std::error_code ec;
-    for (fs::directory_iterator it(paths.g_ReportRoot.parent_path(), ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().filename().string().rfind(prefix, 0) == 0) Remover::Instance().Add(it->path());
+    std::shared_ptr<const common::HeldFolder> held;
+    try {
+        held = output.Hold(paths.g_ReportRoot.parent_path());
+    } catch (const std::exception&) {
+        return;   // no Output folder, nothing set aside
+    }
+    for (const std::string& name : common::FolderNames(held->fd))
+        if (name.rfind(prefix, 0) == 0)
+            Remover::Instance().Add({held, name, (paths.g_ReportRoot.parent_path() / name).string()});
 }
 
-void Discard(const ReportPaths& paths, const fs::path& folder) {
-    SetAside(paths, folder);
-    RemoveSetAside(paths);
+void RemoveSetAside(const ReportPaths& paths) { RemoveSetAside(OutputFolderBoundary(paths), paths); }
+
+void Discard(const common::WriteBoundary& output, const ReportPaths& paths, const fs::path& folder) {
+    SetAside(output, paths, folder);
+    RemoveSetAside(output, paths);
 }
 
 bool WaitForRemovals(common::IProgress& progress) {

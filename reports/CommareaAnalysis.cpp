@@ -91,7 +91,6 @@ std::vector<CommareaItem> ReadItems(wb::CodeModel& model) {
 
 void WritePage(const AnalysisRun& run) {
     ReportBuilder& builder = run.builder;
-    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     builder.StartPage(kRecordFormat, "COMMAREA Size Report", run.paths.g_TemplateLevel1);
     // One program after the other by name (then id, so two programs of one
     // name keep an order), each program's items in the order they were found.
@@ -130,7 +129,7 @@ void WritePage(const AnalysisRun& run) {
     }
     flush();
     builder.FinishPage();
-    WriteListPage(builder, run.db, run.prompt, run.progress, run.paths.g_CommareaReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.progress, run.output, run.paths.g_CommareaReportPath);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <unordered_set>
 
 #include "common/AsciiCase.h"
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/InsideFolder.h"
 #include "platform/xml/XmlChars.h"
 
@@ -38,7 +38,7 @@ fs::path CrudComparisonPath(const fs::path& workspaceFolder) { return workspaceF
 
 CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)), m_inside(m_file.parent_path()) {
     try {
-        m_out = std::make_unique<common::ReplacementFile>(m_file);
+        m_out = m_inside.Open(m_file);
     } catch (const std::exception& e) {
         Fail(e.what());
     }

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "platform/xml/ElementStream.h"
 #include "platform/xml/XmlError.h"
 
@@ -28,10 +28,10 @@ std::filesystem::path CrudComparisonPath(const std::filesystem::path& workspaceF
 // Writes the file through an exclusively created temporary beside its final
 // place (common::ReplacementFile) and moves it there on Finish, so a run
 // that is cancelled or fails keeps the earlier file as it was, and a link
-// planted beside the file is never followed. The file is written only
-// inside its folder, the workspace folder (common::WriteBoundary): a link
-// at its name leading elsewhere is replaced, not written through. Texts
-// become characters XML can carry, so the file always loads again.
+// planted beside the file is never followed. The file is written through
+// its folder, the workspace folder, held open (common::WriteBoundary): a
+// link at its name is replaced, not written through. Texts become
+// characters XML can carry, so the file always loads again.
 class CrudComparisonWriter {
 public:
     explicit CrudComparisonWriter(std::filesystem::path file);
@@ -67,7 +67,7 @@ private:
 
     std::filesystem::path m_file;
     common::WriteBoundary m_inside;
-    std::unique_ptr<common::ReplacementFile> m_out;
+    std::unique_ptr<common::WriteBoundary::Writer> m_out;
     std::string m_buffer;
     size_t m_pairs = 0;
 };

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/AsciiCase.h"
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/Progress.h"
 #include "common/WhileStepping.h"
 #include "reports/AsideRemoval.h"
@@ -235,7 +235,7 @@ private:
 // thread (the pages are many, and each replaces its file safely).
 class ComparePages {
 public:
-    explicit ComparePages(ReportContext& ctx) {
+    explicit ComparePages(ReportContext& ctx) : m_output(ctx.output) {
         const fs::path source = ctx.paths.g_TemplateCRUD;
         // Loaded once through the page rules, so an ill-formed template is
         // reported as any page is.
@@ -247,9 +247,10 @@ public:
 
     void Write(const std::string& name1, const std::string& name2, SharedTable table1, SharedTable table2,
                const fs::path& file) {
-        m_jobs.Submit([text = m_text, name1, name2, table1 = std::move(table1), table2 = std::move(table2), file] {
+        m_jobs.Submit([text = m_text, output = m_output, name1, name2, table1 = std::move(table1),
+                       table2 = std::move(table2), file] {
             try {
-                common::ReplaceFileContents(file, text->Page(name1, name2, *table1, *table2));
+                output.Replace(file, text->Page(name1, name2, *table1, *table2));
             } catch (const std::exception& e) {
                 throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
             }
@@ -268,6 +269,7 @@ private:
         return text.str();
     }
 
+    common::WriteBoundary m_output;
     std::shared_ptr<const ComparePageText> m_text;
     BackgroundJobs m_jobs;
 };
@@ -337,9 +339,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     bool cancelled = false;
     std::vector<std::string> links;   // per row, its comparison page
     {
-        std::error_code ec;
-        fs::create_directories(ctx.paths.g_CrudSignaturesFolder, ec);
-        if (!fs::is_directory(ctx.paths.g_CrudSignaturesFolder, ec))
+        if (!ctx.output.MakeFolders(ctx.paths.g_CrudSignaturesFolder))
             throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
         ProgramTables tables;
         cancelled = !tables.Make(ctx, pairs);
@@ -369,7 +369,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
                 ctx.progress, kWritingComparisons, [&](auto wait) { return pages->FinishWithin(wait); }, advance);
         if (cancelled) {
             if (pages) pages->Abandon();
-            Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
+            Discard(ctx.output, ctx.paths, ctx.paths.g_CrudSignaturesFolder);
         }
     }
     // Past the pairs the page is finished whatever comes, with the links of
@@ -398,7 +398,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     // The page and the lists are let go there too: freeing a hundred
     // thousand rows takes a while.
     common::WhileStepping(ctx.progress, [&] {
-        SavePage(overlap.page, overlapPath);
+        SavePage(ctx.output, overlap.page, overlapPath);
         overlap = {};
         std::vector<CrudComparisonRow>().swap(pairs);
         std::vector<std::string>().swap(links);

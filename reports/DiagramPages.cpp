@@ -5,7 +5,7 @@
 #include <future>
 #include <optional>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/Progress.h"
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramLayout.h"
@@ -119,11 +119,20 @@ void DiagramPageWriter::Write(Job& job) const {
     // is written. Nothing of another program of the same name stays under
     // the picture's name.
     std::optional<std::string> failed;
-    auto exportImage = [&failed](const DiagramModel& model, const platform::diagram::DrawingGeometry& drawing,
-                                 const fs::path& file, int zoom) {
-        if (platform::diagram::ExportImage(model, drawing, file, zoom)) return;
-        std::error_code ec;
-        fs::remove(file, ec);
+    const common::WriteBoundary& output = m_ctx.output;
+    auto exportImage = [&failed, &output](const DiagramModel& model, const platform::diagram::DrawingGeometry& drawing,
+                                          const fs::path& file, int zoom) {
+        if (const std::optional<std::string> encoded = platform::diagram::EncodeImage(model, drawing, file, zoom)) {
+            try {
+                output.Replace(file, *encoded);
+                return;
+            } catch (const std::exception&) {
+            }
+        }
+        try {
+            output.RemoveAll(file);
+        } catch (const std::exception&) {
+        }
         if (!failed) failed = "Cannot write the image \"" + file.string() + "\"";
     };
     for (std::size_t i = 0; i < job.sides.size(); ++i) {
@@ -132,7 +141,7 @@ void DiagramPageWriter::Write(Job& job) const {
         if (side.previewZoom) exportImage(*side.model, drawings[i], side.preview, *side.previewZoom);
     }
     try {
-        common::ReplaceFileContents(job.page, PageText(job));
+        output.Replace(job.page, PageText(job));
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + job.page.string() + "\": " + e.what());
     }
@@ -248,7 +257,7 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPa
     };
     const auto cancelled = [&] {
         writer.Abandon();
-        Discard(ctx.paths, ctx.paths.g_DiagramsFolder);
+        Discard(ctx.output, ctx.paths, ctx.paths.g_DiagramsFolder);
         return false;
     };
     {

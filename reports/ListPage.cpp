@@ -6,6 +6,7 @@
 #include "common/Progress.h"
 #include "common/WhileStepping.h"
 #include "platform/db/Database.h"
+#include "platform/xml/HtmlMarkup.h"
 #include "reports/ClientInfo.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportError.h"
@@ -70,11 +71,12 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
 }
 
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file) {
-    WriteListPage(ctx.builder, ctx.db, ctx.prompt, ctx.progress, file);
+    WriteListPage(ctx.builder, ctx.db, ctx.prompt, ctx.progress, ctx.output, file);
 }
 
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
-                   common::IProgress& progress, const std::filesystem::path& file) {
+                   common::IProgress& progress, const common::WriteBoundary& output,
+                   const std::filesystem::path& file) {
     // A page of thousands of rows takes a while each way, a second and more
     // on a busy machine: the window repaints meanwhile.
     const std::string client = GetClientName(db);
@@ -83,7 +85,7 @@ void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::I
     progress.StartStep("");
     try {
         common::WhileStepping(progress, [&] {
-            SavePage(FinishedListPage(builder, file, client, application, held), file);
+            SavePage(output, FinishedListPage(builder, file, client, application, held), file);
         });
     } catch (const IllFormedPage&) {
         held.AskThrough(prompt);
@@ -95,8 +97,10 @@ void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::I
 platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
                                          const std::string& client, const std::string& application,
                                          common::HeldPrompt& held) {
-    builder.WritePage(file);
-    platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, held);
+    // Parsed as the file would be read back, without writing and reading
+    // it: what stands under its name meanwhile is not this run's to read.
+    platform::xml::Document page =
+        ParsePage(platform::xml::ToHtmlPage(builder.RenderPage()), file, PageSource::GeneratedPage, held);
     FillClientInfo(page, client, application);
     return page;
 }

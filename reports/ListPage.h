@@ -71,13 +71,15 @@ ListedRows ListEntities(ReportContext& ctx, platform::db::Recordset& rs, std::st
 // when IllFormedPage is raised.
 void WriteListPage(ReportContext& ctx, const std::filesystem::path& file);
 // The same for a page made outside a report run (the COMMAREA and validation
-// analyses).
+// analyses), written through output.
 void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::IPrompt& prompt,
-                   common::IProgress& progress, const std::filesystem::path& file);
+                   common::IProgress& progress, const common::WriteBoundary& output,
+                   const std::filesystem::path& file);
 
-// The engine's finished page written to file and read back with the
-// generated-page fix-ups and the given client information, on any thread
-// (nothing of the database): an ill-formed page's message goes to held.
+// The engine's finished page as it reads back from file once written, with
+// the generated-page fix-ups and the given client information, on any
+// thread (nothing of the database): an ill-formed page's message goes to
+// held, titled with file.
 platform::xml::Document FinishedListPage(ReportBuilder& builder, const std::filesystem::path& file,
                                          const std::string& client, const std::string& application,
                                          common::HeldPrompt& held);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/Progress.h"
 #include "reports/AsideRemoval.h"
 #include "reports/BackgroundJobs.h"
@@ -48,40 +49,76 @@ struct SyncState {
     int error = 0;
 };
 
+// The template's images copied below to, a file that cannot be copied left
+// out. Copies of the templates, made again by every run: they are not
+// synced one by one.
+void CopyImages(const common::WriteBoundary& output, const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::is_directory(from, ec)) return;
+    const common::WriteBoundary::DeferredSync copies(output, to);
+    output.MakeFolders(to);
+    for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path copy = to / it->path().lexically_relative(from);
+        try {
+            if (it->is_directory(ec)) {
+                output.MakeFolders(copy);
+            } else if (it->is_regular_file(ec)) {
+                std::ifstream in(it->path(), std::ios::binary);
+                const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                if (in || in.eof()) output.Replace(copy, bytes);
+            }
+        } catch (const std::exception&) {
+        }
+    }
+}
+
 }  // namespace
 
-bool PrepareOutputTree(const ReportPaths& paths) {
+bool PrepareOutputTree(const common::WriteBoundary& output, const ReportPaths& paths) {
     std::error_code ec;
-    const fs::path output = paths.g_ReportRoot.parent_path();
-    if (!fs::exists(output, ec))
-        fs::create_directory(output, ec);
+    const fs::path folder = paths.g_ReportRoot.parent_path();
+    if (!fs::exists(folder, ec))
+        fs::create_directory(folder, ec);
     else
-        SetAside(paths, paths.g_ReportRoot);
+        SetAside(output, paths, paths.g_ReportRoot);
 
     // Only a root made here is written into: one that could not be set
     // aside may hold links planted among its folders and pages.
-    if (!fs::create_directory(paths.g_ReportRoot, ec)) return false;
-    fs::copy(paths.g_TemplateImagesFolder, paths.g_ReportRoot / "images",
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-    fs::create_directory(paths.g_DiagramsFolder, ec);
-    for (const char* folder : {"inventory", "client", "server", "special"})
-        fs::create_directory(paths.g_ReportRoot / folder, ec);
-    return fs::is_directory(paths.g_ReportRoot, ec);
+    if (output.MakeFolder(paths.g_ReportRoot) != 0) return false;
+    CopyImages(output, paths.g_TemplateImagesFolder, paths.g_ReportRoot / "images");
+    output.MakeFolder(paths.g_DiagramsFolder);
+    for (const char* name : {"inventory", "client", "server", "special"}) output.MakeFolder(paths.g_ReportRoot / name);
+    try {
+        output.Hold(paths.g_ReportRoot);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
+bool PrepareOutputTree(const ReportPaths& paths) { return PrepareOutputTree(OutputFolderBoundary(paths), paths); }
+
 bool RebuildOutputTree(const ReportPaths& paths) {
-    const bool made = PrepareOutputTree(paths);
-    RemoveSetAside(paths);
+    const common::WriteBoundary output = OutputFolderBoundary(paths);
+    const bool made = PrepareOutputTree(output, paths);
+    RemoveSetAside(output, paths);
     common::NullProgress waiting;
     WaitForRemovals(waiting);
     return made;
 }
 
-bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress) {
+bool SyncOutputTree(const common::WriteBoundary& output, const ReportPaths& paths, common::IProgress& progress) {
+    std::shared_ptr<const common::HeldFolder> root;
+    try {
+        root = output.Hold(paths.g_ReportRoot);
+    } catch (const std::exception& e) {
+        throw ReportError("The reports cannot be written to the disk: " + std::string(e.what()));
+    }
     auto state = std::make_shared<SyncState>();
-    // Left to itself after a cancel: it holds nothing but its own state.
-    std::thread([state, root = paths.g_ReportRoot] {
-        const int error = common::SyncFileSystem(root);
+    // Left to itself after a cancel: it holds nothing but its own state and
+    // the root's descriptor.
+    std::thread([state, root] {
+        const int error = common::SyncFileSystem(root->fd);
         std::lock_guard lock(state->mutex);
         state->finished = true;
         state->error = error;

@@ -1,6 +1,7 @@
 #pragma once
 // The folders of a report set, rebuilt from nothing before pages are written.
 
+#include "common/WriteBoundary.h"
 #include "reports/ReportPaths.h"
 
 namespace common { class IProgress; }
@@ -15,7 +16,11 @@ namespace mdlReports {
 // and special. Each step after the root's is ignored when it fails, so one
 // locked file does not stop the rest. Returns whether the root was made
 // anew, so the caller can stop before writing into nothing, or into an
-// earlier tree that could not be set aside.
+// earlier tree that could not be set aside. Below the Output folder all of
+// it goes through output, OutputFolderBoundary(paths).
+bool PrepareOutputTree(const common::WriteBoundary& output, const ReportPaths& paths);
+// The same through a boundary of its own, for callers that write their
+// pages through another (the analysis windows).
 bool PrepareOutputTree(const ReportPaths& paths);
 
 // PrepareOutputTree, and the earlier tree deleted before it returns (for
@@ -27,8 +32,9 @@ bool RebuildOutputTree(const ReportPaths& paths);
 // the window shows the wait, captioned kSyncingTree, its bar following the
 // pages the system has yet to write. A cancel ends the wait at once, not
 // the sync, which goes on by itself and only flushes: false then. Raises
-// ReportError when the sync fails.
-bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress);
+// ReportError when the sync fails. The file system synced is the one the
+// root written through output lies on.
+bool SyncOutputTree(const common::WriteBoundary& output, const ReportPaths& paths, common::IProgress& progress);
 
 inline constexpr const char* kSyncingTree = "Writing the reports to the disk";
 

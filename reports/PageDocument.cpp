@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
 #include "platform/ui/core/FormatMessage.h"
@@ -42,7 +42,10 @@ void SetFirstText(const Document& page, std::string_view id, const std::string& 
 }  // namespace
 
 Document LoadPage(const fs::path& file, PageSource source, common::IPrompt& prompt) {
-    std::string text = ReadWholeFile(file);
+    return ParsePage(ReadWholeFile(file), file, source, prompt);
+}
+
+Document ParsePage(std::string text, const fs::path& file, PageSource source, common::IPrompt& prompt) {
     text = source == PageSource::Template ? TemplateFixUps(std::move(text)) : GeneratedPageFixUps(std::move(text));
     Document page;
     if (!page.LoadXml(text)) {
@@ -63,10 +66,11 @@ std::string PageText(const Document& page, const PageSaveOptions& options) {
     return text;
 }
 
-void SavePage(const Document& page, const fs::path& file, const PageSaveOptions& options) {
+void SavePage(const common::WriteBoundary& output, const Document& page, const fs::path& file,
+              const PageSaveOptions& options) {
     const std::string text = PageText(page, options);
     try {
-        common::ReplaceFileContents(file, text);
+        output.Replace(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/WriteBoundary.h"
 #include "platform/xml/XmlDocument.h"
 
 namespace common { class IPrompt; }
@@ -22,6 +23,9 @@ enum class PageSource {
 // source line, line and position), titled with the file's full path, and
 // then raises IllFormedPage. A file that cannot be read raises ReportError.
 platform::xml::Document LoadPage(const std::filesystem::path& file, PageSource source, common::IPrompt& prompt);
+// The same for a page's text in memory, as file would hold it.
+platform::xml::Document ParsePage(std::string text, const std::filesystem::path& file, PageSource source,
+                                  common::IPrompt& prompt);
 
 // How SavePage writes the page.
 struct PageSaveOptions {
@@ -32,9 +36,10 @@ struct PageSaveOptions {
 // Writes the page as HTML that is also well-formed XML (see
 // platform::xml::ToHtmlPage), with only the protected entities turned back,
 // followed by one line break. The file is replaced whole: a failed write
-// keeps the earlier file. Raises ReportError naming the file on failure.
-void SavePage(const platform::xml::Document& page, const std::filesystem::path& file,
-              const PageSaveOptions& options = {});
+// keeps the earlier file. It is written through output, inside its folder.
+// Raises ReportError naming the file on failure.
+void SavePage(const common::WriteBoundary& output, const platform::xml::Document& page,
+              const std::filesystem::path& file, const PageSaveOptions& options = {});
 // The text SavePage writes, for a writer that writes it itself (later, on
 // another thread, or with more after it).
 std::string PageText(const platform::xml::Document& page, const PageSaveOptions& options = {});

@@ -1,7 +1,7 @@
 #include "reports/ReportBuilder.h"
 
 #include "common/AsciiCase.h"
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "platform/xml/HtmlMarkup.h"
 #include "reports/ReportError.h"
 
@@ -156,10 +156,10 @@ Document ReportBuilder::RenderPage() {
     }
 }
 
-void ReportBuilder::WritePage(const fs::path& file) {
+void ReportBuilder::WritePage(const common::WriteBoundary& output, const fs::path& file) {
     const std::string text = platform::xml::ToHtmlPage(RenderPage());
     try {
-        common::ReplaceFileContents(file, text);
+        output.Replace(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }

@@ -9,7 +9,7 @@
 //                     "Summary Of Programs", paths.g_TemplateLevel1);
 //   builder.StartRow(); builder.AddCell("Name", link); builder.AddCell("Called", "Yes"); builder.EndRow();
 //   builder.FinishPage();
-//   builder.WritePage(paths.g_ProgramsPagePath);
+//   builder.WritePage(output, paths.g_ProgramsPagePath);
 //
 // One builder serves a report run: each template is parsed the first time
 // it is used and kept, so a run parses every stylesheet once.
@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/WriteBoundary.h"
 #include "platform/xml/XmlDocument.h"
 #include "platform/xml/XsltStylesheet.h"
 
@@ -71,8 +72,8 @@ public:
 
     // The finished page laid out by its template, as a document.
     platform::xml::Document RenderPage();
-    // The finished page written as an HTML file, replacing one.
-    void WritePage(const std::filesystem::path& file);
+    // The finished page written as an HTML file through output, replacing one.
+    void WritePage(const common::WriteBoundary& output, const std::filesystem::path& file);
 
     // How many templates have been parsed so far.
     std::size_t ParsedTemplates() const { return m_stylesheets.size(); }

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/workbench/EntityStore.h"
+#include "common/WriteBoundary.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
 
@@ -30,6 +31,9 @@ struct ReportContext {
     ReportBuilder& builder;
     common::IProgress& progress;
     common::IPrompt& prompt;
+    // Every file of the tree is written, and every folder made or removed,
+    // through the run's one boundary.
+    common::WriteBoundary output = OutputFolderBoundary(paths);
 };
 
 }  // namespace mdlReports

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 
 namespace mdlReports {
 
@@ -61,9 +61,9 @@ struct ReportPaths {
 // workspaceFolder/Output/QuarvelReports. Touches no file and does not fail.
 ReportPaths ComputeReportPaths(const std::filesystem::path& appPath, const std::filesystem::path& workspaceFolder);
 
-// What writes the report tree holds this while it writes: below the Output
-// folder, which may itself lead to another disk on purpose, nothing is
-// written through a link leading out of it (common::WriteBoundary).
+// What writes the report tree writes through: below the Output folder,
+// which may itself lead to another disk on purpose, nothing is written
+// through a link (common::WriteBoundary).
 common::WriteBoundary OutputFolderBoundary(const ReportPaths& paths);
 
 // The report paths of the open workspace, set by InitReportPaths.

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
@@ -115,13 +115,13 @@ public:
         Release();
         const fs::path& diagrams = m_ctx.paths.g_DiagramsFolder;
         if (removeFolder) {
-            Discard(m_ctx.paths, diagrams);
+            Discard(m_ctx.output, m_ctx.paths, diagrams);
         } else if (drewAhead) {
             // Empty again, as the tree made it (if it could).
             std::error_code ec;
             const bool there = fs::exists(diagrams, ec);
-            Discard(m_ctx.paths, diagrams);
-            if (there) fs::create_directories(diagrams, ec);
+            Discard(m_ctx.output, m_ctx.paths, diagrams);
+            if (there) m_ctx.output.MakeFolder(diagrams);
         }
     }
     // The diagram step; false when the analyst cancelled inside it (then the
@@ -233,12 +233,12 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgre
 // leaves a set that claims otherwise. An index template that does not
 // parse has been shown to the analyst: without an index there is no report
 // set to write.
-Document StartIndex(const ReportRun& run, const PageSaveOptions& saving) {
+Document StartIndex(const ReportRun& run, const common::WriteBoundary& output, const PageSaveOptions& saving) {
     Document index = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
     Document unfinished = LoadPage(run.paths.g_TemplateIndex, PageSource::Template, run.prompt);
     FillClientInfo(unfinished, run.db);
     WriteReportNote(unfinished, true, false);
-    SavePage(unfinished, run.paths.g_IndexPagePath, saving);
+    SavePage(output, unfinished, run.paths.g_IndexPagePath, saving);
     return index;
 }
 
@@ -253,31 +253,34 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     g_StubsPresent = false;
     g_DiagramList.clear();
 
-    if (!PrepareOutputTree(run.paths)) {
-        RemoveSetAside(run.paths);
+    // Every file, folder, rename and deletion of the run below the Output
+    // folder goes through this one boundary.
+    const common::WriteBoundary output = OutputFolderBoundary(run.paths);
+    if (!PrepareOutputTree(output, run.paths)) {
+        RemoveSetAside(output, run.paths);
         throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
     }
-    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     // Tens of thousands of new files: each waits for the disk only in the
     // page cache, and the whole tree once, before its index says it is
     // complete.
-    std::optional<common::DeferredSync> deferred(std::in_place, run.paths.g_ReportRoot);
+    std::optional<common::WriteBoundary::DeferredSync> deferred(std::in_place, output, run.paths.g_ReportRoot);
     const PageSaveOptions indexSaving{true};
     Document index;
     try {
-        index = StartIndex(run, indexSaving);
+        index = StartIndex(run, output, indexSaving);
     } catch (...) {
-        RemoveSetAside(run.paths);
+        RemoveSetAside(output, run.paths);
         throw;
     }
     // Only now is the earlier set deleted, on a thread of its own.
-    RemoveSetAside(run.paths);
+    RemoveSetAside(output, run.paths);
 
     ReportBuilder builder;
     DrawingAheadProgress progress(run.progress);
     ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, progress,
-                      run.prompt};
-    const AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
+                      run.prompt, output};
+    AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
+    analyses.output = output;
     try {
         result.incomplete = !WriteEveryStep(run, ctx, progress, analyses, index, result);
     } catch (...) {
@@ -287,7 +290,7 @@ ReportRunResult GenerateReports(const ReportRun& run) {
         run.progress.Action("");
         try {
             WriteReportNote(index, true, g_StubsPresent);
-            SavePage(index, run.paths.g_IndexPagePath, indexSaving);
+            SavePage(output, index, run.paths.g_IndexPagePath, indexSaving);
         } catch (...) {
         }
         throw;
@@ -295,14 +298,14 @@ ReportRunResult GenerateReports(const ReportRun& run) {
 
     // The set may say it is complete only once it is on the disk; a cancel
     // meanwhile leaves it saying otherwise.
-    if (!result.incomplete && !SyncOutputTree(run.paths, run.progress)) result.incomplete = true;
+    if (!result.incomplete && !SyncOutputTree(output, run.paths, run.progress)) result.incomplete = true;
     deferred.reset();
     // The earlier set is gone when the run ends, unless the analyst
     // cancels: then its deletion goes on behind the window.
     WaitForRemovals(run.progress);
     run.progress.Action("");
     WriteReportNote(index, result.incomplete, g_StubsPresent);
-    SavePage(index, run.paths.g_IndexPagePath, indexSaving);
+    SavePage(output, index, run.paths.g_IndexPagePath, indexSaving);
     result.indexWritten = true;
 
     const common::Answer view = run.prompt.Ask(ResModule::LoadResString(501), run.paths.g_IndexPagePath.string(),

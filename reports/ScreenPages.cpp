@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "common/AsciiCase.h"
-#include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "platform/db/Database.h"
 #include "platform/screenmap/FieldListing.h"
 #include "platform/screenmap/WorkspaceFiles.h"
@@ -84,9 +84,9 @@ std::string UpToBody(const std::string& page) {
     return collected;
 }
 
-void WritePage(const fs::path& file, const std::string& text) {
+void WritePage(const common::WriteBoundary& output, const fs::path& file, const std::string& text) {
     try {
-        common::ReplaceFileContents(file, text);
+        output.Replace(file, text);
     } catch (const std::exception& e) {
         throw ReportError("Cannot write \"" + file.string() + "\": " + e.what());
     }
@@ -245,8 +245,7 @@ std::string ScreenPageText(const std::string& templateText, const std::string& n
 void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::string& id, const std::string& name,
                      BackgroundJobs* jobs) {
     const std::string& templateText = screen.Text();
-    std::error_code ec;
-    fs::create_directories(ctx.paths.g_ScreensFolder, ec);
+    ctx.output.MakeFolders(ctx.paths.g_ScreensFolder);
     const fs::path file = GetScreenPagePath(ctx.paths, name);
 
     // The page is written once, with its screen; when the fields cannot be
@@ -254,12 +253,12 @@ void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::stri
     try {
         LoadMapFields(ctx.db, ctx.store.Item(id), name, ctx.workspaceFolder);
     } catch (...) {
-        WritePage(file, ScreenPageText(templateText, name, std::nullopt));
+        WritePage(ctx.output, file, ScreenPageText(templateText, name, std::nullopt));
         throw;
     }
     // The database is read here; the page is made and written by the jobs.
-    auto make = [templateText, name, file, fields = ReadScreenFields(ctx.db, name)] {
-        WritePage(file, ScreenPageText(templateText, name, fields));
+    auto make = [templateText, name, file, output = ctx.output, fields = ReadScreenFields(ctx.db, name)] {
+        WritePage(output, file, ScreenPageText(templateText, name, fields));
     };
     if (jobs)
         jobs->Submit(std::move(make));

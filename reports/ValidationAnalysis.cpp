@@ -212,7 +212,6 @@ private:
 
 void WritePage(const AnalysisRun& run) {
     ReportBuilder& builder = run.builder;
-    const common::WriteBoundary inside = OutputFolderBoundary(run.paths);
     builder.StartPage(kRecordFormat, "Validation Rules Report", run.paths.g_TemplateLevel1);
     auto programs = run.db.Prepare(
         "SELECT P.ProgID, MIN(E.Name) AS Name FROM (SELECT DISTINCT ProgID FROM Ports) P "
@@ -234,7 +233,7 @@ void WritePage(const AnalysisRun& run) {
         run.progress.StartStep("");
     }
     builder.FinishPage();
-    WriteListPage(builder, run.db, run.prompt, run.progress, run.paths.g_ValidationReportPath);
+    WriteListPage(builder, run.db, run.prompt, run.progress, run.output, run.paths.g_ValidationReportPath);
 }
 
 }  // namespace

@@ -447,8 +447,8 @@ bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, i
     return ExportImage(model, MeasureDrawing(model), file, zoomPercent);
 }
 
-bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
-                 int zoomPercent) {
+std::optional<std::string> EncodeImage(const DiagramModel& model, const DrawingGeometry& drawing,
+                                       const std::filesystem::path& file, int zoomPercent) {
     std::string ext = file.extension().string();
     if (!ext.empty()) ext.erase(0, 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -461,29 +461,29 @@ bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, cons
 
     const double z = std::max(zoomPercent, 1) / 100.0;
     const std::optional<QSize> size = ImageSize(drawing, z);
-    if (!size) return false;
+    if (!size) return std::nullopt;
     QImage img = ExportPixels(*size);
-    if (img.isNull()) return false;
+    if (img.isNull()) return std::nullopt;
     PaintOnWhite(img, model, drawing, z);
     // Encoded in memory first: the image writer does not report a write
     // that the disk refused, so the file is written where every write is
     // checked, beside the target and renamed over it (a failure keeps an
-    // earlier picture; a missing folder fails without being created). The
-    // path goes to the file system as its bytes, whatever their encoding.
-    std::string encoded;
-    if (format == "JPEG") {
-        std::optional<std::string> jpeg = EncodeJpeg(img, kJpegQuality);
-        if (!jpeg) return false;
-        encoded = std::move(*jpeg);
-    } else {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!QImageWriter(&buffer, format).write(img)) return false;
-        encoded.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    }
+    // earlier picture; a missing folder fails without being created).
+    if (format == "JPEG") return EncodeJpeg(img, kJpegQuality);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, format).write(img)) return std::nullopt;
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
+                 int zoomPercent) {
+    const std::optional<std::string> encoded = EncodeImage(model, drawing, file, zoomPercent);
+    if (!encoded) return false;
+    // The path goes to the file system as its bytes, whatever their encoding.
     try {
-        common::ReplaceFileContents(file, encoded);
+        common::ReplaceFileContents(file, *encoded);
     } catch (const std::exception&) {
         return false;
     }

@@ -11,6 +11,7 @@
 #include <QSizeF>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,5 +113,10 @@ QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, in
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent);
 bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
                  int zoomPercent);
+// The bytes ExportImage writes, for a writer that puts them in place itself
+// (the report tree's, through its boundary); none when the picture cannot
+// be made.
+std::optional<std::string> EncodeImage(const DiagramModel& model, const DrawingGeometry& drawing,
+                                       const std::filesystem::path& file, int zoomPercent);
 
 }  // namespace platform::diagram

@@ -3,10 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "common/Collection.h"
 #include "common/FileReplace.h"
+#include "common/WriteBoundary.h"
 #include "common/PopToken.h"
 #include "common/SqlText.h"
 #include "tests/support/TestSupport.h"
@@ -132,47 +136,144 @@ TEST(CollectionHasKey, NothingEmptyUnkeyedAndKeyed) {
     EXPECT_EQ(keyed.Item("MAP#1"), 7);   // the test changes nothing
 }
 
+namespace {
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every file below folder (links as links) with its content.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> files;
+    for (fs::recursive_directory_iterator it(folder), end; it != end; ++it)
+        files[it->path().lexically_relative(folder).string()] =
+            it->is_symlink() ? "link to " + fs::read_symlink(it->path()).string()
+                             : it->is_regular_file() ? ReadAll(it->path()) : "folder";
+    return files;
+}
+
+}  // namespace
+
 TEST(ReplacementFile, BelowADeferredSyncAFileAppearsWholeOrNotAtAllAndAnEarlierOneStaysUntilCommit) {
     testsupport::TempDir dir;
-    const auto read = [](const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    common::DeferredSync deferred(dir.Path());
+    const common::WriteBoundary inside(dir.Path());
+    const common::WriteBoundary::DeferredSync deferred(inside, dir.Path());
     std::ofstream(dir / "old.html") << "old";
     {
-        common::ReplacementFile fresh(dir / "new.html");
-        fresh.Write("half");
-        common::ReplacementFile replacing(dir / "old.html");
-        replacing.Write("new");
-        EXPECT_EQ(read(dir / "old.html"), "old");
-        replacing.Commit();
+        const auto fresh = inside.Open(dir / "new.html");
+        fresh->Write("half");
+        const auto replacing = inside.Open(dir / "old.html");
+        replacing->Write("new");
+        EXPECT_EQ(ReadAll(dir / "old.html"), "old");
+        replacing->Commit();
     }   // the new file is dropped without Commit
     EXPECT_FALSE(std::filesystem::exists(dir / "new.html"));
-    EXPECT_EQ(read(dir / "old.html"), "new");
-    common::ReplaceFileContents(dir / "new.html", "whole");
-    EXPECT_EQ(read(dir / "new.html"), "whole");
+    EXPECT_EQ(ReadAll(dir / "old.html"), "new");
+    inside.Replace(dir / "new.html", "whole");
+    EXPECT_EQ(ReadAll(dir / "new.html"), "whole");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);   // no temporary left
 }
 
-// What a run's report tree cannot meet once it is made anew, a folder
-// below the boundary that leads out, is refused outright, new files (below
-// a DeferredSync) and replacements alike; out of the boundary's life the
-// same link is followed as any link is.
-TEST(ReplacementFile, BelowAWriteBoundaryNothingIsWrittenIntoAFolderThatLeadsOut) {
+// One boundary's life: a folder written into is swapped for a link to a
+// folder elsewhere that holds a file of the name written next, by someone
+// else, between two writes. Nothing outside changes, whether the writes are
+// deferred or synced one by one: the second write lands in the folder the
+// first wrote in, where it went. A folder first met as a link, and a folder
+// on the way reached through one, are refused; a link at a file's name is
+// replaced. The victims lie where a boundary compared by name, or one
+// folder too wide, would reach: the Output folder's parent, a sibling whose
+// name starts with the Output folder's, and a folder elsewhere.
+TEST(WriteBoundary, AFolderSwappedForALinkBetweenTwoWritesIsNeverWrittenThrough) {
     namespace fs = std::filesystem;
-    testsupport::TempDir dir, outside;
-    fs::create_directory(dir / "Output");
-    fs::create_directory_symlink(outside.Path(), dir / "Output" / "diagrams");
-    {
-        common::WriteBoundary inside(dir / "Output");
-        common::DeferredSync deferred(dir / "Output");
-        EXPECT_THROW(common::ReplaceFileContents(dir / "Output" / "diagrams" / "new.html", "x"), std::runtime_error);
-        std::ofstream(outside / "old.html") << "old";
-        EXPECT_THROW(common::ReplaceFileContents(dir / "Output" / "diagrams" / "old.html", "x"), std::runtime_error);
-        common::ReplaceFileContents(dir / "Output" / "index.html", "inside");
+    for (const bool deferring : {false, true}) {
+        SCOPED_TRACE(deferring ? "deferred" : "synced");
+        testsupport::TempDir dir, elsewhere;
+        const fs::path output = dir / "Output";
+        const std::vector<fs::path> victims = {dir.Path(), dir / "Output-old", elsewhere.Path()};
+        for (const fs::path& place : victims) {
+            fs::create_directories(place);
+            std::ofstream(place / "second.html") << "victim";
+            std::ofstream(place / "index.html") << "victim";
+        }
+        const auto before = Snapshot(dir.Path());
+        const auto beforeElsewhere = Snapshot(elsewhere.Path());
+        fs::create_directories(output / "reports" / "diagrams");
+        {
+            const common::WriteBoundary inside(output);
+            std::optional<common::WriteBoundary::DeferredSync> deferred;
+            if (deferring) deferred.emplace(inside, output);
+            inside.Replace(output / "reports" / "diagrams" / "first.html", "first");
+            inside.Replace(output / "reports" / "first.html", "first");
+            for (const fs::path& place : victims) {
+                SCOPED_TRACE(place);
+                // The folder written in, and the one above it, swapped.
+                fs::rename(output / "reports", output / "away");
+                fs::create_directory_symlink(place, output / "reports");
+                inside.Replace(output / "reports" / "second.html", "second");
+                inside.Replace(output / "reports" / "diagrams" / "second.html", "second");
+                EXPECT_EQ(ReadAll(output / "away" / "second.html"), "second");
+                EXPECT_EQ(ReadAll(output / "away" / "diagrams" / "second.html"), "second");
+                fs::remove(output / "reports");
+                fs::rename(output / "away", output / "reports");
+                // A folder never written in that is a link, or below one.
+                fs::create_directory_symlink(place, output / "fresh");
+                try {
+                    inside.Replace(output / "fresh" / "second.html", "x");
+                    ADD_FAILURE() << "written through a link";
+                } catch (const std::runtime_error& e) {
+                    EXPECT_EQ(std::string(e.what()), "its folder leads out of " + output.string() + " through a link");
+                }
+                EXPECT_FALSE(inside.MakeFolders(output / "fresh" / "new"));
+                EXPECT_THROW(inside.Replace(output / "fresh" / "new" / "second.html", "x"), std::runtime_error);
+                fs::remove(output / "fresh");
+                // A link at the file's name is replaced, not followed.
+                fs::remove(output / "index.html");
+                fs::create_symlink(place / "index.html", output / "index.html");
+                inside.Replace(output / "index.html", "inside");
+                EXPECT_FALSE(fs::is_symlink(output / "index.html"));
+                // Renamed and removed, a link is moved or deleted as a name.
+                fs::create_directory_symlink(place, output / "reports" / "planted");
+                EXPECT_EQ(inside.Rename(output / "reports" / "planted", output / "set-aside"), 0);
+                EXPECT_TRUE(inside.RemoveAll(output / "set-aside"));
+                fs::create_directory_symlink(place, output / "reports" / "planted");
+                EXPECT_TRUE(inside.RemoveAll(output / "reports"));
+                EXPECT_TRUE(inside.MakeFolders(output / "reports" / "diagrams"));
+            }
+            // Nothing outside the folder by its name.
+            EXPECT_THROW(inside.Replace(dir / "Output-old" / "index.html", "x"), std::runtime_error);
+            EXPECT_THROW(inside.Replace(output / ".." / "index.html", "x"), std::runtime_error);
+        }
+        fs::remove_all(output);
+        EXPECT_EQ(Snapshot(dir.Path()), before);
+        EXPECT_EQ(Snapshot(elsewhere.Path()), beforeElsewhere);
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(outside.Path()), {}), 1);
-    common::ReplaceFileContents(dir / "Output" / "diagrams" / "new.html", "followed");
-    EXPECT_TRUE(fs::exists(outside / "new.html"));
+}
+
+// The Output folder as a whole may be a link (reports kept on another
+// disk): it is followed once, when the boundary first needs it, so a
+// link swapped in its place during the boundary's life leads nowhere new.
+// A file named by the analyst outside any boundary is written through a
+// link at its name, as any link is.
+TEST(WriteBoundary, TheFolderItselfIsFollowedOnceAndAFileTheAnalystNamesThroughItsLink) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir, disk, elsewhere;
+    fs::create_directory_symlink(disk.Path(), dir / "Output");
+    std::ofstream(elsewhere / "second.html") << "victim";
+    {
+        const common::WriteBoundary inside(dir / "Output");
+        inside.Replace(dir / "Output" / "first.html", "first");
+        fs::remove(dir / "Output");
+        fs::create_directory_symlink(elsewhere.Path(), dir / "Output");
+        inside.Replace(dir / "Output" / "second.html", "second");
+    }
+    EXPECT_EQ(ReadAll(disk / "first.html"), "first");
+    EXPECT_EQ(ReadAll(disk / "second.html"), "second");
+    EXPECT_EQ(ReadAll(elsewhere / "second.html"), "victim");
+
+    fs::create_symlink(elsewhere / "second.html", dir / "chosen.xml");
+    common::ReplaceFileContents(dir / "chosen.xml", "followed");
+    EXPECT_TRUE(fs::is_symlink(dir / "chosen.xml"));
+    EXPECT_EQ(ReadAll(elsewhere / "second.html"), "followed");
 }

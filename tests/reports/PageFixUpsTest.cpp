@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/WriteBoundary.h"
 #include "common/ResModule.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/PageDocument.h"
@@ -80,8 +81,9 @@ TEST(PageSave, TurnsBackOnlyTheProtectedEntitiesAndKeepsDataAsWritten) {
                        "<body><td id=\"a\">&nbsp;</td><td id=\"b\">x</td><p/></body></html>"));
     // A name holding the page's own entities shows them as written.
     page.SelectSingleNode("//td[@id='b']").SetText("A&B<C &lt;D&gt; &nbsp;3&#42;");
-    SavePage(page, dir / "plain.html");
-    SavePage(page, dir / "script.html", PageSaveOptions{true});
+    const common::WriteBoundary output(dir.Path());
+    SavePage(output, page, dir / "plain.html");
+    SavePage(output, page, dir / "script.html", PageSaveOptions{true});
 
     const std::string plain = reporttest::ReadText(dir / "plain.html");
     EXPECT_NE(plain.find("<td id=\"a\">&nbsp;</td>"), std::string::npos) << plain;

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "common/WriteBoundary.h"
 #include "common/HeldPrompt.h"
 #include "reports/PageDocument.h"
 #include "reports/PageRows.h"
@@ -34,11 +35,12 @@ fs::path SavedListPage(const testsupport::TempDir& dir, const ReportPaths& paths
     builder.FinishPage();
     const fs::path file = dir / "special/sizes.html";
     fs::create_directories(file.parent_path());
-    builder.WritePage(file);
+    const common::WriteBoundary output(dir.Path());
+    builder.WritePage(output, file);
     testsupport::ScriptedPrompt prompt;
     platform::xml::Document page = LoadPage(file, PageSource::GeneratedPage, prompt);
     FillClientInfo(page, "Client & Co", "Orders");
-    SavePage(page, file);
+    SavePage(output, page, file);
     return file;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/WriteBoundary.h"
 #include "reports/OutputTree.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportBuilder.h"
@@ -38,12 +39,13 @@ protected:
     void Finish(const fs::path& file) {
         Document page = LoadPage(file, PageSource::GeneratedPage, m_prompt);
         FillClientInfo(page, kClient, "Order \"Entry\"");
-        SavePage(page, file);
+        SavePage(m_output, page, file);
     }
 
     QString m_chromium;
     testsupport::TempDir m_dir;
     ReportPaths m_paths = reporttest::PathsIn(m_dir);
+    common::WriteBoundary m_output = OutputFolderBoundary(m_paths);
     testsupport::ScriptedPrompt m_prompt;
     ReportBuilder m_builder;
 };
@@ -61,7 +63,7 @@ TEST_F(ReportBrowserTest, AListPageShowsItsRowsMarkupAndNamesAsWritten) {
         m_builder.EndRow();
     }
     m_builder.FinishPage();
-    m_builder.WritePage(m_paths.g_ProgramsPagePath);
+    m_builder.WritePage(m_output, m_paths.g_ProgramsPagePath);
     Finish(m_paths.g_ProgramsPagePath);
 
     const std::string dom = RenderedDom(m_chromium, m_paths.g_ProgramsPagePath);
@@ -79,7 +81,7 @@ TEST_F(ReportBrowserTest, AListPageShowsItsRowsMarkupAndNamesAsWritten) {
 
 TEST_F(ReportBrowserTest, AnEmptyListAndTheIndexWithItsLinksCountsAndNote) {
     m_builder.PageFromList(ReportList{{"Program 1", "Program 2"}, {}}, "CRUD Overlap", m_paths.g_TemplateLevel11);
-    m_builder.WritePage(m_paths.g_CrudOverlapPagePath);
+    m_builder.WritePage(m_output, m_paths.g_CrudOverlapPagePath);
     Finish(m_paths.g_CrudOverlapPagePath);
     const std::string empty = Between(RenderedDom(m_chromium, m_paths.g_CrudOverlapPagePath), "<table id=\"result\"", "</table>");
     EXPECT_EQ(Count(empty, "<tr>"), 1u) << empty;
@@ -91,7 +93,7 @@ TEST_F(ReportBrowserTest, AnEmptyListAndTheIndexWithItsLinksCountsAndNote) {
     SetIndexEntry(index, m_paths, "Programs", "0");
     SetIndexEntry(index, m_paths, "CRUD Overlap", "-1");
     WriteReportNote(index, true, true);
-    SavePage(index, m_paths.g_IndexPagePath, PageSaveOptions{true});
+    SavePage(m_output, index, m_paths.g_IndexPagePath, PageSaveOptions{true});
 
     const std::string dom = RenderedDom(m_chromium, m_paths.g_IndexPagePath);
     EXPECT_NE(dom.find("<td id=\"Screens\" class=\"entry\"><div><a href=\"inventory/screens.html\" class=\"style2\">"
@@ -120,7 +122,7 @@ TEST_F(ReportBrowserTest, ThePreviewOfADiagramSwitchesToTheFullImage) {
     // What a click does, run once the page has loaded.
     page.SelectSingleNode("//body").AppendElement("script").AppendText(
         "document.getElementsByName('PGM1.2')[0].click();");
-    SavePage(page, m_paths.g_DiagramsFolder / "PGM1.html", PageSaveOptions{true});
+    SavePage(m_output, page, m_paths.g_DiagramsFolder / "PGM1.html", PageSaveOptions{true});
 
     const std::string dom = RenderedDom(m_chromium, m_paths.g_DiagramsFolder / "PGM1.html");
     EXPECT_NE(dom.find("src=\"PGM1.2.jpg\""), std::string::npos) << dom;

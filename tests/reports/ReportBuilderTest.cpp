@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/WriteBoundary.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportBuilder.h"
@@ -29,6 +30,7 @@ std::vector<std::string> Texts(const NodeList& nodes) {
 class ReportBuilderTest : public ::testing::Test {
 protected:
     testsupport::TempDir m_dir;
+    common::WriteBoundary m_output{m_dir.Path()};
     ReportPaths m_paths = reporttest::PathsIn(m_dir);
     ReportBuilder m_builder;
     testsupport::ScriptedPrompt m_prompt;
@@ -52,12 +54,12 @@ TEST_F(ReportBuilderTest, ThreeRowsWithMarkupAndEscapedTextReloadWithTheirClient
     }
     m_builder.FinishPage();
     const fs::path file = Page("programs.html");
-    m_builder.WritePage(file);
+    m_builder.WritePage(m_output, file);
 
     // The page writers' round: reload, client cells, save; then read it once more.
     Document page = LoadPage(file, PageSource::GeneratedPage, m_prompt);
     FillClientInfo(page, "O'Brien & <Söhne>", "Order \"Entry\"");
-    SavePage(page, file);
+    SavePage(m_output, page, file);
     page = LoadPage(file, PageSource::GeneratedPage, m_prompt);
     EXPECT_TRUE(m_prompt.asked.empty());
 
@@ -96,7 +98,7 @@ TEST_F(ReportBuilderTest, PagesWithoutRowsKeepTheirHeadings) {
     m_builder.PageFromList(ReportList{{"Program 1", "Program 2", "Similarity"}, {}}, "CRUD Overlap",
                            m_paths.g_TemplateLevel11);
     const fs::path file = Page("crudoverlap.html");
-    m_builder.WritePage(file);
+    m_builder.WritePage(m_output, file);
     page = LoadPage(file, PageSource::GeneratedPage, m_prompt);
     FillClientInfo(page, "", "");
     EXPECT_EQ(Texts(page.SelectNodes("//table[@id='result']/tr/th")),
@@ -135,13 +137,13 @@ TEST_F(ReportBuilderTest, MistakesInTheSequenceAreErrors) {
     EXPECT_THROW(m_builder.AddCell("CALLED", "Yes"), ReportError);
     EXPECT_THROW(m_builder.FinishPage(), ReportError);           // row still open
     m_builder.EndRow();
-    EXPECT_THROW(m_builder.WritePage(Page("early.html")), ReportError);
+    EXPECT_THROW(m_builder.WritePage(m_output, Page("early.html")), ReportError);
     EXPECT_FALSE(fs::exists(Page("early.html")));
     m_builder.FinishPage();
 
     m_builder.StartPage(kFormat, "t", m_dir / "missing.xsl");
     m_builder.FinishPage();
-    EXPECT_THROW(m_builder.WritePage(Page("p.html")), ReportError);
+    EXPECT_THROW(m_builder.WritePage(m_output, Page("p.html")), ReportError);
 }
 
 TEST_F(ReportBuilderTest, EachTemplateIsParsedOncePerBuilder) {

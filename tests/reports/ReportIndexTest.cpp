@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/WriteBoundary.h"
 #include "platform/xml/HtmlMarkup.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/PageDocument.h"
@@ -62,7 +63,7 @@ TEST(IndexEntry, AStubCountShowsAnAsteriskOnTheSavedPage) {
     testsupport::TempDir dir;
     Document index = SmallIndex();
     SetIndexEntry(index, kPaths, "Programs", "3&#42;");
-    SavePage(index, dir / "index.html");
+    SavePage(common::WriteBoundary(dir.Path()), index, dir / "index.html");
     EXPECT_NE(reporttest::ReadText(dir / "index.html").find("<span>3*</span>"), std::string::npos);
 }
 
@@ -138,7 +139,7 @@ TEST(ReportNote, SaysWhatTheRunLeftOut) {
         testsupport::TempDir dir;
         Document index = SmallIndex();
         WriteReportNote(index, false, true);
-        SavePage(index, dir / "index.html");
+        SavePage(common::WriteBoundary(dir.Path()), index, dir / "index.html");
         EXPECT_NE(reporttest::ReadText(dir / "index.html")
                       .find("<div>Template note<i>!</i><b>Remarks:</b><br/>&nbsp;&nbsp;&nbsp;&nbsp;*&nbsp;"
                             "Category contains missing programs (stubs).</div>"),

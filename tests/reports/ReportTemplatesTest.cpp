@@ -2,6 +2,7 @@
 
 #include <regex>
 
+#include "common/WriteBoundary.h"
 #include "platform/xml/XmlDocument.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportBuilder.h"
@@ -47,7 +48,7 @@ TEST_F(ReportTemplatesTest, TheIndexTakesEveryEntryTheNoteAndTheClient) {
         EXPECT_EQ(cell.SelectSingleNode("div/a").Text(), caption);
     }
     EXPECT_NO_THROW(WriteReportNote(index, true, true));
-    SavePage(index, m_dir / "index.html", PageSaveOptions{true});
+    SavePage(common::WriteBoundary(m_dir.Path()), index, m_dir / "index.html", PageSaveOptions{true});
     EXPECT_NO_THROW(Load(m_dir / "index.html"));
     // Every picture the index shows is in the images folder it is copied with.
     const std::string text = reporttest::ReadText(m_dir / "index.html");
@@ -94,7 +95,7 @@ TEST_F(ReportTemplatesTest, PageTemplatesHoldTheCellsTheirWritersReplace) {
 
     // The screen page is finished line by line after its "</body>" line.
     Document screen = Load(m_paths.g_TemplateScreen);
-    SavePage(screen, m_dir / "screen.html", PageSaveOptions{true});
+    SavePage(common::WriteBoundary(m_dir.Path()), screen, m_dir / "screen.html", PageSaveOptions{true});
     std::istringstream lines(reporttest::ReadText(m_dir / "screen.html"));
     int bodyLines = 0;
     for (std::string line; std::getline(lines, line);) bodyLines += line == "</body>";

@@ -108,9 +108,11 @@ TEST_F(DiagramPagesTest, WorkerThreadsWriteTheSameFilesAsTheCallingThreadAndTheB
     const auto alone = Files(paths.g_DiagramsFolder);
     ASSERT_EQ(alone.size(), 3u * 4 + 5u * 3);   // the first W1's preview stays
 
+    // A new context: the first one's boundary holds the folder removed.
     fs::remove_all(paths.g_DiagramsFolder);
     fs::create_directory(paths.g_DiagramsFolder);
-    ASSERT_TRUE(GenerateDiagramPages(ctx, list, 4));
+    auto again = Context();
+    ASSERT_TRUE(GenerateDiagramPages(again, list, 4));
     EXPECT_TRUE(Files(paths.g_DiagramsFolder) == alone);
 
     platform::diagram::DiagramModel dgm;

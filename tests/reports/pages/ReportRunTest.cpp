@@ -13,8 +13,11 @@
 
 #include <QProcess>
 
+#include <functional>
 #include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -417,30 +420,72 @@ TEST_F(ReportRunTest, AFailingStepLeavesAnIncompleteIndexAndNoOpenProgressAndANo
 // the tool writes: nothing outside the folder is written or read through
 // them, a link that stays inside still works, and the Output folder as a
 // whole may lead elsewhere.
+// Every file and folder of the places a write led out of the workspace
+// would reach first (the workspace folder's parent, a sibling whose name
+// starts with the workspace's, a folder elsewhere), with its content: the
+// workspace itself left out.
+std::map<std::string, std::string> Victims(const std::vector<fs::path>& places, const fs::path& workspace) {
+    std::map<std::string, std::string> found;
+    for (const fs::path& place : places)
+        for (fs::recursive_directory_iterator it(place), end; it != end; ++it) {
+            if (it->path() == workspace) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            found[it->path().string()] = it->is_symlink()        ? "link"
+                                         : it->is_regular_file() ? reporttest::ReadText(it->path())
+                                                                 : "folder";
+        }
+    return found;
+}
+
 TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFolderMay) {
     testsupport::TempDir outside;
     const fs::path workspace = dir / "OrderEntry";
     const fs::path comparison = CrudComparisonPath(workspace);
     const std::string victim = "<Pairs><Pair Program1=\"A\" P1ID=\"1\" Program2=\"B\" P2ID=\"2\" Level=\"1\" Cap=\"2\"/></Pairs>";
-    reporttest::WriteText(outside / "victim.xml", victim);
+    const std::vector<fs::path> places = {outside.Path(), dir.Path(), dir / "OrderEntry-old"};
+    for (const fs::path& place : places) {
+        reporttest::WriteText(place / "victim.xml", victim);
+        reporttest::WriteText(place / "index.html", "not ours");
+        reporttest::WriteText(place / "pages" / "index.html", "not ours");
+    }
+    const auto victims = Victims(places, workspace);
     const auto overlap = [&] {
         testsupport::RecordingProgress crud;
         return GetCRUDReport(*Globals::g_Database, workspace, crud, false);
     };
     const auto isLink = [](const fs::path& p) { return fs::is_symlink(fs::symlink_status(p)); };
 
-    // Read, the comparison file leading out gives no rows; written, by the
-    // overlap or by a report run, it becomes a file of its own.
-    fs::create_symlink(outside / "victim.xml", comparison);
-    EXPECT_THAT(ReadCRUDComparison(comparison), IsEmpty());
-    ASSERT_GT(overlap().similarPairs, 0u);
-    EXPECT_FALSE(isLink(comparison));
-    EXPECT_GT(ReadCRUDComparison(comparison).size(), 0u);
-    fs::remove(comparison);
-    fs::create_symlink(outside / "victim.xml", comparison);
-    EXPECT_FALSE(Run().incomplete);
-    EXPECT_FALSE(isLink(comparison));
-    EXPECT_EQ(reporttest::ReadText(outside / "victim.xml"), victim);
+    for (const fs::path& place : places) {
+        SCOPED_TRACE(place);
+        // Read, the comparison file leading out gives no rows; written, by
+        // the overlap or by a report run, it becomes a file of its own.
+        fs::remove(comparison);
+        fs::create_symlink(place / "victim.xml", comparison);
+        EXPECT_THAT(ReadCRUDComparison(comparison), IsEmpty());
+        ASSERT_GT(overlap().similarPairs, 0u);
+        EXPECT_FALSE(isLink(comparison));
+        EXPECT_GT(ReadCRUDComparison(comparison).size(), 0u);
+        fs::remove(comparison);
+        fs::create_symlink(place / "victim.xml", comparison);
+        EXPECT_FALSE(Run().incomplete);
+        EXPECT_FALSE(isLink(comparison));
+
+        // The report tree is set aside whole before a page is written: links
+        // planted among its pages and folders, and an aside folder that is a
+        // link, are moved or removed without being followed.
+        fs::remove(paths.g_IndexPagePath);
+        fs::create_symlink(place / "index.html", paths.g_IndexPagePath);
+        fs::remove_all(paths.g_DiagramsFolder);
+        fs::create_directory_symlink(place / "pages", paths.g_DiagramsFolder);
+        fs::create_directory_symlink(place / "pages",
+                                     paths.g_ReportRoot.parent_path() / "QuarvelReports.removing-1-dead");
+        EXPECT_FALSE(Run().incomplete);
+        EXPECT_FALSE(isLink(paths.g_IndexPagePath));
+        EXPECT_FALSE(isLink(paths.g_DiagramsFolder));
+    }
+    EXPECT_TRUE(Victims(places, workspace) == victims);
 
     // A pipe under the name is replaced too, instead of the write waiting
     // for a reader.
@@ -449,28 +494,15 @@ TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFo
     overlap();
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(comparison)));
 
-    // A link that stays inside the workspace is written through.
+    // A link that stays inside the workspace is replaced as well: the
+    // writer never follows a link below its folder, wherever it leads.
     fs::remove(comparison);
     reporttest::WriteText(workspace / "kept" / "pairs.xml", "<Pairs/>");
     fs::create_symlink(fs::path("kept") / "pairs.xml", comparison);
     const size_t pairs = overlap().similarPairs;
-    EXPECT_TRUE(isLink(comparison));
-    EXPECT_EQ(ReadCRUDComparison(workspace / "kept" / "pairs.xml").size(), pairs);
-
-    // The report tree is set aside whole before a page is written: links
-    // planted among its pages and folders, and an aside folder that is a
-    // link, are moved or removed without being followed.
-    reporttest::WriteText(outside / "pages" / "index.html", "not ours");
-    fs::remove(paths.g_IndexPagePath);
-    fs::create_symlink(outside / "pages" / "index.html", paths.g_IndexPagePath);
-    fs::remove_all(paths.g_DiagramsFolder);
-    fs::create_directory_symlink(outside / "pages", paths.g_DiagramsFolder);
-    fs::create_directory_symlink(outside / "pages", paths.g_ReportRoot.parent_path() / "QuarvelReports.removing-1-dead");
-    EXPECT_FALSE(Run().incomplete);
-    EXPECT_EQ(reporttest::ReadText(outside / "pages" / "index.html"), "not ours");
-    EXPECT_EQ(std::distance(fs::directory_iterator(outside / "pages"), fs::directory_iterator()), 1);
-    EXPECT_FALSE(isLink(paths.g_IndexPagePath));
-    EXPECT_FALSE(isLink(paths.g_DiagramsFolder));
+    EXPECT_FALSE(isLink(comparison));
+    EXPECT_EQ(ReadCRUDComparison(comparison).size(), pairs);
+    EXPECT_EQ(reporttest::ReadText(workspace / "kept" / "pairs.xml"), "<Pairs/>");
 
     // The Output folder as a link is followed: the set is written there.
     fs::remove_all(paths.g_ReportRoot.parent_path());
@@ -480,6 +512,64 @@ TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFo
     EXPECT_THAT(Note(), Not(HasSubstr(kIncomplete)));
     EXPECT_TRUE(fs::is_regular_file(outside / "disk" / "QuarvelReports" / "index.html"));
     EXPECT_THAT(BrokenReferences(paths.g_ReportRoot), IsEmpty());
+}
+
+// Someone swaps a folder the run is writing into for a link while the
+// diagrams are drawn: the Output folder itself, the report root, and the
+// diagrams folder, each renamed away and replaced by a link to a copy of
+// the tree whose every file says "not ours", in one of the places a write
+// led out would reach first. Nothing there changes: the run goes on in the
+// folders it holds, which were only renamed.
+TEST_F(ReportRunTest, AFolderSwappedForALinkDuringTheRunLeadsNoWriteOutOfTheWorkspace) {
+    testsupport::TempDir outside;
+    const fs::path workspace = dir / "OrderEntry";
+    const fs::path output = paths.g_ReportRoot.parent_path();
+    ASSERT_FALSE(Run().incomplete);
+    const std::vector<fs::path> places = {outside.Path(), dir.Path(), dir / "OrderEntry-old"};
+    for (const fs::path& place : places) {
+        fs::create_directories(place);
+        fs::copy(paths.g_ReportRoot, place / "QuarvelReports", fs::copy_options::recursive);
+        for (const auto& e : fs::recursive_directory_iterator(place / "QuarvelReports"))
+            if (e.is_regular_file()) reporttest::WriteText(e.path(), "not ours");
+    }
+    const auto victims = Victims(places, workspace);
+
+    // Which folder is swapped, and where its link leads.
+    const std::vector<std::pair<fs::path, fs::path>> swaps = {
+        {output, places[0]},
+        {paths.g_ReportRoot, places[1] / "QuarvelReports"},
+        {paths.g_DiagramsFolder, places[2] / "QuarvelReports" / "diagrams"},
+    };
+    for (const auto& [folder, target] : swaps) {
+        SCOPED_TRACE(folder);
+        fs::path away = folder;
+        away += "-away";
+        struct SwappingProgress : testsupport::RecordingProgress {
+            std::function<void()> swap;
+            void StartStep(const std::string& action) override {
+                RecordingProgress::StartStep(action);
+                if (swap && action.rfind("Diagram for ", 0) == 0) std::exchange(swap, nullptr)();
+            }
+        } swapping;
+        swapping.swap = [&, folder = folder, target = target] {
+            fs::rename(folder, away);
+            fs::create_directory_symlink(target, folder);
+        };
+        ReportRun run{*Globals::g_Database, *Globals::g_Workbench, workspace, paths, swapping, prompt, {}};
+        run.threads = 2;
+        const ReportRunResult result = GenerateReports(run);
+        ASSERT_FALSE(swapping.swap) << "no diagram step";
+        EXPECT_FALSE(result.incomplete);
+        EXPECT_TRUE(Victims(places, workspace) == victims);
+        // What the run wrote after the swap is in the folders renamed away.
+        const fs::path root = folder == output ? away / "QuarvelReports" : paths.g_ReportRoot;
+        const fs::path pages = folder == paths.g_DiagramsFolder ? away : root / "diagrams";
+        if (folder == output) EXPECT_THAT(BrokenReferences(root), IsEmpty());
+        EXPECT_FALSE(fs::is_empty(folder == paths.g_ReportRoot ? away / "diagrams" : pages));
+        // The next run starts from a real Output folder again.
+        fs::remove(folder);
+        if (folder == output) fs::rename(away, output);
+    }
 }
 
 TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPreviewSwitchesToItsDiagram) {
