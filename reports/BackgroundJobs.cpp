@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -98,8 +98,9 @@ bool BackgroundJobs::InFlightWithin(std::size_t jobs, std::chrono::milliseconds 
 }
 
 void BackgroundJobs::WaitForInFlight(std::size_t jobs) {
-    while (!InFlightWithin(jobs, std::chrono::milliseconds(40)))
-        if (m_stepping) m_stepping->StartStep("");
+    common::NullProgress unseen;
+    common::AwaitStepping(m_stepping ? *m_stepping : unseen,
+                          [&](std::chrono::milliseconds wait) { return InFlightWithin(jobs, wait); });
 }
 
 void BackgroundJobs::Submit(std::function<void()> job) {
@@ -165,36 +166,6 @@ void BackgroundJobs::Abandon() {
     std::lock_guard lock(m_mutex);
     m_failure.reset();
     m_failed = false;
-}
-
-bool AwaitShown(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<void()>& moved) {
-    // The caption goes up at once: the wait may be long.
-    progress.StartStep(caption);
-    for (;;) {
-        if (moved) moved();
-        if (progress.Cancelled()) return false;
-        if (finished(std::chrono::milliseconds(40))) break;
-        progress.StartStep("");
-    }
-    if (moved) moved();
-    return true;
-}
-
-bool AwaitShare(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<double()>& share) {
-    constexpr long kSteps = 100;
-    common::ProgressScope level(progress, caption, kSteps, true);
-    long shown = 0;
-    const auto showUpTo = [&](double part) {
-        for (const long due = std::lround(std::clamp(part, 0.0, 1.0) * kSteps); shown < due; ++shown)
-            progress.FinishStep(1);
-    };
-    if (!AwaitShown(progress, caption, finished, [&] { showUpTo(share()); })) return false;
-    showUpTo(1.0);
-    return true;
 }
 
 std::size_t BackgroundJobs::Ran() const {

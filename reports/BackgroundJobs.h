@@ -95,18 +95,4 @@ private:
     std::optional<std::string> m_failure;
 };
 
-// Waits until finished(wait) says the work is done, the window's events
-// running every few tens of milliseconds meanwhile: a progress step showing
-// caption first, then empty ones, after each of which moved() may advance
-// the bar. False as soon as the analyst cancels, also before the work is
-// done or looked at (the work itself goes on: stopping it is the caller's).
-bool AwaitShown(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<void()>& moved = {});
-// The same under a progress level of its own whose bar follows share(),
-// the part of the work done, from 0 to 1.
-bool AwaitShare(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<double()>& share);
-
 }  // namespace mdlReports

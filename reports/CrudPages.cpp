@@ -365,7 +365,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         // The step ends with its last page written, so that a cancel in a
         // later step finds every page its links lead to.
         if (pages && !cancelled)
-            cancelled = !AwaitShown(
+            cancelled = !common::AwaitShown(
                 ctx.progress, kWritingComparisons, [&](auto wait) { return pages->FinishWithin(wait); }, advance);
         if (cancelled) {
             if (pages) pages->Abandon();

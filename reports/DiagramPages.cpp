@@ -7,6 +7,7 @@
 
 #include "common/FileReplace.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/DiagramPack.h"
@@ -266,7 +267,8 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPa
     }
     // Pages that stay behind the step would be lost to a cancel in a later
     // one: the step ends with the last page written.
-    if (!AwaitShown(ctx.progress, kWritingDiagrams, [&](auto wait) { return writer.FinishWithin(wait); }, advance))
+    if (!common::AwaitShown(ctx.progress, kWritingDiagrams, [&](auto wait) { return writer.FinishWithin(wait); },
+                            advance))
         return cancelled();
     return true;
 }

@@ -13,8 +13,8 @@
 
 #include "common/FileReplace.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "reports/AsideRemoval.h"
-#include "reports/BackgroundJobs.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -89,7 +89,7 @@ bool SyncOutputTree(const ReportPaths& paths, common::IProgress& progress) {
     }).detach();
 
     const std::optional<double> before = UnwrittenBytes();
-    const bool synced = AwaitShare(
+    const bool synced = common::AwaitShare(
         progress, kSyncingTree,
         [&](std::chrono::milliseconds wait) {
             std::unique_lock lock(state->mutex);
