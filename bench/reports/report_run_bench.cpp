@@ -54,6 +54,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -405,11 +406,17 @@ int main(int argc, char** argv) {
     }
 
     const fs::path root = g_ReportPaths.g_ReportRoot;
+    // A cancelled run leaves the deletion of what it set aside to the
+    // removing thread: it ends before the scratch folder goes, or the two
+    // would delete the same files.
+    common::NullProgress unseen;
+    WaitForRemovals(unseen);
     session::CloseWorkspace();
-    fs::remove_all(scratch / "floor");
+    std::error_code ec;
+    fs::remove_all(scratch / "floor", ec);
     if (keep)
         std::printf("kept:       %s\n", root.c_str());
-    else
-        fs::remove_all(scratch);
+    else if (fs::remove_all(scratch, ec); ec)
+        std::fprintf(stderr, "cannot remove %s: %s\n", scratch.c_str(), ec.message().c_str());
     return 0;
 }
