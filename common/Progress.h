@@ -24,17 +24,23 @@ public:
 };
 
 // Closes a progress level on every path out of a scope, so an error inside
-// a long operation never leaves the strip shown.
+// a long operation never leaves the strip shown; Close closes it earlier.
 class ProgressScope {
 public:
     ProgressScope(IProgress& p, const std::string& action, long total, bool withCancel) : m_p(p) {
         m_p.StartProgress(action, total, withCancel);
     }
-    ~ProgressScope() { m_p.FinishProgress(); }
+    ~ProgressScope() { Close(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
+    void Close() {
+        if (!m_open) return;
+        m_open = false;
+        m_p.FinishProgress();
+    }
 private:
     IProgress& m_p;
+    bool m_open = true;
 };
 
 // A progress sink that does nothing and never cancels.

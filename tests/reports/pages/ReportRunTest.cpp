@@ -260,6 +260,7 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
     // The program of the first similar pair, as a whole run lists it
     // ("{link|name}").
     Run();
+    const std::size_t pairRows = pagetest::Rows(paths.g_CrudOverlapPagePath).size();
     const std::string pairCell = pagetest::Rows(paths.g_CrudOverlapPagePath).at(1).at(0);
     const std::string firstPaired = pairCell.substr(pairCell.find('|') + 1, pairCell.size() - pairCell.find('|') - 2);
 
@@ -282,6 +283,7 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
         {"at Data Stores", "Data Stores", beforeCategories, kKept, kNone},
         {"at the first category", firstCategory, atFirstCategory, kKept, kNone},
         {"in the CRUD analysis", "Tracing CRUD operations", beforeAnalyses, kKept, kNone},
+        {"while the similar programs are read", kReadingPairs, beforeAnalyses, kKept, kGone},
         {"in the CRUD pairs", "CRUD for " + firstPaired, beforeAnalyses, kKept, kGone},
         {"while the last comparison pages are written", kWritingComparisons, beforeAnalyses, kKept, kGone},
         {"as the COMMAREA page is saved", "Saving Commarea Info", beforeCommarea, kKept, kKept},
@@ -335,6 +337,12 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
         if (c.comparisons == kGone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
         if (c.comparisons == kKept)
             EXPECT_EQ(pagesIn(paths.g_CrudSignaturesFolder) + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
+        // Cancelled past the analysis, the overlap page lists every pair and links none.
+        if (c.comparisons == kGone) {
+            const auto rows = pagetest::Rows(paths.g_CrudOverlapPagePath);
+            EXPECT_EQ(rows.size(), pairRows);
+            for (const auto& row : rows) EXPECT_EQ(row.at(0).find('{'), std::string::npos) << row.at(0);
+        }
         // Every link resolves, but for the programs page and the category
         // pages, which still name the diagrams a cancel in their step took.
         for (const std::string& link : BrokenReferences(paths.g_ReportRoot))
