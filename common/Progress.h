@@ -15,6 +15,10 @@ public:
     // Shows a step caption (unless empty) and lets pending window events run.
     virtual void StartStep(const std::string& action) = 0;
     virtual void FinishStep(long length) = 0;
+    // How far the step under way has come, from 0 to 1, for a bar that can
+    // show part of a step (see StepShareBar); the next FinishStep ends the
+    // step whole. A bar of whole steps shows nothing of it.
+    virtual void StepShare(double share) { (void)share; }
     // Closes one progress level.
     virtual void FinishProgress() = 0;
     // True once the user has confirmed Cancel.

@@ -211,10 +211,13 @@ TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPages
     EXPECT_EQ(diagramPages, static_cast<size_t>(Count(
                                 "SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0")));
 
-    // The first level announces 27 steps; every level is closed again; the
-    // question comes last, titled with the index page, and Yes opens it.
+    // The first level announces 27 steps, shown in hundredths so that the
+    // diagram step's bar moves within its steps; every level is closed
+    // again; the question comes last, titled with the index page, and Yes
+    // opens it.
     EXPECT_EQ(progress.calls.front(), "Action(Generating Reports)");
     EXPECT_EQ(progress.calls[1], "StartProgress(Screens,27,T)");
+    EXPECT_EQ(progress.calls[2], "StartProgress(,2673,T)");
     EXPECT_EQ(progress.level, 0);
     EXPECT_EQ(progress.calls.back(), "Action()");
     EXPECT_THAT(prompt.asked, ElementsAre("Would you like to view the generated report?"));
