@@ -1,8 +1,11 @@
 #pragma once
 // The questions of work done on another thread, kept for the window's
 // thread: each is answered OK where it is raised and asked again, in order,
-// through the window's own prompt once that work is done.
+// through the window's own prompt once that work is done. The list is
+// locked, so the window's thread may also ask through while the work is
+// still under way (it then gets the questions raised so far).
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,7 @@ private:
         Buttons buttons;
         Icon icon;
     };
+    std::mutex m_mutex;
     std::vector<Question> m_questions;
 };
 

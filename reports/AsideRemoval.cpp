@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/Progress.h"
-#include "reports/BackgroundJobs.h"
+#include "common/WhileStepping.h"
 
 namespace mdlReports {
 
@@ -184,7 +184,7 @@ bool WaitForRemovals(common::IProgress& progress) {
     Remover& remover = Remover::Instance();
     if (remover.WaitIdle(0ms)) return true;
     if (progress.Cancelled()) return false;
-    return AwaitShare(
+    return common::AwaitShare(
         progress, kRemovingEarlierReports, [&remover](std::chrono::milliseconds wait) { return remover.WaitIdle(wait); },
         [&remover] { return remover.Share(); });
 }

@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cerrno>
 #include <exception>
 
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -21,17 +22,28 @@ namespace {
 // calling thread prepares the next ones.
 constexpr std::size_t kQueuedPerThread = 2;
 
-// The calling thread's niceness raised: beside a thread of normal
-// priority it gets about a tenth of a shared core, so the run's own work
-// goes first, without the run yielding wholly to every other program on
-// the machine. The threads of a pool are its own and end with it, so the
-// change never reaches other work. Failing, the thread merely keeps its
-// priority.
-void YieldToOtherThreads() {
+// How much nicer than the caller the threads behind it are: beside a
+// thread of the caller's priority such a thread gets about a tenth of a
+// shared core, so the run's own work goes first, without the run yielding
+// wholly to every other program on the machine.
+constexpr int kBehindNiceness = 10;
+
+// The calling thread's niceness, as the system counts it (-20 to 19).
+int OwnNiceness() {
+    errno = 0;
+    const int niceness = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    return errno == 0 ? niceness : 0;
+}
+
+// The calling thread made kBehindNiceness nicer than the caller that
+// owns its pool, whatever niceness the whole process was started with. The
+// threads of a pool are its own and end with it, so the change never
+// reaches other work. Failing, the thread merely keeps its priority.
+void YieldToOtherThreads(int callerNiceness) {
     thread_local bool lowered = false;
     if (lowered) return;
     lowered = true;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(19, callerNiceness + kBehindNiceness));
 }
 
 std::unique_ptr<QThreadPool> MakePool(int threads) {
@@ -42,7 +54,7 @@ std::unique_ptr<QThreadPool> MakePool(int threads) {
 
 }  // namespace
 
-BackgroundJobs::BackgroundJobs(int threads, Share share) : m_share(share) {
+BackgroundJobs::BackgroundJobs(int threads, Share share) : m_share(share), m_callerNiceness(OwnNiceness()) {
     m_threads = threads > 0 ? threads : std::max(1, QThread::idealThreadCount());
     if (m_threads > 1) m_pool = MakePool(m_threads);
 }
@@ -68,7 +80,7 @@ void BackgroundJobs::Run(const std::function<void()>& job) {
 // Each submitted job starts one of these on a pool; it takes the oldest
 // job waiting, if there still is one for its kind of thread.
 void BackgroundJobs::RunNext(bool behind) {
-    if (behind) YieldToOtherThreads();
+    if (behind) YieldToOtherThreads(m_callerNiceness);
     std::function<void()> job;
     {
         std::lock_guard lock(m_mutex);
@@ -98,8 +110,9 @@ bool BackgroundJobs::InFlightWithin(std::size_t jobs, std::chrono::milliseconds 
 }
 
 void BackgroundJobs::WaitForInFlight(std::size_t jobs) {
-    while (!InFlightWithin(jobs, std::chrono::milliseconds(40)))
-        if (m_stepping) m_stepping->StartStep("");
+    common::NullProgress unseen;
+    common::AwaitStepping(m_stepping ? *m_stepping : unseen,
+                          [&](std::chrono::milliseconds wait) { return InFlightWithin(jobs, wait); });
 }
 
 void BackgroundJobs::Submit(std::function<void()> job) {
@@ -165,36 +178,6 @@ void BackgroundJobs::Abandon() {
     std::lock_guard lock(m_mutex);
     m_failure.reset();
     m_failed = false;
-}
-
-bool AwaitShown(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<void()>& moved) {
-    // The caption goes up at once: the wait may be long.
-    progress.StartStep(caption);
-    for (;;) {
-        if (moved) moved();
-        if (progress.Cancelled()) return false;
-        if (finished(std::chrono::milliseconds(40))) break;
-        progress.StartStep("");
-    }
-    if (moved) moved();
-    return true;
-}
-
-bool AwaitShare(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<double()>& share) {
-    constexpr long kSteps = 100;
-    common::ProgressScope level(progress, caption, kSteps, true);
-    long shown = 0;
-    const auto showUpTo = [&](double part) {
-        for (const long due = std::lround(std::clamp(part, 0.0, 1.0) * kSteps); shown < due; ++shown)
-            progress.FinishStep(1);
-    };
-    if (!AwaitShown(progress, caption, finished, [&] { showUpTo(share()); })) return false;
-    showUpTo(1.0);
-    return true;
 }
 
 std::size_t BackgroundJobs::Ran() const {

@@ -28,10 +28,10 @@ public:
         // A few jobs per thread are queued; Submit waits beyond that, so the
         // caller keeps pace with the threads.
         Paced,
-        // Submit never waits and the threads run at the lowest priority: the
-        // jobs take only the processor time the rest of the process leaves,
-        // while the caller goes on with work of its own. What the queued
-        // jobs hold is the caller's to keep small.
+        // Submit never waits and the threads run at a lower priority than
+        // the caller's: the jobs take only the processor time the rest of
+        // the process leaves, while the caller goes on with work of its own.
+        // What the queued jobs hold is the caller's to keep small.
         Behind,
     };
 
@@ -54,8 +54,9 @@ public:
     // thread are queued, so that what the queued jobs hold stays small.
     void Submit(std::function<void()> job);
     // Jobs behind the caller are now awaited: the rest, and those submitted
-    // later, are run by threads of normal priority, so that a busy machine
-    // does not leave them only its spare time. Nothing for paced jobs.
+    // later, are run by threads of the caller's priority (they are started
+    // from the caller's thread and inherit it), so that a busy machine does
+    // not leave them only its spare time. Nothing for paced jobs.
     void Hurry();
     // Waits until every job has run; raises the first failure.
     void Finish();
@@ -83,8 +84,9 @@ private:
 
     int m_threads = 1;
     Share m_share = Share::Paced;
+    int m_callerNiceness = 0;   // of the thread that made the jobs: the threads behind it are nicer still
     std::unique_ptr<QThreadPool> m_pool;
-    std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
+    std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of the caller's priority
     common::IProgress* m_stepping = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
@@ -94,19 +96,5 @@ private:
     std::atomic<bool> m_failed{false};           // m_failure is set
     std::optional<std::string> m_failure;
 };
-
-// Waits until finished(wait) says the work is done, the window's events
-// running every few tens of milliseconds meanwhile: a progress step showing
-// caption first, then empty ones, after each of which moved() may advance
-// the bar. False as soon as the analyst cancels, also before the work is
-// done or looked at (the work itself goes on: stopping it is the caller's).
-bool AwaitShown(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<void()>& moved = {});
-// The same under a progress level of its own whose bar follows share(),
-// the part of the work done, from 0 to 1.
-bool AwaitShare(common::IProgress& progress, const std::string& caption,
-                const std::function<bool(std::chrono::milliseconds wait)>& finished,
-                const std::function<double()>& share);
 
 }  // namespace mdlReports

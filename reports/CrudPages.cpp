@@ -281,6 +281,44 @@ struct OverlapPage {
     std::vector<Node> rows;
 };
 
+// The comparison pages of the pairs, into the signatures folder, and the
+// link of each row in links. The step's own level counts two steps per
+// pair, one for each program's table, each captioned "CRUD for <program>";
+// the pages the threads are still writing after the last pair are awaited
+// under a captioned level of their own, whose bar follows them. The step
+// ends with its last page written, so that a cancel in a later step finds
+// every page its links lead to. False when cancelled: then no page is
+// left.
+bool WriteComparePages(ReportContext& ctx, const std::vector<CrudComparisonRow>& pairs, const ProgramTables& tables,
+                       std::vector<std::string>& links) {
+    const fs::path& folder = ctx.paths.g_CrudSignaturesFolder;
+    if (!ctx.output.MakeFolders(folder)) throw ReportError("Cannot create the folder \"" + folder.string() + "\"");
+    std::optional<ComparePages> pages;   // made for the first pair
+    bool cancelled = false;
+    {
+        common::ProgressScope level(ctx.progress, "", static_cast<long>(2 * pairs.size()), true);
+        std::unordered_set<std::string> used;
+        for (const CrudComparisonRow& pair : pairs) {
+            SharedTable table1 = tables.Table(ctx, pair.program1, pair.p1Id);
+            SharedTable table2 = tables.Table(ctx, pair.program2, pair.p2Id);
+            const fs::path file =
+                GetCRUDSignaturePath(ctx.paths, UniquePageName(pair.program1 + "-" + pair.program2, used));
+            if (!pages) pages.emplace(ctx);
+            pages->Write(pair.program1, pair.program2, std::move(table1), std::move(table2), file);
+            links.push_back(GetCRUDSignatureLink(ctx.paths, file));
+            if ((cancelled = ctx.progress.Cancelled())) break;
+        }
+    }
+    if (pages && !cancelled)
+        cancelled = !common::AwaitShare(
+            ctx.progress, kWritingComparisons, [&](auto wait) { return pages->FinishWithin(wait); },
+            [&] { return static_cast<double>(pages->Written()) / static_cast<double>(pairs.size()); });
+    if (!cancelled) return true;
+    if (pages) pages->Abandon();
+    Discard(ctx.output, ctx.paths, folder);
+    return false;
+}
+
 }  // namespace
 
 fs::path GetCRUDSignaturePath(const ReportPaths& paths, std::string_view name) {
@@ -302,21 +340,19 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     // a while: it is made on other threads while the window shows what is
     // awaited, and repaints.
     std::vector<CrudComparisonRow> pairs;
-    {
-        // Without a written file the analysis found no sharing pair (and has
-        // removed any file an earlier run left): the list is empty.
-        common::ProgressScope reading(ctx.progress, kReadingPairs, 1, true);
-        common::WhileStepping(ctx.progress, [&] {
-            if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
-        });
-        ctx.progress.FinishStep(1);
-    }
-    // Cancelled before anything was made: no page, as in the analysis.
-    if (ctx.progress.Cancelled()) return "0";
+    common::ProgressScope reading(ctx.progress, kReadingPairs, 2, true);
+    ctx.progress.StartStep(kReadingPairs);
+    // Without a written file the analysis found no sharing pair (and has
+    // removed any file an earlier run left): the list is empty.
+    common::WhileStepping(ctx.progress, [&] {
+        if (analysis.fileWritten) pairs = ReadCRUDComparison(CrudComparisonPath(ctx.workspaceFolder));
+    });
+    ctx.progress.FinishStep(1);
 
     // The overlap list is laid out, written and read back on a thread of its
     // own while this one makes the comparison pages, by an engine of its
-    // own, which takes its rows with it when it ends there.
+    // own, which takes its rows with it when it ends there. It is written
+    // whatever comes, after a cancel too.
     const fs::path& overlapPath = ctx.paths.g_CrudOverlapPagePath;
     const std::string client = GetClientName(ctx.db);
     const std::string application = GetApplicationName(ctx.db);
@@ -333,48 +369,21 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         return made;
     });
 
-    // Two steps per pair for its tables, one for its page written, and two
-    // for the overlap page, laid out and saved.
-    common::ProgressScope level(ctx.progress, "", static_cast<long>(3 * pairs.size() + 2), true);
-    bool cancelled = false;
     std::vector<std::string> links;   // per row, its comparison page
+    bool cancelled = ctx.progress.Cancelled();
     {
-        if (!ctx.output.MakeFolders(ctx.paths.g_CrudSignaturesFolder))
-            throw ReportError("Cannot create the folder \"" + ctx.paths.g_CrudSignaturesFolder.string() + "\"");
+        // The signatures of the pairs' programs are read under the same
+        // caption: on a large workspace that takes a while too.
         ProgramTables tables;
-        cancelled = !tables.Make(ctx, pairs);
-        std::optional<ComparePages> pages;   // made for the first pair
-        std::size_t shown = 0;               // of the pages written
-        const auto advance = [&] {
-            for (const std::size_t written = pages ? pages->Written() : 0; shown < written; ++shown)
-                ctx.progress.FinishStep(1);
-        };
-        std::unordered_set<std::string> used;
-        for (const CrudComparisonRow& pair : pairs) {
-            if (cancelled) break;
-            SharedTable table1 = tables.Table(ctx, pair.program1, pair.p1Id);
-            SharedTable table2 = tables.Table(ctx, pair.program2, pair.p2Id);
-            const fs::path file =
-                GetCRUDSignaturePath(ctx.paths, UniquePageName(pair.program1 + "-" + pair.program2, used));
-            if (!pages) pages.emplace(ctx);
-            pages->Write(pair.program1, pair.program2, std::move(table1), std::move(table2), file);
-            links.push_back(GetCRUDSignatureLink(ctx.paths, file));
-            advance();
-            cancelled = ctx.progress.Cancelled();
-        }
-        // The step ends with its last page written, so that a cancel in a
-        // later step finds every page its links lead to.
-        if (pages && !cancelled)
-            cancelled = !AwaitShown(
-                ctx.progress, kWritingComparisons, [&](auto wait) { return pages->FinishWithin(wait); }, advance);
-        if (cancelled) {
-            if (pages) pages->Abandon();
-            Discard(ctx.output, ctx.paths, ctx.paths.g_CrudSignaturesFolder);
-        }
+        if (!cancelled) cancelled = !tables.Make(ctx, pairs);
+        ctx.progress.FinishStep(1);
+        reading.Close();
+        if (!cancelled) cancelled = !WriteComparePages(ctx, pairs, tables, links);
     }
     // Past the pairs the page is finished whatever comes, with the links of
     // the pages made or none: a cancel now is for the run to see next.
     OverlapPage overlap;
+    common::ProgressScope writing(ctx.progress, kWritingOverlap, 2, true);
     try {
         ctx.progress.StartStep(kWritingOverlap);
         overlap = common::AwaitStepping(ctx.progress, listing);

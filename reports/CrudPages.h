@@ -34,17 +34,18 @@ std::string GetCRUDSignatureLink(const ReportPaths& paths, const std::filesystem
 platform::xml::Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const std::string& id);
 
 // The step "CRUD Overlap": the analysis (restrict as the Options give it),
-// the overlap page and every comparison page, under a progress level of
-// two steps per pair for the tables, one per page written and two for the
-// overlap page. A cancel in the analysis, or while the pairs are read,
-// gives "0" and no page; one after a pair or while the last pages are
-// written gives "0" too: the signatures folder is removed, and the overlap
-// page is written without links. "-1" when done: every page is written.
+// the overlap page and every comparison page. After the analysis, a
+// progress level captioned kReadingPairs while the pairs and their
+// programs' signatures are read; then a level of two steps per pair, each
+// captioned "CRUD for <program>"; then the wait for the last comparison
+// pages (kWritingComparisons) and the overlap page (kWritingOverlap) on
+// levels of their own. A cancel in the analysis gives "0" and no page. One
+// after it gives "0" too: no signatures folder is left, and the overlap
+// page is written listing every pair, without links. "-1" when done: every
+// page is written.
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict);
 
-// The captions of the step's waits: its own progress level while the pairs
-// are read, then steps while the last comparison pages are written and
-// while the overlap page is made.
+// The captions of the step's waits, each on a progress level of its own.
 inline constexpr const char* kReadingPairs = "Reading the similar programs";
 inline constexpr const char* kWritingComparisons = "Writing the CRUD comparison pages";
 inline constexpr const char* kWritingOverlap = "Writing the CRUD overlap page";

@@ -7,6 +7,7 @@
 
 #include "common/WriteBoundary.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/DiagramPack.h"
@@ -247,13 +248,20 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPa
     // Two list entries per program in the run's reckoning: a tenth of them,
     // to the nearest whole number (the count is even, so there is no tie).
     // The bar follows the pages written, so it goes on moving while the
-    // last ones are.
+    // last ones are: a step after every such number of pages, and between
+    // two steps the share of the next one written, as long as a whole step
+    // is left to make.
     const std::size_t every = (2 * list.size() + 5) / 10;
+    const std::size_t steps = every == 0 ? 0 : list.size() / every;
     std::size_t advanced = 0;
+    std::size_t shown = 0;   // the pages the bar shows
     const auto advance = [&] {
-        if (every == 0) return;
-        for (const std::size_t due = std::min(writer.Written(), list.size()) / every; advanced < due; ++advanced)
-            ctx.progress.FinishStep(1);
+        const std::size_t written = std::min(writer.Written(), list.size());
+        if (every == 0 || written == shown) return;
+        shown = written;
+        for (const std::size_t due = written / every; advanced < due; ++advanced) ctx.progress.FinishStep(1);
+        if (advanced < steps && written % every != 0)
+            ctx.progress.StepShare(static_cast<double>(written % every) / static_cast<double>(every));
     };
     const auto cancelled = [&] {
         writer.Abandon();
@@ -275,7 +283,8 @@ bool GenerateDiagramPages(ReportContext& ctx, const DiagramList& list, DiagramPa
     }
     // Pages that stay behind the step would be lost to a cancel in a later
     // one: the step ends with the last page written.
-    if (!AwaitShown(ctx.progress, kWritingDiagrams, [&](auto wait) { return writer.FinishWithin(wait); }, advance))
+    if (!common::AwaitShown(ctx.progress, kWritingDiagrams, [&](auto wait) { return writer.FinishWithin(wait); },
+                            advance))
         return cancelled();
     return true;
 }

@@ -123,7 +123,8 @@ void GenerateDiagramPage(ReportContext& ctx, const std::string& id, const std::s
 // The diagram step of a report run: one page per program of the list, in
 // order, each announced as "Diagram for <name>", the progress advanced by
 // one after every tenth of the list is written (not at all for fewer than
-// three programs). The pages the threads are still writing after the last
+// three programs), and by the share of that tenth written in between
+// (StepShare). The pages the threads are still writing after the last
 // program are awaited under the caption kWritingDiagrams, the window's
 // events running. After each program, and while waiting, a cancel is looked
 // for: then the images under way are awaited, the diagrams folder is

@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "reports/BackgroundJobs.h"
 #include "reports/ProgramModel.h"
@@ -82,13 +83,10 @@ public:
     Outcome Take(common::IProgress& progress) {
         const std::shared_ptr<Job> job = std::move(m_queue.front());
         m_queue.pop_front();
-        for (;;) {
-            {
-                std::unique_lock lock(m_mutex);
-                if (m_done.wait_for(lock, std::chrono::milliseconds(40), [&] { return job->done; })) break;
-            }
-            progress.StartStep("");
-        }
+        common::AwaitStepping(progress, [&](std::chrono::milliseconds wait) {
+            std::unique_lock lock(m_mutex);
+            return m_done.wait_for(lock, wait, [&] { return job->done; });
+        });
         if (job->failure) std::rethrow_exception(job->failure);
         return std::move(job->outcome);
     }

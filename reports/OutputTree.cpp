@@ -14,8 +14,8 @@
 
 #include "common/WriteBoundary.h"
 #include "common/Progress.h"
+#include "common/WhileStepping.h"
 #include "reports/AsideRemoval.h"
-#include "reports/BackgroundJobs.h"
 #include "reports/ReportError.h"
 
 namespace mdlReports {
@@ -126,7 +126,7 @@ bool SyncOutputTree(const common::WriteBoundary& output, const ReportPaths& path
     }).detach();
 
     const std::optional<double> before = UnwrittenBytes();
-    const bool synced = AwaitShare(
+    const bool synced = common::AwaitShare(
         progress, kSyncingTree,
         [&](std::chrono::milliseconds wait) {
             std::unique_lock lock(state->mutex);

@@ -8,6 +8,7 @@
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "common/ResModule.h"
+#include "common/StepShareBar.h"
 #include "common/WhileStepping.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkbenchSession.h"
@@ -79,6 +80,7 @@ public:
         if (m_writer) m_writer->WalkAhead(2);
     }
     void FinishStep(long length) override { m_inner.FinishStep(length); }
+    void StepShare(double share) override { m_inner.StepShare(share); }
     void FinishProgress() override { m_inner.FinishProgress(); }
     bool Cancelled() const override { return m_inner.Cancelled(); }
     void Action(const std::string& caption) override { m_inner.Action(caption); }
@@ -276,7 +278,11 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     RemoveSetAside(output, run.paths);
 
     ReportBuilder builder;
-    DrawingAheadProgress progress(run.progress);
+    // The run's level moves within its steps: the diagram step's share of
+    // it follows the pages written.
+    common::StepShareBar bar(run.progress);
+    bar.PartsForNextLevel();
+    DrawingAheadProgress progress(bar);
     ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, progress,
                       run.prompt, output};
     AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};

@@ -12,7 +12,8 @@
 //  1. The run writes the report set into <workspace folder>/Output/
 //     QuarvelReports, as the command does: wall time per phase (from the
 //     step captions the run reports), in all, the processor time, the peak
-//     resident memory during the run, and how many files it wrote.
+//     resident memory during the run, how many files it wrote, and how
+//     often the diagram step's bar moved and the longest it stood still.
 //  2. The floor, measured in the same process on the tree the run wrote:
 //     every page's bytes written once more into a fresh folder and every
 //     image encoded once more (with the run's JPEG encoder and quality), on
@@ -54,6 +55,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -150,6 +152,17 @@ public:
         else if (action == kWritingComparisons) Begin("last comparisons");
     }
     bool Cancelled() const override { return cancelAt && Clock::now() >= *cancelAt; }
+    // The bar moves: how long it stood still before, in the diagram step.
+    void FinishStep(long) override {
+        const auto now = Clock::now();
+        if (m_phase == "diagrams" || m_phase == "last diagrams") {
+            if (m_barMoved) longestStill = std::max(longestStill, std::chrono::duration<double>(now - *m_barMoved).count());
+            ++diagramMoves;
+        }
+        m_barMoved = now;
+    }
+    double longestStill = 0;   // the longest the diagram step's bar stood still, in seconds
+    long diagramMoves = 0;     // how often it moved
 
 private:
     void Begin(const std::string& phase) {
@@ -174,6 +187,7 @@ private:
     }
     std::string m_phase;
     std::string m_caption;   // the last step caption shown
+    std::optional<Clock::time_point> m_barMoved;
     Clock::time_point m_lastStep;
 };
 
@@ -325,6 +339,8 @@ int main(int argc, char** argv) {
         std::printf("  %-17s %7.2f s  (%4.0f MB at its start)\n", progress.marks[i].phase.c_str(),
                     std::chrono::duration<double>(until - progress.marks[i].at).count(), progress.marks[i].residentMb);
     }
+    std::printf("  the diagram step's bar moved %ld times, standing still %.2f s at most\n", progress.diagramMoves,
+                progress.longestStill);
     std::printf("report run: %.2f s (cpu %.2f s), peak %.0f MB%s (%.0f MB before), %s, %zu files, %zu skipped\n",
                 seconds, CpuSeconds() - cpu, peak, reset ? "" : " since start", before,
                 result.incomplete ? "incomplete" : "complete", FilesBelow(g_ReportPaths.g_ReportRoot),
@@ -405,11 +421,17 @@ int main(int argc, char** argv) {
     }
 
     const fs::path root = g_ReportPaths.g_ReportRoot;
+    // A cancelled run leaves the deletion of what it set aside to the
+    // removing thread: it ends before the scratch folder goes, or the two
+    // would delete the same files.
+    common::NullProgress unseen;
+    WaitForRemovals(unseen);
     session::CloseWorkspace();
-    fs::remove_all(scratch / "floor");
+    std::error_code ec;
+    fs::remove_all(scratch / "floor", ec);
     if (keep)
         std::printf("kept:       %s\n", root.c_str());
-    else
-        fs::remove_all(scratch);
+    else if (fs::remove_all(scratch, ec); ec)
+        std::fprintf(stderr, "cannot remove %s: %s\n", scratch.c_str(), ec.message().c_str());
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/Progress.h"
@@ -40,6 +41,7 @@ public:
     void StartProgress(const std::string& action, long total, bool withCancel) override;
     void StartStep(const std::string& action) override;
     void FinishStep(long length) override;
+    void StepShare(double share) override { shares.push_back({done, share}); }
     void FinishProgress() override;
     bool Cancelled() const override { return m_cancelled; }
     void Action(const std::string& caption) override;
@@ -54,6 +56,8 @@ public:
     int level = 0;
     int maxLevel = 0;
     long done = 0;
+    // Each StepShare, with the steps done when it came.
+    std::vector<std::pair<long, double>> shares;
 private:
     bool m_cancelled = false;
     int m_stepCount = 0;

@@ -1,6 +1,7 @@
 // The CRUD overlap pages on small workspaces: one comparison page per pair
 // whatever the names, both names of each row linked to their own pair's
-// page, the analysis's result honoured, and what a cancel leaves.
+// page, the progress levels the step shows, the analysis's result honoured,
+// and what a cancel leaves.
 
 #include <gmock/gmock.h>
 
@@ -72,6 +73,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
     const Rows rows = Listed();
     ASSERT_THAT(rows, SizeIs(4));
     std::set<std::string> pages, names;
+    std::vector<std::string> programSteps;   // as the pairs' level should show them
     for (const auto& row : rows) {
         // "{crudsignatures/<page>|<name>}" in both name cells, to the same page.
         ASSERT_EQ(row[0].front(), '{') << row[0];
@@ -86,6 +88,7 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
         EXPECT_EQ(Title(page, "title1"), one);
         EXPECT_EQ(Title(page, "title2"), two);
         names.insert({one, two});
+        programSteps.insert(programSteps.end(), {"CRUD for " + one, "CRUD for " + two});
         EXPECT_EQ(FindElementById(page, "td", "Client").Text(), "Client & Co");
         if (one == "ALPHA") {
             Rows table;
@@ -102,6 +105,35 @@ TEST_F(CrudPagesTest, EveryPairGetsItsOwnPageWhateverTheNamesAndItsRowLinksIt) {
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(paths.g_CrudSignaturesFolder)) files += e.is_regular_file();
     EXPECT_EQ(files, 4u) << "no table page is left beside the pair pages";
+
+    // After the analysis, every level on its own, none inside another: the
+    // pairs and signatures read, two steps per pair, each captioned with its
+    // program in list order, and the waits for the pages written on other
+    // threads, each with its caption.
+    std::vector<std::string> levels, captions;
+    long finished = 0;
+    bool inPairs = false;
+    for (const std::string& call : progress.calls) {
+        if (call.rfind("StartProgress(", 0) == 0) {
+            levels.push_back(call);
+            inPairs = call == "StartProgress(,8,T)";
+        } else if (call == "FinishProgress") {
+            inPairs = false;
+        } else if (inPairs && call.rfind("StartStep(", 0) == 0 && call != "StartStep()") {
+            captions.push_back(call.substr(10, call.size() - 11));
+        } else if (inPairs && call.rfind("FinishStep(", 0) == 0) {
+            finished += std::stol(call.substr(11));
+        }
+    }
+    ASSERT_GE(levels.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(levels.end() - 4, levels.end()),
+                ElementsAre("StartProgress(Reading the similar programs,2,T)", "StartProgress(,8,T)",
+                            "StartProgress(Writing the CRUD comparison pages,100,T)",
+                            "StartProgress(Writing the CRUD overlap page,2,T)"));
+    EXPECT_EQ(captions, programSteps);
+    EXPECT_EQ(finished, 8);
+    EXPECT_EQ(progress.maxLevel, 1);
+    EXPECT_EQ(progress.level, 0);
 }
 
 TEST_F(CrudPagesTest, OnlyThisRunsAnalysisIsListedAndACancelLeavesNoLinkToARemovedPage) {
@@ -125,6 +157,16 @@ TEST_F(CrudPagesTest, OnlyThisRunsAnalysisIsListedAndACancelLeavesNoLinkToARemov
     const Rows rows = Listed();
     ASSERT_THAT(rows, SizeIs(2));
     for (const auto& row : rows) EXPECT_EQ(row[0].find('{'), std::string::npos) << row[0];
+    EXPECT_EQ(progress.level, 0);
+
+    // Cancelled while the pairs are read: the overlap page all the same,
+    // every pair listed, none linked, and no signatures folder.
+    fs::remove(paths.g_CrudOverlapPagePath);
+    progress = {};
+    progress.cancelAtStep = kReadingPairs;
+    EXPECT_EQ(Run(), "0");
+    EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
+    EXPECT_EQ(Listed(), rows);
     EXPECT_EQ(progress.level, 0);
 
     // Cancelled inside the analysis: no page at all.

@@ -123,7 +123,7 @@ TEST_F(DiagramPagesTest, WorkerThreadsWriteTheSameFilesAsTheCallingThreadAndTheB
     EXPECT_TRUE(reporttest::ReadText(image) == alone.at("W2.2_preview.jpg"));
 }
 
-TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenEndsWithEveryPageAndACancelRemovesTheFolder) {
+TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenAndWithinItEndsWithEveryPageAndACancelRemovesTheFolder) {
     DiagramList list;
     for (int i = 1; i <= 40; ++i) list.push_back({SmallProgram("P" + std::to_string(i)), "P" + std::to_string(i)});
     const auto captioned = [](const testsupport::RecordingProgress& p) {
@@ -147,8 +147,28 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenEndsWithEveryPageA
         EXPECT_EQ(captioned(counted), expected);
         for (std::size_t i = 0; i < programs; ++i)
             EXPECT_TRUE(fs::is_regular_file(GetDiagramPagePath(paths, list[i].name))) << list[i].name;
+        // Between two steps the bar moves on with the pages written, never
+        // back and never a whole step.
+        for (std::size_t i = 0; i < counted.shares.size(); ++i) {
+            const auto [at, share] = counted.shares[i];
+            EXPECT_TRUE(share > 0 && share < 1 && at < advances) << at << " " << share;
+            if (i > 0 && counted.shares[i - 1].first == at) EXPECT_GT(share, counted.shares[i - 1].second);
+        }
     }
     EXPECT_EQ(progress.steps.size(), 0u);
+
+    // Pages written as they come: 40 programs make a step every 8 pages,
+    // and the share of those 8 written in between, up to the last step.
+    {
+        testsupport::RecordingProgress counted;
+        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt};
+        EXPECT_TRUE(GenerateDiagramPages(ctx, list, 1));
+        std::vector<std::pair<long, double>> expected;
+        for (long step = 0; step < 5; ++step)
+            for (int page = 1; page < 8; ++page) expected.push_back({step, page / 8.0});
+        EXPECT_EQ(counted.shares, expected);
+        EXPECT_EQ(counted.done, 5);
+    }
 
     // Cancelled after a program, or while the last pages are written: the
     // folder goes, pages written before the cancel included.

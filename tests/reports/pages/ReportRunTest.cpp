@@ -216,10 +216,13 @@ TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPages
     EXPECT_EQ(diagramPages, static_cast<size_t>(Count(
                                 "SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0 AND Stub = 0")));
 
-    // The first level announces 27 steps; every level is closed again; the
-    // question comes last, titled with the index page, and Yes opens it.
+    // The first level announces 27 steps, shown in hundredths so that the
+    // diagram step's bar moves within its steps; every level is closed
+    // again; the question comes last, titled with the index page, and Yes
+    // opens it.
     EXPECT_EQ(progress.calls.front(), "Action(Generating Reports)");
     EXPECT_EQ(progress.calls[1], "StartProgress(Screens,27,T)");
+    EXPECT_EQ(progress.calls[2], "StartProgress(,2673,T)");
     EXPECT_EQ(progress.level, 0);
     EXPECT_EQ(progress.calls.back(), "Action()");
     EXPECT_THAT(prompt.asked, ElementsAre("Would you like to view the generated report?"));
@@ -303,6 +306,7 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
     // The program of the first similar pair, as a whole run lists it
     // ("{link|name}").
     Run();
+    const std::size_t pairRows = pagetest::Rows(paths.g_CrudOverlapPagePath).size();
     const std::string pairCell = pagetest::Rows(paths.g_CrudOverlapPagePath).at(1).at(0);
     const std::string firstPaired = pairCell.substr(pairCell.find('|') + 1, pairCell.size() - pairCell.find('|') - 2);
 
@@ -325,6 +329,7 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
         {"at Data Stores", "Data Stores", beforeCategories, kKept, kNone},
         {"at the first category", firstCategory, atFirstCategory, kKept, kNone},
         {"in the CRUD analysis", "Tracing CRUD operations", beforeAnalyses, kKept, kNone},
+        {"while the similar programs are read", kReadingPairs, beforeAnalyses, kKept, kGone},
         {"in the CRUD pairs", "CRUD for " + firstPaired, beforeAnalyses, kKept, kGone},
         {"while the last comparison pages are written", kWritingComparisons, beforeAnalyses, kKept, kGone},
         {"as the COMMAREA page is saved", "Saving Commarea Info", beforeCommarea, kKept, kKept},
@@ -378,6 +383,12 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
         if (c.comparisons == kGone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
         if (c.comparisons == kKept)
             EXPECT_EQ(pagesIn(paths.g_CrudSignaturesFolder) + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
+        // Cancelled past the analysis, the overlap page lists every pair and links none.
+        if (c.comparisons == kGone) {
+            const auto rows = pagetest::Rows(paths.g_CrudOverlapPagePath);
+            EXPECT_EQ(rows.size(), pairRows);
+            for (const auto& row : rows) EXPECT_EQ(row.at(0).find('{'), std::string::npos) << row.at(0);
+        }
         // Every link resolves, but for the programs page and the category
         // pages, which still name the diagrams a cancel in their step took.
         for (const std::string& link : BrokenReferences(paths.g_ReportRoot))
