@@ -56,6 +56,10 @@ public:
         m_timer.stop();
     }
 
+    // Told every time the thread stays away from its loop over kLateMs:
+    // when it left, when it came back, and the phase.
+    std::function<void(Clock::time_point, Clock::time_point, const std::string&)> onAway;
+
     const Tally& All() const { return m_all; }
     // In the order the phases first came.
     const std::vector<std::pair<std::string, Tally>>& Phases() const { return m_phases; }
@@ -75,6 +79,7 @@ private:
         const double since = std::chrono::duration<double>(now - m_last).count();
         phase.seconds += since;
         m_all.seconds += since;
+        if (onAway && since * 1000 > kLateMs) onAway(m_last, now, m_phase);
         for (; m_nextDue <= now; m_nextDue += m_every) {
             const double waitMs = std::chrono::duration<double, std::milli>(now - m_nextDue).count();
             phase.Add(waitMs);

@@ -24,6 +24,10 @@
 //
 // The control: says "ready" once it is shown and pinged, and prints its
 // tally when its standard input closes.
+//
+// With QA_BENCH_WAITS set, every time the window stays away from its events
+// over 250 ms is printed as it ends, with the phase and its start and end on
+// the monotonic clock (the clock of `perf record -k CLOCK_MONOTONIC`).
 
 #include <QAction>
 #include <QApplication>
@@ -170,6 +174,12 @@ int main(int argc, char** argv) {
     idle.readLine();
 
     bench::PingClock clock(every, [&window] { return PhaseOf(window.lblProgress->text().toStdString()); });
+    if (std::getenv("QA_BENCH_WAITS"))
+        clock.onAway = [](Clock::time_point from, Clock::time_point to, const std::string& phase) {
+            const auto at = [](Clock::time_point t) { return std::chrono::duration<double>(t.time_since_epoch()).count(); };
+            std::printf("  away %4.0f ms in %s, %.3f to %.3f\n", 1000 * (at(to) - at(from)), phase.c_str(), at(from),
+                        at(to));
+        };
     clock.Start();
     start = Clock::now();
     for (int run = 0; run < runs; ++run) window.mnuToolsGenerateReports->trigger();
