@@ -135,6 +135,9 @@ public:
         return table;
     }
 
+    // Lets every table go.
+    void Clear() { std::unordered_map<std::string, SharedTable>().swap(m_tables); }
+
 private:
     Builders m_builders;
     std::unordered_map<std::string, SharedTable> m_tables;
@@ -371,6 +374,12 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
             if (pages) pages->Abandon();
             Discard(ctx.paths, ctx.paths.g_CrudSignaturesFolder);
         }
+        // The tables of thousands of programs take a while to free: not on
+        // the window's thread. The pages written with them are done.
+        common::WhileStepping(ctx.progress, [&] {
+            tables.Clear();
+            std::unordered_set<std::string>().swap(used);
+        });
     }
     // Past the pairs the page is finished whatever comes, with the links of
     // the pages made or none: a cancel now is for the run to see next.
