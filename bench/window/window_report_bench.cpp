@@ -44,6 +44,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/StartUp.h"
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 #include "bench/MainWindow.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
         else if (number(a) > 0) programs = number(a);
         else return Usage();
     }
+    app::MergeFreedMemoryAtOnce();   // as the tool does
     bench::WindowApplication app(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
