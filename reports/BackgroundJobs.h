@@ -85,6 +85,7 @@ private:
     Share m_share = Share::Paced;
     std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of normal priority
+    std::atomic<bool> m_isHurried{false};     // m_hurried is set, read without the lock
     common::IProgress* m_stepping = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
