@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 
 int main(int argc, char** argv) {
+    app::MergeFreedMemoryAtOnce();
     QApplication app(argc, argv);
     QApplication::setOrganizationName("QuarvelAnalyzer");
     QApplication::setApplicationName("QuarvelAnalyzer");

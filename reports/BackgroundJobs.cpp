@@ -80,6 +80,11 @@ void BackgroundJobs::Run(const std::function<void()>& job) {
 // Each submitted job starts one of these on a pool; it takes the oldest
 // job waiting, if there still is one for its kind of thread.
 void BackgroundJobs::RunNext(bool behind) {
+    // Once hurried, the thousands of tasks still queued on the threads of
+    // low priority end here, without the lock: one of them preempted while
+    // holding it would keep the caller (the window's thread) waiting for as
+    // long as a busy machine leaves such a thread without a processor.
+    if (behind && m_isHurried) return;
     if (behind) YieldToOtherThreads(m_callerNiceness);
     std::function<void()> job;
     {
@@ -144,6 +149,7 @@ void BackgroundJobs::Hurry() {
         std::lock_guard lock(m_mutex);
         if (m_hurried) return;
         m_hurried = MakePool(m_threads);
+        m_isHurried = true;
         waiting = m_queue.size();
     }
     // The threads of lower priority finish the jobs they have begun and

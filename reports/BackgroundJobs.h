@@ -87,6 +87,7 @@ private:
     int m_callerNiceness = 0;   // of the thread that made the jobs: the threads behind it are nicer still
     std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of the caller's priority
+    std::atomic<bool> m_isHurried{false};     // m_hurried is set, read without the lock
     common::IProgress* m_stepping = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_done;

@@ -154,13 +154,14 @@ AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
     // One transaction for the rebuild: an error leaves Commarea as it was,
     // a cancel keeps the rows written so far.
     platform::db::Transaction tx(db);
-    db.Execute("DELETE FROM Commarea");
-
     struct Program {
         std::string id, name;
     };
     std::vector<Program> programs;
     {
+        // Every row of the table and every program: the window's events run meanwhile.
+        const platform::db::ProgressPump pump(db, run.progress);
+        db.Execute("DELETE FROM Commarea");
         auto st = db.Prepare("SELECT ID, Name FROM Ents WHERE EntName = 'PROGRAM' AND Stub = 0 ORDER BY SerialID");
         while (st.Step()) programs.push_back({st.Text(0), st.Text(1)});
     }

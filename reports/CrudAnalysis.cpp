@@ -198,6 +198,9 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
         return result;
     };
 
+    // The statements up to the pair loop read and write every access of the
+    // workspace: the window's events run meanwhile.
+    std::optional<platform::db::ProgressPump> pump(std::in_place, db, progress);
     // A relationship without a full name has no kind of access: no CRUD.
     db.Execute("DELETE FROM CRUDs");
     db.Execute(
@@ -208,9 +211,6 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
     if (progress.Cancelled()) return stop();
 
     progress.StartStep("Tracing CRUD operations");
-    // The statements up to the pair loop read and write every access of the
-    // workspace: the window's events run meanwhile.
-    std::optional<platform::db::ProgressPump> pump(std::in_place, db, progress);
     db.Execute("DELETE FROM ProgCRUD");
     std::string trace =
         "INSERT INTO ProgCRUD (ProgSID, CRUDID, Immediate, Degree) SELECT DISTINCT E.SerialID, C.SerialID, E.Id, 0 "

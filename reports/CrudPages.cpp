@@ -135,6 +135,9 @@ public:
         return table;
     }
 
+    // Lets every table go.
+    void Clear() { std::unordered_map<std::string, SharedTable>().swap(m_tables); }
+
 private:
     Builders m_builders;
     std::unordered_map<std::string, SharedTable> m_tables;
@@ -379,6 +382,9 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
         ctx.progress.FinishStep(1);
         reading.Close();
         if (!cancelled) cancelled = !WriteComparePages(ctx, pairs, tables, links);
+        // The tables of thousands of programs take a while to free: not on
+        // the window's thread. The pages written with them are done.
+        common::WhileStepping(ctx.progress, [&] { tables.Clear(); });
     }
     // Past the pairs the page is finished whatever comes, with the links of
     // the pages made or none: a cancel now is for the run to see next.

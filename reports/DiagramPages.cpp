@@ -150,7 +150,15 @@ void DiagramPageWriter::Write(Job& job) const {
 }
 
 void DiagramPageWriter::EndDrawing() {
-    m_source.reset();
+    // What the walks kept for a large workspace takes a second and more to
+    // free on a busy machine: it goes on another thread while the window's
+    // events run. The writing jobs touch none of it.
+    common::WhileStepping(m_ctx.progress, [source = std::move(m_source), files = std::move(m_files),
+                                           ahead = std::move(m_ahead)]() mutable {
+        source.reset();
+        files.clear();
+        ahead.clear();
+    });
     m_files.clear();
     m_ahead.clear();
 }

@@ -86,6 +86,8 @@ void WriteListPage(ReportBuilder& builder, platform::db::Database& db, common::I
     try {
         common::WhileStepping(progress, [&] {
             SavePage(output, FinishedListPage(builder, file, client, application, held), file);
+            // Freed here, not by the next page's start on the window's thread.
+            builder.Clear();
         });
     } catch (const IllFormedPage&) {
         held.AskThrough(prompt);

@@ -156,6 +156,12 @@ Document ReportBuilder::RenderPage() {
     }
 }
 
+void ReportBuilder::Clear() {
+    m_data = Document();
+    m_row.clear();
+    m_state = State::Idle;
+}
+
 void ReportBuilder::WritePage(const common::WriteBoundary& output, const fs::path& file) {
     const std::string text = platform::xml::ToHtmlPage(RenderPage());
     try {

@@ -74,6 +74,9 @@ public:
     platform::xml::Document RenderPage();
     // The finished page written as an HTML file through output, replacing one.
     void WritePage(const common::WriteBoundary& output, const std::filesystem::path& file);
+    // Drops the page, which for a list of thousands of rows takes a while
+    // to free: a caller may do it on another thread once the page is written.
+    void Clear();
 
     // How many templates have been parsed so far.
     std::size_t ParsedTemplates() const { return m_stylesheets.size(); }

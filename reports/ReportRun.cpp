@@ -106,7 +106,13 @@ public:
     Diagrams& operator=(const Diagrams&) = delete;
 
     void DrawAhead() {
-        m_writer->DrawAhead(ProgramsWithDiagrams(m_ctx.db));
+        {
+            // Every program read before the first step: the window's
+            // events run meanwhile (before the drawing ahead begins, which
+            // must not run inside a statement).
+            const platform::db::ProgressPump pump(m_ctx.db, m_ctx.progress);
+            m_writer->DrawAhead(ProgramsWithDiagrams(m_ctx.db));
+        }
         m_progress.DrawWith(&*m_writer);
     }
     // The run was cancelled before the diagram step: nothing drawn ahead

@@ -146,6 +146,28 @@ TEST_F(ReportBuilderTest, MistakesInTheSequenceAreErrors) {
     EXPECT_THROW(m_builder.WritePage(m_output, Page("p.html")), ReportError);
 }
 
+// A page cleared after it was written (on another thread, by the list
+// pages) is gone: it cannot be written again, and the next page starts
+// without its rows.
+TEST_F(ReportBuilderTest, AClearedPageIsGoneAndTheNextStartsWithoutItsRows) {
+    m_builder.StartPage(kFormat, "First", m_paths.g_TemplateLevel1);
+    m_builder.StartRow();
+    m_builder.AddCell("Name", "PGM1");
+    m_builder.EndRow();
+    m_builder.FinishPage();
+    m_builder.Clear();
+    EXPECT_THROW(m_builder.RenderPage(), ReportError);
+    EXPECT_THROW(m_builder.WritePage(m_output, Page("again.html")), ReportError);
+    EXPECT_FALSE(fs::exists(Page("again.html")));
+    EXPECT_THROW(m_builder.StartRow(), ReportError);
+
+    m_builder.StartPage(kFormat, "Second", m_paths.g_TemplateLevel1);
+    m_builder.FinishPage();
+    const Document page = m_builder.RenderPage();
+    EXPECT_EQ(page.SelectSingleNode("//title").Text(), "Second");
+    EXPECT_EQ(page.SelectNodes("//table[@id='result']/tr[td]").size(), 0u);
+}
+
 TEST_F(ReportBuilderTest, EachTemplateIsParsedOncePerBuilder) {
     for (int i = 0; i < 3; ++i) {
         m_builder.StartPage(kFormat, "t", m_paths.g_TemplateLevel1);
