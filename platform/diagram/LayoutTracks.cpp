@@ -6,7 +6,7 @@
 #include <iterator>
 #include <map>
 #include <queue>
-#include <set>
+#include <tuple>
 #include <utility>
 
 namespace platform::diagram::layout {
@@ -65,6 +65,10 @@ struct Rules {
 struct Overlap {
     int i, j, first;
     bool pin;
+    // Of ends that meet twice, the run whose upper end lies nearer the
+    // other's lower end: where no jog parts them, it turns first, so the
+    // closer ends keep apart.
+    int nearer = -1;
 };
 
 // The overlaps of every two runs that turn, in the order of a sweep along
@@ -122,13 +126,20 @@ private:
     static void Look(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, std::vector<Overlap>& out) {
         bool pin = false;
         const int first = FirstToTurn(runs, jogs, i, j, pin);
-        if (first >= 0 || first == -2) out.push_back({i, j, first, pin});
+        if (first >= 0) out.push_back({i, j, first, pin});
+        if (first == -2) {
+            const bool iNearer = std::abs(runs[i].upper - runs[j].lower) <= std::abs(runs[j].upper - runs[i].lower);
+            out.push_back({i, j, first, pin, iNearer ? i : j});
+        }
     }
 };
 
 // The rules of the overlaps, leaving out those kept only for ends that
-// meet where no jog could part them (ignored).
-Rules BuildRules(const Overlaps& overlaps, int n, const std::set<std::pair<int, int>>& ignored) {
+// meet where no jog could part them (ignored: how often no jog could).
+// Ends that meet twice where no jog parts them keep the nearer ends apart
+// by a rule of meeting ends, which gives way in turn where it closes a
+// ring no jog cuts.
+Rules BuildRules(const Overlaps& overlaps, int n, const std::map<std::pair<int, int>, int>& ignored) {
     Rules r;
     r.items = overlaps.items;
     struct Rule {
@@ -139,7 +150,13 @@ Rules BuildRules(const Overlaps& overlaps, int n, const std::set<std::pair<int, 
     for (const Overlap& o : overlaps.list) {
         const int second = o.first == o.i ? o.j : o.i;
         if (o.first >= 0 && !(o.pin && ignored.count({o.first, second}))) rules.push_back({o.first, second, o.pin});
-        if (o.first == -2 && !ignored.count({o.i, o.j})) r.meetingTwice.emplace_back(o.i, o.j);
+        if (o.first != -2) continue;
+        const std::pair<int, int> ends{o.nearer, o.nearer == o.i ? o.j : o.i};
+        const auto given = ignored.find(ends);
+        if (given == ignored.end())
+            r.meetingTwice.push_back(ends);
+        else if (given->second == 1)
+            rules.push_back({ends.first, ends.second, true});
     }
     r.start.assign(n + 1, 0);
     r.backStart.assign(n + 1, 0);
@@ -257,26 +274,48 @@ int PlaceJogs(std::vector<Jog>& jogs) {
     return static_cast<int>(reach.size());
 }
 
-// Tracks for the runs that turn, every rule kept (left to right among the
-// runs free to go), each on the first track at or past the ones it
-// follows where nothing overlaps it; a ring left is cut at its leftmost
-// run where only ends then meet. Returns the number of tracks.
+// Of each run that turns, the longest chain of rules from it on (itself
+// counted): how many tracks the runs that must turn after it need below
+// its own. Runs of a ring left get what the runs after the ring give.
+std::vector<int> ChainsAfter(const Rules& r, int n) {
+    std::vector<int> chain(n, 1), waiting(n, 0), done;
+    for (int v = 0; v < n; ++v) waiting[v] = r.start[v + 1] - r.start[v];
+    for (int i : r.items)
+        if (waiting[i] == 0) done.push_back(i);
+    for (std::size_t k = 0; k < done.size(); ++k)
+        for (int e = r.backStart[done[k]]; e < r.backStart[done[k] + 1]; ++e) {
+            const int u = r.before[e];
+            chain[u] = std::max(chain[u], chain[done[k]] + 1);
+            if (--waiting[u] == 0) done.push_back(u);
+        }
+    return chain;
+}
+
+// Tracks for the runs that turn, every rule kept, each on the first track
+// at or past the ones it follows where nothing overlaps it. Among the runs
+// free to go, the one with the longest chain of runs after it goes first
+// (then the leftmost): a long chain placed late would find the tracks near
+// the upper level taken along its way and push every run after it further
+// down, where the others could as well have gone below it. A ring left is
+// cut at its leftmost run where only ends then meet. Returns the number of
+// tracks.
 int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<int>& track) {
     const int n = static_cast<int>(runs.size());
     std::vector<int> waiting(n, 0), crossWaiting(n, 0);
     for (int v = 0; v < n; ++v)
         for (int e = r.backStart[v]; e < r.backStart[v + 1]; ++e) ++waiting[v], crossWaiting[v] += !r.backPin[e];
-    using Ready = std::pair<double, int>;
+    const std::vector<int> chain = ChainsAfter(r, n);
+    using Ready = std::tuple<int, double, int>;  // the chain after it (negated), its left end, the run
     std::priority_queue<Ready, std::vector<Ready>, std::greater<>> ready;
     for (int i : r.items)
-        if (waiting[i] == 0) ready.push({Lo(runs[i]), i});
+        if (waiting[i] == 0) ready.push({-chain[i], Lo(runs[i]), i});
     std::vector<int> least(n, 0);
     std::vector<std::map<double, double>> used;  // of each track: its runs' ends, lo -> hi
     std::size_t placed = 0;
     while (placed < r.items.size()) {
         int i = -1;
         if (!ready.empty()) {
-            i = ready.top().second;
+            i = std::get<2>(ready.top());
             ready.pop();
             if (track[i] >= 0) continue;
         } else {
@@ -300,7 +339,7 @@ int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<i
             const int s = r.after[e];
             least[s] = std::max(least[s], t + 1);
             crossWaiting[s] -= !r.pin[e];
-            if (--waiting[s] == 0 && track[s] < 0) ready.push({Lo(runs[s]), s});
+            if (--waiting[s] == 0 && track[s] < 0) ready.push({-chain[s], Lo(runs[s]), s});
         }
     }
     return static_cast<int>(used.size());
@@ -318,7 +357,7 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     // that other's lower end.
     std::vector<GapRun> going(runs);
     Jogs jogs{std::vector<char>(n, 0), std::vector<char>(n, 0)};
-    std::set<std::pair<int, int>> ignored;
+    std::map<std::pair<int, int>, int> ignored;
     Overlaps overlaps;
     overlaps.Sweep(going, jogs);
     Rules rules = BuildRules(overlaps, n, ignored);
@@ -362,7 +401,8 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         }
         // A ring no jog can cut keeps its ends close (though apart).
         if (!cutOne && places.empty()) break;
-        if (!cutOne) ignored.insert(places.begin(), places.end());
+        if (!cutOne)
+            for (const auto& place : places) ++ignored[place];
         if (moved >= 0) overlaps.Refresh(going, jogs, moved);
         rules = BuildRules(overlaps, n, ignored);
     }

@@ -98,4 +98,24 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
     }
 }
 
+// Two runs whose ends meet at both levels, one pair exactly and the other
+// 3 px apart, with other links' ends packed between them so that neither
+// may jog aside: the run whose upper end stands on the other's lower end
+// turns first, so those two ends' straight pieces do not lie on one line,
+// whichever of the two is listed first.
+TEST(LayoutTracks, EndsMeetingTwiceWithNoRoomToJogKeepTheNearerPairApart) {
+    for (bool nearerFirst : {true, false}) {
+        const GapRun nearer{226, 251}, other{248, 226};
+        std::vector<GapRun> runs{nearerFirst ? nearer : other, nearerFirst ? other : nearer};
+        for (double x : {221.0, 231.0, 236.0, 241.0, 256.0}) runs.push_back({x, x});
+        std::vector<layout::RunTrack> way;
+        layout::AssignTracks(runs, way);
+        const layout::RunTrack &a = way[nearerFirst ? 0 : 1], &b = way[nearerFirst ? 1 : 0];
+        SCOPED_TRACE(nearerFirst ? "nearer listed first" : "other listed first");
+        EXPECT_EQ(a.jogTrack + a.lowJogTrack + b.jogTrack + b.lowJogTrack, -4);
+        ASSERT_GE(a.track, 0);
+        EXPECT_LT(a.track, b.track);
+    }
+}
+
 }  // namespace
