@@ -2,21 +2,12 @@
 
 #include <QTimer>
 
-#include <malloc.h>
-
 #include "app/InstallCommands.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/ui/WindowSettings.h"
 
 namespace app {
-
-void MergeFreedMemoryAtOnce() {
-    // No fast bins: a freed block is merged with its neighbours by the
-    // thread that frees it. Small blocks still go through the per-thread
-    // caches first.
-    mallopt(M_MXFAST, 0);
-}
 
 frmMain* ShowMainWindow() {
     auto* main = new frmMain();

@@ -4,7 +4,6 @@
 #include "app/StartUp.h"
 
 int main(int argc, char** argv) {
-    app::MergeFreedMemoryAtOnce();
     QApplication app(argc, argv);
     QApplication::setOrganizationName("QuarvelAnalyzer");
     QApplication::setApplicationName("QuarvelAnalyzer");

@@ -142,7 +142,6 @@ int main(int argc, char** argv) {
         else if (number(a) > 0) programs = number(a);
         else return Usage();
     }
-    app::MergeFreedMemoryAtOnce();   // as the tool does
     bench::WindowApplication app(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
     Globals::g_AppPath = QA_APP_DIR;
