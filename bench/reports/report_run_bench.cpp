@@ -59,6 +59,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/PrintingPrompt.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
 #include "common/Progress.h"
@@ -100,15 +101,6 @@ double MemoryMb(const char* field) {
 }
 bool ResetPeak() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"); }
 
-// Answers No to the closing question, OK to anything else, and prints it.
-class PrintingPrompt : public common::IPrompt {
-public:
-    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
-                       common::Icon) override {
-        std::fprintf(stderr, "question: %s: %s\n", title.c_str(), text.c_str());
-        return buttons == common::Buttons::YesNo ? common::Answer::No : common::Answer::OK;
-    }
-};
 
 // Marks the start of each phase by the captions the run reports, and the
 // gaps between the steps, where the main window lets its events run. Says
@@ -302,7 +294,7 @@ int main(int argc, char** argv) {
                     summary.screens, summary.stores, summary.models, Seconds(t));
     }
 
-    PrintingPrompt prompt;
+    bench::PrintingPrompt prompt;
     common::NullProgress quiet;
     auto t = Clock::now();
     const auto view = session::OpenWorkspace(workspaceFile, {}, quiet, prompt);

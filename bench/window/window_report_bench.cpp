@@ -48,6 +48,7 @@
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 #include "bench/MainWindow.h"
+#include "bench/PrintingPrompt.h"
 #include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "bench/window/PingClock.h"
@@ -61,16 +62,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Answers No to the closing question (no browser is started) and OK to
-// anything else, and prints what it was asked.
-class PrintingPrompt : public common::IPrompt {
-public:
-    common::Answer Ask(const std::string& text, const std::string& title, common::Buttons buttons,
-                       common::Icon) override {
-        std::fprintf(stderr, "asked: %s: %s\n", title.c_str(), text.c_str());
-        return buttons == common::Buttons::YesNo ? common::Answer::No : common::Answer::OK;
-    }
-};
 
 // A caption with what names one item folded away, so that a phase is one
 // line however many programs it goes through.
@@ -91,7 +82,7 @@ void PrintLine(const std::string& phase, const bench::PingClock::Tally& t) {
 
 // The idle window: pinged until its standard input closes.
 int RunControl(std::chrono::milliseconds every) {
-    PrintingPrompt prompt;
+    bench::PrintingPrompt prompt;
     frmMain window(QA_APP_DIR);
     bench::ShowMainWindow(window, prompt, {});
     QApplication::processEvents();
@@ -158,7 +149,7 @@ int main(int argc, char** argv) {
         std::printf("generated %d programs in %.2f s\n", generated.programs, generated.seconds);
     }
 
-    PrintingPrompt prompt;
+    bench::PrintingPrompt prompt;
     frmMain window(QA_APP_DIR);
     bench::ShowMainWindow(window, prompt, workspace);
     QApplication::processEvents();
