@@ -555,6 +555,53 @@ private:
         return tracks;
     }
 
+    // The room a dummy's labels keep above and below them in their row:
+    // the pad only on a side where another link's line turns along the gap
+    // there near the labels; elsewhere the lines beside them in the row are
+    // kept far enough along, and the pad would only make the row thicker.
+    void LabelPads(const std::vector<double>& port, const std::vector<int>& runStart,
+                   const std::vector<RunTrack>& runWay) {
+        const int dummies = m_nodes - m_real;
+        m_padAbove.assign(dummies, 0);
+        m_padBelow.assign(dummies, 0);
+        struct Turn {
+            int edge;
+            double lo, hi;
+        };
+        std::vector<std::vector<Turn>> turns(std::max(0, m_levels - 1));  // by gap
+        const int edges = static_cast<int>(m_route.size());
+        for (int e = 0; e < edges; ++e) {
+            const auto& c = m_route[e].chain;
+            for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+                const RunTrack& way = runWay[runStart[e] + static_cast<int>(i)];
+                if (way.track < 0) continue;
+                const double a = i == 0 ? port[2 * e] : m_centre[c[i]];
+                const double b = i + 2 == c.size() ? port[2 * e + 1] : m_centre[c[i + 1]];
+                double lo = std::min(a, b), hi = std::max(a, b);
+                if (way.jogTrack >= 0) lo = std::min(lo, way.jogTo), hi = std::max(hi, way.jogTo);
+                if (way.lowJogTrack >= 0) lo = std::min(lo, way.lowJogFrom), hi = std::max(hi, way.lowJogFrom);
+                turns[std::min(m_layer[c[i]], m_layer[c[i + 1]])].push_back({e, lo, hi});
+            }
+        }
+        auto near = [&](int gap, int e, double lo, double hi) {
+            if (gap < 0 || gap >= static_cast<int>(turns.size())) return false;
+            for (const Turn& t : turns[gap])
+                if (t.edge != e && t.hi > lo && t.lo < hi) return true;
+            return false;
+        };
+        for (int e = 0; e < edges; ++e)
+            for (int d : m_route[e].chain) {
+                if (d < m_real || m_extent[d - m_real] <= 0) continue;
+                const int i = d - m_real, k = m_layer[d];
+                const double lo = m_centre[d] - kLabelPad - 1, hi = m_centre[d] + m_extent[i] + kLabelPad + 1;
+                m_padAbove[i] = near(k - 1, e, lo, hi) ? kLabelPad : 0;
+                m_padBelow[i] = near(k, e, lo, hi) ? kLabelPad : 0;
+            }
+    }
+    double PaddedThick(int i) const {
+        return m_extent[i] > 0 ? m_thick[i] - 2 * kLabelPad + m_padAbove[i] + m_padBelow[i] : 0;
+    }
+
     Placement Output() {
         Placement p;
         p.along.assign(m_real, 0);
@@ -566,6 +613,7 @@ private:
         std::vector<int> runStart;
         std::vector<RunTrack> runWay;
         const std::vector<int> tracks = TrackRuns(port, runStart, runWay);
+        LabelPads(port, runStart, runWay);
 
         // Bands across the flow: each level as thick as its thickest box or
         // stack of labels; two layers of boxes keep the layer gap, a row of
@@ -576,7 +624,7 @@ private:
         // along the layers apart, however shallow they run.
         std::vector<double> top(m_levels, 0), thick(m_levels, 0);
         for (int v = 0; v < m_nodes; ++v)
-            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? m_thick[v - m_real] : std::max(m_across[v], m_loopStack[v]));
+            thick[m_layer[v]] = std::max(thick[m_layer[v]], IsDummy(v) ? PaddedThick(v - m_real) : std::max(m_across[v], m_loopStack[v]));
         // How far an arrowhead's stub reaches out of its level's band.
         auto beyondBand = [&](int s) {
             const int box = s / 2;
@@ -740,7 +788,8 @@ private:
         push(rank == r.captionRank, out.caption, l.captionAlong, l.captionAcross);
         push(rank == r.toRank && fromUpper, out.toLabel, l.toAlong, l.toAcross);
         push(rank == r.fromRank && !fromUpper, out.fromLabel, l.fromAlong, l.fromAcross);
-        double y = top + (thick - m_thick[d - m_real]) / 2 + kLabelPad;
+        const int i = d - m_real;
+        double y = top + (thick - PaddedThick(i)) / 2 + m_padAbove[i];
         for (const Item& item : stack) {
             *item.rect = Rect{x + kLabelGap, y, item.along, item.across};
             y += item.across + kLabelStack;
@@ -773,6 +822,7 @@ private:
     CrossingReduction m_ordering;
     std::vector<int> m_layer;          // level of every node, dummies after the boxes
     std::vector<double> m_extent, m_thick;  // of every dummy: its labels' room along and across
+    std::vector<double> m_padAbove, m_padBelow;  // of every dummy: room its labels keep across
     std::vector<EdgeRoute> m_route;
     std::vector<std::vector<int>> m_loops;          // of every box, its loops
     std::vector<double> m_loopRoom, m_loopStack;  // their room along, their labels' across

@@ -545,7 +545,8 @@ TEST(LayeredLayout, LinksBeyondTheOrderingBudgetAreRoutedToo) {
 
 // Link captions need room between layers: rows (top to bottom) grow for a
 // caption and more for end labels, columns (a flow context) for the
-// longest caption, within a bound.
+// longest caption, within a bound. A lone link's labels keep no pad above
+// and below them, as no other line comes near them there.
 TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
     struct Case {
         bool centred;
@@ -555,13 +556,13 @@ TEST(LayeredLayout, LayersLeaveRoomForLinkCaptions) {
     };
     const Case cases[] = {
         {false, "", "", 20, 45, ""},
-        {false, "Calls", "", 50, 80, ""},
-        {false, "", "Returns", 80, 100, ""},
-        {true, "Calls", "", 60, 80, ""},
-        {true, "WritesDataPort", "", 120, 140, ""},
-        {true, std::string(200, 'x'), "", 180, 200, ""},
+        {false, "Calls", "", 50, 66, ""},
+        {false, "", "Returns", 75, 86, ""},
+        {true, "Calls", "", 55, 66, ""},
+        {true, "WritesDataPort", "", 115, 127, ""},
+        {true, std::string(200, 'x'), "", 175, 187, ""},
         {false, "", "", 20, 45, std::string(200, 'x')},
-        {true, "Calls", "", 60, 80, std::string(200, 'x')},
+        {true, "Calls", "", 55, 70, std::string(200, 'x')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text + "|" + c.endLabel + (c.centred ? " centred" : "") + "|" + c.selfLink);
