@@ -18,6 +18,9 @@ constexpr double kStraight = 0.5;
 // Where a jog ends, its line goes on this far at least from any other end,
 // as far as lines on neighbouring tracks keep apart.
 constexpr double kJogClearance = kTrackPitch;
+// Further than any drawing reaches: a jog that may go past its run's
+// other end looks this far for room.
+constexpr double kFar = 1e7;
 
 // Which runs jog out of their upper ends, and which into their lower ends.
 struct Jogs {
@@ -226,8 +229,10 @@ std::vector<std::pair<int, int>> PlacesToJog(const Rules& r, int n) {
 // out of an upper end runs above every track, so it may pass the lower
 // ends of other runs (their straight pieces start below it) but not an
 // upper one, nor the run's own other end; one into a lower end the other
-// way round.
-double JogPoint(const std::vector<double>& passable, const std::vector<double>& blocking, double x, double toward) {
+// way round. It ends in the middle of the room it finds, or at most reach
+// into it.
+double JogPoint(const std::vector<double>& passable, const std::vector<double>& blocking, double x, double toward,
+                double reach = INFINITY) {
     const bool right = toward > x;
     auto ahead = [&](double e) { return right ? e - x : x - e; };
     double limit = ahead(toward), from = 0;
@@ -245,8 +250,12 @@ double JogPoint(const std::vector<double>& passable, const std::vector<double>& 
     std::sort(stops.begin(), stops.end());
     for (double stop : stops) {
         if (stop <= from) continue;
-        if (stop - from >= 2 * kJogClearance) return right ? x + (from + stop) / 2 : x - (from + stop) / 2;
-        from = stop;
+        if (stop - from < 2 * kJogClearance) {
+            from = stop;
+            continue;
+        }
+        const double at = from + std::min((stop - from) / 2, reach);
+        return right ? x + at : x - at;
     }
     return std::nan("");
 }
@@ -365,28 +374,35 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     std::vector<double> all;
     for (int cut = 0; cut < 2 * n; ++cut) {
         const auto places = PlacesToJog(rules, n);
-        // Where no jog keeps every crossing as it was, one that passes
-        // other ends (and may cross their lines) still keeps the lines
-        // apart.
         bool cutOne = false;
         int moved = -1;
-        for (bool strict : {true, false}) {
-            if (!strict) {
+        // Where no jog keeps every crossing as it was, one that passes
+        // other ends (and may cross their lines) still keeps the lines
+        // apart; and where there is no room short of the run's other end,
+        // one that goes on past it, the run coming back along its track.
+        for (int mode = 0; mode < 3 && !cutOne; ++mode) {
+            const bool strict = mode == 0;
+            if (mode == 1) {
                 all = uppers;
                 all.insert(all.end(), lowers.begin(), lowers.end());
             }
+            // Past the other end the jog ends as soon as it is clear.
+            const double reach = mode < 2 ? INFINITY : kJogClearance;
+            auto beyond = [&](double from, double to) {
+                return mode < 2 ? to : to + (to > from ? kFar : -kFar);
+            };
             for (auto [first, second] : places) {
                 double to = std::nan("");
                 if (!jogs.upper[first] &&
                     !std::isnan(to = JogPoint(strict ? lowers : all, strict ? uppers : none, runs[first].upper,
-                                              going[first].lower))) {
+                                              beyond(runs[first].upper, going[first].lower), reach))) {
                     jogs.upper[first] = 1;
                     going[first].upper = to;
                     moved = first;
                     uppers.push_back(to);
                 } else if (!jogs.lower[second] &&
                            !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none,
-                                                     runs[second].lower, going[second].upper))) {
+                                                     runs[second].lower, beyond(runs[second].lower, going[second].upper), reach))) {
                     jogs.lower[second] = 1;
                     going[second].lower = to;
                     moved = second;
@@ -397,7 +413,6 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
                 cutOne = true;
                 break;
             }
-            if (cutOne) break;
         }
         // A ring no jog can cut keeps its ends close (though apart).
         if (!cutOne && places.empty()) break;

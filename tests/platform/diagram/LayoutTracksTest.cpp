@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -36,6 +37,45 @@ std::vector<double> Level(std::mt19937& rng, int count, const std::vector<double
     return at;
 }
 
+// The runs drawn on their tracks across a gap of the given room, each as a
+// link between two small boxes beyond the levels; the lines as drawn.
+std::vector<DrawnLine> DrawGap(const std::vector<GapRun>& runs, const std::vector<layout::RunTrack>& way, int tracks,
+                               double room, DiagramModel& model) {
+    std::vector<DrawnLine> lines;
+    for (int i = 0; i < static_cast<int>(runs.size()); ++i) {
+        const GapRun& r = runs[i];
+        const layout::RunTrack& w = way[i];
+        std::vector<Point> points{{r.upper, -10}};
+        double from = r.upper;
+        auto turn = [&](int t, double to) {
+            EXPECT_LT(t, tracks);
+            const auto [upper, lower] = layout::TrackTurn(0, room, tracks, t);
+            points.push_back({from, upper});
+            points.push_back({to, lower});
+            from = to;
+        };
+        if (w.jogTrack >= 0) {
+            EXPECT_LT(w.jogTrack, w.track);
+            turn(w.jogTrack, w.jogTo);
+        }
+        if (w.track >= 0) {
+            turn(w.track, w.lowJogTrack >= 0 ? w.lowJogFrom : r.lower);
+        } else {
+            EXPECT_NEAR(r.upper, r.lower, 0.5);
+        }
+        if (w.lowJogTrack >= 0) {
+            EXPECT_GT(w.lowJogTrack, w.track);
+            turn(w.lowJogTrack, r.lower);
+        }
+        points.push_back({r.lower, room + 10});
+        Shape& a = model.AddShape("", r.upper - 2, -14, 4, 4, "u" + std::to_string(i));
+        Shape& b = model.AddShape("", r.lower - 2, room + 10, 4, 4, "l" + std::to_string(i));
+        model.AddLink(a, b, "", "", {}, false, {}, false).route = points;
+        lines.push_back({2 * i, 2 * i + 1, points});
+    }
+    return lines;
+}
+
 TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
     std::mt19937 rng(3);
     for (int round = 0; round < 150; ++round) {
@@ -52,38 +92,7 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
         for (double room : {layout::kTrackPitch * tracks, 60.0 + 2 * tracks}) {
             SCOPED_TRACE("round " + std::to_string(round) + ", room " + std::to_string(room));
             DiagramModel model;
-            std::vector<DrawnLine> lines;
-            for (int i = 0; i < n; ++i) {
-                const GapRun& r = runs[i];
-                const layout::RunTrack& w = way[i];
-                std::vector<Point> points{{r.upper, -10}};
-                double from = r.upper;
-                auto turn = [&](int t, double to) {
-                    ASSERT_LT(t, tracks);
-                    const auto [upper, lower] = layout::TrackTurn(0, room, tracks, t);
-                    points.push_back({from, upper});
-                    points.push_back({to, lower});
-                    from = to;
-                };
-                if (w.jogTrack >= 0) {
-                    ASSERT_LT(w.jogTrack, w.track);
-                    turn(w.jogTrack, w.jogTo);
-                }
-                if (w.track >= 0) {
-                    turn(w.track, w.lowJogTrack >= 0 ? w.lowJogFrom : r.lower);
-                } else {
-                    EXPECT_NEAR(r.upper, r.lower, 0.5);
-                }
-                if (w.lowJogTrack >= 0) {
-                    ASSERT_GT(w.lowJogTrack, w.track);
-                    turn(w.lowJogTrack, r.lower);
-                }
-                points.push_back({r.lower, room + 10});
-                Shape& a = model.AddShape("", r.upper - 2, -14, 4, 4, "u" + std::to_string(i));
-                Shape& b = model.AddShape("", r.lower - 2, room + 10, 4, 4, "l" + std::to_string(i));
-                model.AddLink(a, b, "", "", {}, false, {}, false).route = points;
-                lines.push_back({2 * i, 2 * i + 1, points});
-            }
+            const std::vector<DrawnLine> lines = DrawGap(runs, way, tracks, room, model);
             const DrawingFaults faults = CheckDrawing(model);
             EXPECT_EQ(faults.linksOnTop, 0) << faults.Summary();
             EXPECT_EQ(faults.runsClose, 0) << faults.Summary();
@@ -100,21 +109,34 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
 
 // Two runs whose ends meet at both levels, one pair exactly and the other
 // 3 px apart, with other links' ends packed between them so that neither
-// may jog aside: the run whose upper end stands on the other's lower end
-// turns first, so those two ends' straight pieces do not lie on one line,
+// may jog aside short of its other end: one of them jogs on past its other
+// end to the first place clear of every end and comes back along its
+// track, so neither pair of ends leaves two lines close together,
 // whichever of the two is listed first.
-TEST(LayoutTracks, EndsMeetingTwiceWithNoRoomToJogKeepTheNearerPairApart) {
+TEST(LayoutTracks, EndsMeetingTwiceWithNoRoomBetweenThemJogPastTheOtherEnd) {
     for (bool nearerFirst : {true, false}) {
         const GapRun nearer{226, 251}, other{248, 226};
         std::vector<GapRun> runs{nearerFirst ? nearer : other, nearerFirst ? other : nearer};
-        for (double x : {221.0, 231.0, 236.0, 241.0, 256.0}) runs.push_back({x, x});
+        const std::vector<double> straight{221.0, 231.0, 236.0, 241.0, 256.0};
+        for (double x : straight) runs.push_back({x, x});
         std::vector<layout::RunTrack> way;
-        layout::AssignTracks(runs, way);
-        const layout::RunTrack &a = way[nearerFirst ? 0 : 1], &b = way[nearerFirst ? 1 : 0];
+        const int tracks = layout::AssignTracks(runs, way);
         SCOPED_TRACE(nearerFirst ? "nearer listed first" : "other listed first");
-        EXPECT_EQ(a.jogTrack + a.lowJogTrack + b.jogTrack + b.lowJogTrack, -4);
-        ASSERT_GE(a.track, 0);
-        EXPECT_LT(a.track, b.track);
+        int jogs = 0;
+        for (const layout::RunTrack& w : way) {
+            for (double end : {w.jogTrack >= 0 ? w.jogTo : NAN, w.lowJogTrack >= 0 ? w.lowJogFrom : NAN}) {
+                if (std::isnan(end)) continue;
+                ++jogs;
+                EXPECT_TRUE(end >= 256 + layout::kTrackClearance || end <= 221 - layout::kTrackClearance) << end;
+            }
+        }
+        EXPECT_EQ(jogs, 1);
+        for (double room : {layout::kTrackPitch * tracks, 60.0 + 2 * tracks}) {
+            DiagramModel model;
+            DrawGap(runs, way, tracks, room, model);
+            const DrawingFaults faults = CheckDrawing(model);
+            EXPECT_EQ(faults.linksOnTop + faults.runsClose, 0) << faults.Summary();
+        }
     }
 }
 
