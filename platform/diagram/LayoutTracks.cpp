@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <queue>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -21,6 +22,8 @@ constexpr double kJogClearance = kTrackPitch;
 // Further than any drawing reaches: a jog that may go past its run's
 // other end looks this far for room.
 constexpr double kFar = 1e7;
+// Jogs tried to shorten chains of rules, at most, per run of a gap.
+constexpr int kJogTriesPerRun = 4;
 
 // Which runs jog out of their upper ends, and which into their lower ends.
 struct Jogs {
@@ -230,12 +233,12 @@ std::vector<std::pair<int, int>> PlacesToJog(const Rules& r, int n) {
 // ends of other runs (their straight pieces start below it) but not an
 // upper one, nor the run's own other end; one into a lower end the other
 // way round. It ends in the middle of the room it finds, or at most reach
-// into it.
+// into it, and no nearer than past.
 double JogPoint(const std::vector<double>& passable, const std::vector<double>& blocking, double x, double toward,
-                double reach = INFINITY) {
+                double reach = INFINITY, double past = 0) {
     const bool right = toward > x;
     auto ahead = [&](double e) { return right ? e - x : x - e; };
-    double limit = ahead(toward), from = 0;
+    double limit = ahead(toward), from = past;
     for (double e : blocking)
         if (ahead(e) >= kTrackClearance)
             limit = std::min(limit, ahead(e));
@@ -300,6 +303,22 @@ std::vector<int> ChainsAfter(const Rules& r, int n) {
     return chain;
 }
 
+// Of each run that turns, the longest chain of rules up to it (itself
+// counted); runs of a ring left count from the ring's end.
+std::vector<int> ChainsBefore(const Rules& r, int n) {
+    std::vector<int> chain(n, 1), waiting(n, 0), done;
+    for (int v = 0; v < n; ++v) waiting[v] = r.backStart[v + 1] - r.backStart[v];
+    for (int i : r.items)
+        if (waiting[i] == 0) done.push_back(i);
+    for (std::size_t k = 0; k < done.size(); ++k)
+        for (int e = r.start[done[k]]; e < r.start[done[k] + 1]; ++e) {
+            const int w = r.after[e];
+            chain[w] = std::max(chain[w], chain[done[k]] + 1);
+            if (--waiting[w] == 0) done.push_back(w);
+        }
+    return chain;
+}
+
 // Tracks for the runs that turn, every rule kept, each on the first track
 // at or past the ones it follows where nothing overlaps it. Among the runs
 // free to go, the one with the longest chain of runs after it goes first
@@ -352,6 +371,83 @@ int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<i
         }
     }
     return static_cast<int>(used.size());
+}
+
+// A staircase of runs the same way, each ahead of the one before it,
+// needs a track for every run, each turning before the one behind. A run
+// of the longest chain of such rules that jogs out of its upper end past
+// the lower end of the run behind it (or into its lower end from before
+// the upper end of the run ahead) no longer overlaps that run and leaves
+// the chain; the jogs of a staircase share one track. Each jog is kept
+// only where it saves a track in all, and closes no ring of rules. A jog
+// passes no end of a run whose line stays clear of this one's, nor of a
+// run that jogs; it may pass the end of a run whose line crosses this
+// one's anyway, crossing that run's straight piece there instead of
+// further on.
+void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going, Jogs& jogs,
+                    std::vector<double>& uppers, std::vector<double>& lowers, Overlaps& overlaps, Rules& rules,
+                    const std::map<std::pair<int, int>, int>& ignored, const std::function<int()>& allTracks) {
+    const int n = static_cast<int>(runs.size());
+    int best = allTracks();
+    std::vector<double> blocking, passable;
+    // Where a jog found no room it finds none later either: later jogs
+    // only add ends in the way.
+    std::set<std::tuple<int, int, bool>> noRoom;
+    int tries = 0;
+    for (bool saved = true; saved && tries < kJogTriesPerRun * n;) {
+        saved = false;
+        const std::vector<int> after = ChainsAfter(rules, n), before = ChainsBefore(rules, n);
+        int longest = 0;
+        for (int i : rules.items) longest = std::max(longest, after[i]);
+        std::vector<std::pair<int, int>> critical;
+        for (int u : rules.items)
+            for (int e = rules.start[u]; e < rules.start[u + 1]; ++e)
+                if (!rules.pin[e] && before[u] + after[rules.after[e]] == longest) critical.emplace_back(u, rules.after[e]);
+        for (const auto& [u, v] : critical)
+            for (bool upper : {true, false}) {
+                const int moving = upper ? u : v;
+                if (tries >= kJogTriesPerRun * n || jogs.upper[moving] || jogs.lower[moving] || noRoom.count({u, v, upper}))
+                    continue;
+                ++tries;
+                blocking.clear();
+                passable = upper ? lowers : uppers;
+                for (int q = 0; q < n; ++q) {
+                    if (q == moving) continue;
+                    const bool jogged = jogs.upper[q] || jogs.lower[q];
+                    const bool crosses = (runs[q].upper - runs[moving].upper) * (runs[q].lower - runs[moving].lower) < 0;
+                    (jogged || !crosses ? blocking : passable).push_back(upper ? runs[q].upper : runs[q].lower);
+                    if (jogged) blocking.push_back(upper ? going[q].upper : going[q].lower);
+                }
+                const double from = upper ? runs[u].upper : runs[v].lower;
+                const double toward = upper ? going[u].lower : going[v].upper;
+                const double past = std::abs((upper ? going[v].lower : going[u].upper) - from);
+                const double to = JogPoint(passable, blocking, from, toward, INFINITY, past);
+                if (std::isnan(to)) {
+                    noRoom.insert({u, v, upper});
+                    continue;
+                }
+                const GapRun kept = going[moving];
+                const Overlaps keptOverlaps = overlaps;
+                Rules keptRules = rules;
+                (upper ? going[moving].upper : going[moving].lower) = to;
+                (upper ? jogs.upper : jogs.lower)[moving] = 1;
+                overlaps.Refresh(going, jogs, moving);
+                rules = BuildRules(overlaps, n, ignored);
+                if (PlacesToJog(rules, n).empty()) {
+                    const int total = allTracks();
+                    if (total < best) {
+                        best = total;
+                        (upper ? uppers : lowers).push_back(to);
+                        saved = true;
+                        continue;
+                    }
+                }
+                going[moving] = kept;
+                (upper ? jogs.upper : jogs.lower)[moving] = 0;
+                overlaps = keptOverlaps;
+                rules = std::move(keptRules);
+            }
+    }
 }
 
 }  // namespace
@@ -421,15 +517,27 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         if (moved >= 0) overlaps.Refresh(going, jogs, moved);
         rules = BuildRules(overlaps, n, ignored);
     }
-    std::vector<int> track(n, -1);
-    const int tracks = PlaceOnTracks(going, rules, track);
     // The jogs on tracks of their own, out of upper ends before the others
     // and into lower ends after them.
     std::vector<Jog> up, down;
-    for (int v = 0; v < n; ++v) {
-        if (jogs.upper[v]) up.push_back({v, runs[v].upper, going[v].upper});
-        if (jogs.lower[v]) down.push_back({v, going[v].lower, runs[v].lower});
-    }
+    auto listJogs = [&] {
+        up.clear();
+        down.clear();
+        for (int v = 0; v < n; ++v) {
+            if (jogs.upper[v]) up.push_back({v, runs[v].upper, going[v].upper});
+            if (jogs.lower[v]) down.push_back({v, going[v].lower, runs[v].lower});
+        }
+    };
+    std::vector<int> track(n, -1);
+    auto allTracks = [&] {
+        std::fill(track.begin(), track.end(), -1);
+        listJogs();
+        return PlaceOnTracks(going, rules, track) + PlaceJogs(up) + PlaceJogs(down);
+    };
+    JogOutOfChains(runs, going, jogs, uppers, lowers, overlaps, rules, ignored, allTracks);
+    std::fill(track.begin(), track.end(), -1);
+    const int tracks = PlaceOnTracks(going, rules, track);
+    listJogs();
     const int upTracks = PlaceJogs(up), downTracks = PlaceJogs(down);
     for (const Jog& j : up) way[j.run].jogTrack = j.track, way[j.run].jogTo = j.to;
     for (const Jog& j : down) way[j.run].lowJogTrack = upTracks + tracks + j.track, way[j.run].lowJogFrom = j.from;

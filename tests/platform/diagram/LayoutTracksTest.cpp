@@ -107,6 +107,32 @@ TEST(LayoutTracks, RunsCrossWhereStraightLinesWouldAndNeverRunTogether) {
     }
 }
 
+// A staircase of runs the same way, each overlapping the next along the
+// gap: on one track each, every run would turn before the one behind it.
+// Runs that jog out of their upper ends past the end of the run behind
+// share a few tracks instead, and the lines still neither cross nor come
+// close, both ways round.
+TEST(LayoutTracks, AStaircaseOfRunsSharesAFewTracks) {
+    for (bool right : {true, false}) {
+        SCOPED_TRACE(right ? "runs to the right" : "runs to the left");
+        std::vector<GapRun> runs;
+        for (int k = 0; k < 12; ++k) {
+            const double upper = 100 + 60 * k, lower = upper + 100;
+            runs.push_back(right ? GapRun{upper, lower} : GapRun{2000 - upper, 2000 - lower});
+        }
+        std::vector<layout::RunTrack> way;
+        const int tracks = layout::AssignTracks(runs, way);
+        EXPECT_LE(tracks, 3);
+        for (double room : {layout::kTrackPitch * tracks, 60.0 + 2 * tracks}) {
+            DiagramModel model;
+            const std::vector<DrawnLine> lines = DrawGap(runs, way, tracks, room, model);
+            const DrawingFaults faults = CheckDrawing(model);
+            EXPECT_EQ(faults.linksOnTop + faults.runsClose, 0) << faults.Summary();
+            EXPECT_EQ(CrossingPairs(lines, true), 0);
+        }
+    }
+}
+
 // Two runs whose ends meet at both levels, one pair exactly and the other
 // 3 px apart, with other links' ends packed between them so that neither
 // may jog aside short of its other end: one of them jogs on past its other
