@@ -22,8 +22,11 @@ constexpr double kJogClearance = kTrackPitch;
 // Further than any drawing reaches: a jog that may go past its run's
 // other end looks this far for room.
 constexpr double kFar = 1e7;
-// Jogs tried to shorten chains of rules, at most, per run of a gap.
+// Jogs tried to shorten chains of rules, at most, per run of a gap; and
+// how many jogs in a row that found room but saved no track end the search
+// (each costs placing every run again).
 constexpr int kJogTriesPerRun = 4;
+constexpr int kJogsRejectedInARow = 16;
 
 // Which runs jog out of their upper ends, and which into their lower ends.
 struct Jogs {
@@ -59,7 +62,7 @@ double Hi(const GapRun& r) { return std::max(r.upper, r.lower); }
 // runs that must turn after it (after[start[i]] .. after[start[i + 1] - 1],
 // pin[k] set where that rule only keeps ends apart), and the same backward.
 struct Rules {
-    std::vector<int> items;  // the runs that turn, by their left ends
+    std::vector<int> items;                         // the runs that turn, by their left ends
     std::vector<std::pair<int, int>> meetingTwice;  // runs whose ends meet twice
     std::vector<int> start, after, backStart, before;
     std::vector<char> pin, backPin;
@@ -125,9 +128,8 @@ private:
         items.clear();
         for (int i = 0; i < static_cast<int>(runs.size()); ++i)
             if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) items.push_back(i);
-        std::sort(items.begin(), items.end(), [&](int a, int b) {
-            return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b;
-        });
+        std::sort(items.begin(), items.end(),
+                  [&](int a, int b) { return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b; });
     }
     static void Look(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, std::vector<Overlap>& out) {
         bool pin = false;
@@ -390,11 +392,28 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
     const int n = static_cast<int>(runs.size());
     int best = allTracks();
     std::vector<double> blocking, passable;
+    // The ends on each level, sorted along it, each with its run and
+    // whether a jog ends there.
+    struct End {
+        double x;
+        int run;
+        bool jogEnd;
+    };
+    std::vector<End> upperEnds, lowerEnds;
+    for (int q = 0; q < n; ++q) {
+        upperEnds.push_back({runs[q].upper, q, false});
+        lowerEnds.push_back({runs[q].lower, q, false});
+        if (jogs.upper[q]) upperEnds.push_back({going[q].upper, q, true});
+        if (jogs.lower[q]) lowerEnds.push_back({going[q].lower, q, true});
+    }
+    auto byX = [](const End& a, const End& b) { return a.x < b.x; };
+    std::sort(upperEnds.begin(), upperEnds.end(), byX);
+    std::sort(lowerEnds.begin(), lowerEnds.end(), byX);
     // Where a jog found no room it finds none later either: later jogs
     // only add ends in the way.
     std::set<std::tuple<int, int, bool>> noRoom;
-    int tries = 0;
-    for (bool saved = true; saved && tries < kJogTriesPerRun * n;) {
+    int tries = 0, evaluated = 0;
+    for (bool saved = true; saved && tries < kJogTriesPerRun * n && evaluated < kJogsRejectedInARow;) {
         saved = false;
         const std::vector<int> after = ChainsAfter(rules, n), before = ChainsBefore(rules, n);
         int longest = 0;
@@ -402,32 +421,67 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
         std::vector<std::pair<int, int>> critical;
         for (int u : rules.items)
             for (int e = rules.start[u]; e < rules.start[u + 1]; ++e)
-                if (!rules.pin[e] && before[u] + after[rules.after[e]] == longest) critical.emplace_back(u, rules.after[e]);
+                if (!rules.pin[e] && before[u] + after[rules.after[e]] == longest)
+                    critical.emplace_back(u, rules.after[e]);
         for (const auto& [u, v] : critical)
             for (bool upper : {true, false}) {
                 const int moving = upper ? u : v;
-                if (tries >= kJogTriesPerRun * n || jogs.upper[moving] || jogs.lower[moving] || noRoom.count({u, v, upper}))
+                if (tries >= kJogTriesPerRun * n || evaluated >= kJogsRejectedInARow || jogs.upper[moving] ||
+                    jogs.lower[moving] || noRoom.count({u, v, upper}))
                     continue;
                 ++tries;
-                blocking.clear();
-                passable = upper ? lowers : uppers;
-                for (int q = 0; q < n; ++q) {
-                    if (q == moving) continue;
-                    const bool jogged = jogs.upper[q] || jogs.lower[q];
-                    const bool crosses = (runs[q].upper - runs[moving].upper) * (runs[q].lower - runs[moving].lower) < 0;
-                    (jogged || !crosses ? blocking : passable).push_back(upper ? runs[q].upper : runs[q].lower);
-                    if (jogged) blocking.push_back(upper ? going[q].upper : going[q].lower);
-                }
                 const double from = upper ? runs[u].upper : runs[v].lower;
                 const double toward = upper ? going[u].lower : going[v].upper;
                 const double past = std::abs((upper ? going[v].lower : going[u].upper) - from);
+                // Only the ends between the jog's start and the first end
+                // it may not pass matter: walk out to it along the sorted
+                // ends of the jog's side, and take the other side's ends up
+                // to there.
+                const std::vector<End>& side = upper ? upperEnds : lowerEnds;
+                const std::vector<End>& other = upper ? lowerEnds : upperEnds;
+                const bool right = toward > from;
+                const double reach = std::abs(toward - from);
+                auto walk = [&](const std::vector<End>& ends, auto&& take) {
+                    auto at = std::lower_bound(ends.begin(), ends.end(), from,
+                                               [](const End& e, double x) { return e.x < x; });
+                    if (right) {
+                        for (; at != ends.end() && at->x - from <= reach; ++at)
+                            if (!take(*at, at->x - from)) break;
+                    } else {
+                        while (at != ends.begin()) {
+                            --at;
+                            if (from - at->x > reach || !take(*at, from - at->x)) break;
+                        }
+                    }
+                };
+                blocking.clear();
+                passable.clear();
+                double limit = reach;
+                walk(side, [&](const End& e, double d) {
+                    if (e.run == moving || d <= 0) return true;
+                    const bool jogged = e.jogEnd || jogs.upper[e.run] || jogs.lower[e.run];
+                    const bool crosses =
+                        (runs[e.run].upper - runs[moving].upper) * (runs[e.run].lower - runs[moving].lower) < 0;
+                    if (!jogged && crosses) {
+                        passable.push_back(e.x);
+                        return true;
+                    }
+                    blocking.push_back(e.x);
+                    if (d < kTrackClearance) return true;
+                    limit = d;
+                    return false;
+                });
+                walk(other, [&](const End& e, double d) {
+                    if (d > limit) return false;
+                    passable.push_back(e.x);
+                    return true;
+                });
                 const double to = JogPoint(passable, blocking, from, toward, INFINITY, past);
                 if (std::isnan(to)) {
                     noRoom.insert({u, v, upper});
                     continue;
                 }
                 const GapRun kept = going[moving];
-                const Overlaps keptOverlaps = overlaps;
                 Rules keptRules = rules;
                 (upper ? going[moving].upper : going[moving].lower) = to;
                 (upper ? jogs.upper : jogs.lower)[moving] = 1;
@@ -435,16 +489,21 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                 rules = BuildRules(overlaps, n, ignored);
                 if (PlacesToJog(rules, n).empty()) {
                     const int total = allTracks();
+                    ++evaluated;
                     if (total < best) {
+                        evaluated = 0;
                         best = total;
                         (upper ? uppers : lowers).push_back(to);
+                        auto& ends = upper ? upperEnds : lowerEnds;
+                        const End added{to, moving, true};
+                        ends.insert(std::upper_bound(ends.begin(), ends.end(), added, byX), added);
                         saved = true;
                         continue;
                     }
                 }
                 going[moving] = kept;
                 (upper ? jogs.upper : jogs.lower)[moving] = 0;
-                overlaps = keptOverlaps;
+                overlaps.Refresh(going, jogs, moving);
                 rules = std::move(keptRules);
             }
     }
@@ -484,9 +543,7 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
             }
             // Past the other end the jog ends as soon as it is clear.
             const double reach = mode < 2 ? INFINITY : kJogClearance;
-            auto beyond = [&](double from, double to) {
-                return mode < 2 ? to : to + (to > from ? kFar : -kFar);
-            };
+            auto beyond = [&](double from, double to) { return mode < 2 ? to : to + (to > from ? kFar : -kFar); };
             for (auto [first, second] : places) {
                 double to = std::nan("");
                 if (!jogs.upper[first] &&
@@ -497,8 +554,8 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
                     moved = first;
                     uppers.push_back(to);
                 } else if (!jogs.lower[second] &&
-                           !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none,
-                                                     runs[second].lower, beyond(runs[second].lower, going[second].upper), reach))) {
+                           !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none, runs[second].lower,
+                                                     beyond(runs[second].lower, going[second].upper), reach))) {
                     jogs.lower[second] = 1;
                     going[second].lower = to;
                     moved = second;
