@@ -290,33 +290,20 @@ int PlaceJogs(std::vector<Jog>& jogs) {
 
 // Of each run that turns, the longest chain of rules from it on (itself
 // counted): how many tracks the runs that must turn after it need below
-// its own. Runs of a ring left get what the runs after the ring give.
-std::vector<int> ChainsAfter(const Rules& r, int n) {
+// its own; or, looking back, the longest chain up to it. Runs of a ring
+// left get what the runs beyond the ring give.
+std::vector<int> Chains(const Rules& r, int n, bool after) {
+    const std::vector<int>&start = after ? r.start : r.backStart, &back = after ? r.backStart : r.start;
+    const std::vector<int>& backList = after ? r.before : r.after;
     std::vector<int> chain(n, 1), waiting(n, 0), done;
-    for (int v = 0; v < n; ++v) waiting[v] = r.start[v + 1] - r.start[v];
+    for (int v = 0; v < n; ++v) waiting[v] = start[v + 1] - start[v];
     for (int i : r.items)
         if (waiting[i] == 0) done.push_back(i);
     for (std::size_t k = 0; k < done.size(); ++k)
-        for (int e = r.backStart[done[k]]; e < r.backStart[done[k] + 1]; ++e) {
-            const int u = r.before[e];
+        for (int e = back[done[k]]; e < back[done[k] + 1]; ++e) {
+            const int u = backList[e];
             chain[u] = std::max(chain[u], chain[done[k]] + 1);
             if (--waiting[u] == 0) done.push_back(u);
-        }
-    return chain;
-}
-
-// Of each run that turns, the longest chain of rules up to it (itself
-// counted); runs of a ring left count from the ring's end.
-std::vector<int> ChainsBefore(const Rules& r, int n) {
-    std::vector<int> chain(n, 1), waiting(n, 0), done;
-    for (int v = 0; v < n; ++v) waiting[v] = r.backStart[v + 1] - r.backStart[v];
-    for (int i : r.items)
-        if (waiting[i] == 0) done.push_back(i);
-    for (std::size_t k = 0; k < done.size(); ++k)
-        for (int e = r.start[done[k]]; e < r.start[done[k] + 1]; ++e) {
-            const int w = r.after[e];
-            chain[w] = std::max(chain[w], chain[done[k]] + 1);
-            if (--waiting[w] == 0) done.push_back(w);
         }
     return chain;
 }
@@ -334,7 +321,7 @@ int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<i
     std::vector<int> waiting(n, 0), crossWaiting(n, 0);
     for (int v = 0; v < n; ++v)
         for (int e = r.backStart[v]; e < r.backStart[v + 1]; ++e) ++waiting[v], crossWaiting[v] += !r.backPin[e];
-    const std::vector<int> chain = ChainsAfter(r, n);
+    const std::vector<int> chain = Chains(r, n, true);
     using Ready = std::tuple<int, double, int>;  // the chain after it (negated), its left end, the run
     std::priority_queue<Ready, std::vector<Ready>, std::greater<>> ready;
     for (int i : r.items)
@@ -415,7 +402,7 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
     int tries = 0, evaluated = 0;
     for (bool saved = true; saved && tries < kJogTriesPerRun * n && evaluated < kJogsRejectedInARow;) {
         saved = false;
-        const std::vector<int> after = ChainsAfter(rules, n), before = ChainsBefore(rules, n);
+        const std::vector<int> after = Chains(rules, n, true), before = Chains(rules, n, false);
         int longest = 0;
         for (int i : rules.items) longest = std::max(longest, after[i]);
         std::vector<std::pair<int, int>> critical;
