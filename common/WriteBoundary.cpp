@@ -216,6 +216,10 @@ int WriteBoundary::MakeFolder(const fs::path& folder) const {
     if (!parent) return error;
     if (::mkdirat(parent->fd, names.back().c_str(), 0777) != 0) return errno;
     ForgetLocked(*m_state, Key(names, names.size()));
+    // Held at once, so what is written in it later lands in it even when
+    // its name is taken by a link meanwhile; where that happened already,
+    // the writes are refused then.
+    HoldLocked(*m_state, names, names.size(), false, error);
     return 0;
 }
 

@@ -73,8 +73,8 @@ public:
     // Makes folder and every missing folder on its way (none of them a
     // link); whether it is there now.
     bool MakeFolders(const std::filesystem::path& folder) const;
-    // Makes folder, which must be new, in a folder that is there: 0, or
-    // the errno of the failure (EEXIST when the name is taken).
+    // Makes folder, which must be new, in a folder that is there, and holds
+    // it: 0, or the errno of the failure (EEXIST when the name is taken).
     int MakeFolder(const std::filesystem::path& folder) const;
 
     // Renames from to to (both below), never replacing anything at to: 0,

@@ -240,6 +240,15 @@ TEST(WriteBoundary, AFolderSwappedForALinkBetweenTwoWritesIsNeverWrittenThrough)
                 fs::create_directory_symlink(place, output / "reports" / "planted");
                 EXPECT_TRUE(inside.RemoveAll(output / "reports"));
                 EXPECT_TRUE(inside.MakeFolders(output / "reports" / "diagrams"));
+                // A folder made here and swapped before anything is written
+                // in it is written in where it went.
+                ASSERT_EQ(inside.MakeFolder(output / "made"), 0);
+                fs::rename(output / "made", output / "made-away");
+                fs::create_directory_symlink(place, output / "made");
+                inside.Replace(output / "made" / "second.html", "made");
+                EXPECT_EQ(ReadAll(output / "made-away" / "second.html"), "made");
+                fs::remove(output / "made");
+                fs::remove_all(output / "made-away");
             }
             // Nothing outside the folder by its name.
             EXPECT_THROW(inside.Replace(dir / "Output-old" / "index.html", "x"), std::runtime_error);
