@@ -56,7 +56,9 @@ TEST(ReportLinks, AnyNameStaysInsideItsFolderAndItsLinkFindsThePage) {
         EXPECT_NE(page.filename().string()[0], '.');
         // The longest file of a name is its preview image's temporary.
         EXPECT_LE((page.stem().string() + ".1_preview.jpg.saving-12345678").size(), 255u);
-        if (common::IsValidUtf8(name)) EXPECT_TRUE(common::IsValidUtf8(page.stem().string()));
+        if (common::IsValidUtf8(name)) {
+            EXPECT_TRUE(common::IsValidUtf8(page.stem().string()));
+        }
         for (char c : page.filename().string()) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == '/');
         reporttest::WriteText(page, name);
         files.insert(page);

@@ -77,8 +77,9 @@ TEST(WorkspaceDatabase, TemplateHoldsTheSharedAndReportTables) {
         auto have = db->ColumnNames(table);
         for (auto& c : columns)
             EXPECT_NE(std::find(have.begin(), have.end(), c), have.end()) << table << "." << c;
-        if (table != "Status")
+        if (table != "Status") {
             EXPECT_EQ(db->Scalar("SELECT count(*) FROM " + table).AsInt(), 0) << table << " comes empty";
+        }
     }
     // Only the status row comes with the template; the copy says it is
     // incomplete until a build completes.

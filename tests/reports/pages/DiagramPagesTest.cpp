@@ -152,7 +152,9 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenAndWithinItEndsWit
         for (std::size_t i = 0; i < counted.shares.size(); ++i) {
             const auto [at, share] = counted.shares[i];
             EXPECT_TRUE(share > 0 && share < 1 && at < advances) << at << " " << share;
-            if (i > 0 && counted.shares[i - 1].first == at) EXPECT_GT(share, counted.shares[i - 1].second);
+            if (i > 0 && counted.shares[i - 1].first == at) {
+                EXPECT_GT(share, counted.shares[i - 1].second);
+            }
         }
     }
     EXPECT_EQ(progress.steps.size(), 0u);
@@ -181,7 +183,9 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenAndWithinItEndsWit
             progress.cancelAfterSteps = 3;
         auto ctx = Context();
         EXPECT_FALSE(GenerateDiagramPages(ctx, list, 4));
-        if (!waiting) EXPECT_THAT(captioned(progress), ElementsAre("Diagram for P1", "Diagram for P2", "Diagram for P3"));
+        if (!waiting) {
+            EXPECT_THAT(captioned(progress), ElementsAre("Diagram for P1", "Diagram for P2", "Diagram for P3"));
+        }
         EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
         fs::create_directories(paths.g_DiagramsFolder);
     }

@@ -202,10 +202,12 @@ TEST_F(ReportRunTest, AWholeRunWritesTheTreeAnIndexThatCountsTheDatabaseAndPages
         EXPECT_EQ(pagetest::Page(page).SelectSingleNode("//h1").Text(),
                   heading != headings.end() ? heading->second : caption + " Programs");
         const auto rows = pagetest::Rows(page);
-        if (entry.count != blank)
+        if (entry.count != blank) {
             EXPECT_EQ(std::to_string(rows.size() - 1), entry.count.substr(0, entry.count.find('*')));
-        if (heading == headings.end())
+        }
+        if (heading == headings.end()) {
             for (size_t r = 1; r < rows.size(); ++r) EXPECT_THAT(rows[r], ::testing::Contains(EndsWith(caption)));
+        }
     }
     EXPECT_THAT(Note(), HasSubstr("Category contains missing programs (stubs)."));
     EXPECT_THAT(Note(), ::testing::Not(HasSubstr(kIncomplete)));
@@ -370,19 +372,31 @@ TEST_F(ReportRunTest, ACancelEndsTheRunWithAnIndexOfTheStepsDoneAndKeepsThePages
         for (const auto& [caption, entry] : IndexEntries(paths.g_IndexPagePath))
             if (entry.link != "-") withLink.insert(caption);
         EXPECT_EQ(withLink, c.linked);
-        if (c.step.empty()) EXPECT_EQ(IndexEntries(paths.g_IndexPagePath).at("Screens").count, "1") << "ends at the cancel";
+        if (c.step.empty()) {
+            EXPECT_EQ(IndexEntries(paths.g_IndexPagePath).at("Screens").count, "1") << "ends at the cancel";
+        }
 
         // Diagrams drawn ahead of their step go with a cancel before it.
-        if (c.diagrams == kNone) EXPECT_TRUE(isEmpty(paths.g_DiagramsFolder));
-        if (c.diagrams == kGone) EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
-        if (c.diagrams == kKept)
+        if (c.diagrams == kNone) {
+            EXPECT_TRUE(isEmpty(paths.g_DiagramsFolder));
+        }
+        if (c.diagrams == kGone) {
+            EXPECT_FALSE(fs::exists(paths.g_DiagramsFolder));
+        }
+        if (c.diagrams == kKept) {
             EXPECT_EQ(pagesIn(paths.g_DiagramsFolder),
                       static_cast<size_t>(Count("SELECT COUNT(DISTINCT Name) FROM Ents WHERE EntName = 'PROGRAM' "
                                                 "AND SOAType <> 0 AND Stub = 0")));
-        if (c.comparisons == kNone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
-        if (c.comparisons == kGone) EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
-        if (c.comparisons == kKept)
+        }
+        if (c.comparisons == kNone) {
+            EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
+        }
+        if (c.comparisons == kGone) {
+            EXPECT_FALSE(fs::exists(paths.g_CrudSignaturesFolder));
+        }
+        if (c.comparisons == kKept) {
             EXPECT_EQ(pagesIn(paths.g_CrudSignaturesFolder) + 1, pagetest::Rows(paths.g_CrudOverlapPagePath).size());
+        }
         // Cancelled past the analysis, the overlap page lists every pair and links none.
         if (c.comparisons == kGone) {
             const auto rows = pagetest::Rows(paths.g_CrudOverlapPagePath);
@@ -575,7 +589,9 @@ TEST_F(ReportRunTest, AFolderSwappedForALinkDuringTheRunLeadsNoWriteOutOfTheWork
         // What the run wrote after the swap is in the folders renamed away.
         const fs::path root = folder == output ? away / "QuarvelReports" : paths.g_ReportRoot;
         const fs::path pages = folder == paths.g_DiagramsFolder ? away : root / "diagrams";
-        if (folder == output) EXPECT_THAT(BrokenReferences(root), IsEmpty());
+        if (folder == output) {
+            EXPECT_THAT(BrokenReferences(root), IsEmpty());
+        }
         EXPECT_FALSE(fs::is_empty(folder == paths.g_ReportRoot ? away / "diagrams" : pages));
         // The next run starts from a real Output folder again.
         fs::remove(folder);

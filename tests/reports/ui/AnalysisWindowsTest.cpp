@@ -264,8 +264,12 @@ TEST_F(AnalysisWindows, RemedyMenuFollowsTheSelectedNode) {
         window.mnuProgContext->hide();
         EXPECT_EQ(window.mnuCRUDSig->isEnabled(), c.crud);
         EXPECT_EQ(window.mnuNCSFV->isEnabled(), c.sfv);
-        if (c.crud) EXPECT_EQ(window.mnuCRUDSig->property("Tag").toString(), tag);
-        if (c.sfv) EXPECT_EQ(window.mnuNCSFV->property("Tag").toString(), tag);
+        if (c.crud) {
+            EXPECT_EQ(window.mnuCRUDSig->property("Tag").toString(), tag);
+        }
+        if (c.sfv) {
+            EXPECT_EQ(window.mnuNCSFV->property("Tag").toString(), tag);
+        }
     }
 
     // A left release changes the items without showing the menu.
