@@ -373,9 +373,9 @@ int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<i
 // run that jogs; it may pass the end of a run whose line crosses this
 // one's anyway, crossing that run's straight piece there instead of
 // further on.
-void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going, Jogs& jogs,
-                    std::vector<double>& uppers, std::vector<double>& lowers, Overlaps& overlaps, Rules& rules,
-                    const std::map<std::pair<int, int>, int>& ignored, const std::function<int()>& allTracks) {
+void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going, Jogs& jogs, Overlaps& overlaps,
+                    Rules& rules, const std::map<std::pair<int, int>, int>& ignored,
+                    const std::function<int()>& allTracks) {
     const int n = static_cast<int>(runs.size());
     int best = allTracks();
     std::vector<double> blocking, passable;
@@ -480,7 +480,6 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                     if (total < best) {
                         evaluated = 0;
                         best = total;
-                        (upper ? uppers : lowers).push_back(to);
                         auto& ends = upper ? upperEnds : lowerEnds;
                         const End added{to, moving, true};
                         ends.insert(std::upper_bound(ends.begin(), ends.end(), added, byX), added);
@@ -578,7 +577,7 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         listJogs();
         return PlaceOnTracks(going, rules, track) + PlaceJogs(up) + PlaceJogs(down);
     };
-    JogOutOfChains(runs, going, jogs, uppers, lowers, overlaps, rules, ignored, allTracks);
+    JogOutOfChains(runs, going, jogs, overlaps, rules, ignored, allTracks);
     std::fill(track.begin(), track.end(), -1);
     const int tracks = PlaceOnTracks(going, rules, track);
     listJogs();
