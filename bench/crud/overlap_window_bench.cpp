@@ -22,9 +22,10 @@
 // printed: the time until the list is loaded, the longest time the
 // window's events waited meanwhile (a timer due every 5 ms notes how late
 // it fires; the floor is 250 ms), the rows it lists and the peak resident
-// memory. Settings and home go to a throw-away folder, as in the tests.
+// memory, and what the window says of the file above its list. Settings and home go to a throw-away folder, as in the tests.
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -173,6 +174,9 @@ int main(int argc, char** argv) {
                 "%d rows listed, peak %.0f MB (%.0f MB before)\n",
                 static_cast<double>(fs::file_size(file, ec)) / (1024.0 * 1024.0), seconds, waits.LongestMs(), loadingWait,
                 window->lvCRUDComp->topLevelItemCount(), PeakMb(), before);
+    // What the window says of the file, above the list.
+    for (const QLabel* label : {window->lblDamaged, window->lblMore})
+        if (label->isVisible()) std::printf("  %s\n", label->text().toUtf8().constData());
     delete window;
     return 0;
 }

@@ -158,7 +158,8 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(m_file, ec);
     platform::xml::ReadGauge gauge;
-    mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, kMaxRows, kReadLength);
+    mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, mdlReports::CrudComparisonNodes(kMaxRows),
+                                  kReadLength);
     auto reading = std::async(std::launch::async,
                               [this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
     mdlReports::CrudComparisonList list = common::AwaitStepping(steps, reading);

@@ -164,7 +164,7 @@ TEST(CrudComparison, TheReadingBarFollowsTheNearerEndAndCancelStopsTheRead) {
     gauge.bytes = 250;
     steps.StartStep("");
     EXPECT_EQ(shown.done, 250);
-    gauge.elements = 50;
+    gauge.nodes = 50;
     steps.StartStep("");
     EXPECT_EQ(shown.done, 500);
     gauge.bytes = 5000;   // a file that grew while it was read
