@@ -40,27 +40,6 @@ namespace {
 // analyses, which report on levels of their own.
 constexpr long kRunSteps = 27;
 
-// A progress level closed once: by Close where the run closes it, or when
-// the run leaves its scope early, by a cancel or an error.
-class Level {
-public:
-    Level(common::IProgress& progress, const std::string& action, long total) : m_progress(progress) {
-        m_progress.StartProgress(action, total, true);
-    }
-    ~Level() { Close(); }
-    Level(const Level&) = delete;
-    Level& operator=(const Level&) = delete;
-    void Close() {
-        if (!m_open) return;
-        m_open = false;
-        m_progress.FinishProgress();
-    }
-
-private:
-    common::IProgress& m_progress;
-    bool m_open = true;
-};
-
 // The run's progress as its steps see it. While the steps before the
 // diagrams run, each pause of theirs (the step between two rows of a list)
 // also draws the diagrams of a few programs ahead of their turn, so that
@@ -166,7 +145,7 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgre
     };
 
     progress.Action("Generating Reports");
-    Level level(progress, "Screens", kRunSteps);
+    common::ProgressScope level(progress, "Screens", kRunSteps, true);
     FillClientInfo(index, run.db);
     Diagrams diagrams(ctx, drawing, run.threads);
     diagrams.DrawAhead();
@@ -228,7 +207,7 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgre
         entry(caption, found.text);
     }
 
-    Level queues(progress, "Queues", 1);
+    common::ProgressScope queues(progress, "Queues", 1, true);
     progress.StartStep("");
     entry("Queues", std::to_string(CountQueues()));
     progress.FinishStep(1);
