@@ -121,7 +121,9 @@ struct ElementStream::State {
     }
     void Start(const xmlChar* local, const xmlChar* prefix, int namespaceCount, const xmlChar** namespaces,
                int attributeCount, int defaulted, const xmlChar** attributes) {
-        if (halted || !Count()) return;
+        // After an error the parser may go on, but what it reads is not
+        // the document's.
+        if (halted || Failed() || !Count()) return;
         if (static_cast<unsigned>(depth) >= xmlParserMaxDepth) {
             Refuse(XML_ERR_INTERNAL_ERROR,
                    "The elements of the document nest deeper than " + std::to_string(xmlParserMaxDepth) + " levels");
