@@ -63,6 +63,13 @@ TEST(HostileXml, ADamagedFileReadElementByElementLeavesNothingBehind) {
         for (int n = 0; n < 20; ++n) readAll();
         EXPECT_EQ(xmltest::LibxmlMemory::Blocks(), 0) << text.substr(0, 80);
     }
+    // The parser goes on past a prefix never declared, but lists nothing
+    // from there on.
+    { std::ofstream(dir / "damaged.xml", std::ios::binary) << "<r><c a=\"1\"/><c p:a=\"2\"/><c a=\"3\"/></r>"; }
+    ElementStream stream(dir / "damaged.xml");
+    ASSERT_TRUE(stream.Next());
+    EXPECT_EQ(stream.GetAttribute("a"), "1");
+    EXPECT_THROW(stream.Next(), XmlError);
 }
 
 // What a file may pile up between the root's children, around the root or
