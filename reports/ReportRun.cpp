@@ -226,7 +226,8 @@ std::string DisplacedSetMessage(const ReportPaths& paths, const ReportSetPlace& 
     constexpr const char* kWhile = " while the reports were being generated";
     if (place.moved == paths.g_ReportRoot) {
         if (place.nowAt.empty())
-            return "The report at " + root + " is incomplete: its folder was renamed, replaced or removed" + kWhile + ".";
+            return "The report at " + root + " is incomplete: its folder was renamed, replaced or removed" + kWhile +
+                   ".";
         return "The report was written to " + where + ": its folder " + root + " was renamed or replaced" + kWhile +
                ", so what is there now is not this report.";
     }

@@ -22,7 +22,8 @@
 // printed: the time until the list is loaded, the longest time the
 // window's events waited meanwhile (a timer due every 5 ms notes how late
 // it fires; the floor is 250 ms), the rows it lists and the peak resident
-// memory, and what the window says of the file above its list. Settings and home go to a throw-away folder, as in the tests.
+// memory, and what the window says of the file above its list. Settings
+// and home go to a throw-away folder, as in the tests.
 
 #include <QApplication>
 #include <QLabel>

@@ -121,15 +121,15 @@ struct ElementStream::State {
     }
     void Start(const xmlChar* local, const xmlChar* prefix, int namespaceCount, const xmlChar** namespaces,
                int attributeCount, int defaulted, const xmlChar** attributes) {
-        // After an error the parser may go on, but what it reads is not
-        // the document's.
-        if (halted || Failed() || !Count()) return;
+        if (halted || !Count()) return;
         if (static_cast<unsigned>(depth) >= xmlParserMaxDepth) {
             Refuse(XML_ERR_INTERNAL_ERROR,
                    "The elements of the document nest deeper than " + std::to_string(xmlParserMaxDepth) + " levels");
             return;
         }
-        if (depth++ != 1) return;
+        // After an error the parser may go on, but what it reads is not
+        // the document's.
+        if (depth++ != 1 || Failed()) return;
         Element e{Qualified(prefix, local), {}};
         for (int n = 0; n < namespaceCount; ++n) {
             const xmlChar* name = namespaces[2 * n];
@@ -139,8 +139,8 @@ struct ElementStream::State {
         // not the element's.
         for (int n = 0; n < attributeCount - defaulted; ++n) {
             const xmlChar** a = attributes + 5 * n;   // local name, prefix, URI, value, value's end
-            e.attributes.emplace_back(Qualified(a[1], a[0]),
-                                      std::string(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3])));
+            const auto* value = reinterpret_cast<const char*>(a[3]);
+            e.attributes.emplace_back(Qualified(a[1], a[0]), std::string(value, static_cast<std::size_t>(a[4] - a[3])));
         }
         ready.push_back(std::move(e));
     }

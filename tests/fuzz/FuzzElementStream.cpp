@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (whole.failed) return 0;
     platform::xml::Document doc;
-    if (!doc.LoadXml(text)) fuzzsupport::Fail("read element by element but not whole: " + doc.LastParseError().Describe(), text);
+    if (!doc.LoadXml(text))
+        fuzzsupport::Fail("read element by element but not whole: " + doc.LastParseError().Describe(), text);
     std::vector<std::string> children;
     for (platform::xml::Node child = doc.DocumentElement().FirstChild(); child; child = child.NextSibling())
         if (child.IsElement()) children.push_back(child.Name() + " " + child.GetAttribute("Program1"));

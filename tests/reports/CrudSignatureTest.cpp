@@ -171,7 +171,8 @@ TEST(CrudComparison, CommentsOrInstructionsPiledIntoTheFileCountAgainstTheBound)
             out << "<Pairs>\n<Pair Program1=\"A\" P1ID=\"PROGRAM#1\" Program2=\"B\" P2ID=\"PROGRAM#2\" Level=\"0.5\" "
                    "Cap=\"4\"/>\n";
             char line[64];
-            for (long n = 0; out.tellp() < 10 * 1024 * 1024; ++n) out.write(line, std::snprintf(line, sizeof line, node, n));
+            for (long n = 0; out.tellp() < 10 * 1024 * 1024; ++n)
+                out.write(line, std::snprintf(line, sizeof line, node, n));
             out << "<Pair Program1=\"C\" P1ID=\"PROGRAM#3\" Program2=\"D\" P2ID=\"PROGRAM#4\" Level=\"0.5\" "
                    "Cap=\"4\"/>\n</Pairs>\n";
         }

@@ -83,7 +83,8 @@ TEST(HostileXml, NodesPiledUpInAFileAreCountedAndDroppedAsTheyAreRead) {
     const auto filling = [](const char* node) {
         std::string text;
         char line[64];
-        for (long n = 0; text.size() < 10 * 1024 * 1024; ++n) text.append(line, std::snprintf(line, sizeof line, node, n));
+        for (long n = 0; text.size() < 10 * 1024 * 1024; ++n)
+            text.append(line, std::snprintf(line, sizeof line, node, n));
         return text;
     };
     const std::string one = "<c a=\"1\"/>", two = "<c a=\"2\"/>";

@@ -142,7 +142,9 @@ protected:
         if (rows == 0) return "0";
         return std::to_string(rows) + (Count("SELECT COUNT(*) FROM Ents WHERE Stub <> 0 AND " + where) ? "*" : "");
     }
-    std::string Note(const fs::path& index) { return pagetest::Page(index).SelectSingleNode("//td[@id='Note']").Text(); }
+    std::string Note(const fs::path& index) {
+        return pagetest::Page(index).SelectSingleNode("//td[@id='Note']").Text();
+    }
     std::string Note() { return Note(paths.g_IndexPagePath); }
 
     testsupport::TempDir dir;
@@ -617,9 +619,10 @@ TEST_F(ReportRunTest, AFolderSwappedForALinkDuringTheRunLeadsNoWriteOutOfTheWork
                                            "\" was renamed or replaced while the reports were being generated, so "
                                            "what is there now is not this report.");
         } else {
-            EXPECT_EQ(prompt.asked[0], "The report at \"" + paths.g_ReportRoot.string() + "\" is incomplete: its folder \"" +
-                                           swap.folder.string() + "\" was renamed or replaced while the reports were "
-                                           "being generated; the pages written into it since are in \"" +
+            EXPECT_EQ(prompt.asked[0], "The report at \"" + paths.g_ReportRoot.string() +
+                                           "\" is incomplete: its folder \"" + swap.folder.string() +
+                                           "\" was renamed or replaced while the reports were being generated; the "
+                                           "pages written into it since are in \"" +
                                            fs::canonical(away).string() + "\".");
         }
         EXPECT_THAT(opened, IsEmpty());
