@@ -54,6 +54,10 @@ struct ElementStream::State {
     std::uint64_t nodes = 0;
     Run run = Run::None;
     bool blank = true;           // nothing but white space read so far
+    // The root has closed: the parser may stop by itself without a word
+    // (at some bytes of no encoding), and without a root there is no
+    // document.
+    bool rootEnded = false;
     bool atEnd = false;          // the whole file handed to the parser
     bool cut = false;            // maxNodes reached
     bool halted = false;         // the parse was ended from here
@@ -166,9 +170,11 @@ struct ElementStream::State {
             ExternalEntitiesRefused guard(watch);
             xmlParseChunk(ctxt, piece, static_cast<int>(n), atEnd ? 1 : 0);
         }
-        if (!halted && !Failed() && !ctxt->wellFormed) {
-            error.errorCode = -1;
+        if (!halted && !Failed() && (!ctxt->wellFormed || (atEnd && !rootEnded))) {
+            error.errorCode = XML_ERR_DOCUMENT_END;
             error.reason = "The document is not well-formed";
+            error.line = xmlSAX2GetLineNumber(ctxt);
+            error.linePos = xmlSAX2GetColumnNumber(ctxt);
         }
         if (gauge) gauge->nodes = nodes;
     }
@@ -186,8 +192,9 @@ xmlSAXHandler ElementStream::State::Handler() {
         Of(c).Start(local, prefix, namespaceCount, namespaces, attributeCount, defaulted, attributes);
     };
     sax.endElementNs = [](void* c, const xmlChar*, const xmlChar*, const xmlChar*) {
-        Of(c).run = Run::None;
-        --Of(c).depth;
+        State& s = Of(c);
+        s.run = Run::None;
+        s.rootEnded = --s.depth == 0;
     };
     sax.characters = [](void* c, const xmlChar*, int) { Of(c).Piece(Run::Text); };
     sax.ignorableWhitespace = sax.characters;

@@ -47,6 +47,9 @@ TEST(HostileXml, ADamagedFileReadElementByElementLeavesNothingBehind) {
         "<r>" + Repeat("<c a=\"1\"/>", 1000) + "<c a=",
         entities + "<r>" + Repeat("<c a=\"&e;\">&e;</c>", 1000) + "</x>",
         "<r><c/></r><after",
+        // UTF-16 by its mark, then half a character: the parser stops
+        // without a word.
+        std::string("\xFE\xFF\0*\xD8\x58rt", 8),
     };
     for (const std::string& text : damaged) {
         { std::ofstream(dir / "damaged.xml", std::ios::binary) << text; }
