@@ -110,13 +110,19 @@ std::string SimilarityText(std::string_view level) {
     return std::to_string(static_cast<int>(percent)) + "%";
 }
 
+std::uint64_t CrudComparisonNodes(std::size_t maxElements) {
+    constexpr std::uint64_t kUnbounded = platform::xml::ElementStream::kUnbounded;
+    if (maxElements >= (kUnbounded - 3) / 2) return kUnbounded;
+    return 2 * static_cast<std::uint64_t>(maxElements) + 3;
+}
+
 CrudComparisonList ReadCRUDComparison(const fs::path& file, std::size_t maxElements,
                                       platform::xml::ReadGauge* gauge) {
     CrudComparisonList list;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec) || !common::InsideFolder(file.parent_path(), file)) return list;
     try {
-        platform::xml::ElementStream elements(file, gauge);
+        platform::xml::ElementStream elements(file, gauge, CrudComparisonNodes(maxElements));
         // The two names with a separator no attribute can hold, so that AB
         // with C and A with BC stay two pairs.
         std::unordered_set<std::string> keys;
@@ -135,6 +141,7 @@ CrudComparisonList ReadCRUDComparison(const fs::path& file, std::size_t maxEleme
             if (!keys.insert(std::move(key)).second) continue;
             list.rows.push_back(std::move(row));
         }
+        list.more = list.more || elements.Cut();
     } catch (const platform::xml::XmlError& e) {
         list.stopped = gauge && gauge->stop.load();
         list.damage = e.Parse();

@@ -100,18 +100,29 @@ std::vector<CrudComparisonRow> ReadCRUDComparison(const std::filesystem::path& f
 // What a bounded read of a comparison file found.
 struct CrudComparisonList {
     std::vector<CrudComparisonRow> rows;   // the pairs before any damage
-    bool more = false;                     // elements after the first maxElements
+    bool more = false;                     // the file goes on past the bound
     bool stopped = false;                  // the gauge's stop ended the read
     // Set when the file is not well-formed (or cannot be read) where it
-    // was read: its reason, line and position.
+    // was read: its reason, line and position (IsEmptyDocument when it
+    // holds nothing but white space).
     platform::xml::ParseError damage;
 };
 
 // At most maxElements of the root's child elements are read, each counted
 // whether it is a new pair, a repeated one or no pair at all, so the read
-// ends within a bound however the file repeats itself. gauge (optional)
-// shows the bytes read to another thread and lets it stop the read.
+// ends within a bound however the file repeats itself. Whatever else the
+// file holds counts too, each comment, processing instruction, text and
+// node inside an element: the read takes in at most
+// CrudComparisonNodes(maxElements) nodes, as many as a file of that many
+// pairs as the writer lays them out, however the rest is filled. gauge
+// (optional) shows the bytes and nodes read to another thread and lets it
+// stop the read.
 CrudComparisonList ReadCRUDComparison(const std::filesystem::path& file, std::size_t maxElements,
                                       platform::xml::ReadGauge* gauge = nullptr);
+
+// The nodes a read of maxElements takes in: each pair and the line break
+// after it, the root and the break after its start, and the element after
+// the last, which tells whether there are more.
+std::uint64_t CrudComparisonNodes(std::size_t maxElements);
 
 }  // namespace mdlReports

@@ -5,8 +5,8 @@
 namespace mdlReports {
 
 GaugedSteps::GaugedSteps(common::IProgress& shown, platform::xml::ReadGauge& gauge, std::uint64_t fileBytes,
-                         std::uint64_t maxElements, long length)
-    : m_shown(shown), m_gauge(gauge), m_fileBytes(fileBytes), m_maxElements(maxElements), m_length(length) {}
+                         std::uint64_t maxNodes, long length)
+    : m_shown(shown), m_gauge(gauge), m_fileBytes(fileBytes), m_maxNodes(maxNodes), m_length(length) {}
 
 void GaugedSteps::StartProgress(const std::string& action, long totalLength, bool withCancel) {
     m_shown.StartProgress(action, totalLength, withCancel);
@@ -33,12 +33,12 @@ void GaugedSteps::Complete() {
 }
 
 long GaugedSteps::Reached() const {
-    // Whichever end is nearer: a file of one pair repeated ends at its
-    // element count long before its size.
+    // Whichever end is nearer: a file of one pair repeated, or of
+    // comments, ends at its count of nodes long before its size.
     double part = 0;
     if (m_fileBytes > 0) part = static_cast<double>(m_gauge.bytes.load()) / static_cast<double>(m_fileBytes);
-    if (m_maxElements > 0)
-        part = std::max(part, static_cast<double>(m_gauge.elements.load()) / static_cast<double>(m_maxElements));
+    if (m_maxNodes > 0)
+        part = std::max(part, static_cast<double>(m_gauge.nodes.load()) / static_cast<double>(m_maxNodes));
     return std::min(m_length, static_cast<long>(part * static_cast<double>(m_length)));
 }
 

@@ -13,10 +13,10 @@ namespace mdlReports {
 
 class GaugedSteps final : public common::IProgress {
 public:
-    // The read is done at fileBytes bytes or at maxElements elements,
-    // whichever comes first; the bar then has moved length.
+    // The read is done at fileBytes bytes or at maxNodes nodes, whichever
+    // comes first; the bar then has moved length.
     GaugedSteps(common::IProgress& shown, platform::xml::ReadGauge& gauge, std::uint64_t fileBytes,
-                std::uint64_t maxElements, long length);
+                std::uint64_t maxNodes, long length);
 
     void StartProgress(const std::string& action, long totalLength, bool withCancel) override;
     // Lets the shown progress run its events, passes a Cancel on to the
@@ -35,7 +35,7 @@ private:
 
     common::IProgress& m_shown;
     platform::xml::ReadGauge& m_gauge;
-    std::uint64_t m_fileBytes, m_maxElements;
+    std::uint64_t m_fileBytes, m_maxNodes;
     long m_length, m_moved = 0;
 };
 

@@ -24,6 +24,7 @@
 #include "reports/ProgramPages.h"
 #include "reports/ReportError.h"
 #include "reports/ReportIndex.h"
+#include "reports/ReportSetPlace.h"
 #include "reports/ScreenPages.h"
 #include "reports/ValidationAnalysis.h"
 #include "reports/ViewOnlyGuard.h"
@@ -40,26 +41,7 @@ namespace {
 // analyses, which report on levels of their own.
 constexpr long kRunSteps = 27;
 
-// A progress level closed once: by Close where the run closes it, or when
-// the run leaves its scope early, by a cancel or an error.
-class Level {
-public:
-    Level(common::IProgress& progress, const std::string& action, long total) : m_progress(progress) {
-        m_progress.StartProgress(action, total, true);
-    }
-    ~Level() { Close(); }
-    Level(const Level&) = delete;
-    Level& operator=(const Level&) = delete;
-    void Close() {
-        if (!m_open) return;
-        m_open = false;
-        m_progress.FinishProgress();
-    }
-
-private:
-    common::IProgress& m_progress;
-    bool m_open = true;
-};
+constexpr int kApplicationTitle = 1006;
 
 // The run's progress as its steps see it. While the steps before the
 // diagrams run, each pause of theirs (the step between two rows of a list)
@@ -166,7 +148,7 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgre
     };
 
     progress.Action("Generating Reports");
-    Level level(progress, "Screens", kRunSteps);
+    common::ProgressScope level(progress, "Screens", kRunSteps, true);
     FillClientInfo(index, run.db);
     Diagrams diagrams(ctx, drawing, run.threads);
     diagrams.DrawAhead();
@@ -228,12 +210,30 @@ bool WriteEveryStep(const ReportRun& run, ReportContext& ctx, DrawingAheadProgre
         entry(caption, found.text);
     }
 
-    Level queues(progress, "Queues", 1);
+    common::ProgressScope queues(progress, "Queues", 1, true);
     progress.StartStep("");
     entry("Queues", std::to_string(CountQueues()));
     progress.FinishStep(1);
     queues.Close();
     return !progress.Cancelled();
+}
+
+// What the analyst is told instead of being offered the index of a set
+// that is not at its path.
+std::string DisplacedSetMessage(const ReportPaths& paths, const ReportSetPlace& place) {
+    const std::string root = "\"" + paths.g_ReportRoot.string() + "\"";
+    const std::string where = "\"" + place.nowAt.string() + "\"";
+    constexpr const char* kWhile = " while the reports were being generated";
+    if (place.moved == paths.g_ReportRoot) {
+        if (place.nowAt.empty())
+            return "The report at " + root + " is incomplete: its folder was renamed, replaced or removed" + kWhile +
+                   ".";
+        return "The report was written to " + where + ": its folder " + root + " was renamed or replaced" + kWhile +
+               ", so what is there now is not this report.";
+    }
+    std::string text = "The report at " + root + " is incomplete: its folder \"" + place.moved.string() + "\" was ";
+    if (place.nowAt.empty()) return text + "renamed, replaced or removed" + kWhile + ".";
+    return text + "renamed or replaced" + kWhile + "; the pages written into it since are in " + where + ".";
 }
 
 // The run's index document. Until the run's last one, the tree holds an
@@ -320,6 +320,15 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     SavePage(output, index, run.paths.g_IndexPagePath, indexSaving);
     result.indexWritten = true;
 
+    // A folder of the set renamed or replaced meanwhile got its pages where
+    // it went: what its path leads to now is not this set.
+    const ReportSetPlace place = LocateReportSet(output, run.paths);
+    if (!place.InPlace()) {
+        result.displaced = true;
+        run.prompt.Message(DisplacedSetMessage(run.paths, place), ResModule::LoadResString(kApplicationTitle),
+                           common::Icon::Exclamation);
+        return result;
+    }
     const common::Answer view = run.prompt.Ask(ResModule::LoadResString(501), run.paths.g_IndexPagePath.string(),
                                                common::Buttons::YesNo, common::Icon::None);
     if (view == common::Answer::Yes && run.opener) run.opener(run.paths.g_IndexPagePath);

@@ -5,7 +5,8 @@
 // steps, then the CRUD overlap, COMMAREA size and validation rules pages
 // under progress levels of their own, records each step's result in the
 // index page, and ends with the report note, the index page and the offer
-// to open it.
+// to open it, or, when a folder of the set is no longer at its path, with
+// where its pages went instead.
 //
 // A cancel ends the run after the current step (after the current program
 // among the diagrams); an analysis that was cancelled ends it too. The pages
@@ -65,6 +66,11 @@ struct ReportRunResult {
     bool indexWritten = false;
     // Cancelled, or an analysis gave "0": the note says so.
     bool incomplete = true;
+    // A folder of the set (its root or one below) was renamed or replaced
+    // while the run wrote, so its path no longer leads to what the run
+    // wrote: the analyst was told where the pages went instead of being
+    // offered the index.
+    bool displaced = false;
     // Programs the COMMAREA and validation analyses had to skip, each line headed by the
     // analysis ("COMMAREA Size: ...").
     std::vector<std::string> skipped;

@@ -2,20 +2,31 @@
 // takes to open, how long the window's events wait meanwhile and how much
 // memory it takes.
 //
-//   overlap_window_bench FILE [MB [--one-pair]]
+//   overlap_window_bench FILE [MB [KIND [--before-root]]]
 //
 // With MB, FILE is first written: a comparison file of about that many
-// megabytes, every pair a distinct pair of programs named as a generated
-// workspace names them (about 110 bytes a pair), or with --one-pair the
-// same pair over and over. Then the window is made and its list loaded on
+// megabytes. KIND says what fills it:
+//   pairs         every pair a distinct pair of programs named as a
+//                 generated workspace names them (about 110 bytes a pair);
+//                 the default
+//   one-pair      the same pair over and over
+//   comments      one pair, then comments ("<!-- note 123 -->") to the
+//                 size, then another pair
+//   instructions  the same with processing instructions ("<?note 123?>")
+//   cdata, text, blanks   the same with CDATA sections, text between
+//                 comments, or one run of white space
+// --before-root puts the filling (comments, instructions or blanks) before
+// the root instead of between its children. Then the window is made and its list loaded on
 // FILE (offscreen unless QT_QPA_PLATFORM says otherwise), the progress
 // letting the events run at each step as the main window's does, and
 // printed: the time until the list is loaded, the longest time the
 // window's events waited meanwhile (a timer due every 5 ms notes how late
 // it fires; the floor is 250 ms), the rows it lists and the peak resident
-// memory. Settings and home go to a throw-away folder, as in the tests.
+// memory, and what the window says of the file above its list. Settings
+// and home go to a throw-away folder, as in the tests.
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -47,11 +58,8 @@ double PeakMb() {
 
 using Clock = std::chrono::steady_clock;
 
-void WriteComparisonFile(const fs::path& file, double megabytes, bool onePair) {
-    const auto bytes = static_cast<std::uintmax_t>(megabytes * 1024 * 1024);
-    std::ofstream out(file, std::ios::binary);
-    out << "<Pairs>\n";
-    std::uintmax_t written = 8;
+void WritePairs(std::ofstream& out, std::uintmax_t bytes, bool onePair) {
+    std::uintmax_t written = 0;
     char line[256];
     for (long p = 1; written < bytes; ++p) {
         for (long q = p + 1; q <= p + 200 && written < bytes; ++q) {
@@ -63,6 +71,43 @@ void WriteComparisonFile(const fs::path& file, double megabytes, bool onePair) {
             out.write(line, n);
             written += static_cast<std::uintmax_t>(n);
         }
+    }
+}
+
+// Nodes that are no pair, to about bytes: what a damaged or planted file
+// may hold between the pairs.
+void WriteFilling(std::ofstream& out, std::uintmax_t bytes, const std::string& kind) {
+    if (kind == "blanks") {
+        const std::string blanks(1 << 16, ' ');
+        for (std::uintmax_t written = 0; written < bytes; written += blanks.size()) out << blanks;
+        return;
+    }
+    const char* format = kind == "comments"       ? "<!-- note %ld -->\n"
+                         : kind == "instructions" ? "<?note %ld?>\n"
+                         : kind == "cdata"        ? "<![CDATA[note %ld]]>\n"
+                                                  : "note %ld<!---->\n";
+    char line[64];
+    std::uintmax_t written = 0;
+    for (long n = 0; written < bytes; ++n) {
+        const int length = std::snprintf(line, sizeof line, format, n);
+        out.write(line, length);
+        written += static_cast<std::uintmax_t>(length);
+    }
+}
+
+void WriteComparisonFile(const fs::path& file, double megabytes, const std::string& kind, bool beforeRoot) {
+    const auto bytes = static_cast<std::uintmax_t>(megabytes * 1024 * 1024);
+    std::ofstream out(file, std::ios::binary);
+    if (kind == "pairs" || kind == "one-pair") {
+        out << "<Pairs>\n";
+        WritePairs(out, bytes, kind == "one-pair");
+    } else {
+        if (beforeRoot) WriteFilling(out, bytes, kind);
+        out << "<Pairs>\n";
+        WritePairs(out, 1, false);
+        if (!beforeRoot) WriteFilling(out, bytes, kind);
+        out << "<Pair Program1=\"LAST1\" P1ID=\"PROGRAM#1\" Program2=\"LAST2\" P2ID=\"PROGRAM#2\" Level=\"0.5\" "
+               "Cap=\"9\"/>\n";
     }
     out << "</Pairs>\n";
 }
@@ -102,11 +147,14 @@ private:
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: overlap_window_bench FILE [MB [--one-pair]]\n");
+        std::fprintf(stderr, "usage: overlap_window_bench FILE [MB [KIND [--before-root]]]\n");
         return 2;
     }
     const fs::path file = argv[1];
-    if (argc > 2) WriteComparisonFile(file, std::atof(argv[2]), argc > 3 && std::string(argv[3]) == "--one-pair");
+    if (argc > 2) {
+        const std::string kind = argc > 3 ? argv[3] : "pairs";
+        WriteComparisonFile(file, std::atof(argv[2]), kind, argc > 4 && std::string(argv[4]) == "--before-root");
+    }
 
     bench::WindowApplication app(argc, argv);
     ResModule::SetLanguage(ResModule::Language::English);
@@ -127,6 +175,9 @@ int main(int argc, char** argv) {
                 "%d rows listed, peak %.0f MB (%.0f MB before)\n",
                 static_cast<double>(fs::file_size(file, ec)) / (1024.0 * 1024.0), seconds, waits.LongestMs(), loadingWait,
                 window->lvCRUDComp->topLevelItemCount(), PeakMb(), before);
+    // What the window says of the file, above the list.
+    for (const QLabel* label : {window->lblDamaged, window->lblMore})
+        if (label->isVisible()) std::printf("  %s\n", label->text().toUtf8().constData());
     delete window;
     return 0;
 }

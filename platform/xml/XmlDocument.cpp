@@ -25,6 +25,8 @@ std::string ParseError::Describe() const {
     return out.str();
 }
 
+bool ParseError::IsEmptyDocument() const { return errorCode == XML_ERR_DOCUMENT_EMPTY; }
+
 namespace detail {
 
 namespace {

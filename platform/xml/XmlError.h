@@ -19,6 +19,8 @@ struct ParseError {
     explicit operator bool() const { return errorCode != 0; }
     // "reason (line L, position P)", for messages and logs.
     std::string Describe() const;
+    // The text held nothing but white space.
+    bool IsEmptyDocument() const;
 };
 
 class XmlError : public std::runtime_error {

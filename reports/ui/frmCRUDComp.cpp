@@ -158,7 +158,8 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(m_file, ec);
     platform::xml::ReadGauge gauge;
-    mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, kMaxRows, kReadLength);
+    mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, mdlReports::CrudComparisonNodes(kMaxRows),
+                                  kReadLength);
     auto reading = std::async(std::launch::async,
                               [this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
     mdlReports::CrudComparisonList list = common::AwaitStepping(steps, reading);
@@ -198,17 +199,25 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
                          QLocale().toString(static_cast<qulonglong>(kMaxRows)) + " entries are shown.");
     }
     lblDamaged->setVisible(static_cast<bool>(list.damage));
-    if (list.damage) {
-        const platform::xml::ParseError& d = list.damage;
-        const QString what = d.line > 0 ? QString(" is damaged at line %1, position %2 (%3): the pairs after that "
-                                                   "point are not listed.")
-                                               .arg(d.line)
-                                               .arg(d.linePos)
-                                               .arg(Q(d.reason))
-                                         : " cannot be read (" + Q(d.reason) + ").";
-        lblDamaged->setText(Q(m_file.string()) + what + " Run CRUD Overlap again to write the file anew.");
-    }
+    if (list.damage) ShowDamage(list.damage);
     return true;
+}
+
+void frmCRUDComp::ShowDamage(const platform::xml::ParseError& damage) {
+    // Where, in the window's words; the parser's own, for whoever asks.
+    lblDamaged->setToolTip({});
+    QString what;
+    if (damage.IsEmptyDocument()) {
+        what = " is empty: it lists no pairs.";
+    } else if (damage.line > 0) {
+        what = QString(" is damaged at line %1, position %2: the pairs after that point are not listed.")
+                   .arg(damage.line)
+                   .arg(damage.linePos);
+        lblDamaged->setToolTip(Q(damage.reason));
+    } else {
+        what = " cannot be read (" + Q(damage.reason) + ").";
+    }
+    lblDamaged->setText(Q(m_file.string()) + what + " Run CRUD Overlap again to write the file anew.");
 }
 
 bool frmCRUDComp::RowMenu(int button, QTreeWidgetItem* row, const QPoint& globalPos) {

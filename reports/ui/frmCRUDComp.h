@@ -7,7 +7,7 @@
 // before the window is shown, up to kMaxRows elements of the file: a file
 // that holds more (a large workspace has millions of pairs) shows the pairs
 // among the first ones and says so; a damaged file shows the pairs before
-// the damage and says where it is.
+// the damage and says where it is, and an empty file says so.
 
 #include <QString>
 #include <QWidget>
@@ -27,6 +27,9 @@ class QTreeWidgetItem;
 
 namespace common {
 class IProgress;
+}
+namespace platform::xml {
+struct ParseError;
 }
 
 namespace reports::ui {
@@ -48,7 +51,8 @@ public:
 
     // The most elements of the file the window reads, pairs or not,
     // repeated or not: beyond them a list is of no use to read through, and
-    // its rows would take gigabytes.
+    // its rows would take gigabytes. Comments and anything else between
+    // them count too (mdlReports::CrudComparisonNodes).
     static constexpr std::size_t kMaxRows = 100000;
 
     // Where each row keeps its program's "<name>", NUL, "<id>": the row
@@ -66,8 +70,10 @@ public:
     void ShowCRUDSignature(const std::string& tag);
     void ShowSource(const std::string& tag);
 
-    QLabel* lblMore = nullptr;   // shown when the file holds more than kMaxRows elements
-    QLabel* lblDamaged = nullptr;   // shown when the file is not well-formed or cannot be read
+    QLabel* lblMore = nullptr;   // shown when the file goes on past what the window reads
+    // Shown when the file is empty, not well-formed or cannot be read: where
+    // it is damaged, and the parser's reason as its tooltip.
+    QLabel* lblDamaged = nullptr;
     QTreeWidget* lvCRUDComp = nullptr;
     QMenu* mnuRowOptions = nullptr;
     QMenu* mnuP1 = nullptr;
@@ -84,6 +90,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void ShowDamage(const platform::xml::ParseError& damage);
+
     std::filesystem::path m_file;
     // Runs a menu command; what fails is reported, the window stays.
     void Run(const std::function<void()>& command);

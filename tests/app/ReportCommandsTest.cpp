@@ -1,6 +1,7 @@
 // Tools > Generate Reports on the real main window with the OrderEntry
 // sample: the question, the index handed to the desktop, the analyst's own
-// overlap window left alone, and what a failure and a missing browser show.
+// overlap window left alone, what a failure and a missing browser show, and
+// a report whose folder was swapped while it was written.
 
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 
 #include "app/CommandsTools.h"
 #include "app/ReportCommands.h"
+#include "reports/AsideRemoval.h"
 #include "reports/ReportPaths.h"
 #include "reports/ui/frmCRUDComp.h"
 #include "tests/app/WorkspaceSampleFixture.h"
@@ -85,6 +87,44 @@ TEST_F(ReportCommandsTest, NoBrowserAndAFailingRunAreToldAndTheWindowIsFreedAgai
     EXPECT_FALSE(main->IsBusy());
     EXPECT_TRUE(main->pbProgress->isHidden());
     EXPECT_TRUE(main->Command("mnuToolsGenerateReports")->isEnabled());
+}
+
+// While the run writes, its report folder is renamed away and an empty
+// folder put in its place (when the thread deleting the earlier report
+// deletes its first file): at the end the analyst is told where the report
+// went, and the empty folder's index, which does not exist, is not offered.
+TEST_F(ReportCommandsTest, AReportWhoseFolderWasSwappedWhileItWasWrittenSaysWhereItWentAndOpensNothing) {
+    Generate();
+    ASSERT_EQ(opened.size(), 1u);
+    static std::filesystem::path root, away;
+    root = mdlReports::g_ReportPaths.g_ReportRoot;
+    away = root.string() + "-away";
+    struct SwapOnce {
+        SwapOnce() { mdlReports::SetReportStepHook(&Swap); }
+        ~SwapOnce() { mdlReports::SetReportStepHook(nullptr); }
+        static void Swap(const char*) {
+            mdlReports::SetReportStepHook(nullptr);
+            std::filesystem::rename(root, away);
+            std::filesystem::create_directory(root);
+        }
+    };
+    prompt.asked.clear();
+    prompt.titles.clear();
+    {
+        const SwapOnce swapping;
+        Generate();
+    }
+    ASSERT_TRUE(std::filesystem::exists(away)) << "nothing was swapped";
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0], "The report was written to \"" + std::filesystem::canonical(away).string() +
+                                   "\": its folder \"" + root.string() +
+                                   "\" was renamed or replaced while the reports were being generated, so what is "
+                                   "there now is not this report.");
+    EXPECT_EQ(prompt.titles[0], main->ApplicationTitle().toStdString());
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(away / "index.html"));
+    EXPECT_TRUE(std::filesystem::is_empty(root));
+    EXPECT_FALSE(main->IsBusy());
 }
 
 }  // namespace

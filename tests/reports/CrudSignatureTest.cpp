@@ -7,6 +7,7 @@
 #include "reports/CrudComparison.h"
 #include "reports/CrudSignature.h"
 #include "reports/GaugedSteps.h"
+#include "tests/platform/xml/LibxmlMemory.h"
 #include "tests/support/TestSupport.h"
 #include "tests/reports/CrudWorkspace.h"
 
@@ -154,6 +155,40 @@ TEST(CrudComparison, ABoundedReadCountsEveryElementAndSaysWhereAFileIsDamaged) {
     EXPECT_TRUE(list.rows.empty());
 }
 
+// 10 MB of comments, or of processing instructions, between two pairs of
+// a file read as the overlap window reads it: the read ends at the bound
+// on nodes, a little way into the file, with the pair before them and a
+// word that there is more; the parser holds a few pieces of the file at a
+// time (it held every comment until the next pair: 190 MB).
+TEST(CrudComparison, CommentsOrInstructionsPiledIntoTheFileCountAgainstTheBound) {
+    testsupport::TempDir dir;
+    const fs::path file = dir / "QuarvelCRUDComp.xml";
+    constexpr std::size_t kWindowsBound = 100000;
+    for (const char* node : {"<!-- note %ld -->\n", "<?note %ld?>\n"}) {
+        SCOPED_TRACE(node);
+        {
+            std::ofstream out(file, std::ios::binary);
+            out << "<Pairs>\n<Pair Program1=\"A\" P1ID=\"PROGRAM#1\" Program2=\"B\" P2ID=\"PROGRAM#2\" Level=\"0.5\" "
+                   "Cap=\"4\"/>\n";
+            char line[64];
+            for (long n = 0; out.tellp() < 10 * 1024 * 1024; ++n)
+                out.write(line, std::snprintf(line, sizeof line, node, n));
+            out << "<Pair Program1=\"C\" P1ID=\"PROGRAM#3\" Program2=\"D\" P2ID=\"PROGRAM#4\" Level=\"0.5\" "
+                   "Cap=\"4\"/>\n</Pairs>\n";
+        }
+        const xmltest::LibxmlMemory counted;
+        platform::xml::ReadGauge gauge;
+        const auto list = mdlReports::ReadCRUDComparison(file, kWindowsBound, &gauge);
+        ASSERT_EQ(list.rows.size(), 1u);
+        EXPECT_EQ(list.rows[0].program1, "A");
+        EXPECT_TRUE(list.more);
+        EXPECT_FALSE(list.damage) << list.damage.Describe();
+        EXPECT_EQ(gauge.nodes, mdlReports::CrudComparisonNodes(kWindowsBound));
+        EXPECT_LT(gauge.bytes, fs::file_size(file) / 2);
+        EXPECT_LT(xmltest::LibxmlMemory::PeakBytes(), 1 << 20);
+    }
+}
+
 // The bar of a read follows whichever end is nearer, the file's size or the
 // bound on elements, never moves back or past its length, and a confirmed
 // Cancel asks the read to stop.
@@ -164,7 +199,7 @@ TEST(CrudComparison, TheReadingBarFollowsTheNearerEndAndCancelStopsTheRead) {
     gauge.bytes = 250;
     steps.StartStep("");
     EXPECT_EQ(shown.done, 250);
-    gauge.elements = 50;
+    gauge.nodes = 50;
     steps.StartStep("");
     EXPECT_EQ(shown.done, 500);
     gauge.bytes = 5000;   // a file that grew while it was read

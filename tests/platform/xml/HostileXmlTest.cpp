@@ -1,7 +1,6 @@
 // Documents made to hurt the reader, and a planted link beside a saved file.
 
 #include <gtest/gtest.h>
-#include <libxml/xmlmemory.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -9,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "platform/xml/ElementStream.h"
 #include "platform/xml/XmlDocument.h"
+#include "tests/platform/xml/LibxmlMemory.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::xml;
@@ -33,42 +34,6 @@ std::string ReadAll(const fs::path& file) {
     return s.str();
 }
 
-// libxml2's allocations still held, counted while one lives: libxml2's
-// memory functions forward to the C library's and note each block given
-// and taken back.
-class LibxmlBlocks {
-public:
-    LibxmlBlocks() {
-        xmlMemGet(&m_free, &m_malloc, &m_realloc, &m_strdup);
-        xmlMemSetup(Free, Malloc, Realloc, Strdup);
-    }
-    ~LibxmlBlocks() { xmlMemSetup(m_free, m_malloc, m_realloc, m_strdup); }
-    static long Held() { return s_held; }
-
-private:
-    static void* Malloc(size_t n) {
-        ++s_held;
-        return std::malloc(n);
-    }
-    static void* Realloc(void* p, size_t n) {
-        if (!p) ++s_held;
-        return std::realloc(p, n);
-    }
-    static char* Strdup(const char* s) {
-        ++s_held;
-        return ::strdup(s);
-    }
-    static void Free(void* p) {
-        if (p) --s_held;
-        std::free(p);
-    }
-    static inline std::atomic<long> s_held{0};
-    xmlFreeFunc m_free;
-    xmlMallocFunc m_malloc;
-    xmlReallocFunc m_realloc;
-    xmlStrdupFunc m_strdup;
-};
-
 }  // namespace
 
 // A file that breaks while it is read element by element leaves nothing of
@@ -82,6 +47,9 @@ TEST(HostileXml, ADamagedFileReadElementByElementLeavesNothingBehind) {
         "<r>" + Repeat("<c a=\"1\"/>", 1000) + "<c a=",
         entities + "<r>" + Repeat("<c a=\"&e;\">&e;</c>", 1000) + "</x>",
         "<r><c/></r><after",
+        // UTF-16 by its mark, then half a character: the parser stops
+        // without a word.
+        std::string("\xFE\xFF\0*\xD8\x58rt", 8),
     };
     for (const std::string& text : damaged) {
         { std::ofstream(dir / "damaged.xml", std::ios::binary) << text; }
@@ -94,10 +62,114 @@ TEST(HostileXml, ADamagedFileReadElementByElementLeavesNothingBehind) {
             }
         };
         readAll();
-        LibxmlBlocks blocks;
-        const long before = LibxmlBlocks::Held();
+        const xmltest::LibxmlMemory counted;
         for (int n = 0; n < 20; ++n) readAll();
-        EXPECT_EQ(LibxmlBlocks::Held(), before) << text.substr(0, 80);
+        EXPECT_EQ(xmltest::LibxmlMemory::Blocks(), 0) << text.substr(0, 80);
+    }
+    // The parser goes on past a prefix never declared, but lists nothing
+    // from there on.
+    { std::ofstream(dir / "damaged.xml", std::ios::binary) << "<r><c a=\"1\"/><c p:a=\"2\"/><c a=\"3\"/></r>"; }
+    ElementStream stream(dir / "damaged.xml");
+    ASSERT_TRUE(stream.Next());
+    EXPECT_EQ(stream.GetAttribute("a"), "1");
+    EXPECT_THROW(stream.Next(), XmlError);
+}
+
+// What a file may pile up between the root's children, around the root or
+// inside a child, 10 MB of it: each node is counted and dropped as it is
+// read. Read whole, only the elements around it are found and the
+// parser's memory stays within a few pieces of the file (nodes kept until
+// the next element took 20 times the file); read to a bound on nodes, the
+// read ends there, a little way into the file, and says it was cut.
+TEST(HostileXml, NodesPiledUpInAFileAreCountedAndDroppedAsTheyAreRead) {
+    testsupport::TempDir dir;
+    const auto filling = [](const char* node) {
+        std::string text;
+        char line[64];
+        for (long n = 0; text.size() < 10 * 1024 * 1024; ++n)
+            text.append(line, std::snprintf(line, sizeof line, node, n));
+        return text;
+    };
+    const std::string one = "<c a=\"1\"/>", two = "<c a=\"2\"/>";
+    struct Case {
+        const char* what;
+        std::string text;
+        int beforeTheBound;   // elements
+    };
+    const std::vector<Case> files = {
+        {"comments", "<r>" + one + filling("<!-- note %ld -->\n") + two + "</r>", 1},
+        {"processing instructions", "<r>" + one + filling("<?note %ld?>\n") + two + "</r>", 1},
+        {"CDATA sections", "<r>" + one + filling("<![CDATA[note %ld]]>\n") + two + "</r>", 1},
+        {"text between comments", "<r>" + one + filling("note %ld<!---->") + two + "</r>", 1},
+        {"white space between empty comments", "<r>" + one + filling("<!---->\n") + two + "</r>", 1},
+        {"one text", "<r>" + one + std::string(10 * 1024 * 1024, 'x') + two + "</r>", 2},
+        {"comments before the root", filling("<!-- note %ld -->\n") + "<r>" + one + two + "</r>", 0},
+        {"instructions after the root", "<r>" + one + two + "</r>" + filling("<?note %ld?>\n"), 2},
+        {"elements inside a child", "<r><c a=\"1\">" + filling("<d n=\"%ld\">x</d>") + "</c>" + two + "</r>", 1},
+    };
+    for (const Case& c : files) {
+        SCOPED_TRACE(c.what);
+        { std::ofstream(dir / "piled.xml", std::ios::binary) << c.text; }
+        {
+            const xmltest::LibxmlMemory counted;
+            ElementStream whole(dir / "piled.xml");
+            ASSERT_TRUE(whole.Next());
+            EXPECT_EQ(whole.GetAttribute("a"), "1");
+            ASSERT_TRUE(whole.Next());
+            EXPECT_EQ(whole.GetAttribute("a"), "2");
+            EXPECT_FALSE(whole.Next());
+            EXPECT_FALSE(whole.Cut());
+            EXPECT_LT(xmltest::LibxmlMemory::PeakBytes(), 1 << 20);
+        }
+        const xmltest::LibxmlMemory counted;
+        ReadGauge gauge;
+        ElementStream bounded(dir / "piled.xml", &gauge, 1000);
+        int read = 0;
+        while (bounded.Next()) EXPECT_EQ(bounded.GetAttribute("a"), std::to_string(++read));
+        EXPECT_EQ(read, c.beforeTheBound);
+        const bool cut = c.beforeTheBound < 2 || c.what == std::string("instructions after the root");
+        EXPECT_EQ(bounded.Cut(), cut);
+        if (cut) {
+            EXPECT_EQ(gauge.nodes, 1000u);
+            EXPECT_LT(gauge.bytes, 1u << 20);
+        }
+        EXPECT_LT(xmltest::LibxmlMemory::PeakBytes(), 1 << 20);
+    }
+}
+
+// One node beyond the parser's limits fails the read, holding no more than
+// the limit of what the parser looks ahead for a node's end (10 MB), as for
+// a document: a comment, a processing instruction, a CDATA section or a
+// tag. Elements nested more than 256 deep fail as soon, and a file of
+// nothing but white space says it is empty.
+TEST(HostileXml, OneNodeBeyondTheLimitsFailsWithoutBeingHeld) {
+    testsupport::TempDir dir;
+    const std::string big(12'000'000, 'x');
+    const std::vector<std::tuple<const char*, std::string, const char*>> files = {
+        {"comment", "<r><c/><!--" + big + "--><c/></r>", ""},
+        {"processing instruction", "<r><c/><?pi " + big + "?><c/></r>", ""},
+        {"CDATA section", "<r><c/><![CDATA[" + big + "]]><c/></r>", ""},
+        {"tag", "<r><c/><c a=\"" + big + "\"/></r>", ""},
+        {"nesting", "<r><c/>" + Repeat("<d>", 100000) + Repeat("</d>", 100000) + "</r>", "deeper than 256"},
+        {"nothing", "", "empty"},
+        {"nothing but white space", " \n\t\r\n", "empty"},
+    };
+    for (const auto& [what, text, reason] : files) {
+        SCOPED_TRACE(what);
+        { std::ofstream(dir / "big.xml", std::ios::binary) << text; }
+        Document whole;
+        EXPECT_FALSE(whole.LoadFile(dir / "big.xml"));
+        const xmltest::LibxmlMemory counted;
+        ElementStream stream(dir / "big.xml");
+        try {
+            while (stream.Next()) {
+            }
+            ADD_FAILURE() << "read whole";
+        } catch (const XmlError& e) {
+            EXPECT_NE(e.Parse().reason.find(reason), std::string::npos) << e.Parse().reason;
+            EXPECT_EQ(e.Parse().IsEmptyDocument(), std::string(reason) == "empty");
+        }
+        EXPECT_LT(xmltest::LibxmlMemory::PeakBytes(), 40 << 20);
     }
 }
 

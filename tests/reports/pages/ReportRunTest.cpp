@@ -142,7 +142,10 @@ protected:
         if (rows == 0) return "0";
         return std::to_string(rows) + (Count("SELECT COUNT(*) FROM Ents WHERE Stub <> 0 AND " + where) ? "*" : "");
     }
-    std::string Note() { return pagetest::Page(paths.g_IndexPagePath).SelectSingleNode("//td[@id='Note']").Text(); }
+    std::string Note(const fs::path& index) {
+        return pagetest::Page(index).SelectSingleNode("//td[@id='Note']").Text();
+    }
+    std::string Note() { return Note(paths.g_IndexPagePath); }
 
     testsupport::TempDir dir;
     testsupport::ScriptedPrompt prompt;
@@ -543,8 +546,10 @@ TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFo
 // diagrams are drawn: the Output folder itself, the report root, and the
 // diagrams folder, each renamed away and replaced by a link to a copy of
 // the tree whose every file says "not ours", in one of the places a write
-// led out would reach first. Nothing there changes: the run goes on in the
-// folders it holds, which were only renamed.
+// led out would reach first; or, as the run ends, the root for an empty
+// folder. Nothing there changes: the run goes on in the folders it holds,
+// which were only renamed. At the end the analyst is told where the pages
+// went and is not offered an index the path no longer leads to.
 TEST_F(ReportRunTest, AFolderSwappedForALinkDuringTheRunLeadsNoWriteOutOfTheWorkspace) {
     testsupport::TempDir outside;
     const fs::path workspace = dir / "OrderEntry";
@@ -559,44 +564,78 @@ TEST_F(ReportRunTest, AFolderSwappedForALinkDuringTheRunLeadsNoWriteOutOfTheWork
     }
     const auto victims = Victims(places, workspace);
 
-    // Which folder is swapped, and where its link leads.
-    const std::vector<std::pair<fs::path, fs::path>> swaps = {
-        {output, places[0]},
-        {paths.g_ReportRoot, places[1] / "QuarvelReports"},
-        {paths.g_DiagramsFolder, places[2] / "QuarvelReports" / "diagrams"},
+    // Which folder is swapped, where its link leads (none: an empty
+    // folder), and at which step.
+    struct Swap {
+        fs::path folder, target;
+        const char* step;
     };
-    for (const auto& [folder, target] : swaps) {
-        SCOPED_TRACE(folder);
-        fs::path away = folder;
-        away += "-away";
+    const std::vector<Swap> swaps = {
+        {output, places[0], "Diagram for "},
+        {paths.g_ReportRoot, places[1] / "QuarvelReports", "Diagram for "},
+        {paths.g_DiagramsFolder, places[2] / "QuarvelReports" / "diagrams", "Diagram for "},
+        {paths.g_ReportRoot, {}, kSyncingTree},
+    };
+    for (const Swap& swap : swaps) {
+        SCOPED_TRACE(swap.folder.string() + " at " + swap.step);
+        const fs::path away = swap.folder.string() + "-away" + std::to_string(&swap - swaps.data());
         struct SwappingProgress : testsupport::RecordingProgress {
             std::function<void()> swap;
+            std::string step;
             void StartStep(const std::string& action) override {
                 RecordingProgress::StartStep(action);
-                if (swap && action.rfind("Diagram for ", 0) == 0) std::exchange(swap, nullptr)();
+                if (swap && action.rfind(step, 0) == 0) std::exchange(swap, nullptr)();
             }
         } swapping;
-        swapping.swap = [&, folder = folder, target = target] {
-            fs::rename(folder, away);
-            fs::create_directory_symlink(target, folder);
+        swapping.step = swap.step;
+        swapping.swap = [&] {
+            fs::rename(swap.folder, away);
+            if (swap.target.empty())
+                fs::create_directory(swap.folder);
+            else
+                fs::create_directory_symlink(swap.target, swap.folder);
         };
-        ReportRun run{*Globals::g_Database, *Globals::g_Workbench, workspace, paths, swapping, prompt, {}};
+        prompt.asked.clear();
+        opened.clear();
+        ReportRun run{*Globals::g_Database, *Globals::g_Workbench, workspace, paths, swapping, prompt,
+                      [this](const fs::path& index) { opened.push_back(index); }};
         run.threads = 2;
         const ReportRunResult result = GenerateReports(run);
-        ASSERT_FALSE(swapping.swap) << "no diagram step";
+        ASSERT_FALSE(swapping.swap) << "no such step";
         EXPECT_FALSE(result.incomplete);
+        EXPECT_TRUE(result.displaced);
         EXPECT_TRUE(Victims(places, workspace) == victims);
-        // What the run wrote after the swap is in the folders renamed away.
-        const fs::path root = folder == output ? away / "QuarvelReports" : paths.g_ReportRoot;
-        const fs::path pages = folder == paths.g_DiagramsFolder ? away : root / "diagrams";
-        if (folder == output) {
-            EXPECT_THAT(BrokenReferences(root), IsEmpty());
+        // What the run wrote after the swap is in the folders renamed away,
+        // and the analyst is told so.
+        const fs::path root = swap.folder == output ? away / "QuarvelReports" : paths.g_ReportRoot;
+        const fs::path pages = swap.folder == paths.g_DiagramsFolder ? away : root / "diagrams";
+        ASSERT_EQ(prompt.asked.size(), 1u);
+        if (swap.folder != paths.g_DiagramsFolder) {
+            const fs::path written = swap.folder == output ? root : away;
+            EXPECT_THAT(BrokenReferences(written), IsEmpty());
+            EXPECT_THAT(Note(written / "index.html"), Not(HasSubstr(kIncomplete)));
+            EXPECT_EQ(prompt.asked[0], "The report was written to \"" + fs::canonical(written).string() +
+                                           "\": its folder \"" + paths.g_ReportRoot.string() +
+                                           "\" was renamed or replaced while the reports were being generated, so "
+                                           "what is there now is not this report.");
+        } else {
+            EXPECT_EQ(prompt.asked[0], "The report at \"" + paths.g_ReportRoot.string() +
+                                           "\" is incomplete: its folder \"" + swap.folder.string() +
+                                           "\" was renamed or replaced while the reports were being generated; the "
+                                           "pages written into it since are in \"" +
+                                           fs::canonical(away).string() + "\".");
         }
-        EXPECT_FALSE(fs::is_empty(folder == paths.g_ReportRoot ? away / "diagrams" : pages));
+        EXPECT_THAT(opened, IsEmpty());
+        EXPECT_FALSE(fs::is_empty(swap.folder == paths.g_ReportRoot ? away / "diagrams" : pages));
         // The next run starts from a real Output folder again.
-        fs::remove(folder);
-        if (folder == output) fs::rename(away, output);
+        fs::remove(swap.folder);
+        if (swap.folder == output) fs::rename(away, output);
     }
+    // Left in place, the set is offered again.
+    prompt.asked.clear();
+    EXPECT_FALSE(Run().displaced);
+    EXPECT_THAT(prompt.asked, ElementsAre("Would you like to view the generated report?"));
+    EXPECT_THAT(opened, ElementsAre(paths.g_IndexPagePath));
 }
 
 TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPreviewSwitchesToItsDiagram) {

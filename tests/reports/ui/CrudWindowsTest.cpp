@@ -192,12 +192,13 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
 }
 
 // A damaged file lists the pairs before the damage, never an element that
-// is no pair, and says which file broke where and what to do; cancelled
-// while it reads, the window says it has no list to show.
+// is no pair, and says which file broke where and what to do, in the
+// window's words (the parser's are its tooltip); an empty file says it is
+// empty; cancelled while it reads, the window says it has no list to show.
 TEST_F(CrudWindows, OverlapOfADamagedFileSaysSoAndACancelledReadShowsNothing) {
     const fs::path file = *s_dir / "damaged.xml";
     std::ofstream(file) << "<Pairs>\n<Pair Program1=\"A\" P1ID=\"PROGRAM#1\" Program2=\"B\" P2ID=\"PROGRAM#2\" "
-                           "Level=\"0.5\" Cap=\"4\"/>\n<Program Program1=\"X\" Program2=\"Y\"/>\n<Pair Program1=\"C";
+                           "Level=\"0.5\" Cap=\"4\"/>\n<Program Program1=\"X\" Program2=\"Y\"/>\n<Pair P/>\n</Pairs>\n";
     common::NullProgress progress;
     frmCRUDComp window(nullptr, file);
     ASSERT_TRUE(window.Load(progress));
@@ -205,10 +206,22 @@ TEST_F(CrudWindows, OverlapOfADamagedFileSaysSoAndACancelledReadShowsNothing) {
     ASSERT_EQ(window.lvCRUDComp->topLevelItemCount(), 1);
     EXPECT_EQ(window.lvCRUDComp->topLevelItem(0)->text(0), "A");
     ASSERT_TRUE(window.lblDamaged->isVisible());
-    const QString said = window.lblDamaged->text();
-    EXPECT_TRUE(said.startsWith(QString::fromStdString(file.string()) + " is damaged at line 4")) << said.toStdString();
-    EXPECT_TRUE(said.contains("Run CRUD Overlap again")) << said.toStdString();
+    EXPECT_EQ(window.lblDamaged->text().toStdString(),
+              file.string() + " is damaged at line 4, position 8: the pairs after that point are not listed. "
+                              "Run CRUD Overlap again to write the file anew.");
+    EXPECT_EQ(window.lblDamaged->toolTip(), "Specification mandates value for attribute P");
     EXPECT_FALSE(window.lblMore->isVisible());
+
+    const fs::path empty = *s_dir / "empty.xml";
+    for (const char* text : {"", "\n  \n"}) {
+        std::ofstream(empty) << text;
+        frmCRUDComp nothing(nullptr, empty);
+        ASSERT_TRUE(nothing.Load(progress));
+        EXPECT_EQ(nothing.lvCRUDComp->topLevelItemCount(), 0);
+        EXPECT_EQ(nothing.lblDamaged->text().toStdString(),
+                  empty.string() + " is empty: it lists no pairs. Run CRUD Overlap again to write the file anew.");
+        EXPECT_TRUE(nothing.lblDamaged->toolTip().isEmpty());
+    }
 
     struct Cancelling : common::NullProgress {
         bool Cancelled() const override { return true; }
