@@ -19,6 +19,7 @@
 #include "platform/diagram/DiagramPack.h"
 #include "platform/diagram/DiagramPainter.h"
 #include "platform/diagram/TextMeasure.h"
+#include "tests/platform/diagram/DenseTracks.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::diagram;
@@ -220,6 +221,72 @@ TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
         EXPECT_EQ(ours, qts) << "zoom " << zoom;
         EXPECT_NE(ours, [] { QImage w(300, 200, QImage::Format_RGB32); w.fill(Qt::white); return w; }());
     }
+}
+
+// Lines side by side on the 4 px tracks read as separate lines in every
+// picture: each horizontal or vertical piece is whole pixels at its full
+// colour (at a whole zoom as many as the zoom, at others the nearest whole
+// number, never none), however the layout's coordinates fall on pixels, so
+// at 100% three white pixels stand between neighbours. Box borders are as
+// crisp, and an arrowhead stays centred on its line's end.
+TEST(DiagramPainter, LinesCoverWholePixelsAtTheirFullColour) {
+    using namespace densetracks;
+    for (QPointF offset : {QPointF(0, 0), QPointF(0.5, 0.5), QPointF(0.3, 0.75)})
+        for (int zoom : {100, 200, 300, 75, 150}) {
+            SCOPED_TRACE("offset " + std::to_string(offset.x()) + ", " + std::to_string(offset.y()) + ", zoom " +
+                         std::to_string(zoom));
+            DiagramModel m;
+            Plant(m, offset);
+            const QImage img = RenderImage(m, zoom);
+            ASSERT_FALSE(img.isNull());
+            const double k = zoom / 100.0;
+            const QRectF b = DrawingBounds(m);
+            auto at = [&](double x, double y) {
+                return QPoint(static_cast<int>(std::floor(kImageMargin + (x + offset.x() - b.left()) * k)),
+                              static_cast<int>(std::floor(kImageMargin + (y + offset.y() - b.top()) * k)));
+            };
+            const int width = std::max(1, static_cast<int>(std::lround(k))), pitch = static_cast<int>(std::lround(kPitch * k));
+            const int span = static_cast<int>(std::ceil(kLines * kPitch * k)) + 2 * width;
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(TrackX(kLines - 1) - 4, kAcrossVertical), {1, 0}, span),
+                                     kLines - 1, -1, width, pitch))
+                << "across the tracks";
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(kAcrossUpper, UpperY(0) - 4), {0, 1}, span), 0, 1, width, pitch))
+                << "across the upper pieces";
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(kAcrossLower, LowerY(0) - 4), {0, 1}, span), 0, 1, width, pitch))
+                << "across the lower pieces";
+            // Where a line turns, and where its straight pieces meet on the way.
+            for (int i = 0; i < kLines; ++i)
+                for (QPoint corner : {at(kStraightOn, UpperY(i)), at(TrackX(i), UpperY(i)), at(TrackX(i), LowerY(i))})
+                    EXPECT_EQ(img.pixel(corner), ColourOf(i)) << "line " << i << " turning at " << corner.x() << ", "
+                                                              << corner.y();
+
+            // The right box's border across a row no line takes, and the
+            // left box's top border.
+            for (const auto& [from, step] : {std::pair{at(290, 100), QPoint(1, 0)}, std::pair{at(30, -6), QPoint(0, 1)}}) {
+                const std::vector<PixelRun> border = RunsAlong(img, from, step, static_cast<int>(12 * k));
+                ASSERT_EQ(border.size(), 1u);
+                EXPECT_EQ(border[0].length, width);
+                EXPECT_TRUE(border[0].oneColour);
+                EXPECT_EQ(border[0].colour, qRgb(0, 0, 0));
+            }
+
+            // The lone line, crisp down to its arrowhead, which spreads
+            // equally either side of it and leaves no gap.
+            const std::vector<PixelRun> line = RunsAlong(img, at(kLoneX - 6, 90), {1, 0}, static_cast<int>(12 * k));
+            ASSERT_EQ(line.size(), 1u);
+            ASSERT_EQ(line[0].length, width);
+            EXPECT_EQ(line[0].colour, ColourOf(0));
+            const int column = at(kLoneX - 6, 90).x() + line[0].start;
+            for (int y = at(0, 90).y(); y <= at(0, kLoneTip - 2).y(); ++y)
+                for (int x = column; x < column + width; ++x) ASSERT_EQ(img.pixel(x, y), ColourOf(0)) << x << ", " << y;
+            const QPoint head = at(kLoneX - 10, kLoneTip - 6);
+            const std::vector<PixelRun> across = RunsAlong(img, head, {1, 0}, static_cast<int>(20 * k));
+            ASSERT_EQ(across.size(), 1u);
+            const int left = column - (head.x() + across[0].start);
+            const int right = head.x() + across[0].start + across[0].length - (column + width);
+            EXPECT_GT(left, 0);
+            EXPECT_EQ(left, right);
+        }
 }
 
 // A box is filled with its own colour, unpacked red + 256 green + 65536 blue.
