@@ -247,20 +247,35 @@ TEST(DiagramPainter, CaptionsAreDrawnWhereThePainterDrawsText) {
 // picture: each horizontal or vertical piece is whole pixels at its full
 // colour (at a whole zoom as many as the zoom, at others the nearest whole
 // number, never none), however the layout's coordinates fall on pixels, so
-// at 100% three white pixels stand between neighbours. Box borders are as
-// crisp, and an arrowhead stays centred on its line's end.
+// at 100% three white pixels stand between neighbours; so too on a screen
+// of more device pixels than pixels. Box borders are as crisp, and an
+// arrowhead stays centred on its line's end.
 TEST(DiagramPainter, LinesCoverWholePixelsAtTheirFullColour) {
     using namespace densetracks;
+    struct Case {
+        int zoom;
+        double pixelRatio;
+    };
+    const Case cases[] = {{100, 1}, {200, 1}, {300, 1}, {75, 1}, {150, 1}, {100, 2}, {100, 1.5}};
     for (QPointF offset : {QPointF(0, 0), QPointF(0.5, 0.5), QPointF(0.3, 0.75)})
-        for (int zoom : {100, 200, 300, 75, 150}) {
+        for (const Case& c : cases) {
             SCOPED_TRACE("offset " + std::to_string(offset.x()) + ", " + std::to_string(offset.y()) + ", zoom " +
-                         std::to_string(zoom));
+                         std::to_string(c.zoom) + ", device pixel ratio " + std::to_string(c.pixelRatio));
             DiagramModel m;
             Plant(m, offset);
-            const QImage img = RenderImage(m, zoom);
-            ASSERT_FALSE(img.isNull());
-            const double k = zoom / 100.0;
             const QRectF b = DrawingBounds(m);
+            QImage img = RenderImage(m, c.zoom);
+            ASSERT_FALSE(img.isNull());
+            if (c.pixelRatio != 1) {
+                img = QImage(img.size() * c.pixelRatio, QImage::Format_RGB32);
+                img.setDevicePixelRatio(c.pixelRatio);
+                img.fill(Qt::white);
+                QPainter p(&img);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.translate(QPointF(kImageMargin, kImageMargin) / c.pixelRatio - b.topLeft());
+                PaintDiagram(p, m);
+            }
+            const double k = c.zoom / 100.0 * c.pixelRatio;
             auto at = [&](double x, double y) {
                 return QPoint(static_cast<int>(std::floor(kImageMargin + (x + offset.x() - b.left()) * k)),
                               static_cast<int>(std::floor(kImageMargin + (y + offset.y() - b.top()) * k)));
