@@ -25,6 +25,7 @@
 
 #include "common/FileReplace.h"
 #include "platform/diagram/JpegEncode.h"
+#include "platform/diagram/PixelGrid.h"
 #include "platform/diagram/TextMeasure.h"
 
 namespace platform::diagram {
@@ -35,7 +36,10 @@ constexpr int kFontPixelSize = 12;
 constexpr double kPadX = 8;   // text to box border, each side
 constexpr double kPadY = 5;
 constexpr double kCornerRadius = 3;
+constexpr double kLinePen = 1;
 constexpr double kHeavyPen = 3;
+constexpr double kSelectionPen = 2;
+constexpr double kSelectedLinkPen = 4;
 constexpr double kParallelSpacing = 16;  // distance between the peaks of parallel links
 constexpr double kBendMargin = 8;        // room a bent link keeps from the boxes it passes
 constexpr double kArrowLength = 10;
@@ -209,7 +213,10 @@ double BendAroundBoxes(const DiagramModel& model, const Link& l) {
     return bend;
 }
 
-double BorderPen(const Shape& s) { return s.heavyBorder ? kHeavyPen : 1.0; }
+double BorderPen(const Shape& s) { return s.heavyBorder ? kHeavyPen : kLinePen; }
+
+// Where a box's border is drawn: on whole pixels at zoom 100, as links are.
+QRectF BorderRect(const Shape& s) { return PixelGrid().Snap(ShapeRect(s), BorderPen(s)); }
 
 // A label breaks between words; only a word wider than the whole width is
 // broken inside. Measured against the width a label gets (LabelSize), and
@@ -222,20 +229,63 @@ void DrawLabel(QPainter& p, const QRectF& r, const std::string& text) {
     measure.Draw(p, r, measure.LabelFlags(text, r.width()), text, false);
 }
 
-// A link's line, arrowheads and labels.
+// The link's line and arrowheads in the grid's device, the line on whole
+// pixels (a line of straight pieces moves less than a pixel, a curve not at
+// all) and the arrowheads moved with its ends, so that they still meet it.
+// The labels stay where they were.
+LinkGeometry OnPixels(const LinkGeometry& g, const PixelGrid& grid) {
+    LinkGeometry drawn = g;
+    drawn.path = grid.Snap(g.path, kLinePen);
+    if (g.path.isEmpty()) return drawn;
+    auto moved = [&](int i) { return QPointF(drawn.path.elementAt(i)) - grid.Map(QPointF(g.path.elementAt(i))); };
+    drawn.fromHead = grid.Map(g.fromHead).translated(moved(0));
+    drawn.toHead = grid.Map(g.toHead).translated(moved(g.path.elementCount() - 1));
+    return drawn;
+}
+
+// What a link draws at zoom 100: the layout's geometry on the model's
+// pixels. The check and the hit tests read the layout's own.
+LinkGeometry DrawnLink(const Link& l, const LinkSlot& slot) {
+    return OnPixels(ComputeLink(l, slot.index, slot.count, slot.bend), PixelGrid());
+}
+
+// A line of straight pieces is drawn one piece at a time: drawn as one
+// path, a line one pixel wide leaves the pixel where two pieces meet at
+// three quarters of its colour. The pieces' square ends fill the corners.
+void DrawLine(QPainter& p, const QPainterPath& path) {
+    std::vector<QLineF> pieces;
+    for (int i = 1; i < path.elementCount(); ++i) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        if (e.type == QPainterPath::MoveToElement) continue;
+        if (e.type != QPainterPath::LineToElement) {
+            p.drawPath(path);
+            return;
+        }
+        pieces.emplace_back(QPointF(path.elementAt(i - 1)), QPointF(e));
+    }
+    p.drawLines(pieces.data(), static_cast<int>(pieces.size()));
+}
+
+// A link's line, arrowheads and labels. At any zoom the line is whole
+// pixels wide with its straight pieces on whole pixels.
 void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) {
     if (g.path.isEmpty()) return;
-    p.setBrush(Qt::NoBrush);
-    if (selected) {
-        p.setPen(QPen(kSelectionColour, 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(g.path);
+    const QColor colour = ToQColor(l.color);
+    {
+        const PixelGrid grid(p);
+        const LinkGeometry drawn = OnPixels(g, grid);
+        const DevicePixels device(p, grid);
+        p.setBrush(Qt::NoBrush);
+        if (selected) {
+            p.setPen(QPen(kSelectionColour, grid.Pen(kSelectedLinkPen), Qt::SolidLine, Qt::RoundCap));
+            p.drawPath(drawn.path);
+        }
+        p.setPen(QPen(colour, grid.Pen(kLinePen)));
+        DrawLine(p, drawn.path);
+        p.setBrush(colour);
+        if (!drawn.fromHead.isEmpty()) p.drawPolygon(drawn.fromHead);
+        if (!drawn.toHead.isEmpty()) p.drawPolygon(drawn.toHead);
     }
-    QColor colour = ToQColor(l.color);
-    p.setPen(QPen(colour, 1));
-    p.drawPath(g.path);
-    p.setBrush(colour);
-    if (!g.fromHead.isEmpty()) p.drawPolygon(g.fromHead);
-    if (!g.toHead.isEmpty()) p.drawPolygon(g.toHead);
     p.setPen(Qt::black);
     DrawLabel(p, g.textRect, l.text);
     DrawLabel(p, g.fromRect, l.fromLabel);
@@ -244,21 +294,27 @@ void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) 
 
 // A box with its caption.
 void DrawShape(QPainter& p, const Shape& s, bool selected) {
-    QRectF r = ShapeRect(s);
-    QPen pen(ToQColor(s.lineColor), BorderPen(s));
-    if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
-    p.setPen(pen);
-    p.setBrush(ToQColor(s.fillColor));
-    p.drawRoundedRect(r, kCornerRadius, kCornerRadius);
+    const PixelGrid grid(p);
+    const double width = BorderPen(s);
+    const QRectF border = BorderRect(s);
+    {
+        const DevicePixels device(p, grid);
+        QPen pen(ToQColor(s.lineColor), grid.Pen(width));
+        if (s.lineStyle == kLineDashed) pen.setStyle(Qt::DashLine);
+        p.setPen(pen);
+        p.setBrush(ToQColor(s.fillColor));
+        p.drawRoundedRect(grid.Snap(border, width), grid.Length(kCornerRadius), grid.Length(kCornerRadius));
+    }
     if (!s.text.empty()) {
         p.setPen(ToQColor(s.textColor));
-        TextMeasure::ForThread().Draw(p, r, Qt::AlignCenter, s.text, s.boldText);
+        TextMeasure::ForThread().Draw(p, ShapeRect(s), Qt::AlignCenter, s.text, s.boldText);
     }
     if (selected) {
-        p.setPen(QPen(kSelectionColour, 2));
+        const DevicePixels device(p, grid);
+        p.setPen(QPen(kSelectionColour, grid.Pen(kSelectionPen)));
         p.setBrush(Qt::NoBrush);
-        double gap = kSelectionGap + BorderPen(s) / 2;
-        p.drawRect(r.adjusted(-gap, -gap, gap, gap));
+        const double gap = kSelectionGap + width / 2;
+        p.drawRect(grid.Snap(border.adjusted(-gap, -gap, gap, gap), kSelectionPen));
     }
 }
 
@@ -327,7 +383,7 @@ DrawingGeometry MeasureDrawing(const DiagramModel& model) {
     const auto& links = model.Links();
     d.links.reserve(links.size());
     for (std::size_t i = 0; i < links.size(); ++i)
-        d.links.push_back(ComputeLink(*links[i], linkSlots[i].index, linkSlots[i].count, linkSlots[i].bend));
+        d.links.push_back(DrawnLink(*links[i], linkSlots[i]));
 
     QRectF bounds;
     auto add = [&bounds](const QRectF& r) {
@@ -336,7 +392,7 @@ DrawingGeometry MeasureDrawing(const DiagramModel& model) {
     };
     for (const auto& s : model.Shapes()) {
         double half = BorderPen(*s) / 2;
-        add(ShapeRect(*s).adjusted(-half, -half, half, half));
+        add(BorderRect(*s).adjusted(-half, -half, half, half));
     }
     for (const LinkGeometry& g : d.links) {
         add(g.path.boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
@@ -366,7 +422,7 @@ void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected) 
 }
 
 void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected) {
-    LinkGeometry g = ComputeLink(l, slot.index, slot.count, slot.bend);
+    const LinkGeometry g = DrawnLink(l, slot);
     if (g.path.isEmpty()) return;
     p.save();
     DrawLink(p, l, g, selected);
@@ -465,10 +521,6 @@ std::optional<std::string> EncodeImage(const DiagramModel& model, const DrawingG
     QImage img = ExportPixels(*size);
     if (img.isNull()) return std::nullopt;
     PaintOnWhite(img, model, drawing, z);
-    // Encoded in memory first: the image writer does not report a write
-    // that the disk refused, so the file is written where every write is
-    // checked, beside the target and renamed over it (a failure keeps an
-    // earlier picture; a missing folder fails without being created).
     if (format == "JPEG") return EncodeJpeg(img, kJpegQuality);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -479,6 +531,10 @@ std::optional<std::string> EncodeImage(const DiagramModel& model, const DrawingG
 
 bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
                  int zoomPercent) {
+    // Encoded in memory first: Qt's image writer does not report a write
+    // that the disk refused, so the bytes go to the file where every write
+    // is checked, beside it and renamed over it (a failure keeps an earlier
+    // picture; a missing folder fails without being created).
     const std::optional<std::string> encoded = EncodeImage(model, drawing, file, zoomPercent);
     if (!encoded) return false;
     // The path goes to the file system as its bytes, whatever their encoding.

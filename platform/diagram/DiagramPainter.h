@@ -64,7 +64,9 @@ QPainterPath LinkPath(const Link& l, const LinkSlot& slot);
 // Everything a link draws, in model coordinates: its line, its arrowheads
 // and the rectangles of its caption and end labels (null where it has
 // none). The painter, the bounds and the geometry check all come from here,
-// so they never disagree.
+// so they never disagree; the painter and the bounds only move a line of
+// straight pieces less than a pixel, onto whole pixels (see PixelGrid), and
+// its arrowheads with it.
 struct LinkGeometry {
     QPainterPath path;
     QPolygonF fromHead, toHead;
@@ -76,7 +78,9 @@ LinkGeometry LinkShape(const Link& l, const LinkSlot& slot);
 // image and its reduced copy, and the preview rule's width, share it. It
 // holds while the model's boxes and links stay as they were.
 struct DrawingGeometry {
-    std::vector<LinkGeometry> links;  // in the order of model.Links()
+    // In the order of model.Links(), as drawn at zoom 100: lines of
+    // straight pieces on the model's pixels.
+    std::vector<LinkGeometry> links;
     QRectF bounds;                    // as DrawingBounds
 };
 DrawingGeometry MeasureDrawing(const DiagramModel& model);
@@ -93,7 +97,11 @@ double DrawingWidth(const DrawingGeometry& drawing);
 
 // One box or one link, in model coordinates (the caller sets the zoom on
 // the painter). A link is one of count links between the same two boxes
-// (either direction); index spreads them into separate curves.
+// (either direction); index spreads them into separate curves. Whatever
+// the zoom, lines and borders are whole pixels of the painter's device
+// wide (the pen's width times the zoom, rounded, at least one) and their
+// horizontal and vertical pieces cover whole rows and columns of pixels at
+// their full colour; captions are drawn where the layout put them.
 void PaintShape(QPainter& p, const Shape& s, bool selected);
 void PaintLink(QPainter& p, const Link& l, int index, int count, bool selected);
 void PaintLink(QPainter& p, const Link& l, const LinkSlot& slot, bool selected);
@@ -113,9 +121,10 @@ QImage RenderImage(const DiagramModel& model, const DrawingGeometry& drawing, in
 bool ExportImage(const DiagramModel& model, const std::filesystem::path& file, int zoomPercent);
 bool ExportImage(const DiagramModel& model, const DrawingGeometry& drawing, const std::filesystem::path& file,
                  int zoomPercent);
-// The bytes ExportImage writes, for a writer that puts them in place itself
-// (the report tree's, through its boundary); none when the picture cannot
-// be made.
+// The picture ExportImage writes, encoded in memory: the file's extension
+// picks the format as there, and nothing is written or created. For a
+// writer that puts the bytes in place itself (the report tree's, through
+// its boundary); none when the picture cannot be made.
 std::optional<std::string> EncodeImage(const DiagramModel& model, const DrawingGeometry& drawing,
                                        const std::filesystem::path& file, int zoomPercent);
 

@@ -73,6 +73,13 @@ bool Compress(Encoding& e, const QImage& image, int quality) {
     jpeg_set_defaults(&e.info);
     SetDensity(e.info, image);
     jpeg_set_quality(&e.info, std::clamp(quality, 1, 100), TRUE);
+    // Colour at full resolution: halved in each direction, as by default,
+    // the colour of a line one pixel wide is shared with the pixels beside
+    // it (blue turns navy with a pale fringe, yellow a pale smear).
+    for (int c = 0; c < e.info.num_components; ++c) {
+        e.info.comp_info[c].h_samp_factor = 1;
+        e.info.comp_info[c].v_samp_factor = 1;
+    }
     jpeg_start_compress(&e.info, TRUE);
     while (e.info.next_scanline < e.info.image_height) {
         const JDIMENSION done = jpeg_write_scanlines(&e.info, e.rows.data() + e.info.next_scanline,

@@ -1,9 +1,11 @@
 #pragma once
-// JPEG encoding of a painted picture straight through libjpeg. The bytes
-// are those Qt's image writer gives for the same picture and quality
-// (baseline, JFIF density from the image, no comment or profile), without
-// its copying every row into red, green and blue first: libjpeg reads the
-// 32-bit pixels as they are. A report run encodes thousands of pictures.
+// JPEG encoding of a painted picture straight through libjpeg. The file is
+// as Qt's image writer makes it for the same picture and quality
+// (baseline, JFIF density from the image, no comment or profile) but for
+// its colour, kept at full resolution (4:4:4) so that a line one pixel wide
+// keeps its colour; and it is made without copying every row into red,
+// green and blue first: libjpeg reads the 32-bit pixels as they are. A
+// report run encodes thousands of pictures.
 
 #include <QImage>
 

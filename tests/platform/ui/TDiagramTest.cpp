@@ -17,6 +17,7 @@
 
 #include "platform/diagram/DiagramPainter.h"
 #include "platform/ui/TDiagram.h"
+#include "tests/platform/diagram/DenseTracks.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::ui;
@@ -292,6 +293,40 @@ TEST(TDiagram, ZoomByWheelAndKeysAndExportAtTheZoomShown) {
     double w = platform::diagram::DrawingBounds(s.d.Model()).width();
     EXPECT_EQ(img.width(), std::lround(w * 0.5) + 2 * platform::diagram::kImageMargin);
     EXPECT_FALSE(s.d.ExportImage(dir / "missing" / "half.jpg"));
+}
+
+// The control paints as the pictures are: at 100% and 200% each line on
+// the 4 px tracks is one (two) columns or rows of screen pixels at its full
+// colour with three (six) white between neighbours, wherever the layout's
+// coordinates fall and the drawing is scrolled.
+TEST(TDiagram, LinesLieOnWholeScreenPixelsAtWholeZooms) {
+    using namespace densetracks;
+    for (QPointF offset : {QPointF(0, 0), QPointF(0.3, 0.75)}) {
+        TDiagram d;
+        d.resize(1100, 700);
+        const TDiagramShape& left = Plant(d.Model(), offset);
+        d.FinishLayout();
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        for (int zoom : {100, 200}) {
+            SCOPED_TRACE("offset " + std::to_string(offset.x()) + ", zoom " + std::to_string(zoom));
+            d.SetZoom(zoom);
+            Settle();
+            const QImage img = d.viewport()->grab().toImage();
+            const QRectF box = d.ViewRect(left);  // the left box stands at the offset
+            ASSERT_TRUE(d.viewport()->rect().contains(box.topLeft().toPoint()));
+            const int k = zoom / 100;
+            auto at = [&](double x, double y) {
+                return QPoint(static_cast<int>(std::floor(box.left() + x * k)), static_cast<int>(std::floor(box.top() + y * k)));
+            };
+            const int span = static_cast<int>(kLines * kPitch) * k + 2 * k;
+            const int pitch = static_cast<int>(kPitch) * k;
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(TrackX(kLines - 1) - 4, kAcrossVertical), {1, 0}, span),
+                                     kLines - 1, -1, k, pitch));
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(kAcrossUpper, UpperY(0) - 4), {0, 1}, span), 0, 1, k, pitch));
+            EXPECT_TRUE(CrispSection(RunsAlong(img, at(kAcrossLower, LowerY(0) - 4), {0, 1}, span), 0, 1, k, pitch));
+        }
+    }
 }
 
 // A control grown to the drawing's size drops the scroll bars it showed
