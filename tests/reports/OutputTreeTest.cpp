@@ -103,12 +103,24 @@ public:
     std::vector<int> deleted;    // the files and folders deleted by then
     std::function<void()> atSecondStep;
 };
+// Lets the removing thread go however the test ends: held in the hook at an
+// early failure, it would keep the process from ending (the thread is
+// joined at exit), and the failure would show as a hang.
+struct ReleaseRemovals {
+    ~ReleaseRemovals() {
+        SetReportStepHook(nullptr);
+        g_deletionsAllowed = 1 << 30;
+    }
+};
 
 TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesTheRestToTheThread) {
     testsupport::TempDir dir;
+    const ReleaseRemovals release;
     const ReportPaths paths = reporttest::PathsIn(dir);
     fs::create_directory(dir / "Bank");
-    const auto earlierSet = [&] {
+    // The set is handed to the removing thread unless the test counts it
+    // first: the thread deletes one file before its first step waits.
+    const auto earlierSet = [&](bool hand = true) {
         SetReportStepHook(nullptr);
         ASSERT_TRUE(RebuildOutputTree(paths));
         for (int i = 0; i < 40; ++i) reporttest::WriteText(paths.g_DiagramsFolder / (std::to_string(i) + ".html"), "old");
@@ -116,7 +128,7 @@ TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesThe
         g_deletionsAllowed = 0;
         SetReportStepHook(DeleteWhenAllowed);
         ASSERT_TRUE(PrepareOutputTree(paths));
-        RemoveSetAside(paths);
+        if (hand) RemoveSetAside(paths);
     };
 
     // The second removal in the process moves its bar as the first does.
@@ -150,13 +162,14 @@ TEST(OutputTree, TheWaitForAnEarlierSetFollowsTheFilesDeletedAndACancelLeavesThe
     // A second set handed in while the first is being deleted: the bar
     // still moves while the second goes, instead of reaching its end with
     // the first.
-    earlierSet();
+    earlierSet(false);
     int firstSet = 0;
     for (const auto& entry : fs::directory_iterator(dir / "Bank" / "Output"))
         if (entry.path().filename().string().rfind(AsidePrefix(paths), 0) == 0)
             firstSet += 1 + static_cast<int>(std::distance(fs::recursive_directory_iterator(entry.path()),
                                                            fs::recursive_directory_iterator()));
     ASSERT_GT(firstSet, 40);
+    RemoveSetAside(paths);
     progress = {};
     progress.atSecondStep = [&] {
         for (int i = 0; i < 40; ++i) reporttest::WriteText(paths.g_DiagramsFolder / (std::to_string(i) + ".html"), "old");
