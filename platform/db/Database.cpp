@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/InsideFolder.h"
 #include "common/Progress.h"
 #include "common/WriteBoundary.h"
 
@@ -662,6 +663,10 @@ std::unique_ptr<Database> Database::OpenIn(const common::WriteBoundary& folder, 
     } else {
         // Without /proc the journal goes by the file's path: only the
         // commits are guarded.
+        std::error_code ec;
+        if (std::filesystem::is_symlink(file, ec) && !common::InsideFolder(folder.Folder(), file))
+            throw DbError("'" + file.string() + "' is a link that leads out of its folder; such a link is not "
+                          "followed.");
         result = Open(file);
     }
     result->Guard(std::move(guard));
