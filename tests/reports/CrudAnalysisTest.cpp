@@ -265,6 +265,25 @@ TEST(CrudAnalysis, NoSharedCrudGivesNoResultAndRemovesTheEarlierFile) {
     EXPECT_EQ(progress.level, 0);
 }
 
+// A workspace folder that is itself a link (a workspace kept on another
+// disk): the comparison file is written where the link leads, the link
+// stays, and nothing lands beside the link, where a boundary one folder too
+// wide would have looked for the folder (or written).
+TEST(CrudAnalysis, AWorkspaceFolderThatIsALinkGetsItsFileWhereTheLinkLeads) {
+    testsupport::TempDir dir, disk;
+    const fs::path workspace = dir / "Shop";
+    fs::create_directory_symlink(disk.Path(), workspace);
+    WriteStale(dir / mdlReports::kCrudComparisonFileName);
+    const std::string victim = ReadAll(dir / mdlReports::kCrudComparisonFileName);
+    CrudWorkspace ws;
+    MakePair(ws, 2, 0, 0);
+    testsupport::RecordingProgress progress;
+    EXPECT_EQ(GetCRUDReport(*ws.db, common::WriteBoundary(workspace), progress, false).similarPairs, 1u);
+    EXPECT_TRUE(fs::is_symlink(workspace));
+    EXPECT_EQ(FilePairs(disk / mdlReports::kCrudComparisonFileName).size(), 1u);
+    EXPECT_EQ(ReadAll(dir / mdlReports::kCrudComparisonFileName), victim);
+}
+
 TEST(CrudAnalysis, ProgressCountsDownThePairsAndAddsUpToThirteenSteps) {
     // 3 pairs: a caption per pair and no step of their own.
     {
