@@ -238,6 +238,11 @@ TEST(Database, OpenedInAHeldFolderItsJournalStaysThereAndNoCommitFollowsAMove) {
     EXPECT_EQ(failure([&] { db->Commit(); }), refused);
     EXPECT_FALSE(db->InTransaction());
     EXPECT_EQ(failure([&] { db->Execute("INSERT INTO T VALUES (4)"); }), refused);
+    // A write that fails on the way, its journal unable to be made, says the
+    // same, not what the disk made of it.
+    fs::create_directory(moved / "shop.db-journal");
+    EXPECT_EQ(failure([&] { db->Execute("INSERT INTO T VALUES (4)"); }), refused);
+    fs::remove(moved / "shop.db-journal");
     EXPECT_TRUE(FilesOf(victim) == before) << "written where the link leads";
     EXPECT_TRUE(FilesOf(dir.Path()) == beforeParent) << "written beside the folder";
     EXPECT_FALSE(fs::exists(moved / "shop.db-journal"));
