@@ -125,12 +125,15 @@ TEST_F(MovedWorkspaceTest, TheOverlapStopsWhenTheFolderIsReplacedByALinkAndWrite
     EXPECT_TRUE(Files(victim) == victims) << "written where the link leads";
     EXPECT_TRUE(TopFiles(dir.Path()) == parent) << "written beside the workspace folder";
 
-    // Every command after it is refused before it starts, with the same words.
+    // Every command after it, a refresh included, is refused before it
+    // starts, with the same words.
     EXPECT_TRUE(Globals::RefuseWhileViewOnly(prompt, "CRUD Overlap"));
-    EXPECT_THAT(prompt.asked, ::testing::ElementsAre("CRUD Overlap was refused: nothing in the workspace was "
-                                                     "changed.\nThe workspace folder " + workspace.string() +
-                                                     " was moved or replaced while the workspace was open. Close "
-                                                     "the workspace and open it again."));
+    EXPECT_FALSE(session::RefreshPossible(prompt));
+    const std::string refused = " was refused: nothing in the workspace was changed.\nThe workspace folder " +
+                                workspace.string() +
+                                " was moved or replaced while the workspace was open. Close the workspace and open "
+                                "it again.";
+    EXPECT_THAT(prompt.asked, ::testing::ElementsAre("CRUD Overlap" + refused, "Refresh Workspace" + refused));
 
     fs::remove(workspace);
     fs::rename(away, workspace);
