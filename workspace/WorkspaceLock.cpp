@@ -76,6 +76,11 @@ Globals::ViewOnlyReason FolderRefused(const fs::path& workspaceFolder, int error
             "on a disk that can lock folders."};
 }
 
+// What the workspace's boundary says once its folder was moved or replaced.
+std::string FolderMovedReason(const fs::path& workspaceFolder) {
+    return "the workspace folder " + workspaceFolder.string() + " was moved or replaced while the workspace was open";
+}
+
 }  // namespace
 
 WorkspaceLock::~WorkspaceLock() {
@@ -89,10 +94,6 @@ common::WriteBoundary WorkspaceLock::Boundary() const {
         return common::WriteBoundary::Closed(m_folder, "the workspace folder " + m_folder.string() + " " +
                                                            Because("cannot be opened again", errno));
     return common::WriteBoundary::Held(m_folder, fd, FolderMovedReason(m_folder));
-}
-
-std::string FolderMovedReason(const fs::path& workspaceFolder) {
-    return "the workspace folder " + workspaceFolder.string() + " was moved or replaced while the workspace was open";
 }
 
 void SetClaimFault(ClaimFault fault) { g_fault = fault; }

@@ -73,9 +73,6 @@ struct WorkspaceClaim {
 // note that says so (WorkspaceLock::Note).
 WorkspaceClaim ClaimWorkspace(const std::filesystem::path& workspaceFolder);
 
-// What the workspace's boundary says once its folder was moved or replaced.
-std::string FolderMovedReason(const std::filesystem::path& workspaceFolder);
-
 // For the tests of a claim that permission bits cannot show (they do not
 // bind root): called before each call the claim makes on the folder
 // ("open", "flock"), with the folder; an errno it returns is taken as that
