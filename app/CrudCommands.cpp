@@ -17,7 +17,7 @@ namespace app {
 CrudOutcome GetCRUDReport(platform::ui::IMainWindow& w) {
     if (!Globals::g_Database) throw std::runtime_error("No workspace is open.");
     const auto result =
-        mdlReports::GetCRUDReport(*Globals::g_Database, Globals::g_WorkspaceFolder, w, Globals::g_Restrict);
+        mdlReports::GetCRUDReport(*Globals::g_Database, Globals::g_WorkspaceBoundary, w, Globals::g_Restrict);
     return CrudOutcomeOf(result.fileWritten, result.cancelled);
 }
 

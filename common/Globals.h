@@ -7,10 +7,16 @@
 
 #include "common/Collection.h"
 #include "common/SqlText.h"
+#include "common/WriteBoundary.h"
 
 namespace Globals {
 
 extern std::filesystem::path g_WorkspaceFolder;
+// The open workspace's folder as this window's claim holds it: what a
+// command writes in the workspace goes through it, never through
+// g_WorkspaceFolder's path, and it refuses every write once that path
+// leads elsewhere. Closed while no workspace is open for writing here.
+extern common::WriteBoundary g_WorkspaceBoundary;
 extern std::filesystem::path g_AppPath;
 extern bool g_WorkspaceOpen;
 // Whether the screen interaction plot draws stub screens.

@@ -24,6 +24,18 @@ HeldFolder::~HeldFolder() { ::close(fd); }
 
 struct WriteBoundary::State {
     fs::path folder;
+    // Closed: every write is refused with this.
+    std::string closed;
+    // Held: the folder, open already, and what it was when it was opened;
+    // moved is the refusal once the folder's path leads elsewhere.
+    std::shared_ptr<const HeldFolder> own;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string moved;
+    // Below: the boundary whose folder this one's is opened from, and the
+    // names that lead there from it.
+    std::shared_ptr<State> parent;
+    std::string fromParent;
     std::mutex mutex;
     // The folders opened so far, by their names below the folder joined
     // with "/" ("" the folder itself): each is opened once.
@@ -35,6 +47,35 @@ struct WriteBoundary::State {
 namespace {
 
 using Names = std::vector<std::string>;
+
+fs::path Normal(fs::path folder) {
+    folder = folder.lexically_normal();
+    if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// The Held folder's refusal once its path leads elsewhere (links followed
+// as when it was opened), else empty.
+std::string MovedFrom(const WriteBoundary::State& state) {
+    struct stat now {};
+    if (::stat(state.folder.c_str(), &now) != 0 || now.st_dev != state.device || now.st_ino != state.inode)
+        return state.moved;
+    return {};
+}
+
+std::string MovedOf(const WriteBoundary::State& state) {
+    if (state.own) return MovedFrom(state);
+    return state.parent ? MovedOf(*state.parent) : std::string();
+}
+
+std::string RefusalOf(const WriteBoundary::State& state) {
+    if (!state.closed.empty()) return state.closed;
+    if (state.own) return MovedFrom(state);
+    return state.parent ? RefusalOf(*state.parent) : std::string();
+}
+
+// What an operation that reports an errno gives for a refused boundary.
+constexpr int kRefused = EPERM;
 
 // The names below the boundary's folder that lead to path; raises when path
 // does not lie below it by its name.
@@ -82,8 +123,30 @@ std::shared_ptr<const HeldFolder> HoldLocked(WriteBoundary::State& state, const 
     if (auto found = state.held.find(key); found != state.held.end()) return found->second;
     int fd = -1;
     if (count == 0) {
+        if (!state.closed.empty()) {
+            error = kRefused;
+            return nullptr;
+        }
+        if (state.own) {
+            state.held.emplace(key, state.own);
+            return state.own;
+        }
         // The boundary's folder itself may be a link: followed here, once.
-        fd = ::open(state.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        std::shared_ptr<const HeldFolder> parent;
+        if (state.parent) {
+            std::lock_guard lock(state.parent->mutex);
+            if (!(parent = HoldLocked(*state.parent, {}, 0, false, error))) return nullptr;
+        }
+        const auto open = [&] {
+            return parent ? ::openat(parent->fd, state.fromParent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                          : ::open(state.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        };
+        fd = open();
+        if (fd < 0 && errno == ENOENT && create) {
+            const int made = parent ? ::mkdirat(parent->fd, state.fromParent.c_str(), 0777)
+                                    : ::mkdir(state.folder.c_str(), 0777);
+            if (made == 0 || errno == EEXIST) fd = open();
+        }
         if (fd < 0) {
             error = errno;
             return nullptr;
@@ -112,7 +175,12 @@ std::shared_ptr<const HeldFolder> HoldLocked(WriteBoundary::State& state, const 
 }
 
 // Why names[0, count) could not be held, in words.
-std::runtime_error Refusal(const fs::path& folder, const Names& names, std::size_t count, int error) {
+std::runtime_error HoldFailure(const WriteBoundary::State& state, const Names& names, std::size_t count, int error) {
+    const fs::path& folder = state.folder;
+    if (error == kRefused) {
+        std::string why = RefusalOf(state);
+        if (!why.empty()) return std::runtime_error(why);
+    }
     if (error != ELOOP) return std::runtime_error(std::strerror(error));
     fs::path through = folder;
     for (std::size_t i = 0; i < count; ++i) through /= names[i];
@@ -163,23 +231,61 @@ std::vector<std::string> FolderNames(int fd) {
 }
 
 WriteBoundary::WriteBoundary(fs::path folder) : m_state(std::make_shared<State>()) {
-    folder = folder.lexically_normal();
-    if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
-    m_state->folder = folder.empty() ? fs::path(".") : folder;
+    m_state->folder = Normal(std::move(folder));
+}
+
+WriteBoundary WriteBoundary::Held(fs::path folder, int fd, std::string moved) {
+    auto state = std::make_shared<State>();
+    state->folder = Normal(std::move(folder));
+    state->own = std::make_shared<const HeldFolder>(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        state->device = st.st_dev;
+        state->inode = st.st_ino;
+    }
+    state->moved = std::move(moved);
+    return WriteBoundary(std::move(state));
+}
+
+WriteBoundary WriteBoundary::Closed(fs::path folder, std::string why) {
+    auto state = std::make_shared<State>();
+    state->folder = Normal(std::move(folder));
+    state->closed = why.empty() ? std::string("nothing may be written there") : std::move(why);
+    return WriteBoundary(std::move(state));
+}
+
+WriteBoundary WriteBoundary::Below(const fs::path& folder) const {
+    const Names names = NamesBelow(m_state->folder, folder);
+    if (names.empty()) return *this;
+    auto state = std::make_shared<State>();
+    state->folder = Normal(folder);
+    state->parent = m_state;
+    state->fromParent = Key(names, names.size());
+    return WriteBoundary(std::move(state));
 }
 
 const fs::path& WriteBoundary::Folder() const { return m_state->folder; }
 
+std::string WriteBoundary::Refusal() const { return RefusalOf(*m_state); }
+
+std::string WriteBoundary::Moved() const { return MovedOf(*m_state); }
+
+void WriteBoundary::Check() const {
+    if (std::string why = Refusal(); !why.empty()) throw std::runtime_error(why);
+}
+
 std::shared_ptr<const HeldFolder> WriteBoundary::Hold(const fs::path& folder) const {
+    Check();
     const Names names = NamesBelow(m_state->folder, folder);
     std::lock_guard lock(m_state->mutex);
     int error = 0;
     std::shared_ptr<const HeldFolder> held = HoldLocked(*m_state, names, names.size(), false, error);
-    if (!held) throw Refusal(m_state->folder, names, names.size(), error);
+    if (!held) throw HoldFailure(*m_state, names, names.size(), error);
     return held;
 }
 
 std::unique_ptr<WriteBoundary::Writer> WriteBoundary::Open(const fs::path& file) const {
+    Check();
     const Names names = NamesBelow(m_state->folder, file);
     if (names.empty()) throw std::runtime_error("it is a folder");
     std::shared_ptr<const HeldFolder> folder;
@@ -188,10 +294,15 @@ std::unique_ptr<WriteBoundary::Writer> WriteBoundary::Open(const fs::path& file)
         std::lock_guard lock(m_state->mutex);
         int error = 0;
         folder = HoldLocked(*m_state, names, names.size() - 1, false, error);
-        if (!folder) throw Refusal(m_state->folder, names, names.size() - 1, error);
+        if (!folder) throw HoldFailure(*m_state, names, names.size() - 1, error);
         deferred = DeferredLocked(*m_state, Key(names, names.size() - 1));
     }
-    return std::unique_ptr<Writer>(new Writer(std::move(folder), names.back(), deferred));
+    return std::unique_ptr<Writer>(new Writer(*this, std::move(folder), names.back(), deferred));
+}
+
+void WriteBoundary::Writer::Commit() {
+    if (std::string why = RefusalOf(*m_boundary); !why.empty()) throw std::runtime_error(why);
+    m_file.Commit();
 }
 
 void WriteBoundary::Replace(const fs::path& file, std::string_view bytes) const {
@@ -201,6 +312,7 @@ void WriteBoundary::Replace(const fs::path& file, std::string_view bytes) const 
 }
 
 bool WriteBoundary::MakeFolders(const fs::path& folder) const {
+    if (!Refusal().empty()) return false;
     const Names names = NamesBelow(m_state->folder, folder);
     std::lock_guard lock(m_state->mutex);
     int error = 0;
@@ -208,6 +320,7 @@ bool WriteBoundary::MakeFolders(const fs::path& folder) const {
 }
 
 int WriteBoundary::MakeFolder(const fs::path& folder) const {
+    if (!Refusal().empty()) return kRefused;
     const Names names = NamesBelow(m_state->folder, folder);
     if (names.empty()) return EEXIST;
     std::lock_guard lock(m_state->mutex);
@@ -224,6 +337,7 @@ int WriteBoundary::MakeFolder(const fs::path& folder) const {
 }
 
 int WriteBoundary::Rename(const fs::path& from, const fs::path& to) const {
+    if (!Refusal().empty()) return kRefused;
     const Names source = NamesBelow(m_state->folder, from);
     const Names target = NamesBelow(m_state->folder, to);
     if (source.empty() || target.empty()) return EINVAL;
@@ -248,6 +362,7 @@ int WriteBoundary::Rename(const fs::path& from, const fs::path& to) const {
 }
 
 bool WriteBoundary::RemoveAll(const fs::path& path) const {
+    if (!Refusal().empty()) return false;
     const Names names = NamesBelow(m_state->folder, path);
     if (names.empty()) return false;
     std::shared_ptr<const HeldFolder> parent;
@@ -263,6 +378,19 @@ bool WriteBoundary::RemoveAll(const fs::path& path) const {
     const std::atomic<bool> never{false};
     std::atomic<std::size_t> removed{0};
     return RemoveTreeAt(parent->fd, names.back(), never, removed, nullptr);
+}
+
+int WriteBoundary::RemoveFile(const fs::path& path) const {
+    if (!Refusal().empty()) return kRefused;
+    const Names names = NamesBelow(m_state->folder, path);
+    if (names.empty()) return EISDIR;
+    std::shared_ptr<const HeldFolder> parent;
+    {
+        std::lock_guard lock(m_state->mutex);
+        int error = 0;
+        if (!(parent = HoldLocked(*m_state, names, names.size() - 1, false, error))) return error;
+    }
+    return ::unlinkat(parent->fd, names.back().c_str(), 0) == 0 ? 0 : errno;
 }
 
 WriteBoundary::DeferredSync::DeferredSync(const WriteBoundary& boundary, const fs::path& folder)

@@ -43,9 +43,34 @@ struct HeldFolder {
 // Failures raise std::runtime_error with the reason (not the path).
 class WriteBoundary {
 public:
+    struct State;
+
     explicit WriteBoundary(std::filesystem::path folder);
 
+    // Over folder, which fd (taken over) holds open already: a workspace's
+    // folder as the window's claim holds it. While folder's path still
+    // leads to that folder every write lands in it; once it does not (the
+    // folder was moved, or another folder or a link put in its place),
+    // every create, rename and delete through this boundary, or one made
+    // Below it, is refused with moved as the reason, and nothing is written
+    // anywhere.
+    static WriteBoundary Held(std::filesystem::path folder, int fd, std::string moved);
+    // Over no folder: every write is refused with why as the reason (a
+    // workspace open for viewing only).
+    static WriteBoundary Closed(std::filesystem::path folder, std::string why);
+    // A boundary of its own over a folder below this one (the Output
+    // folder): opened from this one's folder when first needed, and made
+    // there when missing; a link there is followed, once. It refuses what
+    // this one refuses.
+    WriteBoundary Below(const std::filesystem::path& folder) const;
+
     const std::filesystem::path& Folder() const;
+    // Why nothing may be written through the boundary now (it is Closed, or
+    // its Held folder was moved); empty while writes may go ahead.
+    std::string Refusal() const;
+    // The part of it that says its Held folder was moved; empty otherwise,
+    // a Closed boundary's too.
+    std::string Moved() const;
 
     // The file made anew with bytes, as one ReplacementFile.
     void Replace(const std::filesystem::path& file, std::string_view bytes) const;
@@ -55,12 +80,16 @@ public:
     class Writer {
     public:
         void Write(std::string_view bytes) { m_file.Write(bytes); }
-        void Commit() { m_file.Commit(); }
+        // Refused, the file keeping its earlier content, when the boundary
+        // refuses writes by now.
+        void Commit();
 
     private:
         friend class WriteBoundary;
-        Writer(std::shared_ptr<const HeldFolder> folder, const std::string& name, bool deferSync)
-            : m_folder(std::move(folder)), m_file(m_folder->fd, name, {deferSync}) {}
+        Writer(const WriteBoundary& boundary, std::shared_ptr<const HeldFolder> folder, const std::string& name,
+               bool deferSync)
+            : m_boundary(boundary.m_state), m_folder(std::move(folder)), m_file(m_folder->fd, name, {deferSync}) {}
+        std::shared_ptr<State> m_boundary;
         std::shared_ptr<const HeldFolder> m_folder;
         ReplacementFile m_file;
     };
@@ -85,6 +114,9 @@ public:
     // too; a link is removed, never followed. Gives up on what cannot be
     // deleted. Whether path is gone.
     bool RemoveAll(const std::filesystem::path& path) const;
+    // Deletes the file (or link) at path, never a folder: 0, or the errno
+    // of the failure (ENOENT when nothing is there).
+    int RemoveFile(const std::filesystem::path& path) const;
 
     // While one lives, files written below its folder are not synced one
     // by one before their rename: a tree of thousands of new files (a
@@ -104,9 +136,10 @@ public:
         std::string m_folder;
     };
 
-    struct State;
-
 private:
+    explicit WriteBoundary(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    // Raises with Refusal() when there is one.
+    void Check() const;
     std::shared_ptr<State> m_state;
 };
 

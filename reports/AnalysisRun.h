@@ -32,15 +32,15 @@ struct AnalysisRun {
     common::IProgress& progress;
     // Where an ill-formed page is reported (message 502).
     common::IPrompt& prompt;
+    // What the page is written through: the report run's own, or one for
+    // the analysis alone (OutputFolderBoundary).
+    common::WriteBoundary output;
     // Between the whole and the fractional part of a number on a page: the
     // user's regional setting, which the window side knows.
     std::string decimalSeparator = ".";
     // Threads that read the programs' code models: 0 takes the machine's
     // cores, 1 reads them on the calling thread.
     int threads = 0;
-    // What the page is written through: the report run's own, or one for
-    // the analysis alone.
-    common::WriteBoundary output = OutputFolderBoundary(paths);
 };
 
 struct AnalysisResult {

@@ -149,6 +149,7 @@ std::string RandomSuffix() {
 std::string AsidePrefix(const ReportPaths& paths) { return paths.g_ReportRoot.filename().string() + ".removing-"; }
 
 bool SetAside(const common::WriteBoundary& output, const ReportPaths& paths, const fs::path& folder) {
+    Step(kStepSettingAside);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path aside = paths.g_ReportRoot.parent_path() / (AsidePrefix(paths) + RandomSuffix());
         // Never onto a name that is taken, an empty folder's either.

@@ -47,9 +47,10 @@ void Discard(const common::WriteBoundary& output, const ReportPaths& paths, cons
 bool WaitForRemovals(common::IProgress& progress);
 inline constexpr const char* kRemovingEarlierReports = "Removing the earlier reports";
 
-// Named point for the crash tests: called on the removing thread after
-// each file or folder it deleted.
+// Named points for the crash tests: called on the removing thread after
+// each file or folder it deleted, and by SetAside before it moves anything.
 inline constexpr const char* kStepRemoving = "removing";
+inline constexpr const char* kStepSettingAside = "setting-aside";
 using ReportStepHook = void (*)(const char* step);
 void SetReportStepHook(ReportStepHook hook);
 

@@ -15,6 +15,7 @@
 #include "reports/ModelReadAhead.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
+#include "reports/ViewOnlyGuard.h"
 
 namespace mdlReports {
 
@@ -149,6 +150,7 @@ std::string SizeInBytes(int64_t bits, std::string_view decimalSeparator) {
 }
 
 AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run) {
+    RefuseUnlessWritable(run.db, run.output, "COMMAREA Size");
     AnalysisResult result;
     Database& db = run.db;
     // One transaction for the rebuild: an error leaves Commarea as it was,

@@ -23,7 +23,9 @@ namespace mdlReports {
 // level "Compute I/O size" of one step per program plus two (one step when
 // there is no program). Cancel is honoured after each program ("0": the
 // rows so far stay, no page) and once more after the page is saved.
-// Database errors are raised; Commarea then keeps what it held before.
+// Database errors are raised; Commarea then keeps what it held before. A
+// workspace that may not be written through run.output is refused before
+// anything is touched (RefuseUnlessWritable).
 AnalysisResult GetCOMMAREASizeReport(const AnalysisRun& run);
 
 // A size in bits as bytes in the shortest decimal form: 24 gives "3", 100

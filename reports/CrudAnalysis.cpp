@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "common/Progress.h"
+#include "common/WriteBoundary.h"
 #include "platform/db/Database.h"
 #include "reports/CrudComparison.h"
 #include "reports/ViewOnlyGuard.h"
@@ -183,9 +186,10 @@ void ReadNames(Database& db, const CrudLinks& links, std::vector<CrudComparisonW
 
 }  // namespace
 
-CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& workspaceFolder,
-                                 common::IProgress& progress, bool restrict) {
-    RefuseViewOnlyDatabase(db, "CRUD Overlap");
+CrudAnalysisResult GetCRUDReport(Database& db, const common::WriteBoundary& workspace, common::IProgress& progress,
+                                 bool restrict) {
+    RefuseUnlessWritable(db, workspace, "CRUD Overlap");
+    const std::filesystem::path file = CrudComparisonPath(workspace.Folder());
     CrudAnalysisResult result;
     common::ProgressScope level(progress, "Categorizing CRUD operations", kSteps, true);
     progress.StartStep("");
@@ -235,16 +239,18 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
 
     if (pairs == 0) {
         tx.Commit();
-        std::error_code ec;
-        const auto file = CrudComparisonPath(workspaceFolder);
-        std::filesystem::remove(file, ec);
-        if (ec) throw std::runtime_error("Cannot remove the earlier " + file.string() + ": " + ec.message());
+        const int error = workspace.RemoveFile(file);
+        if (error != 0 && error != ENOENT) {
+            std::string why = workspace.Refusal();
+            if (why.empty()) why = std::strerror(error);
+            throw std::runtime_error("Cannot remove the earlier " + file.string() + ": " + why);
+        }
         return result;
     }
 
     std::vector<CrudComparisonWriter::Program> named;
     ReadNames(db, links, named);
-    CrudComparisonWriter file(CrudComparisonPath(workspaceFolder));
+    CrudComparisonWriter comparison(workspace, file);
     PairRows rows(db);
     pump.reset();
 
@@ -263,7 +269,7 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
             const int64_t cap = links.Points(p) + links.Points(q);
             rows.Add(links.serial[p], links.serial[q], shared, cap);
             const double level = static_cast<double>(shared) / static_cast<double>(cap);
-            if (level > kSimilarityThreshold) file.AddPair(named[p], named[q], level, cap);
+            if (level > kSimilarityThreshold) comparison.AddPair(named[p], named[q], level, cap);
             ++done;
             if (++sinceStep == tenth) {
                 progress.FinishStep(1);
@@ -278,9 +284,9 @@ CrudAnalysisResult GetCRUDReport(Database& db, const std::filesystem::path& work
 
     progress.StartStep("Finding similar pairs");
     tx.Commit();
-    file.Finish();
+    comparison.Finish();
     result.fileWritten = true;
-    result.similarPairs = file.Pairs();
+    result.similarPairs = comparison.Pairs();
     progress.FinishStep(1);
     result.cancelled = progress.Cancelled();
     return result;

@@ -14,7 +14,10 @@
 #include <cstddef>
 #include <filesystem>
 
-namespace common { class IProgress; }
+namespace common {
+class IProgress;
+class WriteBoundary;
+}  // namespace common
 namespace platform::db { class Database; }
 
 namespace mdlReports {
@@ -34,15 +37,16 @@ struct CrudAnalysisResult {
 };
 
 // Rebuilds CRUDs, ProgCRUD and ProgCRUDProg and writes the comparison file
-// of workspaceFolder, under a progress level of 13 steps that can be
+// of the workspace folder through workspace (the folder as the window's
+// claim holds it), under a progress level of 13 steps that can be
 // cancelled. restrict keeps only the programs with ScreenDist 1, downstream
 // and without upstream access. When no two programs share a CRUD the file
 // of an earlier run is removed, so it is never taken for this run's result;
-// a cancel keeps the earlier file. A workspace open for viewing only is
-// refused before anything is touched (RefuseViewOnlyDatabase). Database and
-// file errors are raised;
-// the tables then keep what they held before the run.
-CrudAnalysisResult GetCRUDReport(platform::db::Database& db, const std::filesystem::path& workspaceFolder,
+// a cancel keeps the earlier file. A workspace open for viewing only, or
+// whose folder was moved or replaced since the claim, is refused before
+// anything is touched (RefuseUnlessWritable). Database and file errors are
+// raised; the tables then keep what they held before the run.
+CrudAnalysisResult GetCRUDReport(platform::db::Database& db, const common::WriteBoundary& workspace,
                                  common::IProgress& progress, bool restrict);
 
 }  // namespace mdlReports

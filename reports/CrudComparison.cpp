@@ -36,7 +36,8 @@ std::string_view Trim(std::string_view s) {
 
 fs::path CrudComparisonPath(const fs::path& workspaceFolder) { return workspaceFolder / kCrudComparisonFileName; }
 
-CrudComparisonWriter::CrudComparisonWriter(fs::path file) : m_file(std::move(file)), m_inside(m_file.parent_path()) {
+CrudComparisonWriter::CrudComparisonWriter(const common::WriteBoundary& inside, fs::path file)
+    : m_file(std::move(file)), m_inside(inside) {
     try {
         m_out = m_inside.Open(m_file);
     } catch (const std::exception& e) {

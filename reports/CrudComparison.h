@@ -29,12 +29,14 @@ std::filesystem::path CrudComparisonPath(const std::filesystem::path& workspaceF
 // place (common::ReplacementFile) and moves it there on Finish, so a run
 // that is cancelled or fails keeps the earlier file as it was, and a link
 // planted beside the file is never followed. The file is written through
-// its folder, the workspace folder, held open (common::WriteBoundary): a
-// link at its name is replaced, not written through. Texts become
-// characters XML can carry, so the file always loads again.
+// the boundary given, the workspace folder as the window's claim holds it
+// (common::WriteBoundary), never by the folder's path: a link at its name
+// is replaced, not written through. Texts become characters XML can carry,
+// so the file always loads again.
 class CrudComparisonWriter {
 public:
-    explicit CrudComparisonWriter(std::filesystem::path file);
+    // file lies below inside's folder.
+    CrudComparisonWriter(const common::WriteBoundary& inside, std::filesystem::path file);
     // Without Finish the partial file is removed and the file stays as it was.
     ~CrudComparisonWriter();
     CrudComparisonWriter(const CrudComparisonWriter&) = delete;

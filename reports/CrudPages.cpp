@@ -337,7 +337,7 @@ Document GetProgramCRUDTable(ReportContext& ctx, const std::string& name, const 
 }
 
 std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
-    const CrudAnalysisResult analysis = GetCRUDReport(ctx.db, ctx.workspaceFolder, ctx.progress, restrict);
+    const CrudAnalysisResult analysis = GetCRUDReport(ctx.db, ctx.paths.workspace, ctx.progress, restrict);
     if (analysis.cancelled) return "0";
     // With tens of thousands of pairs each piece of the overlap page takes
     // a while: it is made on other threads while the window shows what is

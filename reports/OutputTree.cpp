@@ -75,12 +75,10 @@ void CopyImages(const common::WriteBoundary& output, const fs::path& from, const
 }  // namespace
 
 bool PrepareOutputTree(const common::WriteBoundary& output, const ReportPaths& paths) {
-    std::error_code ec;
-    const fs::path folder = paths.g_ReportRoot.parent_path();
-    if (!fs::exists(folder, ec))
-        fs::create_directory(folder, ec);
-    else
-        SetAside(output, paths, paths.g_ReportRoot);
+    // Made when missing, in the workspace folder output comes from; a root
+    // that is not there needs no setting aside.
+    if (!output.MakeFolders(paths.g_ReportRoot.parent_path())) return false;
+    SetAside(output, paths, paths.g_ReportRoot);
 
     // Only a root made here is written into: one that could not be set
     // aside may hold links planted among its folders and pages.

@@ -8,16 +8,16 @@ namespace common { class IProgress; }
 
 namespace mdlReports {
 
-// Makes <workspace folder>/Output when it is missing, otherwise sets the
-// earlier report root aside with everything in it (one rename, see
+// Makes <workspace folder>/Output when it is missing, and sets the earlier
+// report root aside with everything in it (one rename, see
 // AsideRemoval.h; its deletion is left to the caller's RemoveSetAside);
 // then creates the root, copies the template images folder to
 // <root>/images and creates the folders diagrams, inventory, client, server
 // and special. Each step after the root's is ignored when it fails, so one
 // locked file does not stop the rest. Returns whether the root was made
 // anew, so the caller can stop before writing into nothing, or into an
-// earlier tree that could not be set aside. Below the Output folder all of
-// it goes through output, OutputFolderBoundary(paths).
+// earlier tree that could not be set aside. All of it, the Output folder
+// included, goes through output, OutputFolderBoundary(paths).
 bool PrepareOutputTree(const common::WriteBoundary& output, const ReportPaths& paths);
 // The same through a boundary of its own, for callers that write their
 // pages through another (the analysis windows).

@@ -32,8 +32,8 @@ struct ReportContext {
     common::IProgress& progress;
     common::IPrompt& prompt;
     // Every file of the tree is written, and every folder made or removed,
-    // through the run's one boundary.
-    common::WriteBoundary output = OutputFolderBoundary(paths);
+    // through the run's one boundary (OutputFolderBoundary, made once).
+    common::WriteBoundary output;
 };
 
 }  // namespace mdlReports

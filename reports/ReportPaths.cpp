@@ -15,6 +15,7 @@ ReportPaths g_ReportPaths;
 
 ReportPaths ComputeReportPaths(const fs::path& appPath, const fs::path& workspaceFolder) {
     ReportPaths p;
+    p.workspace = common::WriteBoundary(workspaceFolder);
     const fs::path html = appPath / "html";
     p.g_TemplateLevel1 = html / "templatePage_level1.xsl";
     p.g_TemplateLevel11 = html / "templatePage_level1.1.xsl";
@@ -63,11 +64,17 @@ ReportPaths ComputeReportPaths(const fs::path& appPath, const fs::path& workspac
 }
 
 common::WriteBoundary OutputFolderBoundary(const ReportPaths& paths) {
-    return common::WriteBoundary(paths.g_ReportRoot.parent_path());
+    const fs::path output = paths.g_ReportRoot.parent_path();
+    try {
+        return paths.workspace.Below(output);
+    } catch (const std::exception& e) {
+        return common::WriteBoundary::Closed(output, e.what());
+    }
 }
 
 const ReportPaths& InitReportPaths() {
     g_ReportPaths = ComputeReportPaths(Globals::g_AppPath, Globals::g_WorkspaceFolder);
+    g_ReportPaths.workspace = Globals::g_WorkspaceBoundary;
     return g_ReportPaths;
 }
 

@@ -14,6 +14,11 @@
 namespace mdlReports {
 
 struct ReportPaths {
+    // The workspace folder every file below it is written through: the
+    // folder the window's claim holds (InitReportPaths), or the folder by
+    // its path (ComputeReportPaths, for callers without a window).
+    common::WriteBoundary workspace = common::WriteBoundary::Closed({}, "no workspace is open");
+
     // Templates under the application folder's html folder, and the images
     // the report run copies into its output tree.
     std::filesystem::path g_TemplateLevel1;
@@ -61,16 +66,17 @@ struct ReportPaths {
 // workspaceFolder/Output/QuarvelReports. Touches no file and does not fail.
 ReportPaths ComputeReportPaths(const std::filesystem::path& appPath, const std::filesystem::path& workspaceFolder);
 
-// What writes the report tree writes through: below the Output folder,
-// which may itself lead to another disk on purpose, nothing is written
-// through a link (common::WriteBoundary).
+// What writes the report tree writes through: the Output folder, opened
+// from the workspace's boundary (a link there, to another disk on purpose,
+// followed once); below it nothing is written through a link
+// (common::WriteBoundary). It refuses what the workspace's refuses.
 common::WriteBoundary OutputFolderBoundary(const ReportPaths& paths);
 
 // The report paths of the open workspace, set by InitReportPaths.
 extern ReportPaths g_ReportPaths;
 
-// Recomputes g_ReportPaths from Globals::g_AppPath and
-// Globals::g_WorkspaceFolder and returns it.
+// Recomputes g_ReportPaths from Globals::g_AppPath,
+// Globals::g_WorkspaceFolder and Globals::g_WorkspaceBoundary and returns it.
 const ReportPaths& InitReportPaths();
 
 // A path of the report set as seen from the report root, with "/" between

@@ -257,15 +257,19 @@ int CountQueues() { return 0; }
 ReportRunResult GenerateReports(const ReportRun& run) {
     ReportRunResult result;
     if (run.workspaceFolder.empty()) return result;
-    RefuseViewOnlyDatabase(run.db, "Generate Reports");
+    // Every file, folder, rename and deletion of the run below the Output
+    // folder goes through this one boundary, opened from the workspace
+    // folder the window's claim holds.
+    const common::WriteBoundary output = OutputFolderBoundary(run.paths);
+    RefuseUnlessWritable(run.db, output, "Generate Reports");
     g_StubsPresent = false;
     g_DiagramList.clear();
 
-    // Every file, folder, rename and deletion of the run below the Output
-    // folder goes through this one boundary.
-    const common::WriteBoundary output = OutputFolderBoundary(run.paths);
     if (!PrepareOutputTree(output, run.paths)) {
         RemoveSetAside(output, run.paths);
+        // The workspace folder moved or replaced meanwhile refuses every write.
+        if (const std::string why = output.Refusal(); !why.empty())
+            throw ReportError("Generate Reports stopped: " + why + ", so nothing more was written.");
         throw ReportError("The report folder \"" + run.paths.g_ReportRoot.string() + "\" cannot be created.");
     }
     // Tens of thousands of new files: each waits for the disk only in the
@@ -291,8 +295,7 @@ ReportRunResult GenerateReports(const ReportRun& run) {
     DrawingAheadProgress progress(bar);
     ReportContext ctx{run.db, run.session.GetEntityStore(), run.workspaceFolder, run.paths, builder, progress,
                       run.prompt, output};
-    AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, run.decimalSeparator};
-    analyses.output = output;
+    AnalysisRun analyses{run.db, run.session, run.paths, builder, run.progress, run.prompt, output, run.decimalSeparator};
     try {
         result.incomplete = !WriteEveryStep(run, ctx, progress, analyses, index, result);
     } catch (...) {

@@ -77,7 +77,8 @@ struct ReportRunResult {
 };
 
 // The whole report set (see above). Raises ReportError, before anything is
-// written, for a workspace open for viewing only (RefuseViewOnlyDatabase),
+// written, for a workspace open for viewing only or whose folder was moved
+// or replaced since the window's claim (RefuseUnlessWritable),
 // and when the report root
 // cannot be made (before any page is written) and, after the index page has
 // been written incomplete, whatever ended a page writer. IllFormedPage has

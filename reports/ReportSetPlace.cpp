@@ -28,6 +28,9 @@ fs::path WhereHeld(int fd) {
 
 ReportSetPlace LocateReportSet(const common::WriteBoundary& output, const ReportPaths& paths) {
     const fs::path& root = paths.g_ReportRoot;
+    // The workspace folder moved or replaced since the claim: the set went
+    // with it, and the boundary holds nothing more to say where.
+    if (!output.Moved().empty()) return {root, {}};
     const fs::path folders[] = {root,
                                 root / "images",
                                 paths.g_DiagramsFolder,

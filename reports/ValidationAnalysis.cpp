@@ -16,6 +16,7 @@
 #include "reports/ModelReadAhead.h"
 #include "reports/ReportBuilder.h"
 #include "reports/ReportPaths.h"
+#include "reports/ViewOnlyGuard.h"
 
 namespace Globals {
 
@@ -239,6 +240,7 @@ void WritePage(const AnalysisRun& run) {
 }  // namespace
 
 AnalysisResult GetValidationRulesReport(const AnalysisRun& run) {
+    RefuseUnlessWritable(run.db, run.output, "Validation Rules");
     AnalysisResult result;
     Database& db = run.db;
     platform::db::Transaction tx(db);

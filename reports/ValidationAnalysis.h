@@ -27,7 +27,9 @@ namespace mdlReports {
 // under a progress level "Find validations" of one step per program plus
 // one (one step without caption when there is none). Cancel is honoured
 // after each program: "0", the rows so far stay, no page. Database errors
-// are raised; the three tables then keep what they held before.
+// are raised; the three tables then keep what they held before. A workspace
+// that may not be written through run.output is refused before anything is
+// touched (RefuseUnlessWritable).
 AnalysisResult GetValidationRulesReport(const AnalysisRun& run);
 
 }  // namespace mdlReports

@@ -44,13 +44,22 @@ std::string ViewOnlyText(const Globals::ViewOnlyReason& viewOnly) {
            "refused. " + viewOnly.remedy;
 }
 
+// What nothing is written through while no workspace is open.
+common::WriteBoundary NoWorkspace() { return common::WriteBoundary::Closed({}, "no workspace is open"); }
+
 // Decides, unless a refresh kept the lock, whether this process is the
-// workspace's writer or may only view it.
+// workspace's writer or may only view it; every write of the workspace
+// then goes through the folder the lock holds, and a window that views
+// holds none.
 void ClaimWorkspace() {
-    if (g_Lock) return;
-    workspace::WorkspaceClaim claim = workspace::ClaimWorkspace(Globals::g_WorkspaceFolder);
-    g_Lock = std::move(claim.lock);
-    Globals::g_ViewOnly = std::move(claim.viewOnly);
+    if (!g_Lock) {
+        workspace::WorkspaceClaim claim = workspace::ClaimWorkspace(Globals::g_WorkspaceFolder);
+        g_Lock = std::move(claim.lock);
+        Globals::g_ViewOnly = std::move(claim.viewOnly);
+    }
+    Globals::g_WorkspaceBoundary =
+        g_Lock ? g_Lock->Boundary()
+               : common::WriteBoundary::Closed(Globals::g_WorkspaceFolder, "the workspace is open for viewing only here");
 }
 
 View Unchanged() { return View{}; }
@@ -95,7 +104,7 @@ View SetupError(const SessionResult& opened, common::IPrompt& prompt) {
 // events through while a large tree is read.
 std::string ReopenDatabase(View& view, common::IProgress& progress) {
     auto& db = *(Globals::g_Database =
-                     workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceFolder, bool(Globals::g_ViewOnly)));
+                     workspace::OpenWorkspaceDatabase(Globals::g_WorkspaceBoundary, bool(Globals::g_ViewOnly)));
     view.summary = classify::BuildSummaryTree(db, progress);
     Globals::CreateUseCaseTables(db, false);
     Globals::CreateWebServiceTables(db, false);
@@ -106,7 +115,8 @@ std::string ReopenDatabase(View& view, common::IProgress& progress) {
 
 // Builds the database afresh from the template and the repository.
 std::string BuildDatabase(View& view, platform::workbench::WorkbenchSession& session, common::IProgress& progress) {
-    auto& db = *(Globals::g_Database = workspace::CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceFolder));
+    auto& db =
+        *(Globals::g_Database = workspace::CreateWorkspaceDatabase(Globals::g_AppPath, Globals::g_WorkspaceBoundary));
     // The copy comes marked incomplete and keeps the mark until the load's
     // last status write, so a build that stops anywhere reopens with the warning.
     const std::string incomplete = ResModule::LoadResString(kIncompleteMessage);
@@ -155,8 +165,9 @@ View LoadWithSession(std::shared_ptr<platform::workbench::WorkbenchSession> sess
         workspace::WriteLoadMessage(*Globals::g_Database, message);
         view.logText = message;
         view.showLog = !message.empty();
-        if (Globals::g_ViewOnly) {
-            view.logText += (message.empty() ? "" : "\n") + ViewOnlyText(Globals::g_ViewOnly);
+        const std::string claimed = Globals::g_ViewOnly ? ViewOnlyText(Globals::g_ViewOnly) : g_Lock->Note();
+        if (!claimed.empty()) {
+            view.logText += (message.empty() ? "" : "\n") + claimed;
             view.showLog = true;
         }
         view.workspaceCommandsEnabled = true;
@@ -234,8 +245,16 @@ bool RefreshPossible(common::IPrompt& prompt) {
     // A rebuild writes a new database: where it may not, the workspace stays
     // open as it is.
     if (g_WorkspaceFile.empty()) return true;   // nothing open: the refresh does nothing
-    // The folder or the file may have become read-only since the open.
+    // The folder or the file may have become read-only since the open, or
+    // the folder may be another by now.
     Globals::ViewOnlyReason why = Globals::g_ViewOnly;
+    if (!why && Globals::g_WorkspaceOpen) {
+        if (const std::string moved = Globals::g_WorkspaceBoundary.Moved(); !moved.empty()) {
+            prompt.Message(Globals::MovedRefusal(moved, ResModule::LoadResString(kRefreshTitle)), ApplicationTitle(),
+                           Icon::Exclamation);
+            return false;
+        }
+    }
     if (!why) why = workspace::ReadOnlyReason(WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path()));
     if (!why) return true;
     RefuseRefresh(why, prompt);
@@ -276,7 +295,7 @@ View RefreshWorkspace(const LoadEnvironment& env, common::IProgress& progress, c
     // that could not be deleted.
     Globals::g_WorkspaceFolder = WorkspaceFolderFor(g_WorkspaceFile).value_or(fs::path());
     g_Lock = std::move(lock);
-    workspace::DeleteWorkspaceDatabase(Globals::g_WorkspaceFolder);
+    workspace::DeleteWorkspaceDatabase(g_Lock->Boundary());
     return LoadWithSession(std::move(opened.session), true, env, progress, prompt);
 }
 
@@ -293,6 +312,8 @@ void CloseWorkspace() noexcept {
         Globals::g_Database.reset();
     }
     // Released only once the database is closed.
+    Globals::g_WorkspaceBoundary = NoWorkspace();
+    mdlReports::g_ReportPaths.workspace = NoWorkspace();
     g_Lock.reset();
     Globals::g_ViewOnly = {};
     Globals::g_ContextLayouts.reset();

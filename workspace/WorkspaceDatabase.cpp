@@ -23,26 +23,37 @@ namespace workspace {
 
 namespace {
 
-// Removes the journal files beside a database (a link among them goes, not
-// what it leads to).
-void RemoveSideFiles(const fs::path& file) {
-    for (const fs::path& side : platform::db::SideFiles(file)) {
-        std::error_code ec;
-        fs::remove(side, ec);
-        if (ec) throw DbError("Cannot remove the stale file '" + side.string() + "': " + ec.message());
+// The workspace folder as workspace holds it; raises DbError saying what
+// was to be done when it refuses or cannot be opened.
+std::shared_ptr<const common::HeldFolder> HeldWorkspace(const common::WriteBoundary& workspace,
+                                                        const std::string& doing) {
+    try {
+        return workspace.Hold(workspace.Folder());
+    } catch (const std::exception& e) {
+        throw DbError("Cannot " + doing + " in '" + workspace.Folder().string() + "': " + e.what() + ".");
     }
 }
 
-// Copies the template into a file of the copy's name that this creates:
-// whatever already has that name, a planted link included, is never
-// written through.
-void CopyTemplate(const fs::path& templ, const fs::path& copy) {
+// Removes the journal files beside the database name in the folder held
+// (a link among them goes, not what it leads to).
+void RemoveSideFiles(const common::HeldFolder& folder, const fs::path& file) {
+    for (const fs::path& side : platform::db::SideFiles(file)) {
+        if (::unlinkat(folder.fd, side.filename().c_str(), 0) == 0 || errno == ENOENT) continue;
+        throw DbError("Cannot remove the stale file '" + side.string() + "': " + std::strerror(errno));
+    }
+}
+
+// Copies the template into a file of the copy's name in the folder held
+// that this creates: whatever already has that name, a planted link
+// included, is never written through.
+void CopyTemplate(const fs::path& templ, const common::HeldFolder& folder, const fs::path& copy) {
     const auto fail = [&](const std::string& why) {
         return DbError("Cannot copy the template database to '" + copy.string() + "': " + why);
     };
     std::ifstream in(templ, std::ios::binary);
     if (!in) throw fail("the template cannot be read.");
-    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::openat(folder.fd, copy.filename().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            0666);
     if (fd < 0) throw fail(std::strerror(errno));
     char buffer[1 << 16];
     try {
@@ -75,13 +86,11 @@ fs::path TemporaryName(const fs::path& target) {
 }
 
 // Removes the temporary copies (and their journals) that builds of processes
-// that no longer run left beside target; a copy of a build still running
-// elsewhere stays.
-void RemoveStaleCopies(const fs::path& target) {
+// that no longer run left beside target in the folder held; a copy of a
+// build still running elsewhere stays.
+void RemoveStaleCopies(const common::HeldFolder& folder, const fs::path& target) {
     const std::string prefix = target.filename().string() + kCopyInfix;
-    std::error_code ec;
-    for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+    for (const std::string& name : common::FolderNames(folder.fd)) {
         if (name.rfind(prefix, 0) != 0) continue;
         const std::string rest = name.substr(prefix.size());
         const size_t dash = rest.find('-');
@@ -93,17 +102,16 @@ void RemoveStaleCopies(const fs::path& target) {
         }
         const bool running = pid > 0 && pid != ::getpid() && (::kill(pid, 0) == 0 || errno == EPERM);
         if (running) continue;
-        std::error_code ignored;
-        fs::remove(it->path(), ignored);
+        ::unlinkat(folder.fd, name.c_str(), 0);
     }
 }
 
 // A template must at least hold the shared tables the load relies on. The
 // copy says it is incomplete before anything else sees it.
-void CheckAndMarkCopy(const fs::path& copy, const fs::path& templ) {
+void CheckAndMarkCopy(const common::WriteBoundary& workspace, const fs::path& copy, const fs::path& templ) {
     std::unique_ptr<Database> db;
     try {
-        db = Database::Open(copy);
+        db = Database::OpenIn(workspace, copy.filename().string());
     } catch (const DbError& e) {
         throw DbError("The template database '" + templ.string() + "' cannot be used: " + e.what());
     }
@@ -167,10 +175,11 @@ Globals::ViewOnlyReason ReadOnlyReason(const fs::path& workspaceFolder) {
     return {};
 }
 
-std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder, bool viewOnly) {
+std::unique_ptr<Database> OpenWorkspaceDatabase(const common::WriteBoundary& workspace, bool viewOnly) {
+    const fs::path& workspaceFolder = workspace.Folder();
     const fs::path file = DatabasePath(workspaceFolder);
     RefuseLinkLeadingOutside(workspaceFolder, file);
-    if (!viewOnly) return Database::Open(file);
+    if (!viewOnly) return Database::OpenIn(workspace, kDatabaseFileName);
     try {
         return Database::OpenCopyInMemory(file);
     } catch (const DbError& e) {
@@ -189,55 +198,77 @@ std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder,
     }
 }
 
+std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder, bool viewOnly) {
+    return OpenWorkspaceDatabase(common::WriteBoundary(workspaceFolder), viewOnly);
+}
+
 std::unique_ptr<Database> OpenWorkspaceDatabase(const fs::path& workspaceFolder) {
     return OpenWorkspaceDatabase(workspaceFolder, DatabaseIsReadOnly(workspaceFolder));
 }
 
-std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const fs::path& workspaceFolder) {
+std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const common::WriteBoundary& workspace) {
     const fs::path templ = TemplatePath(appPath);
-    const fs::path target = DatabasePath(workspaceFolder);
+    const fs::path target = DatabasePath(workspace.Folder());
     std::error_code ec;
     if (!fs::is_regular_file(templ, ec))
         throw DbError("The template database '" + templ.string() + "' is missing.");
-    fs::create_directories(workspaceFolder, ec);
-    if (ec) throw DbError("Cannot create the workspace folder '" + workspaceFolder.string() + "': " + ec.message());
+    const std::shared_ptr<const common::HeldFolder> folder = HeldWorkspace(workspace, "build the workspace database");
 
-    RemoveStaleCopies(target);
+    RemoveStaleCopies(*folder, target);
     const fs::path temp = TemporaryName(target);
+    const std::string tempName = temp.filename().string();
     try {
         // Nothing of this name belongs to the build yet: journals planted
         // beside it would be taken for the copy's.
-        fs::remove(temp, ec);
-        RemoveSideFiles(temp);
-        CopyTemplate(templ, temp);
-        CheckAndMarkCopy(temp, templ);
-        RemoveSideFiles(temp);
+        ::unlinkat(folder->fd, tempName.c_str(), 0);
+        RemoveSideFiles(*folder, temp);
+        CopyTemplate(templ, *folder, temp);
+        CheckAndMarkCopy(workspace, temp, templ);
+        RemoveSideFiles(*folder, temp);
         // Journals of the old database would be taken for the new one's.
-        RemoveSideFiles(target);
+        RemoveSideFiles(*folder, target);
         Step(kStepCopyMarked);
-        fs::rename(temp, target, ec);
-        if (ec) throw DbError("Cannot replace the workspace database '" + target.string() + "': " + ec.message());
+        if (const std::string why = workspace.Refusal(); !why.empty())
+            throw DbError("Cannot replace the workspace database '" + target.string() + "': " + why + ".");
+        if (::renameat(folder->fd, tempName.c_str(), folder->fd, kDatabaseFileName) != 0)
+            throw DbError("Cannot replace the workspace database '" + target.string() + "': " + std::strerror(errno));
         Step(kStepCopyRenamed);
     } catch (...) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        for (const fs::path& side : platform::db::SideFiles(temp)) fs::remove(side, ignored);
+        ::unlinkat(folder->fd, tempName.c_str(), 0);
+        for (const fs::path& side : platform::db::SideFiles(temp)) ::unlinkat(folder->fd, side.filename().c_str(), 0);
         throw;
     }
-    return Database::Open(target);
+    return Database::OpenIn(workspace, kDatabaseFileName);
 }
 
-bool DeleteWorkspaceDatabase(const fs::path& workspaceFolder) {
-    const fs::path file = DatabasePath(workspaceFolder);
+std::unique_ptr<Database> CreateWorkspaceDatabase(const fs::path& appPath, const fs::path& workspaceFolder) {
     std::error_code ec;
-    fs::remove(file, ec);
-    if (ec) return false;
+    fs::create_directories(workspaceFolder, ec);
+    if (ec) throw DbError("Cannot create the workspace folder '" + workspaceFolder.string() + "': " + ec.message());
+    return CreateWorkspaceDatabase(appPath, common::WriteBoundary(workspaceFolder));
+}
+
+bool DeleteWorkspaceDatabase(const common::WriteBoundary& workspace) {
+    if (!workspace.Refusal().empty()) return false;
+    std::shared_ptr<const common::HeldFolder> folder;
     try {
-        RemoveSideFiles(file);
+        folder = workspace.Hold(workspace.Folder());
+    } catch (const std::exception&) {
+        std::error_code ec;
+        return !fs::exists(workspace.Folder(), ec) && !ec;   // no folder, no database
+    }
+    if (::unlinkat(folder->fd, kDatabaseFileName, 0) != 0 && errno != ENOENT) return false;
+    try {
+        RemoveSideFiles(*folder, DatabasePath(workspace.Folder()));
     } catch (const DbError&) {
         // The database itself is gone; a journal that stays is removed by the next copy.
     }
+    Step(kStepDatabaseDeleted);
     return true;
+}
+
+bool DeleteWorkspaceDatabase(const fs::path& workspaceFolder) {
+    return DeleteWorkspaceDatabase(common::WriteBoundary(workspaceFolder));
 }
 
 std::string IncompleteLoadMessage() { return ResModule::LoadResString(kIncompleteMessage); }

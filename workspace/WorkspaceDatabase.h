@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/WriteBoundary.h"
 #include "platform/db/Database.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 
@@ -30,19 +31,25 @@ bool DatabaseIsReadOnly(const std::filesystem::path& workspaceFolder);
 // written, else the database file. Empty when the database can be written.
 Globals::ViewOnlyReason ReadOnlyReason(const std::filesystem::path& workspaceFolder);
 
-// Opens the workspace's existing database unchanged; for viewing only
+// Opens the workspace's existing database unchanged: for writing through
+// workspace, the workspace folder as the window's claim holds it
+// (Database::OpenIn: its journal stays in that folder, and its commits
+// stop once the folder was moved or replaced); for viewing only
 // (viewOnly) as a copy in memory (Database::IsMemoryCopy), of which nothing
 // is saved. Raises DbError for a missing, unreadable or damaged file, for a
 // database that is a link leading out of the workspace folder (never
 // followed), and, for viewing, for a database that a writer left in the
 // middle of a change: that needs one opening with write access (the
 // message says to open it again when this process could write it).
+std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const common::WriteBoundary& workspace, bool viewOnly);
+// The same through the folder by its path, for callers without a window.
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder,
                                                               bool viewOnly);
 // For viewing only when DatabaseIsReadOnly.
 std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
-// Copies the template over the workspace's database and opens the copy.
+// Copies the template over the workspace's database and opens the copy,
+// every file made, renamed and removed in the folder workspace holds.
 // The copy is written to a new temporary file in the workspace folder
 // (created by this copy: a link planted at its name is not followed), marked
 // incomplete there (IncompleteLoadMessage) and only then renamed into place,
@@ -52,14 +59,19 @@ std::unique_ptr<platform::db::Database> OpenWorkspaceDatabase(const std::filesys
 // replayed into the new file. Temporary copies that a killed build left are
 // removed. The caller closes any connection to the old database before.
 // Raises DbError when the template is missing or not a workspace template,
-// or when the copy cannot be made or marked; the old database is then left
-// as it was.
+// when the copy cannot be made or marked, or when workspace refuses writes
+// (its folder moved or replaced); the old database is then left as it was.
+std::unique_ptr<platform::db::Database> CreateWorkspaceDatabase(const std::filesystem::path& appPath,
+                                                                const common::WriteBoundary& workspace);
+// The same in the folder by its path, made when missing, for callers
+// without a window.
 std::unique_ptr<platform::db::Database> CreateWorkspaceDatabase(const std::filesystem::path& appPath,
                                                                 const std::filesystem::path& workspaceFolder);
 
-// Deletes the workspace's database and its journal files (the refresh).
-// False when the database file could not be deleted; a missing file is no
-// failure.
+// Deletes the workspace's database and its journal files (the refresh) in
+// the folder workspace holds. False when the database file could not be
+// deleted (or workspace refuses writes); a missing file is no failure.
+bool DeleteWorkspaceDatabase(const common::WriteBoundary& workspace);
 bool DeleteWorkspaceDatabase(const std::filesystem::path& workspaceFolder);
 
 // The warning of a build that did not complete (resource 510).
@@ -79,6 +91,7 @@ inline constexpr const char* kStepTemplateCopied = "template-copied";   // befor
 inline constexpr const char* kStepCopyMarked = "copy-marked";           // marked, before the rename
 inline constexpr const char* kStepCopyRenamed = "copy-renamed";         // the copy is the database now
 inline constexpr const char* kStepStatusWrite = "status-write";         // WriteLoadMessage, before it writes
+inline constexpr const char* kStepDatabaseDeleted = "database-deleted"; // DeleteWorkspaceDatabase, once deleted
 using BuildStepHook = void (*)(const char* step);
 void SetBuildStepHook(BuildStepHook hook);
 

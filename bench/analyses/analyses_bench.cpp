@@ -284,7 +284,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     ReportBuilder builder;
-    const AnalysisRun run{*Globals::g_Database, *Globals::g_Workbench, paths, builder, quiet, prompt, ".", threads};
+    const AnalysisRun run{*Globals::g_Database, *Globals::g_Workbench, paths, builder, quiet, prompt,
+                          OutputFolderBoundary(paths), ".", threads};
 
     auto measure = [](const char* what, auto&& analysis, auto&& found) {
         const double before = MemoryMb("VmRSS:");

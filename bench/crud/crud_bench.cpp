@@ -195,7 +195,7 @@ int RunSize(int programs) {
     const bool reset = ResetPeak();
     common::NullProgress progress;
     start = Clock::now();
-    const auto result = mdlReports::GetCRUDReport(*db, folder, progress, false);
+    const auto result = mdlReports::GetCRUDReport(*db, common::WriteBoundary(folder), progress, false);
     const double ours = Seconds(start);
     const double peak = PeakMb();
     const auto bytes = fs::file_size(mdlReports::CrudComparisonPath(folder));
@@ -207,13 +207,13 @@ int RunSize(int programs) {
     std::printf("  ours     %8.3f s   peak memory %.0f MB%s (%.0f MB before the run)\n", ours, peak,
                 reset ? " during the run" : " of the process", before);
     start = Clock::now();
-    mdlReports::GetCRUDReport(*db, folder, progress, false);
+    mdlReports::GetCRUDReport(*db, common::WriteBoundary(folder), progress, false);
     std::printf("  rerun    %8.3f s   (the tables emptied first)\n", Seconds(start));
     const FloorTimes floor = Floor(*db, folder);
     std::printf("  floor    %8.3f s   (nothing computed: ProgCRUDProg rows inserted %.3f s, file copied %.3f s)\n",
                 floor.rows + floor.file, floor.rows, floor.file);
     if (programs <= kLiteralUpTo) {
-        mdlReports::GetCRUDReport(*db, folder, progress, false);   // the tables as the run leaves them
+        mdlReports::GetCRUDReport(*db, common::WriteBoundary(folder), progress, false);   // the tables as the run leaves them
         bool same = false;
         const double literal = Literal(*db, folder, same);
         std::printf("  literal  %8.3f s   (%.0f times ours; same ProgCRUDProg: %s)\n", literal, literal / ours,

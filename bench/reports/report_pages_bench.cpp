@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
     }
     ReportBuilder builder;
     ReportContext ctx{*Globals::g_Database, Globals::g_Workbench->GetEntityStore(), workspaceFolder, paths,
-                      builder, quiet, prompt};
+                      builder, quiet, prompt, OutputFolderBoundary(paths)};
     g_StubsPresent = false;
 
     const Stopwatch all;

@@ -1,18 +1,34 @@
 #include "platform/db/Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <strings.h>
+#include <unordered_map>
 #include <utility>
 
+#include "common/InsideFolder.h"
 #include "common/Progress.h"
+#include "common/WriteBoundary.h"
 
 namespace platform::db {
+
+// What a database opened in a boundary's folder (OpenIn) keeps: the
+// boundary each commit asks, the folder its file lies in, held for the
+// connection's life, and the file's path as the analyst knows it.
+struct FolderGuard {
+    common::WriteBoundary folder;
+    std::shared_ptr<const common::HeldFolder> fileFolder;
+    std::filesystem::path shown;
+};
 
 namespace {
 
@@ -21,16 +37,50 @@ std::string Describe(sqlite3* db, int rc) {
     return sqlite3_errstr(rc);
 }
 
+// The guards of the connections opened in a folder, for their messages:
+// SQLite knows such a file only by its descriptor's path.
+std::mutex g_guardsMutex;
+std::unordered_map<const sqlite3*, const FolderGuard*> g_guards;
+
+const FolderGuard* GuardOf(const sqlite3* db) {
+    std::lock_guard lock(g_guardsMutex);
+    const auto found = g_guards.find(db);
+    return found == g_guards.end() ? nullptr : found->second;
+}
+
 // The file a connection works on; empty for a database in memory.
 std::string FileOf(sqlite3* db) {
+    if (const FolderGuard* guard = GuardOf(db)) return guard->shown.string();
     const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
     return file ? file : "";
+}
+
+// A failure that comes from outside the statement: a folder moved or
+// replaced meanwhile may be its cause.
+bool FromOutside(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_IOERR: case SQLITE_READONLY: case SQLITE_CANTOPEN: case SQLITE_FULL: case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: case SQLITE_BUSY: case SQLITE_LOCKED: case SQLITE_PERM: return true;
+    default: return code == SQLITE_CONSTRAINT_COMMITHOOK;
+    }
+}
+
+// The message of a failure on db: where its folder was moved or replaced,
+// that, rather than what the disk or SQLite made of it.
+std::string Explain(sqlite3* db, int code, const std::string& sqliteText) {
+    if (const FolderGuard* guard = FromOutside(code) ? GuardOf(db) : nullptr) {
+        const std::string moved = guard->folder.Refusal();
+        if (!moved.empty())
+            return "Cannot write '" + guard->shown.string() + "': " + moved +
+                   ", so the change was not saved. Close the workspace and open it again.";
+    }
+    return ExplainFailure(code, FileOf(db), sqliteText);
 }
 
 // The message may reach the analyst, who has no use for the statement;
 // Sql() keeps that for the developer.
 [[noreturn]] void Raise(sqlite3* db, int rc, std::string_view sql) {
-    throw DbError(ExplainFailure(rc, FileOf(db), Describe(db, rc)), std::string(sql), rc);
+    throw DbError(Explain(db, rc, Describe(db, rc)), std::string(sql), rc);
 }
 
 // The connection whose statement is handing control to a ProgressPump on
@@ -125,6 +175,9 @@ std::string ExplainFailure(int code, const std::string& file, const std::string&
     case SQLITE_READONLY_DIRECTORY:
         return "Cannot write " + what + ": its folder is read-only, so the journal of the change cannot be made "
                "there. Make the folder writable and try again.";
+    case SQLITE_CONSTRAINT_COMMITHOOK:
+        return "Cannot write " + what + ": its folder was moved or replaced while it was open, so the change was "
+               "not saved. Close the workspace and open it again.";
     default: break;
     }
     switch (code & 0xFF) {
@@ -371,19 +424,71 @@ Database::~Database() { Close(); }
 void Database::Close() {
     if (m_db) {
         sqlite3_close_v2(m_db);
+        if (m_guard) {
+            std::lock_guard lock(g_guardsMutex);
+            g_guards.erase(m_db);
+        }
         m_db = nullptr;
     }
+    m_guard.reset();
 }
 
 namespace {
 
-// A missing file, a folder or anything else that is not a file, and a file
-// that does not start as an SQLite database are refused before SQLite sees
-// them; so is anything but a file where SQLite keeps its journal (SQLite
-// never writes through a link there, and only says that it cannot open the
-// database). Returns the path SQLite is to open: every link resolved, so the
-// journal lies beside the file itself and no link is followed once the file
-// is open (SQLITE_OPEN_NOFOLLOW).
+// Rolls the commit back (SQLITE_CONSTRAINT_COMMITHOOK) once the folder's
+// boundary refuses writes.
+int RefuseMovedCommit(void* guard) { return static_cast<FolderGuard*>(guard)->folder.Refusal().empty() ? 0 : 1; }
+
+}  // namespace
+
+void Database::Guard(std::unique_ptr<FolderGuard> guard) {
+    m_guard = std::move(guard);
+    {
+        std::lock_guard lock(g_guardsMutex);
+        g_guards[m_db] = m_guard.get();
+    }
+    sqlite3_commit_hook(m_db, RefuseMovedCommit, m_guard.get());
+}
+
+namespace {
+
+// A folder or anything else that is not a file, and a file that does not
+// start as an SQLite database are refused before SQLite sees them; so is
+// anything but a file where SQLite keeps its journal (SQLite never writes
+// through a link there, and only says that it cannot open the database).
+// at is the path SQLite is to open, shown as the path of the file beside
+// whose journal goes; messages name file.
+void CheckFile(const std::filesystem::path& file, const std::filesystem::path& at, const std::filesystem::path& shown) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // A pipe or a device would keep the probe below waiting, or read forever.
+    if (!fs::is_regular_file(at, ec))
+        throw DbError("'" + file.string() + "' is not a file, so it cannot be a database.");
+    const std::vector<fs::path> sides = SideFiles(at), named = SideFiles(shown);
+    for (size_t i = 0; i < sides.size(); ++i) {
+        const fs::file_status st = fs::symlink_status(sides[i], ec);
+        if (!fs::exists(st) || fs::is_regular_file(st)) continue;
+        const fs::path& side = named[i];
+        throw DbError(fs::is_symlink(st)
+                          ? "'" + side.string() + "' is a link where the journal of '" + file.string() +
+                                "' should be; a link is not followed there. Remove it and try again."
+                          : "'" + side.string() + "' stands where the journal of '" + file.string() +
+                                "' should be, and is not a file. Remove it and try again.");
+    }
+    std::ifstream probe(at, std::ios::binary);
+    if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
+    // SQLite writes a 16-byte header; an empty file is a valid empty database
+    // to SQLite but never one of ours, so refuse it as well.
+    char header[16] = {};
+    probe.read(header, sizeof header);
+    if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
+        throw DbError("'" + file.string() + "' is not a database file or is damaged.");
+}
+
+// A missing file and a folder are refused, then what CheckFile refuses.
+// Returns the path SQLite is to open: every link resolved, so the journal
+// lies beside the file itself and no link is followed once the file is
+// open (SQLITE_OPEN_NOFOLLOW).
 std::filesystem::path CheckDatabaseFile(const std::filesystem::path& file) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -393,27 +498,83 @@ std::filesystem::path CheckDatabaseFile(const std::filesystem::path& file) {
         throw DbError("'" + file.string() + "' is a folder, not a database file.");
     const fs::path resolved = fs::canonical(file, ec);
     if (ec) throw DbError("Cannot read the database file '" + file.string() + "': " + ec.message() + ".");
-    // A pipe or a device would keep the probe below waiting, or read forever.
-    if (!fs::is_regular_file(resolved, ec))
-        throw DbError("'" + file.string() + "' is not a file, so it cannot be a database.");
-    for (const fs::path& side : SideFiles(resolved)) {
-        const fs::file_status st = fs::symlink_status(side, ec);
-        if (!fs::exists(st) || fs::is_regular_file(st)) continue;
-        throw DbError(fs::is_symlink(st)
-                          ? "'" + side.string() + "' is a link where the journal of '" + file.string() +
-                                "' should be; a link is not followed there. Remove it and try again."
-                          : "'" + side.string() + "' stands where the journal of '" + file.string() +
-                                "' should be, and is not a file. Remove it and try again.");
-    }
-    std::ifstream probe(resolved, std::ios::binary);
-    if (!probe) throw DbError("Cannot read the database file '" + file.string() + "'.");
-    // SQLite writes a 16-byte header; an empty file is a valid empty database
-    // to SQLite but never one of ours, so refuse it as well.
-    char header[16] = {};
-    probe.read(header, sizeof header);
-    if (probe.gcount() < 16 || std::memcmp(header, "SQLite format 3", 16) != 0)
-        throw DbError("'" + file.string() + "' is not a database file or is damaged.");
+    CheckFile(file, resolved, resolved);
     return resolved;
+}
+
+// ---- Files opened through a folder's descriptor -----------------------------
+// SQLite opens a file, and makes its journal beside it, by path. The path
+// /proc/self/fd/<folder>/<name> leads through the descriptor to the folder
+// it holds, wherever the folder is now; SQLite's own unix files are used,
+// by a copy of its VFS that keeps such a path as it is instead of
+// resolving the descriptor's link to the folder's path of the moment.
+
+constexpr char kHeldVfs[] = "quarvel-held";
+constexpr char kDescriptorPaths[] = "/proc/self/fd/";
+
+sqlite3_vfs* g_systemVfs = nullptr;
+
+int KeepDescriptorPath(sqlite3_vfs*, const char* path, int size, char* out) {
+    if (std::strncmp(path, kDescriptorPaths, sizeof kDescriptorPaths - 1) != 0)
+        return g_systemVfs->xFullPathname(g_systemVfs, path, size, out);
+    if (static_cast<int>(std::strlen(path)) >= size) return SQLITE_CANTOPEN;
+    std::strcpy(out, path);
+    return SQLITE_OK;
+}
+
+void RegisterHeldVfs() {
+    static sqlite3_vfs vfs = [] {
+        g_systemVfs = sqlite3_vfs_find(nullptr);
+        sqlite3_vfs copy = *g_systemVfs;
+        copy.zName = kHeldVfs;
+        copy.pNext = nullptr;
+        copy.xFullPathname = KeepDescriptorPath;
+        return copy;
+    }();
+    [[maybe_unused]] static const int registered = sqlite3_vfs_register(&vfs, 0);
+}
+
+std::filesystem::path DescriptorPath(int fd) { return kDescriptorPaths + std::to_string(fd); }
+
+// Whether /proc shows this process's descriptors (it may not be mounted).
+bool DescriptorPathsWork(int fd) {
+    struct stat byPath {}, held {};
+    return ::stat(DescriptorPath(fd).c_str(), &byPath) == 0 && ::fstat(fd, &held) == 0 &&
+           byPath.st_dev == held.st_dev && byPath.st_ino == held.st_ino;
+}
+
+// Where name in the folder held leads: the folder holding the file and the
+// file's name there, and its path below the folder (name, or where a link
+// that stays inside leads).
+struct FileInFolder {
+    std::shared_ptr<const common::HeldFolder> folder;
+    std::string name;
+    std::filesystem::path below;
+};
+
+FileInFolder FindInFolder(const std::shared_ptr<const common::HeldFolder>& held, const std::string& name,
+                          const std::filesystem::path& file) {
+    namespace fs = std::filesystem;
+    struct stat st {};
+    if (::fstatat(held->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        throw DbError("Could not find file '" + file.string() + "'.");
+    if (S_ISDIR(st.st_mode)) throw DbError("'" + file.string() + "' is a folder, not a database file.");
+    if (!S_ISLNK(st.st_mode)) return {held, name, name};
+    std::error_code ec;
+    const fs::path base = fs::canonical(DescriptorPath(held->fd), ec);
+    const fs::path target = ec ? fs::path() : fs::canonical(DescriptorPath(held->fd) / name, ec);
+    if (ec) throw DbError("Cannot read the database file '" + file.string() + "': " + ec.message() + ".");
+    const fs::path below = target.lexically_relative(base);
+    if (below.empty() || *below.begin() == "..")
+        throw DbError("'" + file.string() + "' is a link that leads out of its folder; such a link is not followed.");
+    // Its folders, resolved already, are opened without following a link.
+    std::shared_ptr<const common::HeldFolder> folder = held;
+    for (const fs::path& part : below.parent_path()) {
+        const int fd = ::openat(folder->fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) throw DbError("Cannot read the database file '" + file.string() + "': " + std::strerror(errno));
+        folder = std::make_shared<const common::HeldFolder>(fd);
+    }
+    return {folder, below.filename().string(), below};
 }
 
 sqlite3* OpenConnection(const std::filesystem::path& file, const std::filesystem::path& resolved, int flags) {
@@ -473,6 +634,46 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& file) {
     return result;
 }
 
+std::unique_ptr<Database> Database::OpenIn(const common::WriteBoundary& folder, const std::string& name) {
+    const std::filesystem::path file = folder.Folder() / name;
+    if (const std::string why = folder.Refusal(); !why.empty())
+        throw DbError("Cannot open '" + file.string() + "': " + why + ".");
+    std::shared_ptr<const common::HeldFolder> held;
+    try {
+        held = folder.Hold(folder.Folder());
+    } catch (const std::exception& e) {
+        throw DbError("Cannot open '" + file.string() + "': " + e.what() + ".");
+    }
+    auto guard = std::make_unique<FolderGuard>(FolderGuard{folder, held, file});
+    std::unique_ptr<Database> result;
+    if (DescriptorPathsWork(held->fd)) {
+        const FileInFolder found = FindInFolder(held, name, file);
+        const std::filesystem::path at = DescriptorPath(found.folder->fd) / found.name;
+        CheckFile(file, at, folder.Folder() / found.below);
+        RegisterHeldVfs();
+        sqlite3* db = nullptr;
+        const int rc = sqlite3_open_v2(at.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, kHeldVfs);
+        if (rc != SQLITE_OK) {
+            std::string msg = ExplainFailure(rc, file.string(), Describe(db, rc));
+            sqlite3_close_v2(db);
+            throw DbError(msg, {}, rc);
+        }
+        guard->fileFolder = found.folder;
+        result.reset(new Database(db, file));
+    } else {
+        // Without /proc the journal goes by the file's path: only the
+        // commits are guarded.
+        std::error_code ec;
+        if (std::filesystem::is_symlink(file, ec) && !common::InsideFolder(folder.Folder(), file))
+            throw DbError("'" + file.string() + "' is a link that leads out of its folder; such a link is not "
+                          "followed.");
+        result = Open(file);
+    }
+    result->Guard(std::move(guard));
+    CheckSchema(*result);
+    return result;
+}
+
 std::unique_ptr<Database> Database::OpenCopyInMemory(const std::filesystem::path& file) {
     const std::filesystem::path resolved = CheckDatabaseFile(file);
     sqlite3* source = OpenConnection(file, resolved, SQLITE_OPEN_READONLY);
@@ -524,7 +725,7 @@ void Database::ExecuteScript(std::string_view sql) {
     if (rc != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
-        throw DbError(ExplainFailure(sqlite3_extended_errcode(m_db), FileOf(m_db), msg), text, rc);
+        throw DbError(Explain(m_db, sqlite3_extended_errcode(m_db), msg), text, rc);
     }
 }
 

@@ -16,9 +16,14 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace common { class IProgress; }
+namespace common {
+class IProgress;
+class WriteBoundary;
+}  // namespace common
 
 namespace platform::db {
+
+struct FolderGuard;
 
 // An error raised by the database: a message for the analyst, plus the
 // statement that failed and SQLite's result code for the developer.
@@ -149,6 +154,16 @@ public:
     // but a file where its journal goes (a link there is never followed).
     // The file is opened where its links lead, and no link is followed after.
     static std::unique_ptr<Database> Open(const std::filesystem::path& file);
+    // Opens the existing database file name in the folder the boundary
+    // holds, refused as Open refuses it, through that folder's descriptor
+    // rather than its path: SQLite makes, reads and removes the file's
+    // journal in that folder however it is moved meanwhile. A name that is
+    // a link is followed while it stays inside the folder. Each commit asks
+    // the boundary first: once it refuses writes (its folder was moved or
+    // replaced) the commit is rolled back and raises DbError saying so, as
+    // does any failure from outside meanwhile. Path() is the folder's path
+    // and name.
+    static std::unique_ptr<Database> OpenIn(const common::WriteBoundary& folder, const std::string& name);
     // Reads an existing database file (refused as Open refuses it) into a
     // database in memory and closes the file: what is written afterwards
     // stays in memory until the database closes and the file is never
@@ -199,9 +214,11 @@ public:
 private:
     friend class ProgressPump;
     Database(sqlite3* db, std::filesystem::path path);
+    void Guard(std::unique_ptr<FolderGuard> guard);
     sqlite3* m_db = nullptr;
     std::filesystem::path m_path;
     bool m_memoryCopy = false;
+    std::unique_ptr<FolderGuard> m_guard;   // OpenIn's
     class ProgressPump* m_pump = nullptr;   // the innermost one, if any
 };
 

@@ -1,5 +1,6 @@
 #include "platform/workbench/WorkspaceGlobals.h"
 
+#include "common/Globals.h"
 #include "common/ResModule.h"
 #include "platform/workbench/WorkbenchSession.h"
 
@@ -14,11 +15,26 @@ std::string ViewOnlyRefusal(const ViewOnlyReason& viewOnly, const std::string& c
            ", so the workspace can only be viewed here. " + viewOnly.remedy;
 }
 
+std::string MovedRefusal(const std::string& why, const std::string& command) {
+    std::string reason = why;
+    if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    return command + " was refused: nothing in the workspace was changed.\n" + reason +
+           ". Close the workspace and open it again.";
+}
+
 bool RefuseWhileViewOnly(common::IPrompt& prompt, const std::string& command) {
-    if (!g_ViewOnly) return false;
+    std::string refusal;
+    if (g_ViewOnly) {
+        refusal = ViewOnlyRefusal(g_ViewOnly, command);
+    } else if (g_WorkspaceOpen) {
+        const std::string moved = g_WorkspaceBoundary.Moved();
+        if (moved.empty()) return false;
+        refusal = MovedRefusal(moved, command);
+    } else {
+        return false;
+    }
     constexpr int kApplicationTitle = 1006;
-    prompt.Message(ViewOnlyRefusal(g_ViewOnly, command), ResModule::LoadResString(kApplicationTitle),
-                   common::Icon::Exclamation);
+    prompt.Message(refusal, ResModule::LoadResString(kApplicationTitle), common::Icon::Exclamation);
     return true;
 }
 

@@ -33,7 +33,12 @@ extern ViewOnlyReason g_ViewOnly;
 std::string ViewOnlyRefusal(const ViewOnlyReason& viewOnly, const std::string& command);
 // Every command that changes the workspace asks this before it touches
 // anything: while the open workspace is open for viewing only it shows
-// ViewOnlyRefusal through prompt and returns true.
+// ViewOnlyRefusal through prompt and returns true; so it does, saying so,
+// once the workspace folder was moved or replaced since the claim
+// (g_WorkspaceBoundary's Moved).
 bool RefuseWhileViewOnly(common::IPrompt& prompt, const std::string& command);
+// What a command says when the workspace's boundary refuses it for why
+// (WriteBoundary::Refusal: its folder was moved or replaced).
+std::string MovedRefusal(const std::string& why, const std::string& command);
 
 }  // namespace Globals

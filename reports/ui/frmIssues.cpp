@@ -98,6 +98,7 @@ bool frmIssues::Resolve(common::IProgress& progress, common::IPrompt& prompt, co
                                 *builder,
                                 progress,
                                 prompt,
+                                mdlReports::OutputFolderBoundary(mdlReports::g_ReportPaths),
                                 platform::ui::S(QLocale().decimalPoint())};
     mdlReports::AnalysisResult result;
     try {

@@ -7,6 +7,8 @@
 #include <QProgressBar>
 #include <QUrl>
 
+#include <string_view>
+
 #include "app/CommandsTools.h"
 #include "app/ReportCommands.h"
 #include "reports/AsideRemoval.h"
@@ -102,7 +104,8 @@ TEST_F(ReportCommandsTest, AReportWhoseFolderWasSwappedWhileItWasWrittenSaysWher
     struct SwapOnce {
         SwapOnce() { mdlReports::SetReportStepHook(&Swap); }
         ~SwapOnce() { mdlReports::SetReportStepHook(nullptr); }
-        static void Swap(const char*) {
+        static void Swap(const char* step) {
+            if (std::string_view(step) != mdlReports::kStepRemoving) return;
             mdlReports::SetReportStepHook(nullptr);
             std::filesystem::rename(root, away);
             std::filesystem::create_directory(root);

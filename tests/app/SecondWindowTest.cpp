@@ -4,8 +4,12 @@
 // views: every command that writes is refused with one plain message, and
 // the holder's database, comparison file and report set stay as they were.
 // A killed holder leaves the workspace free. The holder's claim outlives a
-// user deleting its lock file. A dialog that opens where a refusal was due
-// fails the test at once instead of waiting for an answer.
+// user deleting its lock file, a refresh, and a folder this window cannot
+// open to lock it. The analyses refuse by themselves. A dialog that opens
+// where a refusal was due fails the test at once instead of waiting for an
+// answer.
+
+#include <unistd.h>
 
 #include <QLineEdit>
 #include <QMimeData>
@@ -20,10 +24,17 @@
 #include <utility>
 
 #include "app/ReportCommands.h"
+#include "common/Globals.h"
 #include "app/WebTreeEvents.h"
 #include "app/dialogs/frmClientInfo.h"
+#include "reports/AnalysisRun.h"
+#include "reports/CommareaAnalysis.h"
 #include "reports/CrudComparison.h"
+#include "reports/ReportBuilder.h"
+#include "reports/ReportError.h"
 #include "reports/ReportPaths.h"
+#include "reports/ValidationAnalysis.h"
+#include "reports/ui/frmIssues.h"
 #include "services/NodeCommands.h"
 #include "services/ui/frmMessages.h"
 #include "tests/app/WorkspaceSampleFixture.h"
@@ -282,6 +293,101 @@ TEST_F(SecondWindowTest, ASecondWindowOnlyViewsAndRefusesEveryWriteUntilTheHolde
     EXPECT_TRUE(Writable());
     EXPECT_EQ(Log(), "");
     EXPECT_TRUE(Files(reports) == reportsBefore) << "the report set outlives the rebuilds";
+}
+
+// The holder refreshes, and has deleted its database: between that and the
+// new build it keeps its claim, so this window finds nothing to view and
+// builds nothing (a claim released and taken again would let it write).
+TEST_F(SecondWindowTest, AHolderKeepsItsClaimThroughTheWholeRefresh) {
+    Hold("refresh", workspace::kStepDatabaseDeleted);
+    OpenSample();
+    EXPECT_FALSE(Globals::g_Database);
+    EXPECT_EQ(prompt.asked, std::vector<std::string>{std::string(kOtherWindow) +
+                                                     ": it has no workspace database to view yet. To work in it "
+                                                     "here, close it there and open it again here."});
+    EXPECT_FALSE(fs::exists(workspace::DatabasePath(dir / "OrderEntry")));
+}
+
+// The analyses that write the report set, called on a workspace this window
+// only views, and the issues window that shows their pages: each refuses
+// by itself, and the holder's set stays as it was.
+class ViewedAnalysesTest : public SecondWindowTest {
+protected:
+    void SetUp() override {
+        SecondWindowTest::SetUp();
+        // The holder's report set, written while this window was the only one.
+        OpenSample();
+        prompt.answers = {Answer::No};
+        main->mnuToolsGenerateReports->trigger();
+        app::CloseWorkspace(*main);
+        Hold("open", "loaded");
+        OpenSample();
+        ASSERT_TRUE(Globals::g_ViewOnly) << Log();
+        reports = mdlReports::g_ReportPaths.g_ReportRoot;
+        before = Files(reports);
+        ASSERT_GT(before.size(), 100u);
+    }
+    // What the analysis said, or that it ran.
+    std::string Refusal(mdlReports::AnalysisResult (*analysis)(const mdlReports::AnalysisRun&)) {
+        mdlReports::ReportBuilder builder;
+        common::NullProgress progress;
+        const mdlReports::AnalysisRun run{*Globals::g_Database, *Globals::g_Workbench, mdlReports::g_ReportPaths,
+                                          builder, progress, prompt,
+                                          mdlReports::OutputFolderBoundary(mdlReports::g_ReportPaths)};
+        try {
+            analysis(run);
+        } catch (const mdlReports::ReportError& e) {
+            return e.what();
+        }
+        return "ran";
+    }
+
+    fs::path reports;
+    std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> before;
+};
+
+TEST_F(ViewedAnalysesTest, TheCommareaAnalysisAndTheIssuesWindowRefuseByThemselves) {
+    EXPECT_EQ(Refusal(mdlReports::GetCOMMAREASizeReport),
+              "COMMAREA Size was refused: the workspace is open for viewing only here, so nothing in it was "
+              "changed.");
+    reports::ui::frmIssues issues(main.get());
+    EXPECT_TRUE(Files(reports) == before) << "the holder's report set changed";
+}
+
+TEST_F(ViewedAnalysesTest, TheValidationAnalysisRefusesByItself) {
+    EXPECT_EQ(Refusal(mdlReports::GetValidationRulesReport),
+              "Validation Rules was refused: the workspace is open for viewing only here, so nothing in it was "
+              "changed.");
+    EXPECT_TRUE(Files(reports) == before) << "the holder's report set changed";
+}
+
+// A folder this account may write and enter but not list (mode 0333),
+// whose lock file a user removed while another window holds it: the folder
+// cannot be opened to be locked, so this window views it only, says why,
+// and makes no lock file (were the lock file to carry the claim alone, this
+// window would lock a new one and write beside the holder). Root opens the
+// folder whatever its bits: there the open's refusal is planted instead.
+TEST_F(SecondWindowTest, AFolderThatCannotBeOpenedToLockItIsOnlyViewed) {
+    const fs::path folder = dir / "OrderEntry", lockFile = folder / workspace::kLockFileName;
+    Hold("open", "loaded");
+    ASSERT_TRUE(fs::remove(lockFile));
+    fs::permissions(folder, fs::perms(0333));
+    if (::geteuid() == 0)
+        workspace::SetClaimFault([](const char* call, const fs::path&) { return std::string(call) == "open" ? EACCES : 0; });
+    OpenSample();
+    workspace::SetClaimFault(nullptr);
+    fs::permissions(folder, fs::perms(0755));
+    EXPECT_FALSE(Writable());
+    EXPECT_NE(Log().find("The workspace folder " + folder.string() +
+                         " cannot be opened by this account to lock it (Permission denied), so the workspace is "
+                         "open for viewing only"),
+              std::string::npos)
+        << Log();
+    EXPECT_FALSE(fs::exists(lockFile));
+    prompt.asked.clear();
+    main->mnuToolsCRUD->trigger();
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0].rfind("CRUD Overlap was refused", 0), 0u) << prompt.asked[0];
 }
 
 }  // namespace

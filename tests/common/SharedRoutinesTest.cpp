@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -10,6 +15,7 @@
 
 #include "common/Collection.h"
 #include "common/FileReplace.h"
+#include "common/HeldPrompt.h"
 #include "common/WriteBoundary.h"
 #include "common/PopToken.h"
 #include "common/SqlText.h"
@@ -285,4 +291,146 @@ TEST(WriteBoundary, TheFolderItselfIsFollowedOnceAndAFileTheAnalystNamesThroughI
     common::ReplaceFileContents(dir / "chosen.xml", "followed");
     EXPECT_TRUE(fs::is_symlink(dir / "chosen.xml"));
     EXPECT_EQ(ReadAll(elsewhere / "second.html"), "followed");
+}
+
+// A workspace's folder as a claim holds it, moved away and replaced by a
+// link to a folder holding files of the names written next, or by a copy
+// of itself: from then on nothing is created, replaced, renamed or deleted
+// anywhere through the boundary or the Output folder's below it, the
+// victims stay as they were (in the folder the link leads to, the copy,
+// and the folder's parent, where a boundary one folder too wide would
+// write), and every refusal says the folder was moved.
+TEST(WriteBoundary, AHeldFolderMovedOrReplacedRefusesEveryWriteAndSaysSo) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir, elsewhere;
+    const fs::path folder = dir / "Shop", moved = dir / "Shop-moved", copy = dir / "Shop-copy";
+    fs::create_directories(folder / "Output" / "reports");
+    std::ofstream(folder / "kept.xml") << "kept";
+    for (const fs::path& place : {elsewhere.Path(), dir.Path()}) {
+        fs::create_directories(place / "Output" / "reports");
+        std::ofstream(place / "kept.xml") << "victim";
+        std::ofstream(place / "Output" / "reports" / "page.html") << "victim";
+    }
+    const auto held = [&] {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        return common::WriteBoundary::Held(folder, fd, "the folder moved");
+    };
+
+    for (const bool byLink : {true, false}) {
+        SCOPED_TRACE(byLink ? "replaced by a link" : "replaced by its copy");
+        const common::WriteBoundary inside = held();
+        const common::WriteBoundary output = inside.Below(folder / "Output");
+        EXPECT_EQ(inside.Refusal(), "");
+        output.Replace(folder / "Output" / "reports" / "first.html", "first");
+        const auto pending = inside.Open(folder / "pairs.xml");
+        pending->Write("half");
+
+        fs::rename(folder, moved);
+        if (byLink) {
+            fs::create_directory_symlink(elsewhere.Path(), folder);
+        } else {
+            fs::copy(moved, copy, fs::copy_options::recursive);
+            fs::rename(copy, folder);
+        }
+        const auto victims = Snapshot(dir.Path()), victimsElsewhere = Snapshot(elsewhere.Path());
+        EXPECT_EQ(inside.Refusal(), "the folder moved");
+        EXPECT_EQ(output.Refusal(), "the folder moved");
+        EXPECT_EQ(output.Moved(), "the folder moved");
+        try {
+            output.Replace(folder / "Output" / "reports" / "page.html", "second");
+            ADD_FAILURE() << "written after the move";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), "the folder moved");
+        }
+        EXPECT_THROW(pending->Commit(), std::runtime_error);
+        EXPECT_THROW(inside.Hold(folder), std::runtime_error);
+        EXPECT_EQ(inside.RemoveFile(folder / "kept.xml"), EPERM);
+        EXPECT_EQ(output.Rename(folder / "Output" / "reports", folder / "Output" / "aside"), EPERM);
+        EXPECT_FALSE(output.RemoveAll(folder / "Output" / "reports"));
+        EXPECT_FALSE(output.MakeFolders(folder / "Output" / "new"));
+        EXPECT_EQ(Snapshot(dir.Path()), victims);
+        EXPECT_EQ(Snapshot(elsewhere.Path()), victimsElsewhere);
+        EXPECT_EQ(ReadAll(moved / "Output" / "reports" / "first.html"), "first");
+
+        if (byLink) fs::remove(folder);
+        else fs::remove_all(folder);
+        fs::rename(moved, folder);
+        // Back in place, the same boundary writes again, where it always did.
+        EXPECT_EQ(inside.Refusal(), "");
+        EXPECT_EQ(inside.RemoveFile(folder / "Output" / "reports" / "first.html"), 0);
+    }
+    // Closed, nothing is written and nothing opened.
+    const common::WriteBoundary closed = common::WriteBoundary::Closed(folder, "viewing only");
+    EXPECT_EQ(closed.Refusal(), "viewing only");
+    EXPECT_EQ(closed.Moved(), "");
+    EXPECT_THROW(closed.Below(folder / "Output").Replace(folder / "Output" / "x.html", "x"), std::runtime_error);
+    EXPECT_EQ(closed.RemoveFile(folder / "kept.xml"), EPERM);
+    EXPECT_EQ(ReadAll(folder / "kept.xml"), "kept");
+}
+
+// The Output folder below a held folder is opened from it: a link there
+// (reports on another disk) is followed, and a missing one is made in the
+// folder held, wherever the folder's path led meanwhile.
+TEST(WriteBoundary, AFolderBelowAHeldOneIsOpenedAndMadeThroughIt) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir, disk;
+    const fs::path folder = dir / "Shop";
+    fs::create_directories(folder);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const common::WriteBoundary inside = common::WriteBoundary::Held(folder, fd, "moved");
+    EXPECT_TRUE(inside.Below(folder / "Output").MakeFolders(folder / "Output"));
+    EXPECT_TRUE(fs::is_directory(folder / "Output"));
+    fs::remove(folder / "Output");
+    fs::create_directory_symlink(disk.Path(), folder / "Output");
+    inside.Below(folder / "Output").Replace(folder / "Output" / "index.html", "on the disk");
+    EXPECT_EQ(ReadAll(disk / "index.html"), "on the disk");
+}
+
+// Renaming a folder onto an empty folder replaces it unless the rename
+// refuses to: a set-aside name taken by an empty folder stays taken.
+TEST(WriteBoundary, AFolderRenamedOntoAnEmptyFolderReplacesNothing) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "reports");
+    std::ofstream(dir / "reports" / "index.html") << "set";
+    fs::create_directories(dir / "taken");
+    const common::WriteBoundary inside(dir.Path());
+    EXPECT_EQ(inside.Rename(dir / "reports", dir / "taken"), EEXIST);
+    EXPECT_EQ(ReadAll(dir / "reports" / "index.html"), "set");
+    EXPECT_TRUE(fs::is_directory(dir / "taken"));
+    EXPECT_TRUE(fs::is_empty(dir / "taken"));
+}
+
+// The window's thread asks the questions kept while a worker raises another
+// at the same moment: the worker is not kept waiting for the window's
+// answer. (Asked under the list's lock, the worker would wait for the
+// window's prompt, which here waits for the worker: the bound below turns
+// that deadlock into a failure instead of a hung suite.)
+TEST(HeldPrompt, AWorkerAsksWhileTheWindowAsksThroughWithoutWaitingForIt) {
+    common::HeldPrompt held;
+    held.Ask("first", "", common::Buttons::OK, common::Icon::None);
+    struct WindowPrompt : common::IPrompt {
+        common::HeldPrompt* held = nullptr;
+        std::vector<std::string> asked;
+        bool workerDone = false;
+        // Kept here: its end waits for the worker, which must not happen
+        // while the window still asks through.
+        std::future<void> worker;
+        common::Answer Ask(const std::string& text, const std::string&, common::Buttons, common::Icon) override {
+            asked.push_back(text);
+            if (worker.valid()) return common::Answer::OK;
+            worker = std::async(std::launch::async, [this] {
+                held->Ask("second", "", common::Buttons::OK, common::Icon::None);
+            });
+            workerDone = worker.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+            return common::Answer::OK;
+        }
+    } window;
+    window.held = &held;
+    held.AskThrough(window);
+    EXPECT_TRUE(window.workerDone) << "the worker waited for the window's answer";
+    EXPECT_EQ(window.asked, std::vector<std::string>{"first"});
+    window.asked.clear();
+    held.AskThrough(window);
+    EXPECT_EQ(window.asked, std::vector<std::string>{"second"});
 }

@@ -255,16 +255,17 @@ TEST(FullDiskFiles, APictureOrComparisonFileCutShortFailsAndKeepsTheEarlierFile)
 
     testsupport::RecordingProgress progress;
     const fs::path comparison = mdlReports::CrudComparisonPath(dir.Path());
-    ASSERT_TRUE(mdlReports::GetCRUDReport(*ws.db, dir.Path(), progress, false).fileWritten);
+    ASSERT_TRUE(mdlReports::GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false).fileWritten);
     cutShort(comparison, [&] {
-        EXPECT_THROW(mdlReports::GetCRUDReport(*ws.db, dir.Path(), progress, false), std::runtime_error);
+        EXPECT_THROW(mdlReports::GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false), std::runtime_error);
     });
 
     const mdlReports::ReportPaths paths = reporttest::PathsIn(dir);
     fs::create_directories(paths.g_DiagramsFolder);
     mdlReports::ReportBuilder builder;
     testsupport::ScriptedPrompt prompt;
-    mdlReports::ReportContext ctx{*ws.db, {}, dir.Path(), paths, builder, progress, prompt};
+    mdlReports::ReportContext ctx{*ws.db, {}, dir.Path(), paths, builder, progress, prompt,
+                                  mdlReports::OutputFolderBoundary(paths)};
     mdlReports::GenerateDiagramPage(ctx, "PROGRAM#1", "PGM1");
     const fs::path page = mdlReports::GetDiagramPagePath(paths, "PGM1");
     const std::string pageText = reporttest::ReadText(page);

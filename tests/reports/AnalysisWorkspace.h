@@ -92,7 +92,8 @@ public:
     }
 
     mdlReports::AnalysisRun Run(common::IProgress& progress, std::string separator = ".") {
-        return mdlReports::AnalysisRun{*ws.db, Session(), paths, builder, progress, prompt, std::move(separator)};
+        return mdlReports::AnalysisRun{*ws.db,   Session(), paths, builder, progress, prompt,
+                                       mdlReports::OutputFolderBoundary(paths), std::move(separator)};
     }
 
     // Rows of a query, each as its columns joined by " | ".

@@ -194,7 +194,7 @@ TEST(CrudAnalysis, AgreesWithEveryPairComparedOnRandomWorkspaces) {
         }
         WriteStale(file);
         testsupport::RecordingProgress progress;
-        const auto result = GetCRUDReport(*ws.db, dir.Path(), progress, restrict);
+        const auto result = GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, restrict);
         const Expected expected = Brute(*ws.db, restrict);
 
         EXPECT_FALSE(result.cancelled);
@@ -227,7 +227,7 @@ TEST(CrudAnalysis, ThresholdAndCap) {
         CrudWorkspace ws;
         MakePair(ws, c.shared, c.own1, c.own2);
         testsupport::RecordingProgress progress;
-        const auto result = GetCRUDReport(*ws.db, dir.Path(), progress, false);
+        const auto result = GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false);
         // Any shared CRUD makes the run a result, similar pair or not.
         EXPECT_TRUE(result.fileWritten);
         const auto pairs = FilePairs(mdlReports::CrudComparisonPath(dir.Path()));
@@ -237,7 +237,7 @@ TEST(CrudAnalysis, ThresholdAndCap) {
             EXPECT_EQ(pairs[0], (FilePair{"ONE", "PROGRAM#1", "TWO", "PROGRAM#2", 0.5, "4"}));
             // A rerun writes the same file.
             const std::string first = ReadAll(mdlReports::CrudComparisonPath(dir.Path()));
-            GetCRUDReport(*ws.db, dir.Path(), progress, false);
+            GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false);
             EXPECT_EQ(ReadAll(mdlReports::CrudComparisonPath(dir.Path())), first);
         }
     }
@@ -256,13 +256,32 @@ TEST(CrudAnalysis, NoSharedCrudGivesNoResultAndRemovesTheEarlierFile) {
     const fs::path file = dir / "QuarvelCRUDComp.xml";
     WriteStale(file);
     testsupport::RecordingProgress progress;
-    const auto result = GetCRUDReport(*ws.db, dir.Path() / "", progress, false);
+    const auto result = GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path() / ""), progress, false);
     EXPECT_FALSE(result.fileWritten);
     EXPECT_FALSE(result.cancelled);
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(ws.db->Scalar("SELECT COUNT(*) FROM CRUDs").AsInt(), 2);
     EXPECT_EQ(ws.db->Scalar("SELECT COUNT(*) FROM ProgCRUD").AsInt(), 2);
     EXPECT_EQ(progress.level, 0);
+}
+
+// A workspace folder that is itself a link (a workspace kept on another
+// disk): the comparison file is written where the link leads, the link
+// stays, and nothing lands beside the link, where a boundary one folder too
+// wide would have looked for the folder (or written).
+TEST(CrudAnalysis, AWorkspaceFolderThatIsALinkGetsItsFileWhereTheLinkLeads) {
+    testsupport::TempDir dir, disk;
+    const fs::path workspace = dir / "Shop";
+    fs::create_directory_symlink(disk.Path(), workspace);
+    WriteStale(dir / mdlReports::kCrudComparisonFileName);
+    const std::string victim = ReadAll(dir / mdlReports::kCrudComparisonFileName);
+    CrudWorkspace ws;
+    MakePair(ws, 2, 0, 0);
+    testsupport::RecordingProgress progress;
+    EXPECT_EQ(GetCRUDReport(*ws.db, common::WriteBoundary(workspace), progress, false).similarPairs, 1u);
+    EXPECT_TRUE(fs::is_symlink(workspace));
+    EXPECT_EQ(FilePairs(disk / mdlReports::kCrudComparisonFileName).size(), 1u);
+    EXPECT_EQ(ReadAll(dir / mdlReports::kCrudComparisonFileName), victim);
 }
 
 TEST(CrudAnalysis, ProgressCountsDownThePairsAndAddsUpToThirteenSteps) {
@@ -276,7 +295,7 @@ TEST(CrudAnalysis, ProgressCountsDownThePairsAndAddsUpToThirteenSteps) {
             ws.Access("PROGRAM#" + std::to_string(p), "TABLE#1", "Reads");
         }
         testsupport::RecordingProgress progress;
-        GetCRUDReport(*ws.db, dir.Path(), progress, false);
+        GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false);
         EXPECT_EQ(progress.calls.front(), "StartProgress(Categorizing CRUD operations,13,T)");
         EXPECT_EQ(progress.steps, (std::vector<std::string>{"", "Tracing CRUD operations", "Pair-level info 3",
                                                             "Pair-level info 2", "Pair-level info 1",
@@ -295,7 +314,7 @@ TEST(CrudAnalysis, ProgressCountsDownThePairsAndAddsUpToThirteenSteps) {
             ws.Access("PROGRAM#" + std::to_string(p), p <= 5 ? "TABLE#1" : "TABLE#2", "Reads");
         }
         testsupport::RecordingProgress progress;
-        GetCRUDReport(*ws.db, dir.Path(), progress, false);
+        GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false);
         EXPECT_EQ(progress.done, 13);
         EXPECT_EQ(progress.steps.size(), 2u + 20u + 1u);
         EXPECT_EQ(progress.level, 0);
@@ -318,7 +337,7 @@ TEST(CrudAnalysis, CancelIsACancelWhereverItComes) {
         WriteStale(file);
         testsupport::RecordingProgress progress;
         progress.cancelAtStep = c.at;
-        const auto result = GetCRUDReport(*ws.db, dir.Path(), progress, false);
+        const auto result = GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false);
         EXPECT_TRUE(result.cancelled);
         EXPECT_EQ(progress.level, 0);
         EXPECT_EQ(progress.steps.back(), c.at);   // nothing ran after the cancel was seen
@@ -337,7 +356,7 @@ TEST(CrudAnalysis, AFailureKeepsTheTablesAndTheFileOfTheEarlierRun) {
     const fs::path file = mdlReports::CrudComparisonPath(dir.Path());
     WriteStale(file);
     testsupport::RecordingProgress progress;
-    EXPECT_THROW(GetCRUDReport(*ws.db, dir.Path(), progress, false), platform::db::DbError);
+    EXPECT_THROW(GetCRUDReport(*ws.db, common::WriteBoundary(dir.Path()), progress, false), platform::db::DbError);
     EXPECT_EQ(progress.level, 0);
     EXPECT_FALSE(ws.db->InTransaction());
     EXPECT_EQ(ws.db->Scalar("SELECT PortID FROM CRUDs").AsText(), "EARLIER");

@@ -84,7 +84,7 @@ TEST(CrudComparison, RowsKeepThePairsApartAndListEachPairOnce) {
     testsupport::TempDir dir;
     const fs::path file = dir / "QuarvelCRUDComp.xml";
     {
-        mdlReports::CrudComparisonWriter writer(file);
+        mdlReports::CrudComparisonWriter writer(common::WriteBoundary(dir.Path()), file);
         using P = mdlReports::CrudComparisonWriter::Program;
         writer.AddPair(P("AB", "PROGRAM#1"), P("C", "PROGRAM#2"), 0.25, 8);
         writer.AddPair(P("A", "PROGRAM#3"), P("BC", "PROGRAM#4"), 0.5, 4);
@@ -103,7 +103,7 @@ TEST(CrudComparison, RowsKeepThePairsApartAndListEachPairOnce) {
     EXPECT_EQ(rows[2].cap, "200");
 
     // No pairs: an empty root; a missing or broken file: no rows either.
-    { mdlReports::CrudComparisonWriter(file).Finish(); }
+    { mdlReports::CrudComparisonWriter(common::WriteBoundary(dir.Path()), file).Finish(); }
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());
     std::ofstream(file) << "<Pairs><Pair Program1=";
     EXPECT_TRUE(mdlReports::ReadCRUDComparison(file).empty());

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <string_view>
 
 #include "common/Progress.h"
 #include "reports/AsideRemoval.h"
@@ -57,7 +58,8 @@ private:
         static State state;
         return state;
     }
-    static void Hold(const char*) {
+    static void Hold(const char* step) {
+        if (std::string_view(step) != mdlReports::kStepRemoving) return;
         State& s = Shared();
         std::unique_lock lock(s.mutex);
         s.changed.wait(lock, [&s] { return s.released; });

@@ -366,6 +366,48 @@ TEST_F(WorkspaceLoadTest, AWorkspaceThatCannotBeWrittenOpensForViewingOnly) {
     EXPECT_FALSE(Globals::g_Database->TableExists("Unfinished"));
 }
 
+// A folder that cannot be locked: only on a disk that cannot lock a folder
+// at all does the lock file carry the claim alone, and then the Log pane
+// says so and a second claim meanwhile finds the lock file held; any other
+// failure leaves the window viewing only. (The failures are planted: no
+// disk here refuses.)
+TEST_F(WorkspaceLoadTest, OnlyADiskThatCannotLockFoldersLeavesTheClaimToTheLockFile) {
+    static int planted = 0;
+    struct Planting {
+        Planting() {
+            workspace::SetClaimFault([](const char* call, const fs::path&) {
+                return std::string(call) == "flock" ? planted : 0;
+            });
+        }
+        ~Planting() { workspace::SetClaimFault(nullptr); }
+    } planting;
+    const fs::path folder = dir / "Shop";
+
+    planted = EOPNOTSUPP;
+    WorkspaceView view = Open(shop);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_FALSE(Globals::g_ViewOnly);
+    EXPECT_TRUE(view.showLog);
+    EXPECT_EQ(view.logText, "The disk of the workspace folder " + folder.string() +
+                                " cannot lock a folder, so only its lock file QuarvelAnalyzer.lock keeps other "
+                                "windows from writing in it: leave that file where it is while the workspace is "
+                                "open.");
+    EXPECT_EQ(workspace::ClaimWorkspace(folder).viewOnly.reason,
+              "The workspace Shop is open in another window of Quarvel Analyzer");
+    session::CloseWorkspace();
+
+    planted = EIO;
+    view = Open(shop);
+    ASSERT_EQ(view.status, Status::Loaded) << view.error;
+    EXPECT_TRUE(Globals::g_ViewOnly);
+    EXPECT_EQ(view.logText, "The workspace folder " + folder.string() +
+                                " cannot be locked (Input/output error), so the workspace is open for viewing only: "
+                                "commands that would change it are refused. To work in the workspace, open it again "
+                                "once the disk answers; if this goes on, keep the workspace on a disk that can lock "
+                                "folders.");
+    session::CloseWorkspace();
+}
+
 TEST_F(WorkspaceLoadTest, UnreadableWorkspaceGives511AndKeepsTheOpenOne) {
     ASSERT_EQ(Open(shop).status, Status::Loaded);
     const auto* db = Globals::g_Database.get();

@@ -28,6 +28,7 @@
 #include <iostream>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "common/Globals.h"
 #include "common/Prompt.h"
@@ -89,7 +90,8 @@ std::mutex g_exitMutex;
 std::condition_variable g_exitChanged;
 bool g_exiting = false;
 
-void HoldUntilExit(const char*) {
+void HoldUntilExit(const char* step) {
+    if (std::string_view(step) != mdlReports::kStepRemoving) return;
     std::unique_lock lock(g_exitMutex);
     g_exitChanged.wait(lock, [] { return g_exiting; });
 }

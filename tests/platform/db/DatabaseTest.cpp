@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 
+#include "common/WriteBoundary.h"
 #include "platform/db/Database.h"
 #include "tests/support/TestSupport.h"
 
@@ -172,6 +177,90 @@ TEST(Database, PreparedStatementReuse) {
     EXPECT_TRUE(db->TableExists("t"));
     EXPECT_FALSE(db->TableExists("Nope"));
     EXPECT_EQ(db->ColumnNames("T"), (std::vector<std::string>{"K", "Name", "Flag"}));
+}
+
+namespace {
+
+// Every file of folder (not below it, no link) with its bytes.
+std::map<std::string, std::string> FilesOf(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        if (e.is_symlink() || !e.is_regular_file()) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        files[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+}  // namespace
+
+// A database opened through the folder a boundary holds, whose folder is
+// moved away in the middle of a change and replaced by a link to a folder
+// holding a file of its journal's name and a database of its name. The
+// change keeps its journal in the folder held and is rolled back at its
+// commit, and so is a change made afterwards, each with a message that
+// says what happened; nothing where the link leads, nor in the folder's
+// parent, changes. Back in place, the database takes changes again. A name
+// that is a link is followed while it stays in the folder.
+TEST(Database, OpenedInAHeldFolderItsJournalStaysThereAndNoCommitFollowsAMove) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    const fs::path folder = dir / "Shop", moved = dir / "Shop-moved", victim = dir / "Shop-victim";
+    fs::create_directories(folder);
+    Database::Create(folder / "shop.db")->ExecuteScript("CREATE TABLE T (x); INSERT INTO T VALUES (1)");
+    for (const fs::path& place : {victim, dir.Path()}) {
+        fs::create_directories(place);
+        std::ofstream(place / "shop.db-journal") << "victim";
+        std::ofstream(place / "shop.db") << "victim";
+    }
+    const auto before = FilesOf(victim), beforeParent = FilesOf(dir.Path());
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const common::WriteBoundary held = common::WriteBoundary::Held(folder, fd, "the folder Shop was moved");
+    auto db = Database::OpenIn(held, "shop.db");
+    EXPECT_EQ(db->Path(), folder / "shop.db");
+
+    db->Begin();
+    db->Execute("INSERT INTO T VALUES (2)");
+    fs::rename(folder, moved);
+    fs::create_directory_symlink(victim, folder);
+    db->Execute("INSERT INTO T VALUES (3)");
+    const std::string refused = "Cannot write '" + (folder / "shop.db").string() +
+                                "': the folder Shop was moved, so the change was not saved. Close the workspace and "
+                                "open it again.";
+    const auto failure = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const DbError& e) {
+            return std::string(e.what());
+        }
+        return std::string("done");
+    };
+    EXPECT_EQ(failure([&] { db->Commit(); }), refused);
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(failure([&] { db->Execute("INSERT INTO T VALUES (4)"); }), refused);
+    // A write that fails on the way, its journal unable to be made, says the
+    // same, not what the disk made of it.
+    fs::create_directory(moved / "shop.db-journal");
+    EXPECT_EQ(failure([&] { db->Execute("INSERT INTO T VALUES (4)"); }), refused);
+    fs::remove(moved / "shop.db-journal");
+    EXPECT_TRUE(FilesOf(victim) == before) << "written where the link leads";
+    EXPECT_TRUE(FilesOf(dir.Path()) == beforeParent) << "written beside the folder";
+    EXPECT_FALSE(fs::exists(moved / "shop.db-journal"));
+
+    fs::remove(folder);
+    fs::rename(moved, folder);
+    EXPECT_EQ(db->Scalar("SELECT group_concat(x) FROM T").AsText(), "1");
+    db->Execute("INSERT INTO T VALUES (5)");
+    EXPECT_EQ(db->Scalar("SELECT group_concat(x) FROM T").AsText(), "1,5");
+    db.reset();
+
+    fs::create_symlink("shop.db", folder / "linked.db");
+    EXPECT_EQ(Database::OpenIn(held, "linked.db")->Scalar("SELECT count(*) FROM T").AsInt(), 2);
+    fs::create_symlink(victim / "shop.db", folder / "out.db");
+    EXPECT_EQ(failure([&] { Database::OpenIn(held, "out.db"); }),
+              "'" + (folder / "out.db").string() + "' is a link that leads out of its folder; such a link is not "
+              "followed.");
+    EXPECT_TRUE(FilesOf(victim) == before);
 }
 
 TEST(Database, OpenRefusesMissingFolderAndNonDatabaseFiles) {

@@ -136,7 +136,8 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenAndWithinItEndsWit
     const std::map<std::size_t, long> cases{{2, 0}, {3, 3}, {5, 5}, {7, 7}, {40, 5}};
     for (const auto& [programs, advances] : cases) {
         testsupport::RecordingProgress counted;
-        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt};
+        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt,
+                                              mdlReports::OutputFolderBoundary(paths)};
         EXPECT_TRUE(GenerateDiagramPages(ctx, DiagramList(list.begin(), list.begin() + programs), 2));
         EXPECT_EQ(counted.done, advances) << programs;
         // Each program announced, then the wait for the last pages, which
@@ -163,7 +164,8 @@ TEST_F(DiagramPagesTest, TheStepAdvancesAfterEveryTenthWrittenAndWithinItEndsWit
     // and the share of those 8 written in between, up to the last step.
     {
         testsupport::RecordingProgress counted;
-        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt};
+        auto ctx = mdlReports::ReportContext{*db, {}, {}, paths, builder, counted, prompt,
+                                              mdlReports::OutputFolderBoundary(paths)};
         EXPECT_TRUE(GenerateDiagramPages(ctx, list, 1));
         std::vector<std::pair<long, double>> expected;
         for (long step = 0; step < 5; ++step)

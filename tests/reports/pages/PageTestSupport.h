@@ -40,8 +40,9 @@ protected:
     // The context of a run over this database, repository and tree.
     mdlReports::ReportContext Context(platform::workbench::EntityStore store = {},
                                       std::filesystem::path workspaceFolder = {}) {
-        return mdlReports::ReportContext{*db, std::move(store), std::move(workspaceFolder), paths, builder, progress,
-                                         prompt};
+        return mdlReports::ReportContext{*db,     std::move(store), std::move(workspaceFolder),
+                                         paths,   builder,          progress,
+                                         prompt,  mdlReports::OutputFolderBoundary(paths)};
     }
 
     testsupport::TempDir dir;

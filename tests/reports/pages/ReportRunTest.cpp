@@ -279,7 +279,7 @@ TEST_F(ReportRunTest, TheRunAndTheOverlapRefuseAWorkspaceOpenForViewingOnlyThems
     EXPECT_EQ(refusal([&] { GenerateReports(run); }),
               "Generate Reports was refused: the workspace is open for viewing only here, so nothing in it was "
               "changed.");
-    EXPECT_EQ(refusal([&] { GetCRUDReport(*viewed, workspace, progress, false); }),
+    EXPECT_EQ(refusal([&] { GetCRUDReport(*viewed, paths.workspace, progress, false); }),
               "CRUD Overlap was refused: the workspace is open for viewing only here, so nothing in it was "
               "changed.");
     EXPECT_THAT(progress.calls, IsEmpty());
@@ -481,7 +481,7 @@ TEST_F(ReportRunTest, PlantedLinksNeverLeadAWriteOutOfTheWorkspaceButTheOutputFo
     const auto victims = Victims(places, workspace);
     const auto overlap = [&] {
         testsupport::RecordingProgress crud;
-        return GetCRUDReport(*Globals::g_Database, workspace, crud, false);
+        return GetCRUDReport(*Globals::g_Database, Globals::g_WorkspaceBoundary, crud, false);
     };
     const auto isLink = [](const fs::path& p) { return fs::is_symlink(fs::symlink_status(p)); };
 

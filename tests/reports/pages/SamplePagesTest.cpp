@@ -122,7 +122,7 @@ protected:
 
 TEST_F(SamplePagesTest, TheSamplesPagesShowTheirRowsAndAPreviewSwitchesToItsDiagram) {
     ReportContext ctx{*Globals::g_Database, Globals::g_Workbench->GetEntityStore(), dir / "OrderEntry", paths,
-                      builder, progress, prompt};
+                      builder, progress, prompt, OutputFolderBoundary(paths)};
     const int64_t screens = Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'MAP'");
     const int64_t programs = Count("SELECT COUNT(*) FROM Ents WHERE EntName = 'PROGRAM' AND SOAType <> 0");
     EXPECT_EQ(GenerateScreensReport(ctx), std::to_string(screens) + "&#42;");   // OLDMNU is known by name only
@@ -164,7 +164,7 @@ TEST_F(SamplePagesTest, EveryEntryBoxOfAScreenPageTakesTheCellsOfItsLengthInTheB
         << pagetest::FieldLine("ULIMIT", 0, "", 11, 19, 12) << pagetest::FieldLine("USTATUS", 1, "A", 1, 31, 12)
         << pagetest::FieldLine("_NONAME", 3, "END", 3, 33, 12);
     ReportContext ctx{*Globals::g_Database, Globals::g_Workbench->GetEntityStore(), dir / "OrderEntry", paths,
-                      builder, progress, prompt};
+                      builder, progress, prompt, OutputFolderBoundary(paths)};
     GenerateScreensReport(ctx);
 
     size_t boxes = 0;

@@ -107,7 +107,7 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
     const fs::path file = *s_dir / "comparison.xml";
     {
         using P = mdlReports::CrudComparisonWriter::Program;
-        mdlReports::CrudComparisonWriter writer(file);
+        mdlReports::CrudComparisonWriter writer(common::WriteBoundary(s_dir->Path()), file);
         writer.AddPair(P(name1, id1), P(name2, id2), 0.125, 16);
         writer.AddPair(P("A", "PROGRAM#901"), P("BC", "PROGRAM#902"), 0.335, 200);
         writer.AddPair(P(name1, "PROGRAM#903"), P(name2, "PROGRAM#904"), 0.5, 4);   // the first pair's names
@@ -177,7 +177,7 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
     const fs::path large = *s_dir / "large.xml";
     {
         using P = mdlReports::CrudComparisonWriter::Program;
-        mdlReports::CrudComparisonWriter writer(large);
+        mdlReports::CrudComparisonWriter writer(common::WriteBoundary(s_dir->Path()), large);
         for (std::size_t n = 0; n <= frmCRUDComp::kMaxRows; ++n)
             writer.AddPair(P("P" + std::to_string(n / 2), "PROGRAM#1"), P("Q", "PROGRAM#2"), 0.5, 4);
         writer.Finish();
