@@ -27,6 +27,7 @@
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
 #include "reports/GaugedSteps.h"
+#include "reports/ui/NumberGapDelegate.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
 #include "views/SourceView.h"
@@ -94,6 +95,7 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     // second each time it showed.
     lvCRUDComp->header()->setSectionResizeMode(QHeaderView::Interactive);
     lvCRUDComp->header()->setStretchLastSection(false);
+    lvCRUDComp->setItemDelegateForColumn(1, new NumberGapDelegate(lvCRUDComp));
     lblMore = new QLabel(this);
     lblMore->setObjectName("lblMore");
     lblMore->setWordWrap(true);
