@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <exception>
-#include <future>
 
 #include "common/Globals.h"
 #include "common/Progress.h"
@@ -161,8 +160,8 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
     const auto bytes = std::filesystem::file_size(m_file, ec);
     platform::xml::ReadGauge gauge;
     mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, kMaxRows, kReadLength);
-    auto reading = std::async(std::launch::async,
-                              [this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
+    auto reading =
+        common::StartAside([this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
     mdlReports::CrudComparisonList list = common::AwaitStepping(steps, reading);
     if (list.stopped || progress.Cancelled()) return false;
     steps.Complete();
