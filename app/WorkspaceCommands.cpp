@@ -16,6 +16,7 @@
 #include "app/WorkspaceTrees.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/TSplitter.h"
+#include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceOpenDialog.h"
 
 namespace app {
@@ -62,6 +63,14 @@ void ShowLog(platform::ui::IMainWindow& w, const std::string& text, bool show) {
     if (show) log->show();
 }
 
+// The caption of the workspace shown: one open for viewing only says so
+// here too, where it stays in sight, not only in the Log pane.
+void ShowCaption(platform::ui::IMainWindow& w, const std::string& caption) {
+    QString text = QString::fromStdString(caption);
+    if (Globals::g_ViewOnly) text += " (view only)";
+    UIUtility::SetCaption(w.Window(), text);
+}
+
 void UnloadScreenFlow(platform::ui::IMainWindow& w) {
     std::vector<QWidget*> flow;
     for (QWidget* window : OtherWindows(w))
@@ -76,7 +85,7 @@ void ShowOpenedSession(platform::ui::IMainWindow& w, const std::string& caption)
     ClearWorkspaceTrees(w);
     UnloadScreenFlow(w);
     ShowLog(w, std::string(), false);
-    UIUtility::SetCaption(w.Window(), QString::fromStdString(caption));
+    ShowCaption(w, caption);
     // A reopen shows no progress until it is done: paint the emptied window now.
     w.Window()->repaint();
 }
@@ -163,7 +172,7 @@ void ApplyWorkspaceView(platform::ui::IMainWindow& w, WorkspaceView view) {
         ClearWorkspaceTrees(w);
         UnloadScreenFlow(w);
     }
-    UIUtility::SetCaption(w.Window(), QString::fromStdString(view.caption));
+    ShowCaption(w, view.caption);
     if (view.status == Status::Loaded) {
         ShowTree(*w.SummaryTree(), std::move(view.summary), w.TreeImages());
         ShowTree(*w.WebOperationsTree(), std::move(view.webOperations), w.WebTreeImages());
@@ -205,6 +214,7 @@ void CloseWorkspace(platform::ui::IMainWindow& w) {
     session::CloseWorkspace();
     ClearWorkspaceTrees(w);
     UnloadScreenFlow(w);
+    ShowCaption(w, w.ApplicationTitle().toStdString());
     EnableWorkspaceCommands(w, false);
 }
 

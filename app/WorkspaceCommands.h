@@ -51,12 +51,13 @@ void OpenWorkspaceFile(platform::ui::IMainWindow& w, const std::filesystem::path
 // windows and rebuilds the workspace database from the repository.
 void mnuFileRefreshWorkspace_Click(platform::ui::IMainWindow& w);
 // Releases the workspace and empties the window: the trees, the
-// screen-flow window and the commands that need a workspace. Run when the
-// main window closes.
+// screen-flow window, the caption and the commands that need a workspace.
+// Run when the main window closes.
 void CloseWorkspace(platform::ui::IMainWindow& w);
 
 // Shows the outcome of a load on the window; the trees take the view's tree
-// models over.
+// models over. The caption ends in " (view only)" while the workspace is
+// open for viewing only.
 void ApplyWorkspaceView(platform::ui::IMainWindow& w, session::WorkspaceView view);
 
 // Connects Open Workspace, Refresh Workspace and the close, and makes Open

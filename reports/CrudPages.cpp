@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -360,7 +359,7 @@ std::string GenerateCRUDOverlapReport(ReportContext& ctx, bool restrict) {
     const std::string client = GetClientName(ctx.db);
     const std::string application = GetApplicationName(ctx.db);
     common::HeldPrompt held;
-    std::future<OverlapPage> listing = std::async(std::launch::async, [&] {
+    auto listing = common::StartAside([&] {
         ReportList list;
         list.headers = {"Program One", "Degree of Similarity", "Program Two", "Total Comparison Points"};
         for (const CrudComparisonRow& pair : pairs)

@@ -51,7 +51,10 @@ frmClientInfo::frmClientInfo(platform::db::Database& db, common::IPrompt& prompt
     auto* all = new QVBoxLayout(this);
     all->addLayout(fields);
     all->addLayout(buttons);
-    setMinimumWidth(360);
+    // Two names need no resizing: a fixed size also keeps the window
+    // manager's resize strip and maximise button off the dialog.
+    all->setSizeConstraint(QLayout::SetFixedSize);
+    for (QLineEdit* box : {txtClient, txtApp}) box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 40);
 
     // Esc rejects the dialog, as Cancel does.
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <exception>
-#include <future>
 
 #include "common/Globals.h"
 #include "common/Progress.h"
@@ -27,6 +26,7 @@
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "reports/CrudComparison.h"
 #include "reports/GaugedSteps.h"
+#include "reports/ui/NumberGapDelegate.h"
 #include "reports/ui/frmCRUDSig.h"
 #include "services/NodeMenu.h"
 #include "views/SourceView.h"
@@ -94,6 +94,7 @@ frmCRUDComp::frmCRUDComp(QWidget* owner, const std::filesystem::path& comparison
     // second each time it showed.
     lvCRUDComp->header()->setSectionResizeMode(QHeaderView::Interactive);
     lvCRUDComp->header()->setStretchLastSection(false);
+    lvCRUDComp->setItemDelegateForColumn(1, new NumberGapDelegate(lvCRUDComp));
     lblMore = new QLabel(this);
     lblMore->setObjectName("lblMore");
     lblMore->setWordWrap(true);
@@ -160,8 +161,8 @@ bool frmCRUDComp::Load(common::IProgress& progress) {
     platform::xml::ReadGauge gauge;
     mdlReports::GaugedSteps steps(progress, gauge, ec ? 0 : bytes, mdlReports::CrudComparisonNodes(kMaxRows),
                                   kReadLength);
-    auto reading = std::async(std::launch::async,
-                              [this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
+    auto reading =
+        common::StartAside([this, &gauge] { return mdlReports::ReadCRUDComparison(m_file, kMaxRows, &gauge); });
     mdlReports::CrudComparisonList list = common::AwaitStepping(steps, reading);
     if (list.stopped || progress.Cancelled()) return false;
     steps.Complete();

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <future>
 
 #include "common/Globals.h"
 #include "common/HeldPrompt.h"
@@ -119,7 +118,7 @@ bool frmIssues::ShowPage(common::IProgress& progress, common::IPrompt& prompt, c
     common::HeldPrompt later;
     // The builder still holds the page's rows as the template read them:
     // they are freed on the reading thread too.
-    auto reading = std::async(std::launch::async, [&page, &later, builder = std::move(builder)]() mutable {
+    auto reading = common::StartAside([&page, &later, builder = std::move(builder)]() mutable {
         builder.reset();
         return mdlReports::ReadPageRows(page, later);
     });

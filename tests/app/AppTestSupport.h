@@ -5,25 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSettings>
+#include <QWindow>
 
 #include <memory>
 
 #include "app/frmMain.h"
 #include "platform/ui/TSplitter.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 namespace apptest {
-
-// Lets queued events and short timers run for about ms milliseconds.
-inline void Settle(int ms = 30) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (t.elapsed() < ms);
-}
 
 inline const char* kLayoutKey = "QuarvelAnalyzer/Settings/MainSplitter";
 
@@ -41,11 +33,17 @@ inline std::unique_ptr<frmMain> NewMainWindow() {
 inline void ShowAt(frmMain& w, int width = 1000, int height = 700) {
     w.resize(width, height);
     w.show();
-    QElapsedTimer t;
-    t.start();
-    while ((!w.splMain->SizesSettled() || t.elapsed() < 150) && t.elapsed() < 20000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (!w.splMain->SizesSettled()) ADD_FAILURE() << "the panes' first sizes were not in place after 20 s";
+    if (!testsupport::RunEventsUntil([&w] {
+            return w.windowHandle() && w.windowHandle()->isExposed() && w.splMain->SizesSettled();
+        }))
+        ADD_FAILURE() << "the panes' first sizes were not in place";
+}
+
+// Runs the window's events until done() holds; a failure of the test when
+// it never does.
+template <class Done>
+void Await(Done done, const char* what) {
+    EXPECT_TRUE(testsupport::RunEventsUntil(done)) << "still waiting for " << what;
 }
 
 }  // namespace apptest

@@ -155,8 +155,7 @@ TEST_F(Tools, CrudOverlapFoundShowsTheComparisonAndHoldsTheCommandUntilItCloses)
 
     // Closed: both work again, and a new run recomputes and shows a new window.
     first->close();
-    Settle();
-    EXPECT_FALSE(fake.crudWindow);   // it went when it closed
+    Await([&] { return !fake.crudWindow; }, "the window to go when it closed");
     EXPECT_TRUE(On("mnuToolsCRUD"));
     w->tbButtons_ButtonClick("CRUDOVERLAP");
     EXPECT_EQ(fake.crudRuns, 2);

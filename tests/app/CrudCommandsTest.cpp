@@ -42,9 +42,8 @@ TEST_F(CrudCommandsTest, OverlapListsThePairsAndHoldsTheCommandWhileItsWindowIsO
     EXPECT_FALSE(Crud()->isEnabled());
 
     window->close();
-    apptest::Settle();
+    apptest::Await([&] { return !Comparison(); }, "the window to go");
     EXPECT_TRUE(Crud()->isEnabled());
-    EXPECT_FALSE(Comparison());
     // A new run shows a new window.
     Crud()->trigger();
     EXPECT_TRUE(Comparison());

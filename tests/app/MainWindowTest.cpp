@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cmath>
+
 #include "app/InstallCommands.h"
 #include "app/frmMain.h"
 #include "platform/ui/ImageList.h"
@@ -233,7 +235,8 @@ TEST_F(MainWindow, DefaultLayoutSplitsHalfAndEightTenths) {
 
     // View > Log shows the pane and its box, below Summary at 0.8.
     w->mnuPane[3]->trigger();
-    Settle();
+    Await([&] { return std::abs(Share(PaneRect(*w, "Summary").height(), PaneRect(*w, "Log").height()) - 0.8) < 0.03; },
+          "the Log pane at its share");
     EXPECT_TRUE(w->splMain->Panes("Log")->Visible());
     EXPECT_TRUE(w->tbLog->isVisible());
     const QRect log = PaneRect(*w, "Log");
@@ -245,13 +248,11 @@ TEST_F(MainWindow, HidingAPaneHidesItsControl) {
     auto w = NewMainWindow();
     ShowAt(*w);
     w->splMain->Panes("Web Services")->Dock()->close();
-    Settle();
     EXPECT_FALSE(w->splMain->Panes("Web Services")->Visible());
     EXPECT_FALSE(w->trWebServices->isVisible());
     // The other panes take the room.
-    EXPECT_GT(PaneRect(*w, "Web Operations").height(), 600);
+    Await([&] { return PaneRect(*w, "Web Operations").height() > 600; }, "Web Operations to take the room");
     w->mnuPane_Click(2);
-    Settle();
     EXPECT_TRUE(w->trWebServices->isVisible());
 }
 
@@ -261,10 +262,11 @@ TEST_F(MainWindow, LayoutIsSavedOnCloseAndRestoredInTheNextRun) {
         ShowAt(*w);
         w->mnuPane_Click(3);  // Log shown
         w->splMain->Panes("Web Services")->SetVisible(false);
-        Settle();
         w->splMain->resizeDocks({w->splMain->Panes("Summary")->Dock(), w->splMain->Panes("Web Operations")->Dock()},
                                 {300, 700}, Qt::Horizontal);
-        Settle();
+        Await([&] { return std::abs(Share(PaneRect(*w, "Summary").width(), PaneRect(*w, "Web Operations").width()) -
+                                    0.3) < 0.03; },
+              "the panes at their new widths");
         EXPECT_TRUE(w->close());
     }
     const QString saved = SavedLayout();
@@ -285,7 +287,6 @@ TEST_F(MainWindow, SavedLayoutPrefixIgnoresLetterCase) {
         auto w = NewMainWindow();
         ShowAt(*w);
         w->mnuPane_Click(3);
-        Settle();
         w->close();
         layout = SavedLayout().mid(15);
     }
@@ -318,17 +319,14 @@ TEST_F(MainWindow, PaneActivationAndFocusFollowEachOther) {
     ShowAt(*w);
     w->activateWindow();
     QApplication::setActiveWindow(w.get());
-    Settle();
+    Await([&] { return w->isActiveWindow(); }, "the window to be active");
     // Activating a pane focuses its tree; the Log pane has none to focus.
     emit w->splMain->PaneActivate(w->splMain->Panes("Web Services"));
-    Settle();
     EXPECT_TRUE(w->trWebServices->hasFocus());
     emit w->splMain->PaneActivate(w->splMain->Panes("Log"));
-    Settle();
     EXPECT_TRUE(w->trWebServices->hasFocus());
     // A control that gets the focus activates its pane.
     w->trSummary->setFocus();
-    Settle();
     EXPECT_EQ(w->splMain->ActivePane(), w->splMain->Panes("Summary"));
 }
 

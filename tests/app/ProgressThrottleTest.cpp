@@ -79,13 +79,18 @@ TEST_F(ProgressThrottle, CancelPressedInTheMiddleOfALongRunStopsItAtThatStep) {
     common::ProgressScope scope(*w, "Importing", 100000, true);
     prompt.answers = {common::Answer::Yes};
     int steps = 0, stepsAtClick = -1;
-    // Pressed well after the first step, while the run is busy.
-    QTimer::singleShot(3 * frmMain::kProgressPumpMs, w->cmdCancel, [&] {
-        stepsAtClick = steps;
-        w->cmdCancel->click();
-    });
+    // Pressed well after the first step, while the run is busy: the press
+    // is due only once the first step has let the events through, however
+    // late a loaded machine runs it.
+    const auto pressLater = [&] {
+        QTimer::singleShot(3 * frmMain::kProgressPumpMs, w->cmdCancel, [&] {
+            stepsAtClick = steps;
+            w->cmdCancel->click();
+        });
+    };
     for (int i = 0; i < 100000 && !w->Cancelled(); ++i) {
         w->StartStep("");
+        if (i == 0) pressLater();
         BusyFor(100000);   // a tenth of a millisecond of work per entity
         w->FinishStep(1);
         ++steps;

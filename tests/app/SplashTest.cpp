@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 #include "app/StartUp.h"
@@ -55,9 +56,10 @@ TEST(Splash, ItsTimerLeadsToTheMainWindow) {
     EXPECT_TRUE(splash->Timer->isActive());
     EXPECT_TRUE(MainWindows().empty());
     // Run out the timer at once.
+    QPointer<frmSplash> gone = splash;
     splash->Timer->setInterval(0);
     splash->Timer->start();
-    Settle(100);
+    Await([&] { return gone.isNull(); }, "the splash to close");
     EXPECT_EQ(OpenSplash(), nullptr);
     ASSERT_EQ(MainWindows().size(), 1u);
     EXPECT_TRUE(MainWindows()[0]->isVisible());
@@ -69,13 +71,14 @@ TEST(Splash, ClosedEarlyStillLeadsToTheMainWindowOnce) {
     Globals::Main();
     frmSplash* splash = OpenSplash();
     ASSERT_NE(splash, nullptr);
+    QPointer<frmSplash> gone = splash;
     splash->close();
-    Settle(50);
     ASSERT_EQ(MainWindows().size(), 1u);
     EXPECT_TRUE(MainWindows()[0]->isVisible());
     // The program has not run out of windows on the way.
     EXPECT_FALSE(QApplication::topLevelWidgets().isEmpty());
-    Settle(50);
+    // Once the splash is gone, its timer can lead nowhere else.
+    Await([&] { return gone.isNull(); }, "the splash to go");
     EXPECT_EQ(MainWindows().size(), 1u);
     CloseMainWindows();
 }

@@ -116,7 +116,7 @@ TEST(CommareaAnalysis, CancelAfterAProgramKeepsItsRowsAndWritesNoPage) {
             if (i <= 9) expected.push_back(id + " | " + std::to_string(8 * i));
         }
         testsupport::RecordingProgress progress;
-        progress.cancelAfterSteps = 9;  // Cancel pressed while the ninth program runs
+        progress.cancelWhenDone = 9;  // Cancel pressed while the ninth program runs
         auto run = w.Run(progress);
         run.threads = threads;
         const auto result = GetCOMMAREASizeReport(run);

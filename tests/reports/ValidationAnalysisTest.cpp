@@ -242,7 +242,7 @@ TEST(ValidationRules, CancelAfterAProgramKeepsItsRowsAndWritesNoPage) {
     ScreenProgramModel(w, "SCR");
 
     testsupport::RecordingProgress progress;
-    progress.cancelAfterSteps = 2;  // Cancel pressed during the second program
+    progress.cancelWhenDone = 2;  // Cancel pressed during the second program
     EXPECT_EQ(GetValidationRulesReport(w.Run(progress)).text, "0");
     EXPECT_EQ(w.Rows("SELECT ProgID FROM Ports ORDER BY rowid"), (std::vector<std::string>{programs[0], programs[1]}));
     EXPECT_EQ(w.Rows("SELECT COUNT(*) FROM Conds"), (std::vector<std::string>{"2"}));

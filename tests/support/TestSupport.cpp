@@ -60,6 +60,7 @@ void RecordingProgress::StartStep(const std::string& action) {
 void RecordingProgress::FinishStep(long length) {
     calls.push_back("FinishStep(" + std::to_string(length) + ")");
     done += length;
+    if (cancelWhenDone > 0 && done >= cancelWhenDone) m_cancelled = true;
 }
 
 void RecordingProgress::FinishProgress() {

@@ -50,6 +50,10 @@ public:
     std::string cancelAtStep;
     // Or cancel once this many StartStep calls were made (0: never).
     int cancelAfterSteps = 0;
+    // Or cancel once the steps finished add up to this many (0: never): a
+    // point the work defines, such as the end of a program. The count above
+    // also takes the empty steps of waits, which a busy machine adds.
+    long cancelWhenDone = 0;
 
     std::vector<std::string> calls;
     std::vector<std::string> steps;

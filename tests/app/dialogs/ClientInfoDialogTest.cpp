@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <fstream>
@@ -13,6 +15,7 @@
 #include "common/ResModule.h"
 #include "platform/db/Database.h"
 #include "reports/ClientInfo.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 using dialogs::frmClientInfo;
@@ -30,6 +33,14 @@ std::unique_ptr<Database> WorkspaceDb() {
 }
 
 int64_t Rows(Database& db) { return db.Scalar("SELECT COUNT(*) FROM Settings").AsInt(); }
+
+// Whether the window can take no other size than the one it has.
+::testing::AssertionResult FixedAtItsSize(const QWidget& w) {
+    if (w.minimumSize() == w.size() && w.maximumSize() == w.size()) return ::testing::AssertionSuccess();
+    const auto text = [](QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); };
+    return ::testing::AssertionFailure() << "size " << text(w.size()) << ", from " << text(w.minimumSize()) << " to "
+                                         << text(w.maximumSize());
+}
 
 class ClientInfoDialog : public ::testing::Test {
 protected:
@@ -52,6 +63,25 @@ TEST_F(ClientInfoDialog, CaptionsComeFromTheResourceStrings) {
     ResModule::SetLanguage(ResModule::Language::Japanese);
     dlg.LoadCaptions();
     EXPECT_EQ(dlg.windowTitle().toStdString(), ResModule::LoadResString(1003, ResModule::Language::Japanese));
+}
+
+// Two names need no resizing: the dialog keeps the one size its controls
+// take, so a window manager puts no resize strip under its buttons, and a
+// longer caption still shows whole.
+TEST_F(ClientInfoDialog, KeepsTheSizeOfItsControlsWithNothingBelowTheButtons) {
+    frmClientInfo dlg(*db, prompt);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_TRUE(FixedAtItsSize(dlg));
+    EXPECT_EQ(dlg.height() - 1 - dlg.cmdOK->geometry().bottom(), dlg.layout()->contentsMargins().bottom());
+    EXPECT_GE(dlg.txtClient->width(), dlg.txtClient->fontMetrics().averageCharWidth() * 40);
+    const QList<QWidget*> controls = {dlg.lblClient, dlg.txtClient, dlg.lblApp, dlg.txtApp, dlg.cmdOK, dlg.cmdCancel};
+    for (QWidget* child : dlg.findChildren<QWidget*>())
+        EXPECT_TRUE(controls.contains(child)) << child->metaObject()->className();
+
+    dlg.lblApp->setText("A much longer caption for the application's name");
+    EXPECT_TRUE(testsupport::RunEventsUntil([&] { return dlg.lblApp->width() >= dlg.lblApp->sizeHint().width(); }));
+    EXPECT_TRUE(FixedAtItsSize(dlg));
 }
 
 TEST_F(ClientInfoDialog, EmptyTableStartsEmptyAndOkStoresOneRowEvenWithEmptyNames) {

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/dialogs/HelpOpener.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -74,12 +73,7 @@ TEST(Help, TheDesktopOpenerTellsWhenItsLauncherEndsWithoutAViewer) {
     EXPECT_TRUE(opener(good));
     EXPECT_TRUE(opener(bad));
     qputenv("PATH", path);
-    QElapsedTimer waited;
-    waited.start();
-    while (failed.empty() && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
+    EXPECT_TRUE(testsupport::RunEventsUntil([&] { return !failed.empty(); })) << "no launcher's end was told";
     EXPECT_EQ(failed, std::vector<QUrl>{bad});
 }
 

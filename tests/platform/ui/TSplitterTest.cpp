@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -12,6 +11,7 @@
 #include <memory>
 
 #include "platform/ui/TSplitter.h"
+#include "tests/support/EventWait.h"
 
 using namespace platform::ui;
 
@@ -21,14 +21,11 @@ void Settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
-// Processes events until done() holds, at most a few seconds: the sizes of a
-// fresh split go in on timers after the first paint, later on a busy machine.
+// Processes events until done() holds: the sizes of a fresh split go in on
+// timers after the first paint, later on a busy machine.
 template <typename Pred>
 bool SettleUntil(Pred done) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
+    return testsupport::RunEventsUntil(done);
 }
 
 // A window of a fixed size with the splitter filling it.

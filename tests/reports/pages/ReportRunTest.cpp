@@ -11,7 +11,6 @@
 #include <regex>
 #include <sstream>
 
-#include <QProcess>
 
 #include <functional>
 #include <optional>
@@ -82,33 +81,6 @@ std::map<std::string, Entry> IndexEntries(const fs::path& index) {
         entries[cell.GetAttribute("id")] = {a ? a.GetAttribute("href") : "-", count.Text()};
     }
     return entries;
-}
-
-// A page as headless Chromium built it, and the messages its console got
-// (script errors included).
-struct Loaded {
-    std::string dom;
-    std::vector<std::string> console;
-};
-Loaded LoadInChromium(const QString& chromium, const fs::path& page) {
-    testsupport::TempDir profile;
-    QProcess browser;
-    browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                             "--disable-dev-shm-usage", "--enable-logging=stderr", "--log-level=0",
-                             "--user-data-dir=" + QString::fromStdString(profile.Path().string()), "--dump-dom",
-                             "file://" + QString::fromStdString(page.string())});
-    if (!browser.waitForFinished(90000)) {
-        browser.kill();
-        browser.waitForFinished();
-        ADD_FAILURE() << "the browser did not finish: " << page;
-        return {};
-    }
-    Loaded loaded{browser.readAllStandardOutput().toStdString(), {}};
-    std::istringstream log(browser.readAllStandardError().toStdString());
-    for (std::string line; std::getline(log, line);)
-        if (line.find(":CONSOLE") != std::string::npos) loaded.console.push_back(line);
-    return loaded;
 }
 
 class ReportRunTest : public ::testing::Test {
@@ -684,7 +656,7 @@ TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPr
     };
     for (const auto& [page, holds] : pages) {
         SCOPED_TRACE(page.lexically_relative(paths.g_ReportRoot).string());
-        const Loaded loaded = LoadInChromium(chromium, page);
+        const reporttest::LoadedPage loaded = reporttest::LoadInBrowser(chromium, page);
         EXPECT_THAT(loaded.console, IsEmpty());
         holds(loaded.dom);
     }
@@ -698,7 +670,7 @@ TEST_F(ReportRunTest, InChromiumEveryKindOfPageLoadsWithoutConsoleMessagesAndAPr
         text.insert(text.rfind("</body>"), "<script>document.getElementsByName('" + base + "')[0].click();</script>\n");
         const fs::path clicked = paths.g_DiagramsFolder / "clicked.html";
         reporttest::WriteText(clicked, text);
-        const Loaded loaded = LoadInChromium(chromium, clicked);
+        const reporttest::LoadedPage loaded = reporttest::LoadInBrowser(chromium, clicked);
         EXPECT_THAT(loaded.console, IsEmpty());
         EXPECT_THAT(loaded.dom, HasSubstr("src=\"" + base + ".jpg\""));
         EXPECT_EQ(loaded.dom.find("src=\"" + base + "_preview.jpg\""), std::string::npos);
@@ -765,7 +737,7 @@ TEST_F(ReportRunTest, NamesOfAnyLengthOrEncodingGetPagesImagesAndLinksThatAgree)
         text.insert(text.rfind("</body>"), "<p id=\"shown\"></p><script>onload = () => document.getElementById"
                                             "('shown').append(" + expression + ");</script>\n");
         reporttest::WriteText(page.parent_path() / "shown.html", text);
-        return reporttest::Between(LoadInChromium(chromium, page.parent_path() / "shown.html").dom, "<p id=\"shown\">",
+        return reporttest::Between(reporttest::RenderedDom(chromium, page.parent_path() / "shown.html"), "<p id=\"shown\">",
                                    "</p>");
     };
     EXPECT_EQ(onLoad(paths.g_DiagramsFolder / (latin1 + ".html"),

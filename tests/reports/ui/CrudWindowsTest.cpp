@@ -55,6 +55,20 @@ protected:
         for (int c = 0; c < list->columnCount(); ++c) texts << list->topLevelItem(row)->text(c);
         return texts;
     }
+    // The first and last columns of pixels, in the list's viewport, where the
+    // text of a cell is drawn (darker than the background); -1 for none.
+    static std::pair<int, int> Ink(QTreeWidget* list, const QImage& shot, int row, int column) {
+        const QRect cell = list->visualRect(list->model()->index(row, column));
+        int first = -1, last = -1;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                if (qGray(shot.pixel(x, y)) < 128) {
+                    if (first < 0) first = x;
+                    last = x;
+                    break;
+                }
+        return {first, last};
+    }
     static QStringList Headers(QTreeWidget* list) {
         QStringList texts;
         for (int c = 0; c < list->columnCount(); ++c) texts << list->headerItem()->text(c);
@@ -124,6 +138,20 @@ TEST_F(CrudWindows, OverlapRowsAndTheirMenu) {
     EXPECT_EQ(Row(list, 0), (QStringList{QString::fromStdString(name1), "12%", QString::fromStdString(name2), "16"}));
     EXPECT_EQ(Row(list, 1), (QStringList{"A", "34%", "BC", "200"}));
     EXPECT_FALSE(window.lblMore->isVisible());
+
+    // The similarity, right-aligned, ends more than two digits' width
+    // before the name beside it starts, in whatever font the list has.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    list->setCurrentItem(nullptr);
+    list->clearSelection();
+    const QImage shot = list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int row = 0; row < 2; ++row) {
+        const auto [similarityStart, similarityEnd] = Ink(list, shot, row, 1);
+        const auto [nameStart, nameEnd] = Ink(list, shot, row, 2);
+        ASSERT_GE(similarityStart, 0);
+        ASSERT_GE(nameStart, 0);
+        EXPECT_GT(nameStart - similarityEnd - 1, list->fontMetrics().horizontalAdvance("00")) << "row " << row;
+    }
 
     const auto click = [&](Qt::MouseButton button, int row) {
         const QPoint at = row >= 0 ? list->visualItemRect(list->topLevelItem(row)).center()

@@ -39,6 +39,7 @@
 #include "services/ui/DefineMessagesSources.h"
 #include "services/ui/frmMessages.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -240,8 +241,7 @@ TEST_F(DefineMessagesSample, MessagesOfTwoOperationsAreDefinedSwitchedAndStored)
     EXPECT_FALSE(editor->Session().Definitions().Inputs().Empty());
     Shot("06-back-on-CUSTINQ");
     editor->close();
-    Settle(50);
-    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(testsupport::RunEventsUntil([this] { return editor.isNull(); })) << "the editor stayed";
 
     EXPECT_EQ(Stored(custinq), custinqDoc);
     EXPECT_FALSE(Parts(Stored(ordentr), "ORDENTR.In").empty());
@@ -292,7 +292,7 @@ TEST_F(DefineMessagesSample, TheSamplesNumbersAreDecimalsInTheMessageAndTheWsdl)
     Choose(editor->lstElements, "WS-WORK");
     editor->mnuActionsInput->trigger();
     editor->close();
-    Settle(50);
+    ASSERT_TRUE(testsupport::RunEventsUntil([this] { return editor.isNull(); })) << "the editor stayed";
 
     const auto parts = Parts(Stored(ordentr), "ORDENTR.In");
     EXPECT_EQ(std::set<std::string>(parts.begin(), parts.end()),

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMainWindow>
@@ -18,7 +17,10 @@
 #include <QPointer>
 #include <QSettings>
 #include <QTreeWidget>
+#include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 
@@ -32,6 +34,7 @@
 #include "services/ServiceTables.h"
 #include "services/ui/DefineMessagesOpen.h"
 #include "services/ui/frmMessages.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -42,12 +45,11 @@ using platform::db::Database;
 using services::ui::frmMessages;
 using wb::DeclarationProperties;
 
-void Settle(int ms = 30) {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    } while (t.elapsed() < ms);
+// The share of the Lists pane in the width of Lists and Structures.
+double ListsShare(const frmMessages* w) {
+    const QRect lists = w->Splitter->Panes("Lists")->GetRect();
+    const QRect structures = w->Splitter->Panes("Structures")->GetRect();
+    return static_cast<double>(lists.width()) / std::max(1, lists.width() + structures.width());
 }
 
 const QString kSettingsGroup = "QuarvelAnalyzer/Settings/DefineMessages";
@@ -200,11 +202,21 @@ protected:
         windows.emplace_back(w);
         return w;
     }
-    // The window shown at a known size with the splitter's sizes in place.
+    // The window on the screen with the splitter's sizes in place: they go
+    // in on rounds of timers after the first paint, which load delays.
     frmMessages* OpenShown(const std::string& serial, const std::vector<std::string>& tags) {
         frmMessages* w = Open(serial, tags);
-        if (w) Settle(150);
+        if (w && !testsupport::RunEventsUntil([w] { return w->isVisible() && w->windowHandle() &&
+                                                           w->windowHandle()->isExposed() &&
+                                                           w->Splitter->SizesSettled(); }))
+            ADD_FAILURE() << "the window's panes did not settle";
         return w;
+    }
+    // Closes the window and waits until it is gone (it deletes itself later).
+    static void CloseAndWait(QPointer<frmMessages> w) {
+        ASSERT_TRUE(w);
+        w->close();
+        EXPECT_TRUE(testsupport::RunEventsUntil([&w] { return w.isNull(); })) << "the window was not deleted";
     }
 
     std::string Stored(int64_t sid) {
@@ -493,9 +505,8 @@ TEST_F(DefineMessagesWindow, ADocumentThatCannotBeStoredKeepsTheProgram) {
     // Closing tells the analyst too, and still closes.
     QPointer<frmMessages> open = w;
     EXPECT_TRUE(w->close());
-    Settle();
     EXPECT_EQ(prompt.asked.size(), 2u);
-    EXPECT_TRUE(open.isNull());
+    EXPECT_TRUE(testsupport::RunEventsUntil([&] { return open.isNull(); })) << "the window stayed";
 }
 
 TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
@@ -505,8 +516,7 @@ TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
     w->mnuActionsOutput->trigger();
     QPointer<frmMessages> open = w;
     EXPECT_TRUE(w->close());
-    Settle();
-    EXPECT_TRUE(open.isNull());
+    EXPECT_TRUE(testsupport::RunEventsUntil([&] { return open.isNull(); })) << "the window stayed";
     EXPECT_EQ(Stored(1), "<definitions><message name=\"ORDPROG.Out\"><part name=\"respCode\" element=\"integer 4\"/>"
                          "</message></definitions>");
     EXPECT_EQ(db->Scalar("SELECT Nature FROM ucMessages WHERE ElementSID = 1").AsInt(), 2);
@@ -517,8 +527,7 @@ TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
     EXPECT_NE(w->rtbPreview->toPlainText(), "");
     w->mnuActionsClearAll->trigger();
     EXPECT_EQ(MessageRows("PROGRAM#1"), 0);
-    w->close();
-    Settle();
+    CloseAndWait(w);
     EXPECT_EQ(Stored(1), "<definitions/>");
     EXPECT_EQ(StoredRows(1), 1);
 
@@ -530,8 +539,7 @@ TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
         w->mnuActionsInput->trigger();
         QPointer<frmMessages> child = w;
         owner.close();
-        Settle();
-        EXPECT_TRUE(child.isNull());
+        EXPECT_TRUE(testsupport::RunEventsUntil([&] { return child.isNull(); })) << "the editor stayed";
         EXPECT_NE(Stored(1).find("ORDPROG.In"), std::string::npos);
     }
 
@@ -539,8 +547,7 @@ TEST_F(DefineMessagesWindow, ClosingStoresTheDocumentAndAnEmptyOneAsBareRoot) {
     db->Execute("DELETE FROM ucMessages");
     w = Open("1", {"1"});
     ASSERT_NE(w, nullptr);
-    w->close();
-    Settle();
+    CloseAndWait(w);
     EXPECT_EQ(StoredRows(1), 0);
 }
 
@@ -576,18 +583,15 @@ TEST_F(DefineMessagesWindow, ViewItemsAndTheDocksCloseControlFollowEachOther) {
     ASSERT_NE(w, nullptr);
     // The pane's own close control unchecks its item.
     w->Splitter->Panes("Elements")->Dock()->close();
-    Settle();
     EXPECT_FALSE(w->mnuViewElements->isChecked());
     EXPECT_FALSE(w->lstElements->isVisible());
     // The item shows it again.
     w->mnuViewElements_Click();
-    Settle();
     EXPECT_TRUE(w->mnuViewElements->isChecked());
     EXPECT_TRUE(w->Splitter->Panes("Elements")->Visible());
     EXPECT_TRUE(w->lstElements->isVisible());
     // And hides it.
     w->mnuViewPreview_Click();
-    Settle();
     EXPECT_FALSE(w->mnuViewPreview->isChecked());
     EXPECT_FALSE(w->Splitter->Panes("Preview")->Visible());
     EXPECT_FALSE(w->rtbPreview->isVisible());
@@ -599,14 +603,13 @@ TEST_F(DefineMessagesWindow, LayoutAndPlacementAreRestoredAtTheNextOpening) {
         ASSERT_NE(w, nullptr);
         // Within the test screen (800 x 600): a larger one would be shrunk to it.
         w->setGeometry(40, 50, 700, 480);
-        Settle(100);
+        ASSERT_TRUE(testsupport::RunEventsUntil([w] { return w->Splitter->size().width() == 700; }));
         w->mnuViewPreview_Click();
-        Settle();
         w->Splitter->resizeDocks({w->Splitter->Panes("Lists")->Dock(), w->Splitter->Panes("Structures")->Dock()},
                                  {400, 420}, Qt::Horizontal);
-        Settle();
-        w->close();
-        Settle();
+        ASSERT_TRUE(testsupport::RunEventsUntil([w] { return std::abs(ListsShare(w) - 400.0 / 820) < 0.03; }))
+            << ListsShare(w);
+        CloseAndWait(w);
     }
     ASSERT_TRUE(QSettings().value(kLayoutKey).toString().startsWith("splDefineMessages"));
     ASSERT_TRUE(QSettings().contains(kPlacementKey));
@@ -617,12 +620,9 @@ TEST_F(DefineMessagesWindow, LayoutAndPlacementAreRestoredAtTheNextOpening) {
     EXPECT_FALSE(w->Splitter->Panes("Preview")->Visible());
     EXPECT_FALSE(w->mnuViewPreview->isChecked());
     EXPECT_TRUE(w->mnuViewLists->isChecked());
-    const QRect lists = w->Splitter->Panes("Lists")->GetRect();
-    const QRect structures = w->Splitter->Panes("Structures")->GetRect();
-    EXPECT_NEAR(static_cast<double>(lists.width()) / (lists.width() + structures.width()), 0.49, 0.06);
+    EXPECT_NEAR(ListsShare(w), 0.49, 0.06);
     EXPECT_EQ(w->Splitter->Panes("Structures")->Dock()->widget(), w->trStructures);
     w->mnuViewPreview_Click();
-    Settle();
     EXPECT_TRUE(w->rtbPreview->isVisible());
 }
 
@@ -632,17 +632,14 @@ TEST_F(DefineMessagesWindow, ASavedLayoutIsTakenByItsPrefixInAnyCaseAndADamagedO
         frmMessages* w = OpenShown("1", {"1"});
         ASSERT_NE(w, nullptr);
         w->mnuViewLists_Click();
-        Settle();
-        w->close();
-        Settle();
+        CloseAndWait(w);
         layout = QSettings().value(kLayoutKey).toString().mid(17);
     }
     QSettings().setValue(kLayoutKey, "SPLdefineMESSAGES" + layout);
     frmMessages* w = OpenShown("1", {"1"});
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->mnuViewLists->isChecked());
-    w->close();
-    Settle();
+    CloseAndWait(w);
 
     // A text of another window, garbage, or no prefix: the default layout.
     for (const QString& saved : {QString("splDefineMessages garbage"), QString("QuarvelAnalyzer") + layout, layout}) {
@@ -652,7 +649,6 @@ TEST_F(DefineMessagesWindow, ASavedLayoutIsTakenByItsPrefixInAnyCaseAndADamagedO
         for (const char* name : {"Lists", "Elements", "Structures", "Preview"})
             EXPECT_TRUE(w->Splitter->Panes(name)->Visible()) << name;
         EXPECT_TRUE(w->mnuViewLists->isChecked());
-        w->close();
-        Settle();
+        CloseAndWait(w);
     }
 }

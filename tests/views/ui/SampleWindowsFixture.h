@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <filesystem>
@@ -17,6 +16,7 @@
 #include "common/ResModule.h"
 #include "platform/workbench/WorkspaceGlobals.h"
 #include "session/WorkspaceLoad.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestSupport.h"
 #include "views/ui/frmContext.h"
 #include "views/ui/frmSource.h"
@@ -57,14 +57,11 @@ protected:
         QApplication::processEvents();
     }
 
-    // Processes events until done() holds, at most a few seconds: a fresh
-    // splitter sets its sizes and hides panes on timers after it shows.
+    // Processes events until done() holds: a fresh splitter sets its sizes
+    // and hides panes on timers after it shows, later on a busy machine.
     template <class Pred>
     static bool SettleUntil(Pred done) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
+        return testsupport::RunEventsUntil(done);
     }
 
     // Ents.ID of the entity of that name and kind.
