@@ -304,14 +304,14 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
         for (int i : rules.items) longest = std::max(longest, after[i]);
         // The rules along a longest chain, by their runs' left ends.
         std::vector<std::pair<int, int>> critical;
-        for (int u : rules.items)
+        for (int u : rules.items) {
+            const std::size_t first = critical.size();
             for (int e = rules.start[u]; e < rules.start[u + 1]; ++e)
                 if (!rules.pin[e] && before[u] + after[rules.after[e]] == longest)
                     critical.emplace_back(u, rules.after[e]);
-        std::sort(critical.begin(), critical.end(), [&](const auto& a, const auto& b) {
-            return a.first != b.first ? rules.place[a.first] < rules.place[b.first]
-                                      : rules.place[a.second] < rules.place[b.second];
-        });
+            std::sort(critical.begin() + static_cast<std::ptrdiff_t>(first), critical.end(),
+                      [&](const auto& a, const auto& b) { return rules.place[a.second] < rules.place[b.second]; });
+        }
         for (const auto& [u, v] : critical)
             for (bool upper : {true, false}) {
                 const int moving = upper ? u : v;

@@ -524,6 +524,26 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
     }
 }
 
+// A routine that thousands of programs call, drawn around it: its callers
+// wrap into a few columns, the lines to the outer ones passing between the
+// boxes of the inner ones, not into the hundreds of columns a page shape
+// asks for, each passed by the lines of all beyond it.
+TEST(LayeredLayout, ThousandsOfCallersWrapIntoAFewColumns) {
+    Graph g;
+    g.boxes = 3001;
+    g.centre = 0;
+    for (int v = 1; v < g.boxes; ++v) g.links.emplace_back(v, 0);
+    auto laid = LayOut(g);
+    ExpectNoOverlap(laid->box);
+    std::set<double> columns;
+    for (int v = 1; v < g.boxes; ++v) {
+        columns.insert(laid->box[v]->left);
+        EXPECT_LT(laid->box[v]->left + laid->box[v]->width, laid->box[0]->left) << v;
+    }
+    EXPECT_GT(columns.size(), 1u);
+    EXPECT_LE(columns.size(), 20u);
+}
+
 // A deep graph whose long links would need more dummy positions than the
 // ordering takes: the links left out of it are still routed between the
 // boxes, none straight under one.
