@@ -6,6 +6,7 @@
 #include <memory>
 #include <tuple>
 
+#include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/LayoutAlign.h"
 #include "platform/diagram/LayoutCrossings.h"
 #include "platform/diagram/LayoutTracks.h"
@@ -66,6 +67,7 @@ public:
         WrapWideLayers();
         BuildProperGraph();
         m_started = true;
+        Check();
         const long long crossings = m_ordering.Start(Graph(), quick);
         if (m_leftOut.empty()) return crossings;
         Engine routed(*this);
@@ -76,17 +78,24 @@ public:
     // The other starts, sifting, the links left out, placement and routes.
     Placement Finish() {
         if (!m_started) Start();
+        Check();
         m_ordering.Finish(Graph(), m_real, m_in.edges.size());
+        Check();
         RouteLeftOut();
         SizeForPorts();
         const long long crossings = Crossings();
+        Check();
         PlaceAlong();
+        Check();
         Placement p = Output();
         p.crossings = crossings;
         return p;
     }
 
 private:
+    void Check() const {
+        if (m_in.stop && m_in.stop()) throw LayoutStopped();
+    }
     bool IsDummy(int v) const { return v >= m_real; }
     // A box stands centred on its anchor; a dummy's line runs at its anchor
     // with its labels (if any) beside it, toward the end of the layer.
@@ -554,6 +563,7 @@ private:
         std::vector<int> tracks(runs.size(), 0);
         std::vector<RunTrack> way;
         for (std::size_t k = 0; k < runs.size(); ++k) {
+            Check();
             tracks[k] = AssignTracks(runs[k], way);
             for (std::size_t r = 0; r < way.size(); ++r) runWay[which[k][r]] = way[r];
         }
