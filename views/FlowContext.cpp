@@ -71,6 +71,9 @@ std::vector<FlowContextSource::Row> FlowContextSource::Read(Query& query, const 
         // another spelling, but asking again costs little.
         if (const auto found = query.kept.find(id); found != query.kept.end()) return found->second;
     }
+    // A build told to stop gets no more answers.
+    if (!m_stopped && m_stop) m_stopped = m_stop();
+    if (m_stopped) return {};
     if (!query.stmt) query.stmt.emplace(m_db.Prepare(query.sql));
     Statement& stmt = *query.stmt;
     params.insert(params.begin(), id);

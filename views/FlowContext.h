@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -44,6 +45,14 @@ public:
     // From now on every answer is kept and given again for the same
     // question. Only while Ents and Rels stay as they are.
     void KeepAnswers() { m_keep = true; }
+    // Asked before each question put to the database (none: never), where
+    // a long build may let the window's events run; once it answers true,
+    // every later question is answered with nothing, so the walks end at
+    // once.
+    void StopWhen(std::function<bool()> stop) {
+        m_stop = std::move(stop);
+        m_stopped = false;
+    }
 
     platform::db::Database& Db() const { return m_db; }
     const platform::workbench::EntityStore& Store() const { return m_store; }
@@ -85,6 +94,8 @@ private:
     platform::db::Database& m_db;
     platform::workbench::EntityStore m_store;
     bool m_keep = false;
+    std::function<bool()> m_stop;
+    bool m_stopped = false;
     Query m_program, m_callers, m_callingPrograms, m_screens, m_callees;
 };
 
