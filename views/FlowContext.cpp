@@ -135,6 +135,19 @@ int ImageWidthPixels(double drawingWidth) {
     return static_cast<int>(std::nearbyint(drawingWidth * 100.0 / platform::diagram::kTwipsPerPixelX));
 }
 
+int FullImageZoom(double width, double height) {
+    // The image's pixels at a zoom, with the painter's margins.
+    auto pixels = [&](int zoom) {
+        const double z = zoom / 100.0;
+        return (std::round(width * z) + 2 * platform::diagram::kImageMargin) *
+               (std::round(height * z) + 2 * platform::diagram::kImageMargin);
+    };
+    if (pixels(100) <= kFullImagePixels) return 100;
+    int zoom = std::clamp(static_cast<int>(100 * std::sqrt(kFullImagePixels / std::max(1.0, width * height))), 1, 99);
+    while (zoom > 1 && pixels(zoom) > kFullImagePixels) --zoom;
+    return zoom;
+}
+
 std::optional<int> PreviewZoom(int imageWidth) {
     const int64_t shown = static_cast<int64_t>(imageWidth) + 4;
     if (shown <= kPreviewLimit) return std::nullopt;
