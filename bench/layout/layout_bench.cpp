@@ -29,7 +29,9 @@
 //     built and laid out as the window does it: all callers in one column.
 //     Beside the layout's CPU time, the growth of the peak resident memory
 //     during the layout over the resident memory before it, and how both
-//     grew from the size before.
+//     grew from the size before; then the CPU time and peak memory of the
+//     pictures a report's diagram page makes of it (the full image, at the
+//     zoom it is written at, and its preview).
 //   flow: every program's three flow contexts (client side, data side,
 //     both) on a generated workspace of --programs programs (default
 //     20,000; 0 leaves the class out; --contexts N draws only the first N
@@ -104,6 +106,7 @@
 #include "platform/db/Database.h"
 #include "platform/diagram/DiagramCheck.h"
 #include "platform/diagram/DiagramLayout.h"
+#include "platform/diagram/DiagramPainter.h"
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "views/FlowContext.h"
@@ -774,8 +777,8 @@ int RunFlowContexts(int programs, int contexts, bool haveDot, const fs::path& wo
 // resident memory of the layout, and dot's CPU time beside.
 void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
     std::printf("\nhubs: one program called by n others, its client side as the window draws it\n");
-    std::printf("%7s %8s %8s %10s %8s %9s %8s\n", "callers", "ours s", "growth", "peak MB", "growth", "dot s",
-                "dot/ours");
+    std::printf("%7s %8s %8s %10s %8s %9s %8s %11s %9s %11s\n", "callers", "ours s", "growth", "peak MB", "growth",
+                "dot s", "dot/ours", "pictures s", "peak MB", "full zoom");
     double lastSeconds = 0, lastPeak = 0;
     for (int callers : sizes) {
         auto db = platform::db::Database::OpenCopyInMemory(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
@@ -802,6 +805,18 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
             if (run == 0) peak = std::max(0.0, PeakResidentBytes() - before) / 1e6;
         }
         const double seconds = Median(cpu);
+        // The report's pictures of it: the full image and its preview.
+        ResetPeakMemory();
+        const double beforePictures = ResidentBytes();
+        const double picturesStart = CpuSeconds();
+        const auto drawing = platform::diagram::MeasureDrawing(model);
+        const int fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
+        const bool pictured = platform::diagram::EncodeImage(model, drawing, "full.jpg", fullZoom).has_value();
+        if (const auto previewZoom =
+                views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing))))
+            platform::diagram::EncodeImage(model, drawing, "full_preview.jpg", *previewZoom);
+        const double pictures = CpuSeconds() - picturesStart;
+        const double picturesPeak = std::max(0.0, PeakResidentBytes() - beforePictures) / 1e6;
         Result dot;
         Graph g = GraphOf(model);
         g.leftToRight = true;
@@ -817,7 +832,8 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
         } else if (haveDot) {
             std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
         }
-        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s\n", callers, seconds, growth, peak, peakGrowth, dotTime, speed);
+        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s %11.3f %9.0f %8d%s\n", callers, seconds, growth, peak, peakGrowth,
+                    dotTime, speed, pictures, picturesPeak, fullZoom, pictured ? "" : " (none)");
         if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
         std::fflush(stdout);
         lastSeconds = seconds;
