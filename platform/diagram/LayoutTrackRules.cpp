@@ -239,7 +239,9 @@ void TurnRuleSet::FindAheadRules(bool right, const std::vector<int>& partnerStar
 // between the runs before it and after it are kept as they are.
 void TurnRuleSet::Moved(int m) {
     TurnRules& r = m_rules;
-    std::vector<int> before, after;
+    std::vector<int>&before = m_before, &after = m_after;
+    before.clear();
+    after.clear();
     for (const Rule& x : m_kept)
         if (!x.pin && x.second == m)
             before.push_back(x.first);
@@ -267,7 +269,8 @@ void TurnRuleSet::Moved(int m) {
     // The rules from a run before it to a run after it, where they overlap:
     // a rule left out may follow from them. Where their ends meet there is
     // no such rule, and the rules are built again.
-    std::vector<char> listed(m_runs.size(), 0);
+    std::vector<char>& listed = m_listed;
+    listed.assign(m_runs.size(), 0);
     for (int a : before) {
         for (int e = r.start[a]; e < r.start[a + 1]; ++e) listed[r.after[e]] = 1;
         for (int b : after) {
@@ -316,11 +319,16 @@ void TurnRuleSet::Index() {
     r.backStart.pop_back();
 }
 
-TurnRuleSet::Saved TurnRuleSet::Save() const { return {m_kept, m_rules}; }
+void TurnRuleSet::Save() {
+    // Copied into the space of the last save: nothing is allocated once the
+    // lists are as long as they get.
+    m_savedKept = m_kept;
+    m_savedRules = m_rules;
+}
 
-void TurnRuleSet::Restore(Saved saved) {
-    m_kept = std::move(saved.kept);
-    m_rules = std::move(saved.rules);
+void TurnRuleSet::Restore() {
+    std::swap(m_kept, m_savedKept);
+    std::swap(m_rules, m_savedRules);
 }
 
 int TurnRuleSet::FirstRunBefore(int v, const std::vector<char>& skip, bool& pin) const {

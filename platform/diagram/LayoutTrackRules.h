@@ -53,11 +53,10 @@ public:
     void Moved(int run);
     const TurnRules& Rules() const { return m_rules; }
 
-    // The rules as they stand, to go back to after a move that is undone
-    // (the runs and jogs going back first).
-    struct Saved;
-    Saved Save() const;
-    void Restore(Saved saved);
+    // Keeps the rules as they stand, to go back to after a move that is
+    // undone (the runs and jogs going back first).
+    void Save();
+    void Restore();
 
     // Of the runs that must turn before v (every rule counted, also those
     // left out), the first by left ends that skip does not mark, and
@@ -67,10 +66,6 @@ public:
     struct Rule {
         int first, second;
         bool pin;
-    };
-    struct Saved {
-        std::vector<Rule> kept;
-        TurnRules rules;
     };
 
 private:
@@ -84,8 +79,11 @@ private:
     const std::vector<GapRun>& m_runs;
     const Jogs& m_jogs;
     const IgnoredEnds& m_ignored;
-    std::vector<Rule> m_kept;
-    TurnRules m_rules;
+    std::vector<Rule> m_kept, m_savedKept;
+    TurnRules m_rules, m_savedRules;
+    // Working space of Moved.
+    std::vector<int> m_before, m_after;
+    std::vector<char> m_listed;
 };
 
 }  // namespace platform::diagram::layout

@@ -141,13 +141,17 @@ int PlaceJogs(std::vector<Jog>& jogs) {
 // its own; or, looking back, the longest chain up to it. Runs of a ring
 // left get what the runs beyond the ring give. Returns whether there is no
 // ring.
-bool Chains(const TurnRules& r, int n, bool after, std::vector<int>& chain) {
+// Working space of Chains: each run's count of rules from it not yet
+// looked at, and the runs done, in the order they are done.
+struct ChainSpace {
+    std::vector<int> waiting, done;
+};
+
+bool Chains(const TurnRules& r, int n, bool after, std::vector<int>& chain, ChainSpace& space) {
     const std::vector<int>&start = after ? r.start : r.backStart, &back = after ? r.backStart : r.start;
     const std::vector<int>& backList = after ? r.before : r.after;
     chain.assign(n, 1);
-    // Each run's count of rules from it not yet looked at, then the runs
-    // done, in the order they are done.
-    thread_local std::vector<int> waiting, done;
+    std::vector<int>&waiting = space.waiting, &done = space.done;
     waiting.resize(n);
     done.clear();
     for (int i : r.items)
@@ -177,7 +181,7 @@ public:
     int Place(const std::vector<GapRun>& runs, const TurnRules& r, std::vector<int>& track, bool rings = true,
               int enough = std::numeric_limits<int>::max()) {
         const int n = static_cast<int>(runs.size());
-        const bool acyclic = Chains(r, n, true, m_chain);
+        const bool acyclic = Chains(r, n, true, m_chain, m_chainSpace);
         if (!acyclic && !rings) return -1;
         m_waiting.resize(n);
         m_least.assign(n, 0);
@@ -252,6 +256,7 @@ public:
 
 private:
     std::vector<int> m_chain, m_waiting, m_crossWaiting, m_least;
+    ChainSpace m_chainSpace;
     std::vector<std::vector<int>> m_ready;  // places of the runs free to go, by chain
     // Of each track, its runs' ends (lo, hi) by lo.
     std::vector<std::vector<std::pair<double, double>>> m_used;
@@ -295,11 +300,12 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
     // only add ends in the way.
     std::set<std::tuple<int, int, bool>> noRoom;
     int tries = 0, evaluated = 0;
+    std::vector<int> after, before;
+    ChainSpace space;
     for (bool saved = true; saved && tries < kJogTriesPerRun * n && evaluated < kJogsRejectedInARow;) {
         saved = false;
-        std::vector<int> after, before;
-        Chains(rules, n, true, after);
-        Chains(rules, n, false, before);
+        Chains(rules, n, true, after, space);
+        Chains(rules, n, false, before, space);
         int longest = 0;
         for (int i : rules.items) longest = std::max(longest, after[i]);
         // The rules along a longest chain, by their runs' left ends.
@@ -371,7 +377,7 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                     continue;
                 }
                 const GapRun kept = going[moving];
-                TurnRuleSet::Saved keptRules = ruleSet.Save();
+                ruleSet.Save();
                 (upper ? going[moving].upper : going[moving].lower) = to;
                 (upper ? jogs.upper : jogs.lower)[moving] = 1;
                 ruleSet.Moved(moving);
@@ -391,7 +397,7 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                 }
                 going[moving] = kept;
                 (upper ? jogs.upper : jogs.lower)[moving] = 0;
-                ruleSet.Restore(std::move(keptRules));
+                ruleSet.Restore();
             }
     }
 }
