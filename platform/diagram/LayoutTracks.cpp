@@ -479,19 +479,28 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     };
     std::vector<int> track(n, -1);
     // All the tracks, with the jogs'; or, where enough is given, -1 for
-    // rules that close a ring, or enough once the tracks come to that.
+    // rules that close a ring, or enough once the tracks come to that. The
+    // runs' tracks of the last placing under enough are kept: they are
+    // those of the jogs the search keeps in the end.
     TrackPlacer placer;
+    std::vector<int> kept;
+    int keptTracks = 0;
     auto allTracks = [&](int enough) {
         std::fill(track.begin(), track.end(), -1);
         listJogs();
         const int jogTracks = PlaceJogs(up) + PlaceJogs(down);
         const bool limited = enough < std::numeric_limits<int>::max();
         const int tracks = placer.Place(going, rules.Rules(), track, !limited, std::max(0, enough - jogTracks));
-        return tracks < 0 ? -1 : std::min(enough, tracks + jogTracks);
+        if (tracks < 0) return -1;
+        if (tracks + jogTracks < enough) {
+            kept = track;
+            keptTracks = tracks;
+        }
+        return std::min(enough, tracks + jogTracks);
     };
     JogOutOfChains(runs, going, jogs, rules, allTracks);
-    std::fill(track.begin(), track.end(), -1);
-    const int tracks = placer.Place(going, rules.Rules(), track);
+    track = std::move(kept);
+    const int tracks = keptTracks;
     listJogs();
     const int upTracks = PlaceJogs(up), downTracks = PlaceJogs(down);
     for (const Jog& j : up) way[j.run].jogTrack = j.track, way[j.run].jogTo = j.to;
