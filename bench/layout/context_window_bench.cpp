@@ -22,21 +22,18 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <malloc.h>
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 #include "bench/MainWindow.h"
+#include "bench/ProcessFigures.h"
 #include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "bench/layout/HubContext.h"
@@ -63,24 +60,9 @@ public:
     }
 };
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    auto seconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
-}
-
-void ResetPeakMemory() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double PeakMemoryMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
-    return 0;
-}
+using bench::PeakMemoryMb;
+using bench::ResetPeakMemory;
+double CpuSeconds() { return bench::ProcessCpuSeconds(); }
 
 int ContextWindows() {
     int n = 0;

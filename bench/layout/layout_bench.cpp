@@ -72,7 +72,6 @@
 
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <malloc.h>
 #include <spawn.h>
 #include <time.h>
 #include <unistd.h>
@@ -100,6 +99,7 @@
 #include <QGuiApplication>
 
 #include "bench/generator/GeneratedWorkspace.h"
+#include "bench/ProcessFigures.h"
 #include "bench/layout/HubContext.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Progress.h"
@@ -142,22 +142,9 @@ double CpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// A figure of /proc/self/status in bytes ("VmRSS", "VmHWM").
-double StatusBytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(field + ":", 0) == 0) return std::atof(line.c_str() + field.size() + 1) * 1024;
-    return 0;
-}
-double ResidentBytes() { return StatusBytes("VmRSS"); }
-double PeakResidentBytes() { return StatusBytes("VmHWM"); }
-
-// Sets the peak resident size back to the present one, after handing freed
-// memory back, so that the next peak is the next layout's own.
-void ResetPeakMemory() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::PeakMemoryMb;
+using bench::ResetPeakMemory;
+using bench::ResidentMemoryMb;
 
 // A command run to its end: its exit status (-1 where it could not run or
 // was killed) and the CPU time, user and system, of it and the processes
@@ -793,7 +780,7 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
         // a thread of its own, as a window lays a drawing out: its
         // captions are measured afresh.
         ResetPeakMemory();
-        const double before = ResidentBytes();
+        const double before = ResidentMemoryMb();
         std::vector<double> cpu;
         double peak = 0;
         for (int run = 0; run < 3; ++run) {
@@ -802,12 +789,12 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
                 platform::diagram::AutoLayout(model);
                 cpu.push_back(CpuSeconds() - start);
             }).join();
-            if (run == 0) peak = std::max(0.0, PeakResidentBytes() - before) / 1e6;
+            if (run == 0) peak = std::max(0.0, PeakMemoryMb() - before);
         }
         const double seconds = Median(cpu);
         // The report's pictures of it: the full image and its preview.
         ResetPeakMemory();
-        const double beforePictures = ResidentBytes();
+        const double beforePictures = ResidentMemoryMb();
         const double picturesStart = CpuSeconds();
         const auto drawing = platform::diagram::MeasureDrawing(model);
         const int fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
@@ -816,7 +803,7 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
                 views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing))))
             platform::diagram::EncodeImage(model, drawing, "full_preview.jpg", *previewZoom);
         const double pictures = CpuSeconds() - picturesStart;
-        const double picturesPeak = std::max(0.0, PeakResidentBytes() - beforePictures) / 1e6;
+        const double picturesPeak = std::max(0.0, PeakMemoryMb() - beforePictures);
         Result dot;
         Graph g = GraphOf(model);
         g.leftToRight = true;
