@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
-#include <cstdint>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -136,17 +136,17 @@ int PlaceJogs(std::vector<Jog>& jogs) {
     return static_cast<int>(reach.size());
 }
 
-// Of each run that turns, the longest chain of rules from it on (itself
-// counted): how many tracks the runs that must turn after it need below
-// its own; or, looking back, the longest chain up to it. Runs of a ring
-// left get what the runs beyond the ring give. Returns whether there is no
-// ring.
 // Working space of Chains: each run's count of rules from it not yet
 // looked at, and the runs done, in the order they are done.
 struct ChainSpace {
     std::vector<int> waiting, done;
 };
 
+// Of each run that turns, the longest chain of rules from it on (itself
+// counted): how many tracks the runs that must turn after it need below
+// its own; or, looking back, the longest chain up to it. Runs of a ring
+// left get what the runs beyond the ring give. Returns whether there is no
+// ring.
 bool Chains(const TurnRules& r, int n, bool after, std::vector<int>& chain, ChainSpace& space) {
     const std::vector<int>&start = after ? r.start : r.backStart, &back = after ? r.backStart : r.start;
     const std::vector<int>& backList = after ? r.before : r.after;
