@@ -517,7 +517,7 @@ private:
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
     // Scratch space reused by the passes.
-    std::vector<long long> m_tree;
+    std::vector<int> m_tree;
     std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;        // see SiftPass
