@@ -160,9 +160,10 @@ void TurnRuleSet::Build() {
 // the runs behind a run a that it must turn before lie in a band: earlier
 // by that order, arriving no later than a and late enough to overlap it.
 // Of these, a keeps a rule only to those no other of them stands between
-// (later in the order and arriving no earlier): a rule to b before c and
-// c before b is implied. Where the ends of that one and b meet, there is
-// no such rule, and a keeps its rule to b unless another stands between.
+// (later in the order and arriving no earlier): where c stands between a
+// and b, a turns before c and c before b, so a's rule to b is implied.
+// Where the ends of c and b meet, there is no rule from c to b, and a
+// keeps its rule to b unless another stands between.
 void TurnRuleSet::FindAheadRules(bool right, const std::vector<int>& partnerStart, const std::vector<int>& partners) {
     std::vector<int> byRank;
     for (int v : m_rules.items)
