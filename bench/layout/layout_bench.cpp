@@ -31,7 +31,8 @@
 //     during the layout over the resident memory before it, and how both
 //     grew from the size before; then the CPU time and peak memory of the
 //     pictures a report's diagram page makes of it (the full image, at the
-//     zoom it is written at, and its preview).
+//     zoom it is written at, and its preview). Each size is measured in a
+//     process of its own, so that its peak is its own.
 //   flow: every program's three flow contexts (client side, data side,
 //     both) on a generated workspace of --programs programs (default
 //     20,000; 0 leaves the class out; --contexts N draws only the first N
@@ -759,6 +760,75 @@ int RunFlowContexts(int programs, int contexts, bool haveDot, const fs::path& wo
     return 0;
 }
 
+// A hub's flow context as the window builds it: its client side, not laid
+// out yet.
+void BuildHub(int callers, DiagramModel& model) {
+    auto db = platform::db::Database::OpenCopyInMemory(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
+    const std::string hub = bench::layout::AddHubProgram(*db, callers);
+    views::FlowContextSource source(*db);
+    fs::path none;
+    Globals::BuildFlowContext(model, source, views::kFlowClientSide, hub, none, 4, false);
+}
+
+// What a hub's layout and the report's pictures of it cost.
+struct HubFigures {
+    double seconds = 0, peakMb = 0;          // the layout's CPU, the growth of the peak resident memory
+    double pictures = 0, picturesPeakMb = 0;  // the same for the full image and its preview
+    int fullZoom = 100;
+    bool pictured = false;  // whether the full image could be made
+};
+
+HubFigures MeasureHub(DiagramModel& model) {
+    HubFigures f;
+    // The peak of the first layout; the median time of five, each on a
+    // thread of its own, as a window lays a drawing out: its captions are
+    // measured afresh.
+    ResetPeakMemory();
+    const double before = ResidentMemoryMb();
+    std::vector<double> cpu;
+    for (int run = 0; run < 5; ++run) {
+        std::thread([&] {
+            const double start = CpuSeconds();
+            platform::diagram::AutoLayout(model);
+            cpu.push_back(CpuSeconds() - start);
+        }).join();
+        if (run == 0) f.peakMb = std::max(0.0, PeakMemoryMb() - before);
+    }
+    f.seconds = Median(cpu);
+    ResetPeakMemory();
+    const double beforePictures = ResidentMemoryMb();
+    const double start = CpuSeconds();
+    const auto drawing = platform::diagram::MeasureDrawing(model);
+    f.fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
+    f.pictured = platform::diagram::EncodeImage(model, drawing, "full.jpg", f.fullZoom).has_value();
+    if (const auto previewZoom = views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing))))
+        platform::diagram::EncodeImage(model, drawing, "full_preview.jpg", *previewZoom);
+    f.pictures = CpuSeconds() - start;
+    f.picturesPeakMb = std::max(0.0, PeakMemoryMb() - beforePictures);
+    return f;
+}
+
+// The hub measured in a process of its own (this program, told
+// --hub-figures N), so that memory the allocator kept from a larger hub
+// before does not hide part of this one's peak; here where that fails.
+HubFigures MeasureHubApart(int callers, DiagramModel& model) {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    const std::string command = "'" + self.string() + "' --hub-figures " + std::to_string(callers) + " 2>/dev/null";
+    HubFigures f;
+    int pictured = 0;
+    if (FILE* child = ec ? nullptr : popen(command.c_str(), "r")) {
+        const int read = std::fscanf(child, "%lf %lf %lf %lf %d %d", &f.seconds, &f.peakMb, &f.pictures,
+                                     &f.picturesPeakMb, &f.fullZoom, &pictured);
+        if (pclose(child) == 0 && read == 6) {
+            f.pictured = pictured != 0;
+            platform::diagram::AutoLayout(model);  // for dot, the boxes' sizes
+            return f;
+        }
+    }
+    return MeasureHub(model);
+}
+
 // Hubs: one program that n others call, its flow context's client side
 // laid out as the window lays it out, with the CPU time and the peak
 // resident memory of the layout, and dot's CPU time beside.
@@ -768,63 +838,31 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
                 "dot s", "dot/ours", "pictures s", "peak MB", "full zoom");
     double lastSeconds = 0, lastPeak = 0;
     for (int callers : sizes) {
-        auto db = platform::db::Database::OpenCopyInMemory(fs::path(QA_APP_DIR) / "QuarvelAnalyzer.mdb");
-        const std::string hub = bench::layout::AddHubProgram(*db, callers);
         DiagramModel model;
-        {
-            views::FlowContextSource source(*db);
-            fs::path none;
-            Globals::BuildFlowContext(model, source, views::kFlowClientSide, hub, none, 4, false);
-        }
-        // The peak of the first layout; the median time of three, each on
-        // a thread of its own, as a window lays a drawing out: its
-        // captions are measured afresh.
-        ResetPeakMemory();
-        const double before = ResidentMemoryMb();
-        std::vector<double> cpu;
-        double peak = 0;
-        for (int run = 0; run < 3; ++run) {
-            std::thread([&] {
-                const double start = CpuSeconds();
-                platform::diagram::AutoLayout(model);
-                cpu.push_back(CpuSeconds() - start);
-            }).join();
-            if (run == 0) peak = std::max(0.0, PeakMemoryMb() - before);
-        }
-        const double seconds = Median(cpu);
-        // The report's pictures of it: the full image and its preview.
-        ResetPeakMemory();
-        const double beforePictures = ResidentMemoryMb();
-        const double picturesStart = CpuSeconds();
-        const auto drawing = platform::diagram::MeasureDrawing(model);
-        const int fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
-        const bool pictured = platform::diagram::EncodeImage(model, drawing, "full.jpg", fullZoom).has_value();
-        if (const auto previewZoom =
-                views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing))))
-            platform::diagram::EncodeImage(model, drawing, "full_preview.jpg", *previewZoom);
-        const double pictures = CpuSeconds() - picturesStart;
-        const double picturesPeak = std::max(0.0, PeakMemoryMb() - beforePictures);
+        BuildHub(callers, model);
+        const HubFigures f = MeasureHubApart(callers, model);
         Result dot;
         Graph g = GraphOf(model);
         g.leftToRight = true;
         if (haveDot) dot = RunDot(g, dir, "hub-" + std::to_string(callers));
         char growth[16] = "-", peakGrowth[16] = "-", dotTime[32] = "-", speed[16] = "-";
         if (lastSeconds > 0) {
-            std::snprintf(growth, sizeof growth, "%.2fx", seconds / lastSeconds);
-            std::snprintf(peakGrowth, sizeof peakGrowth, "%.2fx", peak / std::max(lastPeak, 1e-9));
+            std::snprintf(growth, sizeof growth, "%.2fx", f.seconds / lastSeconds);
+            std::snprintf(peakGrowth, sizeof peakGrowth, "%.2fx", f.peakMb / std::max(lastPeak, 1e-9));
         }
         if (haveDot && dot.note.empty()) {
             std::snprintf(dotTime, sizeof dotTime, "%.3f", dot.seconds);
-            std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / seconds);
+            std::snprintf(speed, sizeof speed, "%.1f", dot.seconds / f.seconds);
         } else if (haveDot) {
             std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
         }
-        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s %11.3f %9.0f %8d%s\n", callers, seconds, growth, peak, peakGrowth,
-                    dotTime, speed, pictures, picturesPeak, fullZoom, pictured ? "" : " (none)");
+        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s %11.3f %9.0f %8d%s\n", callers, f.seconds, growth, f.peakMb,
+                    peakGrowth, dotTime, speed, f.pictures, f.picturesPeakMb, f.fullZoom,
+                    f.pictured ? "" : " (none)");
         if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
         std::fflush(stdout);
-        lastSeconds = seconds;
-        lastPeak = peak;
+        lastSeconds = f.seconds;
+        lastPeak = f.peakMb;
     }
 }
 
@@ -844,6 +882,15 @@ int main(int argc, char** argv) {
     int programs = 20000, contexts = 0, seeds = 5, firstSeed = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--hub-figures" && i + 1 < argc) {
+            // One hub, its figures as numbers: see MeasureHubApart.
+            DiagramModel model;
+            BuildHub(std::max(1, std::atoi(argv[i + 1])), model);
+            const HubFigures f = MeasureHub(model);
+            std::printf("%.6f %.3f %.6f %.3f %d %d\n", f.seconds, f.peakMb, f.pictures, f.picturesPeakMb, f.fullZoom,
+                        f.pictured ? 1 : 0);
+            return 0;
+        }
         if (arg == "--keep") {
             keep = true;
         } else if (arg == "--dot-cache" && i + 1 < argc) {
