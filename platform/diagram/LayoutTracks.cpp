@@ -407,6 +407,15 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
 int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     const int n = static_cast<int>(runs.size());
     way.assign(n, {});
+    // Most gaps of a small drawing have one run that turns, or none: no
+    // rule, no ring and no chain, the one run on the first track.
+    int turning = 0, last = -1;
+    for (int i = 0; i < n && turning < 2; ++i)
+        if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) ++turning, last = i;
+    if (turning < 2) {
+        if (last >= 0) way[last].track = 0;
+        return turning;
+    }
     std::vector<double> uppers, lowers;
     for (const GapRun& r : runs) uppers.push_back(r.upper), lowers.push_back(r.lower);
     // Rings of rules are cut by jogs, one at a time, while there is room:
