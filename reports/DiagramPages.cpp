@@ -138,7 +138,8 @@ void DiagramPageWriter::Write(Job& job) const {
     };
     for (std::size_t i = 0; i < job.sides.size(); ++i) {
         const Job::Side& side = job.sides[i];
-        exportImage(*side.model, drawings[i], side.full, 100);
+        const QRectF& bounds = drawings[i].bounds;
+        exportImage(*side.model, drawings[i], side.full, views::FullImageZoom(bounds.width(), bounds.height()));
         if (side.previewZoom) exportImage(*side.model, drawings[i], side.preview, *side.previewZoom);
     }
     try {

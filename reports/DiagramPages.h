@@ -2,7 +2,9 @@
 // Context diagram pages: for a program, its flow context drawn twice (the
 // client side, then the data side), each exported as a JPEG image in the
 // diagrams folder, and a page that shows both. An image wider than the
-// preview limit is shown reduced; clicking it switches to the full image.
+// preview limit is shown reduced; clicking it switches to the full image,
+// itself reduced to views::kFullImagePixels where the drawing is larger
+// (thousands of callers of one routine).
 //
 // Files per program, named after ReportFileName(name):
 //   <file>.1.jpg, <file>.1_preview.jpg (wide client side only),

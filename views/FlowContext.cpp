@@ -71,6 +71,9 @@ std::vector<FlowContextSource::Row> FlowContextSource::Read(Query& query, const 
         // another spelling, but asking again costs little.
         if (const auto found = query.kept.find(id); found != query.kept.end()) return found->second;
     }
+    // A build told to stop gets no more answers.
+    if (!m_stopped && m_stop) m_stopped = m_stop();
+    if (m_stopped) return {};
     if (!query.stmt) query.stmt.emplace(m_db.Prepare(query.sql));
     Statement& stmt = *query.stmt;
     params.insert(params.begin(), id);
@@ -130,6 +133,19 @@ fs::path PreviewPath(const fs::path& image) {
 int ImageWidthPixels(double drawingWidth) {
     // nearbyint rounds halves to even, as the zoom below does.
     return static_cast<int>(std::nearbyint(drawingWidth * 100.0 / platform::diagram::kTwipsPerPixelX));
+}
+
+int FullImageZoom(double width, double height) {
+    // The image's pixels at a zoom, with the painter's margins.
+    auto pixels = [&](int zoom) {
+        const double z = zoom / 100.0;
+        return (std::round(width * z) + 2 * platform::diagram::kImageMargin) *
+               (std::round(height * z) + 2 * platform::diagram::kImageMargin);
+    };
+    if (pixels(100) <= kFullImagePixels) return 100;
+    int zoom = std::clamp(static_cast<int>(100 * std::sqrt(kFullImagePixels / std::max(1.0, width * height))), 1, 99);
+    while (zoom > 1 && pixels(zoom) > kFullImagePixels) --zoom;
+    return zoom;
 }
 
 std::optional<int> PreviewZoom(int imageWidth) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -44,6 +45,14 @@ public:
     // From now on every answer is kept and given again for the same
     // question. Only while Ents and Rels stay as they are.
     void KeepAnswers() { m_keep = true; }
+    // Asked before each question put to the database (none: never), where
+    // a long build may let the window's events run; once it answers true,
+    // every later question is answered with nothing, so the walks end at
+    // once.
+    void StopWhen(std::function<bool()> stop) {
+        m_stop = std::move(stop);
+        m_stopped = false;
+    }
 
     platform::db::Database& Db() const { return m_db; }
     const platform::workbench::EntityStore& Store() const { return m_store; }
@@ -85,6 +94,8 @@ private:
     platform::db::Database& m_db;
     platform::workbench::EntityStore m_store;
     bool m_keep = false;
+    std::function<bool()> m_stop;
+    bool m_stopped = false;
     Query m_program, m_callers, m_callingPrograms, m_screens, m_callees;
 };
 
@@ -104,12 +115,23 @@ struct FlowContextResult {
 
 // The widest image, in pixels, shown without a preview (margins included).
 constexpr int kPreviewLimit = 800;
+// The most pixels a report's full image of a flow context holds. A larger
+// drawing (the thousands of callers of a routine every program calls) is
+// written reduced to fit: at zoom 100 its picture would take seconds and
+// gigabytes, many times its layout, or could not be made at all. Ordinary
+// drawings are far smaller; an image this size is still read by Qt's
+// image reader as it comes (128 MB of pixels).
+constexpr double kFullImagePixels = 30e6;
 
 // "<folder>/<name>_preview<ext>", the extension being the file name from its
 // last "." on; a name without a "." gets "_preview" appended.
 std::filesystem::path PreviewPath(const std::filesystem::path& image);
 // The image's width in pixels at zoom 100 for a diagram's DrawingWidth.
 int ImageWidthPixels(double drawingWidth);
+// The zoom of the full image of a drawing width x height pixels at zoom
+// 100 (margins left out): 100, or the largest whole zoom at which the
+// image holds at most kFullImagePixels, and never below 1.
+int FullImageZoom(double width, double height);
 // The zoom of the preview of an image imageWidth pixels wide: the whole
 // number nearest to 800 / (w + 4) * 100 (halves to even) less one, so the
 // preview fits with its margins, and never below 1; empty when the image

@@ -24,8 +24,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -42,6 +39,7 @@
 #include "app/WorkspaceCommands.h"
 #include "app/frmMain.h"
 #include "bench/MainWindow.h"
+#include "bench/ProcessFigures.h"
 #include "bench/WindowApplication.h"
 #include "bench/generator/SyntheticRepository.h"
 #include "common/Globals.h"
@@ -66,27 +64,9 @@ public:
     }
 };
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    auto seconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
-}
-
-// Sets the process's peak resident size back to its present one, after
-// handing freed memory back, so that the next peak is the next run's own.
-void ResetPeakMemory() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// The peak resident size since the last reset, in MB; 0 when unknown.
-double PeakMemoryMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
-    return 0;
-}
+using bench::PeakMemoryMb;
+using bench::ResetPeakMemory;
+double CpuSeconds() { return bench::ProcessCpuSeconds(); }
 
 // One way of opening: what runs untimed before it, and the timed open.
 struct Way {

@@ -402,10 +402,11 @@ std::vector<int> CentredColumns(const Component& c, const std::vector<int>& side
     return column;
 }
 
-void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight) {
+void LayOutComponent(Component& c, const DiagramModel& model, bool leftToRight, const std::function<bool()>& stop) {
     const int n = static_cast<int>(c.boxes.size());
     const auto& shapes = model.Shapes();
     layout::LayerInput in;
+    in.stop = stop;
     in.layerGap = leftToRight ? kColumnGap : kLayerGap;
     in.labelMargin = leftToRight ? kColumnLabelMargin : kRowLabelMargin;
     in.along.resize(n);
@@ -602,7 +603,10 @@ void LayeredLayout::Layout(DiagramModel& model) {
         if (a < 0 || b < 0) continue;
         components[componentOf[a]].drawn.push_back({static_cast<int>(k), localOf[a], localOf[b]});
     }
-    for (auto& c : components) LayOutComponent(c, model, leftToRight);
+    for (auto& c : components) {
+        if (m_stop && m_stop()) throw LayoutStopped();
+        LayOutComponent(c, model, leftToRight, m_stop);
+    }
 
     // Shelf packing: the centre's component first, then the tallest; each
     // shelf filled left to right up to a width that makes the whole close

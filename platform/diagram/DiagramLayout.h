@@ -3,6 +3,9 @@
 // positions. Deterministic (the same model gives the same coordinates) and
 // free of overlaps. Behind one interface so another engine can be added.
 
+#include <exception>
+#include <functional>
+
 #include "platform/diagram/DiagramModel.h"
 
 namespace platform::diagram {
@@ -42,12 +45,32 @@ public:
 // where the links alone cannot.
 class LayeredLayout : public ILayoutEngine {
 public:
+    LayeredLayout() = default;
+    // stop is asked between the steps of the layout; once it answers true
+    // the layout ends with LayoutStopped.
+    explicit LayeredLayout(std::function<bool()> stop) : m_stop(std::move(stop)) {}
     void Layout(DiagramModel& model) override;
+
+private:
+    std::function<bool()> m_stop;
+};
+
+// A layout told to stop; the model is left half laid out.
+class LayoutStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "The layout was stopped"; }
 };
 
 // Sizes every box to its text (see DiagramPainter's TextBoxSize, never
 // smaller than the size it was given) and lays the model out with the
-// layered layout. What TDiagram::AutoLayout and the headless builders call.
-void AutoLayout(DiagramModel& model);
+// layered layout, stopping as LayeredLayout does. What TDiagram::AutoLayout
+// and the headless builders call.
+void AutoLayout(DiagramModel& model, const std::function<bool()>& stop = {});
+
+// Gives into, a model equal to laid (the same boxes and links in the same
+// order) but not laid out, every box's place and size and every link's
+// route and label places of laid: a layout made on another thread lands in
+// the model a window shows.
+void TakeLayout(const DiagramModel& laid, DiagramModel& into);
 
 }  // namespace platform::diagram

@@ -31,8 +31,37 @@ constexpr double kConvergence = 0.995;
 // dummies with one neighbour on each side, where a general sort costs more
 // than the work.
 void SortFew(int* begin, int* end) {
-    if (end - begin < 2) return;
-    if (end - begin > 16) {
+    const auto n = end - begin;
+    // Two, three or four (a box's links one way, mostly) by exchanges that
+    // do not branch on the values, which a processor cannot foresee.
+    auto order = [](int& a, int& b) {
+        const int lo = std::min(a, b), hi = std::max(a, b);
+        a = lo;
+        b = hi;
+    };
+    switch (n) {
+    case 0:
+    case 1:
+        return;
+    case 2:
+        order(begin[0], begin[1]);
+        return;
+    case 3:
+        order(begin[0], begin[1]);
+        order(begin[1], begin[2]);
+        order(begin[0], begin[1]);
+        return;
+    case 4:
+        order(begin[0], begin[1]);
+        order(begin[2], begin[3]);
+        order(begin[0], begin[2]);
+        order(begin[1], begin[3]);
+        order(begin[1], begin[2]);
+        return;
+    default:
+        break;
+    }
+    if (n > 16) {
         std::sort(begin, end);
         return;
     }
@@ -488,7 +517,7 @@ private:
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
     // Scratch space reused by the passes.
-    std::vector<long long> m_tree;
+    std::vector<int> m_tree;
     std::vector<int> m_slots, m_few;
     std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
     std::vector<int> m_lessUp, m_lessDown;        // see SiftPass

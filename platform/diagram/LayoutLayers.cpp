@@ -6,6 +6,7 @@
 #include <memory>
 #include <tuple>
 
+#include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/LayoutAlign.h"
 #include "platform/diagram/LayoutCrossings.h"
 #include "platform/diagram/LayoutTracks.h"
@@ -34,8 +35,13 @@ constexpr double kArrowPortSpacing = 12;
 // An end with an arrowhead runs straight into its box for this long at
 // least, so that the heads of neighbouring ends point the same way.
 constexpr double kArrowStub = 8;
-// A wrapped layer is tried in at most this many rows.
-constexpr int kMaxWrapRows = 400;
+// A wrapped layer takes at most this many rows. The links to a row pass
+// between the boxes of every row before it, one line more between two
+// boxes for each row: a layer of thousands of leaves (a routine every
+// program calls) would otherwise take hundreds of rows, its lines weaving
+// through all of them, and lay out in time growing with the square of
+// its boxes.
+constexpr int kMaxWrapRows = 20;
 // A link from a box to itself is a loop beyond the box's far side along
 // its layer, each further loop reaching further; their labels stand beyond
 // the outermost one.
@@ -61,6 +67,7 @@ public:
         WrapWideLayers();
         BuildProperGraph();
         m_started = true;
+        Check();
         const long long crossings = m_ordering.Start(Graph(), quick);
         if (m_leftOut.empty()) return crossings;
         Engine routed(*this);
@@ -71,17 +78,24 @@ public:
     // The other starts, sifting, the links left out, placement and routes.
     Placement Finish() {
         if (!m_started) Start();
+        Check();
         m_ordering.Finish(Graph(), m_real, m_in.edges.size());
+        Check();
         RouteLeftOut();
         SizeForPorts();
         const long long crossings = Crossings();
+        Check();
         PlaceAlong();
+        Check();
         Placement p = Output();
         p.crossings = crossings;
         return p;
     }
 
 private:
+    void Check() const {
+        if (m_in.stop && m_in.stop()) throw LayoutStopped();
+    }
     bool IsDummy(int v) const { return v >= m_real; }
     // A box stands centred on its anchor; a dummy's line runs at its anchor
     // with its labels (if any) beside it, toward the end of the layer.
@@ -549,6 +563,7 @@ private:
         std::vector<int> tracks(runs.size(), 0);
         std::vector<RunTrack> way;
         for (std::size_t k = 0; k < runs.size(); ++k) {
+            Check();
             tracks[k] = AssignTracks(runs[k], way);
             for (std::size_t r = 0; r < way.size(); ++r) runWay[which[k][r]] = way[r];
         }
@@ -583,11 +598,41 @@ private:
                 turns[std::min(m_layer[c[i]], m_layer[c[i + 1]])].push_back({e, lo, hi});
             }
         }
+        // Each gap's turns by their near ends, each with the furthest far
+        // end among it and those before it, and the furthest of another
+        // link's: whether another link turns along (lo, hi) is then a
+        // search.
+        struct Reach {
+            double hi = -INFINITY;
+            int edge = -1;
+            double otherHi = -INFINITY;
+        };
+        std::vector<std::vector<Reach>> reach(turns.size());
+        for (std::size_t gap = 0; gap < turns.size(); ++gap) {
+            auto& list = turns[gap];
+            std::sort(list.begin(), list.end(), [](const Turn& a, const Turn& b) { return a.lo < b.lo; });
+            Reach r;
+            for (const Turn& t : list) {
+                if (t.edge == r.edge) {
+                    r.hi = std::max(r.hi, t.hi);
+                } else if (t.hi > r.hi) {
+                    r.otherHi = r.hi;
+                    r.hi = t.hi;
+                    r.edge = t.edge;
+                } else {
+                    r.otherHi = std::max(r.otherHi, t.hi);
+                }
+                reach[gap].push_back(r);
+            }
+        }
         auto near = [&](int gap, int e, double lo, double hi) {
             if (gap < 0 || gap >= static_cast<int>(turns.size())) return false;
-            for (const Turn& t : turns[gap])
-                if (t.edge != e && t.hi > lo && t.lo < hi) return true;
-            return false;
+            const auto& list = turns[gap];
+            const auto before = std::lower_bound(list.begin(), list.end(), hi,
+                                                 [](const Turn& t, double x) { return t.lo < x; });
+            if (before == list.begin()) return false;
+            const Reach& r = reach[gap][before - list.begin() - 1];
+            return (r.edge != e ? r.hi : r.otherHi) > lo;
         };
         for (int e = 0; e < edges; ++e)
             for (int d : m_route[e].chain) {

@@ -13,6 +13,7 @@
 // (left to right): "along" runs inside a layer, "across" from one layer to
 // the next.
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -62,6 +63,8 @@ struct LayerInput {
     double layerGap = kLayerGap;
     // Least space between a row of labels and the boxes beside it.
     double labelMargin = 20;
+    // Asked between the steps; true ends the layout with LayoutStopped.
+    std::function<bool()> stop;
 };
 
 struct Rect {

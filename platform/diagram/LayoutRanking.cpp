@@ -150,7 +150,6 @@ private:
                 continue;
             }
             m_lim[x] = next++;
-            m_post.push_back(x);
             ++m_work;
             stack.pop_back();
         }
@@ -167,8 +166,10 @@ private:
         m_low.assign(m_n, 0);
         m_lim.assign(m_n, 0);
         m_parent.assign(m_n, -1);
-        m_post.clear();
         Number(0, -1, 0);
+        // The nodes in post-order: by their numbers.
+        m_post.resize(m_n);
+        for (int v = 0; v < m_n; ++v) m_post[m_lim[v]] = v;
     }
 
     // Cut value of a tree link: the links from its tail's side to its
@@ -278,7 +279,6 @@ private:
         }
         m_treeAdj[Tail(e)].push_back(e);
         m_treeAdj[Head(e)].push_back(e);
-        m_post.clear();
         Number(top, m_parent[top], m_low[top]);
     }
 

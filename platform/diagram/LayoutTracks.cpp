@@ -2,20 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
-#include <iterator>
-#include <map>
-#include <queue>
+#include <limits>
 #include <set>
 #include <tuple>
 #include <utility>
+
+#include "platform/diagram/LayoutTrackRules.h"
 
 namespace platform::diagram::layout {
 
 namespace {
 
-// A run whose ends lie closer than this goes straight across.
-constexpr double kStraight = 0.5;
 // Where a jog ends, its line goes on this far at least from any other end,
 // as far as lines on neighbouring tracks keep apart.
 constexpr double kJogClearance = kTrackPitch;
@@ -28,168 +27,16 @@ constexpr double kFar = 1e7;
 constexpr int kJogTriesPerRun = 4;
 constexpr int kJogsRejectedInARow = 16;
 
-// Which runs jog out of their upper ends, and which into their lower ends.
-struct Jogs {
-    std::vector<char> upper, lower;
-};
-
-// Of two overlapping runs i and j, the one that must turn first (nearer
-// the upper level), or -1 where either may; pin is set where the order
-// keeps a straight piece of one off the other's (their ends meet), and not
-// their crossings as they were. Where each leaves the upper level where
-// the other arrives at the lower one, no order keeps both apart: -2.
-int FirstToTurn(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, bool& pin) {
-    const GapRun &a = runs[i], &b = runs[j];
-    // A jog ends at least kJogClearance from every end.
-    auto meet = [&](int up, int low) {
-        return !jogs.upper[up] && !jogs.lower[low] && std::abs(runs[up].upper - runs[low].lower) < kTrackClearance;
-    };
-    const bool iOverJ = meet(i, j), jOverI = meet(j, i);
-    pin = iOverJ != jOverI;
-    if (pin) return iOverJ ? i : j;
-    if (iOverJ) return -2;
-    // Runs the same way that do not cross: the one ahead turns first.
-    const bool right = a.lower > a.upper;
-    if (right != (b.lower > b.upper) || (a.upper - b.upper) * (a.lower - b.lower) < 0) return -1;
-    const bool iAhead = a.upper != b.upper ? (a.upper > b.upper) == right : (a.lower > b.lower) == right;
-    return iAhead ? i : j;
-}
-
 double Lo(const GapRun& r) { return std::min(r.upper, r.lower); }
 double Hi(const GapRun& r) { return std::max(r.upper, r.lower); }
-
-// Which run turns before which, among the runs that turn: for each run the
-// runs that must turn after it (after[start[i]] .. after[start[i + 1] - 1],
-// pin[k] set where that rule only keeps ends apart), and the same backward.
-struct Rules {
-    std::vector<int> items;                         // the runs that turn, by their left ends
-    std::vector<std::pair<int, int>> meetingTwice;  // runs whose ends meet twice
-    std::vector<int> start, after, backStart, before;
-    std::vector<char> pin, backPin;
-};
-
-// Two runs that overlap along the gap where a rule orders them or their
-// ends meet twice: i stands before j by their left ends, first is the run
-// that must turn first (-2 for ends that meet twice).
-struct Overlap {
-    int i, j, first;
-    bool pin;
-    // Of ends that meet twice, the run whose upper end lies nearer the
-    // other's lower end: where no jog parts them, it turns first, so the
-    // closer ends keep apart.
-    int nearer = -1;
-};
-
-// The overlaps of every two runs that turn, in the order of a sweep along
-// the gap (by j's place among the items, then i's). A jog moves one run's
-// end; Refresh then looks again at that run's overlaps only, the others'
-// staying as they were.
-struct Overlaps {
-    std::vector<int> items;  // the runs that turn, by their left ends
-    std::vector<Overlap> list;
-
-    void Sweep(const std::vector<GapRun>& runs, const Jogs& jogs) {
-        SortItems(runs);
-        list.clear();
-        // The sweep keeps the runs reaching the next run's left end.
-        std::vector<int> active;
-        for (int j : items) {
-            std::erase_if(active, [&](int i) { return Hi(runs[i]) + kTrackClearance <= Lo(runs[j]); });
-            for (int i : active) Look(runs, jogs, i, j, list);
-            active.push_back(j);
-        }
-    }
-
-    void Refresh(const std::vector<GapRun>& runs, const Jogs& jogs, int moved) {
-        SortItems(runs);
-        const int n = static_cast<int>(runs.size());
-        std::vector<int> place(n, -1);
-        for (int k = 0; k < static_cast<int>(items.size()); ++k) place[items[k]] = k;
-        std::vector<Overlap> mine;
-        if (place[moved] >= 0)
-            for (int other : items) {
-                if (other == moved) continue;
-                const int i = place[moved] < place[other] ? moved : other, j = i == moved ? other : moved;
-                if (Hi(runs[i]) + kTrackClearance > Lo(runs[j])) Look(runs, jogs, i, j, mine);
-            }
-        auto sweepOrder = [&](const Overlap& a, const Overlap& b) {
-            return place[a.j] != place[b.j] ? place[a.j] < place[b.j] : place[a.i] < place[b.i];
-        };
-        std::sort(mine.begin(), mine.end(), sweepOrder);
-        std::erase_if(list, [&](const Overlap& o) { return o.i == moved || o.j == moved; });
-        std::vector<Overlap> merged;
-        merged.reserve(list.size() + mine.size());
-        std::merge(list.begin(), list.end(), mine.begin(), mine.end(), std::back_inserter(merged), sweepOrder);
-        list = std::move(merged);
-    }
-
-private:
-    void SortItems(const std::vector<GapRun>& runs) {
-        items.clear();
-        for (int i = 0; i < static_cast<int>(runs.size()); ++i)
-            if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) items.push_back(i);
-        std::sort(items.begin(), items.end(),
-                  [&](int a, int b) { return Lo(runs[a]) != Lo(runs[b]) ? Lo(runs[a]) < Lo(runs[b]) : a < b; });
-    }
-    static void Look(const std::vector<GapRun>& runs, const Jogs& jogs, int i, int j, std::vector<Overlap>& out) {
-        bool pin = false;
-        const int first = FirstToTurn(runs, jogs, i, j, pin);
-        if (first >= 0) out.push_back({i, j, first, pin});
-        if (first == -2) {
-            const bool iNearer = std::abs(runs[i].upper - runs[j].lower) <= std::abs(runs[j].upper - runs[i].lower);
-            out.push_back({i, j, first, pin, iNearer ? i : j});
-        }
-    }
-};
-
-// The rules of the overlaps, leaving out those kept only for ends that
-// meet where no jog could part them (ignored: how often no jog could).
-// Ends that meet twice where no jog parts them keep the nearer ends apart
-// by a rule of meeting ends, which gives way in turn where it closes a
-// ring no jog cuts.
-Rules BuildRules(const Overlaps& overlaps, int n, const std::map<std::pair<int, int>, int>& ignored) {
-    Rules r;
-    r.items = overlaps.items;
-    struct Rule {
-        int first, second;
-        bool pin;
-    };
-    std::vector<Rule> rules;
-    for (const Overlap& o : overlaps.list) {
-        const int second = o.first == o.i ? o.j : o.i;
-        if (o.first >= 0 && !(o.pin && ignored.count({o.first, second}))) rules.push_back({o.first, second, o.pin});
-        if (o.first != -2) continue;
-        const std::pair<int, int> ends{o.nearer, o.nearer == o.i ? o.j : o.i};
-        const auto given = ignored.find(ends);
-        if (given == ignored.end())
-            r.meetingTwice.push_back(ends);
-        else if (given->second == 1)
-            rules.push_back({ends.first, ends.second, true});
-    }
-    r.start.assign(n + 1, 0);
-    r.backStart.assign(n + 1, 0);
-    for (const Rule& x : rules) ++r.start[x.first + 1], ++r.backStart[x.second + 1];
-    for (int v = 0; v < n; ++v) r.start[v + 1] += r.start[v], r.backStart[v + 1] += r.backStart[v];
-    r.after.resize(rules.size());
-    r.before.resize(rules.size());
-    r.pin.resize(rules.size());
-    r.backPin.resize(rules.size());
-    std::vector<int> fill(r.start.begin(), r.start.end() - 1), back(r.backStart.begin(), r.backStart.end() - 1);
-    for (const Rule& x : rules) {
-        r.pin[fill[x.first]] = x.pin;
-        r.after[fill[x.first]++] = x.second;
-        r.backPin[back[x.second]] = x.pin;
-        r.before[back[x.second]++] = x.first;
-    }
-    return r;
-}
 
 // Where runs may jog: of two whose ends meet twice, or of a ring of rules
 // (found as a walk back from a run that the rules leave waiting), each
 // pair of runs (first, second) where the first must turn before the second
 // because its upper end meets the second's lower end; none where there is
 // no ring.
-std::vector<std::pair<int, int>> PlacesToJog(const Rules& r, int n) {
+std::vector<std::pair<int, int>> PlacesToJog(const TurnRuleSet& rules, int n) {
+    const TurnRules& r = rules.Rules();
     if (!r.meetingTwice.empty()) return r.meetingTwice;
     std::vector<int> waiting(n, 0);
     for (int v = 0; v < n; ++v) waiting[v] = r.backStart[v + 1] - r.backStart[v];
@@ -210,17 +57,18 @@ std::vector<std::pair<int, int>> PlacesToJog(const Rules& r, int n) {
             break;
         }
     // Every run left waits for another one left: walking back from one
-    // of them comes round to a run seen before.
+    // of them, each time to the first by left ends, comes round to a run
+    // seen before.
     std::vector<int> seen(n, -1), walk;
     std::vector<char> pinTo;  // whether the rule from the next run of the walk to this one is of meeting ends
     while (seen[v] < 0) {
         seen[v] = static_cast<int>(walk.size());
         walk.push_back(v);
-        int e = r.backStart[v];
-        while (e < r.backStart[v + 1] && done[r.before[e]]) ++e;
-        if (e == r.backStart[v + 1]) return {};
-        pinTo.push_back(r.backPin[e]);
-        v = r.before[e];
+        bool pin = false;
+        const int u = rules.FirstRunBefore(v, done, pin);
+        if (u < 0) return {};
+        pinTo.push_back(pin);
+        v = u;
     }
     std::vector<std::pair<int, int>> places;
     for (std::size_t k = static_cast<std::size_t>(seen[v]); k < walk.size(); ++k)
@@ -288,24 +136,33 @@ int PlaceJogs(std::vector<Jog>& jogs) {
     return static_cast<int>(reach.size());
 }
 
+// Working space of Chains: each run's count of rules from it not yet
+// looked at, and the runs done, in the order they are done.
+struct ChainSpace {
+    std::vector<int> waiting, done;
+};
+
 // Of each run that turns, the longest chain of rules from it on (itself
 // counted): how many tracks the runs that must turn after it need below
 // its own; or, looking back, the longest chain up to it. Runs of a ring
-// left get what the runs beyond the ring give.
-std::vector<int> Chains(const Rules& r, int n, bool after) {
+// left get what the runs beyond the ring give. Returns whether there is no
+// ring.
+bool Chains(const TurnRules& r, int n, bool after, std::vector<int>& chain, ChainSpace& space) {
     const std::vector<int>&start = after ? r.start : r.backStart, &back = after ? r.backStart : r.start;
     const std::vector<int>& backList = after ? r.before : r.after;
-    std::vector<int> chain(n, 1), waiting(n, 0), done;
-    for (int v = 0; v < n; ++v) waiting[v] = start[v + 1] - start[v];
+    chain.assign(n, 1);
+    std::vector<int>&waiting = space.waiting, &done = space.done;
+    waiting.resize(n);
+    done.clear();
     for (int i : r.items)
-        if (waiting[i] == 0) done.push_back(i);
+        if ((waiting[i] = start[i + 1] - start[i]) == 0) done.push_back(i);
     for (std::size_t k = 0; k < done.size(); ++k)
         for (int e = back[done[k]]; e < back[done[k] + 1]; ++e) {
             const int u = backList[e];
             chain[u] = std::max(chain[u], chain[done[k]] + 1);
             if (--waiting[u] == 0) done.push_back(u);
         }
-    return chain;
+    return done.size() == r.items.size();
 }
 
 // Tracks for the runs that turn, every rule kept, each on the first track
@@ -314,53 +171,96 @@ std::vector<int> Chains(const Rules& r, int n, bool after) {
 // (then the leftmost): a long chain placed late would find the tracks near
 // the upper level taken along its way and push every run after it further
 // down, where the others could as well have gone below it. A ring left is
-// cut at its leftmost run where only ends then meet. Returns the number of
-// tracks.
-int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<int>& track) {
-    const int n = static_cast<int>(runs.size());
-    std::vector<int> waiting(n, 0), crossWaiting(n, 0);
-    for (int v = 0; v < n; ++v)
-        for (int e = r.backStart[v]; e < r.backStart[v + 1]; ++e) ++waiting[v], crossWaiting[v] += !r.backPin[e];
-    const std::vector<int> chain = Chains(r, n, true);
-    using Ready = std::tuple<int, double, int>;  // the chain after it (negated), its left end, the run
-    std::priority_queue<Ready, std::vector<Ready>, std::greater<>> ready;
-    for (int i : r.items)
-        if (waiting[i] == 0) ready.push({-chain[i], Lo(runs[i]), i});
-    std::vector<int> least(n, 0);
-    std::vector<std::map<double, double>> used;  // of each track: its runs' ends, lo -> hi
-    std::size_t placed = 0;
-    while (placed < r.items.size()) {
-        int i = -1;
-        if (!ready.empty()) {
-            i = std::get<2>(ready.top());
-            ready.pop();
-            if (track[i] >= 0) continue;
-        } else {
-            for (int k : r.items)
-                if (track[k] < 0 && (i < 0 || (crossWaiting[k] == 0 && crossWaiting[i] > 0))) i = k;
+// cut at its leftmost run where only ends then meet. Keeps what it needs
+// from one placing to the next, as a gap's runs are placed many times.
+class TrackPlacer {
+public:
+    // Returns the number of tracks; or, where the rules close a ring and
+    // rings do not go, -1; or as soon as the tracks come to enough, that
+    // many.
+    int Place(const std::vector<GapRun>& runs, const TurnRules& r, std::vector<int>& track, bool rings = true,
+              int enough = std::numeric_limits<int>::max()) {
+        const int n = static_cast<int>(runs.size());
+        const bool acyclic = Chains(r, n, true, m_chain, m_chainSpace);
+        if (!acyclic && !rings) return -1;
+        m_waiting.resize(n);
+        m_least.assign(n, 0);
+        for (int i : r.items) m_waiting[i] = r.backStart[i + 1] - r.backStart[i];
+        // Only a ring left asks how many rules of crossing runs a run
+        // still waits for.
+        if (!acyclic) {
+            m_crossWaiting.assign(n, 0);
+            for (int i : r.items)
+                for (int e = r.backStart[i]; e < r.backStart[i + 1]; ++e) m_crossWaiting[i] += !r.backPin[e];
         }
-        const double from = Lo(runs[i]) - kTrackClearance, to = Hi(runs[i]) + kTrackClearance;
-        int t = least[i];
-        for (;; ++t) {
-            if (t == static_cast<int>(used.size())) used.emplace_back();
-            const auto& taken = used[t];
-            auto after = taken.lower_bound(from);
-            if (after != taken.end() && after->first < to) continue;
-            if (after != taken.begin() && std::prev(after)->second > from) continue;
-            break;
+        // The runs free to go, the longest chain first and then the
+        // leftmost (the items' order). Without a ring, a run comes free
+        // only once one with a longer chain is placed: the runs of one
+        // chain length are sorted once, when their turn comes.
+        int level = 0;
+        for (auto& ready : m_ready) ready.clear();
+        m_ready.resize(r.items.size() + 1);
+        auto free = [&](int i) {
+            m_ready[m_chain[i]].push_back(r.place[i]);
+            if (m_chain[i] >= level) {
+                level = m_chain[i];
+                // Only a ring left frees a run with a longer chain than
+                // one placed.
+                std::sort(m_ready[level].begin(), m_ready[level].end(), std::greater<>{});
+            }
+        };
+        for (int i : r.items)
+            if (m_waiting[i] == 0) m_ready[m_chain[i]].push_back(r.place[i]);
+        for (int c = static_cast<int>(r.items.size()); c > 0 && level == 0; --c)
+            if (!m_ready[c].empty()) level = c;
+        std::sort(m_ready[level].begin(), m_ready[level].end(), std::greater<>{});
+        for (auto& taken : m_used) taken.clear();
+        int tracks = 0;
+        for (std::size_t placed = 0; placed < r.items.size() && tracks < enough;) {
+            int i = -1;
+            while (level > 0 && m_ready[level].empty())
+                if (--level > 0) std::sort(m_ready[level].begin(), m_ready[level].end(), std::greater<>{});
+            if (level > 0) {
+                i = r.items[m_ready[level].back()];
+                m_ready[level].pop_back();
+                if (track[i] >= 0) continue;
+            } else {
+                for (int k : r.items)
+                    if (track[k] < 0 && (i < 0 || (m_crossWaiting[k] == 0 && m_crossWaiting[i] > 0))) i = k;
+            }
+            const double from = Lo(runs[i]) - kTrackClearance, to = Hi(runs[i]) + kTrackClearance;
+            int t = m_least[i];
+            std::vector<std::pair<double, double>>::iterator at;
+            for (;; ++t) {
+                if (t == static_cast<int>(m_used.size())) m_used.emplace_back();
+                auto& taken = m_used[t];
+                at = std::lower_bound(taken.begin(), taken.end(), from,
+                                      [](const std::pair<double, double>& e, double x) { return e.first < x; });
+                if (at != taken.end() && at->first < to) continue;
+                if (at != taken.begin() && std::prev(at)->second > from) continue;
+                break;
+            }
+            track[i] = t;
+            tracks = std::max(tracks, t + 1);
+            m_used[t].insert(at, {Lo(runs[i]), Hi(runs[i])});
+            ++placed;
+            for (int e = r.start[i]; e < r.start[i + 1]; ++e) {
+                const int s = r.after[e];
+                m_least[s] = std::max(m_least[s], t + 1);
+                if (!acyclic) m_crossWaiting[s] -= !r.pin[e];
+                if (--m_waiting[s] == 0 && track[s] < 0) free(s);
+            }
         }
-        track[i] = t;
-        used[t].emplace(Lo(runs[i]), Hi(runs[i]));
-        ++placed;
-        for (int e = r.start[i]; e < r.start[i + 1]; ++e) {
-            const int s = r.after[e];
-            least[s] = std::max(least[s], t + 1);
-            crossWaiting[s] -= !r.pin[e];
-            if (--waiting[s] == 0 && track[s] < 0) ready.push({-chain[s], Lo(runs[s]), s});
-        }
+        return tracks;
     }
-    return static_cast<int>(used.size());
-}
+
+private:
+    std::vector<int> m_chain, m_waiting, m_crossWaiting, m_least;
+    ChainSpace m_chainSpace;
+    std::vector<std::vector<int>> m_ready;  // places of the runs free to go, by chain
+    // Of each track, its runs' ends (lo, hi) by lo.
+    std::vector<std::vector<std::pair<double, double>>> m_used;
+};
 
 // A staircase of runs the same way, each ahead of the one before it,
 // needs a track for every run, each turning before the one behind. A run
@@ -373,11 +273,11 @@ int PlaceOnTracks(const std::vector<GapRun>& runs, const Rules& r, std::vector<i
 // run that jogs; it may pass the end of a run whose line crosses this
 // one's anyway, crossing that run's straight piece there instead of
 // further on.
-void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going, Jogs& jogs, Overlaps& overlaps,
-                    Rules& rules, const std::map<std::pair<int, int>, int>& ignored,
-                    const std::function<int()>& allTracks) {
+void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going, Jogs& jogs, TurnRuleSet& ruleSet,
+                    const std::function<int(int)>& allTracks) {
+    const TurnRules& rules = ruleSet.Rules();
     const int n = static_cast<int>(runs.size());
-    int best = allTracks();
+    int best = allTracks(std::numeric_limits<int>::max());
     std::vector<double> blocking, passable;
     // The ends on each level, sorted along it, each with its run and
     // whether a jog ends there.
@@ -400,16 +300,24 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
     // only add ends in the way.
     std::set<std::tuple<int, int, bool>> noRoom;
     int tries = 0, evaluated = 0;
+    std::vector<int> after, before;
+    ChainSpace space;
     for (bool saved = true; saved && tries < kJogTriesPerRun * n && evaluated < kJogsRejectedInARow;) {
         saved = false;
-        const std::vector<int> after = Chains(rules, n, true), before = Chains(rules, n, false);
+        Chains(rules, n, true, after, space);
+        Chains(rules, n, false, before, space);
         int longest = 0;
         for (int i : rules.items) longest = std::max(longest, after[i]);
+        // The rules along a longest chain, by their runs' left ends.
         std::vector<std::pair<int, int>> critical;
-        for (int u : rules.items)
+        for (int u : rules.items) {
+            const std::size_t first = critical.size();
             for (int e = rules.start[u]; e < rules.start[u + 1]; ++e)
                 if (!rules.pin[e] && before[u] + after[rules.after[e]] == longest)
                     critical.emplace_back(u, rules.after[e]);
+            std::sort(critical.begin() + static_cast<std::ptrdiff_t>(first), critical.end(),
+                      [&](const auto& a, const auto& b) { return rules.place[a.second] < rules.place[b.second]; });
+        }
         for (const auto& [u, v] : critical)
             for (bool upper : {true, false}) {
                 const int moving = upper ? u : v;
@@ -469,13 +377,13 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                     continue;
                 }
                 const GapRun kept = going[moving];
-                Rules keptRules = rules;
+                ruleSet.Save();
                 (upper ? going[moving].upper : going[moving].lower) = to;
                 (upper ? jogs.upper : jogs.lower)[moving] = 1;
-                overlaps.Refresh(going, jogs, moving);
-                rules = BuildRules(overlaps, n, ignored);
-                if (PlacesToJog(rules, n).empty()) {
-                    const int total = allTracks();
+                ruleSet.Moved(moving);
+                // Only a jog that leaves no ring (and no ends meeting
+                // twice) is weighed; it saves a track or goes back.
+                if (const int total = rules.meetingTwice.empty() ? allTracks(best) : -1; total >= 0) {
                     ++evaluated;
                     if (total < best) {
                         evaluated = 0;
@@ -489,8 +397,7 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
                 }
                 going[moving] = kept;
                 (upper ? jogs.upper : jogs.lower)[moving] = 0;
-                overlaps.Refresh(going, jogs, moving);
-                rules = std::move(keptRules);
+                ruleSet.Restore();
             }
     }
 }
@@ -500,6 +407,15 @@ void JogOutOfChains(const std::vector<GapRun>& runs, std::vector<GapRun>& going,
 int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     const int n = static_cast<int>(runs.size());
     way.assign(n, {});
+    // Most gaps of a small drawing have one run that turns, or none: no
+    // rule, no ring and no chain, the one run on the first track.
+    int turning = 0, last = -1;
+    for (int i = 0; i < n && turning < 2; ++i)
+        if (std::abs(runs[i].upper - runs[i].lower) >= kStraight) ++turning, last = i;
+    if (turning < 2) {
+        if (last >= 0) way[last].track = 0;
+        return turning;
+    }
     std::vector<double> uppers, lowers;
     for (const GapRun& r : runs) uppers.push_back(r.upper), lowers.push_back(r.lower);
     // Rings of rules are cut by jogs, one at a time, while there is room:
@@ -507,21 +423,19 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
     // that other's lower end.
     std::vector<GapRun> going(runs);
     Jogs jogs{std::vector<char>(n, 0), std::vector<char>(n, 0)};
-    std::map<std::pair<int, int>, int> ignored;
-    Overlaps overlaps;
-    overlaps.Sweep(going, jogs);
-    Rules rules = BuildRules(overlaps, n, ignored);
+    IgnoredEnds ignored;
+    TurnRuleSet rules(going, jogs, ignored);
+    rules.Build();
     const std::vector<double> none;
     std::vector<double> all;
     for (int cut = 0; cut < 2 * n; ++cut) {
         const auto places = PlacesToJog(rules, n);
-        bool cutOne = false;
         int moved = -1;
         // Where no jog keeps every crossing as it was, one that passes
         // other ends (and may cross their lines) still keeps the lines
         // apart; and where there is no room short of the run's other end,
         // one that goes on past it, the run coming back along its track.
-        for (int mode = 0; mode < 3 && !cutOne; ++mode) {
+        for (int mode = 0; mode < 3 && moved < 0; ++mode) {
             const bool strict = mode == 0;
             if (mode == 1) {
                 all = uppers;
@@ -537,28 +451,29 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
                                               beyond(runs[first].upper, going[first].lower), reach))) {
                     jogs.upper[first] = 1;
                     going[first].upper = to;
-                    moved = first;
                     uppers.push_back(to);
+                    moved = first;
                 } else if (!jogs.lower[second] &&
                            !std::isnan(to = JogPoint(strict ? uppers : all, strict ? lowers : none, runs[second].lower,
                                                      beyond(runs[second].lower, going[second].upper), reach))) {
                     jogs.lower[second] = 1;
                     going[second].lower = to;
-                    moved = second;
                     lowers.push_back(to);
+                    moved = second;
                 } else {
                     continue;
                 }
-                cutOne = true;
                 break;
             }
         }
         // A ring no jog can cut keeps its ends close (though apart).
-        if (!cutOne && places.empty()) break;
-        if (!cutOne)
+        if (moved < 0 && places.empty()) break;
+        if (moved >= 0) {
+            rules.Moved(moved);
+        } else {
             for (const auto& place : places) ++ignored[place];
-        if (moved >= 0) overlaps.Refresh(going, jogs, moved);
-        rules = BuildRules(overlaps, n, ignored);
+            rules.Build();
+        }
     }
     // The jogs on tracks of their own, out of upper ends before the others
     // and into lower ends after them.
@@ -572,14 +487,29 @@ int AssignTracks(const std::vector<GapRun>& runs, std::vector<RunTrack>& way) {
         }
     };
     std::vector<int> track(n, -1);
-    auto allTracks = [&] {
+    // All the tracks, with the jogs'; or, where enough is given, -1 for
+    // rules that close a ring, or enough once the tracks come to that. The
+    // runs' tracks of the last placing under enough are kept: they are
+    // those of the jogs the search keeps in the end.
+    TrackPlacer placer;
+    std::vector<int> kept;
+    int keptTracks = 0;
+    auto allTracks = [&](int enough) {
         std::fill(track.begin(), track.end(), -1);
         listJogs();
-        return PlaceOnTracks(going, rules, track) + PlaceJogs(up) + PlaceJogs(down);
+        const int jogTracks = PlaceJogs(up) + PlaceJogs(down);
+        const bool limited = enough < std::numeric_limits<int>::max();
+        const int tracks = placer.Place(going, rules.Rules(), track, !limited, std::max(0, enough - jogTracks));
+        if (tracks < 0) return -1;
+        if (tracks + jogTracks < enough) {
+            kept = track;
+            keptTracks = tracks;
+        }
+        return std::min(enough, tracks + jogTracks);
     };
-    JogOutOfChains(runs, going, jogs, overlaps, rules, ignored, allTracks);
-    std::fill(track.begin(), track.end(), -1);
-    const int tracks = PlaceOnTracks(going, rules, track);
+    JogOutOfChains(runs, going, jogs, rules, allTracks);
+    track = std::move(kept);
+    const int tracks = keptTracks;
     listJogs();
     const int upTracks = PlaceJogs(up), downTracks = PlaceJogs(down);
     for (const Jog& j : up) way[j.run].jogTrack = j.track, way[j.run].jogTo = j.to;

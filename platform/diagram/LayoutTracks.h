@@ -4,16 +4,37 @@
 // gap on its track, and runs straight into the lower level: lines that
 // cross the gap side by side then never run on top of one another,
 // however long and shallow a straight line between their ends would be.
-// Runs that overlap along the gap get different tracks; of two that run
-// the same way without crossing, the one ahead turns first (otherwise
-// they would cross twice), and a run that leaves the upper level where
-// another arrives at the lower level turns before that one, so their
-// straight pieces do not meet. Where such rules close a ring (each run
-// turning before the next), a run of the ring first jogs aside out of its
-// upper end, on a track of its own above the others, to a point clear of
-// the other ends, and goes on from there (or jogs into its lower end on a
-// track below the others). Two runs then cross exactly where their
-// straight lines would.
+//
+// Runs that overlap along the gap get different tracks, by rules of which
+// turns first (nearer the upper level): of two that run the same way
+// without crossing, the one ahead (otherwise they would cross twice); of
+// two whose ends meet (one leaves the upper level where the other arrives
+// at the lower one), the one leaving, so that their straight pieces do
+// not meet.
+//
+// Jogs settle what the rules cannot. A run jogs out of its upper end along
+// a track of its own above the others, to a point clear of the other ends,
+// and goes on from there; or into its lower end along one below them. Its
+// jogged end meets no other. Where the rules close a ring (each run
+// turning before the next), or two runs' ends meet at both levels, a run
+// of the ring jogs: one that passes no other end where there is room, else
+// one that passes other ends (its line may then cross theirs), else one
+// that goes on past the run's own other end to the first place clear of
+// every end, the run coming back along its track; where none has room,
+// the rule of the ring is dropped, and of ends meeting twice the nearer
+// pair keeps apart. Then a run of a longest chain of rules (a staircase of
+// runs the same way, each turning before the one behind) jogs out of its
+// upper end past the lower end of the run behind it, or into its lower end
+// from before the upper end of the run ahead, where that saves a track in
+// all and closes no ring; the jogs of a staircase share a track. Such a
+// jog passes no end of a run whose line stays clear of its own, nor of a
+// run that jogs, but may pass the end of one whose line crosses its own
+// anyway.
+//
+// Last, the runs go on tracks, the one with the longest chain of rules
+// after it first, each on the first track past those of the runs it must
+// follow where nothing overlaps it. Runs cross where their straight lines
+// would, but where a ring could only be cut by a jog past other ends.
 
 #include <utility>
 #include <vector>

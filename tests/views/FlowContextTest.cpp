@@ -281,6 +281,25 @@ TEST(FlowContextPreview, ImagesWiderThanTheLimitGetAPreviewZoomedToFitNamedBefor
     for (const auto& [path, preview] : paths) EXPECT_EQ(PreviewPath(path), fs::path(preview)) << path;
 }
 
+// A report's full image keeps zoom 100 up to kFullImagePixels with the
+// margins, and past that takes the largest zoom that fits, never below 1.
+TEST(FlowContextPreview, AFullImageTooLargeToPaintIsReducedToFit) {
+    auto pixels = [](double w, double h, int zoom) {
+        return (std::round(w * zoom / 100.0) + 4) * (std::round(h * zoom / 100.0) + 4);
+    };
+    EXPECT_EQ(FullImageZoom(2400, 1600), 100);
+    EXPECT_EQ(FullImageZoom(5470, 5470), 100);  // 5474 x 5474 is just under
+    EXPECT_EQ(FullImageZoom(0, 0), 100);
+    for (auto [w, h] : {std::pair{5480.0, 5480.0}, {7364.0, 47610.0}, {36764.0, 380810.0}, {1e7, 20.0}}) {
+        const int zoom = FullImageZoom(w, h);
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + " at " + std::to_string(zoom));
+        EXPECT_LT(zoom, 100);
+        EXPECT_LE(pixels(w, h, zoom), kFullImagePixels);
+        if (zoom > 1) EXPECT_GT(pixels(w, h, zoom + 1), kFullImagePixels);
+    }
+    EXPECT_EQ(FullImageZoom(1e7, 1e7), 1);
+}
+
 TEST_F(FlowContextTest, ExportWritesAPreviewOnlyForAWideImageAndNamesItEitherWay) {
     image = dir / "narrow.jpg";
     auto result = Build(kFlowDataSide, Program("NARROW"));

@@ -7,11 +7,13 @@
 #include <QMenuBar>
 
 #include <exception>
-#include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "common/Globals.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/ui/DiagramWindow.h"
+#include "platform/ui/MainWindow.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/TDiagram.h"
 #include "platform/ui/TSplitter.h"
@@ -21,6 +23,7 @@
 #include "services/NodeMenu.h"
 #include "views/ContextLayouts.h"
 #include "views/FlowContext.h"
+#include "views/FlowContextDrawing.h"
 #include "views/ui/frmSource.h"
 
 namespace Globals {
@@ -45,23 +48,71 @@ const QString kPanes[] = {QString(kClientFacingPane), QString(kDataFacingPane)};
 
 services::LanguageLookup Languages() { return services::RepositoryLanguages(Globals::g_Workbench.get()); }
 
-// Draws the flow context of the entity into the diagram, its centre box in
-// the middle of the pane: in a drawing larger than the pane the box may
-// stand anywhere. Without an open workspace nothing changes.
-void Build(TDiagram& diagram, int mode, const std::string& id) {
-    if (!Globals::g_Database) return;
-    platform::workbench::EntityStore store;
-    if (Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen())
-        store = Globals::g_Workbench->GetEntityStore();
-    views::FlowContextSource source(*Globals::g_Database, store);
-    std::filesystem::path noImage;
-    {
-        platform::ui::RedrawScope scope(diagram);
-        Globals::BuildFlowContext(diagram.Model(), source, mode, id, noImage, kDepth);
+// Draws flow contexts for the windows, one at a time: while one is laid
+// out the windows' events run, and a request then is not taken. Reports
+// through the progress given, or else the main window's, its commands
+// disabled meanwhile and its Cancel button enabled.
+class Drawing {
+public:
+    explicit Drawing(common::IProgress* given) : m_taken(!s_drawing && Globals::g_Database) {
+        if (!m_taken) return;
+        s_drawing = true;
+        if (given) {
+            m_progress = given;
+        } else if (Globals::g_MainForm) {
+            m_progress = Globals::g_MainForm;
+            m_busy.emplace(*Globals::g_MainForm);
+        }
     }
-    diagram.FinishLayout();
-    if (const platform::diagram::Shape* centre = views::FlowContextCentre(diagram.Model())) diagram.CentreOn(*centre);
-}
+    ~Drawing() {
+        if (m_taken) s_drawing = false;
+    }
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+
+    // The flow context of the entity in the given modes, built and laid
+    // out; none when cancelled or not taken.
+    std::optional<std::vector<views::FlowContextSide>> LayOut(const std::string& id, const std::string& name,
+                                                              const std::vector<int>& modes) {
+        if (!m_taken) return std::nullopt;
+        platform::workbench::EntityStore store;
+        if (Globals::g_Workbench && Globals::g_Workbench->IsRepositoryOpen())
+            store = Globals::g_Workbench->GetEntityStore();
+        views::FlowContextSource source(*Globals::g_Database, store);
+        return views::LayOutFlowContext(source, id, modes, kDepth, *m_progress,
+                                        {"Flow context of " + name, "Reading the flow context of " + name,
+                                         "Laying out the flow context of " + name});
+    }
+
+    // Shows a side laid out in the diagram, its centre box in the middle
+    // of the pane: in a drawing larger than the pane the box may stand
+    // anywhere. The steps each go over every box and link: the windows'
+    // events run between them.
+    void Show(TDiagram& diagram, const views::FlowContextSide& side) {
+        if (!side.built) return;
+        QPointer<TDiagram> shown(&diagram);
+        {
+            platform::ui::RedrawScope scope(diagram);
+            views::TakeSide(side, diagram.Model());
+            Pump();  // the diagram paints nothing until the scope ends
+        }
+        Pump();
+        if (!shown) return;
+        diagram.FinishLayout();
+        if (const platform::diagram::Shape* centre = views::FlowContextCentre(diagram.Model()))
+            diagram.CentreOn(*centre);
+    }
+
+    // Lets the windows' events run.
+    void Pump() { m_progress->StartStep(""); }
+
+private:
+    static inline bool s_drawing = false;
+    bool m_taken;
+    common::NullProgress m_nowhere;
+    common::IProgress* m_progress = &m_nowhere;
+    std::optional<platform::ui::BusyScope> m_busy;
+};
 
 TDiagram* PaneDiagram(QWidget* parent, const char* name, const QString& pane) {
     TDiagram* d = platform::ui::NewDiagram(parent, name);
@@ -186,15 +237,6 @@ void frmContext::ShowPane(const QString& name) {
     pane->Activate();
 }
 
-void frmContext::DrawProgram(const std::string& id) {
-    try {
-        Build(*dgmClientFacing, views::kFlowClientSide, id);
-        Build(*dgmDataFacing, views::kFlowDataSide, id);
-    } catch (const std::exception&) {
-        // The diagrams keep what was drawn.
-    }
-}
-
 void frmContext::ApplyBoxMenu(const views::BoxMenuState& state) {
     mnuBCViewSource->setEnabled(state.viewSource);
     mnuBCRefocus->setEnabled(state.refocus);
@@ -251,12 +293,15 @@ void frmContext::mnuBCRefocus_Click() {
 
 void frmContext::mnuBCExpand_Click() {
     try {
-        TDiagram* diagram = m_current;
+        QPointer<TDiagram> diagram = m_current;
         if (!diagram) return;
         const platform::diagram::Shape* box = diagram->Model().FindShape(S(mnuBCExpand->property("Tag").toString()));
         if (!box) return;
-        const std::string id = box->tag;  // the box goes with the redraw
-        Build(*diagram, views::kFlowBothSides, id);
+        const std::string id = box->tag, name = box->text;  // the box goes with the redraw
+        Drawing drawing(nullptr);
+        const auto sides = drawing.LayOut(id, name, {views::kFlowBothSides});
+        // The window may have closed while the layout ran.
+        if (sides && diagram && !IsClosed()) drawing.Show(*diagram, sides->front());
     } catch (const std::exception&) {}
 }
 
@@ -301,7 +346,7 @@ frmContext* FindFlowContextWindow(const QString& tag) {
 namespace Globals {
 
 void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget* /*tree*/, QWidget* owner, bool show,
-                     views::ui::frmContext* caller) {
+                     views::ui::frmContext* caller, common::IProgress* progress) {
     using views::ui::frmContext;
     const QString key = platform::ui::Q(views::FlowContextWindowKey(id));
     if (frmContext* open = views::ui::FindFlowContextWindow(key)) {
@@ -309,7 +354,13 @@ void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget
         return;
     }
 
-    frmContext* window = nullptr;
+    // The drawing comes first: a cancelled one leaves no new window, and
+    // the window it was to go to shows what it showed.
+    views::ui::Drawing drawing(progress);
+    const auto sides = drawing.LayOut(id, name, {views::kFlowClientSide, views::kFlowDataSide});
+    if (!sides) return;
+
+    QPointer<frmContext> window;
     if (!show) {
         // The window Refocus was chosen in; should it be gone, the caller
         // itself, and failing both a window of its own.
@@ -317,7 +368,10 @@ void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget
         if (!window && caller && !caller->IsClosed()) window = caller;
     }
     const bool fresh = !window;
-    if (fresh) window = new frmContext(owner, key);
+    if (fresh) {
+        window = new frmContext(owner, key);
+        drawing.Pump();
+    }
 
     window->TagCheck = key;
     window->Owner = owner;
@@ -325,8 +379,11 @@ void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget
     UIUtility::SetCaption(window, platform::ui::Q(views::FlowContextCaption(name)));
     g_ActiveContextKey = platform::ui::S(key);
 
-    window->DrawProgram(id);
-    if (fresh || show) platform::ui::BringToFront(*window);
+    for (const views::FlowContextSide& side : *sides) {
+        if (!window) return;  // closed while its drawing was shown
+        drawing.Show(side.mode == views::kFlowClientSide ? *window->dgmClientFacing : *window->dgmDataFacing, side);
+    }
+    if (window && (fresh || show)) platform::ui::BringToFront(*window);
 }
 
 }  // namespace Globals

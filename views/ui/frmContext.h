@@ -17,6 +17,7 @@
 
 #include "platform/ui/EntityWindow.h"
 #include "platform/ui/TDiagram.h"
+#include "common/Progress.h"
 #include "views/ContextWindow.h"
 
 class QAction;
@@ -38,8 +39,6 @@ public:
     frmContext(QWidget* owner, const QString& tagCheck);
     ~frmContext() override;
 
-    // Draws the program's client side and data side.
-    void DrawProgram(const std::string& id);
 
     // The box events of either diagram.
     void Diagram_MouseUp(platform::ui::TDiagram* diagram, platform::diagram::Shape* box, int button);
@@ -97,8 +96,13 @@ extern std::string g_ActiveContextKey;
 // brings its open window forward. show true opens a new window owned by
 // owner; show false (Refocus) retargets the window named by
 // g_ActiveContextKey to the entity, keeping its panes and zooms, and when
-// that window is gone the caller's, or a new one. tree is not read.
+// that window is gone the caller's, or a new one. tree is not read. The
+// drawing is laid out first, on another thread: a long layout reports to
+// progress, or where none is given to the main window (its commands
+// disabled, Cancel enabled); cancelled, no window opens and the window to
+// be retargeted keeps what it showed. One flow context is drawn at a time:
+// a request while one is laid out is not taken.
 void ShowFlowContext(const std::string& id, const std::string& name, QTreeWidget* tree, QWidget* owner, bool show,
-                     views::ui::frmContext* caller = nullptr);
+                     views::ui::frmContext* caller = nullptr, common::IProgress* progress = nullptr);
 
 }  // namespace Globals

@@ -15,6 +15,8 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/diagram/DiagramCheck.h"
@@ -521,6 +523,57 @@ TEST(LayeredLayout, WideStarWrapsTowardAPage) {
                 EXPECT_GT(laid->box[v]->left, laid->box[0]->left + laid->box[0]->width);
             }
         }
+    }
+}
+
+// A routine that thousands of programs call, drawn around it: its callers
+// wrap into a few columns, the lines to the outer ones passing between the
+// boxes of the inner ones, not into the hundreds of columns a page shape
+// asks for, each passed by the lines of all beyond it.
+TEST(LayeredLayout, ThousandsOfCallersWrapIntoAFewColumns) {
+    Graph g;
+    g.boxes = 3001;
+    g.centre = 0;
+    for (int v = 1; v < g.boxes; ++v) g.links.emplace_back(v, 0);
+    auto laid = LayOut(g);
+    ExpectNoOverlap(laid->box);
+    std::set<double> columns;
+    for (int v = 1; v < g.boxes; ++v) {
+        columns.insert(laid->box[v]->left);
+        EXPECT_LT(laid->box[v]->left + laid->box[v]->width, laid->box[0]->left) << v;
+    }
+    EXPECT_GT(columns.size(), 1u);
+    EXPECT_LE(columns.size(), 20u);
+}
+
+// A layout made on another thread, on a copy, and taken into the model
+// gives the model the layout it would have got itself; a layout told to
+// stop ends with LayoutStopped, however far it got.
+TEST(LayeredLayout, ALayoutTakenFromACopyOrStopped) {
+    const Graph g = Random(7, 120, 200, 10);
+    DiagramModel own, shown, copy;
+    Build(own, g);
+    Build(shown, g);
+    Build(copy, g);
+    LayeredLayout().Layout(own);
+    int asked = 0;
+    std::thread([&] { LayeredLayout([&asked] { return ++asked < 0; }).Layout(copy); }).join();
+    EXPECT_GT(asked, 0);
+    platform::diagram::TakeLayout(copy, shown);
+    for (std::size_t k = 0; k < own.ShapeCount(); ++k) {
+        const Shape &a = *own.Shapes()[k], &b = *shown.Shapes()[k];
+        ASSERT_EQ(std::tie(a.left, a.top, a.width, a.height), std::tie(b.left, b.top, b.width, b.height)) << a.key;
+    }
+    for (std::size_t k = 0; k < own.LinkCount(); ++k) {
+        const auto &a = *own.Links()[k], &b = *shown.Links()[k];
+        ASSERT_EQ(a.route, b.route) << k;
+        ASSERT_EQ(std::tie(a.textRect.left, a.textRect.top), std::tie(b.textRect.left, b.textRect.top)) << k;
+    }
+    for (int stopAt : {1, asked / 2, asked}) {
+        int n = 0;
+        EXPECT_THROW(LayeredLayout([&] { return ++n >= stopAt; }).Layout(copy), platform::diagram::LayoutStopped)
+            << stopAt;
+        EXPECT_EQ(n, stopAt);
     }
 }
 

@@ -7,9 +7,11 @@
 #include <QImage>
 #include <QString>
 
+#include <cmath>
 #include <map>
 
 #include "platform/diagram/DiagramModel.h"
+#include "platform/diagram/DiagramPainter.h"
 #include "reports/DiagramPages.h"
 #include "tests/reports/pages/PageTestSupport.h"
 #include "views/FlowContext.h"
@@ -95,6 +97,33 @@ TEST_F(DiagramPagesTest, OnlyAWideImageGetsAPreviewThatSwitchesToTheFullImage) {
     const auto odd_page = pagetest::Page(GetDiagramPagePath(paths, "A/B'<x>"));
     EXPECT_EQ(odd_page.SelectSingleNode("//td[@id='title']/h1").Text(), "Context - A/B'<x>");
     EXPECT_EQ(odd_page.SelectSingleNode("//td[@id='image1']/img").GetAttribute("src"), "A%252FB%2527%253Cx%253E.1.jpg");
+}
+
+// A routine hundreds of programs call: at zoom 100 its picture would hold
+// tens of millions of pixels (with thousands of callers, gigabytes or none
+// at all, failing the run); its full image is written reduced to fit, as
+// large as fits, its preview as always.
+TEST_F(DiagramPagesTest, AHubsFullImageIsReducedToFitItsPixels) {
+    const std::string hub = SmallProgram("HUB");
+    for (int i = 0; i < 600; ++i) {
+        const std::string caller = SmallProgram("CALLER" + std::to_string(i));
+        Rel(caller, "Calls", hub);
+    }
+    auto ctx = Context();
+    GenerateDiagramPage(ctx, hub, "HUB");
+
+    platform::diagram::DiagramModel dgm;
+    views::FlowContextSource source(*db);
+    fs::path none;
+    Globals::BuildFlowContext(dgm, source, views::kFlowClientSide, hub, none, 4);
+    const QRectF bounds = platform::diagram::DrawingBounds(dgm);
+    ASSERT_GT((bounds.width() + 4) * (bounds.height() + 4), views::kFullImagePixels);
+    const int zoom = views::FullImageZoom(bounds.width(), bounds.height());
+    const QImage full(QString::fromStdString((paths.g_DiagramsFolder / "HUB.1.jpg").string()));
+    ASSERT_FALSE(full.isNull());
+    EXPECT_EQ(full.width(), std::lround(bounds.width() * zoom / 100.0) + 4);
+    EXPECT_LE(static_cast<double>(full.width()) * full.height(), views::kFullImagePixels);
+    EXPECT_TRUE(fs::exists(paths.g_DiagramsFolder / "HUB.1_preview.jpg"));
 }
 
 TEST_F(DiagramPagesTest, WorkerThreadsWriteTheSameFilesAsTheCallingThreadAndTheBuildersOwnExport) {

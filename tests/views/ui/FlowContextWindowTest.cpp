@@ -10,6 +10,10 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <gmock/gmock.h>
+
+#include <string>
+
 #include "platform/ui/TDiagram.h"
 #include "platform/ui/TSplitter.h"
 #include "tests/views/ui/SampleWindowsFixture.h"
@@ -299,6 +303,98 @@ TEST_F(FlowContextWindowTest, AClosedPaneComesBackAndOnlyTheClientSideShowsItsZo
     EXPECT_EQ(w->lblZoom->text(), "120%");
     w->dgmDataFacing->SetZoom(60);
     EXPECT_EQ(w->lblZoom->text(), "120%");
+}
+
+// A routine that many programs call: its flow context is read and laid
+// out under a progress level of its own with Cancel, the layout on another
+// thread. The rows go again after the test, the sample being the suite's.
+class HubContext : public FlowContextWindowTest {
+protected:
+    static constexpr int kCallers = 1200;
+    static constexpr const char* kHub = "HUBTEST";
+
+    void SetUp() override {
+        auto& db = *Globals::g_Database;
+        platform::db::Transaction adding(db);
+        db.Execute("INSERT INTO Ents (ID, EntName, EntNameFull, Name, BusName, Stub, SOAType) VALUES "
+                   "('PROGRAM#HUBTEST', 'PROGRAM', 'PROGRAM', 'HUBTEST', 'HUBTEST', 0, 0)");
+        for (int i = 0; i < kCallers; ++i) {
+            const std::string name = "HUBC" + std::to_string(i);
+            db.Execute("INSERT INTO Ents (ID, EntName, EntNameFull, Name, BusName, Stub, SOAType) "
+                       "VALUES (?1, 'PROGRAM', 'PROGRAM', ?2, ?2, 0, 0)",
+                       {"PROGRAM#" + name, name});
+            db.Execute("INSERT INTO Rels (Id1, Id2, EntName1, EntName2, RelName, RelNameFull) "
+                       "VALUES (?1, 'PROGRAM#HUBTEST', 'PROGRAM', 'PROGRAM', 'Calls', 'Calls')",
+                       {"PROGRAM#" + name});
+        }
+        adding.Commit();
+    }
+    void TearDown() override {
+        Globals::g_Database->Execute("DELETE FROM Rels WHERE Id2 = 'PROGRAM#HUBTEST'");
+        Globals::g_Database->Execute("DELETE FROM Ents WHERE ID LIKE 'PROGRAM#HUB%'");
+        FlowContextWindowTest::TearDown();
+    }
+
+    frmContext* OpenHub(testsupport::RecordingProgress& progress, bool show = true, frmContext* caller = nullptr) {
+        Globals::ShowFlowContext("PROGRAM#HUBTEST", kHub, nullptr, &owner, show, caller, &progress);
+        return views::ui::FindFlowContextWindow("PROGRAM#HUBTEST-FlowContext");
+    }
+    static std::string Reading() { return std::string("Reading the flow context of ") + kHub; }
+    static std::string LayingOut() { return std::string("Laying out the flow context of ") + kHub; }
+};
+
+TEST_F(HubContext, OpensWithItsProgressShownAndEveryCallerLaidOut) {
+    testsupport::RecordingProgress progress;
+    frmContext* w = OpenHub(progress);
+    ASSERT_TRUE(w);
+    EXPECT_THAT(progress.steps, ::testing::Contains(Reading()));
+    EXPECT_THAT(progress.steps, ::testing::Contains(LayingOut()));
+    EXPECT_EQ(progress.level, 0);
+    EXPECT_EQ(progress.maxLevel, 1);
+    const auto& shapes = w->dgmClientFacing->Model().Shapes();
+    ASSERT_EQ(shapes.size(), static_cast<std::size_t>(kCallers + 1));
+    const Shape* hub = Box(w->dgmClientFacing, kHub);
+    ASSERT_TRUE(hub);
+    for (const auto& s : shapes) {
+        if (s.get() == hub) continue;
+        // Left of the hub, every caller with its line routed to it.
+        ASSERT_LT(s->left + s->width, hub->left) << s->key;
+    }
+    for (const auto& l : w->dgmClientFacing->Model().Links()) ASSERT_FALSE(l->route.empty()) << l->from->key;
+}
+
+// Cancelled while its callers are laid out, or while they are read: no
+// window opens; a window it was to be shown in keeps its own drawing.
+TEST_F(HubContext, ACancelLeavesNoWindowAndNoHalfDrawing) {
+    for (const std::string& at : {LayingOut(), Reading()}) {
+        SCOPED_TRACE(at);
+        testsupport::RecordingProgress progress;
+        progress.cancelAtStep = at;
+        EXPECT_FALSE(OpenHub(progress));
+        EXPECT_EQ(Count<frmContext>(), 0);
+        EXPECT_EQ(progress.level, 0);
+        EXPECT_TRUE(progress.Cancelled());
+    }
+
+    frmContext* w = Open("ORDENTR");
+    ASSERT_TRUE(w);
+    const QStringList client = Keys(w->dgmClientFacing), data = Keys(w->dgmDataFacing);
+    const double left = Box(w->dgmDataFacing, "ORDENTR")->left;
+    testsupport::RecordingProgress progress;
+    progress.cancelAtStep = LayingOut();
+    Globals::g_ActiveContextKey = w->Tag().toStdString();
+    EXPECT_FALSE(OpenHub(progress, false, w));
+    EXPECT_EQ(w->windowTitle(), "ORDENTR - Flow Context");
+    EXPECT_EQ(Keys(w->dgmClientFacing), client);
+    EXPECT_EQ(Keys(w->dgmDataFacing), data);
+    EXPECT_EQ(Box(w->dgmDataFacing, "ORDENTR")->left, left);
+    EXPECT_EQ(Count<frmContext>(), 1);
+
+    // Not cancelled, the same window is retargeted to the hub.
+    testsupport::RecordingProgress again;
+    EXPECT_EQ(OpenHub(again, false, w), w);
+    EXPECT_EQ(w->windowTitle(), QString(kHub) + " - Flow Context");
+    EXPECT_TRUE(Keys(w->dgmClientFacing).contains("HUBC0"));
 }
 
 }  // namespace
