@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <future>
 
 #include "common/WhileStepping.h"
 #include "platform/diagram/DiagramLayout.h"
@@ -20,10 +19,6 @@ using platform::diagram::DiagramModel;
 // once would only flicker. Questions: about two for each box a walk adds.
 constexpr int kShownQuestions = 1000;
 constexpr std::size_t kShownBoxes = 500;
-
-bool Ready(std::future<void>& work, std::chrono::milliseconds wait) {
-    return work.wait_for(wait) == std::future_status::ready;
-}
 
 }  // namespace
 
@@ -69,7 +64,7 @@ std::optional<std::vector<FlowContextSide>> LayOutFlowContext(FlowContextSource&
     // The layout works on models of its own, which nothing else touches
     // until it is done.
     std::atomic<bool> stop{false};
-    std::future<void> work = std::async(std::launch::async, [&sides, &stop] {
+    auto work = common::StartAside([&sides, &stop] {
         for (FlowContextSide& side : sides) {
             if (!side.built) continue;
             side.laid = std::make_unique<DiagramModel>();
@@ -77,16 +72,13 @@ std::optional<std::vector<FlowContextSide>> LayOutFlowContext(FlowContextSource&
             platform::diagram::AutoLayout(*side.laid, [&stop] { return stop.load(); });
         }
     });
-    // Whatever ends the wait, the layout stops before its models go.
+    // Whatever ends the wait, the layout stops before its models go (the
+    // work, going out of scope after this, waits for it).
     struct Stopping {
         std::atomic<bool>& stop;
-        std::future<void>& work;
-        ~Stopping() {
-            stop = true;
-            if (work.valid()) work.wait();
-        }
-    } stopping{stop, work};
-    auto done = [&work](std::chrono::milliseconds wait) { return Ready(work, wait); };
+        ~Stopping() { stop = true; }
+    } stopping{stop};
+    auto done = [&work](std::chrono::milliseconds wait) { return work.DoneWithin(wait); };
     if (level || boxes >= kShownBoxes) {
         open();
         if (!common::AwaitShown(progress, captions.layingOut, done)) {
@@ -95,7 +87,7 @@ std::optional<std::vector<FlowContextSide>> LayOutFlowContext(FlowContextSource&
             stop = true;
             common::AwaitStepping(progress, done);
             try {
-                work.get();
+                work.Take();
             } catch (const platform::diagram::LayoutStopped&) {
             }
             return std::nullopt;
@@ -104,7 +96,7 @@ std::optional<std::vector<FlowContextSide>> LayOutFlowContext(FlowContextSource&
     } else {
         common::AwaitStepping(progress, done);
     }
-    work.get();  // raises what the layout raised
+    work.Take();  // raises what the layout raised
     return sides;
 }
 
