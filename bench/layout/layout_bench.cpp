@@ -69,7 +69,8 @@
 // folder it names; --dot-cache keeps them in DIR instead (dot still runs
 // for every graph: its times are never read back). --digests prints a
 // digest of every drawing's geometry (every flow context's too), so that
-// two builds' drawings can be compared.
+// two builds' drawings can be compared. --hub-pictures N DIR writes the
+// pictures of a hub of N callers into DIR instead (see WriteHubPictures).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -808,6 +809,28 @@ HubFigures MeasureHub(DiagramModel& model) {
     return f;
 }
 
+// A hub's two pictures (laid out once) written into dir: the pixels as
+// painted ("full.rgb32", "preview.rgb32", each with its width and height
+// in the name's ".txt") and the JPEG files, so that two builds' pictures
+// can be compared byte for byte.
+void WriteHubPictures(DiagramModel& model, const fs::path& dir) {
+    platform::diagram::AutoLayout(model);
+    const auto drawing = platform::diagram::MeasureDrawing(model);
+    const int fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
+    const auto previewZoom = views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing)));
+    fs::create_directories(dir);
+    auto write = [&](const std::string& name, int zoom) {
+        const QImage image = platform::diagram::RenderImage(model, drawing, zoom);
+        std::ofstream(dir / (name + ".rgb32"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.constBits()), static_cast<std::streamsize>(image.sizeInBytes()));
+        std::ofstream(dir / (name + ".txt")) << image.width() << " " << image.height() << " zoom " << zoom << "\n";
+        if (const auto jpeg = platform::diagram::EncodeImage(model, drawing, dir / (name + ".jpg"), zoom))
+            std::ofstream(dir / (name + ".jpg"), std::ios::binary) << *jpeg;
+    };
+    write("full", fullZoom);
+    if (previewZoom) write("preview", *previewZoom);
+}
+
 // The hub measured in a process of its own (this program, told
 // --hub-figures N), so that memory the allocator kept from a larger hub
 // before does not hide part of this one's peak; here where that fails.
@@ -889,6 +912,12 @@ int main(int argc, char** argv) {
             const HubFigures f = MeasureHub(model);
             std::printf("%.6f %.3f %.6f %.3f %d %d\n", f.seconds, f.peakMb, f.pictures, f.picturesPeakMb, f.fullZoom,
                         f.pictured ? 1 : 0);
+            return 0;
+        }
+        if (arg == "--hub-pictures" && i + 2 < argc) {
+            DiagramModel model;
+            BuildHub(std::max(1, std::atoi(argv[i + 1])), model);
+            WriteHubPictures(model, argv[i + 2]);
             return 0;
         }
         if (arg == "--keep") {
