@@ -31,8 +31,11 @@
 //     during the layout over the resident memory before it, and how both
 //     grew from the size before; then the CPU time and peak memory of the
 //     pictures a report's diagram page makes of it (the full image, at the
-//     zoom it is written at, and its preview). Each size is measured in a
-//     process of its own, so that its peak is its own.
+//     zoom it is written at, and its preview); beside them, the floor of
+//     the full image's lines: the same pixels of line drawn by Qt the
+//     cheapest way it has, one antialiased drawLines call per colour (see
+//     LinesFloor). Each size is measured in a process of its own, so that
+//     its peak is its own.
 //   flow: every program's three flow contexts (client side, data side,
 //     both) on a generated workspace of --programs programs (default
 //     20,000; 0 leaves the class out; --contexts N draws only the first N
@@ -69,7 +72,8 @@
 // folder it names; --dot-cache keeps them in DIR instead (dot still runs
 // for every graph: its times are never read back). --digests prints a
 // digest of every drawing's geometry (every flow context's too), so that
-// two builds' drawings can be compared.
+// two builds' drawings can be compared. --hub-pictures N DIR writes the
+// pictures of a hub of N callers into DIR instead (see WriteHubPictures).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -98,6 +102,10 @@
 #include <vector>
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+#include <QTransform>
 
 #include "bench/generator/GeneratedWorkspace.h"
 #include "bench/ProcessFigures.h"
@@ -108,6 +116,7 @@
 #include "platform/diagram/DiagramCheck.h"
 #include "platform/diagram/DiagramLayout.h"
 #include "platform/diagram/DiagramPainter.h"
+#include "platform/diagram/PixelGrid.h"
 #include "platform/workbench/RepositoryValues.h"
 #include "platform/workbench/WorkbenchSession.h"
 #include "views/FlowContext.h"
@@ -774,9 +783,44 @@ void BuildHub(int callers, DiagramModel& model) {
 struct HubFigures {
     double seconds = 0, peakMb = 0;          // the layout's CPU, the growth of the peak resident memory
     double pictures = 0, picturesPeakMb = 0;  // the same for the full image and its preview
+    double linesFloor = 0;  // the full image's lines alone, drawn the cheapest way Qt has (LinesFloor)
     int fullZoom = 100;
     bool pictured = false;  // whether the full image could be made
 };
+
+// The CPU time of the full image's lines and nothing else, as Qt draws the
+// same pixels at the least cost it offers: every straight piece on the
+// image's pixels as the painter puts it there, one antialiased drawLines
+// call per colour on a white image of the picture's size. Boxes, captions,
+// arrowheads and the JPEG left out.
+double LinesFloor(const DiagramModel& model, const platform::diagram::DrawingGeometry& drawing, int zoom) {
+    const double z = zoom / 100.0;
+    QImage image(static_cast<int>(std::llround(drawing.bounds.width() * z)) + 2 * platform::diagram::kImageMargin,
+                 static_cast<int>(std::llround(drawing.bounds.height() * z)) + 2 * platform::diagram::kImageMargin,
+                 QImage::Format_RGB32);
+    QTransform toImage;
+    toImage.translate(platform::diagram::kImageMargin, platform::diagram::kImageMargin);
+    toImage.scale(z, z);
+    toImage.translate(-drawing.bounds.left(), -drawing.bounds.top());
+    std::map<platform::diagram::Colour, std::vector<QLineF>> byColour;
+    const platform::diagram::PixelGrid grid;   // the image's own pixels, once mapped
+    for (std::size_t i = 0; i < model.Links().size() && i < drawing.links.size(); ++i) {
+        const QPainterPath path = grid.Snap(toImage.map(drawing.links[i].path), 1);
+        for (int k = 1; k < path.elementCount(); ++k)
+            if (path.elementAt(k).type == QPainterPath::LineToElement)
+                byColour[model.Links()[i]->color].emplace_back(QPointF(path.elementAt(k - 1)), QPointF(path.elementAt(k)));
+    }
+    image.fill(Qt::white);
+    const double start = CpuSeconds();
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const auto& [colour, lines] : byColour) {
+        p.setPen(QPen(QColor(platform::diagram::Red(colour), platform::diagram::Green(colour), platform::diagram::Blue(colour)), 1));
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
+    p.end();
+    return CpuSeconds() - start;
+}
 
 HubFigures MeasureHub(DiagramModel& model) {
     HubFigures f;
@@ -805,7 +849,30 @@ HubFigures MeasureHub(DiagramModel& model) {
         platform::diagram::EncodeImage(model, drawing, "full_preview.jpg", *previewZoom);
     f.pictures = CpuSeconds() - start;
     f.picturesPeakMb = std::max(0.0, PeakMemoryMb() - beforePictures);
+    f.linesFloor = LinesFloor(model, drawing, f.fullZoom);
     return f;
+}
+
+// A hub's two pictures (laid out once) written into dir: the pixels as
+// painted ("full.rgb32", "preview.rgb32", each with its width and height
+// in the name's ".txt") and the JPEG files, so that two builds' pictures
+// can be compared byte for byte.
+void WriteHubPictures(DiagramModel& model, const fs::path& dir) {
+    platform::diagram::AutoLayout(model);
+    const auto drawing = platform::diagram::MeasureDrawing(model);
+    const int fullZoom = views::FullImageZoom(drawing.bounds.width(), drawing.bounds.height());
+    const auto previewZoom = views::PreviewZoom(views::ImageWidthPixels(platform::diagram::DrawingWidth(drawing)));
+    fs::create_directories(dir);
+    auto write = [&](const std::string& name, int zoom) {
+        const QImage image = platform::diagram::RenderImage(model, drawing, zoom);
+        std::ofstream(dir / (name + ".rgb32"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.constBits()), static_cast<std::streamsize>(image.sizeInBytes()));
+        std::ofstream(dir / (name + ".txt")) << image.width() << " " << image.height() << " zoom " << zoom << "\n";
+        if (const auto jpeg = platform::diagram::EncodeImage(model, drawing, dir / (name + ".jpg"), zoom))
+            std::ofstream(dir / (name + ".jpg"), std::ios::binary) << *jpeg;
+    };
+    write("full", fullZoom);
+    if (previewZoom) write("preview", *previewZoom);
 }
 
 // The hub measured in a process of its own (this program, told
@@ -818,9 +885,9 @@ HubFigures MeasureHubApart(int callers, DiagramModel& model) {
     HubFigures f;
     int pictured = 0;
     if (FILE* child = ec ? nullptr : popen(command.c_str(), "r")) {
-        const int read = std::fscanf(child, "%lf %lf %lf %lf %d %d", &f.seconds, &f.peakMb, &f.pictures,
-                                     &f.picturesPeakMb, &f.fullZoom, &pictured);
-        if (pclose(child) == 0 && read == 6) {
+        const int read = std::fscanf(child, "%lf %lf %lf %lf %lf %d %d", &f.seconds, &f.peakMb, &f.pictures,
+                                     &f.picturesPeakMb, &f.linesFloor, &f.fullZoom, &pictured);
+        if (pclose(child) == 0 && read == 7) {
             f.pictured = pictured != 0;
             platform::diagram::AutoLayout(model);  // for dot, the boxes' sizes
             return f;
@@ -834,8 +901,8 @@ HubFigures MeasureHubApart(int callers, DiagramModel& model) {
 // resident memory of the layout, and dot's CPU time beside.
 void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
     std::printf("\nhubs: one program called by n others, its client side as the window draws it\n");
-    std::printf("%7s %8s %8s %10s %8s %9s %8s %11s %9s %11s\n", "callers", "ours s", "growth", "peak MB", "growth",
-                "dot s", "dot/ours", "pictures s", "peak MB", "full zoom");
+    std::printf("%7s %8s %8s %10s %8s %9s %8s %11s %9s %11s %12s\n", "callers", "ours s", "growth", "peak MB", "growth",
+                "dot s", "dot/ours", "pictures s", "peak MB", "full zoom", "lines floor");
     double lastSeconds = 0, lastPeak = 0;
     for (int callers : sizes) {
         DiagramModel model;
@@ -856,9 +923,9 @@ void RunHubs(const std::vector<int>& sizes, bool haveDot, const fs::path& dir) {
         } else if (haveDot) {
             std::snprintf(dotTime, sizeof dotTime, ">%.0f", dot.seconds);
         }
-        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s %11.3f %9.0f %8d%s\n", callers, f.seconds, growth, f.peakMb,
-                    peakGrowth, dotTime, speed, f.pictures, f.picturesPeakMb, f.fullZoom,
-                    f.pictured ? "" : " (none)");
+        std::printf("%7d %8.3f %8s %10.1f %8s %9s %8s %11.3f %9.0f %8d%s %12.3f\n", callers, f.seconds, growth,
+                    f.peakMb, peakGrowth, dotTime, speed, f.pictures, f.picturesPeakMb, f.fullZoom,
+                    f.pictured ? "   " : " (none)", f.linesFloor);
         if (!dot.note.empty()) std::printf("         %s\n", dot.note.c_str());
         std::fflush(stdout);
         lastSeconds = f.seconds;
@@ -887,8 +954,14 @@ int main(int argc, char** argv) {
             DiagramModel model;
             BuildHub(std::max(1, std::atoi(argv[i + 1])), model);
             const HubFigures f = MeasureHub(model);
-            std::printf("%.6f %.3f %.6f %.3f %d %d\n", f.seconds, f.peakMb, f.pictures, f.picturesPeakMb, f.fullZoom,
-                        f.pictured ? 1 : 0);
+            std::printf("%.6f %.3f %.6f %.3f %.6f %d %d\n", f.seconds, f.peakMb, f.pictures, f.picturesPeakMb,
+                        f.linesFloor, f.fullZoom, f.pictured ? 1 : 0);
+            return 0;
+        }
+        if (arg == "--hub-pictures" && i + 2 < argc) {
+            DiagramModel model;
+            BuildHub(std::max(1, std::atoi(argv[i + 1])), model);
+            WriteHubPictures(model, argv[i + 2]);
             return 0;
         }
         if (arg == "--keep") {

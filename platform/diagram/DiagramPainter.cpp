@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 
 #include <algorithm>
 #include <cctype>
@@ -25,6 +27,7 @@
 
 #include "common/FileReplace.h"
 #include "platform/diagram/JpegEncode.h"
+#include "platform/diagram/OpaqueLines.h"
 #include "platform/diagram/PixelGrid.h"
 #include "platform/diagram/TextMeasure.h"
 
@@ -249,26 +252,51 @@ LinkGeometry DrawnLink(const Link& l, const LinkSlot& slot) {
     return OnPixels(ComputeLink(l, slot.index, slot.count, slot.bend), PixelGrid());
 }
 
+// The device pixels that drawing within bounds with a pen width wide may
+// touch (antialiasing reaches a pixel further).
+QRect Touched(const QRectF& bounds, double width) {
+    const double reach = width / 2 + 2;
+    return bounds.adjusted(-reach, -reach, reach, reach).toAlignedRect();
+}
+
 // A line of straight pieces is drawn one piece at a time: drawn as one
 // path, a line one pixel wide leaves the pixel where two pieces meet at
 // three quarters of its colour. The pieces' square ends fill the corners.
-void DrawLine(QPainter& p, const QPainterPath& path) {
+// Pieces the held lines take are written with them later; any other is
+// drawn at once, over what they hold beneath it.
+void DrawLine(QPainter& p, const QPainterPath& path, OpaqueLines* held) {
+    const double width = p.pen().widthF();
+    if (held && !held->Takes(p.pen())) {
+        held->Flush(Touched(path.controlPointRect(), width));
+        held = nullptr;
+    }
     std::vector<QLineF> pieces;
     for (int i = 1; i < path.elementCount(); ++i) {
         const QPainterPath::Element& e = path.elementAt(i);
         if (e.type == QPainterPath::MoveToElement) continue;
         if (e.type != QPainterPath::LineToElement) {
+            if (held) held->Flush(Touched(path.controlPointRect(), width));
             p.drawPath(path);
             return;
         }
         pieces.emplace_back(QPointF(path.elementAt(i - 1)), QPointF(e));
     }
-    p.drawLines(pieces.data(), static_cast<int>(pieces.size()));
+    if (!held) {
+        p.drawLines(pieces.data(), static_cast<int>(pieces.size()));
+        return;
+    }
+    for (const QLineF& piece : pieces) {
+        if (held->Add(piece)) continue;
+        held->Flush(Touched(QRectF(piece.p1(), piece.p2()).normalized(), width));
+        p.drawLine(piece);
+    }
 }
 
 // A link's line, arrowheads and labels. At any zoom the line is whole
-// pixels wide with its straight pieces on whole pixels.
-void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) {
+// pixels wide with its straight pieces on whole pixels. With held lines
+// (a whole drawing painted on an image), its straight line may wait in
+// them.
+void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected, OpaqueLines* held = nullptr) {
     if (g.path.isEmpty()) return;
     const QColor colour = ToQColor(l.color);
     {
@@ -277,14 +305,29 @@ void DrawLink(QPainter& p, const Link& l, const LinkGeometry& g, bool selected) 
         const DevicePixels device(p, grid);
         p.setBrush(Qt::NoBrush);
         if (selected) {
-            p.setPen(QPen(kSelectionColour, grid.Pen(kSelectedLinkPen), Qt::SolidLine, Qt::RoundCap));
+            const double width = grid.Pen(kSelectedLinkPen);
+            if (held) held->Flush(Touched(drawn.path.controlPointRect(), width));
+            p.setPen(QPen(kSelectionColour, width, Qt::SolidLine, Qt::RoundCap));
             p.drawPath(drawn.path);
         }
         p.setPen(QPen(colour, grid.Pen(kLinePen)));
-        DrawLine(p, drawn.path);
+        DrawLine(p, drawn.path, held);
         p.setBrush(colour);
-        if (!drawn.fromHead.isEmpty()) p.drawPolygon(drawn.fromHead);
-        if (!drawn.toHead.isEmpty()) p.drawPolygon(drawn.toHead);
+        for (const QPolygonF* head : {&drawn.fromHead, &drawn.toHead}) {
+            if (head->isEmpty()) continue;
+            if (held) held->Flush(Touched(head->boundingRect(), 1));
+            p.drawPolygon(*head);
+        }
+    }
+    if (held) {
+        // A caption's glyphs may reach a little past its rectangle: a line
+        // of text further is more than they ever do.
+        const QTransform toDevice = p.combinedTransform();
+        for (const QRectF* r : {&g.textRect, &g.fromRect, &g.toRect})
+            if (!r->isNull()) {
+                const QRectF around = r->adjusted(-kFontPixelSize, -kFontPixelSize, kFontPixelSize, kFontPixelSize);
+                held->Flush(Touched(toDevice.mapRect(around), 1));
+            }
     }
     p.setPen(Qt::black);
     DrawLabel(p, g.textRect, l.text);
@@ -434,8 +477,11 @@ void PaintDiagram(QPainter& p, const DiagramModel& model) { PaintDiagram(p, mode
 void PaintDiagram(QPainter& p, const DiagramModel& model, const DrawingGeometry& drawing) {
     const auto& links = model.Links();
     p.save();
-    for (std::size_t i = 0; i < links.size() && i < drawing.links.size(); ++i)
-        DrawLink(p, *links[i], drawing.links[i], false);
+    {
+        OpaqueLines held(p);
+        for (std::size_t i = 0; i < links.size() && i < drawing.links.size(); ++i)
+            DrawLink(p, *links[i], drawing.links[i], false, &held);
+    }
     for (const auto& s : model.Shapes()) DrawShape(p, *s, false);
     p.restore();
 }

@@ -425,3 +425,51 @@ TEST(DiagramPainter, APackedDrawingUnpacksToTheSamePicture) {
     EXPECT_EQ(RenderImage(original, 100), RenderImage(copy, 100));
     EXPECT_THROW(DiagramPack{original}, std::invalid_argument) << "routes are the layout's";
 }
+
+// A whole drawing painted on an image writes its straight lines together,
+// after the fact: it must come out as each link and box painted in turn,
+// where lines of other colours cross and lie on one another, labels and
+// arrowheads cover them, curves and slanted pieces meet them, and at
+// zooms whose pens are wider than a pixel.
+TEST(DiagramPainter, AWholeDrawingPaintsAsItsLinksAndBoxesOneByOne) {
+    DiagramModel flow;
+    BuildFlow(flow);
+    DiagramModel tracks;
+    densetracks::Plant(tracks, QPointF(0.3, 0.75));
+    DiagramModel stacked;
+    Shape& a = stacked.AddShape("A", 0, 0, 80, 30, "A");
+    Shape& b = stacked.AddShape("B", 300, 200, 80, 30, "B");
+    // The same route three times, red, blue, red; then one slanted across.
+    const std::vector<Point> route{{80, 15}, {200, 15}, {200, 215}, {300, 215}};
+    int n = 0;
+    for (Colour c : {Rgb(255, 0, 0), Rgb(0, 0, 255), Rgb(255, 0, 0)}) {
+        Link& l = stacked.AddLink(a, b, "", "k" + std::to_string(++n));
+        l.route = route;
+        l.color = c;
+    }
+    Link& slanted = stacked.AddLink(b, a, "over", "slanted", "", true, "", true);
+    slanted.route = {{300, 200}, {190, 25}};
+    slanted.textRect = Rect{170, 100, 40, 14};
+    slanted.color = Rgb(0, 160, 0);
+
+    for (DiagramModel* m : {&flow, &tracks, &stacked})
+        for (int zoom : {100, 75, 29, 4, 150, 200}) {
+            SCOPED_TRACE("zoom " + std::to_string(zoom));
+            const DrawingGeometry drawing = MeasureDrawing(*m);
+            const QImage whole = RenderImage(*m, drawing, zoom);
+            ASSERT_FALSE(whole.isNull());
+            QImage oneByOne(whole.size(), QImage::Format_RGB32);
+            oneByOne.fill(Qt::white);
+            QPainter p(&oneByOne);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.translate(kImageMargin, kImageMargin);
+            p.scale(zoom / 100.0, zoom / 100.0);
+            p.translate(-drawing.bounds.topLeft());
+            const std::vector<LinkSlot> linkSlots = LinkSlots(*m);
+            for (std::size_t i = 0; i < m->Links().size(); ++i) PaintLink(p, *m->Links()[i], linkSlots[i], false);
+            for (const auto& s : m->Shapes()) PaintShape(p, *s, false);
+            p.end();
+            EXPECT_TRUE(whole == oneByOne);
+        }
+}
