@@ -201,15 +201,18 @@ private:
     }
 
     int LeavingEdge() {
-        int best = -1, seen = 0;
-        for (int k = 0; k < m_m; ++k) {
-            ++m_work;
-            int e = (m_cursor + k) % m_m;
-            if (!m_tree[e] || m_cut[e] >= 0) continue;
-            if (best < 0 || m_cut[e] < m_cut[best]) best = e;
-            if (++seen >= kLeaveCandidates) break;
+        int best = -1, seen = 0, looked = 0;
+        // From the cursor round to it again, without a division per link.
+        for (int e = m_cursor; looked < m_m;) {
+            ++looked;
+            if (m_tree[e] && m_cut[e] < 0) {
+                if (best < 0 || m_cut[e] < m_cut[best]) best = e;
+                if (++seen >= kLeaveCandidates) break;
+            }
+            if (++e == m_m) e = 0;
         }
-        if (best >= 0) m_cursor = (best + 1) % m_m;
+        m_work += looked;
+        if (best >= 0) m_cursor = best + 1 == m_m ? 0 : best + 1;
         return best;
     }
 
