@@ -30,12 +30,24 @@ constexpr double kConvergence = 0.995;
 // come to about what a Fenwick tree would cost per end.
 constexpr long long kShiftsPerEnd = 8;
 constexpr long long kShiftsFree = 64;
+// Two nodes' links toward one side are compared pair by pair up to this
+// many pairs, and merged beyond.
+constexpr int kPairsCompared = 32;
+
+// Sorts the positions of a node's many neighbours.
+void SortMany(int* begin, int* end) {
+    if (end - begin > 16) {
+        std::sort(begin, end);
+        return;
+    }
+    for (int* i = begin + 1; i < end; ++i)
+        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
+}
 
 // Sorts the few positions of one node's neighbours: most nodes are
 // dummies with one neighbour on each side, where a general sort costs more
-// than the work.
-void SortFew(int* begin, int* end) {
-    const auto n = end - begin;
+// than the work. Inline, as it runs for every node of a layer.
+inline void SortFew(int* begin, int* end) {
     // Two, three or four (a box's links one way, mostly) by exchanges that
     // do not branch on the values, which a processor cannot foresee.
     auto order = [](int& a, int& b) {
@@ -43,7 +55,7 @@ void SortFew(int* begin, int* end) {
         a = lo;
         b = hi;
     };
-    switch (n) {
+    switch (end - begin) {
     case 0:
     case 1:
         return;
@@ -63,14 +75,8 @@ void SortFew(int* begin, int* end) {
         order(begin[1], begin[2]);
         return;
     default:
-        break;
+        SortMany(begin, end);
     }
-    if (n > 16) {
-        std::sort(begin, end);
-        return;
-    }
-    for (int* i = begin + 1; i < end; ++i)
-        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
 }
 
 // The passes over one graph, with their working space; what they keep
@@ -343,6 +349,19 @@ public:
         if (aSize == 1 && bSize == 1) {
             uFirst += *b < *a;
             vFirst += *b > *a;
+            return;
+        }
+        // A few links each: every pair compared, without the branches of
+        // a merge that a processor cannot foresee.
+        if (aSize * bSize <= kPairsCompared) {
+            int before = 0, after = 0;
+            for (const int* p = a; p != a + aSize; ++p)
+                for (const int* q = b; q != b + bSize; ++q) {
+                    before += *q < *p;
+                    after += *q > *p;
+                }
+            uFirst += before;
+            vFirst += after;
             return;
         }
         int below = 0, atMost = 0;
