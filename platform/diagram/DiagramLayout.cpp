@@ -7,7 +7,6 @@
 #include <deque>
 #include <numeric>
 #include <set>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/diagram/DiagramPainter.h"
@@ -47,6 +46,36 @@ constexpr int kSimplexIterationsPerBox = 4;
 std::uint64_t PairKey(int a, int b, int n) {
     return static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(n) + static_cast<std::uint64_t>(b);
 }
+
+// The pairs of boxes met so far (by PairKey), in one flat table with room
+// for more than twice the pairs inserted, at most expected: the layout
+// looks every link up once or twice, where a set of nodes would allocate
+// one for each.
+class PairSet {
+public:
+    explicit PairSet(std::size_t expected) {
+        std::size_t size = 16;
+        for (m_shift = 60; size < 2 * expected + 2; --m_shift) size *= 2;
+        m_slots.assign(size, kEmpty);
+    }
+
+    // False where the pair was met before.
+    bool Insert(std::uint64_t key) {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t k = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> m_shift);; k = (k + 1) & mask) {
+            if (m_slots[k] == key) return false;
+            if (m_slots[k] == kEmpty) {
+                m_slots[k] = key;
+                return true;
+            }
+        }
+    }
+
+private:
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
+    std::vector<std::uint64_t> m_slots;
+    int m_shift = 60;  // the hash's top bits make a slot
+};
 
 // One connected component with its own indices 0..size-1 (in the model's
 // order) and its links as out- and in-lists.
@@ -242,9 +271,9 @@ std::vector<int> FlowLayers(const Component& c, TurnCycles how, bool* cyclic = n
         }
 
     std::vector<std::vector<int>> down(n), up(n);
-    std::unordered_set<std::uint64_t> seen;
+    PairSet seen(c.links.size());
     auto addEdge = [&](int a, int b) {
-        if (seen.insert(PairKey(a, b, n)).second) {
+        if (seen.Insert(PairKey(a, b, n))) {
             down[a].push_back(b);
             up[b].push_back(a);
         }
@@ -539,11 +568,11 @@ void LayeredLayout::Layout(DiagramModel& model) {
     // link nothing new.
     std::vector<std::pair<int, int>> links;
     {
-        std::unordered_set<std::uint64_t> seen;
+        PairSet seen(model.Links().size());
         for (const auto& l : model.Links()) {
             int a = model.IndexOf(*l->from), b = model.IndexOf(*l->to);
             if (a < 0 || b < 0 || a == b) continue;
-            if (seen.insert(PairKey(a, b, n)).second) links.emplace_back(a, b);
+            if (seen.Insert(PairKey(a, b, n))) links.emplace_back(a, b);
         }
     }
 

@@ -26,12 +26,28 @@ constexpr std::size_t kSparseLinksPerBox = 2;
 // A sweep counts as a gain when it removes more than this share of the
 // crossings.
 constexpr double kConvergence = 0.995;
+// Counting crossings by insertion stops paying once the ends it moved
+// come to about what a Fenwick tree would cost per end.
+constexpr long long kShiftsPerEnd = 8;
+constexpr long long kShiftsFree = 64;
+// Two nodes' links toward one side are compared pair by pair up to this
+// many pairs, and merged beyond.
+constexpr int kPairsCompared = 32;
+
+// Sorts the positions of a node's many neighbours.
+void SortMany(int* begin, int* end) {
+    if (end - begin > 16) {
+        std::sort(begin, end);
+        return;
+    }
+    for (int* i = begin + 1; i < end; ++i)
+        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
+}
 
 // Sorts the few positions of one node's neighbours: most nodes are
 // dummies with one neighbour on each side, where a general sort costs more
-// than the work.
-void SortFew(int* begin, int* end) {
-    const auto n = end - begin;
+// than the work. Inline, as it runs for every node of a layer.
+inline void SortFew(int* begin, int* end) {
     // Two, three or four (a box's links one way, mostly) by exchanges that
     // do not branch on the values, which a processor cannot foresee.
     auto order = [](int& a, int& b) {
@@ -39,7 +55,7 @@ void SortFew(int* begin, int* end) {
         a = lo;
         b = hi;
     };
-    switch (n) {
+    switch (end - begin) {
     case 0:
     case 1:
         return;
@@ -59,14 +75,8 @@ void SortFew(int* begin, int* end) {
         order(begin[1], begin[2]);
         return;
     default:
-        break;
+        SortMany(begin, end);
     }
-    if (n > 16) {
-        std::sort(begin, end);
-        return;
-    }
-    for (int* i = begin + 1; i < end; ++i)
-        for (int* j = i; j > begin && *(j - 1) > *j; --j) std::swap(*(j - 1), *j);
 }
 
 // The passes over one graph, with their working space; what they keep
@@ -192,33 +202,68 @@ public:
     // pair whose lower ends come in the opposite order crosses. Counted
     // with a Fenwick tree over the lower layer.
     long long CrossingsBelow(int l) {
-        const auto& lower = m_order[l + 1];
-        m_tree.assign(lower.size() + 1, 0);
-        long long crossings = 0, inserted = 0;
+        StartCount(static_cast<int>(m_order[l + 1].size()));
+        long long crossings = 0;
         for (int u : m_order[l]) {
             const int degree = m_down.Degree(u);
             if (static_cast<int>(m_few.size()) < degree) m_few.resize(degree);
             int* few = m_few.data();
             for (int k = 0; k < degree; ++k) few[k] = m_pos[m_down.list[m_down.Begin(u) + k]];
             SortFew(few, few + degree);
-            crossings += AddLinkEnds(few, few + degree, inserted);
+            crossings += AddLinkEnds(few, few + degree);
         }
         return crossings;
     }
 
-    // Adds the next links' ends, their positions [begin, end) in the
-    // other layer, to the Fenwick tree of the ends added before; returns
-    // how many of those stand after each: the pairs that cross.
-    long long AddLinkEnds(const int* begin, const int* end, long long& inserted) {
+    // Counting the crossings between two layers, the links' ends in one
+    // (positions below size) added in the order of their ends in the
+    // other. While few links cross, the ends added are kept sorted by
+    // insertion, which costs as much as the crossings; past a budget of
+    // that, a Fenwick tree over the positions takes over.
+    void StartCount(int size) {
+        m_ends.clear();
+        m_countSize = size;
+        m_inTree = false;
+        m_shifts = 0;
+    }
+
+    // Adds the next links' ends, their positions [begin, end); returns how
+    // many of the ends added before stand after each: the pairs that cross.
+    long long AddLinkEnds(const int* begin, const int* end) {
         long long crossings = 0;
         for (const int* p = begin; p != end; ++p) {
+            if (!m_inTree) {
+                std::size_t j = m_ends.size();
+                m_ends.push_back(*p);
+                int* ends = m_ends.data();
+                for (; j > 0 && ends[j - 1] > *p; --j) ends[j] = ends[j - 1];
+                ends[j] = *p;
+                const auto after = static_cast<long long>(m_ends.size() - 1 - j);
+                crossings += after;
+                m_shifts += after;
+                if (m_shifts > kShiftsPerEnd * static_cast<long long>(m_ends.size()) + kShiftsFree) CountInTree();
+                continue;
+            }
+            int* tree = m_tree.data();
+            const int size = m_countSize + 1;
             long long atMost = 0;
-            for (int k = *p + 1; k > 0; k -= k & -k) atMost += m_tree[k];
-            crossings += inserted - atMost;
-            for (int k = *p + 1; k < static_cast<int>(m_tree.size()); k += k & -k) ++m_tree[k];
-            ++inserted;
+            for (int k = *p + 1; k > 0; k -= k & -k) atMost += tree[k];
+            crossings += m_inserted - atMost;
+            for (int k = *p + 1; k < size; k += k & -k) ++tree[k];
+            ++m_inserted;
         }
         return crossings;
+    }
+
+    // The ends added so far into a Fenwick tree, built in linear time.
+    void CountInTree() {
+        m_inTree = true;
+        m_inserted = static_cast<long long>(m_ends.size());
+        const int size = m_countSize + 1;
+        m_tree.assign(size, 0);
+        for (int e : m_ends) ++m_tree[e + 1];
+        for (int k = 1; k < size; ++k)
+            if (const int parent = k + (k & -k); parent < size) m_tree[parent] += m_tree[k];
     }
 
     long long Crossings() {
@@ -269,12 +314,16 @@ public:
     }
 
     // The positions of every node's neighbours above and below, sorted,
-    // for the nodes of layer l. They hold while only layer l is reordered:
-    // its nodes' neighbours all lie in the layers beside it.
+    // for the nodes of layer l, and where they stand in m_sorted by the
+    // nodes' places (m_at, which moves with the nodes). They hold while
+    // only layer l is reordered: its nodes' neighbours all lie in the
+    // layers beside it.
     void SortNeighbourPositions(int l) {
+        const auto& ord = m_order[l];
         std::size_t size = 0;
-        for (int v : m_order[l]) size += static_cast<std::size_t>(m_up.Degree(v) + m_down.Degree(v));
+        for (int v : ord) size += static_cast<std::size_t>(m_up.Degree(v) + m_down.Degree(v));
         if (m_sorted.size() < size) m_sorted.resize(size);
+        if (m_at.size() < ord.size()) m_at.resize(ord.size());
         int* out = m_sorted.data();
         int at = 0;
         auto gather = [&](const Adjacency& nb, int v) {
@@ -283,9 +332,12 @@ public:
             if (at - begin > 1) SortFew(out + begin, out + at);
             return begin;
         };
-        for (int v : m_order[l]) {
-            m_upAt[v] = gather(m_up, v);
-            m_downAt[v] = gather(m_down, v);
+        for (std::size_t i = 0; i < ord.size(); ++i) {
+            Neighbours& n = m_at[i];
+            n.upAt = gather(m_up, ord[i]);
+            n.upDegree = at - n.upAt;
+            n.downAt = gather(m_down, ord[i]);
+            n.downDegree = at - n.downAt;
         }
     }
 
@@ -297,6 +349,19 @@ public:
         if (aSize == 1 && bSize == 1) {
             uFirst += *b < *a;
             vFirst += *b > *a;
+            return;
+        }
+        // A few links each: every pair compared, without the branches of
+        // a merge that a processor cannot foresee.
+        if (aSize * bSize <= kPairsCompared) {
+            int before = 0, after = 0;
+            for (const int* p = a; p != a + aSize; ++p)
+                for (const int* q = b; q != b + bSize; ++q) {
+                    before += *q < *p;
+                    after += *q > *p;
+                }
+            uFirst += before;
+            vFirst += after;
             return;
         }
         int below = 0, atMost = 0;
@@ -318,8 +383,6 @@ public:
     // crossings.
     bool TransposePass(bool equalToo = false, std::vector<char>* pending = nullptr, long long* total = nullptr) {
         bool improved = false;
-        m_upAt.resize(m_nodes);
-        m_downAt.resize(m_nodes);
         if (total) *total = 0;
         for (int l = 0; l < m_levels; ++l) {
             auto& ord = m_order[l];
@@ -328,15 +391,17 @@ public:
             if (ord.size() < 2 && !total) continue;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
+            Neighbours* at = m_at.data();
             bool swapped = false;
             for (int i = 0; i + 1 < static_cast<int>(ord.size()); ++i) {
                 int u = ord[i], v = ord[i + 1];
+                const Neighbours &a = at[i], &b = at[i + 1];
                 long long uFirst = 0, vFirst = 0;
-                PairCrossings(sorted + m_upAt[u], m_up.Degree(u), sorted + m_upAt[v], m_up.Degree(v), uFirst, vFirst);
-                PairCrossings(sorted + m_downAt[u], m_down.Degree(u), sorted + m_downAt[v], m_down.Degree(v), uFirst,
-                              vFirst);
+                PairCrossings(sorted + a.upAt, a.upDegree, sorted + b.upAt, b.upDegree, uFirst, vFirst);
+                PairCrossings(sorted + a.downAt, a.downDegree, sorted + b.downAt, b.downDegree, uFirst, vFirst);
                 if (vFirst < uFirst || (equalToo && vFirst == uFirst && uFirst > 0)) {
                     std::swap(ord[i], ord[i + 1]);
+                    std::swap(at[i], at[i + 1]);
                     m_pos[u] = i + 1;
                     m_pos[v] = i;
                     improved = improved || vFirst < uFirst;
@@ -355,11 +420,11 @@ public:
     // Crossings between layer l - 1 and l, from the sorted positions of the
     // upper neighbours of layer l's nodes (SortNeighbourPositions(l)).
     long long CrossingsAbove(int l) {
-        m_tree.assign(m_order[l - 1].size() + 1, 0);
-        long long crossings = 0, inserted = 0;
-        for (int v : m_order[l]) {
-            const int* at = m_sorted.data() + m_upAt[v];
-            crossings += AddLinkEnds(at, at + m_up.Degree(v), inserted);
+        StartCount(static_cast<int>(m_order[l - 1].size()));
+        long long crossings = 0;
+        for (std::size_t i = 0; i < m_order[l].size(); ++i) {
+            const int* at = m_sorted.data() + m_at[i].upAt;
+            crossings += AddLinkEnds(at, at + m_at[i].upDegree);
         }
         return crossings;
     }
@@ -405,8 +470,6 @@ public:
     // move removed crossings.
     bool SiftPass() {
         bool improved = false;
-        m_upAt.resize(m_nodes);
-        m_downAt.resize(m_nodes);
         std::vector<int> nodes;
         long long work = 0;
         const long long budget =
@@ -422,6 +485,7 @@ public:
             work += cost;
             SortNeighbourPositions(l);
             const int* sorted = m_sorted.data();
+            Neighbours* slot = m_at.data();
             const int above = l > 0 ? static_cast<int>(m_order[l - 1].size()) : 0;
             const int below = l + 1 < m_levels ? static_cast<int>(m_order[l + 1].size()) : 0;
             nodes.assign(ord.begin(), ord.end());
@@ -429,21 +493,22 @@ public:
                 return m_up.Degree(a) + m_down.Degree(a) > m_up.Degree(b) + m_down.Degree(b);
             });
             for (int v : nodes) {
-                const int upDegree = m_up.Degree(v), downDegree = m_down.Degree(v);
-                const int *vUp = sorted + m_upAt[v], *vDown = sorted + m_downAt[v];
+                const int at = m_pos[v];
+                const int upDegree = slot[at].upDegree, downDegree = slot[at].downDegree;
+                const int *vUp = sorted + slot[at].upAt, *vDown = sorted + slot[at].downAt;
                 // Where v and w cross more with v before w than with w
                 // before v, by how many: the sum over their links of those
                 // that cross only one way round.
                 //
                 // With a link each way at most (most nodes are dummies),
                 // v's neighbours' positions are compared with w's directly.
-                auto direct = [&](int w) {
+                auto direct = [&](const Neighbours& w) {
                     long long more = 0;
                     if (upDegree > 0)
-                        for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
+                        for (const int *q = sorted + w.upAt, *end = q + w.upDegree; q != end; ++q)
                             more += (*vUp > *q) - (*vUp < *q);
                     if (downDegree > 0)
-                        for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
+                        for (const int *q = sorted + w.downAt, *end = q + w.downDegree; q != end; ++q)
                             more += (*vDown > *q) - (*vDown < *q);
                     return more;
                 };
@@ -463,28 +528,27 @@ public:
                 }
                 const int* lessUp = m_lessUp.data();
                 const int* lessDown = m_lessDown.data();
-                auto looked = [&](int w) {
+                auto looked = [&](const Neighbours& w) {
                     long long more = 0;
-                    for (const int *q = sorted + m_upAt[w], *end = q + m_up.Degree(w); q != end; ++q)
+                    for (const int *q = sorted + w.upAt, *end = q + w.upDegree; q != end; ++q)
                         more += upDegree - lessUp[*q + 1] - lessUp[*q];
-                    for (const int *q = sorted + m_downAt[w], *end = q + m_down.Degree(w); q != end; ++q)
+                    for (const int *q = sorted + w.downAt, *end = q + w.downDegree; q != end; ++q)
                         more += downDegree - lessDown[*q + 1] - lessDown[*q];
                     return more;
                 };
                 // The place for v with the fewest crossings (the first
                 // found on a tie, looking left first): moving left past w
                 // puts v before it, moving right puts it after.
-                const int at = m_pos[v];
                 auto bestPlace = [&](auto more) {
                     long long change = 0, best = 0;
                     int bestAt = at;
                     for (int j = at - 1; j >= 0; --j) {
-                        change += more(ord[j]);
+                        change += more(slot[j]);
                         if (change < best) best = change, bestAt = j;
                     }
                     change = 0;
                     for (int j = at + 1; j < n; ++j) {
-                        change -= more(ord[j]);
+                        change -= more(slot[j]);
                         if (change < best) best = change, bestAt = j;
                     }
                     return bestAt;
@@ -492,10 +556,13 @@ public:
                 const int bestAt = few ? bestPlace(direct) : bestPlace(looked);
                 if (bestAt == at) continue;
                 improved = true;
-                if (bestAt < at)
+                if (bestAt < at) {
                     std::rotate(ord.begin() + bestAt, ord.begin() + at, ord.begin() + at + 1);
-                else
+                    std::rotate(slot + bestAt, slot + at, slot + at + 1);
+                } else {
                     std::rotate(ord.begin() + at, ord.begin() + at + 1, ord.begin() + bestAt + 1);
+                    std::rotate(slot + at, slot + at + 1, slot + bestAt + 1);
+                }
                 for (int k = std::min(at, bestAt); k <= std::max(at, bestAt); ++k) m_pos[ord[k]] = k;
             }
         }
@@ -517,9 +584,18 @@ private:
     bool m_breadthFirst = false;
     bool m_fromSinks = false;
     // Scratch space reused by the passes.
-    std::vector<int> m_tree;
+    std::vector<int> m_tree, m_ends;  // see StartCount
+    int m_countSize = 0;
+    bool m_inTree = false;
+    long long m_shifts = 0, m_inserted = 0;
     std::vector<int> m_slots, m_few;
-    std::vector<int> m_sorted, m_upAt, m_downAt;  // see SortNeighbourPositions
+    // Where a node's sorted neighbour positions stand in m_sorted, and how
+    // many there are, above and below.
+    struct Neighbours {
+        int upAt, upDegree, downAt, downDegree;
+    };
+    std::vector<int> m_sorted;       // see SortNeighbourPositions
+    std::vector<Neighbours> m_at;    // by place in the layer
     std::vector<int> m_lessUp, m_lessDown;        // see SiftPass
     std::vector<KeyedNode> m_keyed, m_byKey;      // see SweepLayer
     std::vector<int> m_bucket;

@@ -149,6 +149,7 @@ private:
                 stack.push_back({w, 0});
                 continue;
             }
+            m_post[next] = x;
             m_lim[x] = next++;
             ++m_work;
             stack.pop_back();
@@ -166,10 +167,8 @@ private:
         m_low.assign(m_n, 0);
         m_lim.assign(m_n, 0);
         m_parent.assign(m_n, -1);
-        Number(0, -1, 0);
-        // The nodes in post-order: by their numbers.
         m_post.resize(m_n);
-        for (int v = 0; v < m_n; ++v) m_post[m_lim[v]] = v;
+        Number(0, -1, 0);
     }
 
     // Cut value of a tree link: the links from its tail's side to its
@@ -201,47 +200,66 @@ private:
     }
 
     int LeavingEdge() {
-        int best = -1, seen = 0;
-        for (int k = 0; k < m_m; ++k) {
-            ++m_work;
-            int e = (m_cursor + k) % m_m;
-            if (!m_tree[e] || m_cut[e] >= 0) continue;
-            if (best < 0 || m_cut[e] < m_cut[best]) best = e;
-            if (++seen >= kLeaveCandidates) break;
+        int best = -1, seen = 0, looked = 0;
+        // From the cursor round to it again, without a division per link.
+        for (int e = m_cursor; looked < m_m;) {
+            ++looked;
+            if (m_tree[e] && m_cut[e] < 0) {
+                if (best < 0 || m_cut[e] < m_cut[best]) best = e;
+                if (++seen >= kLeaveCandidates) break;
+            }
+            if (++e == m_m) e = 0;
         }
-        if (best >= 0) m_cursor = (best + 1) % m_m;
+        m_work += looked;
+        if (best >= 0) m_cursor = best + 1 == m_m ? 0 : best + 1;
         return best;
     }
 
     // The non-tree link of least slack from the head's side of f to its
-    // tail's side; only the links at the subtree's nodes can qualify.
+    // tail's side (the least numbered on a tie). Only the links at the
+    // nodes of one side can qualify: those of f's subtree, or those of the
+    // rest where that is smaller. The work counts as the subtree's nodes
+    // and links either way.
     int EnteringEdge(int f) {
         bool tailSide = m_lim[Tail(f)] < m_lim[Head(f)];  // the subtree is the tail's side
         int root = tailSide ? Tail(f) : Head(f);
         int best = -1;
-        m_post.clear();
-        Collect(root);
-        for (int x : m_post)
+        auto consider = [&](int e) {
+            if (best < 0 || Slack(e) < Slack(best) || (Slack(e) == Slack(best) && e < best)) best = e;
+        };
+        const bool inside = 2 * (m_lim[root] - m_low[root] + 1) <= m_n;
+        const long long visited = ForSide(root, inside, [&](int x) {
             for (int k = m_incStart[x]; k < m_incStart[x + 1]; ++k) {
-                int e = m_inc[k];
-                if (m_tree[e] || (tailSide ? Head(e) : Tail(e)) != x || InSubtree(Other(e, x), root)) continue;
-                if (best < 0 || Slack(e) < Slack(best) || (Slack(e) == Slack(best) && e < best)) best = e;
+                const int e = m_inc[k];
+                if (m_tree[e]) continue;
+                if (inside ? (tailSide ? Head(e) : Tail(e)) == x && !InSubtree(Other(e, x), root)
+                           : (tailSide ? Tail(e) : Head(e)) == x && InSubtree(Other(e, x), root))
+                    consider(e);
             }
+        });
+        m_work += inside ? visited : m_n + 2LL * m_m - visited;
         return best;
     }
 
-    // The nodes of v's subtree into m_post.
-    void Collect(int v) {
-        std::vector<int>& stack = m_collect;
-        stack.assign(1, v);
-        while (!stack.empty()) {
-            int x = stack.back();
-            stack.pop_back();
-            m_post.push_back(x);
-            m_work += 1 + m_incStart[x + 1] - m_incStart[x];
-            for (int e : m_treeAdj[x])
-                if (e != m_parent[x]) stack.push_back(Other(e, x));
+    // Calls visit for each node of v's subtree (inside) or of the rest,
+    // by their numbers; returns their count and that of their links.
+    template <typename Visit>
+    long long ForSide(int v, bool inside, Visit&& visit) {
+        long long visited = 0;
+        auto range = [&](int from, int to) {
+            for (int k = from; k < to; ++k) {
+                const int x = m_post[k];
+                visited += 1 + m_incStart[x + 1] - m_incStart[x];
+                visit(x);
+            }
+        };
+        if (inside) {
+            range(m_low[v], m_lim[v] + 1);
+        } else {
+            range(0, m_low[v]);
+            range(m_lim[v] + 1, m_n);
         }
+        return visited;
     }
 
     // Cut values change only along the tree path that e closes into a
@@ -262,9 +280,8 @@ private:
         int root = tailSide ? Tail(f) : Head(f);
         int delta = Slack(e);
         if (delta > 0) {
-            m_post.clear();
-            Collect(root);
-            for (int v : m_post) m_layer[v] += tailSide ? -delta : delta;
+            const int by = tailSide ? -delta : delta;
+            m_work += ForSide(root, true, [&](int v) { m_layer[v] += by; });
         }
         int cut = m_cut[f];
         int top = TreeUpdate(Tail(e), Head(e), cut, true);
@@ -288,13 +305,13 @@ private:
     std::vector<int> m_incStart, m_inc;  // links at each node, by number
     std::vector<char> m_tree;
     std::vector<std::vector<int>> m_treeAdj;  // tree links at each node
-    std::vector<int> m_low, m_lim, m_parent, m_post, m_cut;
+    std::vector<int> m_low, m_lim, m_parent, m_cut;
+    std::vector<int> m_post;  // the nodes by their post-order numbers
     // Scratch space of the walks.
     struct Frame {
         int v, k;
     };
     std::vector<Frame> m_frames;
-    std::vector<int> m_collect;
     int m_cursor = 0;
     long long m_work = 0;  // nodes and links visited by the exchanges so far
 };
