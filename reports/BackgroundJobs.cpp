@@ -36,20 +36,13 @@ int OwnNiceness() {
 }
 
 // The calling thread made kBehindNiceness nicer than the caller that
-// owns its pool, whatever niceness the whole process was started with,
-// once prepared (when given). The threads of a pool are its own and end
-// with it, so the change never reaches other work. Failing, the thread
-// merely keeps its priority; a preparation that fails is only not done.
-void YieldToOtherThreads(int callerNiceness, const std::function<void()>& prepare) {
+// owns its pool, whatever niceness the whole process was started with. The
+// threads of a pool are its own and end with it, so the change never
+// reaches other work. Failing, the thread merely keeps its priority.
+void YieldToOtherThreads(int callerNiceness) {
     thread_local bool lowered = false;
     if (lowered) return;
     lowered = true;
-    if (prepare) {
-        try {
-            prepare();
-        } catch (...) {
-        }
-    }
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(19, callerNiceness + kBehindNiceness));
 }
 
@@ -92,7 +85,7 @@ void BackgroundJobs::RunNext(bool behind) {
     // holding it would keep the caller (the window's thread) waiting for as
     // long as a busy machine leaves such a thread without a processor.
     if (behind && m_isHurried) return;
-    if (behind) YieldToOtherThreads(m_callerNiceness, m_prepare);
+    if (behind) YieldToOtherThreads(m_callerNiceness);
     std::function<void()> job;
     {
         std::lock_guard lock(m_mutex);

@@ -47,12 +47,6 @@ public:
     // Abandon wait, the window's events run on empty progress steps, every
     // few tens of milliseconds. Not from the destructor.
     void StepWhileWaiting(common::IProgress& progress) { m_stepping = &progress; }
-    // For jobs behind the caller: runs once on each thread before it steps
-    // back, still at the caller's priority, so that what the thread first
-    // loads under a lock every thread takes, the window's thread too (Qt
-    // loads each thread's fonts under one), is loaded before the thread may
-    // wait long for a processor while holding that lock. Before any Submit.
-    void PrepareEachThread(std::function<void()> prepare) { m_prepare = std::move(prepare); }
 
     // Runs the job, on another thread when there are several. A job that
     // throws is a failure: the first one is raised as ReportError by the
@@ -95,7 +89,6 @@ private:
     std::unique_ptr<QThreadPool> m_hurried;   // after Hurry: the threads of the caller's priority
     std::atomic<bool> m_isHurried{false};     // m_hurried is set, read without the lock
     common::IProgress* m_stepping = nullptr;
-    std::function<void()> m_prepare;   // on each thread behind the caller, before it steps back
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
     std::deque<std::function<void()>> m_queue;   // submitted, not yet begun

@@ -1,9 +1,5 @@
 #include "reports/DiagramPages.h"
 
-#include <QImage>
-#include <QPainter>
-#include <QRectF>
-
 #include <algorithm>
 #include <exception>
 #include <future>
@@ -17,7 +13,6 @@
 #include "platform/diagram/DiagramPack.h"
 #include "platform/diagram/DiagramModel.h"
 #include "platform/diagram/DiagramPainter.h"
-#include "platform/diagram/TextMeasure.h"
 #include "reports/AsideRemoval.h"
 #include "reports/PageDocument.h"
 #include "reports/ReportError.h"
@@ -36,19 +31,6 @@ namespace {
 
 // Levels of the data side, as the flow context window draws it.
 constexpr int kDepth = 4;
-
-// The calling thread's diagram fonts, loaded by measuring and painting a
-// caption in each face: Qt loads every thread's fonts under one lock that
-// the window's thread takes for its own text as well.
-void LoadThreadFonts() {
-    platform::diagram::TextMeasure& text = platform::diagram::TextMeasure::ForThread();
-    QImage image(16, 16, QImage::Format_RGB32);
-    QPainter painter(&image);
-    for (const bool bold : {false, true}) {
-        text.Line("Links", bold);
-        text.Draw(painter, QRectF(0, 0, 16, 16), Qt::AlignCenter, "Links", bold);
-    }
-}
 
 }  // namespace
 
@@ -102,7 +84,6 @@ struct DiagramPageWriter::Job {
 DiagramPageWriter::DiagramPageWriter(ReportContext& ctx, int threads, BackgroundJobs::Share share)
     : m_ctx(ctx), m_source(std::make_unique<views::FlowContextSource>(ctx.db, ctx.store)), m_jobs(threads, share) {
     m_jobs.StepWhileWaiting(ctx.progress);
-    m_jobs.PrepareEachThread(LoadThreadFonts);
     // Neighbouring programs share most of their diagrams: each entity's
     // callers, callees and screens are read once for all the pages.
     m_source->KeepAnswers();

@@ -8,12 +8,9 @@
 #include <cerrno>
 #include <functional>
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <set>
-#include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include "reports/BackgroundJobs.h"
 #include "reports/ReportError.h"
@@ -80,43 +77,6 @@ TEST(BackgroundJobs, HurriedJobsBehindTheCallerRunAtNormalPriorityBesideTheBusyT
     release = true;
     EXPECT_THROW(jobs.Finish(), mdlReports::ReportError);
     EXPECT_EQ(jobs.Ran(), 7u);
-}
-
-// Each thread behind the caller is prepared once, before its first job and
-// still at the caller's priority; a preparation that fails stops no job.
-TEST(BackgroundJobs, EachThreadBehindTheCallerIsPreparedOnceAtTheCallersPriorityBeforeItsJobs) {
-    const int own = Niceness();
-    const int behind = std::min(19, own + 10);
-    std::mutex mutex;
-    std::map<std::thread::id, int> prepared;   // the niceness each was prepared at
-    std::vector<std::pair<int, bool>> ran;     // each job's niceness, and whether its thread was prepared
-    {
-        BackgroundJobs jobs(2, BackgroundJobs::Share::Behind);
-        jobs.PrepareEachThread([&] {
-            std::lock_guard lock(mutex);
-            EXPECT_TRUE(prepared.emplace(std::this_thread::get_id(), Niceness()).second) << "prepared twice";
-        });
-        for (int i = 0; i < 20; ++i)
-            jobs.Submit([&] {
-                std::lock_guard lock(mutex);
-                ran.emplace_back(Niceness(), prepared.count(std::this_thread::get_id()) == 1);
-            });
-        jobs.Finish();
-    }
-    ASSERT_EQ(ran.size(), 20u);
-    for (const auto& [niceness, wasPrepared] : ran) {
-        EXPECT_TRUE(wasPrepared);
-        EXPECT_EQ(niceness, behind);
-    }
-    ASSERT_FALSE(prepared.empty());
-    for (const auto& [thread, niceness] : prepared) EXPECT_EQ(niceness, own);
-
-    std::atomic<int> done{0};
-    BackgroundJobs failing(2, BackgroundJobs::Share::Behind);
-    failing.PrepareEachThread([] { throw std::runtime_error("no fonts"); });
-    for (int i = 0; i < 4; ++i) failing.Submit([&] { ++done; });
-    EXPECT_NO_THROW(failing.Finish());
-    EXPECT_EQ(done, 4);
 }
 
 }  // namespace
