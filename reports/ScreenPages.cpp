@@ -84,7 +84,13 @@ std::string UpToBody(const std::string& page) {
     return collected;
 }
 
-void WritePage(const common::WriteBoundary& output, const fs::path& file, const std::string& text) {
+// The folder is made with each page, where the page is written: on a
+// writing thread, the window's thread never waits for the boundary, which
+// the threads drawing diagrams behind the run, at a low priority, hold now
+// and then.
+void WritePage(const common::WriteBoundary& output, const fs::path& folder, const fs::path& file,
+               const std::string& text) {
+    output.MakeFolders(folder);
     try {
         output.Replace(file, text);
     } catch (const std::exception& e) {
@@ -245,7 +251,7 @@ std::string ScreenPageText(const std::string& templateText, const std::string& n
 void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::string& id, const std::string& name,
                      BackgroundJobs* jobs) {
     const std::string& templateText = screen.Text();
-    ctx.output.MakeFolders(ctx.paths.g_ScreensFolder);
+    const fs::path& folder = ctx.paths.g_ScreensFolder;
     const fs::path file = GetScreenPagePath(ctx.paths, name);
 
     // The page is written once, with its screen; when the fields cannot be
@@ -253,12 +259,12 @@ void WriteScreenPage(ReportContext& ctx, ScreenTemplate& screen, const std::stri
     try {
         LoadMapFields(ctx.db, ctx.store.Item(id), name, ctx.workspaceFolder);
     } catch (...) {
-        WritePage(ctx.output, file, ScreenPageText(templateText, name, std::nullopt));
+        WritePage(ctx.output, folder, file, ScreenPageText(templateText, name, std::nullopt));
         throw;
     }
     // The database is read here; the page is made and written by the jobs.
-    auto make = [templateText, name, file, output = ctx.output, fields = ReadScreenFields(ctx.db, name)] {
-        WritePage(output, file, ScreenPageText(templateText, name, fields));
+    auto make = [templateText, name, folder, file, output = ctx.output, fields = ReadScreenFields(ctx.db, name)] {
+        WritePage(output, folder, file, ScreenPageText(templateText, name, fields));
     };
     if (jobs)
         jobs->Submit(std::move(make));

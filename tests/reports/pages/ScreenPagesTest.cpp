@@ -56,6 +56,8 @@ TEST_F(ScreenPagesTest, TheInventoryListsEveryMapStubsLastAndWritesThePagesOfThe
     Ent("MAP#99", "MAP", "C", 0, true);
     SaveClientInfo(*db, "Client & Co", "Orders");
     auto ctx = Ctx();
+    // Gone since the tree was made: the threads writing the pages make it.
+    fs::remove_all(paths.g_ScreensFolder);
 
     EXPECT_EQ(GenerateScreensReport(ctx), "4&#42;");
     EXPECT_TRUE(g_StubsPresent);
@@ -154,6 +156,7 @@ TEST_F(ScreenPagesTest, TheGridKeepsEveryFieldInPlaceWhateverThePositions) {
 TEST_F(ScreenPagesTest, AScreenTheRepositoryDoesNotKnowKeepsItsTitledPageAndRaises) {
     repo.Add("MAP", "OTHER");
     auto ctx = Ctx();
+    fs::remove_all(paths.g_ScreensFolder);
     EXPECT_ANY_THROW(GenerateScreenPage(ctx, "MAP#999", "LOST"));
     const std::string page = reporttest::ReadText(GetScreenPagePath(paths, "LOST"));
     EXPECT_THAT(page, HasSubstr("<h1>LOST</h1>"));
